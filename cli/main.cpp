@@ -1,0 +1,47 @@
+// corvale-cli: the bank files of the Yamaha S80 from the command line.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/Verbs.h"
+
+namespace {
+
+void PrintHelp() {
+  std::printf(
+      "Usage: corvale-cli VERB [ARGUMENTS...]\n"
+      "       corvale-cli --help | --version\n\n"
+      "Verbs:\n");
+  for (const Verb& verb : Verbs()) {
+    std::printf("  %s\n      %s\n      Example: %s\n", verb.usage, verb.summary, verb.example);
+  }
+  std::printf(
+      "\nExit status: 0 success, 1 a file could not be loaded or saved, 2 usage error.\n"
+      "Loader messages go to standard error, listings to standard output.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (arguments.empty()) {
+    PrintHelp();
+    return kExitUsage;
+  }
+  const std::string& first = arguments.front();
+  if (first == "--help" || first == "-h") {
+    PrintHelp();
+    return kExitSuccess;
+  }
+  if (first == "--version") {
+    std::printf("corvale-cli %s\n", CORVALE_VERSION);
+    return kExitSuccess;
+  }
+  for (const Verb& verb : Verbs()) {
+    if (first == verb.name) {
+      return verb.run(std::span(arguments).subspan(1));
+    }
+  }
+  return UsageError("unknown verb '" + first + "' (see corvale-cli --help)");
+}

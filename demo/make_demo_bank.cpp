@@ -1,0 +1,78 @@
+// Writes the example data into a folder: demo.s2a (a full bank with a CLP section), a
+// configuration folder with the four default files, and a settings file that names it.
+//
+//   make-demo-bank OUTDIR
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "demo/DemoBank.h"
+#include "files/S2I_File.h"
+#include "files/SmartFilename.h"
+#include "midi/SettingsStore.h"
+#include "model/S2A_File.h"
+
+namespace {
+
+int WriteDefaultItem(ItemKind kind, const char* name, int category, const std::string& folder) {
+  S2I_File file;
+  Item* item = file.GetItem(static_cast<int>(kind));
+  DemoBank::FillItem(*item, name, category, 0);
+  std::fill(item->Data().begin() + kItemHeadSize, item->Data().end(), 0);
+  return file.Save(SmartFilename::Join(folder, KindInfo(kind).defaultFileName));
+}
+
+int WriteDefaultSet(const std::string& folder) {
+  S2A_File document;
+  for (Bank* bank : {static_cast<Bank*>(&document.InternalInstrumentBank()),
+                     static_cast<Bank*>(&document.ExternalInstrumentBank()),
+                     static_cast<Bank*>(&document.InternalPercussionBank()),
+                     static_cast<Bank*>(&document.ExternalPercussionBank()),
+                     static_cast<Bank*>(&document.InternalPerformanceBank()),
+                     static_cast<Bank*>(&document.ExternalPerformanceBank())}) {
+    bank->ForEachItem([](Item& item) {
+      const bool drums = item.Kind() == ItemKind::Percussion;
+      const bool performance = item.Kind() == ItemKind::Performance;
+      DemoBank::FillItem(item, drums ? "Init Drums" : performance ? "Init Perf" : "Init Voice", 0,
+                         0);
+      std::fill(item.Data().begin() + kItemHeadSize, item.Data().end(), 0);
+    });
+  }
+  return document.Save(SmartFilename::Join(folder, "Default All.s2a"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make-demo-bank OUTDIR\n");
+    return 2;
+  }
+  const std::string outDir = SmartFilename::Resolve(argv[1]);
+  const std::string configDir = SmartFilename::Join(outDir, "config");
+  const std::string settings = SmartFilename::Join(outDir, "settings.conf");
+  std::filesystem::create_directories(configDir);
+
+  // The settings file of the example names its configuration folder; this program's own
+  // defaults come from the same place.
+  ::setenv("CORVALE_SETTINGS", settings.c_str(), 1);
+  try {
+    SettingsStore::WriteSettingString(Settings::kConfigurationDirectory, configDir);
+  } catch (const SettingsWriteError& error) {
+    std::fprintf(stderr, "make-demo-bank: %s\n", error.what());
+    return 1;
+  }
+
+  int failures = 0;
+  failures += WriteDefaultItem(ItemKind::Instrument, "Init Voice", 0, configDir) != 0;
+  failures += WriteDefaultItem(ItemKind::Percussion, "Init Drums", 17, configDir) != 0;
+  failures += WriteDefaultItem(ItemKind::Performance, "Init Perf", 0, configDir) != 0;
+  failures += WriteDefaultSet(configDir) != 0;
+
+  S2A_File demo;
+  DemoBank::FillDocument(demo);
+  failures += demo.Save(SmartFilename::Join(outDir, "demo.s2a")) != 0;
+  return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,90 @@
+// The S2V voice-bank file: byte for byte the first 209408 bytes an S2A writer produces for the
+// same four banks, except for the file header ("A0478 VCE V1.00" and no constants).
+
+#include "files/S2V_File.h"
+
+#include <cstdio>
+
+#include "files/SectionFraming.h"
+#include "files/SmartFile.h"
+#include "model/BankSpecs.h"
+#include "model/S2A_File.h"
+
+namespace {
+using namespace SectionFraming;
+constexpr std::size_t kDirectoryEntries = 260;
+constexpr std::size_t kSectionPadding = 260;
+constexpr long kRestOfHeaderBlock = kBlockSize - kTagSize;
+}  // namespace
+
+S2V_File::S2V_File()
+    : internalInstrument_(MakeBank<Instrument>(kInternalInstrumentSpec)),
+      internalPercussion_(MakeBank<Percussion>(kInternalPercussionSpec)),
+      externalInstrument_(MakeBank<Instrument>(kExternalInstrumentSpec)),
+      externalPercussion_(MakeBank<Percussion>(kExternalPercussionSpec)) {}
+
+S2V_File::~S2V_File() = default;
+
+void S2V_File::CopyBanksFrom(const S2A_File& document) {
+  internalInstrument_->AssignFrom(document.InternalInstrumentBank());
+  internalPercussion_->AssignFrom(document.InternalPercussionBank());
+  externalInstrument_->AssignFrom(document.ExternalInstrumentBank());
+  externalPercussion_->AssignFrom(document.ExternalPercussionBank());
+}
+
+int S2V_File::Load(const std::optional<std::string>& path) {
+  if (!TakePath(path)) return -1;
+  SmartFile file;
+  if (!file.Open(FileName())) {
+    std::fprintf(stderr, "Error opening file: %s\n", file.ErrorText().c_str());
+    return -1;
+  }
+  std::array<std::uint8_t, kTagSize> tag{};
+  if (!file.Read(tag)) tag.fill(0);
+  if (!HasFormatMark(tag)) {
+    std::fprintf(stderr, "Error with file: Unknown format.\n");
+    return -1;
+  }
+  if (!HasType(tag, kVoiceType)) {
+    std::fprintf(stderr, "Error: Improper file type.\n");
+    return -1;
+  }
+  if (!HasVersion(tag)) {
+    std::fprintf(stderr, "Error: Unknown version.\n");
+    return -1;
+  }
+  file.Skip(kRestOfHeaderBlock);
+  if (!file.Read(tag)) tag.fill(0);
+  if (!IsSectionTag(tag, kVoiceType)) {
+    std::fprintf(stderr, "Error: File contained unexpected data.\n");
+    return -1;
+  }
+  file.Skip(kRestOfHeaderBlock + static_cast<long>(kDirectorySize));
+  ReadItemRecords(file, *internalInstrument_, kInternalInstrumentSpec.capacity);
+  ReadItemRecords(file, *internalPercussion_, kInternalPercussionSpec.capacity);
+  ReadItemRecords(file, *externalInstrument_, kExternalInstrumentSpec.capacity);
+  ReadItemRecords(file, *externalPercussion_, kExternalPercussionSpec.capacity);
+  return 0;
+}
+
+int S2V_File::Save(const std::optional<std::string>& path) {
+  if (!TakePath(path)) return -1;
+  return SmartFile::SaveFile(*FileName(), [this](SmartFile& file) {
+    WriteSectionHeader(file, kVoiceType);
+    const Bank* banks[] = {internalInstrument_.get(), internalPercussion_.get(),
+                           externalInstrument_.get(), externalPercussion_.get()};
+    for (const Bank* bank : banks) WriteDirectoryEntries(file, *bank);
+    file.WriteZeros(kDirectorySize - kDirectoryEntries * kDirectoryEntrySize);
+    for (const Bank* bank : banks) WriteItemRecords(file, *bank);
+    file.WriteZeros(kSectionPadding);
+  });
+}
+
+void S2V_File::PrintListing() {
+  std::printf("File \"%s\" (S2V File):\n", FileNameText().c_str());
+  PrintBankLines(*internalInstrument_, "\tINT:%03d(%c%02d) %s:%s\n");
+  PrintBankLines(*externalInstrument_, "\tEXT:%03d(%c%02d) %s:%s\n");
+  std::printf("\n");
+  PrintBankLines(*internalPercussion_, "\tINT:DR%d(%c%02d) %s:%s\n");
+  PrintBankLines(*externalPercussion_, "\tEXT:DR%d(%c%02d) %s:%s\n");
+}

@@ -1,0 +1,269 @@
+#include "files/SmartFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kStreamBufferSize = 64 * 1024;
+constexpr int kMaxLinkHops = 40;
+constexpr int kTempNameAttempts = 100;
+constexpr std::size_t kMaxTempStem = 200;
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t separator = path.rfind(SmartFilename::kSeparator);
+  if (separator == std::string::npos) return ".";
+  if (separator == 0) return "/";
+  return path.substr(0, separator);
+}
+
+std::string BaseNameOf(const std::string& path) {
+  const std::size_t separator = path.rfind(SmartFilename::kSeparator);
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+// Follows symbolic links from `path` to the file they finally name (which need not exist).
+// Empty with errno set when the chain is broken or too long.
+std::string FollowLinks(std::string path) {
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::vector<char> target(PATH_MAX + 1);
+    const ssize_t length = readlink(path.c_str(), target.data(), target.size() - 1);
+    if (length < 0) return {};
+    std::string next(target.data(), static_cast<std::size_t>(length));
+    path = next.front() == SmartFilename::kSeparator ? next
+                                                    : SmartFilename::Join(DirectoryOf(path), next);
+  }
+  errno = ELOOP;
+  return {};
+}
+
+// Creates a new, empty file beside `target` with a name no other file has; -1 with errno set.
+int CreateTempBeside(const std::string& target, std::string& tempPath) {
+  static unsigned counter = 0;
+  const std::string stem = "." + BaseNameOf(target).substr(0, kMaxTempStem);
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    tempPath = SmartFilename::Join(DirectoryOf(target), stem + "." + std::to_string(getpid()) +
+                                                            "-" + std::to_string(counter++) +
+                                                            ".tmp");
+    const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+SmartFile::SmartFile() = default;
+
+SmartFile::~SmartFile() {
+  if (saving_) AbandonSave();
+}
+
+bool SmartFile::Attach(std::FILE* stream) {
+  file_.reset(stream);
+  streamBuffer_.resize(kStreamBufferSize);
+  std::setvbuf(file_.get(), streamBuffer_.data(), _IOFBF, streamBuffer_.size());
+  error_ = 0;
+  return true;
+}
+
+void SmartFile::RecordSize() {
+  size_ = 0;
+  if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
+    const long end = std::ftell(file_.get());
+    if (end > 0) size_ = static_cast<std::int32_t>(std::min<long>(end, INT32_MAX));
+  }
+  std::fseek(file_.get(), 0, SEEK_SET);
+}
+
+void SmartFile::RecordError(int fallback) { error_ = errno != 0 ? errno : fallback; }
+
+bool SmartFile::Open(const std::optional<std::string>& path) {
+  if (!path || IsOpen()) return false;
+  SetPath(path);
+  if (PathTooLong()) {
+    error_ = ENAMETOOLONG;
+    return false;
+  }
+  std::FILE* stream = std::fopen(Path().c_str(), "rb");
+  if (stream == nullptr) {
+    RecordError(EIO);
+    return false;
+  }
+  struct stat info {};
+  if (fstat(fileno(stream), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(stream);
+    error_ = EISDIR;
+    return false;
+  }
+  Attach(stream);
+  RecordSize();
+  return true;
+}
+
+bool SmartFile::Adopt(std::FILE* stream, const std::string& name) {
+  if (stream == nullptr || IsOpen()) return false;
+  SetPath(name);
+  Attach(stream);
+  RecordSize();
+  return true;
+}
+
+bool SmartFile::OpenForSave(const std::string& path) {
+  if (IsOpen()) return false;
+  SetPath(path);
+  if (PathTooLong()) {
+    error_ = ENAMETOOLONG;
+    return false;
+  }
+  errno = 0;
+  targetPath_ = FollowLinks(Path());
+  if (targetPath_.empty()) {
+    RecordError(ENOENT);
+    return false;
+  }
+
+  struct stat existing {};
+  const bool exists = stat(targetPath_.c_str(), &existing) == 0;
+  std::FILE* stream = nullptr;
+  tempPath_.clear();
+  if (exists && !S_ISREG(existing.st_mode)) {
+    // A device or a pipe cannot be replaced by renaming; it is written where it is.
+    stream = std::fopen(targetPath_.c_str(), "wb");
+  } else {
+    const int fd = CreateTempBeside(targetPath_, tempPath_);
+    if (fd < 0) {
+      RecordError(EIO);
+      return false;
+    }
+    if (exists) {
+      // The new file keeps the old one's permissions and, where allowed, its owner.
+      fchmod(fd, existing.st_mode & 07777);
+      if (fchown(fd, existing.st_uid, existing.st_gid) != 0) errno = 0;
+    }
+    stream = fdopen(fd, "wb");
+    if (stream == nullptr) {
+      RecordError(EIO);
+      close(fd);
+      unlink(tempPath_.c_str());
+      return false;
+    }
+  }
+  if (stream == nullptr) {
+    RecordError(EIO);
+    return false;
+  }
+  Attach(stream);
+  saving_ = true;
+  firstWriteError_ = 0;
+  size_ = 0;
+  return true;
+}
+
+bool SmartFile::CommitSave() {
+  if (!saving_ || !IsOpen()) return false;
+  saving_ = false;
+  int failure = firstWriteError_;
+  if (std::fflush(file_.get()) != 0 && failure == 0) failure = errno ? errno : EIO;
+  if (!tempPath_.empty() && failure == 0 && fsync(fileno(file_.get())) != 0) {
+    failure = errno ? errno : EIO;
+  }
+  if (std::fclose(file_.release()) != 0 && failure == 0) failure = errno ? errno : EIO;
+  if (failure == 0 && !tempPath_.empty() &&
+      std::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) {
+    failure = errno ? errno : EIO;
+  }
+  if (failure != 0) {
+    if (!tempPath_.empty()) unlink(tempPath_.c_str());
+    error_ = failure;
+    return false;
+  }
+  return true;
+}
+
+void SmartFile::AbandonSave() {
+  saving_ = false;
+  file_.reset();
+  if (!tempPath_.empty()) unlink(tempPath_.c_str());
+}
+
+int SmartFile::SaveFile(const std::string& path, const std::function<void(SmartFile&)>& content) {
+  SmartFile file;
+  if (!file.OpenForSave(path)) {
+    std::fprintf(stderr, "Error opening file: %s\n", file.ErrorText().c_str());
+    return -1;
+  }
+  content(file);
+  if (!file.CommitSave()) {
+    std::fprintf(stderr, "Error writing file: %s\n", file.ErrorText().c_str());
+    return -1;
+  }
+  return 0;
+}
+
+bool SmartFile::Read(std::span<std::uint8_t> buffer) {
+  if (!IsOpen() || buffer.data() == nullptr) return false;
+  errno = 0;
+  if (std::fread(buffer.data(), 1, buffer.size(), file_.get()) == buffer.size()) return true;
+  error_ = std::ferror(file_.get()) ? (errno ? errno : EIO) : 0;
+  return false;
+}
+
+bool SmartFile::Write(std::span<const std::uint8_t> buffer) {
+  if (!IsOpen() || buffer.data() == nullptr) return false;
+  errno = 0;
+  if (std::fwrite(buffer.data(), 1, buffer.size(), file_.get()) == buffer.size()) return true;
+  RecordError(EIO);
+  if (firstWriteError_ == 0) firstWriteError_ = error_;
+  return false;
+}
+
+bool SmartFile::WriteZeros(std::size_t count) {
+  static constexpr std::array<std::uint8_t, 4096> kZeros{};
+  bool ok = true;
+  while (count > 0) {
+    const std::size_t chunk = std::min(count, kZeros.size());
+    ok = Write(std::span(kZeros).first(chunk)) && ok;
+    count -= chunk;
+  }
+  return ok;
+}
+
+bool SmartFile::Skip(long count) {
+  if (!IsOpen()) return false;
+  errno = 0;
+  if (std::fseek(file_.get(), count, SEEK_CUR) == 0) return true;
+  RecordError(EIO);
+  return false;
+}
+
+bool SmartFile::Seek(long position) {
+  if (!IsOpen()) return false;
+  errno = 0;
+  const bool moved = position == -1 ? std::fseek(file_.get(), 0, SEEK_END) == 0
+                                    : std::fseek(file_.get(), position, SEEK_SET) == 0;
+  if (!moved) RecordError(EIO);
+  return moved;
+}
+
+long SmartFile::Tell() const {
+  if (!IsOpen()) return 0;
+  const long position = std::ftell(file_.get());
+  return position < 0 ? 0 : position;
+}
+
+int SmartFile::Error() {
+  if (error_ == 0 && IsOpen() && std::ferror(file_.get())) error_ = errno ? errno : EIO;
+  return error_;
+}
+
+std::string SmartFile::ErrorText() const { return std::strerror(error_); }

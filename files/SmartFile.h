@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "files/SmartFilename.h"
+
+// The binary file stream every reader and writer uses.
+//
+// Reading opens the file for reading only. Saving never touches the old file until the new one
+// is complete: the content goes to a temporary file beside the target, which replaces the
+// target only when every write, the flush and the sync succeeded. A failed read, write, skip or
+// seek records the system's error number.
+class SmartFile : public SmartFilename {
+ public:
+  SmartFile();
+  SmartFile(const SmartFile&) = delete;
+  SmartFile& operator=(const SmartFile&) = delete;
+  ~SmartFile();
+
+  // Opens an existing file for reading. False when no path is given, a file is already open,
+  // the path is too long, or the file cannot be opened (the error code tells why).
+  bool Open(const std::optional<std::string>& path);
+  // Takes over a stream that is already open for reading (standard input, or a stream built by
+  // the caller); `name` becomes the path.
+  bool Adopt(std::FILE* stream, const std::string& name);
+
+  // Starts saving to `path`: a temporary file beside the target (the file a symbolic link
+  // points to), or the target itself when it exists and is not a regular file.
+  bool OpenForSave(const std::string& path);
+  // Completes a save: flush, sync, close and put the new file in place. False (with the error
+  // code set) when any write or any of these steps failed; the old file is then untouched.
+  bool CommitSave();
+
+  // Writes a whole file through OpenForSave and CommitSave. Prints "Error opening file: %s\n"
+  // or "Error writing file: %s\n" on failure; 0 on success, -1 on failure.
+  static int SaveFile(const std::string& path, const std::function<void(SmartFile&)>& content);
+
+  bool IsOpen() const { return file_ != nullptr; }
+  // True only when all bytes were transferred. Reaching the end of the file is not an error.
+  bool Read(std::span<std::uint8_t> buffer);
+  bool Write(std::span<const std::uint8_t> buffer);
+  bool WriteZeros(std::size_t count);
+  bool Skip(long count);
+  // A position of 0 or more counts from the start; -1 moves to the end.
+  bool Seek(long position);
+  long Tell() const;
+  // The size taken when the file was opened.
+  std::int32_t Size() const { return size_; }
+  int Error();
+  std::string ErrorText() const;
+
+ private:
+  struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+
+  bool Attach(std::FILE* stream);
+  void RecordSize();
+  void RecordError(int fallback);
+  void AbandonSave();
+
+  std::unique_ptr<std::FILE, Closer> file_;
+  std::vector<char> streamBuffer_;
+  std::int32_t size_ = 0;
+  int error_ = 0;
+
+  // While saving: where the content goes and where it ends up.
+  std::string tempPath_;
+  std::string targetPath_;
+  bool saving_ = false;
+  int firstWriteError_ = 0;
+};

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/ItemKind.h"
+
+class Bank;
+class SmartFile;
+class SysxMemoryCore;
+
+// One stored program: its kind, where it lives (owning bank and 0-based slot, or free-standing)
+// and its complete parameter image in bulk-dump block order.
+class Item {
+ public:
+  Item(const Item&) = delete;
+  Item& operator=(const Item&) = delete;
+  virtual ~Item();
+
+  ItemKind Kind() const { return kind_; }
+  Bank* Owner() const { return owner_; }
+  int SlotIndex() const { return slotIndex_; }
+  int BankSelectMsb() const;
+  int BankSelectLsb() const;
+
+  std::string Name() const;
+  std::int8_t CategoryCode() const;
+  std::string CategoryName() const;
+
+  int BlockCount() const;
+  ParamBlockTable BlockTable() const;
+  int DataSize() const;
+  std::span<std::uint8_t> Data() { return image_; }
+  std::span<const std::uint8_t> Data() const { return image_; }
+
+  // Copies head and body from an item of the same kind; anything else changes nothing.
+  Item& Assign(const Item* source);
+  Item& Assign(const Item& source) { return Assign(&source); }
+  // Back to a copy of the kind's shared default item.
+  void Reset();
+  void MarkLoaded();
+  void EnsureDefaultLoaded() const;
+
+  // Stream operations: 1 on success, 0 on failure.
+  int ReadFrom(SmartFile& stream);
+  int WriteTo(SmartFile& stream) const;
+  int WriteDirectoryEntry(SmartFile& stream) const;
+
+  // Fills the image block by block from received bulk data: 0, or -1 when the block table does
+  // not fit the image.
+  int LoadFromBulk(const SysxMemoryCore& received);
+
+ protected:
+  struct BlankTag {};
+  Item(ItemKind kind, int slotIndex, Bank* owner);
+  Item(ItemKind kind, BlankTag);  // an all-zero image; only for the shared default items
+
+ private:
+  friend class SharedDefaults;
+  static std::unique_ptr<Item> CreateBlank(ItemKind kind);
+
+  ItemKind kind_;
+  Bank* owner_;
+  std::int8_t slotIndex_;
+  std::vector<std::uint8_t> image_;
+};
+
+class Instrument : public Item {
+ public:
+  static constexpr ItemKind kKind = ItemKind::Instrument;
+  explicit Instrument(BlankTag tag) : Item(kKind, tag) {}
+  explicit Instrument(int slotIndex = -1, Bank* owner = nullptr) : Item(kKind, slotIndex, owner) {}
+};
+
+class Percussion : public Item {
+ public:
+  static constexpr ItemKind kKind = ItemKind::Percussion;
+  explicit Percussion(BlankTag tag) : Item(kKind, tag) {}
+  explicit Percussion(int slotIndex = -1, Bank* owner = nullptr) : Item(kKind, slotIndex, owner) {}
+};
+
+class Performance : public Item {
+ public:
+  static constexpr ItemKind kKind = ItemKind::Performance;
+  explicit Performance(BlankTag tag) : Item(kKind, tag) {}
+  explicit Performance(int slotIndex = -1, Bank* owner = nullptr)
+      : Item(kKind, slotIndex, owner) {}
+};
+
+// A new free-standing item of kind 0, 1 or 2; none for any other code.
+std::unique_ptr<Item> CreateItem(int kindCode);
+std::unique_ptr<Item> CreateItem(ItemKind kind);

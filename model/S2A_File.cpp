@@ -1,0 +1,118 @@
+#include "model/S2A_File.h"
+
+#include <algorithm>
+
+#include "files/S2E_File.h"
+#include "files/S2V_File.h"
+#include "model/BankSpecs.h"
+#include "model/SharedDefaults.h"
+
+S2A_File::S2A_File() {
+  BuildBanks();
+  Reset();
+  BuildBankList();
+}
+
+S2A_File::S2A_File(SharedDefaultTag) : isSharedDefault_(true) {
+  BuildBanks();
+  Reset();
+  BuildBankList();
+}
+
+S2A_File::~S2A_File() = default;
+
+void S2A_File::BuildBanks() {
+  internalInstrument_ = MakeBank<Instrument>(kInternalInstrumentSpec);
+  internalPercussion_ = MakeBank<Percussion>(kInternalPercussionSpec);
+  externalInstrument_ = MakeBank<Instrument>(kExternalInstrumentSpec);
+  externalPercussion_ = MakeBank<Percussion>(kExternalPercussionSpec);
+  internalPerformance_ = MakeBank<Performance>(kInternalPerformanceSpec);
+  externalPerformance_ = MakeBank<Performance>(kExternalPerformanceSpec);
+  sysBlock_.assign(kSysBlockSize, 0);
+  chnBlock_.assign(kChnBlockSize, 0);
+  plvBlock_.assign(kPlvBlockSize, 0);
+  clpBlock_.assign(kClpBlockSize, 0);
+}
+
+// Every insertion lands directly behind External Instrument, so the walk order becomes
+// Internal Instrument, External Instrument, External Performance, Internal Performance,
+// External Percussion, Internal Percussion.
+void S2A_File::BuildBankList() {
+  bankList_ = std::make_unique<PDLList<Bank>>(internalInstrument_.get());
+  DLListCore* externalInstrument =
+      InsertAfter(*bankList_, std::make_unique<PDLList<Bank>>(externalInstrument_.get()));
+  for (Bank* bank : {static_cast<Bank*>(internalPercussion_.get()),
+                     static_cast<Bank*>(externalPercussion_.get()),
+                     static_cast<Bank*>(internalPerformance_.get()),
+                     static_cast<Bank*>(externalPerformance_.get())}) {
+    InsertAfter(*externalInstrument, std::make_unique<PDLList<Bank>>(bank));
+  }
+}
+
+void S2A_File::Reset() {
+  if (isSharedDefault_) {
+    FillAsSharedDefault();
+  } else {
+    CopyFrom(SharedDefaults::DefaultSet());
+  }
+}
+
+void S2A_File::FillAsSharedDefault() {
+  if (Load(SharedDefaults::DefaultFilePath("Default All.s2a")) == 0) return;
+  for (std::vector<std::uint8_t>* block : {&sysBlock_, &chnBlock_, &plvBlock_, &clpBlock_}) {
+    std::fill(block->begin(), block->end(), 0);
+  }
+  hasClpBlock_ = false;
+  internalInstrument_->ResetAll();
+  internalPercussion_->ResetAll();
+  externalInstrument_->ResetAll();
+  externalPercussion_->ResetAll();
+  internalPerformance_->ResetAll();
+  externalPerformance_->ResetAll();
+}
+
+S2A_File& S2A_File::CopyFrom(const S2A_File& source) {
+  if (&source == this) return *this;
+  sysBlock_ = source.sysBlock_;
+  chnBlock_ = source.chnBlock_;
+  plvBlock_ = source.plvBlock_;
+  clpBlock_ = source.clpBlock_;
+  hasClpBlock_ = source.hasClpBlock_;
+  internalInstrument_->AssignFrom(*source.internalInstrument_);
+  internalPercussion_->AssignFrom(*source.internalPercussion_);
+  externalInstrument_->AssignFrom(*source.externalInstrument_);
+  externalPercussion_->AssignFrom(*source.externalPercussion_);
+  internalPerformance_->AssignFrom(*source.internalPerformance_);
+  externalPerformance_->AssignFrom(*source.externalPerformance_);
+  return *this;
+}
+
+S2A_File& S2A_File::MergeVoiceBanks(const S2V_File& voices) {
+  internalInstrument_->AssignFrom(voices.InternalInstrumentBank());
+  internalPercussion_->AssignFrom(voices.InternalPercussionBank());
+  externalInstrument_->AssignFrom(voices.ExternalInstrumentBank());
+  externalPercussion_->AssignFrom(voices.ExternalPercussionBank());
+  return *this;
+}
+
+S2A_File& S2A_File::LoadVoiceBanks(const S2V_File& voices) {
+  MergeVoiceBanks(voices);
+  internalPerformance_->ResetAll();
+  externalPerformance_->ResetAll();
+  return *this;
+}
+
+S2A_File& S2A_File::MergeExternalBanks(const S2E_File& externals) {
+  externalInstrument_->AssignFrom(externals.ExternalInstrumentBank());
+  externalPercussion_->AssignFrom(externals.ExternalPercussionBank());
+  externalPerformance_->AssignFrom(externals.ExternalPerformanceBank());
+  return *this;
+}
+
+S2A_File& S2A_File::LoadExternalBanks(const S2E_File& externals) {
+  MergeExternalBanks(externals);
+  internalInstrument_->ResetAll();
+  internalPercussion_->ResetAll();
+  internalPerformance_->ResetAll();
+  return *this;
+}
