@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // The names of the files in the folder, sorted.
+  std::vector<std::string> Entries() const;
+
+ private:
+  std::string path_;
+};
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+bool Exists(const std::string& path);
+
+// Points the settings at a new file (in `dir`) whose configuration folder is `configDir`
+// (none when empty), and forgets the shared defaults so the next item or set reads them.
+void UseConfiguration(const TempDir& dir, const std::string& configDir);
+// A settings file without a configuration folder, and forgotten defaults.
+void UseNoConfiguration(const TempDir& dir);
+
+// Runs `body` in a child process and returns its exit status (or 128 + signal number).
+int RunInChild(const std::function<int()>& body);
+
+}  // namespace test
