@@ -1,0 +1,279 @@
+// Times loading and saving the example bank, and the plain reads and writes of the same number
+// of bytes they are judged against, then prints how far each file operation is from its floor.
+//
+//   corvale-bench [--benchmark_filter=REGEX] [--benchmark_repetitions=N] [other --benchmark_ flags]
+//
+// Everything happens in a fresh folder under the system's temporary folder ($TMPDIR), which is
+// removed at the end; the settings file the program reads is inside it too.
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "demo/DemoBank.h"
+#include "model/S2A_File.h"
+
+namespace {
+
+constexpr const char* kLoad = "S2A_Load";
+constexpr const char* kReadFloor = "ReadFloor";
+constexpr const char* kSave = "S2A_Save";
+constexpr const char* kWriteFloor = "WriteFloor";
+constexpr const char* kSafeWriteFloor = "WriteFsyncRenameFloor";
+
+// A new folder under the system's temporary folder, removed with everything in it.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "corvale-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      throw std::runtime_error("cannot make a temporary folder: " +
+                               std::string(std::strerror(errno)));
+    }
+    path_ = pattern;
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  ~ScratchFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Prints like the console reporter and keeps each benchmark's real time per iteration, in
+// seconds. With repetitions the median stands for the benchmark.
+class RecordingReporter : public benchmark::ConsoleReporter {
+ public:
+  using benchmark::ConsoleReporter::ConsoleReporter;
+
+  void ReportRuns(const std::vector<Run>& reports) override {
+    for (const Run& run : reports) {
+      if (run.error_occurred)
+        continue;
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
+        continue;
+      seconds_[run.run_name.function_name] =
+          run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+    benchmark::ConsoleReporter::ReportRuns(reports);
+  }
+
+  std::optional<double> Seconds(const std::string& name) const {
+    const auto found = seconds_.find(name);
+    if (found == seconds_.end())
+      return std::nullopt;
+    return found->second;
+  }
+
+ private:
+  std::map<std::string, double> seconds_;
+};
+
+std::string ErrorText(const char* what) {
+  return std::string(what) + ": " + std::strerror(errno);
+}
+
+// The whole file, with one read.
+std::vector<std::uint8_t> ReadWhole(const std::string& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error)
+    throw std::runtime_error("cannot get the size of " + path);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    throw std::runtime_error(ErrorText("open"));
+  const ssize_t got = ::read(fd, bytes.data(), bytes.size());
+  ::close(fd);
+  if (got != static_cast<ssize_t>(bytes.size()))
+    throw std::runtime_error("short read");
+  return bytes;
+}
+
+void SetBytes(benchmark::State& state, std::size_t size) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(size));
+}
+
+void LoadBank(benchmark::State& state, S2A_File& document, const std::string& path,
+              std::size_t size) {
+  for (auto _ : state) {
+    if (document.Load(path) != 0) {
+      state.SkipWithError("S2A load failed");
+      break;
+    }
+  }
+  SetBytes(state, size);
+}
+
+void SaveBank(benchmark::State& state, S2A_File& document, const std::string& path,
+              std::size_t size) {
+  for (auto _ : state) {
+    if (document.Save(path) != 0) {
+      state.SkipWithError("S2A save failed");
+      break;
+    }
+  }
+  SetBytes(state, size);
+}
+
+// Open, one read of the whole file into a buffer, close.
+void ReadFloor(benchmark::State& state, const std::string& path, std::size_t size) {
+  std::vector<std::uint8_t> buffer(size);
+  for (auto _ : state) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      state.SkipWithError(ErrorText("open").c_str());
+      break;
+    }
+    const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+    ::close(fd);
+    if (got != static_cast<ssize_t>(size)) {
+      state.SkipWithError("short read");
+      break;
+    }
+    benchmark::DoNotOptimize(buffer.data());
+    benchmark::ClobberMemory();
+  }
+  SetBytes(state, size);
+}
+
+// Open (creating or truncating), one write of all the bytes, close.
+void WriteFloor(benchmark::State& state, const std::string& path,
+                const std::vector<std::uint8_t>& bytes) {
+  for (auto _ : state) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      state.SkipWithError(ErrorText("open").c_str());
+      break;
+    }
+    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    const bool closed = ::close(fd) == 0;
+    if (put != static_cast<ssize_t>(bytes.size()) || !closed) {
+      state.SkipWithError("write failed");
+      break;
+    }
+  }
+  SetBytes(state, bytes.size());
+}
+
+// As a safe save does it: a new file beside the target, one write, fsync, close, rename over
+// the target.
+void SafeWriteFloor(benchmark::State& state, const std::string& tempPath,
+                    const std::string& targetPath, const std::vector<std::uint8_t>& bytes) {
+  for (auto _ : state) {
+    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      state.SkipWithError(ErrorText("open").c_str());
+      break;
+    }
+    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    const bool synced = ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (put != static_cast<ssize_t>(bytes.size()) || !synced || !closed ||
+        std::rename(tempPath.c_str(), targetPath.c_str()) != 0) {
+      ::unlink(tempPath.c_str());
+      state.SkipWithError("write, fsync or rename failed");
+      break;
+    }
+  }
+  SetBytes(state, bytes.size());
+}
+
+void PrintRatio(const RecordingReporter& reporter, const char* label, const char* measured,
+                const char* floor) {
+  const std::optional<double> top = reporter.Seconds(measured);
+  const std::optional<double> bottom = reporter.Seconds(floor);
+  if (top && bottom && *bottom > 0) {
+    std::printf("%-40s %.2f\n", label, *top / *bottom);
+  } else {
+    std::printf("%-40s n/a\n", label);
+  }
+}
+
+int Run(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    return 1;
+
+  // The settings file lives in the scratch folder, so the user's own settings are never read.
+  const ScratchFolder scratch;
+  ::setenv("CORVALE_SETTINGS", scratch.File("settings.conf").c_str(), 1);
+
+  S2A_File document;
+  DemoBank::FillDocument(document);
+  const std::string bankPath = scratch.File("demo.s2a");
+  if (document.Save(bankPath) != 0) {
+    std::fprintf(stderr, "corvale-bench: cannot save the example bank to %s\n", bankPath.c_str());
+    return 1;
+  }
+  const std::vector<std::uint8_t> bytes = ReadWhole(bankPath);
+  const std::size_t size = bytes.size();
+  std::printf("Example bank: %zu bytes, in %s\n", size, scratch.Path().c_str());
+
+  S2A_File loaded;
+  const std::string savePath = scratch.File("saved.s2a");
+  const std::string floorPath = scratch.File("floor.bin");
+  const std::string safeTemp = scratch.File(".floor-safe.bin.tmp");
+  const std::string safeTarget = scratch.File("floor-safe.bin");
+
+  const auto configure = [](benchmark::internal::Benchmark* bench) {
+    bench->Unit(benchmark::kMicrosecond)->UseRealTime();
+  };
+  configure(benchmark::RegisterBenchmark(
+      kLoad, [&](benchmark::State& state) { LoadBank(state, loaded, bankPath, size); }));
+  configure(benchmark::RegisterBenchmark(
+      kReadFloor, [&](benchmark::State& state) { ReadFloor(state, bankPath, size); }));
+  configure(benchmark::RegisterBenchmark(
+      kSave, [&](benchmark::State& state) { SaveBank(state, document, savePath, size); }));
+  configure(benchmark::RegisterBenchmark(
+      kWriteFloor, [&](benchmark::State& state) { WriteFloor(state, floorPath, bytes); }));
+  configure(benchmark::RegisterBenchmark(kSafeWriteFloor, [&](benchmark::State& state) {
+    SafeWriteFloor(state, safeTemp, safeTarget, bytes);
+  }));
+
+  RecordingReporter reporter(::isatty(STDOUT_FILENO) != 0 ? benchmark::ConsoleReporter::OO_Defaults
+                                                          : benchmark::ConsoleReporter::OO_Tabular);
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::fflush(stdout);
+
+  std::printf("\n");
+  PrintRatio(reporter, "S2A load / read floor:", kLoad, kReadFloor);
+  PrintRatio(reporter, "S2A save / write floor:", kSave, kWriteFloor);
+  PrintRatio(reporter, "S2A save / write+fsync+rename floor:", kSave, kSafeWriteFloor);
+  benchmark::Shutdown();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "corvale-bench: %s\n", error.what());
+    return 1;
+  }
+}
