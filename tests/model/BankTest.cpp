@@ -124,7 +124,8 @@ TEST(DLList, InsertAfterAndBeforeSpliceWholeChainsWithConsistentLinks) {
   auto chain = [&](int from, int to) {
     std::unique_ptr<DLListCore> first = std::make_unique<Node>(&values[from]);
     DLListCore* last = first.get();
-    for (int i = from + 1; i < to; ++i) last = InsertAfter(*last, std::make_unique<Node>(&values[i]));
+    for (int i = from + 1; i < to; ++i)
+      last = InsertAfter(*last, std::make_unique<Node>(&values[i]));
     return first;
   };
   auto order = [](const DLListCore* first) {

@@ -21,8 +21,7 @@ class ItemTest : public testing::Test {
 
 void SetName(Item& item, const char* name) {
   std::fill_n(item.Data().begin(), kItemNameLength, 0);
-  std::copy_n(name, std::min<std::size_t>(std::strlen(name), kItemNameLength),
-              item.Data().begin());
+  std::copy_n(name, std::min<std::size_t>(std::strlen(name), kItemNameLength), item.Data().begin());
 }
 
 TEST_F(ItemTest, NewItemsWithoutDefaultFilesAreAllZero) {
@@ -135,8 +134,8 @@ TEST_F(ItemTest, LoadFromBulkOfAnEmptyImageGivesZeros) {
   Percussion item;
   std::fill(item.Data().begin(), item.Data().end(), 9);
   ASSERT_EQ(item.LoadFromBulk(SysxMemoryCore()), 0);
-  EXPECT_TRUE(std::all_of(item.Data().begin(), item.Data().end(),
-                          [](std::uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(
+      std::all_of(item.Data().begin(), item.Data().end(), [](std::uint8_t b) { return b == 0; }));
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ TEST(ParamBlockTable, InstrumentRowsMatchTheVoiceLayout) {
   for (int element = 0; element < 4; ++element) {
     const std::size_t first = 8 + 6 * element;
     EXPECT_EQ(OffsetOf(table, first), 218 + 131 * element);
-    for (std::size_t row = first; row < first + 6; ++row) EXPECT_EQ(table[row].mid, element);
+    for (std::size_t row = first; row < first + 6; ++row)
+      EXPECT_EQ(table[row].mid, element);
   }
   EXPECT_EQ(table[31].name, "Voice Elem 4 LFO");
   EXPECT_EQ(OffsetOf(table, 31), 736);

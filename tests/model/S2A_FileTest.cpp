@@ -35,8 +35,8 @@ TEST_F(S2A_FileTest, BankListVisitsTheSixBanksInWalkOrder) {
     names.push_back(node->Element()->LongName());
   }
   EXPECT_EQ(names, (std::vector<std::string>{"Internal Instrument", "External Instrument",
-                                              "External Performance", "Internal Performance",
-                                              "External Percussion", "Internal Percussion"}));
+                                             "External Performance", "Internal Performance",
+                                             "External Percussion", "Internal Percussion"}));
   EXPECT_EQ(document.InternalPercussionBank().BankSelectNumber(), 8104);
   EXPECT_EQ(document.ExternalPerformanceBank().Count(), 64);
 }
@@ -59,7 +59,8 @@ TEST_F(S2A_FileTest, CopyFromCopiesEverythingButTheFileNameAndSharesNothing) {
   copy.CopyFrom(source);
   EXPECT_EQ(copy.FileName(), "mine.s2a");
   EXPECT_TRUE(copy.HasClpBlock());
-  EXPECT_TRUE(std::equal(copy.PlvBlock().begin(), copy.PlvBlock().end(), source.PlvBlock().begin()));
+  EXPECT_TRUE(
+      std::equal(copy.PlvBlock().begin(), copy.PlvBlock().end(), source.PlvBlock().begin()));
   EXPECT_EQ(Image(*copy.ExternalPercussionBank().ItemAt(1)),
             Image(*source.ExternalPercussionBank().ItemAt(1)));
   EXPECT_TRUE(copy.InternalInstrumentBank().HasContent());
