@@ -147,8 +147,9 @@ bool SmartFile::OpenForSave(const std::string& path) {
     }
     if (exists) {
       // The new file keeps the old one's permissions and, where allowed, its owner.
-      fchmod(fd, existing.st_mode & 07777);
+      // (Owner first: changing it clears the set-user-ID and set-group-ID bits.)
       if (fchown(fd, existing.st_uid, existing.st_gid) != 0) errno = 0;
+      fchmod(fd, existing.st_mode & 07777);
     }
     stream = fdopen(fd, "wb");
     if (stream == nullptr) {
