@@ -14,22 +14,28 @@ namespace {
 
 // The container that loads and lists a file of one extension.
 std::unique_ptr<File> ContainerFor(const std::string& path) {
-  if (HasExtension(path, "s2a")) return std::make_unique<S2A_File>();
-  if (HasExtension(path, "s2v")) return std::make_unique<S2V_File>();
-  if (HasExtension(path, "s2e")) return std::make_unique<S2E_File>();
-  if (HasExtension(path, "s2i")) return std::make_unique<S2I_File>();
+  if (HasExtension(path, "s2a"))
+    return std::make_unique<S2A_File>();
+  if (HasExtension(path, "s2v"))
+    return std::make_unique<S2V_File>();
+  if (HasExtension(path, "s2e"))
+    return std::make_unique<S2E_File>();
+  if (HasExtension(path, "s2i"))
+    return std::make_unique<S2I_File>();
   return nullptr;
 }
 
 bool IsListable(const std::string& path) {
   for (const char* extension : {"s2a", "s2v", "s2e", "s2i"}) {
-    if (HasExtension(path, extension)) return true;
+    if (HasExtension(path, extension))
+      return true;
   }
   return false;
 }
 
 int ListFiles(std::span<const std::string> files) {
-  if (files.empty()) return UsageError("list: no file given");
+  if (files.empty())
+    return UsageError("list: no file given");
   for (const std::string& path : files) {
     if (!IsListable(path)) {
       return UsageError("list: " + path +
@@ -58,7 +64,9 @@ constexpr std::array<Verb, 1> kVerbs{{
 
 }  // namespace
 
-std::span<const Verb> Verbs() { return kVerbs; }
+std::span<const Verb> Verbs() {
+  return kVerbs;
+}
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "corvale-cli: %s\n", message.c_str());

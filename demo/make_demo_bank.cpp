@@ -35,8 +35,11 @@ int WriteDefaultSet(const std::string& folder) {
     bank->ForEachItem([](Item& item) {
       const bool drums = item.Kind() == ItemKind::Percussion;
       const bool performance = item.Kind() == ItemKind::Performance;
-      DemoBank::FillItem(item, drums ? "Init Drums" : performance ? "Init Perf" : "Init Voice", 0,
-                         0);
+      DemoBank::FillItem(item,
+                         drums         ? "Init Drums"
+                         : performance ? "Init Perf"
+                                       : "Init Voice",
+                         0, 0);
       std::fill(item.Data().begin() + kItemHeadSize, item.Data().end(), 0);
     });
   }

@@ -11,7 +11,7 @@
 
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
-#include "model/BankSpecs.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
 namespace {
@@ -35,12 +35,15 @@ HeaderBlock FileHeader() {
   return header;
 }
 
-void ReadBlock(SmartFile& file, std::span<std::uint8_t> block) { file.Read(block); }
+void ReadBlock(SmartFile& file, std::span<std::uint8_t> block) {
+  file.Read(block);
+}
 
 }  // namespace
 
 int S2A_File::Load(const std::optional<std::string>& path) {
-  if (!TakePath(path)) return -1;
+  if (!TakePath(path))
+    return -1;
   SmartFile file;
   if (!file.Open(FileName())) {
     std::fprintf(stderr, "Error opening file: %s\n", file.ErrorText().c_str());
@@ -59,15 +62,15 @@ int S2A_File::Load(const std::optional<std::string>& path) {
   return RunSectionLoop(file, FileNameText(), [&](const HeaderBlock& section) {
     if (IsSectionTag(section, kVoiceType)) {
       file.Skip(kDirectorySize);
-      ReadItemRecords(file, InternalInstrumentBank(), kInternalInstrumentSpec.capacity);
-      ReadItemRecords(file, InternalPercussionBank(), kInternalPercussionSpec.capacity);
-      ReadItemRecords(file, ExternalInstrumentBank(), kExternalInstrumentSpec.capacity);
-      ReadItemRecords(file, ExternalPercussionBank(), kExternalPercussionSpec.capacity);
+      ReadItemRecords(file, InternalInstrumentBank(), kInternalInstrumentLayout.capacity);
+      ReadItemRecords(file, InternalPercussionBank(), kInternalPercussionLayout.capacity);
+      ReadItemRecords(file, ExternalInstrumentBank(), kExternalInstrumentLayout.capacity);
+      ReadItemRecords(file, ExternalPercussionBank(), kExternalPercussionLayout.capacity);
       file.Skip(kVoiceSectionPadding);
     } else if (IsSectionTag(section, kPerformanceType)) {
       file.Skip(kDirectorySize);
-      ReadItemRecords(file, InternalPerformanceBank(), kInternalPerformanceSpec.capacity);
-      ReadItemRecords(file, ExternalPerformanceBank(), kExternalPerformanceSpec.capacity);
+      ReadItemRecords(file, InternalPerformanceBank(), kInternalPerformanceLayout.capacity);
+      ReadItemRecords(file, ExternalPerformanceBank(), kExternalPerformanceLayout.capacity);
       file.Skip(kPerformanceSectionPadding);
     } else if (IsSectionTag(section, kSystemType)) {
       ReadBlock(file, SysBlock());
@@ -86,22 +89,27 @@ int S2A_File::Load(const std::optional<std::string>& path) {
 }
 
 int S2A_File::Save(const std::optional<std::string>& path) {
-  if (!TakePath(path)) return -1;
+  if (!TakePath(path))
+    return -1;
   return SmartFile::SaveFile(*FileName(), [this](SmartFile& file) {
     file.Write(FileHeader());
     file.Write(MakeHeaderBlock(kVoiceType));
     const Bank* voiceBanks[] = {&InternalInstrumentBank(), &InternalPercussionBank(),
                                 &ExternalInstrumentBank(), &ExternalPercussionBank()};
-    for (const Bank* bank : voiceBanks) WriteDirectoryEntries(file, *bank);
+    for (const Bank* bank : voiceBanks)
+      WriteDirectoryEntries(file, *bank);
     file.WriteZeros(kDirectorySize - kVoiceDirectoryEntries * kDirectoryEntrySize);
-    for (const Bank* bank : voiceBanks) WriteItemRecords(file, *bank);
+    for (const Bank* bank : voiceBanks)
+      WriteItemRecords(file, *bank);
     file.WriteZeros(kVoiceSectionPadding);
 
     WriteSectionHeader(file, kPerformanceType);
     const Bank* performanceBanks[] = {&InternalPerformanceBank(), &ExternalPerformanceBank()};
-    for (const Bank* bank : performanceBanks) WriteDirectoryEntries(file, *bank);
+    for (const Bank* bank : performanceBanks)
+      WriteDirectoryEntries(file, *bank);
     file.WriteZeros(kDirectorySize - kPerformanceDirectoryEntries * kDirectoryEntrySize);
-    for (const Bank* bank : performanceBanks) WriteItemRecords(file, *bank);
+    for (const Bank* bank : performanceBanks)
+      WriteItemRecords(file, *bank);
     file.WriteZeros(kPerformanceSectionPadding);
 
     WriteSectionHeader(file, kSystemType);

@@ -13,7 +13,7 @@
 
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
-#include "model/BankSpecs.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
 namespace {
@@ -30,9 +30,9 @@ constexpr std::size_t kPerformanceSectionReadPadding = 304;
 }  // namespace
 
 S2E_File::S2E_File()
-    : externalInstrument_(MakeBank<Instrument>(kExternalInstrumentSpec)),
-      externalPercussion_(MakeBank<Percussion>(kExternalPercussionSpec)),
-      externalPerformance_(MakeBank<Performance>(kExternalPerformanceSpec)) {}
+    : externalInstrument_(MakeBank<Instrument>(kExternalInstrumentLayout)),
+      externalPercussion_(MakeBank<Percussion>(kExternalPercussionLayout)),
+      externalPerformance_(MakeBank<Performance>(kExternalPerformanceLayout)) {}
 
 S2E_File::~S2E_File() = default;
 
@@ -43,17 +43,19 @@ void S2E_File::CopyBanksFrom(const S2A_File& document) {
 }
 
 int S2E_File::Load(const std::optional<std::string>& path) {
-  if (!TakePath(path)) return -1;
+  if (!TakePath(path))
+    return -1;
   SmartFile file;
   if (!file.Open(FileName())) {
     std::fprintf(stderr, "Error opening file: %s\n", file.ErrorText().c_str());
     return -1;
   }
   const HeaderBlock header = ReadHeaderBlock(file);
-  const char* problem = !HasFormatMark(header)            ? "Error: \"%s\" Has Unknown format.\n"
-                        : !HasType(header, kExternalType) ? "Error: \"%s\" Has Improper file type.\n"
-                        : !HasVersion(header)             ? "Error: \"%s\" Has Unknown version.\n"
-                                                          : nullptr;
+  const char* problem = !HasFormatMark(header) ? "Error: \"%s\" Has Unknown format.\n"
+                        : !HasType(header, kExternalType)
+                            ? "Error: \"%s\" Has Improper file type.\n"
+                        : !HasVersion(header) ? "Error: \"%s\" Has Unknown version.\n"
+                                              : nullptr;
   if (problem != nullptr) {
     std::fprintf(stderr, problem, FileNameText().c_str());
     return -1;
@@ -61,12 +63,12 @@ int S2E_File::Load(const std::optional<std::string>& path) {
   return RunSectionLoop(file, FileNameText(), [&](const HeaderBlock& section) {
     if (IsSectionTag(section, kVoiceType)) {
       file.Skip(kDirectorySize);
-      ReadItemRecords(file, *externalInstrument_, kExternalInstrumentSpec.capacity);
-      ReadItemRecords(file, *externalPercussion_, kExternalPercussionSpec.capacity);
+      ReadItemRecords(file, *externalInstrument_, kExternalInstrumentLayout.capacity);
+      ReadItemRecords(file, *externalPercussion_, kExternalPercussionLayout.capacity);
       file.Skip(kVoiceSectionPadding);
     } else if (IsSectionTag(section, kPerformanceType)) {
       file.Skip(kDirectorySize);
-      ReadItemRecords(file, *externalPerformance_, kExternalPerformanceSpec.capacity);
+      ReadItemRecords(file, *externalPerformance_, kExternalPerformanceLayout.capacity);
       file.Skip(kPerformanceSectionReadPadding);
     } else {
       return SectionResult::Unknown;
@@ -76,15 +78,16 @@ int S2E_File::Load(const std::optional<std::string>& path) {
 }
 
 int S2E_File::Save(const std::optional<std::string>& path) {
-  if (!TakePath(path)) return -1;
+  if (!TakePath(path))
+    return -1;
   return SmartFile::SaveFile(*FileName(), [this](SmartFile& file) {
     file.Write(MakeHeaderBlock(kExternalType));
     file.Write(MakeHeaderBlock(kVoiceType));
     file.WriteZeros(kInternalVoiceEntries * kDirectoryEntrySize);
     WriteDirectoryEntries(file, *externalInstrument_);
     WriteDirectoryEntries(file, *externalPercussion_);
-    file.WriteZeros(kDirectorySize - (kInternalVoiceEntries + kExternalVoiceEntries) *
-                                         kDirectoryEntrySize);
+    file.WriteZeros(kDirectorySize -
+                    (kInternalVoiceEntries + kExternalVoiceEntries) * kDirectoryEntrySize);
     WriteItemRecords(file, *externalInstrument_);
     WriteItemRecords(file, *externalPercussion_);
     file.WriteZeros(kVoiceSectionPadding);

@@ -17,21 +17,26 @@ S2I_File::S2I_File() = default;
 S2I_File::~S2I_File() = default;
 
 Item* S2I_File::GetItem(int kindCode) {
-  if (kindCode == kAnyKind) return item_.get();
-  if (item_ && static_cast<int>(item_->Kind()) == kindCode) return item_.get();
-  if (std::unique_ptr<Item> created = CreateItem(kindCode)) item_ = std::move(created);
+  if (kindCode == kAnyKind)
+    return item_.get();
+  if (item_ && static_cast<int>(item_->Kind()) == kindCode)
+    return item_.get();
+  if (std::unique_ptr<Item> created = CreateItem(kindCode))
+    item_ = std::move(created);
   return item_.get();
 }
 
 void S2I_File::SetItem(const Item& item) {
   std::unique_ptr<Item> copy = CreateItem(item.Kind());
-  if (!copy) return;
+  if (!copy)
+    return;
   copy->Assign(item);
   item_ = std::move(copy);
 }
 
 int S2I_File::Load(const std::optional<std::string>& path) {
-  if (!TakePath(path)) return -1;
+  if (!TakePath(path))
+    return -1;
   SmartFile file;
   if (!file.Open(FileName())) {
     std::fprintf(stderr, "Error opening file: %s\n", file.ErrorText().c_str());
@@ -62,7 +67,8 @@ int S2I_File::Load(const std::optional<std::string>& path) {
 }
 
 int S2I_File::Save(const std::optional<std::string>& path) {
-  if (!TakePath(path) || !item_) return -1;
+  if (!TakePath(path) || !item_)
+    return -1;
   return SmartFile::SaveFile(*FileName(), [this](SmartFile& file) {
     HeaderBlock header = MakeHeaderBlock(kInstrumentFileType);
     header[kKindOffset] = static_cast<std::uint8_t>(item_->Kind());
@@ -72,7 +78,8 @@ int S2I_File::Save(const std::optional<std::string>& path) {
 }
 
 void S2I_File::PrintListing() {
-  if (!item_) return;
+  if (!item_)
+    return;
   std::printf("File %s (S2I File):\n", FileNameText().c_str());
   std::printf("\t%s:%s\n", item_->CategoryName().c_str(), item_->Name().c_str());
 }

@@ -7,7 +7,7 @@
 
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
-#include "model/BankSpecs.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
 namespace {
@@ -18,10 +18,10 @@ constexpr long kRestOfHeaderBlock = kBlockSize - kTagSize;
 }  // namespace
 
 S2V_File::S2V_File()
-    : internalInstrument_(MakeBank<Instrument>(kInternalInstrumentSpec)),
-      internalPercussion_(MakeBank<Percussion>(kInternalPercussionSpec)),
-      externalInstrument_(MakeBank<Instrument>(kExternalInstrumentSpec)),
-      externalPercussion_(MakeBank<Percussion>(kExternalPercussionSpec)) {}
+    : internalInstrument_(MakeBank<Instrument>(kInternalInstrumentLayout)),
+      internalPercussion_(MakeBank<Percussion>(kInternalPercussionLayout)),
+      externalInstrument_(MakeBank<Instrument>(kExternalInstrumentLayout)),
+      externalPercussion_(MakeBank<Percussion>(kExternalPercussionLayout)) {}
 
 S2V_File::~S2V_File() = default;
 
@@ -33,14 +33,16 @@ void S2V_File::CopyBanksFrom(const S2A_File& document) {
 }
 
 int S2V_File::Load(const std::optional<std::string>& path) {
-  if (!TakePath(path)) return -1;
+  if (!TakePath(path))
+    return -1;
   SmartFile file;
   if (!file.Open(FileName())) {
     std::fprintf(stderr, "Error opening file: %s\n", file.ErrorText().c_str());
     return -1;
   }
   std::array<std::uint8_t, kTagSize> tag{};
-  if (!file.Read(tag)) tag.fill(0);
+  if (!file.Read(tag))
+    tag.fill(0);
   if (!HasFormatMark(tag)) {
     std::fprintf(stderr, "Error with file: Unknown format.\n");
     return -1;
@@ -54,28 +56,32 @@ int S2V_File::Load(const std::optional<std::string>& path) {
     return -1;
   }
   file.Skip(kRestOfHeaderBlock);
-  if (!file.Read(tag)) tag.fill(0);
+  if (!file.Read(tag))
+    tag.fill(0);
   if (!IsSectionTag(tag, kVoiceType)) {
     std::fprintf(stderr, "Error: File contained unexpected data.\n");
     return -1;
   }
   file.Skip(kRestOfHeaderBlock + static_cast<long>(kDirectorySize));
-  ReadItemRecords(file, *internalInstrument_, kInternalInstrumentSpec.capacity);
-  ReadItemRecords(file, *internalPercussion_, kInternalPercussionSpec.capacity);
-  ReadItemRecords(file, *externalInstrument_, kExternalInstrumentSpec.capacity);
-  ReadItemRecords(file, *externalPercussion_, kExternalPercussionSpec.capacity);
+  ReadItemRecords(file, *internalInstrument_, kInternalInstrumentLayout.capacity);
+  ReadItemRecords(file, *internalPercussion_, kInternalPercussionLayout.capacity);
+  ReadItemRecords(file, *externalInstrument_, kExternalInstrumentLayout.capacity);
+  ReadItemRecords(file, *externalPercussion_, kExternalPercussionLayout.capacity);
   return 0;
 }
 
 int S2V_File::Save(const std::optional<std::string>& path) {
-  if (!TakePath(path)) return -1;
+  if (!TakePath(path))
+    return -1;
   return SmartFile::SaveFile(*FileName(), [this](SmartFile& file) {
     WriteSectionHeader(file, kVoiceType);
     const Bank* banks[] = {internalInstrument_.get(), internalPercussion_.get(),
                            externalInstrument_.get(), externalPercussion_.get()};
-    for (const Bank* bank : banks) WriteDirectoryEntries(file, *bank);
+    for (const Bank* bank : banks)
+      WriteDirectoryEntries(file, *bank);
     file.WriteZeros(kDirectorySize - kDirectoryEntries * kDirectoryEntrySize);
-    for (const Bank* bank : banks) WriteItemRecords(file, *bank);
+    for (const Bank* bank : banks)
+      WriteItemRecords(file, *bank);
     file.WriteZeros(kSectionPadding);
   });
 }

@@ -49,7 +49,8 @@ bool IsSectionTag(std::span<const std::uint8_t> header, const char* type) {
 HeaderBlock ReadHeaderBlock(SmartFile& file) {
   HeaderBlock block{};
   // A short read may have filled part of the block; a partial header is never a header.
-  if (!file.Read(block)) block.fill(0);
+  if (!file.Read(block))
+    block.fill(0);
   return block;
 }
 
@@ -62,7 +63,8 @@ void WriteSectionHeader(SmartFile& file, const char* type) {
 void ReadItemRecords(SmartFile& file, Bank& bank, int count) {
   Item* item = bank.First();
   for (int slot = 0; slot < count; ++slot, item = bank.Next()) {
-    if (item == nullptr) item = bank.ItemAt(slot);
+    if (item == nullptr)
+      item = bank.ItemAt(slot);
     item->ReadFrom(file);
   }
 }
@@ -84,8 +86,7 @@ int RunSectionLoop(SmartFile& file, const std::string& fileName,
       return 0;
     }
     if (handle(header) == SectionResult::Unknown) {
-      std::fprintf(stderr, "Error: Encountered unknown section in file \"%s\"\n",
-                   fileName.c_str());
+      std::fprintf(stderr, "Error: Encountered unknown section in file \"%s\"\n", fileName.c_str());
       return -1;
     }
     file.Skip(kBlockSize);

@@ -20,7 +20,7 @@ inline constexpr std::size_t kDirectorySize = 3968;
 inline constexpr std::size_t kDirectoryEntrySize = 14;
 
 inline constexpr const char* kFormatMark = "A0478";  // bytes 0-4
-inline constexpr std::size_t kTypeOffset = 6;         // bytes 6-8
+inline constexpr std::size_t kTypeOffset = 6;        // bytes 6-8
 inline constexpr const char* kVersion = "V1.00";     // bytes 10-14
 inline constexpr std::size_t kVersionOffset = 10;
 

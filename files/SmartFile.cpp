@@ -19,8 +19,10 @@ constexpr std::size_t kMaxTempStem = 200;
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t separator = path.rfind(SmartFilename::kSeparator);
-  if (separator == std::string::npos) return ".";
-  if (separator == 0) return "/";
+  if (separator == std::string::npos)
+    return ".";
+  if (separator == 0)
+    return "/";
   return path.substr(0, separator);
 }
 
@@ -34,13 +36,15 @@ std::string BaseNameOf(const std::string& path) {
 std::string FollowLinks(std::string path) {
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
     struct stat info {};
-    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+      return path;
     std::vector<char> target(PATH_MAX + 1);
     const ssize_t length = readlink(path.c_str(), target.data(), target.size() - 1);
-    if (length < 0) return {};
+    if (length < 0)
+      return {};
     std::string next(target.data(), static_cast<std::size_t>(length));
     path = next.front() == SmartFilename::kSeparator ? next
-                                                    : SmartFilename::Join(DirectoryOf(path), next);
+                                                     : SmartFilename::Join(DirectoryOf(path), next);
   }
   errno = ELOOP;
   return {};
@@ -51,11 +55,12 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
   static unsigned counter = 0;
   const std::string stem = "." + BaseNameOf(target).substr(0, kMaxTempStem);
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    tempPath = SmartFilename::Join(DirectoryOf(target), stem + "." + std::to_string(getpid()) +
-                                                            "-" + std::to_string(counter++) +
-                                                            ".tmp");
+    tempPath =
+        SmartFilename::Join(DirectoryOf(target), stem + "." + std::to_string(getpid()) + "-" +
+                                                     std::to_string(counter++) + ".tmp");
     const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    if (fd >= 0 || errno != EEXIST)
+      return fd;
   }
   return -1;
 }
@@ -65,7 +70,8 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
 SmartFile::SmartFile() = default;
 
 SmartFile::~SmartFile() {
-  if (saving_) AbandonSave();
+  if (saving_)
+    AbandonSave();
 }
 
 bool SmartFile::Attach(std::FILE* stream) {
@@ -80,15 +86,19 @@ void SmartFile::RecordSize() {
   size_ = 0;
   if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
     const long end = std::ftell(file_.get());
-    if (end > 0) size_ = static_cast<std::int32_t>(std::min<long>(end, INT32_MAX));
+    if (end > 0)
+      size_ = static_cast<std::int32_t>(std::min<long>(end, INT32_MAX));
   }
   std::fseek(file_.get(), 0, SEEK_SET);
 }
 
-void SmartFile::RecordError(int fallback) { error_ = errno != 0 ? errno : fallback; }
+void SmartFile::RecordError(int fallback) {
+  error_ = errno != 0 ? errno : fallback;
+}
 
 bool SmartFile::Open(const std::optional<std::string>& path) {
-  if (!path || IsOpen()) return false;
+  if (!path || IsOpen())
+    return false;
   SetPath(path);
   if (PathTooLong()) {
     error_ = ENAMETOOLONG;
@@ -111,7 +121,8 @@ bool SmartFile::Open(const std::optional<std::string>& path) {
 }
 
 bool SmartFile::Adopt(std::FILE* stream, const std::string& name) {
-  if (stream == nullptr || IsOpen()) return false;
+  if (stream == nullptr || IsOpen())
+    return false;
   SetPath(name);
   Attach(stream);
   RecordSize();
@@ -119,7 +130,8 @@ bool SmartFile::Adopt(std::FILE* stream, const std::string& name) {
 }
 
 bool SmartFile::OpenForSave(const std::string& path) {
-  if (IsOpen()) return false;
+  if (IsOpen())
+    return false;
   SetPath(path);
   if (PathTooLong()) {
     error_ = ENAMETOOLONG;
@@ -148,7 +160,8 @@ bool SmartFile::OpenForSave(const std::string& path) {
     if (exists) {
       // The new file keeps the old one's permissions and, where allowed, its owner.
       // (Owner first: changing it clears the set-user-ID and set-group-ID bits.)
-      if (fchown(fd, existing.st_uid, existing.st_gid) != 0) errno = 0;
+      if (fchown(fd, existing.st_uid, existing.st_gid) != 0)
+        errno = 0;
       fchmod(fd, existing.st_mode & 07777);
     }
     stream = fdopen(fd, "wb");
@@ -171,20 +184,24 @@ bool SmartFile::OpenForSave(const std::string& path) {
 }
 
 bool SmartFile::CommitSave() {
-  if (!saving_ || !IsOpen()) return false;
+  if (!saving_ || !IsOpen())
+    return false;
   saving_ = false;
   int failure = firstWriteError_;
-  if (std::fflush(file_.get()) != 0 && failure == 0) failure = errno ? errno : EIO;
+  if (std::fflush(file_.get()) != 0 && failure == 0)
+    failure = errno ? errno : EIO;
   if (!tempPath_.empty() && failure == 0 && fsync(fileno(file_.get())) != 0) {
     failure = errno ? errno : EIO;
   }
-  if (std::fclose(file_.release()) != 0 && failure == 0) failure = errno ? errno : EIO;
+  if (std::fclose(file_.release()) != 0 && failure == 0)
+    failure = errno ? errno : EIO;
   if (failure == 0 && !tempPath_.empty() &&
       std::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) {
     failure = errno ? errno : EIO;
   }
   if (failure != 0) {
-    if (!tempPath_.empty()) unlink(tempPath_.c_str());
+    if (!tempPath_.empty())
+      unlink(tempPath_.c_str());
     error_ = failure;
     return false;
   }
@@ -194,7 +211,8 @@ bool SmartFile::CommitSave() {
 void SmartFile::AbandonSave() {
   saving_ = false;
   file_.reset();
-  if (!tempPath_.empty()) unlink(tempPath_.c_str());
+  if (!tempPath_.empty())
+    unlink(tempPath_.c_str());
 }
 
 int SmartFile::SaveFile(const std::string& path, const std::function<void(SmartFile&)>& content) {
@@ -212,19 +230,24 @@ int SmartFile::SaveFile(const std::string& path, const std::function<void(SmartF
 }
 
 bool SmartFile::Read(std::span<std::uint8_t> buffer) {
-  if (!IsOpen() || buffer.data() == nullptr) return false;
+  if (!IsOpen() || buffer.data() == nullptr)
+    return false;
   errno = 0;
-  if (std::fread(buffer.data(), 1, buffer.size(), file_.get()) == buffer.size()) return true;
+  if (std::fread(buffer.data(), 1, buffer.size(), file_.get()) == buffer.size())
+    return true;
   error_ = std::ferror(file_.get()) ? (errno ? errno : EIO) : 0;
   return false;
 }
 
 bool SmartFile::Write(std::span<const std::uint8_t> buffer) {
-  if (!IsOpen() || buffer.data() == nullptr) return false;
+  if (!IsOpen() || buffer.data() == nullptr)
+    return false;
   errno = 0;
-  if (std::fwrite(buffer.data(), 1, buffer.size(), file_.get()) == buffer.size()) return true;
+  if (std::fwrite(buffer.data(), 1, buffer.size(), file_.get()) == buffer.size())
+    return true;
   RecordError(EIO);
-  if (firstWriteError_ == 0) firstWriteError_ = error_;
+  if (firstWriteError_ == 0)
+    firstWriteError_ = error_;
   return false;
 }
 
@@ -240,31 +263,39 @@ bool SmartFile::WriteZeros(std::size_t count) {
 }
 
 bool SmartFile::Skip(long count) {
-  if (!IsOpen()) return false;
+  if (!IsOpen())
+    return false;
   errno = 0;
-  if (std::fseek(file_.get(), count, SEEK_CUR) == 0) return true;
+  if (std::fseek(file_.get(), count, SEEK_CUR) == 0)
+    return true;
   RecordError(EIO);
   return false;
 }
 
 bool SmartFile::Seek(long position) {
-  if (!IsOpen()) return false;
+  if (!IsOpen())
+    return false;
   errno = 0;
   const bool moved = position == -1 ? std::fseek(file_.get(), 0, SEEK_END) == 0
                                     : std::fseek(file_.get(), position, SEEK_SET) == 0;
-  if (!moved) RecordError(EIO);
+  if (!moved)
+    RecordError(EIO);
   return moved;
 }
 
 long SmartFile::Tell() const {
-  if (!IsOpen()) return 0;
+  if (!IsOpen())
+    return 0;
   const long position = std::ftell(file_.get());
   return position < 0 ? 0 : position;
 }
 
 int SmartFile::Error() {
-  if (error_ == 0 && IsOpen() && std::ferror(file_.get())) error_ = errno ? errno : EIO;
+  if (error_ == 0 && IsOpen() && std::ferror(file_.get()))
+    error_ = errno ? errno : EIO;
   return error_;
 }
 
-std::string SmartFile::ErrorText() const { return std::strerror(error_); }
+std::string SmartFile::ErrorText() const {
+  return std::strerror(error_);
+}

@@ -9,7 +9,8 @@ constexpr std::string_view kBlanks = " \t\r";
 
 std::string_view Trim(std::string_view text) {
   const std::size_t begin = text.find_first_not_of(kBlanks);
-  if (begin == std::string_view::npos) return {};
+  if (begin == std::string_view::npos)
+    return {};
   const std::size_t end = text.find_last_not_of(kBlanks);
   return text.substr(begin, end - begin + 1);
 }
@@ -17,7 +18,8 @@ std::string_view Trim(std::string_view text) {
 // Splits "Name=value" into its trimmed parts; none for a line that is not a value.
 std::optional<std::pair<std::string_view, std::string_view>> SplitLine(std::string_view line) {
   const std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return std::nullopt;
+  if (equals == std::string_view::npos)
+    return std::nullopt;
   return std::pair(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
 }
 
@@ -27,14 +29,16 @@ SettingsFile::SettingsFile(std::string_view content) {
   while (!content.empty()) {
     const std::size_t end = content.find('\n');
     lines_.emplace_back(content.substr(0, end));
-    if (end == std::string_view::npos) break;
+    if (end == std::string_view::npos)
+      break;
     content.remove_prefix(end + 1);
   }
 }
 
 std::string SettingsFile::Content() const {
   std::string content;
-  for (const std::string& line : lines_) content += line + '\n';
+  for (const std::string& line : lines_)
+    content += line + '\n';
   return content;
 }
 
@@ -54,13 +58,16 @@ std::string SettingsFile::Quote(std::string_view text) {
 }
 
 std::optional<std::string> SettingsFile::Unquote(std::string_view value) {
-  if (value.size() < 2 || value.front() != '"' || value.back() != '"') return std::nullopt;
+  if (value.size() < 2 || value.front() != '"' || value.back() != '"')
+    return std::nullopt;
   std::string text;
   for (std::size_t i = 1; i + 1 < value.size(); ++i) {
     char c = value[i];
-    if (c == '"') return std::nullopt;
+    if (c == '"')
+      return std::nullopt;
     if (c == '\\') {
-      if (i + 2 >= value.size()) return std::nullopt;
+      if (i + 2 >= value.size())
+        return std::nullopt;
       const char escaped = value[++i];
       if (escaped == 'n') {
         c = '\n';
@@ -77,27 +84,32 @@ std::optional<std::string> SettingsFile::Unquote(std::string_view value) {
 }
 
 std::optional<int> SettingsFile::ParseInteger(std::string_view value) {
-  if (value.empty()) return std::nullopt;
+  if (value.empty())
+    return std::nullopt;
   std::int32_t number = 0;
   const char* end = value.data() + value.size();
   const auto [stop, error] = std::from_chars(value.data(), end, number);
-  if (error != std::errc() || stop != end) return std::nullopt;
+  if (error != std::errc() || stop != end)
+    return std::nullopt;
   return number;
 }
 
 std::optional<std::string_view> SettingsFile::FindRaw(std::string_view name) const {
   for (const std::string& line : lines_) {
     const auto parts = SplitLine(line);
-    if (parts && parts->first == name) return parts->second;
+    if (parts && parts->first == name)
+      return parts->second;
   }
   return std::nullopt;
 }
 
 SettingsFile::TextLookup SettingsFile::FindText(std::string_view name, std::string& text) const {
   const std::optional<std::string_view> raw = FindRaw(name);
-  if (!raw) return TextLookup::Absent;
+  if (!raw)
+    return TextLookup::Absent;
   std::optional<std::string> unquoted = Unquote(*raw);
-  if (!unquoted) return TextLookup::NotText;
+  if (!unquoted)
+    return TextLookup::NotText;
   text = std::move(*unquoted);
   return TextLookup::Text;
 }

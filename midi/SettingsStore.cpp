@@ -23,11 +23,14 @@ std::string EnvironmentValue(const char* name) {
 // The settings file's text; none when the file exists but cannot be read.
 std::optional<std::string> ReadSettingsText(const std::string& location) {
   std::error_code error;
-  if (!std::filesystem::exists(location, error)) return std::string();
+  if (!std::filesystem::exists(location, error))
+    return std::string();
   SmartFile file;
-  if (!file.Open(location)) return std::nullopt;
+  if (!file.Open(location))
+    return std::nullopt;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
-  if (!bytes.empty() && !file.Read(bytes)) return std::nullopt;
+  if (!bytes.empty() && !file.Read(bytes))
+    return std::nullopt;
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -42,18 +45,22 @@ template <class Change>
 void RewriteSettings(const std::string& name, Change change) {
   const std::string location = SettingsStore::Location();
   const std::optional<std::string> text = ReadSettingsText(location);
-  if (!text) throw SettingsWriteError(name);
+  if (!text)
+    throw SettingsWriteError(name);
   SettingsFile settings(*text);
   change(settings);
 
   std::error_code error;
   const std::filesystem::path folder = std::filesystem::path(location).parent_path();
-  if (!folder.empty()) std::filesystem::create_directories(folder, error);
+  if (!folder.empty())
+    std::filesystem::create_directories(folder, error);
   const std::string content = settings.Content();
   SmartFile file;
-  if (!file.OpenForSave(location)) throw SettingsWriteError(name);
+  if (!file.OpenForSave(location))
+    throw SettingsWriteError(name);
   file.Write(std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
-  if (!file.CommitSave()) throw SettingsWriteError(name);
+  if (!file.CommitSave())
+    throw SettingsWriteError(name);
 }
 
 }  // namespace
@@ -63,9 +70,11 @@ SettingsWriteError::SettingsWriteError(const std::string& name)
 
 std::string SettingsStore::Location() {
   const std::string explicitFile = EnvironmentValue("CORVALE_SETTINGS");
-  if (!explicitFile.empty()) return SmartFilename::Resolve(explicitFile);
+  if (!explicitFile.empty())
+    return SmartFilename::Resolve(explicitFile);
   const std::string configHome = EnvironmentValue("XDG_CONFIG_HOME");
-  if (!configHome.empty()) return SmartFilename::Join(configHome, "corvale/settings.conf");
+  if (!configHome.empty())
+    return SmartFilename::Join(configHome, "corvale/settings.conf");
   return SmartFilename::Join(EnvironmentValue("HOME"), ".config/corvale/settings.conf");
 }
 
@@ -98,8 +107,11 @@ int SettingsStore::ReadSettingInteger(const std::string& name, int defaultValue)
 
 const std::string& SettingsStore::ConfigurationDirectoryValue() {
   std::optional<std::string>& kept = KeptConfigurationDirectory();
-  if (!kept) kept = ReadSettingString(Settings::kConfigurationDirectory, "");
+  if (!kept)
+    kept = ReadSettingString(Settings::kConfigurationDirectory, "");
   return *kept;
 }
 
-void SettingsStore::ForgetConfigurationDirectory() { KeptConfigurationDirectory().reset(); }
+void SettingsStore::ForgetConfigurationDirectory() {
+  KeptConfigurationDirectory().reset();
+}

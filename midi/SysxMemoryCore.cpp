@@ -10,8 +10,10 @@ SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address, bool create)
     passed = page;
     page = page->NextNode();
   }
-  if (page != nullptr && page->Value().address == key) return page;
-  if (!create) return nullptr;
+  if (page != nullptr && page->Value().address == key)
+    return page;
+  if (!create)
+    return nullptr;
 
   auto created = std::make_unique<Page>(key);
   Page* result = created.get();
@@ -26,8 +28,10 @@ SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address, bool create)
 const SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address) const {
   const SysxAddress key = address.PageStart();
   for (const Page* page = First(); page != nullptr; page = page->NextNode()) {
-    if (page->Value().address == key) return page;
-    if (key < page->Value().address) break;
+    if (page->Value().address == key)
+      return page;
+    if (key < page->Value().address)
+      break;
   }
   return nullptr;
 }

@@ -18,7 +18,8 @@ Bank::Bank(int msb, int lsb, const char* longName, const char* shortName)
 Bank::~Bank() = default;
 
 void Bank::Fill(int capacity) {
-  if (capacity > 0) ItemAt(capacity - 1);
+  if (capacity > 0)
+    ItemAt(capacity - 1);
 }
 
 Item* Bank::Append() {
@@ -50,13 +51,16 @@ Item* Bank::ItemAt(int index) {
     }
   } else {
     Node* node = FirstLink();
-    for (int step = 0; step < index && node != nullptr; ++step) node = node->NextNode();
+    for (int step = 0; step < index && node != nullptr; ++step)
+      node = node->NextNode();
     cursor_ = node;
   }
   return cursor_ ? cursor_->Element() : nullptr;
 }
 
-Item* Bank::Current() const { return cursor_ ? cursor_->Element() : nullptr; }
+Item* Bank::Current() const {
+  return cursor_ ? cursor_->Element() : nullptr;
+}
 
 Item* Bank::First() {
   cursor_ = FirstLink();
@@ -64,12 +68,14 @@ Item* Bank::First() {
 }
 
 Item* Bank::Next() {
-  if (cursor_) cursor_ = cursor_->NextNode();
+  if (cursor_)
+    cursor_ = cursor_->NextNode();
   return Current();
 }
 
 Item* Bank::Previous() {
-  if (cursor_) cursor_ = cursor_->PreviousNode();
+  if (cursor_)
+    cursor_ = cursor_->PreviousNode();
   return Current();
 }
 
@@ -78,7 +84,8 @@ void Bank::Truncate(int newCount) {
     first_.reset();
   } else {
     Node* last = FirstLink();
-    for (int step = 1; step < newCount; ++step) last = last->NextNode();
+    for (int step = 1; step < newCount; ++step)
+      last = last->NextNode();
     last->DetachNext();
   }
   count_ = std::max(newCount, 0);
@@ -106,7 +113,8 @@ void Bank::ResetAll() {
 }
 
 std::string Bank::SlotLabel(int index) {
-  if (index < 0 || index >= kLabelledSlots) return "???";
+  if (index < 0 || index >= kLabelledSlots)
+    return "???";
   char label[8];
   std::snprintf(label, sizeof label, "%c%02d", 'A' + index / kSlotsPerGroup,
                 index % kSlotsPerGroup + 1);
@@ -114,7 +122,8 @@ std::string Bank::SlotLabel(int index) {
 }
 
 void Bank::ForEachItem(const std::function<void(Item&)>& visit) {
-  for (Node* node = FirstLink(); node != nullptr; node = node->NextNode()) visit(*node->Element());
+  for (Node* node = FirstLink(); node != nullptr; node = node->NextNode())
+    visit(*node->Element());
 }
 
 void Bank::ForEachItem(const std::function<void(const Item&)>& visit) const {

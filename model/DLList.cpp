@@ -2,25 +2,31 @@
 
 DLListCore::~DLListCore() {
   // Release the rest of the chain one node at a time, so that long chains never recurse.
-  while (next_) next_ = std::move(next_->next_);
+  while (next_)
+    next_ = std::move(next_->next_);
 }
 
 std::unique_ptr<DLListCore> DLListCore::DetachNext() {
-  if (next_) next_->previous_ = nullptr;
+  if (next_)
+    next_->previous_ = nullptr;
   return std::move(next_);
 }
 
 DLListCore* LastNode(DLListCore* node) {
-  if (node == nullptr) return nullptr;
-  while (node->Next() != nullptr) node = node->Next();
+  if (node == nullptr)
+    return nullptr;
+  while (node->Next() != nullptr)
+    node = node->Next();
   return node;
 }
 
 DLListCore* InsertAfter(DLListCore& node, std::unique_ptr<DLListCore> chain) {
-  if (!chain) return &node;
+  if (!chain)
+    return &node;
   DLListCore* last = LastNode(chain.get());
   last->next_ = std::move(node.next_);
-  if (last->next_) last->next_->previous_ = last;
+  if (last->next_)
+    last->next_->previous_ = last;
   chain->previous_ = &node;
   node.next_ = std::move(chain);
   return last;
@@ -28,7 +34,8 @@ DLListCore* InsertAfter(DLListCore& node, std::unique_ptr<DLListCore> chain) {
 
 DLListCore* InsertBefore(std::unique_ptr<DLListCore>& owner, std::unique_ptr<DLListCore> chain) {
   DLListCore* node = owner.get();
-  if (!chain) return node;
+  if (!chain)
+    return node;
   if (node == nullptr) {
     owner = std::move(chain);
     return owner.get();

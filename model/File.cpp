@@ -5,7 +5,8 @@
 File::~File() = default;
 
 bool File::TakePath(const std::optional<std::string>& path) {
-  if (path) SetFileName(path);
+  if (path)
+    SetFileName(path);
   return fileName_.has_value();
 }
 

@@ -16,16 +16,19 @@ constexpr std::array<ItemKindInfo, kItemKindCount> kKinds{{
     {1075, "Default Performance.s2i", &PerformanceBlockTable},
 }};
 
-constexpr std::array<const char*, 23> kCategoryNames{
-    "--", "Pf", "Cp", "Or", "Gt", "Ba", "St", "En", "Br", "Rd", "Pi", "Ld",
-    "Pd", "Fx", "Et", "Pc", "Se", "Dr", "Sc", "Vo", "Co", "Wv", "Sq"};
+constexpr std::array<const char*, 23> kCategoryNames{"--", "Pf", "Cp", "Or", "Gt", "Ba", "St", "En",
+                                                     "Br", "Rd", "Pi", "Ld", "Pd", "Fx", "Et", "Pc",
+                                                     "Se", "Dr", "Sc", "Vo", "Co", "Wv", "Sq"};
 
 }  // namespace
 
-const ItemKindInfo& KindInfo(ItemKind kind) { return kKinds[static_cast<int>(kind)]; }
+const ItemKindInfo& KindInfo(ItemKind kind) {
+  return kKinds[static_cast<int>(kind)];
+}
 
 std::optional<ItemKind> ItemKindFromCode(int code) {
-  if (code < 0 || code >= kItemKindCount) return std::nullopt;
+  if (code < 0 || code >= kItemKindCount)
+    return std::nullopt;
   return static_cast<ItemKind>(code);
 }
 
@@ -71,8 +74,12 @@ std::unique_ptr<Item> CreateItem(int kindCode) {
   return kind ? CreateItem(*kind) : nullptr;
 }
 
-int Item::BankSelectMsb() const { return owner_ ? owner_->BankSelectMsb() : -1; }
-int Item::BankSelectLsb() const { return owner_ ? owner_->BankSelectLsb() : -1; }
+int Item::BankSelectMsb() const {
+  return owner_ ? owner_->BankSelectMsb() : -1;
+}
+int Item::BankSelectLsb() const {
+  return owner_ ? owner_->BankSelectLsb() : -1;
+}
 
 std::string Item::Name() const {
   const auto nameEnd = image_.begin() + kItemNameLength;
@@ -85,16 +92,24 @@ std::int8_t Item::CategoryCode() const {
 
 std::string Item::CategoryName() const {
   const int code = CategoryCode();
-  if (code < 0 || code >= static_cast<int>(kCategoryNames.size())) return kCategoryNames[0];
+  if (code < 0 || code >= static_cast<int>(kCategoryNames.size()))
+    return kCategoryNames[0];
   return kCategoryNames[code];
 }
 
-int Item::BlockCount() const { return static_cast<int>(BlockTable().size()); }
-ParamBlockTable Item::BlockTable() const { return KindInfo(kind_).blockTable(); }
-int Item::DataSize() const { return static_cast<int>(image_.size()); }
+int Item::BlockCount() const {
+  return static_cast<int>(BlockTable().size());
+}
+ParamBlockTable Item::BlockTable() const {
+  return KindInfo(kind_).blockTable();
+}
+int Item::DataSize() const {
+  return static_cast<int>(image_.size());
+}
 
 Item& Item::Assign(const Item* source) {
-  if (source == nullptr || source == this || source->kind_ != kind_) return *this;
+  if (source == nullptr || source == this || source->kind_ != kind_)
+    return *this;
   image_ = source->image_;
   return *this;
 }
@@ -105,10 +120,13 @@ void Item::Reset() {
   Assign(SharedDefaults::DefaultItem(kind_));
 }
 
-void Item::EnsureDefaultLoaded() const { SharedDefaults::DefaultItem(kind_); }
+void Item::EnsureDefaultLoaded() const {
+  SharedDefaults::DefaultItem(kind_);
+}
 
 void Item::MarkLoaded() {
-  if (owner_ != nullptr) owner_->SetHasContent(true);
+  if (owner_ != nullptr)
+    owner_->SetHasContent(true);
 }
 
 int Item::ReadFrom(SmartFile& stream) {
@@ -136,7 +154,8 @@ int Item::WriteDirectoryEntry(SmartFile& stream) const {
 int Item::LoadFromBulk(const SysxMemoryCore& received) {
   std::span<std::uint8_t> rest(image_);
   for (const ParamBlock& block : BlockTable()) {
-    if (rest.size() < static_cast<std::size_t>(block.size)) return -1;
+    if (rest.size() < static_cast<std::size_t>(block.size))
+      return -1;
     received.ReadBytes(SysxAddress(block.high, block.mid, block.low), rest.first(block.size));
     rest = rest.subspan(block.size);
   }

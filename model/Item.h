@@ -86,8 +86,7 @@ class Performance : public Item {
  public:
   static constexpr ItemKind kKind = ItemKind::Performance;
   explicit Performance(BlankTag tag) : Item(kKind, tag) {}
-  explicit Performance(int slotIndex = -1, Bank* owner = nullptr)
-      : Item(kKind, slotIndex, owner) {}
+  explicit Performance(int slotIndex = -1, Bank* owner = nullptr) : Item(kKind, slotIndex, owner) {}
 };
 
 // A new free-standing item of kind 0, 1 or 2; none for any other code.

@@ -120,8 +120,8 @@ struct PercussionTable {
     for (int key = 0; key < kDrumKeyCount; ++key) {
       for (const KeyBlock& block : kKeyBlocks) {
         names.push_back("Key Voice " + KeyLabel(key) + " " + block.partWord);
-        rows.push_back(ParamBlock{block.high, static_cast<std::uint8_t>(key), block.low,
-                                  block.size, names.back()});
+        rows.push_back(ParamBlock{block.high, static_cast<std::uint8_t>(key), block.low, block.size,
+                                  names.back()});
       }
     }
   }
@@ -129,14 +129,18 @@ struct PercussionTable {
 
 }  // namespace
 
-ParamBlockTable InstrumentBlockTable() { return kInstrumentBlocks; }
+ParamBlockTable InstrumentBlockTable() {
+  return kInstrumentBlocks;
+}
 
 ParamBlockTable PercussionBlockTable() {
   static const PercussionTable table;
   return table.rows;
 }
 
-ParamBlockTable PerformanceBlockTable() { return kPerformanceBlocks; }
+ParamBlockTable PerformanceBlockTable() {
+  return kPerformanceBlocks;
+}
 
 int TableImageSize(ParamBlockTable table) {
   return std::accumulate(table.begin(), table.end(), 0,

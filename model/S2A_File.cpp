@@ -4,7 +4,7 @@
 
 #include "files/S2E_File.h"
 #include "files/S2V_File.h"
-#include "model/BankSpecs.h"
+#include "model/BankLayouts.h"
 #include "model/SharedDefaults.h"
 
 S2A_File::S2A_File() {
@@ -22,12 +22,12 @@ S2A_File::S2A_File(SharedDefaultTag) : isSharedDefault_(true) {
 S2A_File::~S2A_File() = default;
 
 void S2A_File::BuildBanks() {
-  internalInstrument_ = MakeBank<Instrument>(kInternalInstrumentSpec);
-  internalPercussion_ = MakeBank<Percussion>(kInternalPercussionSpec);
-  externalInstrument_ = MakeBank<Instrument>(kExternalInstrumentSpec);
-  externalPercussion_ = MakeBank<Percussion>(kExternalPercussionSpec);
-  internalPerformance_ = MakeBank<Performance>(kInternalPerformanceSpec);
-  externalPerformance_ = MakeBank<Performance>(kExternalPerformanceSpec);
+  internalInstrument_ = MakeBank<Instrument>(kInternalInstrumentLayout);
+  internalPercussion_ = MakeBank<Percussion>(kInternalPercussionLayout);
+  externalInstrument_ = MakeBank<Instrument>(kExternalInstrumentLayout);
+  externalPercussion_ = MakeBank<Percussion>(kExternalPercussionLayout);
+  internalPerformance_ = MakeBank<Performance>(kInternalPerformanceLayout);
+  externalPerformance_ = MakeBank<Performance>(kExternalPerformanceLayout);
   sysBlock_.assign(kSysBlockSize, 0);
   chnBlock_.assign(kChnBlockSize, 0);
   plvBlock_.assign(kPlvBlockSize, 0);
@@ -58,7 +58,8 @@ void S2A_File::Reset() {
 }
 
 void S2A_File::FillAsSharedDefault() {
-  if (Load(SharedDefaults::DefaultFilePath("Default All.s2a")) == 0) return;
+  if (Load(SharedDefaults::DefaultFilePath("Default All.s2a")) == 0)
+    return;
   for (std::vector<std::uint8_t>* block : {&sysBlock_, &chnBlock_, &plvBlock_, &clpBlock_}) {
     std::fill(block->begin(), block->end(), 0);
   }
@@ -72,7 +73,8 @@ void S2A_File::FillAsSharedDefault() {
 }
 
 S2A_File& S2A_File::CopyFrom(const S2A_File& source) {
-  if (&source == this) return *this;
+  if (&source == this)
+    return *this;
   sysBlock_ = source.sysBlock_;
   chnBlock_ = source.chnBlock_;
   plvBlock_ = source.plvBlock_;

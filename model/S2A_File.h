@@ -23,6 +23,7 @@ class S2A_File : public File {
 
   // A copy of the shared default set, without a file name.
   S2A_File();
+
  private:
   struct SharedDefaultTag {};
 

@@ -28,7 +28,8 @@ std::string SharedDefaults::DefaultFilePath(const char* fileName) {
 
 const Item& SharedDefaults::DefaultItem(ItemKind kind) {
   std::unique_ptr<Item>& slot = TheRegistry().items[static_cast<int>(kind)];
-  if (slot) return *slot;
+  if (slot)
+    return *slot;
 
   // Registered before the file is read, so that the items made while reading it copy the
   // default in its current, all-zero state.
@@ -36,20 +37,23 @@ const Item& SharedDefaults::DefaultItem(ItemKind kind) {
   S2I_File file;
   if (file.Load(DefaultFilePath(KindInfo(kind).defaultFileName)) == 0) {
     const Item* loaded = file.GetItem(S2I_File::kAnyKind);
-    if (loaded != nullptr && loaded->Kind() == kind) slot->Assign(loaded);
+    if (loaded != nullptr && loaded->Kind() == kind)
+      slot->Assign(loaded);
   }
   return *slot;
 }
 
 const S2A_File& SharedDefaults::DefaultSet() {
   std::unique_ptr<S2A_File>& set = TheRegistry().set;
-  if (!set) set = std::make_unique<S2A_File>(S2A_File::SharedDefaultTag{});
+  if (!set)
+    set = std::make_unique<S2A_File>(S2A_File::SharedDefaultTag{});
   return *set;
 }
 
 void SharedDefaults::Forget() {
   Registry& registry = TheRegistry();
   registry.set.reset();
-  for (std::unique_ptr<Item>& item : registry.items) item.reset();
+  for (std::unique_ptr<Item>& item : registry.items)
+    item.reset();
   SettingsStore::ForgetConfigurationDirectory();
 }

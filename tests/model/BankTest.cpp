@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "model/BankSpecs.h"
+#include "model/BankLayouts.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -73,8 +73,8 @@ TEST_F(BankTest, CursorWalksAndItemAtGrowsByExactlyOne) {
 }
 
 TEST_F(BankTest, AssignFromShrinksAndGrowsAndCopiesTheContentFlag) {
-  auto big = MakeBank<Performance>(kInternalPerformanceSpec);
-  auto small = MakeBank<Performance>(kExternalPerformanceSpec);
+  auto big = MakeBank<Performance>(kInternalPerformanceLayout);
+  auto small = MakeBank<Performance>(kExternalPerformanceLayout);
   Stamp(*small, 1);
   small->SetHasContent(true);
   big->AssignFrom(*small);
@@ -88,7 +88,7 @@ TEST_F(BankTest, AssignFromShrinksAndGrowsAndCopiesTheContentFlag) {
   EXPECT_EQ(big->LongName(), "Internal Performance") << "names stay";
   EXPECT_EQ(big->BankSelectLsb(), 64);
 
-  auto full = MakeBank<Performance>(kInternalPerformanceSpec);
+  auto full = MakeBank<Performance>(kInternalPerformanceLayout);
   Stamp(*full, 0);
   small->AssignFrom(*full);
   EXPECT_EQ(small->Count(), 128);
@@ -102,15 +102,15 @@ TEST_F(BankTest, AssignFromShrinksAndGrowsAndCopiesTheContentFlag) {
 }
 
 TEST_F(BankTest, AssignFromABankOfAnotherKindLeavesItemsUnchanged) {
-  auto voices = MakeBank<Instrument>(kInternalInstrumentSpec);
-  auto performances = MakeBank<Performance>(kInternalPerformanceSpec);
+  auto voices = MakeBank<Instrument>(kInternalInstrumentLayout);
+  auto performances = MakeBank<Performance>(kInternalPerformanceLayout);
   Stamp(*performances, 3);
   voices->AssignFrom(*performances);
   EXPECT_EQ(voices->ItemAt(0)->Data()[20], 0);
 }
 
 TEST_F(BankTest, ResetAllReturnsEveryItemToTheDefault) {
-  auto bank = MakeBank<Percussion>(kExternalPercussionSpec);
+  auto bank = MakeBank<Percussion>(kExternalPercussionLayout);
   Stamp(*bank, 10);
   bank->SetHasContent(true);
   bank->ResetAll();

@@ -8,7 +8,7 @@
 
 #include "files/SmartFile.h"
 #include "midi/SysxMemoryCore.h"
-#include "model/BankSpecs.h"
+#include "model/BankLayouts.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -84,7 +84,7 @@ TEST_F(ItemTest, AssignCopiesOnlyBetweenItemsOfOneKind) {
 }
 
 TEST_F(ItemTest, ReadFromAShortStreamKeepsWhatItReadAndMarksTheBank) {
-  auto bank = MakeBank<Instrument>(kInternalInstrumentSpec);
+  auto bank = MakeBank<Instrument>(kInternalInstrumentLayout);
   Instrument& item = *bank->ItemAt(3);
   std::fill(item.Data().begin(), item.Data().end(), 0x55);
   const std::string path = dir_.File("short.bin");
@@ -116,7 +116,7 @@ TEST_F(ItemTest, LoadFromBulkZeroFillsExactlyTheMissingBlocks) {
     }
     offset += block.size;
   }
-  auto bank = MakeBank<Instrument>(kExternalInstrumentSpec);
+  auto bank = MakeBank<Instrument>(kExternalInstrumentLayout);
   Instrument& target = *bank->ItemAt(0);
   std::fill(target.Data().begin(), target.Data().end(), 0x7F);
   ASSERT_EQ(target.LoadFromBulk(received), 0);
