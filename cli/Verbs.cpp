@@ -12,39 +12,44 @@
 
 namespace {
 
-// The container that loads and lists a file of one extension.
-std::unique_ptr<File> ContainerFor(const std::string& path) {
-  if (HasExtension(path, "s2a"))
-    return std::make_unique<S2A_File>();
-  if (HasExtension(path, "s2v"))
-    return std::make_unique<S2V_File>();
-  if (HasExtension(path, "s2e"))
-    return std::make_unique<S2E_File>();
-  if (HasExtension(path, "s2i"))
-    return std::make_unique<S2I_File>();
-  return nullptr;
+// The containers that load and list a file, by extension.
+struct ListableKind {
+  const char* extension;
+  std::unique_ptr<File> (*make)();
+};
+
+template <class Container>
+std::unique_ptr<File> Make() {
+  return std::make_unique<Container>();
 }
 
-bool IsListable(const std::string& path) {
-  for (const char* extension : {"s2a", "s2v", "s2e", "s2i"}) {
-    if (HasExtension(path, extension))
-      return true;
+constexpr std::array<ListableKind, 4> kListable{{
+    {"s2a", &Make<S2A_File>},
+    {"s2v", &Make<S2V_File>},
+    {"s2e", &Make<S2E_File>},
+    {"s2i", &Make<S2I_File>},
+}};
+
+const ListableKind* ListableKindOf(const std::string& path) {
+  for (const ListableKind& kind : kListable) {
+    if (HasExtension(path, kind.extension))
+      return &kind;
   }
-  return false;
+  return nullptr;
 }
 
 int ListFiles(std::span<const std::string> files) {
   if (files.empty())
     return UsageError("list: no file given");
   for (const std::string& path : files) {
-    if (!IsListable(path)) {
+    if (ListableKindOf(path) == nullptr) {
       return UsageError("list: " + path +
                         ": unknown extension (expected .s2a, .s2v, .s2e or .s2i)");
     }
   }
   int status = kExitSuccess;
   for (const std::string& path : files) {
-    std::unique_ptr<File> container = ContainerFor(path);
+    const std::unique_ptr<File> container = ListableKindOf(path)->make();
     if (container->Load(path) != 0) {
       std::fprintf(stderr, "corvale-cli: list: %s: could not be loaded\n", path.c_str());
       status = kExitFailure;
