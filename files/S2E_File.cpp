@@ -46,10 +46,7 @@ int S2E_File::Load(const std::optional<std::string>& path) {
   if (!TakePath(path))
     return -1;
   SmartFile file;
-  if (!file.Open(FileName())) {
-    std::fprintf(stderr, "Error opening file: %s\n", file.ErrorText().c_str());
-    return -1;
-  }
+  if (!file.OpenOrReport(FileName())) return -1;
   const HeaderBlock header = ReadHeaderBlock(file);
   const char* problem = !HasFormatMark(header) ? "Error: \"%s\" Has Unknown format.\n"
                         : !HasType(header, kExternalType)

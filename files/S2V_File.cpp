@@ -36,10 +36,7 @@ int S2V_File::Load(const std::optional<std::string>& path) {
   if (!TakePath(path))
     return -1;
   SmartFile file;
-  if (!file.Open(FileName())) {
-    std::fprintf(stderr, "Error opening file: %s\n", file.ErrorText().c_str());
-    return -1;
-  }
+  if (!file.OpenOrReport(FileName())) return -1;
   std::array<std::uint8_t, kTagSize> tag{};
   if (!file.Read(tag))
     tag.fill(0);

@@ -120,6 +120,12 @@ bool SmartFile::Open(const std::optional<std::string>& path) {
   return true;
 }
 
+bool SmartFile::OpenOrReport(const std::optional<std::string>& path) {
+  if (Open(path)) return true;
+  std::fprintf(stderr, "Error opening file: %s\n", ErrorText().c_str());
+  return false;
+}
+
 bool SmartFile::Adopt(std::FILE* stream, const std::string& name) {
   if (stream == nullptr || IsOpen())
     return false;

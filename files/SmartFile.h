@@ -27,6 +27,8 @@ class SmartFile : public SmartFilename {
   // Opens an existing file for reading. False when no path is given, a file is already open,
   // the path is too long, or the file cannot be opened (the error code tells why).
   bool Open(const std::optional<std::string>& path);
+  // Open, printing "Error opening file: %s\n" with the system's text when it fails.
+  bool OpenOrReport(const std::optional<std::string>& path);
   // Takes over a stream that is already open for reading (standard input, or a stream built by
   // the caller); `name` becomes the path.
   bool Adopt(std::FILE* stream, const std::string& name);
