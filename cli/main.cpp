@@ -8,17 +8,18 @@
 
 namespace {
 
-void PrintHelp() {
-  std::printf(
-      "Usage: corvale-cli VERB [ARGUMENTS...]\n"
-      "       corvale-cli --help | --version\n\n"
-      "Verbs:\n");
+void PrintHelp(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: corvale-cli VERB [ARGUMENTS...]\n"
+               "       corvale-cli --help | --version\n\n"
+               "Verbs:\n");
   for (const Verb& verb : Verbs()) {
-    std::printf("  %s\n      %s\n      Example: %s\n", verb.usage, verb.summary, verb.example);
+    std::fprintf(out, "  %s\n      %s\n      Example: %s\n", verb.usage, verb.summary,
+                 verb.example);
   }
-  std::printf(
-      "\nExit status: 0 success, 1 a file could not be loaded or saved, 2 usage error.\n"
-      "Loader messages go to standard error, listings to standard output.\n");
+  std::fprintf(out,
+               "\nExit status: 0 success, 1 a file could not be loaded or saved, 2 usage error.\n"
+               "Loader messages go to standard error, listings to standard output.\n");
 }
 
 }  // namespace
@@ -26,12 +27,12 @@ void PrintHelp() {
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.empty()) {
-    PrintHelp();
+    PrintHelp(stderr);
     return kExitUsage;
   }
   const std::string& first = arguments.front();
   if (first == "--help" || first == "-h") {
-    PrintHelp();
+    PrintHelp(stdout);
     return kExitSuccess;
   }
   if (first == "--version") {

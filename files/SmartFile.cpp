@@ -65,6 +65,15 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
   return -1;
 }
 
+// Makes a rename in the folder of `path` durable; a folder that cannot be synced is no error.
+void SyncFolderOf(const std::string& path) {
+  const int fd = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    return;
+  fsync(fd);
+  close(fd);
+}
+
 }  // namespace
 
 SmartFile::SmartFile() = default;
@@ -104,7 +113,7 @@ bool SmartFile::Open(const std::optional<std::string>& path) {
     error_ = ENAMETOOLONG;
     return false;
   }
-  std::FILE* stream = std::fopen(Path().c_str(), "rb");
+  std::FILE* stream = std::fopen(Path().c_str(), "rbe");
   if (stream == nullptr) {
     RecordError(EIO);
     return false;
@@ -121,7 +130,8 @@ bool SmartFile::Open(const std::optional<std::string>& path) {
 }
 
 bool SmartFile::OpenOrReport(const std::optional<std::string>& path) {
-  if (Open(path)) return true;
+  if (Open(path))
+    return true;
   std::fprintf(stderr, "Error opening file: %s\n", ErrorText().c_str());
   return false;
 }
@@ -158,6 +168,11 @@ bool SmartFile::OpenForSave(const std::string& path) {
     // A device or a pipe cannot be replaced by renaming; it is written where it is.
     stream = std::fopen(targetPath_.c_str(), "wb");
   } else {
+    // Renaming would replace a file the user may not write; refuse it as opening it would.
+    if (exists && access(targetPath_.c_str(), W_OK) != 0) {
+      RecordError(EACCES);
+      return false;
+    }
     const int fd = CreateTempBeside(targetPath_, tempPath_);
     if (fd < 0) {
       RecordError(EIO);
@@ -205,6 +220,8 @@ bool SmartFile::CommitSave() {
       std::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) {
     failure = errno ? errno : EIO;
   }
+  if (failure == 0 && !tempPath_.empty())
+    SyncFolderOf(targetPath_);
   if (failure != 0) {
     if (!tempPath_.empty())
       unlink(tempPath_.c_str());

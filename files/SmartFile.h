@@ -68,8 +68,9 @@ class SmartFile : public SmartFilename {
   void RecordError(int fallback);
   void AbandonSave();
 
-  std::unique_ptr<std::FILE, Closer> file_;
+  // The buffer is declared first so that it outlives the stream that uses it.
   std::vector<char> streamBuffer_;
+  std::unique_ptr<std::FILE, Closer> file_;
   std::int32_t size_ = 0;
   int error_ = 0;
 

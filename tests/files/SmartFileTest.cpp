@@ -355,6 +355,25 @@ TEST_F(SmartFileTest, UnwritableFolderKeepsTheOldFile) {
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"one.s2i"});
 }
 
+TEST_F(SmartFileTest, AWriteProtectedFileIsNotReplaced) {
+  const std::string path = dir_.File("kept.s2i");
+  test::WriteBytes(path, Pattern(806, 3));
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  ASSERT_EQ(chmod(dir_.Path().c_str(), 0777), 0);  // the folder itself may be written
+  const int status = RunUnprivileged(logs_.File("err"), [&] {
+    if (access(path.c_str(), W_OK) == 0)
+      return 10;
+    return instrument_.Save(path) == -1 ? 0 : 1;
+  });
+  chmod(dir_.Path().c_str(), 0755);
+  if (status == kCannotDropPrivileges)
+    GTEST_SKIP() << "cannot become an unprivileged user";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadText(logs_.File("err")), "Error opening file: Permission denied\n");
+  EXPECT_EQ(test::ReadBytes(path), Pattern(806, 3));
+  EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"kept.s2i"});
+}
+
 TEST_F(SmartFileTest, SymbolicLinksStayLinks) {
   test::TempDir other;
   const std::string real = other.File("real.bin");
