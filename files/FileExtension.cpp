@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "files/INS_File.h"
+#include "files/S2E_File.h"
+#include "files/S2I_File.h"
+#include "files/S2V_File.h"
+#include "midi/SYX_File.h"
+#include "model/S2A_File.h"
+
 bool HasExtension(const std::optional<std::string>& path,
                   const std::optional<std::string>& extension) {
   if (!path || !extension)
@@ -15,4 +22,128 @@ bool HasExtension(const std::optional<std::string>& path,
   return std::equal(
       extension->begin(), extension->end(), path->end() - n,
       [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+namespace {
+
+// Reads an S2A file into a copy of the document, which takes over only when the load
+// succeeded (a load that reports a read error still succeeds, with what was read).
+int LoadAllBanksInto(S2A_File& document, const std::string& path) {
+  S2A_File working;
+  working.CopyFrom(document);
+  const int result = working.Load(path);
+  if (result == -1)
+    return result;
+  document.CopyFrom(working);
+  document.SetFileName(working.FileName());
+  return result;
+}
+
+template <class BankFile, class Take>
+int LoadBankFileInto(const std::string& path, Take take) {
+  BankFile file;
+  if (file.Load(path) == -1)
+    return -1;
+  take(file);
+  return 0;
+}
+
+// True when some block of the item's kind lies on a page the dump stored data in.
+bool HoldsDataForAnyBlock(const SysxMemoryCore& memory, const Item& item) {
+  const ParamBlockTable table = item.BlockTable();
+  return std::any_of(table.begin(), table.end(), [&](const ParamBlock& block) {
+    return memory.FindPage(SysxAddress(block.high, block.mid, block.low)) != nullptr;
+  });
+}
+
+template <class BankFile>
+int SaveBanksAs(const S2A_File& document, const std::string& path) {
+  BankFile file;
+  file.CopyBanksFrom(document);
+  return file.Save(path);
+}
+
+}  // namespace
+
+int OpenBankFile(S2A_File& document, const std::optional<std::string>& path) {
+  if (!path)
+    return -1;
+  if (HasExtension(path, "s2a"))
+    return LoadAllBanksInto(document, *path);
+  if (HasExtension(path, "s2v"))
+    return LoadBankFileInto<S2V_File>(*path,
+                                      [&](const S2V_File& file) { document.LoadVoiceBanks(file); });
+  if (HasExtension(path, "s2e"))
+    return LoadBankFileInto<S2E_File>(
+        *path, [&](const S2E_File& file) { document.LoadExternalBanks(file); });
+  return -1;
+}
+
+int MergeBankFile(S2A_File& document, const std::optional<std::string>& path) {
+  if (!path)
+    return -1;
+  if (HasExtension(path, "s2a"))
+    return LoadAllBanksInto(document, *path);
+  if (HasExtension(path, "s2v"))
+    return LoadBankFileInto<S2V_File>(
+        *path, [&](const S2V_File& file) { document.MergeVoiceBanks(file); });
+  if (HasExtension(path, "s2e"))
+    return LoadBankFileInto<S2E_File>(
+        *path, [&](const S2E_File& file) { document.MergeExternalBanks(file); });
+  return -1;
+}
+
+int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {
+  if (!path)
+    return -1;
+  if (HasExtension(path, "s2a"))
+    return document.Save(path);
+  if (HasExtension(path, "s2v"))
+    return SaveBanksAs<S2V_File>(document, *path);
+  if (HasExtension(path, "s2e"))
+    return SaveBanksAs<S2E_File>(document, *path);
+  if (HasExtension(path, "ins")) {
+    INS_File definition;
+    definition.SetFileName(path);
+    definition.BuildInstrumentDefinition(document);
+    return definition.Save();
+  }
+  return -1;
+}
+
+int ImportItemFile(S2I_File& item, const std::optional<std::string>& path) {
+  if (!path)
+    return -1;
+  if (HasExtension(path, "s2i"))
+    return item.Load(path);
+  if (HasExtension(path, "syx")) {
+    Item* held = item.GetItem(S2I_File::kAnyKind);
+    if (held == nullptr)
+      return -1;
+    SYX_File dump;
+    if (dump.Load(path) == -1)
+      return -1;
+    const SysxMemoryCore& memory = dump.Memory();
+    if (!HoldsDataForAnyBlock(memory, *held))
+      return -1;
+    return held->LoadFromBulk(memory);
+  }
+  return -1;
+}
+
+int ExportItemFile(S2I_File& item, const std::optional<std::string>& path) {
+  if (!path)
+    return -1;
+  if (HasExtension(path, "s2i"))
+    return item.Save(path);
+  if (HasExtension(path, "syx")) {
+    const Item* held = item.GetItem(S2I_File::kAnyKind);
+    if (held == nullptr)
+      return -1;
+    SYX_File dump;
+    if (dump.StoreToEditBuffer(*held) != 0)
+      return -1;
+    return dump.Save(path);
+  }
+  return -1;
 }

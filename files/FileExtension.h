@@ -3,8 +3,29 @@
 #include <optional>
 #include <string>
 
+class S2A_File;
+class S2I_File;
+
 // True when `path` ends in "." followed by `extension`, compared without regard to letter
 // case, and the extension is shorter than the path. Without an extension: whether there is a
 // path.
 bool HasExtension(const std::optional<std::string>& path,
                   const std::optional<std::string>& extension);
+
+// Loading and saving by file extension. Each returns 0 on success and -1 on failure (an
+// absent path or an unknown extension fails without a message); the readers and writers
+// print their own messages. A load that fails leaves the document or item as it was.
+
+// .s2a replaces what the file holds; .s2v the four voice banks (performances reset to
+// defaults); .s2e the three external banks (internal banks reset).
+int OpenBankFile(S2A_File& document, const std::optional<std::string>& path);
+// As opening, but .s2v keeps the performances and .s2e keeps the internal banks.
+int MergeBankFile(S2A_File& document, const std::optional<std::string>& path);
+// .s2a, .s2v, .s2e, or .ins for the instrument definition.
+int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
+// .s2i replaces the held item by the file's; .syx fills the held item (which must exist, of
+// the kind being imported) from the file's bulk data, and fails when the file holds no data
+// for any of the item's blocks.
+int ImportItemFile(S2I_File& item, const std::optional<std::string>& path);
+// .s2i, or .syx as a dump to the edit buffer of the item's kind.
+int ExportItemFile(S2I_File& item, const std::optional<std::string>& path);

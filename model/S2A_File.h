@@ -37,6 +37,7 @@ class S2A_File : public File {
   int Load(const std::optional<std::string>& path = std::nullopt) override;
   int Save(const std::optional<std::string>& path = std::nullopt) override;
   PDLList<Bank>* Banks() override { return bankList_.get(); }
+  const PDLList<Bank>* BankList() const { return bankList_.get(); }
   void PrintListing() override;
 
   TypedBank<Instrument>& InternalInstrumentBank() { return *internalInstrument_; }
