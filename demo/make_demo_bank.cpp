@@ -1,5 +1,6 @@
-// Writes the example data into a folder: demo.s2a (a full bank with a CLP section), a
-// configuration folder with the four default files, and a settings file that names it.
+// Writes the example data into a folder: demo.s2a (a full bank with a CLP section), the same
+// banks as demo.s2v and demo.s2e, demo.syx (dumps of a few of its items), a configuration
+// folder with the four default files, and a settings file that names it.
 //
 //   make-demo-bank OUTDIR
 
@@ -9,8 +10,11 @@
 #include <string>
 
 #include "demo/DemoBank.h"
+#include "files/S2E_File.h"
 #include "files/S2I_File.h"
+#include "files/S2V_File.h"
 #include "files/SmartFilename.h"
+#include "midi/SYX_File.h"
 #include "midi/SettingsStore.h"
 #include "model/S2A_File.h"
 
@@ -46,6 +50,25 @@ int WriteDefaultSet(const std::string& folder) {
   return document.Save(SmartFilename::Join(folder, "Default All.s2a"));
 }
 
+template <class BankFile>
+int WriteBanksAs(const S2A_File& document, const std::string& path) {
+  BankFile file;
+  file.CopyBanksFrom(document);
+  return file.Save(path);
+}
+
+// Memory-form dumps of the first item of three banks, then an instrument's edit-buffer dump.
+int WriteDumps(S2A_File& document, const std::string& path) {
+  SYX_File dumps;
+  dumps.AppendItemDump(*document.InternalInstrumentBank().ItemAt(0));
+  dumps.AppendItemDump(*document.InternalPercussionBank().ItemAt(0));
+  dumps.AppendItemDump(*document.ExternalPerformanceBank().ItemAt(0));
+  SYX_File editBuffer;
+  editBuffer.StoreToEditBuffer(*document.ExternalInstrumentBank().ItemAt(4));
+  dumps.AppendBytes(editBuffer.Bytes());
+  return dumps.Save(path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,5 +100,8 @@ int main(int argc, char** argv) {
   S2A_File demo;
   DemoBank::FillDocument(demo);
   failures += demo.Save(SmartFilename::Join(outDir, "demo.s2a")) != 0;
+  failures += WriteBanksAs<S2V_File>(demo, SmartFilename::Join(outDir, "demo.s2v")) != 0;
+  failures += WriteBanksAs<S2E_File>(demo, SmartFilename::Join(outDir, "demo.s2e")) != 0;
+  failures += WriteDumps(demo, SmartFilename::Join(outDir, "demo.syx")) != 0;
   return failures == 0 ? 0 : 1;
 }
