@@ -1,16 +1,90 @@
 #include "cli/Verbs.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
 
+#include "cli/ItemSlot.h"
 #include "files/FileExtension.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "midi/ItemDumpList.h"
+#include "midi/SYX_File.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
 namespace {
+
+// --- File kinds by extension ---
+
+bool HasAnyExtension(const std::string& path, std::initializer_list<const char*> extensions) {
+  return std::any_of(extensions.begin(), extensions.end(),
+                     [&](const char* extension) { return HasExtension(path, extension); });
+}
+
+bool IsBankFile(const std::string& path) {
+  return HasAnyExtension(path, {"s2a", "s2v", "s2e"});
+}
+
+bool IsItemFile(const std::string& path) {
+  return HasAnyExtension(path, {"s2i", "syx"});
+}
+
+constexpr const char* kBankFileKinds = ".s2a, .s2v or .s2e";
+constexpr const char* kItemFileKinds = ".s2i or .syx";
+
+int Failure(const char* verb, const std::string& what) {
+  std::fprintf(stderr, "corvale-cli: %s: %s\n", verb, what.c_str());
+  return kExitFailure;
+}
+
+int WrongKind(const char* verb, const std::string& path, const char* expected) {
+  return UsageError(std::string(verb) + ": " + path + ": unknown extension (expected " + expected +
+                    ")");
+}
+
+// --- Listing ---
+
+void PrintItemDumps(const std::string& path, const ItemDumpList& list) {
+  std::printf("File \"%s\" (SysEx File):\n", path.c_str());
+  for (const FoundItemDump& dump : list.dumps) {
+    std::string where;
+    if (!dump.meaning) {
+      char code[32];
+      std::snprintf(code, sizeof code, "Unknown location %02X %02X", dump.location.mid,
+                    dump.location.low);
+      where = code;
+    } else if (dump.meaning->bank == nullptr) {
+      where = std::string(KindInfo(dump.meaning->kind).name) + " edit buffer";
+    } else {
+      const int slot = dump.meaning->slot;
+      char place[64];
+      std::snprintf(place, sizeof place, "%s %03d(%s)", dump.meaning->bank->longName, slot + 1,
+                    Bank::SlotLabel(slot).c_str());
+      where = place;
+    }
+    if (dump.item) {
+      std::printf("\t%s: %s %s:%s%s\n", where.c_str(), KindInfo(dump.item->Kind()).name,
+                  dump.item->CategoryName().c_str(), dump.item->Name().c_str(),
+                  dump.complete ? "" : " (no footer)");
+    } else {
+      std::printf("\t%s%s\n", where.c_str(), dump.complete ? "" : " (no footer)");
+    }
+  }
+  if (list.outside > 0)
+    std::printf("  Messages outside item dumps: %zu\n", list.outside);
+  std::printf("  Messages dropped as invalid: %zu\n", list.dropped);
+}
+
+int ListDumpFile(const std::string& path) {
+  SYX_File dump;
+  if (dump.Load(path) != 0)
+    return kExitFailure;
+  PrintItemDumps(path, FindItemDumps(dump.Bytes()));
+  return kExitSuccess;
+}
 
 // The containers that load and list a file, by extension.
 struct ListableKind {
@@ -38,33 +112,198 @@ const ListableKind* ListableKindOf(const std::string& path) {
   return nullptr;
 }
 
+int ListFile(const std::string& path) {
+  if (HasExtension(path, "syx"))
+    return ListDumpFile(path);
+  const std::unique_ptr<File> container = ListableKindOf(path)->make();
+  if (container->Load(path) != 0)
+    return kExitFailure;
+  container->PrintListing();
+  return kExitSuccess;
+}
+
 int ListFiles(std::span<const std::string> files) {
   if (files.empty())
     return UsageError("list: no file given");
   for (const std::string& path : files) {
-    if (ListableKindOf(path) == nullptr) {
-      return UsageError("list: " + path +
-                        ": unknown extension (expected .s2a, .s2v, .s2e or .s2i)");
-    }
+    if (ListableKindOf(path) == nullptr && !HasExtension(path, "syx"))
+      return WrongKind("list", path, ".s2a, .s2v, .s2e, .s2i or .syx");
   }
   int status = kExitSuccess;
   for (const std::string& path : files) {
-    const std::unique_ptr<File> container = ListableKindOf(path)->make();
-    if (container->Load(path) != 0) {
+    if (ListFile(path) != kExitSuccess) {
       std::fprintf(stderr, "corvale-cli: list: %s: could not be loaded\n", path.c_str());
       status = kExitFailure;
-      continue;
     }
-    container->PrintListing();
     std::fflush(stdout);
   }
   return status;
 }
 
-constexpr std::array<Verb, 1> kVerbs{{
+// --- Items ---
+
+// Reads a single item: from an .s2i file, or from the first item dump of a .syx file whose
+// header names a known location. A .syx file without item dumps is read as bulk data for the
+// kind `item` already holds, when it holds one.
+int LoadSingleItem(const char* verb, const std::string& path, S2I_File& item) {
+  if (!HasExtension(path, "syx")) {
+    if (ImportItemFile(item, path) != 0)
+      return Failure(verb, path + ": could not be loaded");
+    return kExitSuccess;
+  }
+  SYX_File dump;
+  if (dump.Load(path) != 0)
+    return Failure(verb, path + ": could not be loaded");
+  ItemDumpList list = FindItemDumps(dump.Bytes());
+  const auto first = std::find_if(list.dumps.begin(), list.dumps.end(),
+                                  [](const FoundItemDump& found) { return found.item != nullptr; });
+  if (first == list.dumps.end()) {
+    Item* held = item.GetItem(S2I_File::kAnyKind);
+    if (held == nullptr || ImportItemFile(item, path) != 0)
+      return Failure(verb, path + ": holds no item dump with a known location");
+    return kExitSuccess;
+  }
+  if (list.dumps.size() > 1) {
+    std::fprintf(stderr, "corvale-cli: %s: %s holds %zu item dumps; the first is used\n", verb,
+                 path.c_str(), list.dumps.size());
+  }
+  item.SetItem(*first->item);
+  return kExitSuccess;
+}
+
+int SaveSingleItem(const char* verb, S2I_File& item, const std::string& path) {
+  if (ExportItemFile(item, path) != 0)
+    return Failure(verb, path + ": could not be saved");
+  return kExitSuccess;
+}
+
+// Opens a bank file into a fresh document made of the default set.
+int OpenDocument(const char* verb, const std::string& path, S2A_File& document) {
+  if (OpenBankFile(document, path) != 0)
+    return Failure(verb, path + ": could not be loaded");
+  return kExitSuccess;
+}
+
+int SaveDocument(const char* verb, S2A_File& document, const std::string& path) {
+  if (SaveBankFile(document, path) != 0)
+    return Failure(verb, path + ": could not be saved");
+  return kExitSuccess;
+}
+
+// Checks an ITEM argument against the bank file it is taken from; usage errors return the
+// status, success none.
+std::optional<int> CheckSlot(const char* verb, const std::string& document, const std::string& text,
+                             std::optional<ItemSlot>& slot) {
+  std::string error;
+  slot = ParseItemSlot(text, error);
+  if (!slot)
+    return UsageError(std::string(verb) + ": " + error);
+  if (!slot->IsHeldBy(document)) {
+    return UsageError(std::string(verb) + ": " + document + " holds no " + slot->bankName +
+                      " bank");
+  }
+  return std::nullopt;
+}
+
+// --- Verbs ---
+
+int Convert(std::span<const std::string> arguments) {
+  if (arguments.size() != 2)
+    return UsageError("convert: expected IN OUT");
+  const std::string& in = arguments[0];
+  const std::string& out = arguments[1];
+  if (IsBankFile(in)) {
+    if (!IsBankFile(out) && !HasExtension(out, "ins"))
+      return WrongKind("convert", out, ".s2a, .s2v, .s2e or .ins for a bank file");
+    S2A_File document;
+    if (const int status = OpenDocument("convert", in, document); status != kExitSuccess)
+      return status;
+    return SaveDocument("convert", document, out);
+  }
+  if (IsItemFile(in)) {
+    if (!IsItemFile(out))
+      return WrongKind("convert", out, ".s2i or .syx for an item file");
+    S2I_File item;
+    if (const int status = LoadSingleItem("convert", in, item); status != kExitSuccess)
+      return status;
+    return SaveSingleItem("convert", item, out);
+  }
+  return WrongKind("convert", in, ".s2a, .s2v, .s2e, .s2i or .syx");
+}
+
+int Export(std::span<const std::string> arguments) {
+  if (arguments.size() != 3)
+    return UsageError("export: expected DOC ITEM OUT");
+  const std::string& documentPath = arguments[0];
+  const std::string& out = arguments[2];
+  if (!IsBankFile(documentPath))
+    return WrongKind("export", documentPath, kBankFileKinds);
+  std::optional<ItemSlot> slot;
+  if (const auto status = CheckSlot("export", documentPath, arguments[1], slot))
+    return *status;
+  if (!IsItemFile(out))
+    return WrongKind("export", out, kItemFileKinds);
+
+  S2A_File document;
+  if (const int status = OpenDocument("export", documentPath, document); status != kExitSuccess)
+    return status;
+  S2I_File item;
+  item.SetItem(slot->ItemIn(document));
+  return SaveSingleItem("export", item, out);
+}
+
+int Import(std::span<const std::string> arguments) {
+  if (arguments.size() != 3 && arguments.size() != 4)
+    return UsageError("import: expected DOC ITEM FILE [OUT]");
+  const std::string& documentPath = arguments[0];
+  const std::string& itemPath = arguments[2];
+  const std::string& out = arguments.size() == 4 ? arguments[3] : documentPath;
+  if (!IsBankFile(documentPath))
+    return WrongKind("import", documentPath, kBankFileKinds);
+  std::optional<ItemSlot> slot;
+  if (const auto status = CheckSlot("import", documentPath, arguments[1], slot))
+    return *status;
+  if (!IsItemFile(itemPath))
+    return WrongKind("import", itemPath, kItemFileKinds);
+  if (!IsBankFile(out))
+    return WrongKind("import", out, kBankFileKinds);
+
+  S2A_File document;
+  if (const int status = OpenDocument("import", documentPath, document); status != kExitSuccess)
+    return status;
+  Item& target = slot->ItemIn(document);
+  S2I_File item;
+  item.SetItem(target);  // bulk data without item dumps fills this copy of the slot's item
+  if (const int status = LoadSingleItem("import", itemPath, item); status != kExitSuccess)
+    return status;
+  const Item* imported = item.GetItem(S2I_File::kAnyKind);
+  if (imported->Kind() != target.Kind()) {
+    return Failure("import", itemPath + " holds a " + KindInfo(imported->Kind()).name +
+                                 " item, but " + slot->Describe() + " takes " +
+                                 KindInfo(target.Kind()).name + " items; nothing written");
+  }
+  target.Assign(*imported);
+  return SaveDocument("import", document, out);
+}
+
+constexpr std::array<Verb, 4> kVerbs{{
     {"list", "list FILE...",
-     "Print the items of each bank file (.s2a, .s2v, .s2e) or item file (.s2i).",
-     "corvale-cli list \"My Banks.s2a\" piano.s2i", &ListFiles},
+     "Print the items of each bank file (.s2a, .s2v, .s2e) or item file (.s2i), and the item\n"
+     "      dumps of a SysEx file (.syx) with their locations and the messages dropped as invalid.",
+     "corvale-cli list \"My Banks.s2a\" piano.s2i dumps.syx", &ListFiles},
+    {"convert", "convert IN OUT",
+     "Convert a bank file to another bank file or to a Cakewalk instrument definition (.ins),\n"
+     "      or a single item between .s2i and .syx. Banks a format lacks start as the defaults.",
+     "corvale-cli convert \"My Banks.s2a\" \"My Banks.ins\"", &Convert},
+    {"export", "export DOC ITEM OUT",
+     "Write one item of a bank file to an .s2i file, or to a .syx file as a dump to the edit\n"
+     "      buffer. ITEM is BANK:SLOT, BANK one of int-inst, ext-inst, int-perc, ext-perc,\n"
+     "      int-perf, ext-perf, SLOT a number from 1 or a label A01 ... H16.",
+     "corvale-cli export \"My Banks.s2a\" int-inst:A05 piano.s2i", &Export},
+    {"import", "import DOC ITEM FILE [OUT]",
+     "Replace one item of a bank file by the item of an .s2i or .syx file (of the same kind)\n"
+     "      and save the bank file to OUT, or back to DOC. Blocks a .syx dump lacks become 0.",
+     "corvale-cli import \"My Banks.s2a\" ext-perf:64 lead.syx \"New Banks.s2a\"", &Import},
 }};
 
 }  // namespace

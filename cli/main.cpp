@@ -17,9 +17,11 @@ void PrintHelp(std::FILE* out) {
     std::fprintf(out, "  %s\n      %s\n      Example: %s\n", verb.usage, verb.summary,
                  verb.example);
   }
-  std::fprintf(out,
-               "\nExit status: 0 success, 1 a file could not be loaded or saved, 2 usage error.\n"
-               "Loader messages go to standard error, listings to standard output.\n");
+  std::fprintf(
+      out,
+      "\nExit status: 0 success, 1 failure (a file could not be loaded or saved, or an item\n"
+      "file holds an item of another kind), 2 usage error.\n"
+      "Loader messages go to standard error, listings to standard output.\n");
 }
 
 }  // namespace

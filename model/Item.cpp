@@ -11,9 +11,9 @@
 namespace {
 
 constexpr std::array<ItemKindInfo, kItemKindCount> kKinds{{
-    {742, "Default Instrument.s2i", &InstrumentBlockTable},
-    {3775, "Default Percussion.s2i", &PercussionBlockTable},
-    {1075, "Default Performance.s2i", &PerformanceBlockTable},
+    {"Instrument", 742, "Default Instrument.s2i", &InstrumentBlockTable},
+    {"Percussion", 3775, "Default Percussion.s2i", &PercussionBlockTable},
+    {"Performance", 1075, "Default Performance.s2i", &PerformanceBlockTable},
 }};
 
 constexpr std::array<const char*, 23> kCategoryNames{"--", "Pf", "Cp", "Or", "Gt", "Ba", "St", "En",

@@ -17,6 +17,7 @@ inline constexpr int kItemNameLength = 10;
 inline constexpr int kItemCategoryOffset = 12;
 
 struct ItemKindInfo {
+  const char* name;
   int imageSize;
   const char* defaultFileName;
   ParamBlockTable (*blockTable)();

@@ -6,8 +6,11 @@
 #include <cstdlib>
 
 #include "demo/DemoBank.h"
+#include "files/INS_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "midi/BulkDump.h"
+#include "midi/SYX_File.h"
 #include "model/S2A_File.h"
 #include "tests/support/TestSupport.h"
 
@@ -100,11 +103,186 @@ TEST_F(CorvaleCli, ExitStatusTellsFailuresFromUsageErrors) {
 TEST_F(CorvaleCli, HelpAndVersion) {
   const ToolRun help = Invoke("--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("list FILE..."), std::string::npos);
-  EXPECT_NE(help.out.find("Example: "), std::string::npos);
+  // Each verb's usage line is followed by its example before the next verb begins.
+  const char* const usages[] = {"list FILE...", "convert IN OUT", "export DOC ITEM OUT",
+                                "import DOC ITEM FILE [OUT]", "\nExit status"};
+  for (std::size_t i = 0; i + 1 < std::size(usages); ++i) {
+    const std::size_t at = help.out.find(std::string("  ") + usages[i] + "\n");
+    const std::size_t next = help.out.find(usages[i + 1]);
+    ASSERT_NE(at, std::string::npos) << usages[i];
+    const std::size_t example = help.out.find("Example: corvale-cli ", at);
+    EXPECT_LT(example, next) << usages[i];
+  }
   const ToolRun version = Invoke("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, std::string("corvale-cli ") + CORVALE_VERSION + "\n");
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ImageOf(const Item& item) {
+  return {item.Data().begin(), item.Data().end()};
+}
+
+Bytes EditBufferDumpOf(const Item& item) {
+  SYX_File dump;
+  dump.StoreToEditBuffer(item);
+  return {dump.Bytes().begin(), dump.Bytes().end()};
+}
+
+TEST_F(CorvaleCli, ListShowsTheItemDumpsOfASysExFile) {
+  SYX_File dumps;
+  dumps.AppendItemDump(*demo_.InternalInstrumentBank().ItemAt(4));
+  dumps.AppendItemDump(*demo_.ExternalPercussionBank().ItemAt(1));
+  const Bytes damaged = {0xF0, 0x43, 0x00, 0x64, 0x7F};
+  dumps.AppendBytes(damaged);
+  dumps.AppendBytes(EditBufferDumpOf(*demo_.InternalPerformanceBank().ItemAt(0)));
+  ASSERT_EQ(dumps.Save(dir_.File("dumps.syx")), 0);
+
+  const ToolRun run = Invoke("list " + Quoted("dumps.syx"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  const Item& voice = *demo_.InternalInstrumentBank().ItemAt(4);
+  const Item& kit = *demo_.ExternalPercussionBank().ItemAt(1);
+  const Item& performance = *demo_.InternalPerformanceBank().ItemAt(0);
+  EXPECT_EQ(run.out, "File \"" + dir_.File("dumps.syx") + "\" (SysEx File):\n" +
+                         "\tInternal Instrument 005(A05): Instrument " + voice.CategoryName() +
+                         ":" + voice.Name() + "\n" + "\tExternal Percussion 002(A02): Percussion " +
+                         kit.CategoryName() + ":" + kit.Name() + "\n" +
+                         "\tPerformance edit buffer: Performance " + performance.CategoryName() +
+                         ":" + performance.Name() + "\n" + "  Messages dropped as invalid: 1\n");
+}
+
+TEST_F(CorvaleCli, ConvertBetweenBankFilesAndToAnInstrumentDefinition) {
+  ToolRun run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("voices.s2v"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  S2V_File voices;
+  ASSERT_EQ(voices.Load(dir_.File("voices.s2v")), 0);
+  EXPECT_EQ(ImageOf(*voices.ExternalInstrumentBank().ItemAt(127)),
+            ImageOf(*demo_.ExternalInstrumentBank().ItemAt(127)));
+
+  run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("Set.INS"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  INS_File expected;
+  expected.SetFileName(dir_.File("Set.INS"));
+  expected.BuildInstrumentDefinition(demo_);
+  EXPECT_EQ(test::ReadBytes(dir_.File("Set.INS")),
+            Bytes(expected.Text().Contents().begin(), expected.Text().Contents().end()));
+
+  run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("out.s2i"));
+  EXPECT_EQ(run.status, 2);
+  run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("out.txt"));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("out.txt: unknown extension"), std::string::npos);
+  run = Invoke("convert " + Quoted("missing.s2e") + " " + Quoted("out.s2a"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Error opening file: No such file or directory"), std::string::npos);
+  EXPECT_EQ(Invoke("convert " + Quoted("demo.s2a")).status, 2);
+  EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"Set.INS", "demo.s2a", "settings.conf",
+                                                      "stderr.txt", "voices.s2v"}));
+}
+
+TEST_F(CorvaleCli, ConvertSingleItemsTakesTheFirstDumpOfASysExFile) {
+  SYX_File dumps;
+  dumps.AppendItemDump(*demo_.ExternalPerformanceBank().ItemAt(9));
+  dumps.AppendItemDump(*demo_.InternalInstrumentBank().ItemAt(0));
+  ASSERT_EQ(dumps.Save(dir_.File("two.syx")), 0);
+  ToolRun run = Invoke("convert " + Quoted("two.syx") + " " + Quoted("perf.s2i"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("holds 2 item dumps; the first is used"), std::string::npos);
+  S2I_File item;
+  ASSERT_EQ(item.Load(dir_.File("perf.s2i")), 0);
+  EXPECT_EQ(ImageOf(*item.GetItem(S2I_File::kAnyKind)),
+            ImageOf(*demo_.ExternalPerformanceBank().ItemAt(9)));
+
+  run = Invoke("convert " + Quoted("perf.s2i") + " " + Quoted("perf.syx"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(dir_.File("perf.syx")),
+            EditBufferDumpOf(*demo_.ExternalPerformanceBank().ItemAt(9)));
+
+  // Bulk data without a header names no kind.
+  SYX_File headless;
+  headless.AppendMessage(0x40, 0x70, 0x00, Bytes(56, 1));
+  ASSERT_EQ(headless.Save(dir_.File("headless.syx")), 0);
+  run = Invoke("convert " + Quoted("headless.syx") + " " + Quoted("x.s2i"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("holds no item dump with a known location"), std::string::npos);
+  EXPECT_FALSE(test::Exists(dir_.File("x.s2i")));
+}
+
+TEST_F(CorvaleCli, ExportWritesOneItemBySlotNumberOrLabel) {
+  ToolRun run = Invoke("export " + Quoted("demo.s2a") + " int-inst:a05 " + Quoted("five.s2i"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  S2I_File item;
+  ASSERT_EQ(item.Load(dir_.File("five.s2i")), 0);
+  EXPECT_EQ(ImageOf(*item.GetItem(S2I_File::kAnyKind)),
+            ImageOf(*demo_.InternalInstrumentBank().ItemAt(4)));
+
+  run = Invoke("export " + Quoted("demo.s2a") + " ext-perf:64 " + Quoted("last.syx"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(dir_.File("last.syx")),
+            EditBufferDumpOf(*demo_.ExternalPerformanceBank().ItemAt(63)));
+
+  for (const char* bad : {"ext-perf:65", "int-perc:3", "int-perc:A03", "int-inst:0", "int-inst:I01",
+                          "int-inst:A17", "int-inst", "organ:1", "int-inst:x"}) {
+    run = Invoke("export " + Quoted("demo.s2a") + " " + bad + " " + Quoted("bad.s2i"));
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_NE(run.err.find("corvale-cli: export: "), std::string::npos) << bad;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << bad << ": one line";
+  }
+  EXPECT_FALSE(test::Exists(dir_.File("bad.s2i")));
+
+  S2V_File voices;
+  voices.CopyBanksFrom(demo_);
+  ASSERT_EQ(voices.Save(dir_.File("voices.s2v")), 0);
+  run = Invoke("export " + Quoted("voices.s2v") + " int-perf:1 " + Quoted("bad.s2i"));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("holds no int-perf bank"), std::string::npos);
+}
+
+TEST_F(CorvaleCli, ImportReplacesOneItemAndRefusesAnotherKind) {
+  const Bytes original = test::ReadBytes(dir_.File("demo.s2a"));
+  S2I_File kit;
+  kit.SetItem(*demo_.ExternalPercussionBank().ItemAt(1));
+  ASSERT_EQ(kit.Save(dir_.File("kit.s2i")), 0);
+
+  ToolRun run = Invoke("import " + Quoted("demo.s2a") + " int-inst:2 " + Quoted("kit.s2i") + " " +
+                       Quoted("new.s2a"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("holds a Percussion item, but int-inst:A02"), std::string::npos);
+  EXPECT_NE(run.err.find("nothing written"), std::string::npos);
+  EXPECT_FALSE(test::Exists(dir_.File("new.s2a")));
+
+  run = Invoke("import " + Quoted("demo.s2a") + " int-perc:1 " + Quoted("kit.s2i") + " " +
+               Quoted("new.s2a"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(dir_.File("demo.s2a")), original) << "DOC stays as it was";
+  S2A_File changed;
+  ASSERT_EQ(changed.Load(dir_.File("new.s2a")), 0);
+  EXPECT_EQ(ImageOf(*changed.InternalPercussionBank().ItemAt(0)),
+            ImageOf(*demo_.ExternalPercussionBank().ItemAt(1)));
+  EXPECT_EQ(ImageOf(*changed.InternalPercussionBank().ItemAt(1)),
+            ImageOf(*demo_.InternalPercussionBank().ItemAt(1)));
+  EXPECT_TRUE(
+      std::equal(changed.ClpBlock().begin(), changed.ClpBlock().end(), demo_.ClpBlock().begin()));
+
+  // From a .syx dump, back into DOC itself.
+  SYX_File lead;
+  lead.StoreToMemory(*demo_.InternalPerformanceBank().ItemAt(5));
+  ASSERT_EQ(lead.Save(dir_.File("lead.syx")), 0);
+  run = Invoke("import " + Quoted("demo.s2a") + " ext-perf:H16 " + Quoted("lead.syx"));
+  EXPECT_EQ(run.status, 2) << "ext-perf has 64 slots";
+  run = Invoke("import " + Quoted("demo.s2a") + " ext-perf:D16 " + Quoted("lead.syx"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  S2A_File updated;
+  ASSERT_EQ(updated.Load(dir_.File("demo.s2a")), 0);
+  EXPECT_EQ(ImageOf(*updated.ExternalPerformanceBank().ItemAt(63)),
+            ImageOf(*demo_.InternalPerformanceBank().ItemAt(5)));
+
+  run = Invoke("import " + Quoted("demo.s2a") + " int-inst:1 " + Quoted("missing.syx"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Error opening file: No such file or directory"), std::string::npos);
+  EXPECT_FALSE(test::Exists(dir_.File("missing.syx")));
+  EXPECT_EQ(Invoke("import " + Quoted("demo.s2a") + " int-inst:1").status, 2);
 }
 
 }  // namespace

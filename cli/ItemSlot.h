@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "model/ItemKind.h"
+
+class Bank;
+class Item;
+class S2A_File;
+struct BankLayout;
+
+// A slot of a bank file named on the command line as BANK:SLOT: BANK one of int-inst,
+// ext-inst, int-perc, ext-perc, int-perf, ext-perf; SLOT a 1-based number or a slot label
+// (A01 ... H16).
+struct ItemSlot {
+  const char* bankName;
+  const BankLayout* layout;
+  ItemKind kind;
+  int index;  // 0-based
+
+  Bank& BankIn(S2A_File& document) const;
+  Item& ItemIn(S2A_File& document) const;
+  // "int-inst:A05 (Internal Instrument, slot 5)"
+  std::string Describe() const;
+  // Whether a bank file of this extension holds the slot's bank (.s2v has no performances,
+  // .s2e no internal banks).
+  bool IsHeldBy(const std::string& bankFilePath) const;
+};
+
+// The slot, or none with `error` set to why the text names no slot.
+std::optional<ItemSlot> ParseItemSlot(const std::string& text, std::string& error);
+
+// The names of the bank words, for help texts.
+extern const char* const kItemSlotBankWords;
