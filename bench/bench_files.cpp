@@ -1,5 +1,6 @@
-// Times loading and saving the example bank, and the plain reads and writes of the same number
-// of bytes they are judged against, then prints how far each file operation is from its floor.
+// Times loading and saving the example bank, parsing a few MB of item dumps and building the
+// dumps of a whole document, and the plain reads, writes, scans and copies of the same number of
+// bytes they are judged against, then prints how far each operation is from its floor.
 //
 //   corvale-bench [--benchmark_filter=REGEX] [--benchmark_repetitions=N] [other --benchmark_ flags]
 //
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -18,14 +20,18 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "demo/DemoBank.h"
+#include "midi/SYX_File.h"
 #include "model/S2A_File.h"
 
 namespace {
@@ -35,6 +41,12 @@ constexpr const char* kReadFloor = "ReadFloor";
 constexpr const char* kSave = "S2A_Save";
 constexpr const char* kWriteFloor = "WriteFloor";
 constexpr const char* kSafeWriteFloor = "WriteFsyncRenameFloor";
+constexpr const char* kParse = "SYX_Parse";
+constexpr const char* kScanFloor = "ScanFloor";
+constexpr const char* kBuildDumps = "BuildDocumentDumps";
+constexpr const char* kCopyFloor = "CopyImagesFloor";
+// Copies of the document's dumps in the large .syx buffer (about 3 MB).
+constexpr int kDumpCopies = 5;
 
 // A new folder under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
@@ -202,6 +214,68 @@ void SafeWriteFloor(benchmark::State& state, const std::string& tempPath,
   SetBytes(state, bytes.size());
 }
 
+void ForEachItem(const S2A_File& document, const std::function<void(const Item&)>& visit) {
+  for (const PDLList<Bank>* node = document.BankList(); node != nullptr; node = node->NextNode())
+    std::as_const(*node->Element()).ForEachItem(visit);
+}
+
+// The memory-form dumps of every item of the document, in bank-list order.
+int AppendDocumentDumps(SYX_File& dumps, const S2A_File& document) {
+  int failures = 0;
+  ForEachItem(document, [&](const Item& item) { failures += dumps.AppendItemDump(item) != 0; });
+  return failures;
+}
+
+void ParseDumps(benchmark::State& state, SYX_File& dumps) {
+  for (auto _ : state) {
+    dumps.ParseMessages();
+    benchmark::DoNotOptimize(dumps.Memory().First());
+  }
+  SetBytes(state, dumps.Bytes().size());
+}
+
+// One pass over the bytes that looks at each of them: the sum, and how many are status bytes.
+void ScanFloor(benchmark::State& state, std::span<const std::uint8_t> bytes) {
+  for (auto _ : state) {
+    std::uint32_t sum = 0;
+    std::uint32_t status = 0;
+    for (const std::uint8_t byte : bytes) {
+      sum += byte;
+      status += byte >> 7;
+    }
+    benchmark::DoNotOptimize(sum);
+    benchmark::DoNotOptimize(status);
+  }
+  SetBytes(state, bytes.size());
+}
+
+void BuildDumps(benchmark::State& state, const S2A_File& document, std::size_t dumpBytes) {
+  SYX_File dumps;
+  for (auto _ : state) {
+    dumps.Reset();
+    if (AppendDocumentDumps(dumps, document) != 0) {
+      state.SkipWithError("building a dump failed");
+      break;
+    }
+    benchmark::DoNotOptimize(dumps.Bytes().data());
+  }
+  SetBytes(state, dumpBytes);
+}
+
+// Copying every item image of the document into one buffer of the dumps' size.
+void CopyImagesFloor(benchmark::State& state, const S2A_File& document, std::size_t dumpBytes) {
+  std::vector<std::uint8_t> out(dumpBytes);
+  for (auto _ : state) {
+    auto at = out.begin();
+    ForEachItem(document, [&](const Item& item) {
+      at = std::copy(item.Data().begin(), item.Data().end(), at);
+    });
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  SetBytes(state, dumpBytes);
+}
+
 void PrintRatio(const RecordingReporter& reporter, const char* label, const char* measured,
                 const char* floor) {
   const std::optional<double> top = reporter.Seconds(measured);
@@ -211,6 +285,12 @@ void PrintRatio(const RecordingReporter& reporter, const char* label, const char
   } else {
     std::printf("%-40s n/a\n", label);
   }
+}
+
+void PrintSpeed(const RecordingReporter& reporter, const char* label, const char* measured,
+                std::size_t bytes) {
+  if (const std::optional<double> seconds = reporter.Seconds(measured); seconds && *seconds > 0)
+    std::printf("%-40s %.1f MB/s\n", (std::string(label) + ":").c_str(), bytes / *seconds / 1e6);
 }
 
 int Run(int argc, char** argv) {
@@ -239,6 +319,15 @@ int Run(int argc, char** argv) {
   const std::string safeTemp = scratch.File(".floor-safe.bin.tmp");
   const std::string safeTarget = scratch.File("floor-safe.bin");
 
+  SYX_File documentDumps;
+  AppendDocumentDumps(documentDumps, document);
+  const std::size_t dumpBytes = documentDumps.Bytes().size();
+  SYX_File largeDumps;
+  for (int copy = 0; copy < kDumpCopies; ++copy)
+    largeDumps.AppendBytes(documentDumps.Bytes());
+  std::printf("Dumps of the whole document: %zu bytes; parsed stream: %zu bytes\n", dumpBytes,
+              largeDumps.Bytes().size());
+
   const auto configure = [](benchmark::internal::Benchmark* bench) {
     bench->Unit(benchmark::kMicrosecond)->UseRealTime();
   };
@@ -254,6 +343,15 @@ int Run(int argc, char** argv) {
     SafeWriteFloor(state, safeTemp, safeTarget, bytes);
   }));
 
+  configure(benchmark::RegisterBenchmark(
+      kParse, [&](benchmark::State& state) { ParseDumps(state, largeDumps); }));
+  configure(benchmark::RegisterBenchmark(
+      kScanFloor, [&](benchmark::State& state) { ScanFloor(state, largeDumps.Bytes()); }));
+  configure(benchmark::RegisterBenchmark(
+      kBuildDumps, [&](benchmark::State& state) { BuildDumps(state, document, dumpBytes); }));
+  configure(benchmark::RegisterBenchmark(
+      kCopyFloor, [&](benchmark::State& state) { CopyImagesFloor(state, document, dumpBytes); }));
+
   RecordingReporter reporter(::isatty(STDOUT_FILENO) != 0 ? benchmark::ConsoleReporter::OO_Defaults
                                                           : benchmark::ConsoleReporter::OO_Tabular);
   benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -263,6 +361,10 @@ int Run(int argc, char** argv) {
   PrintRatio(reporter, "S2A load / read floor:", kLoad, kReadFloor);
   PrintRatio(reporter, "S2A save / write floor:", kSave, kWriteFloor);
   PrintRatio(reporter, "S2A save / write+fsync+rename floor:", kSave, kSafeWriteFloor);
+  PrintRatio(reporter, ".syx parse / plain scan floor:", kParse, kScanFloor);
+  PrintRatio(reporter, "document dumps build / image copy floor:", kBuildDumps, kCopyFloor);
+  PrintSpeed(reporter, ".syx parse", kParse, largeDumps.Bytes().size());
+  PrintSpeed(reporter, "plain scan", kScanFloor, largeDumps.Bytes().size());
   benchmark::Shutdown();
   return 0;
 }

@@ -6,12 +6,14 @@ SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address, bool create)
   const SysxAddress key = address.PageStart();
   Page* passed = nullptr;
   Page* page = static_cast<Page*>(first_.get());
+  if (recent_ != nullptr && recent_->Value().address <= key)
+    page = recent_;
   while (page != nullptr && page->Value().address < key) {
     passed = page;
     page = page->NextNode();
   }
   if (page != nullptr && page->Value().address == key)
-    return page;
+    return recent_ = page;
   if (!create)
     return nullptr;
 
@@ -22,7 +24,7 @@ SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address, bool create)
   } else {
     InsertBefore(first_, std::move(created));
   }
-  return result;
+  return recent_ = result;
 }
 
 const SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address) const {

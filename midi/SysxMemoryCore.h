@@ -25,9 +25,15 @@ class SysxMemoryCore {
   const Page* FindPage(SysxAddress address) const;
   void WriteBytes(SysxAddress address, std::span<const std::uint8_t> source);
   void ReadBytes(SysxAddress address, std::span<std::uint8_t> target) const;
-  void Clear() { first_.reset(); }
+  void Clear() {
+    first_.reset();
+    recent_ = nullptr;
+  }
   const Page* First() const { return static_cast<const Page*>(first_.get()); }
 
  private:
   std::unique_ptr<DLListCore> first_;
+  // The page found last: a dump's messages come in address order, so the next page wanted is
+  // usually this one or the one after it, and the walk starts here instead of at the first.
+  Page* recent_ = nullptr;
 };

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <numeric>
+#include <random>
 #include <vector>
 
 namespace {
@@ -36,6 +39,33 @@ TEST(SysxMemoryCore, RunsCrossPagesAndUnstoredAddressesReadZero) {
   EXPECT_EQ(gap, (std::vector<std::uint8_t>(4, 0)));
   memory.Clear();
   EXPECT_EQ(memory.First(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Pages stay sorted and unique whatever order the writes come in.
+TEST(SysxMemoryCore, WritesInAnyOrderKeepOnePagePerAddressInOrder) {
+  SysxMemoryCore memory;
+  std::map<SysxAddress, std::uint8_t> expected;
+  std::mt19937 random(99);
+  for (int i = 0; i < 3000; ++i) {
+    const SysxAddress address(random() % 4 + 0x40, random() % 24, random() % 128);
+    const auto value = static_cast<std::uint8_t>(random() % 128);
+    memory.WriteBytes(address, std::vector<std::uint8_t>{value});
+    expected[address] = value;
+  }
+  std::vector<SysxAddress> pages;
+  for (const auto* page = memory.First(); page != nullptr; page = page->NextNode())
+    pages.push_back(page->Value().address);
+  EXPECT_TRUE(std::is_sorted(pages.begin(), pages.end()));
+  EXPECT_EQ(std::adjacent_find(pages.begin(), pages.end()), pages.end());
+  for (const auto& [address, value] : expected) {
+    std::vector<std::uint8_t> read(1);
+    memory.ReadBytes(address, read);
+    ASSERT_EQ(read[0], value);
+  }
 }
 
 }  // namespace
