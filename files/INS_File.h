@@ -21,6 +21,7 @@ class INS_File : public File {
   int Load(const std::optional<std::string>& path = std::nullopt) override;
   // Writes the text through the safe save: 0, or -1 after one line on standard error.
   int Save(const std::optional<std::string>& path = std::nullopt) override;
+  void PrintListing() override {}
 
   void BuildInstrumentDefinition(const S2A_File& document);
   // The file name without its folder and its last extension; "Unknown" without a file name.

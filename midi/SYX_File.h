@@ -26,6 +26,9 @@ class SYX_File : public File {
   int Load(const std::optional<std::string>& path = std::nullopt) override;
   // Writes the buffer through the safe save; -1 after one line on standard error.
   int Save(const std::optional<std::string>& path = std::nullopt) override;
+  // A dump lists nothing of its own; the item dumps of a byte string are found by
+  // FindItemDumps.
+  void PrintListing() override {}
 
   // These return 1, or -1 when the buffer could not grow.
   int AppendBytes(std::span<const std::uint8_t> bytes);

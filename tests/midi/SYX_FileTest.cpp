@@ -269,6 +269,9 @@ TEST(SYX_File, FailedLoadAndSaveReportCreateNothingAndKeepWhatWasThere) {
   SYX_File unnamed;
   EXPECT_EQ(unnamed.Load(), -1);
   EXPECT_EQ(unnamed.Save(), -1);
+  testing::internal::CaptureStdout();
+  dump.PrintListing();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 TEST(SYX_File, FailedWriteLeavesTheOldFile) {
