@@ -26,7 +26,8 @@ int SYX_File::Load(const std::optional<std::string>& path) {
     return -1;
   SmartBuffer loaded;
   const std::span<std::uint8_t> bytes = loaded.Bytes(file.Size());
-  if (bytes.size() != static_cast<std::size_t>(file.Size()) || !file.Read(bytes)) {
+  if (bytes.size() != static_cast<std::size_t>(file.Size()) ||
+      (!bytes.empty() && !file.Read(bytes))) {
     std::fprintf(stderr, "Error reading file: %s\n", file.ErrorText().c_str());
     return -1;
   }

@@ -18,7 +18,7 @@ int SmartBuffer::Reserve(std::int32_t n) {
   if (n < 0 || n > kLargestReserve)
     return -1;
   // Growing already when n reaches the capacity keeps the capacity above the length.
-  if (Capacity() <= n) {
+  if (n > 0 && Capacity() <= n) {
     const std::int32_t capacity = n / kGrowthStep * kGrowthStep + kGrowthStep;
     try {
       storage_.resize(static_cast<std::size_t>(capacity), 0);
