@@ -1,0 +1,880 @@
+// Loading and saving by file extension: which file kind each entry point picks, what each kind
+// replaces, resets or keeps in the document or the held item, and that a failed load leaves
+// everything as it was.
+
+#include "files/FileExtension.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "demo/DemoBank.h"
+#include "files/INS_File.h"
+#include "files/S2E_File.h"
+#include "files/S2I_File.h"
+#include "files/S2V_File.h"
+#include "midi/SYX_File.h"
+#include "model/S2A_File.h"
+#include "model/SharedDefaults.h"
+#include "tests/files/FormatTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using test::HeaderBlockOf;
+using test::ImageOf;
+using test::Slice;
+using test::StderrOf;
+using Bytes = std::vector<std::uint8_t>;
+using Path = std::optional<std::string>;
+
+std::string TextOf(std::span<const std::uint8_t> bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The extension rule.
+
+TEST(FileExtensionRule, TheTextAfterTheLastDotMatchesWithoutRegardToCase) {
+  const struct {
+    const char* path;
+    const char* extension;
+    bool matches;
+  } cases[] = {
+      {"x.s2a", "s2a", true},        {"X.S2A", "s2a", true},      {"x.s2a", "S2A", true},
+      {"x.S2a", "s2A", true},        {".s2a", "s2a", true},       {"/d/x.tar.s2v", "s2v", true},
+      {"x..s2a", "s2a", true},       {"s2a", "s2a", false},       {"xs2a", "s2a", false},
+      {"x_s2a", "s2a", false},       {"x.s2a.bak", "s2a", false}, {"x.s2ab", "s2a", false},
+      {"x.2a", "s2a", false},        {"", "s2a", false},          {"a", "s2a", false},
+      {"/d.s2a/file", "s2a", false}, {"x.s2a ", "s2a", false},    {"x.s2i", "s2a", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(HasExtension(std::string(c.path), std::string(c.extension)), c.matches)
+        << '"' << c.path << "\" with \"" << c.extension << '"';
+  }
+}
+
+TEST(FileExtensionRule, AnEmptyExtensionNeedsALastDotAndAnAbsentOneOnlyAPath) {
+  // Empty extension: shorter than any non-empty path, so the last character must be the dot.
+  EXPECT_TRUE(HasExtension(std::string("name."), std::string("")));
+  EXPECT_TRUE(HasExtension(std::string("."), std::string("")));
+  EXPECT_FALSE(HasExtension(std::string("name"), std::string("")));
+  EXPECT_FALSE(HasExtension(std::string(""), std::string("")));
+  EXPECT_FALSE(HasExtension(std::string(".s2a"), std::string("")));
+
+  EXPECT_FALSE(HasExtension(std::nullopt, std::string("s2a")));
+  EXPECT_FALSE(HasExtension(std::nullopt, std::nullopt));
+  EXPECT_TRUE(HasExtension(std::string("x.s2a"), std::nullopt));
+  EXPECT_TRUE(HasExtension(std::string("plain"), std::nullopt));
+  EXPECT_TRUE(HasExtension(std::string(""), std::nullopt));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The document: what each bank file replaces, resets and keeps.
+
+enum BankIndex { kIntVoice, kIntDrums, kExtVoice, kExtDrums, kIntPerf, kExtPerf, kBankCount };
+constexpr const char* kBankNames[kBankCount] = {"internal instrument",  "internal percussion",
+                                                "external instrument",  "external percussion",
+                                                "internal performance", "external performance"};
+constexpr ItemKind kBankKinds[kBankCount] = {ItemKind::Instrument,  ItemKind::Percussion,
+                                             ItemKind::Instrument,  ItemKind::Percussion,
+                                             ItemKind::Performance, ItemKind::Performance};
+
+const Bank& BankOf(const S2A_File& document, int index) {
+  switch (index) {
+    case kIntVoice:
+      return document.InternalInstrumentBank();
+    case kIntDrums:
+      return document.InternalPercussionBank();
+    case kExtVoice:
+      return document.ExternalInstrumentBank();
+    case kExtDrums:
+      return document.ExternalPercussionBank();
+    case kIntPerf:
+      return document.InternalPerformanceBank();
+    default:
+      return document.ExternalPerformanceBank();
+  }
+}
+
+// Everything a document holds, copied out so that it can be compared after a load.
+struct DocumentState {
+  std::array<std::vector<Bytes>, kBankCount> items;
+  std::array<bool, kBankCount> content{};
+  std::array<Bytes, 4> blocks;
+  bool hasClp = false;
+  std::optional<std::string> fileName;
+};
+
+DocumentState StateOf(const S2A_File& document) {
+  DocumentState state;
+  for (int bank = 0; bank < kBankCount; ++bank) {
+    BankOf(document, bank).ForEachItem([&](const Item& item) {
+      state.items[bank].push_back(ImageOf(item));
+    });
+    state.content[bank] = BankOf(document, bank).HasContent();
+  }
+  const std::span<const std::uint8_t> blocks[] = {document.SysBlock(), document.ChnBlock(),
+                                                  document.PlvBlock(), document.ClpBlock()};
+  for (int i = 0; i < 4; ++i)
+    state.blocks[i].assign(blocks[i].begin(), blocks[i].end());
+  state.hasClp = document.HasClpBlock();
+  state.fileName = document.FileName();
+  return state;
+}
+
+void ExpectSameBanks(const DocumentState& actual, const DocumentState& expected,
+                     std::initializer_list<int> banks, const std::string& what) {
+  for (const int bank : banks) {
+    EXPECT_TRUE(actual.items[bank] == expected.items[bank]) << what << ": " << kBankNames[bank];
+    EXPECT_EQ(actual.content[bank], expected.content[bank]) << what << ": " << kBankNames[bank];
+  }
+}
+
+void ExpectSameBlocks(const DocumentState& actual, const DocumentState& expected,
+                      const std::string& what) {
+  constexpr const char* kBlockNames[] = {"SYS", "CHN", "PLV", "CLP"};
+  for (int i = 0; i < 4; ++i)
+    EXPECT_TRUE(actual.blocks[i] == expected.blocks[i]) << what << ": " << kBlockNames[i];
+  EXPECT_EQ(actual.hasClp, expected.hasClp) << what;
+}
+
+void ExpectSameDocument(const DocumentState& actual, const DocumentState& expected,
+                        const std::string& what) {
+  ExpectSameBanks(actual, expected,
+                  {kIntVoice, kIntDrums, kExtVoice, kExtDrums, kIntPerf, kExtPerf}, what);
+  ExpectSameBlocks(actual, expected, what);
+  EXPECT_EQ(actual.fileName, expected.fileName) << what;
+}
+
+// Every slot a copy of the shared default item, and the bank marked as holding no content.
+void ExpectDefaultBank(const DocumentState& actual, int bank, const std::string& what) {
+  const Bytes defaultImage = ImageOf(SharedDefaults::DefaultItem(kBankKinds[bank]));
+  ASSERT_FALSE(actual.items[bank].empty());
+  for (std::size_t slot = 0; slot < actual.items[bank].size(); ++slot) {
+    EXPECT_EQ(actual.items[bank][slot], defaultImage)
+        << what << ": " << kBankNames[bank] << " slot " << slot;
+  }
+  EXPECT_FALSE(actual.content[bank]) << what << ": " << kBankNames[bank];
+}
+
+// Each block is marked so that two documents' blocks differ (the demo pattern is the same for
+// every seed).
+void MarkBlocks(S2A_File& document, std::uint8_t mark) {
+  document.SysBlock()[0] = mark;
+  document.ChnBlock()[5] = mark;
+  document.PlvBlock()[100] = mark;
+  document.ClpBlock()[200] = mark;
+}
+
+// Default item files of our own making, so that an item reset to the default is told apart
+// from one that was zeroed or left alone. There is no default set file: a new document's items
+// are copies of these default items.
+void UseFilledDefaults(const test::TempDir& home) {
+  test::UseNoConfiguration(home);
+  testing::internal::CaptureStderr();
+  const std::string config = home.File("config");
+  std::filesystem::create_directory(config);
+  const struct {
+    int kind;
+    const char* name;
+    int category;
+  } defaults[] = {{0, "Init Voice", 1}, {1, "Init Drums", 17}, {2, "Init Perf", 12}};
+  for (const auto& d : defaults) {
+    S2I_File file;
+    DemoBank::FillItem(*file.GetItem(d.kind), d.name, d.category, 900 + d.kind);
+    const ItemKind kind = *ItemKindFromCode(d.kind);
+    EXPECT_EQ(file.Save(config + "/" + KindInfo(kind).defaultFileName), 0);
+  }
+  test::UseConfiguration(home, config);
+  for (const auto& d : defaults)
+    SharedDefaults::DefaultItem(*ItemKindFromCode(d.kind));
+  SharedDefaults::DefaultSet();
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(SharedDefaults::DefaultItem(ItemKind::Performance).Name(), "Init Perf");
+  EXPECT_EQ(SharedDefaults::DefaultItem(ItemKind::Percussion).Name(), "Init Drums");
+  EXPECT_EQ(SharedDefaults::DefaultItem(ItemKind::Instrument).Name(), "Init Voice");
+}
+
+using BankEntry = int (*)(S2A_File&, const Path&);
+
+class ByExtensionBanks : public testing::Test {
+ protected:
+  void SetUp() override {
+    UseFilledDefaults(home_);
+    source_ = std::make_unique<S2A_File>();
+    DemoBank::FillDocument(*source_, 3);
+    MarkBlocks(*source_, 0x31);
+    ASSERT_EQ(source_->Save(File("source.s2a")), 0);
+    S2V_File voices;
+    voices.CopyBanksFrom(*source_);
+    ASSERT_EQ(voices.Save(File("source.s2v")), 0);
+    S2E_File externals;
+    externals.CopyBanksFrom(*source_);
+    ASSERT_EQ(externals.Save(File("source.s2e")), 0);
+    document_ = MakeDocument();
+  }
+
+  void TearDown() override { test::UseNoConfiguration(home_); }
+
+  // A full document unlike the source: other items, other block marks, no CLP section, and a
+  // file name of its own.
+  static std::unique_ptr<S2A_File> MakeDocument() {
+    auto document = std::make_unique<S2A_File>();
+    DemoBank::FillDocument(*document, 2);
+    MarkBlocks(*document, 0x52);
+    document->SetHasClpBlock(false);
+    document->SetFileName("/earlier/session.s2a");
+    return document;
+  }
+
+  std::string File(const std::string& name) const { return dir_.File(name); }
+
+  int Run(BankEntry entry, S2A_File& document, const Path& path, std::string& messages) {
+    int result = 0;
+    messages = StderrOf([&] { return entry(document, path); }, result);
+    return result;
+  }
+
+  test::TempDir home_;
+  test::TempDir dir_;
+  std::unique_ptr<S2A_File> source_;
+  std::unique_ptr<S2A_File> document_;
+};
+
+const struct {
+  const char* name;
+  BankEntry entry;
+} kLoadEntries[] = {{"open", &OpenBankFile}, {"merge", &MergeBankFile}};
+
+TEST_F(ByExtensionBanks, AnAbsentPathOrUnknownExtensionFailsSilentlyAndChangesNothing) {
+  // The same bytes as a good S2A file: the extension decides, never the content.
+  const Bytes s2a = test::ReadBytes(File("source.s2a"));
+  const char* names[] = {"source.txt",     "source.ins",     "source.s2i", "source.syx",
+                         "source.s2v.old", "source.s2a.bak", "s2a",        "xs2a"};
+  for (const char* name : names)
+    test::WriteBytes(File(name), s2a);
+  std::vector<Path> paths = {std::nullopt, std::string("")};
+  for (const char* name : names)
+    paths.push_back(File(name));
+
+  const DocumentState before = StateOf(*document_);
+  for (const auto& load : kLoadEntries) {
+    for (const Path& path : paths) {
+      const std::string what = std::string(load.name) + " " + path.value_or("(none)");
+      std::string messages;
+      EXPECT_EQ(Run(load.entry, *document_, path, messages), -1) << what;
+      EXPECT_EQ(messages, "") << what;
+      ExpectSameDocument(StateOf(*document_), before, what);
+    }
+  }
+}
+
+TEST_F(ByExtensionBanks, ExtensionsInCapitalsOpenAsTheirKind) {
+  ASSERT_TRUE(std::filesystem::create_directory(File("DIR")));
+  std::filesystem::copy_file(File("source.s2v"), File("DIR/Name.S2V"));
+  std::filesystem::copy_file(File("source.s2e"), File("DIR/Ext.S2e"));
+  std::filesystem::copy_file(File("source.s2a"), File("DIR/All.S2A"));
+  const DocumentState source = StateOf(*source_);
+  std::string messages;
+
+  auto voices = MakeDocument();
+  EXPECT_EQ(Run(&OpenBankFile, *voices, File("DIR/Name.S2V"), messages), 0);
+  EXPECT_EQ(messages, "");
+  ExpectSameBanks(StateOf(*voices), source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, ".S2V");
+
+  auto externals = MakeDocument();
+  EXPECT_EQ(Run(&OpenBankFile, *externals, File("DIR/Ext.S2e"), messages), 0);
+  EXPECT_EQ(messages, "");
+  ExpectSameBanks(StateOf(*externals), source, {kExtVoice, kExtDrums, kExtPerf}, ".S2e");
+
+  auto all = MakeDocument();
+  EXPECT_EQ(Run(&OpenBankFile, *all, File("DIR/All.S2A"), messages), 0);
+  EXPECT_EQ(messages, "");
+  DocumentState expected = source;
+  expected.fileName = File("DIR/All.S2A");
+  ExpectSameDocument(StateOf(*all), expected, ".S2A");
+}
+
+TEST_F(ByExtensionBanks, AVoiceFileReplacesTheVoiceBanksAndOpeningResetsThePerformances) {
+  const DocumentState source = StateOf(*source_);
+  const DocumentState before = StateOf(*document_);
+  std::string messages;
+  ASSERT_EQ(Run(&OpenBankFile, *document_, File("source.s2v"), messages), 0);
+  EXPECT_EQ(messages, "");
+  const DocumentState opened = StateOf(*document_);
+  ExpectSameBanks(opened, source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, "open .s2v");
+  ExpectDefaultBank(opened, kIntPerf, "open .s2v");
+  ExpectDefaultBank(opened, kExtPerf, "open .s2v");
+  ExpectSameBlocks(opened, before, "open .s2v");
+
+  auto merged = MakeDocument();
+  ASSERT_EQ(Run(&MergeBankFile, *merged, File("source.s2v"), messages), 0);
+  EXPECT_EQ(messages, "");
+  const DocumentState mergedState = StateOf(*merged);
+  ExpectSameBanks(mergedState, source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, "merge .s2v");
+  ExpectSameBanks(mergedState, before, {kIntPerf, kExtPerf}, "merge .s2v");
+  ExpectSameBlocks(mergedState, before, "merge .s2v");
+}
+
+TEST_F(ByExtensionBanks, AnExternalFileReplacesTheExternalBanksAndOpeningResetsTheInternal) {
+  const DocumentState source = StateOf(*source_);
+  const DocumentState before = StateOf(*document_);
+  std::string messages;
+  ASSERT_EQ(Run(&OpenBankFile, *document_, File("source.s2e"), messages), 0);
+  EXPECT_EQ(messages, "");
+  const DocumentState opened = StateOf(*document_);
+  ExpectSameBanks(opened, source, {kExtVoice, kExtDrums, kExtPerf}, "open .s2e");
+  ExpectDefaultBank(opened, kIntVoice, "open .s2e");
+  ExpectDefaultBank(opened, kIntDrums, "open .s2e");
+  ExpectDefaultBank(opened, kIntPerf, "open .s2e");
+  ExpectSameBlocks(opened, before, "open .s2e");
+
+  auto merged = MakeDocument();
+  ASSERT_EQ(Run(&MergeBankFile, *merged, File("source.s2e"), messages), 0);
+  EXPECT_EQ(messages, "");
+  const DocumentState mergedState = StateOf(*merged);
+  ExpectSameBanks(mergedState, source, {kExtVoice, kExtDrums, kExtPerf}, "merge .s2e");
+  ExpectSameBanks(mergedState, before, {kIntVoice, kIntDrums, kIntPerf}, "merge .s2e");
+  ExpectSameBlocks(mergedState, before, "merge .s2e");
+}
+
+TEST_F(ByExtensionBanks, AnAllBankFileReplacesEverythingAndTakesTheName) {
+  DocumentState expected = StateOf(*source_);
+  ASSERT_EQ(expected.fileName, File("source.s2a"));
+  for (const auto& load : kLoadEntries) {
+    auto document = MakeDocument();
+    std::string messages;
+    EXPECT_EQ(Run(load.entry, *document, File("source.s2a"), messages), 0) << load.name;
+    EXPECT_EQ(messages, "") << load.name;
+    ExpectSameDocument(StateOf(*document), expected, load.name);
+  }
+
+  // A file cut inside a record still loads (with 0): the result is what a plain load into the
+  // same document gives, old content beyond the cut included.
+  const std::string cut = File("cut.s2a");
+  test::WriteBytes(cut, Slice(test::ReadBytes(File("source.s2a")), 0, 4096 + 742 * 2 + 100));
+  for (const auto& load : kLoadEntries) {
+    auto plain = MakeDocument();
+    ASSERT_EQ(plain->Load(cut), 0);
+    auto document = MakeDocument();
+    std::string messages;
+    EXPECT_EQ(Run(load.entry, *document, cut, messages), 0) << load.name;
+    EXPECT_EQ(messages, "") << load.name;
+    const DocumentState state = StateOf(*document);
+    ExpectSameDocument(state, StateOf(*plain), std::string("cut, ") + load.name);
+    EXPECT_EQ(state.items[kIntVoice][1], StateOf(*source_).items[kIntVoice][1]);
+    EXPECT_EQ(state.items[kIntVoice][9], StateOf(*MakeDocument()).items[kIntVoice][9]);
+    EXPECT_EQ(state.fileName, cut);
+  }
+}
+
+// A failing .s2a load used to leave the document half loaded and renamed; it now loads into a
+// working copy that takes over only on success.
+TEST_F(ByExtensionBanks, AFailedAllBankLoadLeavesTheDocumentExactlyAsItWas) {
+  const Bytes good = test::ReadBytes(File("source.s2a"));
+  ASSERT_EQ(good.size(), 548864u);
+  Bytes badMark = good;
+  badMark[0] = 'B';
+  test::WriteBytes(File("mark.s2a"), badMark);
+  Bytes badVersion = good;
+  badVersion[14] = '1';
+  test::WriteBytes(File("version.s2a"), badVersion);
+  // The voice section, the performance lead block and half a header: ends as unknown.
+  test::WriteBytes(File("cut.s2a"), Slice(good, 0, 209472 + 32));
+  // Voice and performance sections, then a section nobody knows.
+  Bytes unknown = Slice(good, 0, 420352);
+  const Bytes bogus = HeaderBlockOf("ZZZ");
+  unknown.insert(unknown.end(), bogus.begin(), bogus.end());
+  unknown.insert(unknown.end(), bogus.begin(), bogus.end());
+  unknown.insert(unknown.end(), 400, 0);
+  test::WriteBytes(File("unknown.s2a"), unknown);
+  // Every section read, the last one (CLP) renamed.
+  Bytes lastUnknown = good;
+  std::copy_n("ZZZ", 3, lastUnknown.begin() + 459840 + 6);
+  test::WriteBytes(File("last.s2a"), lastUnknown);
+
+  const auto quoted = [&](const char* format, const std::string& name) {
+    char text[4096];
+    std::snprintf(text, sizeof text, format, File(name).c_str());
+    return std::string(text);
+  };
+  const struct {
+    std::string name;
+    std::string message;
+    bool readsSections;
+  } cases[] = {
+      {"missing.s2a", "Error opening file: No such file or directory\n", false},
+      {"mark.s2a", quoted("Error: \"%s\" Has Unknown format.\n", "mark.s2a"), false},
+      {"version.s2a", quoted("Error: \"%s\" Has Unknown version.\n", "version.s2a"), false},
+      {"cut.s2a", quoted("Error: Encountered unknown section in file \"%s\"\n", "cut.s2a"), true},
+      {"unknown.s2a", quoted("Error: Encountered unknown section in file \"%s\"\n", "unknown.s2a"),
+       true},
+      {"last.s2a", quoted("Error: Encountered unknown section in file \"%s\"\n", "last.s2a"), true},
+  };
+
+  const DocumentState before = StateOf(*document_);
+  const Bytes sourceFirstVoice = ImageOf(*source_->InternalInstrumentBank().ItemAt(0));
+  for (const auto& c : cases) {
+    if (c.readsSections) {
+      // The case is a real one: a plain load reads sections into the document before failing.
+      S2A_File plain;
+      plain.CopyFrom(*document_);
+      int result = 0;
+      StderrOf([&] { return plain.Load(File(c.name)); }, result);
+      ASSERT_EQ(result, -1) << c.name;
+      EXPECT_EQ(ImageOf(*plain.InternalInstrumentBank().ItemAt(0)), sourceFirstVoice) << c.name;
+    }
+    for (const auto& load : kLoadEntries) {
+      const std::string what = std::string(load.name) + " " + c.name;
+      std::string messages;
+      EXPECT_EQ(Run(load.entry, *document_, File(c.name), messages), -1) << what;
+      EXPECT_EQ(messages, c.message) << what;
+      ExpectSameDocument(StateOf(*document_), before, what);
+    }
+  }
+  S2A_File plain;
+  plain.CopyFrom(*document_);
+  int result = 0;
+  StderrOf([&] { return plain.Load(File("last.s2a")); }, result);
+  EXPECT_EQ(plain.SysBlock()[0], 0x31) << "the plain load read the blocks before the unknown one";
+  EXPECT_FALSE(test::Exists(File("missing.s2a")));
+}
+
+TEST_F(ByExtensionBanks, AFailedVoiceOrExternalLoadLeavesTheDocumentAsItWas) {
+  std::filesystem::copy_file(File("source.s2a"), File("wrong.s2v"));
+  std::filesystem::copy_file(File("source.s2v"), File("wrong.s2e"));
+  // An external file whose voice section loads, followed by an unknown section.
+  Bytes partial = Slice(test::ReadBytes(File("source.s2e")), 0, 107008);
+  const Bytes bogus = HeaderBlockOf("SYS");
+  partial.insert(partial.end(), bogus.begin(), bogus.end());
+  partial.insert(partial.end(), bogus.begin(), bogus.end());
+  test::WriteBytes(File("partial.s2e"), partial);
+  const struct {
+    std::string name;
+    std::string message;
+  } cases[] = {
+      {"missing.s2v", "Error opening file: No such file or directory\n"},
+      {"wrong.s2v", "Error: Improper file type.\n"},
+      {"missing.s2e", "Error opening file: No such file or directory\n"},
+      {"wrong.s2e", "Error: \"" + File("wrong.s2e") + "\" Has Improper file type.\n"},
+      {"partial.s2e",
+       "Error: Encountered unknown section in file \"" + File("partial.s2e") + "\"\n"},
+  };
+  const DocumentState before = StateOf(*document_);
+  for (const auto& c : cases) {
+    for (const auto& load : kLoadEntries) {
+      const std::string what = std::string(load.name) + " " + c.name;
+      std::string messages;
+      EXPECT_EQ(Run(load.entry, *document_, File(c.name), messages), -1) << what;
+      EXPECT_EQ(messages, c.message) << what;
+      ExpectSameDocument(StateOf(*document_), before, what);
+    }
+  }
+}
+
+TEST_F(ByExtensionBanks, SavingAsInsWritesTheInstrumentDefinition) {
+  const DocumentState before = StateOf(*document_);
+  for (const char* name : {"Set.ins", "Upper.INS"}) {
+    const std::string path = File(name);
+    std::string messages;
+    ASSERT_EQ(Run(&SaveBankFile, *document_, path, messages), 0) << name;
+    EXPECT_EQ(messages, "");
+    const std::string text = TextOf(test::ReadBytes(path));
+    EXPECT_TRUE(text.starts_with("; File Auto-generated using Corvale\r\n")) << name;
+    INS_File definition;
+    definition.SetFileName(path);
+    definition.BuildInstrumentDefinition(*document_);
+    EXPECT_EQ(text, TextOf(definition.Text().Contents())) << name;
+    const std::string base = std::string(name).substr(0, std::string(name).find('.'));
+    EXPECT_NE(text.find("\r\n[Yamaha S80 - " + base + " - Internal Instrument]\r\n0="),
+              std::string::npos)
+        << name;
+    EXPECT_TRUE(text.ends_with("\r\nPatch[*]=General MIDI\r\n")) << name;
+    ExpectSameDocument(StateOf(*document_), before, name);
+
+    for (const auto& load : kLoadEntries) {
+      EXPECT_EQ(Run(load.entry, *document_, path, messages), -1) << load.name << " " << name;
+      EXPECT_EQ(messages, "");
+      ExpectSameDocument(StateOf(*document_), before, std::string(load.name) + " " + name);
+    }
+  }
+}
+
+TEST_F(ByExtensionBanks, SavedBankFilesOpenWithIdenticalItems) {
+  std::string messages;
+  const DocumentState saved = StateOf(*document_);
+
+  ASSERT_EQ(Run(&SaveBankFile, *document_, File("out.s2v"), messages), 0);
+  EXPECT_EQ(messages, "");
+  EXPECT_EQ(Slice(test::ReadBytes(File("out.s2v")), 0, 64), HeaderBlockOf("VCE"));
+  S2A_File voices;
+  ASSERT_EQ(Run(&OpenBankFile, voices, File("out.s2v"), messages), 0);
+  ExpectSameBanks(StateOf(voices), saved, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, ".s2v");
+
+  ASSERT_EQ(Run(&SaveBankFile, *document_, File("out.s2e"), messages), 0);
+  EXPECT_EQ(messages, "");
+  EXPECT_EQ(Slice(test::ReadBytes(File("out.s2e")), 0, 64), HeaderBlockOf("EXT"));
+  S2A_File externals;
+  ASSERT_EQ(Run(&OpenBankFile, externals, File("out.s2e"), messages), 0);
+  ExpectSameBanks(StateOf(externals), saved, {kExtVoice, kExtDrums, kExtPerf}, ".s2e");
+
+  document_->SetHasClpBlock(true);
+  const std::string all = File("out.s2a");
+  ASSERT_EQ(Run(&SaveBankFile, *document_, all, messages), 0);
+  EXPECT_EQ(messages, "");
+  EXPECT_EQ(test::ReadBytes(all).size(), 548864u);
+  EXPECT_EQ(document_->FileName(), all);
+  S2A_File reopened;
+  ASSERT_EQ(Run(&OpenBankFile, reopened, all, messages), 0);
+  ExpectSameDocument(StateOf(reopened), StateOf(*document_), ".s2a");
+}
+
+TEST_F(ByExtensionBanks, SavingUnderAnUnknownExtensionWritesNothing) {
+  const DocumentState before = StateOf(*document_);
+  const std::vector<std::string> entries = dir_.Entries();
+  const Path paths[] = {std::nullopt,      File("x.txt"), File("x.s2i"), File("x.syx"),
+                        File("x.s2a.bak"), File("x"),     File("xs2a"),  File("x.insx")};
+  for (const Path& path : paths) {
+    std::string messages;
+    EXPECT_EQ(Run(&SaveBankFile, *document_, path, messages), -1) << path.value_or("(none)");
+    EXPECT_EQ(messages, "");
+  }
+  EXPECT_EQ(dir_.Entries(), entries);
+  ExpectSameDocument(StateOf(*document_), before, "unknown extensions");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Single items: .s2i and .syx.
+
+struct DumpMessage {
+  std::size_t offset;
+  std::array<std::uint8_t, 3> address;
+  Bytes data;
+};
+
+// Splits bytes into bulk dump messages (F0 43 00 64, count high and low, three address bytes,
+// the data, the checksum, F7), checking the frame and the checksum of each.
+std::vector<DumpMessage> SplitDump(const Bytes& bytes) {
+  std::vector<DumpMessage> messages;
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    if (bytes.size() - at < 11 || bytes[at] != 0xF0 || bytes[at + 1] != 0x43 ||
+        bytes[at + 2] != 0x00 || bytes[at + 3] != 0x64) {
+      ADD_FAILURE() << "no bulk dump message at " << at;
+      break;
+    }
+    const std::size_t end = at + 11 + bytes[at + 4] * std::size_t{128} + bytes[at + 5];
+    if (end > bytes.size() || bytes[end - 1] != 0xF7) {
+      ADD_FAILURE() << "the message at " << at << " does not end in F7 where its count says";
+      break;
+    }
+    unsigned sum = 0;
+    for (std::size_t i = at + 4; i < end - 1; ++i)
+      sum += bytes[i];
+    EXPECT_EQ(sum & 0x7F, 0u) << "checksum of the message at " << at;
+    messages.push_back({at,
+                        {bytes[at + 6], bytes[at + 7], bytes[at + 8]},
+                        Bytes(bytes.begin() + static_cast<long>(at) + 9,
+                              bytes.begin() + static_cast<long>(end) - 2)});
+    at = end;
+  }
+  return messages;
+}
+
+struct KindDump {
+  int kind;
+  std::size_t size;
+  std::size_t blocks;
+  std::uint8_t editMid;
+  Bytes first;  // the header message
+  Bytes last;   // the footer message
+  std::array<std::uint8_t, 3> firstBlock;
+  std::size_t firstBlockSize;
+  std::array<std::uint8_t, 3> lastBlock;
+  std::size_t lastBlockSize;
+};
+
+const KindDump kDumps[] = {
+    {0,
+     1116,
+     32,
+     0x0F,
+     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0E, 0x0F, 0x00, 0x63, 0xF7},
+     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0F, 0x0F, 0x00, 0x62, 0xF7},
+     {0x40, 0x70, 0x00},
+     56,
+     {0x44, 0x03, 0x40},
+     6},
+    {1,
+     7889,
+     7 + 73 * 5,
+     0x2F,
+     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0E, 0x2F, 0x00, 0x43, 0xF7},
+     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0F, 0x2F, 0x00, 0x42, 0xF7},
+     {0x46, 0x70, 0x00},
+     56,
+     {0x4A, 0x48, 0x00},
+     8},
+    {2,
+     1449,
+     32,
+     0x4F,
+     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0E, 0x4F, 0x00, 0x23, 0xF7},
+     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0F, 0x4F, 0x00, 0x22, 0xF7},
+     {0x30, 0x00, 0x00},
+     68,
+     {0x32, 0x03, 0x00},
+     16},
+};
+
+using ItemEntry = int (*)(S2I_File&, const Path&);
+
+class ByExtensionItems : public testing::Test {
+ protected:
+  void SetUp() override {
+    test::UseNoConfiguration(home_);
+    testing::internal::CaptureStderr();
+    for (ItemKind kind : {ItemKind::Instrument, ItemKind::Percussion, ItemKind::Performance})
+      SharedDefaults::DefaultItem(kind);
+    SharedDefaults::DefaultSet();
+    testing::internal::GetCapturedStderr();
+  }
+
+  std::string File(const std::string& name) const { return dir_.File(name); }
+
+  // An S2I holding an item of `kind` filled with 7-bit bytes.
+  static std::unique_ptr<S2I_File> Holding(int kind, std::uint32_t seed) {
+    auto file = std::make_unique<S2I_File>();
+    DemoBank::FillItem(*file->GetItem(kind), "Item " + std::to_string(kind), 4 + kind, seed);
+    return file;
+  }
+
+  int Run(ItemEntry entry, S2I_File& file, const Path& path, std::string& messages) {
+    int result = 0;
+    messages = StderrOf([&] { return entry(file, path); }, result);
+    return result;
+  }
+
+  test::TempDir home_;
+  test::TempDir dir_;
+};
+
+TEST_F(ByExtensionItems, SyxExportIsExactlyTheEditBufferDump) {
+  for (const KindDump& k : kDumps) {
+    auto file = Holding(k.kind, 30 + k.kind);
+    const Bytes image = ImageOf(*file->GetItem(S2I_File::kAnyKind));
+    const std::string path = File("edit" + std::to_string(k.kind) + ".syx");
+    std::string messages;
+    ASSERT_EQ(Run(&ExportItemFile, *file, path, messages), 0) << k.kind;
+    EXPECT_EQ(messages, "");
+    const Bytes bytes = test::ReadBytes(path);
+    ASSERT_EQ(bytes.size(), k.size) << k.kind;
+    EXPECT_EQ(Slice(bytes, 0, 11), k.first) << k.kind;
+    EXPECT_EQ(Slice(bytes, bytes.size() - 11, 11), k.last) << k.kind;
+
+    const std::vector<DumpMessage> messagesOfDump = SplitDump(bytes);
+    ASSERT_EQ(messagesOfDump.size(), k.blocks + 2) << k.kind;
+    const DumpMessage& firstBlock = messagesOfDump[1];
+    const DumpMessage& lastBlock = messagesOfDump[k.blocks];
+    EXPECT_EQ(firstBlock.address, k.firstBlock) << k.kind;
+    EXPECT_EQ(firstBlock.data.size(), k.firstBlockSize) << k.kind;
+    EXPECT_EQ(lastBlock.address, k.lastBlock) << k.kind;
+    EXPECT_EQ(lastBlock.data.size(), k.lastBlockSize) << k.kind;
+    Bytes joined;
+    for (std::size_t i = 1; i <= k.blocks; ++i)
+      joined.insert(joined.end(), messagesOfDump[i].data.begin(), messagesOfDump[i].data.end());
+    EXPECT_EQ(joined, image) << "the blocks carry the image in order, kind " << k.kind;
+  }
+}
+
+TEST_F(ByExtensionItems, SyxExportThenImportGivesBackTheImage) {
+  for (const KindDump& k : kDumps) {
+    auto source = Holding(k.kind, 50 + k.kind);
+    const Bytes image = ImageOf(*source->GetItem(S2I_File::kAnyKind));
+    const std::string path = File("round" + std::to_string(k.kind) + ".SYX");
+    std::string messages;
+    ASSERT_EQ(Run(&ExportItemFile, *source, path, messages), 0);
+
+    S2I_File target;
+    Item* held = target.GetItem(k.kind);
+    ASSERT_NE(held, nullptr);
+    ASSERT_NE(ImageOf(*held), image);
+    EXPECT_EQ(Run(&ImportItemFile, target, path, messages), 0) << k.kind;
+    EXPECT_EQ(messages, "");
+    EXPECT_EQ(target.GetItem(S2I_File::kAnyKind), held) << "filled in place";
+    EXPECT_EQ(ImageOf(*held), image) << k.kind;
+  }
+
+  // The dump of a bank slot to its own memory location carries the same blocks.
+  S2A_File document;
+  DemoBank::FillDocument(document, 6);
+  const Item& slot = *document.ExternalPerformanceBank().ItemAt(17);
+  SYX_File dump;
+  ASSERT_EQ(dump.StoreToMemory(slot), 0);
+  ASSERT_EQ(dump.Save(File("slot.syx")), 0);
+  S2I_File target;
+  target.GetItem(2);
+  std::string messages;
+  EXPECT_EQ(Run(&ImportItemFile, target, File("slot.syx"), messages), 0);
+  EXPECT_EQ(ImageOf(*target.GetItem(S2I_File::kAnyKind)), ImageOf(slot));
+}
+
+TEST_F(ByExtensionItems, SyxImportNeedsAHeldItemAndThenDoesNotReadTheFile) {
+  S2I_File empty;
+  std::string messages;
+  EXPECT_EQ(Run(&ImportItemFile, empty, File("missing.syx"), messages), -1);
+  EXPECT_EQ(messages, "") << "the file is not even opened";
+  EXPECT_FALSE(test::Exists(File("missing.syx")));
+
+  auto source = Holding(0, 5);
+  ASSERT_EQ(ExportItemFile(*source, File("good.syx")), 0);
+  EXPECT_EQ(Run(&ImportItemFile, empty, File("good.syx"), messages), -1);
+  EXPECT_EQ(messages, "");
+  EXPECT_EQ(empty.GetItem(S2I_File::kAnyKind), nullptr) << "no item is made";
+}
+
+TEST_F(ByExtensionItems, SyxImportOfAMissingFileReportsAndKeepsTheItem) {
+  auto file = Holding(1, 9);
+  const Item* held = file->GetItem(S2I_File::kAnyKind);
+  const Bytes image = ImageOf(*held);
+  std::string messages;
+  EXPECT_EQ(Run(&ImportItemFile, *file, File("missing.syx"), messages), -1);
+  EXPECT_EQ(messages, "Error opening file: No such file or directory\n");
+  EXPECT_FALSE(test::Exists(File("missing.syx")));
+  EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held);
+  EXPECT_EQ(ImageOf(*held), image);
+}
+
+TEST_F(ByExtensionItems, SyxWithoutDataForTheHeldKindFailsAndKeepsTheItem) {
+  // Dumps of the other kinds, an empty file, bytes that are no message, a dump with only its
+  // header and footer, and a dump whose every block message has a wrong checksum.
+  for (const KindDump& k : kDumps) {
+    auto other = Holding(k.kind, 60 + k.kind);
+    ASSERT_EQ(ExportItemFile(*other, File("kind" + std::to_string(k.kind) + ".syx")), 0);
+  }
+  test::WriteBytes(File("empty.syx"), {});
+  Bytes noise;
+  for (int i = 0; i < 3000; ++i)
+    noise.push_back(static_cast<std::uint8_t>(i % 0x80));
+  test::WriteBytes(File("noise.syx"), noise);
+  Bytes frame = kDumps[0].first;
+  frame.insert(frame.end(), kDumps[0].last.begin(), kDumps[0].last.end());
+  test::WriteBytes(File("frame.syx"), frame);
+  Bytes broken = test::ReadBytes(File("kind0.syx"));
+  for (const DumpMessage& message : SplitDump(broken)) {
+    if (!message.data.empty())
+      broken[message.offset + 9] ^= 0x01;
+  }
+  test::WriteBytes(File("broken.syx"), broken);
+
+  for (const KindDump& k : kDumps) {
+    auto file = Holding(k.kind, 70 + k.kind);
+    const Item* held = file->GetItem(S2I_File::kAnyKind);
+    const Bytes image = ImageOf(*held);
+    std::vector<std::string> names = {"empty.syx", "noise.syx", "frame.syx"};
+    for (const KindDump& otherKind : kDumps) {
+      if (otherKind.kind != k.kind)
+        names.push_back("kind" + std::to_string(otherKind.kind) + ".syx");
+    }
+    if (k.kind == 0)
+      names.push_back("broken.syx");
+    for (const std::string& name : names) {
+      std::string messages;
+      EXPECT_EQ(Run(&ImportItemFile, *file, File(name), messages), -1) << k.kind << " " << name;
+      EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held) << name;
+      EXPECT_EQ(held->Kind(), static_cast<ItemKind>(k.kind)) << name;
+      EXPECT_EQ(ImageOf(*held), image) << k.kind << " " << name;
+    }
+  }
+
+  // Data for one block is enough: that block is taken.
+  auto source = Holding(0, 80);
+  ASSERT_EQ(ExportItemFile(*source, File("full.syx")), 0);
+  const Bytes full = test::ReadBytes(File("full.syx"));
+  const std::vector<DumpMessage> parts = SplitDump(full);
+  ASSERT_GE(parts.size(), 3u);
+  test::WriteBytes(File("one-block.syx"), Slice(full, parts[1].offset, 11 + 56));
+  auto target = Holding(0, 81);
+  std::string messages;
+  EXPECT_EQ(Run(&ImportItemFile, *target, File("one-block.syx"), messages), 0);
+  EXPECT_EQ(Slice(ImageOf(*target->GetItem(S2I_File::kAnyKind)), 0, 56),
+            Slice(ImageOf(*source->GetItem(S2I_File::kAnyKind)), 0, 56));
+}
+
+TEST_F(ByExtensionItems, S2iExportAndImportRoundTrip) {
+  const std::size_t sizes[] = {806, 3839, 1139};
+  for (int kind = 0; kind < 3; ++kind) {
+    auto source = Holding(kind, 90 + kind);
+    const Bytes image = ImageOf(*source->GetItem(S2I_File::kAnyKind));
+    const std::string path = File("One" + std::to_string(kind) + ".S2I");
+    std::string messages;
+    ASSERT_EQ(Run(&ExportItemFile, *source, path, messages), 0);
+    EXPECT_EQ(messages, "");
+    const Bytes bytes = test::ReadBytes(path);
+    ASSERT_EQ(bytes.size(), sizes[kind]);
+    Bytes header = HeaderBlockOf("INS");
+    header[16] = static_cast<std::uint8_t>(kind);
+    EXPECT_EQ(Slice(bytes, 0, 64), header);
+    EXPECT_EQ(Slice(bytes, 64, bytes.size() - 64), image);
+
+    // The file's item replaces the held one, of whatever kind that was.
+    S2I_File target;
+    target.GetItem((kind + 1) % 3);
+    EXPECT_EQ(Run(&ImportItemFile, target, path, messages), 0);
+    EXPECT_EQ(messages, "");
+    ASSERT_NE(target.GetItem(S2I_File::kAnyKind), nullptr);
+    EXPECT_EQ(target.GetItem(S2I_File::kAnyKind)->Kind(), static_cast<ItemKind>(kind));
+    EXPECT_EQ(ImageOf(*target.GetItem(S2I_File::kAnyKind)), image);
+  }
+}
+
+TEST_F(ByExtensionItems, UnknownExtensionsFailAndKeepTheItem) {
+  auto good = Holding(2, 100);
+  ASSERT_EQ(ExportItemFile(*good, File("good.syx")), 0);
+  // A good dump under other names: the extension decides.
+  const char* names[] = {"x.s2a", "x.ins", "x.txt", "x.syx.bak", "x.s2v", "syx", "xsyx"};
+  for (const char* name : names)
+    std::filesystem::copy_file(File("good.syx"), File(name));
+  std::vector<Path> paths = {std::nullopt};
+  for (const char* name : names)
+    paths.push_back(File(name));
+
+  auto file = Holding(2, 101);
+  const Item* held = file->GetItem(S2I_File::kAnyKind);
+  const Bytes image = ImageOf(*held);
+  const std::vector<std::string> entries = dir_.Entries();
+  for (const Path& path : paths) {
+    std::string messages;
+    EXPECT_EQ(Run(&ImportItemFile, *file, path, messages), -1) << path.value_or("(none)");
+    EXPECT_EQ(messages, "");
+    EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held);
+    EXPECT_EQ(ImageOf(*held), image);
+  }
+  const Path newPaths[] = {std::nullopt, File("new.s2a"), File("new.ins"), File("new.txt"),
+                           File("new.syx.bak")};
+  for (const Path& path : newPaths) {
+    std::string messages;
+    EXPECT_EQ(Run(&ExportItemFile, *file, path, messages), -1) << path.value_or("(none)");
+    EXPECT_EQ(messages, "");
+  }
+  EXPECT_EQ(dir_.Entries(), entries);
+}
+
+TEST_F(ByExtensionItems, ExportWithoutAHeldItemWritesNothing) {
+  S2I_File empty;
+  std::string messages;
+  EXPECT_EQ(Run(&ExportItemFile, empty, File("none.syx"), messages), -1);
+  EXPECT_EQ(messages, "");
+  EXPECT_EQ(Run(&ExportItemFile, empty, File("none.s2i"), messages), -1);
+  EXPECT_EQ(messages, "");
+  EXPECT_TRUE(dir_.Entries().empty());
+  EXPECT_EQ(empty.GetItem(S2I_File::kAnyKind), nullptr);
+}
+
+}  // namespace
