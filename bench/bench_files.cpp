@@ -27,7 +27,6 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
-#include <utility>
 #include <vector>
 
 #include "demo/DemoBank.h"
@@ -215,8 +214,7 @@ void SafeWriteFloor(benchmark::State& state, const std::string& tempPath,
 }
 
 void ForEachItem(const S2A_File& document, const std::function<void(const Item&)>& visit) {
-  for (const PDLList<Bank>* node = document.BankList(); node != nullptr; node = node->NextNode())
-    std::as_const(*node->Element()).ForEachItem(visit);
+  document.ForEachBank([&](const Bank& bank) { bank.ForEachItem(visit); });
 }
 
 // The memory-form dumps of every item of the document, in bank-list order.

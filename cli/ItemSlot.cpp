@@ -72,9 +72,10 @@ const BankWord& WordOf(const ItemSlot& slot) {
   return kBankWords.front();
 }
 
-}  // namespace
+constexpr const char* kItemSlotBankWords =
+    "int-inst, ext-inst, int-perc, ext-perc, int-perf, ext-perf";
 
-const char* const kItemSlotBankWords = "int-inst, ext-inst, int-perc, ext-perc, int-perf, ext-perf";
+}  // namespace
 
 Bank& ItemSlot::BankIn(S2A_File& document) const {
   return WordOf(*this).bank(document);

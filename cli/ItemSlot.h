@@ -30,6 +30,3 @@ struct ItemSlot {
 
 // The slot, or none with `error` set to why the text names no slot.
 std::optional<ItemSlot> ParseItemSlot(const std::string& text, std::string& error);
-
-// The names of the bank words, for help texts.
-extern const char* const kItemSlotBankWords;

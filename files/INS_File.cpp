@@ -1,6 +1,7 @@
 #include "files/INS_File.h"
 
 #include <array>
+#include <functional>
 
 #include "files/SmartFile.h"
 #include "model/S2A_File.h"
@@ -35,13 +36,12 @@ std::string CutToLimit(std::string text, std::size_t limit) {
   return text;
 }
 
-template <class Visit>
-void ForEachBankWithContent(const S2A_File& document, Visit visit) {
-  for (const PDLList<Bank>* node = document.BankList(); node != nullptr; node = node->NextNode()) {
-    const Bank& bank = *node->Element();
+void ForEachBankWithContent(const S2A_File& document,
+                            const std::function<void(const Bank&)>& visit) {
+  document.ForEachBank([&](const Bank& bank) {
     if (bank.HasContent())
       visit(bank);
-  }
+  });
 }
 
 }  // namespace

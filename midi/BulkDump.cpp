@@ -42,10 +42,6 @@ std::uint8_t CountLow(std::size_t count) {
 
 }  // namespace
 
-std::uint8_t Checksum(std::span<const std::uint8_t> countAddressAndData) {
-  return static_cast<std::uint8_t>((128 - SevenBitSum(countAddressAndData, 0)) % 128);
-}
-
 std::array<std::uint8_t, kDataOffset> MessageLead(SysxAddress address, std::size_t count) {
   return {kSysExStart,     kYamahaId,      kBulkDumpType, kModelId,     CountHigh(count),
           CountLow(count), address.High(), address.Mid(), address.Low()};
@@ -102,14 +98,6 @@ std::optional<LocationMeaning> DescribeLocation(Location location) {
       return LocationMeaning{bank.kind, nullptr, 0};
   }
   return std::nullopt;
-}
-
-std::size_t ItemDumpSize(ItemKind kind) {
-  const ParamBlockTable table = KindInfo(kind).blockTable();
-  std::size_t size = 2 * kMessageOverhead;
-  for (const ParamBlock& block : table)
-    size += kMessageOverhead + static_cast<std::size_t>(block.size);
-  return size;
 }
 
 }  // namespace BulkDump

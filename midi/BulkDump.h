@@ -43,9 +43,6 @@ inline constexpr std::size_t kLargestCount = 0x3FFF;
 // The parameter that program selection switches (to 01, then 00) before a voice is selected.
 inline constexpr SysxAddress kVoiceSelectParameter{0x0A, 0x00, 0x11};
 
-// The checksum byte that makes the low 7 bits of count, address, data and checksum zero.
-std::uint8_t Checksum(std::span<const std::uint8_t> countAddressAndData);
-
 // A bulk dump message is its 9 leading bytes (F0 43 00 64, count, address), the data, and its
 // 2 closing bytes (checksum, F7). The count holds at most kLargestCount.
 std::array<std::uint8_t, kDataOffset> MessageLead(SysxAddress address, std::size_t count);
@@ -83,8 +80,5 @@ inline SysxAddress HeaderAddress(Location location) {
 inline SysxAddress FooterAddress(Location location) {
   return {kFooterHigh, location.mid, location.low};
 }
-
-// Bytes of one item's dump: 1116, 7889 or 1449.
-std::size_t ItemDumpSize(ItemKind kind);
 
 }  // namespace BulkDump

@@ -72,6 +72,11 @@ void S2A_File::FillAsSharedDefault() {
   externalPerformance_->ResetAll();
 }
 
+void S2A_File::ForEachBank(const std::function<void(const Bank&)>& visit) const {
+  for (const PDLList<Bank>* node = BankList(); node != nullptr; node = node->NextNode())
+    visit(*node->Element());
+}
+
 S2A_File& S2A_File::CopyFrom(const S2A_File& source) {
   if (&source == this)
     return *this;

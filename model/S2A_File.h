@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -38,6 +39,8 @@ class S2A_File : public File {
   int Save(const std::optional<std::string>& path = std::nullopt) override;
   PDLList<Bank>* Banks() override { return bankList_.get(); }
   const PDLList<Bank>* BankList() const { return bankList_.get(); }
+  // Visits the banks in bank-list order.
+  void ForEachBank(const std::function<void(const Bank&)>& visit) const;
   void PrintListing() override;
 
   TypedBank<Instrument>& InternalInstrumentBank() { return *internalInstrument_; }
