@@ -14,9 +14,12 @@ inline constexpr const char* kMidiOutputDeviceName = "MidiOutputDeviceName";
 inline constexpr const char* kMidiInputTimeout = "MidiInputTimeout";
 inline constexpr const char* kMidiInputBufSize = "MidiInputBufSize";
 inline constexpr const char* kMidiInputBufNumber = "MidiInputBufNumber";
+// Milliseconds to wait after each F7 sent, for interfaces that need a pause between messages.
+inline constexpr const char* kMidiOutputF7Delay = "MidiOutputF7Delay";
 inline constexpr int kDefaultMidiInputTimeout = 25;
 inline constexpr int kDefaultMidiInputBufSize = 256;
 inline constexpr int kDefaultMidiInputBufNumber = 512;
+inline constexpr int kDefaultMidiOutputF7Delay = 0;
 }  // namespace Settings
 
 // Raised when a setting cannot be written: "Failed to set data for '<name>'".

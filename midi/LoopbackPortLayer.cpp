@@ -1,0 +1,1 @@
+#include "midi/LoopbackPortLayer.h"

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+class MidiInputQueue;
+
+// An open output port.
+class MidiOutputConnection {
+ public:
+  virtual ~MidiOutputConnection() = default;
+  // One channel message of one to three bytes. 0, or -1 when the port refused it.
+  virtual int SendShortMessage(std::span<const std::uint8_t> message) = 0;
+  // A string of whole System Exclusive messages (F0 ... F7, back to back). Returns when the
+  // last byte has gone out on the wire: 0, or -1 when the port refused a message.
+  virtual int SendSysEx(std::span<const std::uint8_t> bytes) = 0;
+};
+
+// An open input port. From the moment it is open until it is destroyed it hands every message
+// it receives to its queue, from a thread of its own; once the destructor has returned it
+// hands over nothing more.
+class MidiInputConnection {
+ public:
+  virtual ~MidiInputConnection() = default;
+  // The most bytes per second the port can bring in: the DIN wire's 3125 for a hardware port.
+  virtual int BytesPerSecond() const = 0;
+};
+
+// The operating system's MIDI ports, numbered from 0 in each direction.
+class MidiPortLayer {
+ public:
+  virtual ~MidiPortLayer() = default;
+  virtual int InputPortCount() = 0;
+  virtual int OutputPortCount() = 0;
+  // The port's name, or none when the system cannot tell it.
+  virtual std::optional<std::string> InputPortName(int port) = 0;
+  virtual std::optional<std::string> OutputPortName(int port) = 0;
+  // None when the port cannot be opened.
+  virtual std::unique_ptr<MidiInputConnection> OpenInputPort(int port, MidiInputQueue& queue) = 0;
+  virtual std::unique_ptr<MidiOutputConnection> OpenOutputPort(int port) = 0;
+};
+
+// The layer the MIDI devices use: the one installed last, else the system's own.
+MidiPortLayer& CurrentMidiPortLayer();
+// Replaces the layer in use (none: back to the system's). Only while no MidiControl handle
+// exists, since the devices keep their layer's connections.
+void InstallMidiPortLayer(std::unique_ptr<MidiPortLayer> layer);

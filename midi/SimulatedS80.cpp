@@ -1,0 +1,1 @@
+#include "midi/SimulatedS80.h"
