@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "cli/ItemSlot.h"
+#include "cli/MidiVerbs.h"
+#include "cli/VerbSupport.h"
 #include "files/FileExtension.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
@@ -18,32 +20,6 @@
 namespace {
 
 // --- File kinds by extension ---
-
-bool HasAnyExtension(const std::string& path, std::initializer_list<const char*> extensions) {
-  return std::any_of(extensions.begin(), extensions.end(),
-                     [&](const char* extension) { return HasExtension(path, extension); });
-}
-
-bool IsBankFile(const std::string& path) {
-  return HasAnyExtension(path, {"s2a", "s2v", "s2e"});
-}
-
-bool IsItemFile(const std::string& path) {
-  return HasAnyExtension(path, {"s2i", "syx"});
-}
-
-constexpr const char* kBankFileKinds = ".s2a, .s2v or .s2e";
-constexpr const char* kItemFileKinds = ".s2i or .syx";
-
-int Failure(const char* verb, const std::string& what) {
-  std::fprintf(stderr, "corvale-cli: %s: %s\n", verb, what.c_str());
-  return kExitFailure;
-}
-
-int WrongKind(const char* verb, const std::string& path, const char* expected) {
-  return UsageError(std::string(verb) + ": " + path + ": unknown extension (expected " + expected +
-                    ")");
-}
 
 // --- Listing ---
 
@@ -177,34 +153,6 @@ int SaveSingleItem(const char* verb, S2I_File& item, const std::string& path) {
   return kExitSuccess;
 }
 
-// Opens a bank file into a fresh document made of the default set.
-int OpenDocument(const char* verb, const std::string& path, S2A_File& document) {
-  if (OpenBankFile(document, path) != 0)
-    return Failure(verb, path + ": could not be loaded");
-  return kExitSuccess;
-}
-
-int SaveDocument(const char* verb, S2A_File& document, const std::string& path) {
-  if (SaveBankFile(document, path) != 0)
-    return Failure(verb, path + ": could not be saved");
-  return kExitSuccess;
-}
-
-// Checks an ITEM argument against the bank file it is taken from; usage errors return the
-// status, success none.
-std::optional<int> CheckSlot(const char* verb, const std::string& document, const std::string& text,
-                             std::optional<ItemSlot>& slot) {
-  std::string error;
-  slot = ParseItemSlot(text, error);
-  if (!slot)
-    return UsageError(std::string(verb) + ": " + error);
-  if (!slot->IsHeldBy(document)) {
-    return UsageError(std::string(verb) + ": " + document + " holds no " + slot->bankName +
-                      " bank");
-  }
-  return std::nullopt;
-}
-
 // --- Verbs ---
 
 int Convert(std::span<const std::string> arguments) {
@@ -286,7 +234,7 @@ int Import(std::span<const std::string> arguments) {
   return SaveDocument("import", document, out);
 }
 
-constexpr std::array<Verb, 4> kVerbs{{
+constexpr std::array<Verb, 7> kVerbs{{
     {"list", "list FILE...",
      "Print the items of each bank file (.s2a, .s2v, .s2e) or item file (.s2i), and the item\n"
      "      dumps of a SysEx file (.syx) with their locations and the messages dropped as invalid.",
@@ -304,6 +252,22 @@ constexpr std::array<Verb, 4> kVerbs{{
      "Replace one item of a bank file by the item of an .s2i or .syx file (of the same kind)\n"
      "      and save the bank file to OUT, or back to DOC. Blocks a .syx dump lacks become 0.",
      "corvale-cli import \"My Banks.s2a\" ext-perf:64 lead.syx \"New Banks.s2a\"", &Import},
+    {"ports", "ports [--in N] [--out N]",
+     "List the MIDI input and output ports, numbered, the current ones marked with *. The\n"
+     "      current ports are the ones stored in the settings; --in and --out choose others for\n"
+     "      one run of any MIDI verb, without storing them.",
+     "corvale-cli ports", &PortsVerb},
+    {"send", "send DOC ITEM [--buffer] [--in N] [--out N]",
+     "Send one item of a bank file to the synthesizer: to its own memory location, then\n"
+     "      select it; with --buffer select the item's program, then send the item to the edit\n"
+     "      buffer of its kind. Prints each step.",
+     "corvale-cli send \"My Banks.s2a\" int-inst:A05 --buffer", &SendVerb},
+    {"receive", "receive DOC ITEM [--buffer] [OUT] [--in N] [--out N]",
+     "Ask the synthesizer for the item at the slot's memory location (with --buffer: its edit\n"
+     "      buffer of the slot's kind), take the answer into the slot and save the bank file to\n"
+     "      OUT, or back to DOC. Blocks that do not arrive become 0. Exit status 1 and nothing\n"
+     "      written when no data arrives.",
+     "corvale-cli receive \"My Banks.s2a\" ext-perf:4 \"New Banks.s2a\"", &ReceiveVerb},
 }};
 
 }  // namespace

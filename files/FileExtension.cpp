@@ -48,14 +48,6 @@ int LoadBankFileInto(const std::string& path, Take take) {
   return 0;
 }
 
-// True when some block of the item's kind lies on a page the dump stored data in.
-bool HoldsDataForAnyBlock(const SysxMemoryCore& memory, const Item& item) {
-  const ParamBlockTable table = item.BlockTable();
-  return std::any_of(table.begin(), table.end(), [&](const ParamBlock& block) {
-    return memory.FindPage(SysxAddress(block.high, block.mid, block.low)) != nullptr;
-  });
-}
-
 template <class BankFile>
 int SaveBanksAs(const S2A_File& document, const std::string& path) {
   BankFile file;
@@ -124,7 +116,7 @@ int ImportItemFile(S2I_File& item, const std::optional<std::string>& path) {
     if (dump.Load(path) == -1)
       return -1;
     const SysxMemoryCore& memory = dump.Memory();
-    if (!HoldsDataForAnyBlock(memory, *held))
+    if (!held->HasBulkDataIn(memory))
       return -1;
     return held->LoadFromBulk(memory);
   }

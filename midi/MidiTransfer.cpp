@@ -1,1 +1,136 @@
+#include "midi/MidiTransfer.h"
 
+#include <thread>
+#include <vector>
+
+#include "midi/BulkDump.h"
+#include "midi/MidiControl.h"
+#include "midi/MidiDevice.h"
+#include "midi/MidiErrorReport.h"
+#include "midi/ProgramSelection.h"
+#include "midi/SYX_File.h"
+#include "model/Item.h"
+
+namespace MidiTransfer {
+namespace {
+
+constexpr const char* kSendCaption = "Midi SendMessage";
+constexpr const char* kDumpCaption = "Midi DoSysxDump";
+constexpr const char* kOpenOutputFirst = "Must open MIDI output device first";
+constexpr const char* kNoInputDevice = "Must open MIDI input device first";
+
+void Say(const StatusText& status, const char* text) {
+  if (status) {
+    status(text);
+  }
+}
+
+int SendLong(MidiControl& control, std::span<const std::uint8_t> bytes) {
+  MidiDevice* output = control.CurrentOutputDevice();
+  if (!output) {
+    ReportMidiError(kOpenOutputFirst, kSendCaption);
+    return -1;
+  }
+  return output->SendLongMsg(bytes);
+}
+
+int SendShort(MidiControl& control, std::span<const std::uint8_t> message) {
+  MidiDevice* output = control.CurrentOutputDevice();
+  if (!output) {
+    ReportMidiError(kOpenOutputFirst, kSendCaption);
+    return -1;
+  }
+  const std::uint8_t status = message[0];
+  return output->SendMessage(status & 0xF0, status & 0x0F, message.size() > 1 ? message[1] : 0,
+                             message.size() > 2 ? message[2] : 0);
+}
+
+// Asks for the dump at `location` and loads whatever of the item's blocks arrived.
+int ReceiveAt(MidiControl& control, Item& item, BulkDump::Location location,
+              const char* completedText, const StatusText& status) {
+  Say(status, "Receiving Data");
+  MidiDevice* input = control.CurrentInputDevice();
+  std::vector<std::uint8_t> received(kReceiveBufferSize, 0);
+  int count = 0;
+  if (input) {
+    const auto request = BulkDump::DumpRequest(BulkDump::HeaderAddress(location));
+    count = input->DoSysxDump(request, received);
+  } else {
+    ReportMidiError(kNoInputDevice, kDumpCaption);
+  }
+  if (count <= 0) {
+    Say(status, "No Data Received");
+    return -1;
+  }
+  Say(status, "Converting Data");
+  SYX_File dump;
+  dump.AppendBytes(std::span(received).first(static_cast<std::size_t>(count)));
+  // Bytes that hold none of the item's blocks (all damaged, or another kind's dump) would
+  // otherwise zero the whole item.
+  if (!item.HasBulkDataIn(dump.Memory())) {
+    Say(status, "No Data Received");
+    return -1;
+  }
+  item.LoadFromBulk(dump.Memory());
+  Say(status, completedText);
+  return 0;
+}
+
+}  // namespace
+
+int SwitchBank(MidiControl& control, const Item& item) {
+  const ProgramSelection selection = ProgramSelectionFor(item);
+  int result = 0;
+  if (!selection.parameterChanges.empty()) {
+    result |= SendLong(control, selection.parameterChanges);
+    std::this_thread::sleep_for(selection.pause);
+  }
+  for (const std::vector<std::uint8_t>& message : selection.shortMessages) {
+    result |= SendShort(control, message);
+  }
+  return result == 0 ? 0 : -1;
+}
+
+int Send(MidiControl& control, const Item& item, const StatusText& status) {
+  Say(status, "Sending Data");
+  SYX_File dump;
+  int result = dump.StoreToMemory(item);
+  if (result == 0) {
+    result = SendLong(control, dump.Bytes());
+  }
+  Say(status, "Switching Bank");
+  result |= SwitchBank(control, item);
+  Say(status, "Send Completed");
+  return result == 0 ? 0 : -1;
+}
+
+int SendToBuffer(MidiControl& control, const Item& item, const StatusText& status) {
+  Say(status, "Switching Bank");
+  int result = SwitchBank(control, item);
+  Say(status, "Sending Data");
+  SYX_File dump;
+  if (dump.StoreToEditBuffer(item) == 0) {
+    result |= SendLong(control, dump.Bytes());
+  } else {
+    result = -1;
+  }
+  Say(status, "Send to Buffer Completed");
+  return result == 0 ? 0 : -1;
+}
+
+int Receive(MidiControl& control, Item& item, const StatusText& status) {
+  const std::optional<BulkDump::Location> location = BulkDump::MemoryLocation(item);
+  if (!location) {
+    Say(status, "Receiving Data");
+    Say(status, "No Data Received");
+    return -1;
+  }
+  return ReceiveAt(control, item, *location, "Receive Completed", status);
+}
+
+int ReceiveFromBuffer(MidiControl& control, Item& item, const StatusText& status) {
+  return ReceiveAt(control, item, BulkDump::EditBufferLocation(item.Kind()),
+                   "Receive From Buffer Completed", status);
+}
+
+}  // namespace MidiTransfer

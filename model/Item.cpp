@@ -162,3 +162,10 @@ int Item::LoadFromBulk(const SysxMemoryCore& received) {
   MarkLoaded();
   return 0;
 }
+
+bool Item::HasBulkDataIn(const SysxMemoryCore& received) const {
+  const ParamBlockTable table = BlockTable();
+  return std::any_of(table.begin(), table.end(), [&](const ParamBlock& block) {
+    return received.FindPage(SysxAddress(block.high, block.mid, block.low)) != nullptr;
+  });
+}

@@ -52,6 +52,8 @@ class Item {
   // Fills the image block by block from received bulk data: 0, or -1 when the block table does
   // not fit the image.
   int LoadFromBulk(const SysxMemoryCore& received);
+  // True when the received data holds bytes for at least one block of this item's kind.
+  bool HasBulkDataIn(const SysxMemoryCore& received) const;
 
  protected:
   struct BlankTag {};

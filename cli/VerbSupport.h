@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/ItemSlot.h"
+
+class S2A_File;
+
+// What the verbs share: file kinds by extension, the error lines, and the document a verb
+// opens and saves.
+inline constexpr const char* kBankFileKinds = ".s2a, .s2v or .s2e";
+inline constexpr const char* kItemFileKinds = ".s2i or .syx";
+
+bool IsBankFile(const std::string& path);
+bool IsItemFile(const std::string& path);
+
+// Prints "corvale-cli: <verb>: <what>" on standard error and returns the failure status.
+int Failure(const char* verb, const std::string& what);
+// A usage error for a file of the wrong kind.
+int WrongKind(const char* verb, const std::string& path, const char* expected);
+
+// Opens a bank file into a fresh document made of the default set.
+int OpenDocument(const char* verb, const std::string& path, S2A_File& document);
+int SaveDocument(const char* verb, S2A_File& document, const std::string& path);
+
+// Checks an ITEM argument against the bank file it is taken from; usage errors return the
+// status, success none.
+std::optional<int> CheckSlot(const char* verb, const std::string& document, const std::string& text,
+                             std::optional<ItemSlot>& slot);

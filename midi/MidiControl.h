@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class MidiDevice;
+
+// A handle to the process's MIDI ports: the input and output devices in the system's order,
+// the current one of each direction, and the numbers that govern receiving. The first handle
+// enumerates the ports, reads the settings and opens the stored ports; when the last handle
+// goes, every port is closed and the lists are dropped. Every handle sees the same state.
+//
+// Not thread-safe: the program's own thread makes handles and calls everything here.
+class MidiControl {
+ public:
+  MidiControl();
+  ~MidiControl();
+  MidiControl(const MidiControl&) = delete;
+  MidiControl& operator=(const MidiControl&) = delete;
+
+  // -1 when there is no port in that direction.
+  int InputDeviceIndex() const;
+  int OutputDeviceIndex() const;
+  // None when there is no port in that direction.
+  MidiDevice* CurrentInputDevice() const;
+  MidiDevice* CurrentOutputDevice() const;
+  int InputDeviceCount() const;
+  int OutputDeviceCount() const;
+  MidiDevice* InputDevice(int index) const;
+  MidiDevice* OutputDevice(int index) const;
+
+  // Clears `list` and adds every port's name, in port order.
+  void ListInputDevices(std::vector<std::string>& list) const;
+  void ListOutputDevices(std::vector<std::string>& list) const;
+
+  // Makes the port at `index` current (closing the old one, opening the new one) and stores
+  // its name in the settings. An index outside the list, or the current one, changes nothing.
+  void SelectInputDevice(int index);
+  void SelectOutputDevice(int index);
+  // The same for this run only: the settings keep the stored port.
+  void UseInputDevice(int index);
+  void UseOutputDevice(int index);
+
+  // The receive numbers; they need no handle.
+  static int InputBufferCount();
+  static int InputBufferSize();
+  static int InputTimeout();
+  // Store the number and write its setting; a changed buffer count or size rebuilds the buffers
+  // of every open input device.
+  void SetInputBufferCount(int value);
+  void SetInputBufferSize(int value);
+  void SetInputTimeout(int value);
+
+  // Live handles (for tests and diagnostics).
+  static int HandleCount();
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+class Item;
+class MidiControl;
+
+// The four transfers of one item between a document and the synthesizer, and the program
+// selection they use. The window's commands and the command line run these same sequences.
+// Each step's text goes to `status` as the step begins ("Switching Bank", "Sending Data", ...).
+namespace MidiTransfer {
+
+using StatusText = std::function<void(const char* text)>;
+
+// Enough for the largest answer, a percussion dump of 7889 bytes.
+inline constexpr std::size_t kReceiveBufferSize = 16384;
+
+// Selects the item's program on the synthesizer: for a voice the voice-select parameter
+// switch and a 60 ms pause, then bank select and program change. 0, or -1 when a message could
+// not be sent (the port has already reported it).
+int SwitchBank(MidiControl& control, const Item& item);
+
+// Send: the item's dump to its own memory location, then its program selected.
+int Send(MidiControl& control, const Item& item, const StatusText& status);
+// Send to Buffer: the item's program selected, then its dump to the edit buffer of its kind.
+int SendToBuffer(MidiControl& control, const Item& item, const StatusText& status);
+
+// Receive: asks for the item's own memory location and takes the answer into the item.
+// 0 when data arrived; -1 with "No Data Received" when none did, the item unchanged.
+int Receive(MidiControl& control, Item& item, const StatusText& status);
+// Receive From Buffer: the same with the edit buffer of the item's kind.
+int ReceiveFromBuffer(MidiControl& control, Item& item, const StatusText& status);
+
+}  // namespace MidiTransfer
