@@ -122,8 +122,8 @@ MidiControl::MidiControl() {
 MidiControl::~MidiControl() {
   MidiState& state = State();
   if (--state.handles < 1) {
-    state.inputs = PortList{};
-    state.outputs = PortList{};
+    // Everything starts afresh with the next handle, as at program start.
+    state = MidiState{};
   }
 }
 
