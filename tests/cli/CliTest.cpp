@@ -11,6 +11,7 @@
 #include "files/S2V_File.h"
 #include "midi/BulkDump.h"
 #include "midi/SYX_File.h"
+#include "midi/SettingsStore.h"
 #include "model/S2A_File.h"
 #include "tests/support/TestSupport.h"
 
@@ -34,9 +35,12 @@ class CorvaleCli : public testing::Test {
     ASSERT_EQ(demo_.Save(dir_.File("demo.s2a")), 0);
   }
 
-  ToolRun Invoke(const std::string& arguments) {
+  ToolRun Invoke(const std::string& arguments) { return RunCommand("'" + cli_ + "' " + arguments); }
+
+  // Runs a shell command line, collecting its output and its error stream.
+  ToolRun RunCommand(const std::string& line) {
     const std::string errPath = dir_.File("stderr.txt");
-    const std::string command = "'" + cli_ + "' " + arguments + " 2>'" + errPath + "'";
+    const std::string command = line + " 2>'" + errPath + "'";
     ToolRun run{};
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[4096];
@@ -286,3 +290,88 @@ TEST_F(CorvaleCli, ImportReplacesOneItemAndRefusesAnotherKind) {
 }
 
 }  // namespace
+
+// The MIDI verbs, against the simulated synthesizer whose memory holds demo.s2a.
+class CorvaleCliMidi : public CorvaleCli {
+ protected:
+  void SetUp() override {
+    CorvaleCli::SetUp();
+    if (cli_.empty())
+      return;
+    // Pick the simulator's ports even where the system has ports of its own.
+    SettingsStore::WriteSettingString("MidiInputDeviceName", "Simulated S80");
+    SettingsStore::WriteSettingString("MidiOutputDeviceName", "Simulated S80");
+    other_.CopyFrom(demo_);
+    DemoBank::FillDocument(other_, 2);
+    ASSERT_EQ(other_.Save(dir_.File("other.s2a")), 0);
+  }
+  ToolRun InvokeWithSimulator(const std::string& arguments) {
+    return RunCommand("env CORVALE_MIDI_SIMULATOR=" + Quoted("demo.s2a") +
+                      " CORVALE_MIDI_SIMULATOR_RATE=0 '" + cli_ + "' " + arguments);
+  }
+  S2A_File other_;
+};
+
+TEST_F(CorvaleCliMidi, PortsListsTheSimulatorAndMarksTheCurrentPorts) {
+  const ToolRun run = InvokeWithSimulator("ports");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Input ports:\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("* Simulated S80\nOutput ports:\n"), std::string::npos) << run.out;
+  EXPECT_TRUE(run.out.ends_with("* Simulated S80\n")) << run.out;
+
+  // Without the simulator this machine may have no ports at all; that is no error.
+  const ToolRun plain = Invoke("ports");
+  EXPECT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(plain.err, "");
+}
+
+TEST_F(CorvaleCliMidi, ReceiveTakesTheSynthesizersItemIntoTheSlotAndSavesTheFile) {
+  const ToolRun receive =
+      InvokeWithSimulator("receive " + Quoted("other.s2a") + " ext-perf:4 " + Quoted("out.s2a"));
+  ASSERT_EQ(receive.status, 0) << receive.err;
+  EXPECT_EQ(receive.out, "Receiving Data\nConverting Data\nReceive Completed\n");
+  S2A_File out;
+  ASSERT_EQ(out.Load(dir_.File("out.s2a")), 0);
+  const auto image = [](const Item* item) {
+    return std::vector<std::uint8_t>(item->Data().begin(), item->Data().end());
+  };
+  EXPECT_EQ(image(out.ExternalPerformanceBank().ItemAt(3)),
+            image(demo_.ExternalPerformanceBank().ItemAt(3)));
+  EXPECT_EQ(image(out.ExternalPerformanceBank().ItemAt(2)),
+            image(other_.ExternalPerformanceBank().ItemAt(2)));
+  EXPECT_EQ(image(out.InternalInstrumentBank().ItemAt(0)),
+            image(other_.InternalInstrumentBank().ItemAt(0)));
+}
+
+TEST_F(CorvaleCliMidi, SendPrintsEachStep) {
+  const ToolRun buffer =
+      InvokeWithSimulator("send " + Quoted("other.s2a") + " int-inst:6 --buffer");
+  EXPECT_EQ(buffer.status, 0) << buffer.err;
+  EXPECT_EQ(buffer.out, "Switching Bank\nSending Data\nSend to Buffer Completed\n");
+  const ToolRun memory = InvokeWithSimulator("send --out 1 " + Quoted("other.s2a") + " int-perc:2");
+  EXPECT_EQ(memory.status, 0) << memory.err;
+  EXPECT_EQ(memory.out, "Sending Data\nSwitching Bank\nSend Completed\n");
+}
+
+TEST_F(CorvaleCliMidi, BadArgumentsAndMissingPortsTouchNothing) {
+  const auto before = test::ReadBytes(dir_.File("other.s2a"));
+  const std::string doc = Quoted("other.s2a");
+  for (const std::string& arguments :
+       {"receive " + doc + " int-inst:1 --in 0", "receive " + doc + " int-inst:1 --in 99",
+        "receive " + doc + " int-inst:1 --out", "receive " + doc + " int-inst:1 --fast",
+        "receive " + doc + " int-inst:129", "receive " + doc + " int-inst:1 out.ins", "send " + doc,
+        std::string("ports extra")}) {
+    const ToolRun run = InvokeWithSimulator(arguments);
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_EQ(run.out, "") << arguments;
+    EXPECT_NE(run.err.find("corvale-cli: "), std::string::npos) << run.err;
+  }
+  // No simulator: the ports this machine has may not include one that answers.
+  SettingsStore::WriteSettingString("MidiInputDeviceName", "");
+  const ToolRun bad = RunCommand("env CORVALE_MIDI_SIMULATOR=" + Quoted("missing.s2a") + " '" +
+                                 cli_ + "' receive " + doc + " int-inst:1");
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("missing.s2a could not be loaded"), std::string::npos) << bad.err;
+  EXPECT_EQ(test::ReadBytes(dir_.File("other.s2a")), before);
+  EXPECT_FALSE(test::Exists(dir_.File("out.ins")));
+}
