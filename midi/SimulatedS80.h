@@ -73,14 +73,17 @@ class SimulatedS80 {
   void ClearReceivedMessages();
 
   // Where answers go (the loopback input port); no sink: answers are lost on the way.
-  // Disconnect returns once no call to the old sink is running.
-  void Connect(Sink sink);
+  // Connect replaces any sink in place and returns a number naming this connection.
+  // Disconnect returns once no call to the old sink is running; given a number, it
+  // disconnects only when that connection is still the one in place.
+  std::uint64_t Connect(Sink sink);
   void Disconnect();
+  void Disconnect(std::uint64_t connection);
   // Waits until every answer asked for so far has gone out.
   void WaitUntilIdle() const;
 
  private:
-  // Implementation is the simulator's own; members are declared in SimulatedS80.cpp's order.
+  // Memory, edit buffers, queued answers and the worker that sends them.
   struct State;
   std::unique_ptr<State> state_;
 };
