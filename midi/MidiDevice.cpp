@@ -114,9 +114,13 @@ int MidiInDevice::DoSysxDump(std::span<const std::uint8_t> request,
       ReportMidiError(kOpenOutputFirst, kSendCaption);
     }
   }
+  // Steps are kept to the clock, so that a step lasts one millisecond on average however the
+  // system rounds each sleep.
   int steps = 0;
+  auto stepEnd = std::chrono::steady_clock::now();
   do {
-    std::this_thread::sleep_for(kWaitStep);
+    stepEnd += kWaitStep;
+    std::this_thread::sleep_until(stepEnd);
     ++steps;
   } while (countdown_.fetch_sub(1) - 1 > 0);
   lastWaitSteps_ = steps;

@@ -1,5 +1,6 @@
 #include "midi/MidiWirePacer.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "midi/MidiWire.h"
@@ -11,9 +12,7 @@ void MidiWirePacer::Sent(std::size_t bytes) {
   if (bytesPerSecond_ <= 0) {
     return;
   }
-  // The wire runs on from where the previous bytes left it, unless it has been idle since.
-  wireFreeAt_ = std::max(wireFreeAt_, std::chrono::steady_clock::now()) +
-                MidiWire::WireTime(bytes, bytesPerSecond_);
+  wireFreeAt_ = WireStart() + MidiWire::WireTime(bytes, bytesPerSecond_);
   std::this_thread::sleep_until(wireFreeAt_);
 }
 
@@ -21,6 +20,14 @@ void MidiWirePacer::Pause(std::chrono::milliseconds pause) {
   if (pause.count() <= 0) {
     return;
   }
-  wireFreeAt_ = std::max(wireFreeAt_, std::chrono::steady_clock::now()) + pause;
+  wireFreeAt_ = WireStart() + pause;
   std::this_thread::sleep_until(wireFreeAt_);
+}
+
+std::chrono::steady_clock::time_point MidiWirePacer::WireStart() const {
+  // Bytes sent right after the previous ones follow them on the wire, even when this thread
+  // woke up a little late (otherwise every wake-up's lateness would add up over a long dump);
+  // after a real break the wire starts again from now.
+  const auto now = std::chrono::steady_clock::now();
+  return now - wireFreeAt_ > kWakeUpAllowance ? now : wireFreeAt_;
 }

@@ -16,6 +16,9 @@ class MidiWirePacer {
   void Pause(std::chrono::milliseconds pause);
 
  private:
+  static constexpr std::chrono::milliseconds kWakeUpAllowance{2};
+  std::chrono::steady_clock::time_point WireStart() const;
+
   int bytesPerSecond_;
   std::chrono::steady_clock::time_point wireFreeAt_;
 };

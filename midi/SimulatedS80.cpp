@@ -217,11 +217,13 @@ struct SimulatedS80::State {
       const Answer answer = std::move(answers.front());
       answers.pop_front();
       sending = true;
+      // Within an answer the bytes follow each other on the wire without a break, however
+      // late this thread wakes up, so lateness does not add up over hundreds of messages.
+      wireFreeAt = std::max(wireFreeAt, std::chrono::steady_clock::now());
       for (std::size_t index = 0; index < answer.messages.size(); ++index) {
         const std::vector<std::uint8_t>& message = answer.messages[index];
         const auto pause = index > 0 ? answer.gap : std::chrono::microseconds{0};
-        wireFreeAt = std::max(wireFreeAt, std::chrono::steady_clock::now()) + pause +
-                     MidiWire::WireTime(message.size(), bytesPerSecond);
+        wireFreeAt += pause + MidiWire::WireTime(message.size(), bytesPerSecond);
         if (work.wait_until(lock, wireFreeAt, [this] { return stopping; })) {
           return;
         }

@@ -1,0 +1,96 @@
+// Times one receive of an item of each kind from the simulated synthesizer at the DIN wire
+// rate, through the real devices and the built-in receive settings, and prints how much longer
+// it takes than it must: the wire time of the request and the answer (bytes / 3125 per
+// second) plus the quiet limit that ends the wait.
+//
+//   corvale-bench-midi [RUNS]      (median of RUNS receives per kind, 3 when not given)
+//
+// The settings file the program reads is in a fresh folder under $TMPDIR, removed at the end.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "demo/DemoBank.h"
+#include "midi/LoopbackPortLayer.h"
+#include "midi/MidiControl.h"
+#include "midi/MidiDevice.h"
+#include "midi/MidiTransfer.h"
+#include "midi/MidiWire.h"
+#include "midi/SYX_File.h"
+#include "midi/SimulatedS80.h"
+#include "model/S2A_File.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::duration<double, std::milli>;
+
+struct Figures {
+  std::size_t bytes;
+  double wireMs;
+  double quietMs;
+  double elapsedMs;
+};
+
+Figures TimeReceive(MidiControl& control, Item& target, int runs) {
+  SYX_File answer;
+  answer.StoreToMemory(target);
+  const std::size_t bytes = answer.Bytes().size();
+  const std::size_t requestBytes = 8;
+  std::vector<double> elapsed;
+  for (int run = 0; run < runs; ++run) {
+    const Clock::time_point start = Clock::now();
+    if (MidiTransfer::Receive(control, target, {}) != 0) {
+      std::fprintf(stderr, "corvale-bench-midi: a receive brought no data\n");
+      std::exit(1);
+    }
+    elapsed.push_back(Milliseconds(Clock::now() - start).count());
+  }
+  std::sort(elapsed.begin(), elapsed.end());
+  const auto& input = static_cast<const MidiInDevice&>(*control.CurrentInputDevice());
+  return {
+      bytes,
+      Milliseconds(MidiWire::WireTime(bytes + requestBytes, MidiWire::kDinBytesPerSecond)).count(),
+      static_cast<double>(input.QuietLimit()), elapsed[elapsed.size() / 2]};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("corvale-bench-midi-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  setenv("CORVALE_SETTINGS", (folder / "settings.conf").c_str(), 1);
+  {
+    S2A_File document;
+    DemoBank::FillDocument(document);
+    auto synthesizer = std::make_shared<SimulatedS80>(MidiWire::kDinBytesPerSecond);
+    synthesizer->LoadMemory(document);
+    InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer));
+    MidiControl control;
+    S2A_File fresh;
+    std::printf("Receive at %d bytes/s, median of %d (timeout %d ms, %d buffers of %d bytes)\n",
+                MidiWire::kDinBytesPerSecond, runs, MidiControl::InputTimeout(),
+                MidiControl::InputBufferCount(), MidiControl::InputBufferSize());
+    std::printf("%-12s %7s %10s %10s %10s %10s\n", "kind", "bytes", "wire ms", "quiet ms",
+                "total ms", "beyond ms");
+    for (Item* item : {static_cast<Item*>(fresh.InternalInstrumentBank().ItemAt(0)),
+                       static_cast<Item*>(fresh.InternalPercussionBank().ItemAt(0)),
+                       static_cast<Item*>(fresh.InternalPerformanceBank().ItemAt(0))}) {
+      const Figures figures = TimeReceive(control, *item, runs);
+      std::printf("%-12s %7zu %10.1f %10.1f %10.1f %10.1f\n", KindInfo(item->Kind()).name,
+                  figures.bytes, figures.wireMs, figures.quietMs, figures.elapsedMs,
+                  figures.elapsedMs - figures.wireMs - figures.quietMs);
+    }
+  }
+  InstallMidiPortLayer(nullptr);
+  std::filesystem::remove_all(folder);
+  return 0;
+}
