@@ -9,22 +9,8 @@
 
 namespace {
 
-constexpr const char* kSendCaption = "Midi SendMessage";
-constexpr const char* kLongMessageCaption = "MidiSendLongMsg";
-constexpr const char* kDumpCaption = "Midi DoSysxDump";
-constexpr const char* kOpenOutputFirst = "Must open MIDI output device first";
-constexpr const char* kUseOutputDevice = "Must use a MIDI output device";
-constexpr const char* kUseInputDevice = "Must use a MIDI input device";
-constexpr const char* kUnableToSendLong = "Unable to send a long message";
+using namespace MidiErrors;
 constexpr std::chrono::milliseconds kWaitStep{1};
-
-constexpr std::uint8_t kProgramChange = 0xC0;
-constexpr std::uint8_t kChannelPressure = 0xD0;
-
-std::size_t ChannelMessageLength(std::uint8_t status) {
-  const std::uint8_t type = status & 0xF0;
-  return type == kProgramChange || type == kChannelPressure ? 2 : 3;
-}
 
 }  // namespace
 
@@ -163,7 +149,8 @@ int MidiOutDevice::SendMessage(std::uint8_t status, std::uint8_t channel, std::u
   }
   const std::array<std::uint8_t, 3> message{static_cast<std::uint8_t>(status | channel), data1,
                                             data2};
-  return connection_->SendShortMessage(std::span(message).first(ChannelMessageLength(status)));
+  return connection_->SendShortMessage(
+      std::span(message).first(MidiWire::ChannelMessageLength(status)));
 }
 
 int MidiOutDevice::SendLongMsg(std::span<const std::uint8_t> data) {

@@ -5,6 +5,18 @@
 
 // How a MIDI port error reaches the user: the window shows a modal error box with the caption,
 // the command line prints one line. Without a handler: "<caption>: <text>" on standard error.
+// The texts and captions of the port errors.
+namespace MidiErrors {
+inline constexpr const char* kSendCaption = "Midi SendMessage";
+inline constexpr const char* kLongMessageCaption = "MidiSendLongMsg";
+inline constexpr const char* kDumpCaption = "Midi DoSysxDump";
+inline constexpr const char* kOpenOutputFirst = "Must open MIDI output device first";
+inline constexpr const char* kOpenInputFirst = "Must open MIDI input device first";
+inline constexpr const char* kUseOutputDevice = "Must use a MIDI output device";
+inline constexpr const char* kUseInputDevice = "Must use a MIDI input device";
+inline constexpr const char* kUnableToSendLong = "Unable to send a long message";
+}  // namespace MidiErrors
+
 using MidiErrorHandler = std::function<void(const std::string& text, const std::string& caption)>;
 
 void ReportMidiError(const std::string& text, const std::string& caption);

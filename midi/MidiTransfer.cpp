@@ -7,6 +7,7 @@
 #include "midi/MidiControl.h"
 #include "midi/MidiDevice.h"
 #include "midi/MidiErrorReport.h"
+#include "midi/MidiWire.h"
 #include "midi/ProgramSelection.h"
 #include "midi/SYX_File.h"
 #include "model/Item.h"
@@ -14,10 +15,7 @@
 namespace MidiTransfer {
 namespace {
 
-constexpr const char* kSendCaption = "Midi SendMessage";
-constexpr const char* kDumpCaption = "Midi DoSysxDump";
-constexpr const char* kOpenOutputFirst = "Must open MIDI output device first";
-constexpr const char* kNoInputDevice = "Must open MIDI input device first";
+using namespace MidiErrors;
 
 void Say(const StatusText& status, const char* text) {
   if (status) {
@@ -41,7 +39,8 @@ int SendShort(MidiControl& control, std::span<const std::uint8_t> message) {
     return -1;
   }
   const std::uint8_t status = message[0];
-  return output->SendMessage(status & 0xF0, status & 0x0F, message.size() > 1 ? message[1] : 0,
+  return output->SendMessage(status & MidiWire::kChannelStatusMask, status & MidiWire::kChannelMask,
+                             message.size() > 1 ? message[1] : 0,
                              message.size() > 2 ? message[2] : 0);
 }
 
@@ -56,7 +55,7 @@ int ReceiveAt(MidiControl& control, Item& item, BulkDump::Location location,
     const auto request = BulkDump::DumpRequest(BulkDump::HeaderAddress(location));
     count = input->DoSysxDump(request, received);
   } else {
-    ReportMidiError(kNoInputDevice, kDumpCaption);
+    ReportMidiError(kOpenInputFirst, kDumpCaption);
   }
   if (count <= 0) {
     Say(status, "No Data Received");

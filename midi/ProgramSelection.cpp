@@ -1,13 +1,14 @@
 #include "midi/ProgramSelection.h"
 
 #include "midi/BulkDump.h"
+#include "midi/MidiWire.h"
 #include "model/Item.h"
 
 namespace {
-constexpr std::uint8_t kControlChangeChannel1 = 0xB0;
-constexpr std::uint8_t kProgramChangeChannel1 = 0xC0;
-constexpr std::uint8_t kBankSelectMsbController = 0x00;
-constexpr std::uint8_t kBankSelectLsbController = 0x20;
+constexpr std::uint8_t kControlChangeChannel1 = MidiWire::kControlChange;
+constexpr std::uint8_t kProgramChangeChannel1 = MidiWire::kProgramChange;
+using MidiWire::kBankSelectLsbController;
+using MidiWire::kBankSelectMsbController;
 constexpr std::uint8_t kVoiceSelectOn = 0x01;
 constexpr std::uint8_t kVoiceSelectOff = 0x00;
 }  // namespace

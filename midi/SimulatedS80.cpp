@@ -13,11 +13,11 @@
 
 namespace {
 
-constexpr std::uint8_t kChannelStatusMask = 0xF0;
-constexpr std::uint8_t kControlChange = 0xB0;
-constexpr std::uint8_t kProgramChange = 0xC0;
-constexpr std::uint8_t kBankSelectMsbController = 0x00;
-constexpr std::uint8_t kBankSelectLsbController = 0x20;
+using MidiWire::kBankSelectLsbController;
+using MidiWire::kBankSelectMsbController;
+using MidiWire::kChannelStatusMask;
+using MidiWire::kControlChange;
+using MidiWire::kProgramChange;
 constexpr std::size_t kDumpRequestSize = 8;
 constexpr std::size_t kSysExLeadSize = 4;
 
