@@ -15,6 +15,12 @@ struct PortList {
   int current = -1;
 
   MidiDevice* Current() const { return current >= 0 ? devices[current].get() : nullptr; }
+  void ListNames(std::vector<std::string>& names) const {
+    names.clear();
+    for (const auto& device : devices) {
+      names.push_back(device->Name());
+    }
+  }
   MidiDevice* At(int index) const {
     return index >= 0 && index < static_cast<int>(devices.size()) ? devices[index].get() : nullptr;
   }
@@ -153,17 +159,11 @@ MidiDevice* MidiControl::OutputDevice(int index) const {
 }
 
 void MidiControl::ListInputDevices(std::vector<std::string>& list) const {
-  list.clear();
-  for (const auto& device : State().inputs.devices) {
-    list.push_back(device->Name());
-  }
+  State().inputs.ListNames(list);
 }
 
 void MidiControl::ListOutputDevices(std::vector<std::string>& list) const {
-  list.clear();
-  for (const auto& device : State().outputs.devices) {
-    list.push_back(device->Name());
-  }
+  State().outputs.ListNames(list);
 }
 
 void MidiControl::SelectInputDevice(int index) {

@@ -23,19 +23,23 @@ void Say(const StatusText& status, const char* text) {
   }
 }
 
-int SendLong(MidiControl& control, std::span<const std::uint8_t> bytes) {
+// The current output device, or none after reporting that there is none.
+MidiDevice* OutputOrReport(MidiControl& control) {
   MidiDevice* output = control.CurrentOutputDevice();
   if (!output) {
     ReportMidiError(kOpenOutputFirst, kSendCaption);
-    return -1;
   }
-  return output->SendLongMsg(bytes);
+  return output;
+}
+
+int SendLong(MidiControl& control, std::span<const std::uint8_t> bytes) {
+  MidiDevice* output = OutputOrReport(control);
+  return output ? output->SendLongMsg(bytes) : -1;
 }
 
 int SendShort(MidiControl& control, std::span<const std::uint8_t> message) {
-  MidiDevice* output = control.CurrentOutputDevice();
+  MidiDevice* output = OutputOrReport(control);
   if (!output) {
-    ReportMidiError(kOpenOutputFirst, kSendCaption);
     return -1;
   }
   const std::uint8_t status = message[0];
@@ -66,11 +70,12 @@ int ReceiveAt(MidiControl& control, Item& item, BulkDump::Location location,
   dump.AppendBytes(std::span(received).first(static_cast<std::size_t>(count)));
   // Bytes that hold none of the item's blocks (all damaged, or another kind's dump) would
   // otherwise zero the whole item.
-  if (!item.HasBulkDataIn(dump.Memory())) {
+  const SysxMemoryCore& memory = dump.Memory();  // parses the bytes once
+  if (!item.HasBulkDataIn(memory)) {
     Say(status, "No Data Received");
     return -1;
   }
-  item.LoadFromBulk(dump.Memory());
+  item.LoadFromBulk(memory);
   Say(status, completedText);
   return 0;
 }
