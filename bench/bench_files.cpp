@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "demo/DemoBank.h"
-#include "midi/SYX_File.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
 
 namespace {

@@ -17,14 +17,14 @@
 #include <vector>
 
 #include "demo/DemoBank.h"
-#include "midi/LoopbackPortLayer.h"
-#include "midi/MidiControl.h"
-#include "midi/MidiDevice.h"
-#include "midi/MidiTransfer.h"
 #include "midi/MidiWire.h"
-#include "midi/SYX_File.h"
-#include "midi/SimulatedS80.h"
+#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiDevice.h"
+#include "midi/ports/MidiTransfer.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
+#include "simulator/LoopbackPortLayer.h"
+#include "simulator/SimulatedS80.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 
 #include "cli/VerbSupport.h"
 #include "cli/Verbs.h"
-#include "demo/MidiSimulatorSetup.h"
-#include "midi/MidiControl.h"
-#include "midi/MidiDevice.h"
-#include "midi/MidiErrorReport.h"
-#include "midi/MidiTransfer.h"
+#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiDevice.h"
+#include "midi/ports/MidiErrorReport.h"
+#include "midi/ports/MidiTransfer.h"
 #include "model/S2A_File.h"
+#include "simulator/MidiSimulatorSetup.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ class CommandLineMidiErrors {
 
 int SetUpPorts(const char* verb) {
   std::string error;
-  if (InstallMidiSimulatorFromEnvironment(error) != 0) {
+  if (InstallMidiPortLayerFromEnvironment(error) != 0) {
     return Failure(verb, error);
   }
   return kExitSuccess;

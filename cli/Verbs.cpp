@@ -12,8 +12,8 @@
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
-#include "midi/ItemDumpList.h"
-#include "midi/SYX_File.h"
+#include "midi/sysex/ItemDumpList.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 

@@ -14,8 +14,8 @@
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
 #include "files/SmartFilename.h"
-#include "midi/SYX_File.h"
-#include "midi/SettingsStore.h"
+#include "midi/settings/SettingsStore.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
-#include "midi/SYX_File.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
 
 bool HasExtension(const std::optional<std::string>& path,

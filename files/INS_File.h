@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "midi/SmartBuffer.h"
+#include "midi/sysex/SmartBuffer.h"
 #include "model/File.h"
 
 class S2A_File;

@@ -45,7 +45,8 @@ int S2A_File::Load(const std::optional<std::string>& path) {
   if (!TakePath(path))
     return -1;
   SmartFile file;
-  if (!file.OpenOrReport(FileName())) return -1;
+  if (!file.OpenOrReport(FileName()))
+    return -1;
   const HeaderBlock header = ReadHeaderBlock(file);
   if (!HasFormatMark(header)) {
     std::fprintf(stderr, "Error: \"%s\" Has Unknown format.\n", FileNameText().c_str());

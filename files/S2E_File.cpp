@@ -46,7 +46,8 @@ int S2E_File::Load(const std::optional<std::string>& path) {
   if (!TakePath(path))
     return -1;
   SmartFile file;
-  if (!file.OpenOrReport(FileName())) return -1;
+  if (!file.OpenOrReport(FileName()))
+    return -1;
   const HeaderBlock header = ReadHeaderBlock(file);
   const char* problem = !HasFormatMark(header) ? "Error: \"%s\" Has Unknown format.\n"
                         : !HasType(header, kExternalType)

@@ -38,7 +38,8 @@ int S2I_File::Load(const std::optional<std::string>& path) {
   if (!TakePath(path))
     return -1;
   SmartFile file;
-  if (!file.OpenOrReport(FileName())) return -1;
+  if (!file.OpenOrReport(FileName()))
+    return -1;
   const HeaderBlock header = ReadHeaderBlock(file);
   if (!HasFormatMark(header)) {
     std::fprintf(stderr, "Error with file: Unknown format.\n");

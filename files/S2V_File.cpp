@@ -36,7 +36,8 @@ int S2V_File::Load(const std::optional<std::string>& path) {
   if (!TakePath(path))
     return -1;
   SmartFile file;
-  if (!file.OpenOrReport(FileName())) return -1;
+  if (!file.OpenOrReport(FileName()))
+    return -1;
   std::array<std::uint8_t, kTagSize> tag{};
   if (!file.Read(tag))
     tag.fill(0);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "midi/BulkDump.h"
+#include "midi/sysex/BulkDump.h"
 
 namespace MidiWire {
 

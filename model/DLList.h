@@ -70,16 +70,9 @@ class DLLInstList : public RDLList<T> {
   std::unique_ptr<T> owned_;
 };
 
-// A node pointing to a T that it does not own (the bank list of a document).
+// The bank list of a document: nodes pointing to banks they do not own.
 template <class T>
-class PDLList : public DLListNode<PDLList<T>> {
- public:
-  explicit PDLList(T* element) : element_(element) {}
-  T* Element() const { return element_; }
-
- private:
-  T* element_;
-};
+using PDLList = RDLList<T>;
 
 // A node holding its T by value (the pages of a received-data image).
 template <class T>

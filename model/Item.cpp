@@ -4,7 +4,7 @@
 #include <array>
 
 #include "files/SmartFile.h"
-#include "midi/SysxMemoryCore.h"
+#include "midi/sysex/SysxMemoryCore.h"
 #include "model/Bank.h"
 #include "model/SharedDefaults.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "files/S2I_File.h"
-#include "midi/SettingsStore.h"
+#include "midi/settings/SettingsStore.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
 

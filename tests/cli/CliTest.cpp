@@ -9,9 +9,9 @@
 #include "files/INS_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
-#include "midi/BulkDump.h"
-#include "midi/SYX_File.h"
-#include "midi/SettingsStore.h"
+#include "midi/settings/SettingsStore.h"
+#include "midi/sysex/BulkDump.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
 #include "tests/support/TestSupport.h"
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <span>
 
-#include "midi/ItemDumpList.h"
-#include "midi/SYX_File.h"
+#include "midi/sysex/ItemDumpList.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/Item.h"
 #include "tests/fuzz/FuzzSupport.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "midi/SettingsFile.h"
-#include "midi/SettingsStore.h"
+#include "midi/settings/SettingsFile.h"
+#include "midi/settings/SettingsStore.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "files/SmartFile.h"
-#include "midi/SysxMemoryCore.h"
+#include "midi/sysex/SysxMemoryCore.h"
 #include "model/BankLayouts.h"
 #include "tests/support/TestSupport.h"
 

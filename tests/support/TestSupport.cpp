@@ -10,13 +10,15 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "midi/sysex/SYX_File.h"
 #include "model/SharedDefaults.h"
 
 namespace test {
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "corvale-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  if (mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
 }
 
@@ -43,7 +45,8 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 bool Exists(const std::string& path) {
@@ -54,13 +57,16 @@ bool Exists(const std::string& path) {
 void UseConfiguration(const TempDir& dir, const std::string& configDir) {
   const std::string settings = dir.File("settings.conf");
   std::ofstream out(settings, std::ios::trunc);
-  if (!configDir.empty()) out << "ConfigurationDirectory=\"" << configDir << "\"\n";
+  if (!configDir.empty())
+    out << "ConfigurationDirectory=\"" << configDir << "\"\n";
   out.close();
   ::setenv("CORVALE_SETTINGS", settings.c_str(), 1);
   SharedDefaults::Forget();
 }
 
-void UseNoConfiguration(const TempDir& dir) { UseConfiguration(dir, ""); }
+void UseNoConfiguration(const TempDir& dir) {
+  UseConfiguration(dir, "");
+}
 
 int RunInChild(const std::function<int()>& body) {
   std::fflush(nullptr);
@@ -72,8 +78,16 @@ int RunInChild(const std::function<int()>& body) {
   }
   int status = 0;
   waitpid(child, &status, 0);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  if (WIFSIGNALED(status))
+    return 128 + WTERMSIG(status);
   return WEXITSTATUS(status);
+}
+
+std::vector<std::uint8_t> BulkMessage(SysxAddress address, std::span<const std::uint8_t> data) {
+  SYX_File dump;
+  dump.AppendMessageAt(address, data);
+  const std::span<const std::uint8_t> bytes = dump.Bytes();
+  return {bytes.begin(), bytes.end()};
 }
 
 }  // namespace test

@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "midi/sysex/SysxAddress.h"
 
 namespace test {
 
@@ -33,6 +36,9 @@ bool Exists(const std::string& path);
 void UseConfiguration(const TempDir& dir, const std::string& configDir);
 // A settings file without a configuration folder, and forgotten defaults.
 void UseNoConfiguration(const TempDir& dir);
+
+// One bulk dump message, built as every dump is built.
+std::vector<std::uint8_t> BulkMessage(SysxAddress address, std::span<const std::uint8_t> data);
 
 // Runs `body` in a child process and returns its exit status (or 128 + signal number).
 int RunInChild(const std::function<int()>& body);

@@ -1,0 +1,205 @@
+#include "midi/ports/MidiControl.h"
+
+#include <memory>
+
+#include "midi/ports/MidiDevice.h"
+#include "midi/ports/MidiPortLayer.h"
+#include "midi/settings/SettingsStore.h"
+
+namespace {
+
+// The ports of one direction.
+struct PortList {
+  bool enumerated = false;
+  std::vector<std::unique_ptr<MidiDevice>> devices;
+  int current = -1;
+
+  MidiDevice* Current() const { return current >= 0 ? devices[current].get() : nullptr; }
+  void ListNames(std::vector<std::string>& names) const {
+    names.clear();
+    for (const auto& device : devices) {
+      names.push_back(device->Name());
+    }
+  }
+  MidiDevice* At(int index) const {
+    return index >= 0 && index < static_cast<int>(devices.size()) ? devices[index].get() : nullptr;
+  }
+};
+
+struct MidiState {
+  int handles = 0;
+  PortList inputs;
+  PortList outputs;
+  int bufferCount = Settings::kDefaultMidiInputBufNumber;
+  int bufferSize = Settings::kDefaultMidiInputBufSize;
+  int timeout = Settings::kDefaultMidiInputTimeout;
+};
+
+MidiState& State() {
+  static MidiState state;
+  return state;
+}
+
+template <class Device, class CountPorts>
+void Enumerate(PortList& list, CountPorts countPorts, const char* nameSetting) {
+  MidiPortLayer& layer = CurrentMidiPortLayer();
+  const int count = countPorts(layer);
+  for (int port = 0; port < count; ++port) {
+    list.devices.push_back(std::make_unique<Device>(layer, port));
+  }
+  list.enumerated = true;
+  if (list.devices.empty()) {
+    list.current = -1;
+    return;
+  }
+  // A stored name that several ports carry selects the last of them; one no port carries,
+  // the first port.
+  const std::string stored = SettingsStore::ReadSettingString(nameSetting, "");
+  list.current = 0;
+  for (int index = 0; index < count; ++index) {
+    if (list.devices[index]->Name() == stored) {
+      list.current = index;
+    }
+  }
+  if (!list.Current()->IsOpen()) {
+    list.Current()->Open();
+  }
+}
+
+void Select(PortList& list, int index, const char* nameSetting, bool remember) {
+  if (index < 0 || index >= static_cast<int>(list.devices.size()) || index == list.current) {
+    return;
+  }
+  if (MidiDevice* old = list.Current(); old && old->IsOpen()) {
+    old->Close();
+  }
+  list.current = index;
+  if (!list.Current()->IsOpen()) {
+    list.Current()->Open();
+  }
+  if (remember) {
+    SettingsStore::WriteSettingString(nameSetting, list.Current()->Name());
+  }
+}
+
+void ReopenOpenInputs() {
+  for (const auto& device : State().inputs.devices) {
+    if (device->IsOpen()) {
+      device->Close();
+      device->Open();
+    }
+  }
+}
+
+void SetBufferNumber(int& number, int value, const char* setting) {
+  const int old = number;
+  number = value;
+  SettingsStore::WriteSettingInteger(setting, value);
+  if (value != old) {
+    ReopenOpenInputs();
+  }
+}
+
+}  // namespace
+
+MidiControl::MidiControl() {
+  MidiState& state = State();
+  ++state.handles;
+  // The receive numbers come first, so that the ports opened below get the stored buffers.
+  if (state.handles == 1) {
+    state.timeout = SettingsStore::ReadSettingInteger(Settings::kMidiInputTimeout, state.timeout);
+    state.bufferSize =
+        SettingsStore::ReadSettingInteger(Settings::kMidiInputBufSize, state.bufferSize);
+    state.bufferCount =
+        SettingsStore::ReadSettingInteger(Settings::kMidiInputBufNumber, state.bufferCount);
+  }
+  if (!state.inputs.enumerated) {
+    Enumerate<MidiInDevice>(
+        state.inputs, [](MidiPortLayer& layer) { return layer.InputPortCount(); },
+        Settings::kMidiInputDeviceName);
+  }
+  if (!state.outputs.enumerated) {
+    Enumerate<MidiOutDevice>(
+        state.outputs, [](MidiPortLayer& layer) { return layer.OutputPortCount(); },
+        Settings::kMidiOutputDeviceName);
+  }
+}
+
+MidiControl::~MidiControl() {
+  MidiState& state = State();
+  if (--state.handles < 1) {
+    // Everything starts afresh with the next handle, as at program start.
+    state = MidiState{};
+  }
+}
+
+int MidiControl::InputDeviceIndex() const {
+  return State().inputs.current;
+}
+int MidiControl::OutputDeviceIndex() const {
+  return State().outputs.current;
+}
+MidiDevice* MidiControl::CurrentInputDevice() const {
+  return State().inputs.Current();
+}
+MidiDevice* MidiControl::CurrentOutputDevice() const {
+  return State().outputs.Current();
+}
+int MidiControl::InputDeviceCount() const {
+  return static_cast<int>(State().inputs.devices.size());
+}
+int MidiControl::OutputDeviceCount() const {
+  return static_cast<int>(State().outputs.devices.size());
+}
+MidiDevice* MidiControl::InputDevice(int index) const {
+  return State().inputs.At(index);
+}
+MidiDevice* MidiControl::OutputDevice(int index) const {
+  return State().outputs.At(index);
+}
+
+void MidiControl::ListInputDevices(std::vector<std::string>& list) const {
+  State().inputs.ListNames(list);
+}
+
+void MidiControl::ListOutputDevices(std::vector<std::string>& list) const {
+  State().outputs.ListNames(list);
+}
+
+void MidiControl::SelectInputDevice(int index) {
+  Select(State().inputs, index, Settings::kMidiInputDeviceName, true);
+}
+void MidiControl::SelectOutputDevice(int index) {
+  Select(State().outputs, index, Settings::kMidiOutputDeviceName, true);
+}
+void MidiControl::UseInputDevice(int index) {
+  Select(State().inputs, index, Settings::kMidiInputDeviceName, false);
+}
+void MidiControl::UseOutputDevice(int index) {
+  Select(State().outputs, index, Settings::kMidiOutputDeviceName, false);
+}
+
+int MidiControl::InputBufferCount() {
+  return State().bufferCount;
+}
+int MidiControl::InputBufferSize() {
+  return State().bufferSize;
+}
+int MidiControl::InputTimeout() {
+  return State().timeout;
+}
+
+void MidiControl::SetInputBufferCount(int value) {
+  SetBufferNumber(State().bufferCount, value, Settings::kMidiInputBufNumber);
+}
+void MidiControl::SetInputBufferSize(int value) {
+  SetBufferNumber(State().bufferSize, value, Settings::kMidiInputBufSize);
+}
+void MidiControl::SetInputTimeout(int value) {
+  State().timeout = value;
+  SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, value);
+}
+
+int MidiControl::HandleCount() {
+  return State().handles;
+}

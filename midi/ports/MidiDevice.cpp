@@ -1,0 +1,166 @@
+#include "midi/ports/MidiDevice.h"
+
+#include <array>
+#include <thread>
+
+#include "midi/MidiWire.h"
+#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiErrorReport.h"
+
+namespace {
+
+using namespace MidiErrors;
+constexpr std::chrono::milliseconds kWaitStep{1};
+
+}  // namespace
+
+// --- MidiDevice ---
+
+int MidiDevice::SendMessage(std::uint8_t, std::uint8_t, std::uint8_t, std::uint8_t) {
+  ReportMidiError(kUseOutputDevice, kSendCaption);
+  return -1;
+}
+
+int MidiDevice::SendLongMsg(std::span<const std::uint8_t>) {
+  ReportMidiError(kUseOutputDevice, kSendCaption);
+  return -1;
+}
+
+int MidiDevice::DoSysxDump(std::span<const std::uint8_t>, std::span<std::uint8_t>) {
+  ReportMidiError(kUseInputDevice, kDumpCaption);
+  return -1;
+}
+
+void MidiDevice::SetName(const std::optional<std::string>& name) {
+  name_ = name && !name->empty() ? *name : kUnnamedDevice;
+}
+
+// --- MidiInDevice ---
+
+MidiInDevice::MidiInDevice(MidiPortLayer& layer, int port)
+    : MidiDevice(layer, port),
+      queue_([this] { HandleDriverMessage(MidiDriverMessage::kLongData, 0, 0); }) {
+  RefreshName();
+}
+
+MidiInDevice::~MidiInDevice() {
+  CloseForDestroy();
+}
+
+void MidiInDevice::HandleDriverMessage(MidiDriverMessage message, std::uintptr_t, std::uintptr_t) {
+  if (message == MidiDriverMessage::kLongData) {
+    countdown_.store(quietLimit_.load());
+  }
+}
+
+void MidiInDevice::RefreshName() {
+  SetName(layer_.InputPortName(PortNumber()));
+}
+
+int MidiInDevice::Open() {
+  if (IsOpen()) {
+    return 0;
+  }
+  bufferSize_ = MidiControl::InputBufferSize();
+  queue_.Allocate(MidiControl::InputBufferCount(), bufferSize_);
+  connection_ = layer_.OpenInputPort(PortNumber(), queue_);
+  if (!connection_) {
+    queue_.Reset();
+    return -1;
+  }
+  return 0;
+}
+
+int MidiInDevice::Close() {
+  if (IsOpen()) {
+    connection_.reset();  // no delivery after this
+    queue_.Reset();
+  }
+  return 0;
+}
+
+int MidiInDevice::QuietLimit() const {
+  const int bytesPerSecond = connection_ ? connection_->BytesPerSecond() : 0;
+  const auto bufferWireTime = std::chrono::ceil<std::chrono::milliseconds>(
+      MidiWire::WireTime(static_cast<std::size_t>(std::max(bufferSize_, 0)), bytesPerSecond));
+  return MidiControl::InputTimeout() + static_cast<int>(bufferWireTime.count());
+}
+
+int MidiInDevice::DoSysxDump(std::span<const std::uint8_t> request,
+                             std::span<std::uint8_t> target) {
+  MidiControl control;
+  const int limit = QuietLimit();
+  quietLimit_.store(limit);
+  countdown_.store(limit);
+  queue_.Start();
+  if (!request.empty()) {
+    if (MidiDevice* output = control.CurrentOutputDevice()) {
+      output->SendLongMsg(request);
+    } else {
+      ReportMidiError(kOpenOutputFirst, kSendCaption);
+    }
+  }
+  // Steps are kept to the clock, so that a step lasts one millisecond on average however the
+  // system rounds each sleep.
+  int steps = 0;
+  auto stepEnd = std::chrono::steady_clock::now();
+  do {
+    stepEnd += kWaitStep;
+    std::this_thread::sleep_until(stepEnd);
+    ++steps;
+  } while (countdown_.fetch_sub(1) - 1 > 0);
+  lastWaitSteps_ = steps;
+  queue_.Stop();
+  return static_cast<int>(queue_.Collect(target));
+}
+
+// --- MidiOutDevice ---
+
+MidiOutDevice::MidiOutDevice(MidiPortLayer& layer, int port) : MidiDevice(layer, port) {
+  RefreshName();
+}
+
+MidiOutDevice::~MidiOutDevice() {
+  CloseForDestroy();
+}
+
+void MidiOutDevice::RefreshName() {
+  SetName(layer_.OutputPortName(PortNumber()));
+}
+
+int MidiOutDevice::Open() {
+  if (IsOpen()) {
+    return 0;
+  }
+  connection_ = layer_.OpenOutputPort(PortNumber());
+  return connection_ ? 0 : -1;
+}
+
+int MidiOutDevice::Close() {
+  connection_.reset();
+  return 0;
+}
+
+int MidiOutDevice::SendMessage(std::uint8_t status, std::uint8_t channel, std::uint8_t data1,
+                               std::uint8_t data2) {
+  if (!IsOpen()) {
+    ReportMidiError(kOpenOutputFirst, kSendCaption);
+    return -1;
+  }
+  const std::array<std::uint8_t, 3> message{static_cast<std::uint8_t>(status | channel), data1,
+                                            data2};
+  return connection_->SendShortMessage(
+      std::span(message).first(MidiWire::ChannelMessageLength(status)));
+}
+
+int MidiOutDevice::SendLongMsg(std::span<const std::uint8_t> data) {
+  if (!IsOpen()) {
+    ReportMidiError(kOpenOutputFirst, kSendCaption);
+    return -1;
+  }
+  if (connection_->SendSysEx(data) != 0) {
+    ReportMidiError(kUnableToSendLong, kLongMessageCaption);
+    return -1;
+  }
+  return 0;
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "midi/ports/MidiInputQueue.h"
+#include "midi/ports/MidiPortLayer.h"
+
+// What the port tells an input device.
+enum class MidiDriverMessage { kOpen, kClose, kData, kLongData };
+
+// One MIDI port of the system, input or output. A device is open exactly when it holds a
+// connection to its port.
+class MidiDevice {
+ public:
+  static constexpr int kInputKind = 1;
+  static constexpr int kOutputKind = 2;
+  static constexpr const char* kUnnamedDevice = "Unnamed Device";
+
+  virtual ~MidiDevice() = default;
+  MidiDevice(const MidiDevice&) = delete;
+  MidiDevice& operator=(const MidiDevice&) = delete;
+
+  virtual void HandleDriverMessage(MidiDriverMessage message, std::uintptr_t parameter1,
+                                   std::uintptr_t parameter2) = 0;
+  virtual void RefreshName() = 0;
+  virtual int DeviceKind() const = 0;
+  virtual bool IsOpen() const = 0;
+  virtual int Open() = 0;
+  virtual int Close() = 0;
+  virtual void CloseForDestroy() { Close(); }
+  // Output only: on an input device these report "Must use a MIDI output device" and give -1.
+  virtual int SendMessage(std::uint8_t status, std::uint8_t channel, std::uint8_t data1,
+                          std::uint8_t data2);
+  virtual int SendLongMsg(std::span<const std::uint8_t> data);
+  // Input only: sends the request (when there is one) through the current output device and
+  // collects the System Exclusive bytes that arrive into `target` until the line stays quiet.
+  // The number of bytes delivered; -1 on an output device.
+  virtual int DoSysxDump(std::span<const std::uint8_t> request, std::span<std::uint8_t> target);
+
+  int PortNumber() const { return port_; }
+  const std::string& Name() const { return name_; }
+
+ protected:
+  MidiDevice(MidiPortLayer& layer, int port) : layer_(layer), port_(port) {}
+  void SetName(const std::optional<std::string>& name);
+
+  MidiPortLayer& layer_;
+
+ private:
+  int port_;
+  std::string name_;
+};
+
+class MidiInDevice : public MidiDevice {
+ public:
+  MidiInDevice(MidiPortLayer& layer, int port);
+  ~MidiInDevice() override;
+
+  void HandleDriverMessage(MidiDriverMessage message, std::uintptr_t parameter1,
+                           std::uintptr_t parameter2) override;
+  void RefreshName() override;
+  int DeviceKind() const override { return kInputKind; }
+  bool IsOpen() const override { return connection_ != nullptr; }
+  // Opens the port and queues the number of buffers of the size the settings give.
+  int Open() override;
+  int Close() override;
+  int DoSysxDump(std::span<const std::uint8_t> request, std::span<std::uint8_t> target) override;
+
+  int BufferCount() const { return queue_.BufferCount(); }
+  // The quiet time that ends a dump, in one-millisecond steps: the timeout setting plus the
+  // wire time of one full input buffer, the longest a buffer can take to fill while the
+  // synthesizer is still sending.
+  int QuietLimit() const;
+  // How many steps the last dump waited.
+  int LastWaitSteps() const { return lastWaitSteps_; }
+
+ private:
+  MidiInputQueue queue_;
+  std::unique_ptr<MidiInputConnection> connection_;
+  std::atomic<std::int32_t> quietLimit_{0};
+  std::atomic<std::int32_t> countdown_{0};
+  int bufferSize_ = 0;
+  int lastWaitSteps_ = 0;
+};
+
+class MidiOutDevice : public MidiDevice {
+ public:
+  MidiOutDevice(MidiPortLayer& layer, int port);
+  ~MidiOutDevice() override;
+
+  void HandleDriverMessage(MidiDriverMessage, std::uintptr_t, std::uintptr_t) override {}
+  void RefreshName() override;
+  int DeviceKind() const override { return kOutputKind; }
+  bool IsOpen() const override { return connection_ != nullptr; }
+  int Open() override;
+  int Close() override;
+  // status OR channel, then the data bytes the status takes (one for program change and
+  // channel pressure, two for the others).
+  int SendMessage(std::uint8_t status, std::uint8_t channel, std::uint8_t data1,
+                  std::uint8_t data2) override;
+  // Returns when the whole string has gone out.
+  int SendLongMsg(std::span<const std::uint8_t> data) override;
+
+ private:
+  std::unique_ptr<MidiOutputConnection> connection_;
+};

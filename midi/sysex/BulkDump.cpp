@@ -1,0 +1,93 @@
+#include "midi/sysex/BulkDump.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "model/BankLayouts.h"
+#include "model/Item.h"
+
+namespace BulkDump {
+
+namespace {
+
+struct BankLocation {
+  const BankLayout* layout;
+  ItemKind kind;
+};
+
+constexpr std::array<BankLocation, 6> kBankLocations{{
+    {&kInternalInstrumentLayout, ItemKind::Instrument},
+    {&kExternalInstrumentLayout, ItemKind::Instrument},
+    {&kInternalPercussionLayout, ItemKind::Percussion},
+    {&kExternalPercussionLayout, ItemKind::Percussion},
+    {&kInternalPerformanceLayout, ItemKind::Performance},
+    {&kExternalPerformanceLayout, ItemKind::Performance},
+}};
+
+std::uint8_t SevenBitSum(std::span<const std::uint8_t> bytes, std::uint32_t start) {
+  return static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.end(), start) & 0x7F);
+}
+
+std::uint32_t AddressSum(SysxAddress address) {
+  return std::uint32_t{address.High()} + address.Mid() + address.Low();
+}
+
+std::uint8_t CountHigh(std::size_t count) {
+  return static_cast<std::uint8_t>((count / 128) % 128);
+}
+
+std::uint8_t CountLow(std::size_t count) {
+  return static_cast<std::uint8_t>(count % 128);
+}
+
+}  // namespace
+
+std::array<std::uint8_t, kDataOffset> MessageLead(SysxAddress address, std::size_t count) {
+  return {kSysExStart,     kYamahaId,      kBulkDumpType, kModelId,     CountHigh(count),
+          CountLow(count), address.High(), address.Mid(), address.Low()};
+}
+
+std::array<std::uint8_t, 2> MessageTail(SysxAddress address, std::span<const std::uint8_t> data) {
+  const std::uint32_t leadSum =
+      CountHigh(data.size()) + CountLow(data.size()) + AddressSum(address);
+  const std::uint8_t sum = SevenBitSum(data, leadSum);
+  return {static_cast<std::uint8_t>((128 - sum) % 128), kSysExEnd};
+}
+
+std::array<std::uint8_t, 8> DumpRequest(SysxAddress address) {
+  return {kSysExStart,    kYamahaId,     kDumpRequestType, kModelId,
+          address.High(), address.Mid(), address.Low(),    kSysExEnd};
+}
+
+std::array<std::uint8_t, 9> ParameterChange(SysxAddress address, std::uint8_t value) {
+  return {kSysExStart,   kYamahaId,      kParameterChangeType,
+          kModelId,      address.High(), address.Mid(),
+          address.Low(), value,          kSysExEnd};
+}
+
+std::optional<Location> MemoryLocation(const Item& item) {
+  if (item.Owner() == nullptr || item.SlotIndex() < 0 || item.BankSelectLsb() < 0)
+    return std::nullopt;
+  return Location{static_cast<std::uint8_t>(item.BankSelectLsb()),
+                  static_cast<std::uint8_t>(item.SlotIndex())};
+}
+
+Location EditBufferLocation(ItemKind kind) {
+  for (const BankLocation& bank : kBankLocations) {
+    if (bank.kind == kind)
+      return {static_cast<std::uint8_t>(bank.layout->lsb | kEditBufferBits), 0};
+  }
+  return {};
+}
+
+std::optional<LocationMeaning> DescribeLocation(Location location) {
+  for (const BankLocation& bank : kBankLocations) {
+    if (location.mid == bank.layout->lsb && location.low < bank.layout->capacity)
+      return LocationMeaning{bank.kind, bank.layout, location.low};
+    if (location == EditBufferLocation(bank.kind))
+      return LocationMeaning{bank.kind, nullptr, 0};
+  }
+  return std::nullopt;
+}
+
+}  // namespace BulkDump

@@ -1,0 +1,361 @@
+#include "midi/ports/MidiDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiErrorReport.h"
+#include "midi/ports/MidiInputQueue.h"
+#include "midi/ports/MidiPortLayer.h"
+#include "midi/settings/SettingsStore.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+
+// Ports with given names. Input ports hand the test their queue, so it can play the part of
+// the port's thread; output ports record what is sent.
+struct FakePorts {
+  std::vector<std::string> inputNames;
+  std::vector<std::string> outputNames;
+  int inputOpens = 0;
+  int outputOpens = 0;
+  MidiInputQueue* openQueue = nullptr;
+  int bytesPerSecond = 0;
+  std::vector<Bytes> sent;
+  // Played into the open queue, from another thread, right after a System Exclusive string
+  // is sent (the answer to a request): each piece after its pause.
+  std::vector<std::pair<std::chrono::microseconds, Bytes>> answer;
+  std::thread answering;
+};
+
+class FakeInput : public MidiInputConnection {
+ public:
+  explicit FakeInput(FakePorts& ports) : ports_(ports) {}
+  ~FakeInput() override {
+    if (ports_.answering.joinable()) {
+      ports_.answering.join();
+    }
+    ports_.openQueue = nullptr;
+  }
+  int BytesPerSecond() const override { return ports_.bytesPerSecond; }
+
+ private:
+  FakePorts& ports_;
+};
+
+class FakeOutput : public MidiOutputConnection {
+ public:
+  explicit FakeOutput(FakePorts& ports) : ports_(ports) {}
+  int SendShortMessage(std::span<const std::uint8_t> message) override {
+    ports_.sent.emplace_back(message.begin(), message.end());
+    return 0;
+  }
+  int SendSysEx(std::span<const std::uint8_t> bytes) override {
+    ports_.sent.emplace_back(bytes.begin(), bytes.end());
+    if (ports_.openQueue != nullptr && !ports_.answer.empty()) {
+      if (ports_.answering.joinable()) {
+        ports_.answering.join();
+      }
+      ports_.answering = std::thread([queue = ports_.openQueue, answer = ports_.answer] {
+        for (const auto& [pause, bytes] : answer) {
+          std::this_thread::sleep_for(pause);
+          queue->Receive(bytes);
+        }
+      });
+    }
+    return 0;
+  }
+
+ private:
+  FakePorts& ports_;
+};
+
+class FakePortLayer : public MidiPortLayer {
+ public:
+  explicit FakePortLayer(FakePorts& ports) : ports_(ports) {}
+  int InputPortCount() override { return static_cast<int>(ports_.inputNames.size()); }
+  int OutputPortCount() override { return static_cast<int>(ports_.outputNames.size()); }
+  std::optional<std::string> InputPortName(int port) override { return ports_.inputNames[port]; }
+  std::optional<std::string> OutputPortName(int port) override { return ports_.outputNames[port]; }
+  std::unique_ptr<MidiInputConnection> OpenInputPort(int, MidiInputQueue& queue) override {
+    ++ports_.inputOpens;
+    ports_.openQueue = &queue;
+    return std::make_unique<FakeInput>(ports_);
+  }
+  std::unique_ptr<MidiOutputConnection> OpenOutputPort(int) override {
+    ++ports_.outputOpens;
+    return std::make_unique<FakeOutput>(ports_);
+  }
+
+ private:
+  FakePorts& ports_;
+};
+
+// A System Exclusive message of `size` bytes.
+Bytes SysEx(std::size_t size, std::uint8_t fill = 0x11) {
+  Bytes message(size, fill);
+  message.front() = 0xF0;
+  message.back() = 0xF7;
+  return message;
+}
+
+Bytes Concatenated(const std::vector<Bytes>& parts) {
+  Bytes all;
+  for (const Bytes& part : parts) {
+    all.insert(all.end(), part.begin(), part.end());
+  }
+  return all;
+}
+
+class MidiDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::UseNoConfiguration(dir_);
+    ports_.inputNames = {"In A"};
+    ports_.outputNames = {"Out A"};
+    previousErrors_ =
+        SetMidiErrorHandler([this](const std::string& text, const std::string& caption) {
+          errors_.push_back(caption + ": " + text);
+        });
+  }
+  void TearDown() override {
+    ASSERT_EQ(MidiControl::HandleCount(), 0);
+    InstallMidiPortLayer(nullptr);
+    SetMidiErrorHandler(std::move(previousErrors_));
+  }
+  void InstallPorts() { InstallMidiPortLayer(std::make_unique<FakePortLayer>(ports_)); }
+
+  // Collects into a 16384-byte target with the request F0 ... F7.
+  Bytes Dump(MidiControl& control, std::size_t targetSize = 16384) {
+    Bytes target(targetSize, 0);
+    const Bytes request{0xF0, 0x43, 0x20, 0x64, 0x0E, 0x0F, 0x00, 0xF7};
+    const int count = control.CurrentInputDevice()->DoSysxDump(request, target);
+    target.resize(static_cast<std::size_t>(std::max(count, 0)));
+    return target;
+  }
+  MidiInDevice& Input(MidiControl& control) {
+    return static_cast<MidiInDevice&>(*control.CurrentInputDevice());
+  }
+
+  test::TempDir dir_;
+  FakePorts ports_;
+  std::vector<std::string> errors_;
+  MidiErrorHandler previousErrors_;
+};
+
+TEST_F(MidiDeviceTest, StoredPortNamesPickTheLastMatchOrTheFirstPort) {
+  ports_.inputNames = {"In A", "Twin", "In C", "Twin"};
+  ports_.outputNames = {"Out A", "Out B"};
+  SettingsStore::WriteSettingString("MidiInputDeviceName", "Twin");
+  SettingsStore::WriteSettingString("MidiOutputDeviceName", "Nowhere");
+  InstallPorts();
+  MidiControl control;
+  EXPECT_EQ(control.InputDeviceIndex(), 3);
+  EXPECT_EQ(control.OutputDeviceIndex(), 0);
+  EXPECT_TRUE(control.CurrentInputDevice()->IsOpen());
+  EXPECT_TRUE(control.CurrentOutputDevice()->IsOpen());
+  EXPECT_FALSE(control.InputDevice(1)->IsOpen());
+  EXPECT_EQ(ports_.inputOpens, 1);
+  std::vector<std::string> names{"stale"};
+  control.ListInputDevices(names);
+  EXPECT_EQ(names, ports_.inputNames);
+}
+
+TEST_F(MidiDeviceTest, SelectingAPortSwitchesAndStoresItsNameButReselectingDoesNothing) {
+  ports_.outputNames = {"Out A", "Out B"};
+  InstallPorts();
+  {
+    MidiControl control;
+    control.SelectOutputDevice(1);
+    EXPECT_EQ(control.OutputDeviceIndex(), 1);
+    EXPECT_FALSE(control.OutputDevice(0)->IsOpen());
+    EXPECT_TRUE(control.OutputDevice(1)->IsOpen());
+    EXPECT_EQ(SettingsStore::ReadSettingString("MidiOutputDeviceName", ""), "Out B");
+
+    SettingsStore::WriteSettingString("MidiOutputDeviceName", "changed elsewhere");
+    control.SelectOutputDevice(1);
+    control.SelectOutputDevice(2);
+    control.SelectOutputDevice(-1);
+    EXPECT_EQ(ports_.outputOpens, 2);
+    EXPECT_EQ(SettingsStore::ReadSettingString("MidiOutputDeviceName", ""), "changed elsewhere");
+
+    // For one run only: the stored name stays.
+    control.UseOutputDevice(0);
+    EXPECT_EQ(control.OutputDeviceIndex(), 0);
+    EXPECT_EQ(SettingsStore::ReadSettingString("MidiOutputDeviceName", ""), "changed elsewhere");
+  }
+  // The last handle closes everything; the next one enumerates and opens again.
+  MidiControl again;
+  EXPECT_EQ(ports_.outputOpens, 4);
+}
+
+TEST_F(MidiDeviceTest, StoredBufferNumbersApplyToThePortOpenedAtStart) {
+  SettingsStore::WriteSettingInteger("MidiInputBufNumber", 40);
+  SettingsStore::WriteSettingInteger("MidiInputBufSize", 100);
+  SettingsStore::WriteSettingString("MidiInputTimeout", "not a number");
+  InstallPorts();
+  MidiControl control;
+  EXPECT_EQ(control.InputTimeout(), 25);
+  EXPECT_EQ(Input(control).BufferCount(), 40);
+  EXPECT_EQ(control.InputBufferSize(), 100);
+}
+
+TEST_F(MidiDeviceTest, ChangingABufferNumberRebuildsTheBuffersAndTheSameValueOnlyWritesIt) {
+  InstallPorts();
+  MidiControl control;
+  EXPECT_EQ(Input(control).BufferCount(), 512);
+  control.SetInputBufferCount(512);
+  EXPECT_EQ(ports_.inputOpens, 1);
+  EXPECT_EQ(SettingsStore::ReadSettingInteger("MidiInputBufNumber", 0), 512);
+
+  control.SetInputBufferCount(3);
+  EXPECT_EQ(ports_.inputOpens, 2);
+  EXPECT_EQ(Input(control).BufferCount(), 3);
+  control.SetInputBufferSize(64);
+  EXPECT_EQ(ports_.inputOpens, 3);
+  control.SetInputTimeout(7);
+  EXPECT_EQ(ports_.inputOpens, 3);
+  EXPECT_EQ(SettingsStore::ReadSettingInteger("MidiInputTimeout", 0), 7);
+
+  // Three buffers take three messages; the fourth finds none.
+  ports_.answer = {{0us, Concatenated({SysEx(20), SysEx(20), SysEx(20), SysEx(20)})}};
+  EXPECT_EQ(Dump(control).size(), 60u);
+}
+
+TEST_F(MidiDeviceTest, AQuietLineEndsTheDumpAfterTheTimeoutPlusOneBufferOfWireTime) {
+  InstallPorts();
+  MidiControl control;
+  MidiInDevice& input = Input(control);
+  // On a port without a wire rate the timeout alone counts; 0 and 1 wait one step.
+  for (const int timeout : {0, 1}) {
+    control.SetInputTimeout(timeout);
+    EXPECT_EQ(Dump(control).size(), 0u);
+    EXPECT_EQ(input.LastWaitSteps(), 1);
+  }
+  control.SetInputTimeout(25);
+  EXPECT_EQ(input.QuietLimit(), 25);
+  control.CurrentInputDevice()->Close();
+  // A DIN port: a full 256-byte buffer takes 82 ms to arrive.
+  ports_.bytesPerSecond = 3125;
+  control.CurrentInputDevice()->Open();
+  EXPECT_EQ(input.QuietLimit(), 25 + 82);
+  Dump(control);
+  EXPECT_EQ(input.LastWaitSteps(), 107);
+}
+
+TEST_F(MidiDeviceTest, AnAnswerArrivingInBuffersJustUnderTheQuietLimitApartIsCollectedWhole) {
+  InstallPorts();
+  MidiControl control;
+  control.SetInputTimeout(80);
+  std::vector<Bytes> messages;
+  for (int i = 0; i < 6; ++i) {
+    messages.push_back(SysEx(30, static_cast<std::uint8_t>(i)));
+    ports_.answer.emplace_back(i == 0 ? 0ms : 30ms, messages.back());
+  }
+  EXPECT_EQ(Dump(control), Concatenated(messages));
+}
+
+TEST_F(MidiDeviceTest, AMessageLongerThanABufferArrivesInPiecesAndIsDeliveredInOrder) {
+  InstallPorts();
+  MidiControl control;
+  control.SetInputTimeout(30);
+  const Bytes message = SysEx(300, 0x22);
+  // It may reach the port in pieces of any length.
+  ports_.answer = {{0us, Bytes(message.begin(), message.begin() + 100)},
+                   {1ms, Bytes(message.begin() + 100, message.end())}};
+  EXPECT_EQ(Dump(control), message);
+}
+
+TEST_F(MidiDeviceTest, ABufferThatExactlyFillsTheRestOfTheTargetIsDelivered) {
+  InstallPorts();
+  MidiControl control;
+  control.SetInputTimeout(20);
+  const Bytes first = SysEx(60, 1);
+  const Bytes second = SysEx(40, 2);
+  const Bytes third = SysEx(10, 3);
+  ports_.answer = {{0us, Concatenated({first, second, third})}};
+  // 100 bytes of room: the first two fill it exactly; the third does not fit.
+  EXPECT_EQ(Dump(control, 100), Concatenated({first, second}));
+  // 90 bytes: the second does not fit and is left out, the third still does.
+  EXPECT_EQ(Dump(control, 90), Concatenated({first, third}));
+}
+
+TEST_F(MidiDeviceTest, DeliveryKeepsArrivalOrderWhenTheBuffersWrapPastTheLastIndex) {
+  InstallPorts();
+  MidiControl control;
+  control.SetInputBufferCount(4);
+  control.SetInputTimeout(20);
+  ports_.answer = {{0us, Concatenated({SysEx(10, 1), SysEx(10, 2), SysEx(10, 3)})}};
+  Dump(control);  // buffers 0-2 used, now queued behind 3
+  std::vector<Bytes> messages{SysEx(10, 4), SysEx(300, 5), SysEx(10, 6)};
+  ports_.answer = {{0us, Concatenated(messages)}};
+  EXPECT_EQ(Dump(control), Concatenated(messages));
+}
+
+TEST_F(MidiDeviceTest, ADumpWithoutRequestOnlyListensAndNothingIsRecordedOutsideADump) {
+  InstallPorts();
+  MidiControl control;
+  control.SetInputTimeout(40);
+  MidiDevice& input = *control.CurrentInputDevice();
+  ports_.openQueue->Receive(SysEx(12));  // between dumps: not recorded
+  Bytes target(16384);
+  std::thread late([queue = ports_.openQueue] {
+    std::this_thread::sleep_for(5ms);
+    queue->Receive(SysEx(12, 0x33));
+  });
+  EXPECT_EQ(input.DoSysxDump({}, target), 12);
+  late.join();
+  EXPECT_EQ(Bytes(target.begin(), target.begin() + 12), SysEx(12, 0x33));
+  EXPECT_TRUE(ports_.sent.empty());
+  // Channel messages are not System Exclusive and are not recorded.
+  ports_.answer = {{0us, Bytes{0x90, 0x40, 0x7F, 0xB0, 0x07, 0x64}}};
+  EXPECT_EQ(Dump(control).size(), 0u);
+}
+
+TEST_F(MidiDeviceTest, PortsInTheWrongDirectionOrClosedReportAndRefuse) {
+  InstallPorts();
+  MidiControl control;
+  MidiDevice& input = *control.CurrentInputDevice();
+  MidiDevice& output = *control.CurrentOutputDevice();
+  Bytes target(16);
+  EXPECT_EQ(input.SendMessage(0xC0, 0, 5, 0), -1);
+  EXPECT_EQ(input.SendLongMsg(SysEx(8)), -1);
+  EXPECT_EQ(output.DoSysxDump({}, target), -1);
+  output.Close();
+  EXPECT_EQ(output.SendMessage(0xB0, 0, 0, 63), -1);
+  EXPECT_EQ(output.SendLongMsg(SysEx(8)), -1);
+  EXPECT_EQ(errors_, (std::vector<std::string>{
+                         "Midi SendMessage: Must use a MIDI output device",
+                         "Midi SendMessage: Must use a MIDI output device",
+                         "Midi DoSysxDump: Must use a MIDI input device",
+                         "Midi SendMessage: Must open MIDI output device first",
+                         "Midi SendMessage: Must open MIDI output device first",
+                     }));
+  EXPECT_TRUE(ports_.sent.empty());
+  output.Open();
+  // A program change takes one data byte, a control change two.
+  EXPECT_EQ(output.SendMessage(0xC0, 0, 5, 0), 0);
+  EXPECT_EQ(output.SendMessage(0xB0, 0, 0x20, 8), 0);
+  EXPECT_EQ(ports_.sent, (std::vector<Bytes>{{0xC0, 0x05}, {0xB0, 0x20, 0x08}}));
+}
+
+TEST_F(MidiDeviceTest, ASystemWithoutPortsHasNoCurrentDevices) {
+  ports_.inputNames.clear();
+  ports_.outputNames.clear();
+  InstallPorts();
+  MidiControl control;
+  EXPECT_EQ(control.CurrentInputDevice(), nullptr);
+  EXPECT_EQ(control.CurrentOutputDevice(), nullptr);
+  EXPECT_EQ(control.InputDeviceIndex(), -1);
+  control.SelectInputDevice(0);
+  EXPECT_EQ(control.InputDeviceIndex(), -1);
+}
+
+}  // namespace

@@ -1,0 +1,300 @@
+#include "midi/ports/MidiTransfer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "demo/DemoBank.h"
+#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiDevice.h"
+#include "midi/ports/MidiErrorReport.h"
+#include "midi/settings/SettingsStore.h"
+#include "midi/sysex/SYX_File.h"
+#include "model/S2A_File.h"
+#include "simulator/LoopbackPortLayer.h"
+#include "simulator/SimulatedS80.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+Bytes Image(const Item& item) {
+  return {item.Data().begin(), item.Data().end()};
+}
+
+Bytes Header(std::uint8_t mid, std::uint8_t low) {
+  SYX_File dump;
+  dump.AppendMessage(0x0E, mid, low, {});
+  return {dump.Bytes().begin(), dump.Bytes().end()};
+}
+
+std::vector<Item*> AllItems(S2A_File& document) {
+  std::vector<Item*> items;
+  for (Bank* bank : {static_cast<Bank*>(&document.InternalInstrumentBank()),
+                     static_cast<Bank*>(&document.InternalPercussionBank()),
+                     static_cast<Bank*>(&document.ExternalInstrumentBank()),
+                     static_cast<Bank*>(&document.ExternalPercussionBank()),
+                     static_cast<Bank*>(&document.InternalPerformanceBank()),
+                     static_cast<Bank*>(&document.ExternalPerformanceBank())}) {
+    bank->ForEachItem([&](Item& item) { items.push_back(&item); });
+  }
+  return items;
+}
+
+const Bytes kVoiceSelectOn{0xF0, 0x43, 0x10, 0x64, 0x0A, 0x00, 0x11, 0x01, 0xF7};
+const Bytes kVoiceSelectOff{0xF0, 0x43, 0x10, 0x64, 0x0A, 0x00, 0x11, 0x00, 0xF7};
+
+// The transfers against the simulated synthesizer, through the real devices.
+class MidiTransferTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::UseNoConfiguration(dir_);
+    DemoBank::FillDocument(document_, 3);
+    synthesizer_ = std::make_shared<SimulatedS80>(0);
+    InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
+    previousErrors_ = SetMidiErrorHandler(
+        [this](const std::string& text, const std::string&) { errors_.push_back(text); });
+  }
+  void TearDown() override {
+    control_.reset();
+    InstallMidiPortLayer(nullptr);
+    SetMidiErrorHandler(std::move(previousErrors_));
+    EXPECT_TRUE(errors_.empty());
+  }
+  MidiControl& Control() {
+    if (!control_) {
+      control_ = std::make_unique<MidiControl>();
+    }
+    return *control_;
+  }
+  MidiTransfer::StatusText Record() {
+    return [this](const char* text) { statuses_.emplace_back(text); };
+  }
+  std::vector<Bytes> ReceivedBytes() const {
+    std::vector<Bytes> messages;
+    for (const SimulatedS80::ReceivedMessage& message : synthesizer_->ReceivedMessages()) {
+      messages.push_back(message.bytes);
+    }
+    return messages;
+  }
+  Item& InternalInstrument6() { return *document_.InternalInstrumentBank().ItemAt(5); }
+
+  test::TempDir dir_;
+  S2A_File document_;
+  std::shared_ptr<SimulatedS80> synthesizer_;
+  std::unique_ptr<MidiControl> control_;
+  std::vector<std::string> statuses_;
+  std::vector<std::string> errors_;
+  MidiErrorHandler previousErrors_;
+};
+
+TEST_F(MidiTransferTest, SendToBufferSelectsTheProgramThenOverwritesTheEditBuffer) {
+  const Item& item = InternalInstrument6();
+  ASSERT_EQ(MidiTransfer::SendToBuffer(Control(), item, Record()), 0);
+  EXPECT_EQ(statuses_, (std::vector<std::string>{"Switching Bank", "Sending Data",
+                                                 "Send to Buffer Completed"}));
+  const auto received = synthesizer_->ReceivedMessages();
+  ASSERT_EQ(received.size(), 2u + 3u + 34u);
+  EXPECT_EQ(received[0].bytes, kVoiceSelectOn);
+  EXPECT_EQ(received[1].bytes, kVoiceSelectOff);
+  EXPECT_GE(received[2].at - received[1].at, 60ms);
+  EXPECT_EQ(received[2].bytes, (Bytes{0xB0, 0x00, 0x3F}));
+  EXPECT_EQ(received[3].bytes, (Bytes{0xB0, 0x20, 0x08}));
+  EXPECT_EQ(received[4].bytes, (Bytes{0xC0, 0x05}));
+  EXPECT_EQ(received[5].bytes, Header(0x0F, 0x00));
+  EXPECT_EQ(Image(*synthesizer_->EditBuffer(ItemKind::Instrument)), Image(item));
+}
+
+TEST_F(MidiTransferTest, SendStoresTheDumpFirstThenSelectsTheStoredProgram) {
+  const Item& item = InternalInstrument6();
+  ASSERT_EQ(MidiTransfer::Send(Control(), item, Record()), 0);
+  EXPECT_EQ(statuses_,
+            (std::vector<std::string>{"Sending Data", "Switching Bank", "Send Completed"}));
+  const auto received = synthesizer_->ReceivedMessages();
+  ASSERT_EQ(received.size(), 34u + 2u + 3u);
+  EXPECT_EQ(received[0].bytes, Header(0x08, 0x05));
+  EXPECT_EQ(received[34].bytes, kVoiceSelectOn);
+  EXPECT_EQ(received[35].bytes, kVoiceSelectOff);
+  EXPECT_GE(received[36].at - received[35].at, 60ms);
+  EXPECT_EQ(received[36].bytes, (Bytes{0xB0, 0x00, 0x3F}));
+  EXPECT_EQ(received[37].bytes, (Bytes{0xB0, 0x20, 0x08}));
+  EXPECT_EQ(received[38].bytes, (Bytes{0xC0, 0x05}));
+  const auto memory = synthesizer_->MemorySnapshot();
+  EXPECT_EQ(Image(*memory->InternalInstrumentBank().ItemAt(5)), Image(item));
+  // Selecting the stored program copied it into the edit buffer.
+  EXPECT_EQ(Image(*synthesizer_->EditBuffer(ItemKind::Instrument)), Image(item));
+}
+
+TEST_F(MidiTransferTest, APerformanceIsSelectedWithoutParameterChangesOrPause) {
+  const Item& item = *document_.ExternalPerformanceBank().ItemAt(3);
+  const Clock::time_point start = Clock::now();
+  ASSERT_EQ(MidiTransfer::SendToBuffer(Control(), item, Record()), 0);
+  EXPECT_LT(Clock::now() - start, 60ms);
+  const std::vector<Bytes> received = ReceivedBytes();
+  ASSERT_EQ(received.size(), 3u + 34u);
+  EXPECT_EQ(received[0], (Bytes{0xB0, 0x00, 0x3F}));
+  EXPECT_EQ(received[1], (Bytes{0xB0, 0x20, 0x41}));
+  EXPECT_EQ(received[2], (Bytes{0xC0, 0x03}));
+  EXPECT_EQ(received[3], Header(0x4F, 0x00));
+}
+
+TEST_F(MidiTransferTest, ReceiveRequestsTheItemsLocationAndTakesTheAnswerIntoIt) {
+  synthesizer_->LoadMemory(document_);
+  S2A_File fresh;
+  Item& performance = *fresh.ExternalPerformanceBank().ItemAt(3);
+  ASSERT_EQ(MidiTransfer::Receive(Control(), performance, Record()), 0);
+  EXPECT_EQ(statuses_,
+            (std::vector<std::string>{"Receiving Data", "Converting Data", "Receive Completed"}));
+  EXPECT_EQ(ReceivedBytes(),
+            (std::vector<Bytes>{{0xF0, 0x43, 0x20, 0x64, 0x0E, 0x41, 0x03, 0xF7}}));
+  EXPECT_EQ(Image(performance), Image(*document_.ExternalPerformanceBank().ItemAt(3)));
+
+  // From the buffer: the percussion edit buffer, whichever percussion item asks.
+  synthesizer_->ClearReceivedMessages();
+  statuses_.clear();
+  Item& drums = *fresh.ExternalPercussionBank().ItemAt(1);
+  ASSERT_EQ(MidiTransfer::ReceiveFromBuffer(Control(), drums, Record()), 0);
+  EXPECT_EQ(statuses_, (std::vector<std::string>{"Receiving Data", "Converting Data",
+                                                 "Receive From Buffer Completed"}));
+  EXPECT_EQ(ReceivedBytes(),
+            (std::vector<Bytes>{{0xF0, 0x43, 0x20, 0x64, 0x0E, 0x2F, 0x00, 0xF7}}));
+  EXPECT_EQ(Image(drums), Image(*synthesizer_->EditBuffer(ItemKind::Percussion)));
+}
+
+TEST_F(MidiTransferTest, EveryItemSentToMemoryComesBackByteIdentical) {
+  // A shorter quiet time than the built-in one keeps 452 receives quick; the simulator answers
+  // at once.
+  SettingsStore::WriteSettingInteger("MidiInputTimeout", 10);
+  MidiDevice& output = *Control().CurrentOutputDevice();
+  const std::vector<Item*> sources = AllItems(document_);
+  ASSERT_EQ(sources.size(), 128u + 2 + 128 + 2 + 128 + 64);
+  for (const Item* item : sources) {
+    SYX_File dump;
+    ASSERT_EQ(dump.StoreToMemory(*item), 0);
+    ASSERT_EQ(output.SendLongMsg(dump.Bytes()), 0);
+  }
+  S2A_File fresh;
+  const std::vector<Item*> targets = AllItems(fresh);
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    ASSERT_EQ(MidiTransfer::Receive(Control(), *targets[i], {}), 0) << i;
+    ASSERT_EQ(Image(*targets[i]), Image(*sources[i])) << i;
+  }
+}
+
+TEST_F(MidiTransferTest, ADroppedOrCorruptBlockArrivesAsZeroAndTheRestLands) {
+  synthesizer_->LoadMemory(document_);
+  const Item& source = *document_.InternalPercussionBank().ItemAt(1);
+  const ParamBlockTable table = source.BlockTable();
+  // Answer message 1 + k carries block k.
+  std::size_t offset = 0;
+  for (int k = 0; k < 100; ++k) {
+    offset += static_cast<std::size_t>(table[k].size);
+  }
+  const std::size_t size = static_cast<std::size_t>(table[100].size);
+  for (const bool corrupt : {false, true}) {
+    SimulatedS80::Faults faults;
+    (corrupt ? faults.corruptChecksum : faults.dropMessage) = 101;
+    synthesizer_->SetFaults(faults);
+    S2A_File fresh;
+    Item& target = *fresh.InternalPercussionBank().ItemAt(1);
+    ASSERT_EQ(MidiTransfer::Receive(Control(), target, {}), 0);
+    Bytes expected = Image(source);
+    std::fill_n(expected.begin() + static_cast<std::ptrdiff_t>(offset), size, 0);
+    EXPECT_EQ(Image(target), expected) << (corrupt ? "corrupt" : "dropped");
+  }
+}
+
+TEST_F(MidiTransferTest, ASilentOrTooSlowSynthesizerLeavesTheItemUnchanged) {
+  synthesizer_->LoadMemory(document_);
+  S2A_File fresh;
+  Item& target = *fresh.InternalInstrumentBank().ItemAt(9);
+  const Bytes before = Image(target);
+  SimulatedS80::Faults silent;
+  silent.silent = true;
+  synthesizer_->SetFaults(silent);
+  EXPECT_EQ(MidiTransfer::Receive(Control(), target, Record()), -1);
+  EXPECT_EQ(statuses_, (std::vector<std::string>{"Receiving Data", "No Data Received"}));
+  EXPECT_EQ(Image(target), before);
+
+  // Gaps longer than the quiet limit end the receive after the header, which holds no block.
+  SimulatedS80::Faults slow;
+  slow.gap = 60ms;
+  synthesizer_->SetFaults(slow);
+  statuses_.clear();
+  EXPECT_EQ(MidiTransfer::ReceiveFromBuffer(Control(), target, Record()), -1);
+  EXPECT_EQ(statuses_.back(), "No Data Received");
+  EXPECT_EQ(Image(target), before);
+  synthesizer_->WaitUntilIdle();
+}
+
+TEST_F(MidiTransferTest, GapsJustUnderTheQuietLimitStillDeliverTheWholeItem) {
+  synthesizer_->LoadMemory(document_);
+  SettingsStore::WriteSettingInteger("MidiInputTimeout", 60);
+  SimulatedS80::Faults slow;
+  slow.gap = 35ms;
+  synthesizer_->SetFaults(slow);
+  S2A_File fresh;
+  Item& target = *fresh.InternalPerformanceBank().ItemAt(0);
+  synthesizer_->SetFaults(slow);
+  ASSERT_EQ(MidiTransfer::ReceiveFromBuffer(Control(), target, {}), 0);
+  EXPECT_EQ(Image(target), Image(*synthesizer_->EditBuffer(ItemKind::Performance)));
+}
+
+TEST_F(MidiTransferTest, AtTheDinRateEveryKindArrivesWholeAndTheWaitEndsPromptly) {
+  synthesizer_->LoadMemory(document_);
+  synthesizer_->SetBytesPerSecond(3125);
+  S2A_File fresh;
+  for (Item* target : {static_cast<Item*>(fresh.ExternalInstrumentBank().ItemAt(17)),
+                       static_cast<Item*>(fresh.ExternalPercussionBank().ItemAt(0)),
+                       static_cast<Item*>(fresh.InternalPerformanceBank().ItemAt(63))}) {
+    SYX_File expected;
+    expected.StoreToMemory(*target);
+    const auto wireTime =
+        std::chrono::microseconds((expected.Bytes().size() + 8) * 1'000'000 / 3125);
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(MidiTransfer::Receive(Control(), *target, {}), 0);
+    const auto elapsed = Clock::now() - start;
+    EXPECT_GE(elapsed, wireTime);
+    // The quiet limit (25 + 82 ms) and a generous allowance for a busy machine.
+    EXPECT_LT(elapsed, wireTime + 107ms + 400ms);
+  }
+  EXPECT_EQ(Image(*fresh.ExternalInstrumentBank().ItemAt(17)),
+            Image(*document_.ExternalInstrumentBank().ItemAt(17)));
+  EXPECT_EQ(Image(*fresh.ExternalPercussionBank().ItemAt(0)),
+            Image(*document_.ExternalPercussionBank().ItemAt(0)));
+  EXPECT_EQ(Image(*fresh.InternalPerformanceBank().ItemAt(63)),
+            Image(*document_.InternalPerformanceBank().ItemAt(63)));
+}
+
+TEST_F(MidiTransferTest, WithoutPortsTheCommandsReportAndReceiveNothing) {
+  control_.reset();
+  InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
+  // A layer whose ports refuse to open.
+  class Refusing : public LoopbackPortLayer {
+   public:
+    using LoopbackPortLayer::LoopbackPortLayer;
+    std::unique_ptr<MidiInputConnection> OpenInputPort(int, MidiInputQueue&) override {
+      return nullptr;
+    }
+    std::unique_ptr<MidiOutputConnection> OpenOutputPort(int) override { return nullptr; }
+  };
+  InstallMidiPortLayer(std::make_unique<Refusing>(synthesizer_));
+  Item& item = InternalInstrument6();
+  const Bytes before = Image(item);
+  EXPECT_EQ(MidiTransfer::Send(Control(), item, Record()), -1);
+  EXPECT_EQ(statuses_.back(), "Send Completed");
+  EXPECT_EQ(MidiTransfer::Receive(Control(), item, Record()), -1);
+  EXPECT_EQ(statuses_.back(), "No Data Received");
+  EXPECT_EQ(Image(item), before);
+  EXPECT_FALSE(errors_.empty());
+  EXPECT_EQ(errors_.front(), "Must open MIDI output device first");
+  errors_.clear();
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+#include "midi/settings/SettingsStore.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "files/SmartFilename.h"
+#include "midi/settings/SettingsFile.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+class SettingsStoreTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    location_ = dir_.File("nested/folder/settings.conf");
+    ::setenv("CORVALE_SETTINGS", location_.c_str(), 1);
+    SettingsStore::ForgetConfigurationDirectory();
+  }
+  void TearDown() override { test::UseNoConfiguration(dir_); }
+
+  void WriteRaw(const std::string& content) {
+    std::filesystem::create_directories(std::filesystem::path(location_).parent_path());
+    std::ofstream(location_, std::ios::trunc) << content;
+  }
+  std::string ReadRaw() const {
+    const auto bytes = test::ReadBytes(location_);
+    return {bytes.begin(), bytes.end()};
+  }
+
+  test::TempDir dir_;
+  std::string location_;
+};
+
+TEST_F(SettingsStoreTest, AFirstStartReadsEmptyTextsAndTheBuiltInNumbersAndCreatesNothing) {
+  EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastOpenDirectory, "x"), "");
+  EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputTimeout, 25), 25);
+  EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputBufSize, 256), 256);
+  EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputBufNumber, 512), 512);
+  EXPECT_FALSE(test::Exists(dir_.File("nested"))) << "reading never creates anything";
+}
+
+TEST_F(SettingsStoreTest, WritesCreateTheFolderAndRoundTripEveryText) {
+  const std::string awkward = "/home/me/My \"Banks\" \\ back\\slash\nsecond line";
+  EXPECT_EQ(SettingsStore::WriteSettingString(Settings::kLastOpenDirectory, awkward), awkward);
+  SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, -40);
+  SettingsStore::WriteSettingInteger(Settings::kMidiInputBufSize, 2147483647);
+  EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastOpenDirectory, ""), awkward);
+  EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputTimeout, 25), -40);
+  EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputBufSize, 256), 2147483647);
+  EXPECT_EQ(ReadRaw(),
+            "LastOpenDirectory=\"/home/me/My \\\"Banks\\\" \\\\ back\\\\slash\\nsecond line\"\n"
+            "MidiInputTimeout=-40\nMidiInputBufSize=2147483647\n");
+  EXPECT_EQ(FolderEntries(dir_.File("nested/folder")), std::vector<std::string>{"settings.conf"});
+}
+
+TEST_F(SettingsStoreTest, AWriteKeepsOtherValuesAndUnknownLines) {
+  WriteRaw("# my notes\nMidiInputBufNumber=64\nSomethingElse=whatever\nLastSuppDirectory=\"/a\"");
+  SettingsStore::WriteSettingString(Settings::kLastSuppDirectory, "/b");
+  SettingsStore::WriteSettingString(Settings::kLastImportDirectory, "/c");
+  EXPECT_EQ(ReadRaw(),
+            "# my notes\nMidiInputBufNumber=64\nSomethingElse=whatever\nLastSuppDirectory=\"/b\"\n"
+            "LastImportDirectory=\"/c\"\n");
+}
+
+TEST_F(SettingsStoreTest, ValuesOfTheWrongFormReadAsTheDefault) {
+  WriteRaw(
+      "MidiInputTimeout=\"30\"\nMidiInputBufSize=12abc\nMidiInputBufNumber=4294967296\n"
+      "LastOpenDirectory=/bare/text\nLastSuppDirectory=\"bad \\q escape\"\n"
+      "LastImportDirectory = \"/spaced\" \n");
+  EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputTimeout, 25), 25);
+  EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputBufSize, 256), 256);
+  EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputBufNumber, 512), 512);
+  EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastOpenDirectory, "default"), "default");
+  EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastSuppDirectory, "default"), "default");
+  EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastImportDirectory, ""), "/spaced");
+}
+
+TEST_F(SettingsStoreTest, TheConfigurationFolderIsReadOncePerRun) {
+  WriteRaw("ConfigurationDirectory=\"/first\"\n");
+  EXPECT_EQ(SettingsStore::ConfigurationDirectoryValue(), "/first");
+  WriteRaw("ConfigurationDirectory=\"/second\"\n");
+  EXPECT_EQ(SettingsStore::ConfigurationDirectoryValue(), "/first");
+}
+
+TEST_F(SettingsStoreTest, AFailedWriteThrowsAndLeavesTheFileAsItWas) {
+  WriteRaw("MidiInputTimeout=30\n");
+  // A settings path whose folder is a regular file cannot be written.
+  ::setenv("CORVALE_SETTINGS", (location_ + "/inside.conf").c_str(), 1);
+  try {
+    SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, 99);
+    FAIL() << "no exception";
+  } catch (const SettingsWriteError& error) {
+    EXPECT_STREQ(error.what(), "Failed to set data for 'MidiInputTimeout'");
+  }
+  ::setenv("CORVALE_SETTINGS", location_.c_str(), 1);
+  EXPECT_EQ(ReadRaw(), "MidiInputTimeout=30\n");
+}
+
+TEST_F(SettingsStoreTest, TheLocationFollowsTheEnvironment) {
+  ::setenv("CORVALE_SETTINGS", "relative.conf", 1);
+  EXPECT_EQ(SettingsStore::Location(), SmartFilename::StartupDirectory() + "/relative.conf");
+  ::unsetenv("CORVALE_SETTINGS");
+  ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
+  EXPECT_EQ(SettingsStore::Location(), "/xdg/corvale/settings.conf");
+  ::unsetenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  EXPECT_EQ(SettingsStore::Location(),
+            std::string(home ? home : "") + "/.config/corvale/settings.conf");
+}
+
+TEST(SettingsFile, IntegersMustBeBareDecimalsOfThirtyTwoBits) {
+  EXPECT_EQ(SettingsFile::ParseInteger("0"), 0);
+  EXPECT_EQ(SettingsFile::ParseInteger("-2147483648"), -2147483647 - 1);
+  EXPECT_FALSE(SettingsFile::ParseInteger("2147483648"));
+  EXPECT_FALSE(SettingsFile::ParseInteger("+5"));
+  EXPECT_FALSE(SettingsFile::ParseInteger("0x10"));
+  EXPECT_FALSE(SettingsFile::ParseInteger(""));
+  EXPECT_FALSE(SettingsFile::Unquote("\"unterminated"));
+  EXPECT_FALSE(SettingsFile::Unquote("\"inner\"quote\""));
+  EXPECT_EQ(SettingsFile::Unquote("\"\""), "");
+}
+
+}  // namespace
