@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
+#include <vector>
 
 #include "cli/Verbs.h"
+#include "files/FileDiagnostics.h"
 #include "files/FileExtension.h"
 
 namespace {
+std::vector<std::string>& KeptDiagnostics() {
+  static std::vector<std::string> kept;
+  return kept;
+}
+
 bool HasAnyExtension(const std::string& path, std::initializer_list<const char*> extensions) {
   return std::any_of(extensions.begin(), extensions.end(),
                      [&](const char* extension) { return HasExtension(path, extension); });
@@ -22,8 +29,22 @@ bool IsItemFile(const std::string& path) {
   return HasAnyExtension(path, {"s2i", "syx"});
 }
 
+void CollectFileDiagnostics() {
+  SetFileDiagnosticHandler([](const std::string& text) { KeptDiagnostics().push_back(text); });
+}
+
+std::string TakeFileDiagnostics() {
+  std::string joined;
+  for (const std::string& text : KeptDiagnostics())
+    joined += (joined.empty() ? "" : "; ") + text;
+  KeptDiagnostics().clear();
+  return joined;
+}
+
 int Failure(const char* verb, const std::string& what) {
-  std::fprintf(stderr, "corvale-cli: %s: %s\n", verb, what.c_str());
+  const std::string reason = TakeFileDiagnostics();
+  std::fprintf(stderr, "corvale-cli: %s: %s%s%s\n", verb, what.c_str(), reason.empty() ? "" : ": ",
+               reason.c_str());
   return kExitFailure;
 }
 

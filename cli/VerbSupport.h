@@ -15,7 +15,14 @@ inline constexpr const char* kItemFileKinds = ".s2i or .syx";
 bool IsBankFile(const std::string& path);
 bool IsItemFile(const std::string& path);
 
-// Prints "corvale-cli: <verb>: <what>" on standard error and returns the failure status.
+// From now on the file layers' diagnostics are kept for the verb's own error line instead of
+// going to standard error.
+void CollectFileDiagnostics();
+// The diagnostics kept since the last call, joined by "; " (empty when there were none).
+std::string TakeFileDiagnostics();
+
+// Prints "corvale-cli: <verb>: <what>" on standard error, followed by ": <reason>" when the file
+// layers gave one, and returns the failure status.
 int Failure(const char* verb, const std::string& what);
 // A usage error for a file of the wrong kind.
 int WrongKind(const char* verb, const std::string& path, const char* expected);

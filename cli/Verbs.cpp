@@ -107,10 +107,8 @@ int ListFiles(std::span<const std::string> files) {
   }
   int status = kExitSuccess;
   for (const std::string& path : files) {
-    if (ListFile(path) != kExitSuccess) {
-      std::fprintf(stderr, "corvale-cli: list: %s: could not be loaded\n", path.c_str());
-      status = kExitFailure;
-    }
+    if (ListFile(path) != kExitSuccess)
+      status = Failure("list", path + ": could not be loaded");
     std::fflush(stdout);
   }
   return status;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/VerbSupport.h"
 #include "cli/Verbs.h"
 
 namespace {
@@ -50,7 +51,12 @@ int main(int argc, char** argv) {
   }
   for (const Verb& verb : Verbs()) {
     if (first == verb.name) {
-      return verb.run(std::span(arguments).subspan(1));
+      CollectFileDiagnostics();
+      const int status = verb.run(std::span(arguments).subspan(1));
+      // What the file layers said without the verb failing (a file read only in part).
+      if (const std::string rest = TakeFileDiagnostics(); !rest.empty())
+        std::fprintf(stderr, "corvale-cli: %s: %s\n", verb.name, rest.c_str());
+      return status;
     }
   }
   return UsageError("unknown verb '" + first + "' (see corvale-cli --help)");

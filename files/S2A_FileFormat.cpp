@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdio>
 
+#include "files/FileDiagnostics.h"
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
 #include "model/BankLayouts.h"
@@ -49,11 +50,11 @@ int S2A_File::Load(const std::optional<std::string>& path) {
     return -1;
   const HeaderBlock header = ReadHeaderBlock(file);
   if (!HasFormatMark(header)) {
-    std::fprintf(stderr, "Error: \"%s\" Has Unknown format.\n", FileNameText().c_str());
+    ReportFileDiagnostic("Error: \"%s\" Has Unknown format.\n", FileNameText().c_str());
     return -1;
   }
   if (!HasVersion(header)) {
-    std::fprintf(stderr, "Error: \"%s\" Has Unknown version.\n", FileNameText().c_str());
+    ReportFileDiagnostic("Error: \"%s\" Has Unknown version.\n", FileNameText().c_str());
     return -1;
   }
   // The file kind is not checked: an S2V file's voice section reads like an S2A file's.

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 
+#include "files/FileDiagnostics.h"
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
 #include "model/BankLayouts.h"
@@ -55,7 +56,7 @@ int S2E_File::Load(const std::optional<std::string>& path) {
                         : !HasVersion(header) ? "Error: \"%s\" Has Unknown version.\n"
                                               : nullptr;
   if (problem != nullptr) {
-    std::fprintf(stderr, problem, FileNameText().c_str());
+    ReportFileDiagnostic(problem, FileNameText().c_str());
     return -1;
   }
   return RunSectionLoop(file, FileNameText(), [&](const HeaderBlock& section) {

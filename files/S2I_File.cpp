@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "files/FileDiagnostics.h"
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
 
@@ -42,21 +43,21 @@ int S2I_File::Load(const std::optional<std::string>& path) {
     return -1;
   const HeaderBlock header = ReadHeaderBlock(file);
   if (!HasFormatMark(header)) {
-    std::fprintf(stderr, "Error with file: Unknown format.\n");
+    ReportFileDiagnostic("Error with file: Unknown format.\n");
     return -1;
   }
   if (!HasType(header, kInstrumentFileType)) {
-    std::fprintf(stderr, "Error: Improper file type.\n");
+    ReportFileDiagnostic("Error: Improper file type.\n");
     return -1;
   }
   if (!HasVersion(header)) {
-    std::fprintf(stderr, "Error: Unknown version.\n");
+    ReportFileDiagnostic("Error: Unknown version.\n");
     return -1;
   }
   std::unique_ptr<Item> loaded = CreateItem(header[kKindOffset]);
   if (!loaded) {
-    std::fprintf(stderr, "Error: %s contained an unknown instrument type.\n",
-                 FileNameText().c_str());
+    ReportFileDiagnostic("Error: %s contained an unknown instrument type.\n",
+                         FileNameText().c_str());
     return -1;
   }
   loaded->ReadFrom(file);

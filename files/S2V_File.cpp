@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "files/FileDiagnostics.h"
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
 #include "model/BankLayouts.h"
@@ -42,22 +43,22 @@ int S2V_File::Load(const std::optional<std::string>& path) {
   if (!file.Read(tag))
     tag.fill(0);
   if (!HasFormatMark(tag)) {
-    std::fprintf(stderr, "Error with file: Unknown format.\n");
+    ReportFileDiagnostic("Error with file: Unknown format.\n");
     return -1;
   }
   if (!HasType(tag, kVoiceType)) {
-    std::fprintf(stderr, "Error: Improper file type.\n");
+    ReportFileDiagnostic("Error: Improper file type.\n");
     return -1;
   }
   if (!HasVersion(tag)) {
-    std::fprintf(stderr, "Error: Unknown version.\n");
+    ReportFileDiagnostic("Error: Unknown version.\n");
     return -1;
   }
   file.Skip(kRestOfHeaderBlock);
   if (!file.Read(tag))
     tag.fill(0);
   if (!IsSectionTag(tag, kVoiceType)) {
-    std::fprintf(stderr, "Error: File contained unexpected data.\n");
+    ReportFileDiagnostic("Error: File contained unexpected data.\n");
     return -1;
   }
   file.Skip(kRestOfHeaderBlock + static_cast<long>(kDirectorySize));

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "files/FileDiagnostics.h"
 #include "files/SmartFile.h"
 #include "model/Bank.h"
 
@@ -82,11 +83,11 @@ int RunSectionLoop(SmartFile& file, const std::string& fileName,
   while (file.Tell() < file.Size()) {
     const HeaderBlock header = ReadHeaderBlock(file);
     if (file.Error() != 0) {
-      std::fprintf(stderr, "Error: Error While reading file - %s.\n", file.ErrorText().c_str());
+      ReportFileDiagnostic("Error: Error While reading file - %s.\n", file.ErrorText().c_str());
       return 0;
     }
     if (handle(header) == SectionResult::Unknown) {
-      std::fprintf(stderr, "Error: Encountered unknown section in file \"%s\"\n", fileName.c_str());
+      ReportFileDiagnostic("Error: Encountered unknown section in file \"%s\"\n", fileName.c_str());
       return -1;
     }
     file.Skip(kBlockSize);

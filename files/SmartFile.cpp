@@ -10,6 +10,8 @@
 #include <climits>
 #include <cstring>
 
+#include "files/FileDiagnostics.h"
+
 namespace {
 
 constexpr std::size_t kStreamBufferSize = 64 * 1024;
@@ -132,7 +134,7 @@ bool SmartFile::Open(const std::optional<std::string>& path) {
 bool SmartFile::OpenOrReport(const std::optional<std::string>& path) {
   if (Open(path))
     return true;
-  std::fprintf(stderr, "Error opening file: %s\n", ErrorText().c_str());
+  ReportFileDiagnostic("Error opening file: %s\n", ErrorText().c_str());
   return false;
 }
 
@@ -241,12 +243,12 @@ void SmartFile::AbandonSave() {
 int SmartFile::SaveFile(const std::string& path, const std::function<void(SmartFile&)>& content) {
   SmartFile file;
   if (!file.OpenForSave(path)) {
-    std::fprintf(stderr, "Error opening file: %s\n", file.ErrorText().c_str());
+    ReportFileDiagnostic("Error opening file: %s\n", file.ErrorText().c_str());
     return -1;
   }
   content(file);
   if (!file.CommitSave()) {
-    std::fprintf(stderr, "Error writing file: %s\n", file.ErrorText().c_str());
+    ReportFileDiagnostic("Error writing file: %s\n", file.ErrorText().c_str());
     return -1;
   }
   return 0;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "files/FileDiagnostics.h"
 #include "files/SmartFile.h"
 #include "midi/sysex/BulkMessageScanner.h"
 #include "model/Item.h"
@@ -28,7 +29,7 @@ int SYX_File::Load(const std::optional<std::string>& path) {
   const std::span<std::uint8_t> bytes = loaded.Bytes(file.Size());
   if (bytes.size() != static_cast<std::size_t>(file.Size()) ||
       (!bytes.empty() && !file.Read(bytes))) {
-    std::fprintf(stderr, "Error reading file: %s\n", file.ErrorText().c_str());
+    ReportFileDiagnostic("Error reading file: %s\n", file.ErrorText().c_str());
     return -1;
   }
   BeginChange();
