@@ -42,3 +42,18 @@ FileDiagnosticHandler SetFileDiagnosticHandler(FileDiagnosticHandler handler) {
   Handler() = std::move(handler);
   return previous;
 }
+
+FileDiagnosticCapture::FileDiagnosticCapture()
+    : previous_(
+          SetFileDiagnosticHandler([this](const std::string& text) { kept_.push_back(text); })) {}
+
+FileDiagnosticCapture::~FileDiagnosticCapture() {
+  SetFileDiagnosticHandler(std::move(previous_));
+}
+
+std::string FileDiagnosticCapture::Text() const {
+  std::string joined;
+  for (const std::string& text : kept_)
+    joined += (joined.empty() ? "" : "; ") + text;
+  return joined;
+}

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // How the file layers' diagnostics ("Error opening file: ...", "Error: ... Has Unknown
 // format.") reach the user. Without a handler each goes to standard error as one line; the
@@ -12,3 +13,20 @@ using FileDiagnosticHandler = std::function<void(const std::string& text)>;
 void ReportFileDiagnostic(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Replaces the handler (none: back to standard error); returns the previous one.
 FileDiagnosticHandler SetFileDiagnosticHandler(FileDiagnosticHandler handler);
+
+// Keeps the diagnostics reported while it lives instead of passing them on, so that the caller
+// can say in one line what went wrong with which file.
+class FileDiagnosticCapture {
+ public:
+  FileDiagnosticCapture();
+  ~FileDiagnosticCapture();
+  FileDiagnosticCapture(const FileDiagnosticCapture&) = delete;
+  FileDiagnosticCapture& operator=(const FileDiagnosticCapture&) = delete;
+
+  // What was reported, joined by "; ".
+  std::string Text() const;
+
+ private:
+  std::vector<std::string> kept_;
+  FileDiagnosticHandler previous_;
+};

@@ -58,8 +58,10 @@ void S2A_File::Reset() {
 }
 
 void S2A_File::FillAsSharedDefault() {
-  if (Load(SharedDefaults::DefaultFilePath("Default All.s2a")) == 0)
+  if (SharedDefaults::LoadDefaultFile("Default All.s2a",
+                                      [this](const std::string& path) { return Load(path); })) {
     return;
+  }
   for (std::vector<std::uint8_t>* block : {&sysBlock_, &chnBlock_, &plvBlock_, &clpBlock_}) {
     std::fill(block->begin(), block->end(), 0);
   }

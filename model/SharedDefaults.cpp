@@ -1,9 +1,12 @@
 #include "model/SharedDefaults.h"
 
 #include <array>
+#include <filesystem>
 #include <memory>
 
+#include "files/FileDiagnostics.h"
 #include "files/S2I_File.h"
+#include "files/SmartFilename.h"
 #include "midi/settings/SettingsStore.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
@@ -23,7 +26,28 @@ Registry& TheRegistry() {
 }  // namespace
 
 std::string SharedDefaults::DefaultFilePath(const char* fileName) {
-  return SettingsStore::ConfigurationDirectoryValue() + "/" + fileName;
+  std::string folder = SettingsStore::ConfigurationDirectoryValue();
+  if (folder.empty())
+    folder = std::filesystem::path(SettingsStore::Location()).parent_path().string();
+  return SmartFilename::Join(folder, fileName);
+}
+
+bool SharedDefaults::LoadDefaultFile(const char* fileName,
+                                     const std::function<int(const std::string& path)>& load) {
+  const std::string path = DefaultFilePath(fileName);
+  std::error_code error;
+  if (!std::filesystem::exists(path, error) && !error)
+    return false;
+  std::string reason;
+  {
+    const FileDiagnosticCapture capture;
+    if (load(path) == 0)
+      return true;
+    reason = capture.Text();
+  }
+  ReportFileDiagnostic("Default file \"%s\" could not be loaded: %s", path.c_str(),
+                       reason.empty() ? "unknown format" : reason.c_str());
+  return false;
 }
 
 const Item& SharedDefaults::DefaultItem(ItemKind kind) {
@@ -35,7 +59,8 @@ const Item& SharedDefaults::DefaultItem(ItemKind kind) {
   // default in its current, all-zero state.
   slot = Item::CreateBlank(kind);
   S2I_File file;
-  if (file.Load(DefaultFilePath(KindInfo(kind).defaultFileName)) == 0) {
+  if (LoadDefaultFile(KindInfo(kind).defaultFileName,
+                      [&](const std::string& path) { return file.Load(path); })) {
     const Item* loaded = file.GetItem(S2I_File::kAnyKind);
     if (loaded != nullptr && loaded->Kind() == kind)
       slot->Assign(loaded);

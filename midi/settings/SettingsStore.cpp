@@ -1,5 +1,10 @@
 #include "midi/settings/SettingsStore.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -39,21 +44,54 @@ SettingsFile ReadSettingsForReading() {
   return SettingsFile(text.value_or(""));
 }
 
-// Reads the file, lets `change` alter it, and writes it back whole; throws on any failure, so
-// that an unreadable file is never replaced by one that lost its other values.
+// An advisory lock on the lock file beside the settings file, held while it lives: the program
+// and the command-line tool may write settings at the same time, and each read-modify-write
+// must see the other's last write.
+class SettingsWriteLock {
+ public:
+  explicit SettingsWriteLock(const std::string& location)
+      : fd_(open((location + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    if (fd_ < 0)
+      return;
+    int result = 0;
+    do {
+      result = flock(fd_, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    locked_ = result == 0;
+  }
+  ~SettingsWriteLock() {
+    if (fd_ >= 0)
+      close(fd_);  // releases the lock
+  }
+  SettingsWriteLock(const SettingsWriteLock&) = delete;
+  SettingsWriteLock& operator=(const SettingsWriteLock&) = delete;
+
+  bool Locked() const { return locked_; }
+
+ private:
+  int fd_;
+  bool locked_ = false;
+};
+
+// Reads the file, lets `change` alter it, and writes it back whole, under the write lock;
+// throws on any failure, so that an unreadable file is never replaced by one that lost its
+// other values.
 template <class Change>
 void RewriteSettings(const std::string& name, Change change) {
   const std::string location = SettingsStore::Location();
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::path(location).parent_path();
+  if (!folder.empty())
+    std::filesystem::create_directories(folder, error);
+  const SettingsWriteLock lock(location);
+  if (!lock.Locked())
+    throw SettingsWriteError(name);
   const std::optional<std::string> text = ReadSettingsText(location);
   if (!text)
     throw SettingsWriteError(name);
   SettingsFile settings(*text);
   change(settings);
 
-  std::error_code error;
-  const std::filesystem::path folder = std::filesystem::path(location).parent_path();
-  if (!folder.empty())
-    std::filesystem::create_directories(folder, error);
   const std::string content = settings.Content();
   SmartFile file;
   if (!file.OpenForSave(location))

@@ -104,6 +104,26 @@ TEST_F(CorvaleCli, ExitStatusTellsFailuresFromUsageErrors) {
   EXPECT_NE(run.err.find("unknown verb 'frobnicate'"), std::string::npos);
 }
 
+// A first run (no configuration folder, no default files) lists and says nothing else; every
+// failure is one line naming the verb, the file and the reason.
+TEST_F(CorvaleCli, AFirstRunIsQuietAndEachFailureIsOneLine) {
+  test::WriteBytes(dir_.File("broken.s2a"), std::vector<std::uint8_t>(100, 7));
+  const struct {
+    std::string arguments;
+    std::string err;
+  } cases[] = {
+      {"list " + Quoted("demo.s2a"), ""},
+      {"list " + Quoted("broken.s2a"),
+       "corvale-cli: list: " + dir_.File("broken.s2a") + ": could not be loaded: Error: \"" +
+           dir_.File("broken.s2a") + "\" Has Unknown format.\n"},
+      {"convert " + Quoted("demo.s2a") + " " + Quoted("no/such/folder/x.s2a"),
+       "corvale-cli: convert: " + dir_.File("no/such/folder/x.s2a") +
+           ": could not be saved: Error opening file: No such file or directory\n"},
+  };
+  for (const auto& [arguments, err] : cases)
+    EXPECT_EQ(Invoke(arguments).err, err) << arguments;
+}
+
 TEST_F(CorvaleCli, HelpAndVersion) {
   const ToolRun help = Invoke("--help");
   EXPECT_EQ(help.status, 0);

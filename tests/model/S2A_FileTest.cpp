@@ -185,4 +185,29 @@ TEST_F(SharedDefaultsTest, ADefaultFileOfTheWrongKindGivesAZeroDefault) {
   EXPECT_TRUE(AllZero(item.Data()));
 }
 
+// Without the setting, the default files are looked for beside the settings file. A default
+// file that is not there is normal on a fresh install and says nothing; one that is there but
+// cannot be read says so once, naming it.
+TEST_F(SharedDefaultsTest, WithoutTheSettingTheDefaultsAreBesideTheSettingsFile) {
+  test::UseNoConfiguration(dir_);
+  std::filesystem::copy_file(config_ + "/Default Performance.s2i",
+                             dir_.File("Default Performance.s2i"));
+  test::WriteBytes(dir_.File("Default Instrument.s2i"), {'S', '2', 'I', 0});
+  testing::internal::CaptureStderr();
+  Performance performance;
+  Percussion drums;
+  S2A_File document;
+  Instrument damaged;
+  const std::string printed = testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(Image(performance), Image(*defaults_.ExternalPerformanceBank().ItemAt(2)));
+  EXPECT_TRUE(AllZero(drums.Data()));
+  EXPECT_TRUE(AllZero(damaged.Data()));
+  EXPECT_FALSE(document.HasClpBlock());
+  const std::string expected =
+      "Default file \"" + dir_.File("Default Instrument.s2i") + "\" could not be loaded";
+  EXPECT_EQ(printed.rfind(expected, 0), 0u) << printed;
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+}
+
 }  // namespace

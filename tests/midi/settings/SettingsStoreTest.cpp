@@ -1,9 +1,12 @@
 #include "midi/settings/SettingsStore.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -63,7 +66,9 @@ TEST_F(SettingsStoreTest, WritesCreateTheFolderAndRoundTripEveryText) {
   EXPECT_EQ(ReadRaw(),
             "LastOpenDirectory=\"/home/me/My \\\"Banks\\\" \\\\ back\\\\slash\\nsecond line\"\n"
             "MidiInputTimeout=-40\nMidiInputBufSize=2147483647\n");
-  EXPECT_EQ(FolderEntries(dir_.File("nested/folder")), std::vector<std::string>{"settings.conf"});
+  std::vector<std::string> entries = FolderEntries(dir_.File("nested/folder"));
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"settings.conf", "settings.conf.lock"}));
 }
 
 TEST_F(SettingsStoreTest, AWriteKeepsOtherValuesAndUnknownLines) {
@@ -107,6 +112,33 @@ TEST_F(SettingsStoreTest, AFailedWriteThrowsAndLeavesTheFileAsItWas) {
   }
   ::setenv("CORVALE_SETTINGS", location_.c_str(), 1);
   EXPECT_EQ(ReadRaw(), "MidiInputTimeout=30\n");
+}
+
+// The program and the command-line tool may write at the same time: no write undoes another.
+TEST_F(SettingsStoreTest, ConcurrentWritersFromTwoProcessesLoseNoValue) {
+  constexpr int kValuesEach = 60;
+  WriteRaw("");
+  std::vector<pid_t> writers;
+  for (const char* prefix : {"A", "B"}) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+      for (int i = 0; i < kValuesEach; ++i)
+        SettingsStore::WriteSettingInteger(prefix + std::to_string(i), i);
+      _exit(0);
+    }
+    writers.push_back(child);
+  }
+  for (const pid_t child : writers) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (const char* prefix : {"A", "B"}) {
+    for (int i = 0; i < kValuesEach; ++i)
+      EXPECT_EQ(SettingsStore::ReadSettingInteger(prefix + std::to_string(i), -1), i)
+          << prefix << i;
+  }
 }
 
 TEST_F(SettingsStoreTest, TheLocationFollowsTheEnvironment) {
