@@ -85,9 +85,12 @@ Item& ItemSlot::ItemIn(S2A_File& document) const {
   return *BankIn(document).ItemAt(index);
 }
 
+std::string ItemSlot::Label() const {
+  return std::string(bankName) + ":" + Bank::SlotLabel(index);
+}
+
 std::string ItemSlot::Describe() const {
-  return std::string(bankName) + ":" + Bank::SlotLabel(index) + " (" + layout->longName +
-         ", slot " + std::to_string(index + 1) + ")";
+  return Label() + " (" + layout->longName + ", slot " + std::to_string(index + 1) + ")";
 }
 
 bool ItemSlot::IsHeldBy(const std::string& bankFilePath) const {

@@ -21,6 +21,8 @@ struct ItemSlot {
 
   Bank& BankIn(S2A_File& document) const;
   Item& ItemIn(S2A_File& document) const;
+  // "int-inst:A05"
+  std::string Label() const;
   // "int-inst:A05 (Internal Instrument, slot 5)"
   std::string Describe() const;
   // Whether a bank file of this extension holds the slot's bank (.s2v has no performances,

@@ -193,9 +193,15 @@ int SendVerb(std::span<const std::string> arguments) {
     return status;
   }
   const Item& item = target.slot->ItemIn(target.document);
-  const int result = parsed.buffer ? MidiTransfer::SendToBuffer(control, item, PrintStatus)
-                                   : MidiTransfer::Send(control, item, PrintStatus);
-  return result == 0 ? kExitSuccess : Failure("send", "a message could not be sent");
+  std::size_t sevenBitBytes = 0;
+  const int result = parsed.buffer
+                         ? MidiTransfer::SendToBuffer(control, item, PrintStatus, &sevenBitBytes)
+                         : MidiTransfer::Send(control, item, PrintStatus, &sevenBitBytes);
+  if (result != 0) {
+    return Failure("send", "a message could not be sent");
+  }
+  ReportSevenBitBytes("send", target.slot->Label(), item, sevenBitBytes);
+  return kExitSuccess;
 }
 
 int ReceiveVerb(std::span<const std::string> arguments) {

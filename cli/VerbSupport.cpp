@@ -8,6 +8,7 @@
 #include "cli/Verbs.h"
 #include "files/FileDiagnostics.h"
 #include "files/FileExtension.h"
+#include "model/Item.h"
 
 namespace {
 std::vector<std::string>& KeptDiagnostics() {
@@ -51,6 +52,15 @@ int Failure(const char* verb, const std::string& what) {
 int WrongKind(const char* verb, const std::string& path, const char* expected) {
   return UsageError(std::string(verb) + ": " + path + ": unknown extension (expected " + expected +
                     ")");
+}
+
+void ReportSevenBitBytes(const char* verb, const std::string& where, const Item& item,
+                         std::size_t count) {
+  if (count == 0)
+    return;
+  std::fprintf(stderr, "corvale-cli: %s: %s \"%s\": %zu %s sent as %s\n", verb, where.c_str(),
+               item.Name().c_str(), count, count == 1 ? "byte" : "bytes",
+               count == 1 ? "a seven-bit value" : "seven-bit values");
 }
 
 // Opens a bank file into a fresh document made of the default set.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 #include "cli/ItemSlot.h"
 
+class Item;
 class S2A_File;
 
 // What the verbs share: file kinds by extension, the error lines, and the document a verb
@@ -26,6 +28,10 @@ std::string TakeFileDiagnostics();
 int Failure(const char* verb, const std::string& what);
 // A usage error for a file of the wrong kind.
 int WrongKind(const char* verb, const std::string& path, const char* expected);
+// When a dump carried any of an item's bytes as their low seven bits, says how many on standard
+// error: "corvale-cli: <verb>: <where> "<name>": 2 bytes sent as seven-bit values".
+void ReportSevenBitBytes(const char* verb, const std::string& where, const Item& item,
+                         std::size_t count);
 
 // Opens a bank file into a fresh document made of the default set.
 int OpenDocument(const char* verb, const std::string& path, S2A_File& document);

@@ -145,9 +145,14 @@ int LoadSingleItem(const char* verb, const std::string& path, S2I_File& item) {
   return kExitSuccess;
 }
 
-int SaveSingleItem(const char* verb, S2I_File& item, const std::string& path) {
-  if (ExportItemFile(item, path) != 0)
+// `where` names the item in the line that counts its bytes sent as seven-bit values.
+int SaveSingleItem(const char* verb, S2I_File& item, const std::string& path,
+                   const std::string& where) {
+  std::size_t sevenBitBytes = 0;
+  if (ExportItemFile(item, path, sevenBitBytes) != 0)
     return Failure(verb, path + ": could not be saved");
+  if (const Item* held = item.GetItem(S2I_File::kAnyKind))
+    ReportSevenBitBytes(verb, where, *held, sevenBitBytes);
   return kExitSuccess;
 }
 
@@ -172,7 +177,7 @@ int Convert(std::span<const std::string> arguments) {
     S2I_File item;
     if (const int status = LoadSingleItem("convert", in, item); status != kExitSuccess)
       return status;
-    return SaveSingleItem("convert", item, out);
+    return SaveSingleItem("convert", item, out, in);
   }
   return WrongKind("convert", in, ".s2a, .s2v, .s2e, .s2i or .syx");
 }
@@ -195,7 +200,7 @@ int Export(std::span<const std::string> arguments) {
     return status;
   S2I_File item;
   item.SetItem(slot->ItemIn(document));
-  return SaveSingleItem("export", item, out);
+  return SaveSingleItem("export", item, out, slot->Label());
 }
 
 int Import(std::span<const std::string> arguments) {

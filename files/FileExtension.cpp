@@ -124,6 +124,13 @@ int ImportItemFile(S2I_File& item, const std::optional<std::string>& path) {
 }
 
 int ExportItemFile(S2I_File& item, const std::optional<std::string>& path) {
+  std::size_t sevenBitBytes = 0;
+  return ExportItemFile(item, path, sevenBitBytes);
+}
+
+int ExportItemFile(S2I_File& item, const std::optional<std::string>& path,
+                   std::size_t& sevenBitBytes) {
+  sevenBitBytes = 0;
   if (!path)
     return -1;
   if (HasExtension(path, "s2i"))
@@ -135,6 +142,7 @@ int ExportItemFile(S2I_File& item, const std::optional<std::string>& path) {
     SYX_File dump;
     if (dump.StoreToEditBuffer(*held) != 0)
       return -1;
+    sevenBitBytes = dump.SevenBitBytes();
     return dump.Save(path);
   }
   return -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -29,3 +30,7 @@ int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
 int ImportItemFile(S2I_File& item, const std::optional<std::string>& path);
 // .s2i, or .syx as a dump to the edit buffer of the item's kind.
 int ExportItemFile(S2I_File& item, const std::optional<std::string>& path);
+// As above; `sevenBitBytes` receives how many of the item's bytes a .syx dump carries as their
+// low seven bits (bytes of 80 or more; the item itself keeps them), 0 for .s2i.
+int ExportItemFile(S2I_File& item, const std::optional<std::string>& path,
+                   std::size_t& sevenBitBytes);

@@ -23,6 +23,12 @@ void Say(const StatusText& status, const char* text) {
   }
 }
 
+void TellSevenBitBytes(const SYX_File& dump, std::size_t* sevenBitBytes) {
+  if (sevenBitBytes) {
+    *sevenBitBytes = dump.SevenBitBytes();
+  }
+}
+
 // The current output device, or none after reporting that there is none.
 MidiDevice* OutputOrReport(MidiControl& control) {
   MidiDevice* output = control.CurrentOutputDevice();
@@ -95,20 +101,23 @@ int SwitchBank(MidiControl& control, const Item& item) {
   return result == 0 ? 0 : -1;
 }
 
-int Send(MidiControl& control, const Item& item, const StatusText& status) {
+int Send(MidiControl& control, const Item& item, const StatusText& status,
+         std::size_t* sevenBitBytes) {
   Say(status, "Sending Data");
   SYX_File dump;
   int result = dump.StoreToMemory(item);
   if (result == 0) {
     result = SendLong(control, dump.Bytes());
   }
+  TellSevenBitBytes(dump, sevenBitBytes);
   Say(status, "Switching Bank");
   result |= SwitchBank(control, item);
   Say(status, "Send Completed");
   return result == 0 ? 0 : -1;
 }
 
-int SendToBuffer(MidiControl& control, const Item& item, const StatusText& status) {
+int SendToBuffer(MidiControl& control, const Item& item, const StatusText& status,
+                 std::size_t* sevenBitBytes) {
   Say(status, "Switching Bank");
   int result = SwitchBank(control, item);
   Say(status, "Sending Data");
@@ -118,6 +127,7 @@ int SendToBuffer(MidiControl& control, const Item& item, const StatusText& statu
   } else {
     result = -1;
   }
+  TellSevenBitBytes(dump, sevenBitBytes);
   Say(status, "Send to Buffer Completed");
   return result == 0 ? 0 : -1;
 }

@@ -22,9 +22,13 @@ inline constexpr std::size_t kReceiveBufferSize = 16384;
 int SwitchBank(MidiControl& control, const Item& item);
 
 // Send: the item's dump to its own memory location, then its program selected.
-int Send(MidiControl& control, const Item& item, const StatusText& status);
+// `sevenBitBytes`, when given, receives how many of the item's bytes the dump carried as their
+// low seven bits (bytes of 80 or more; the item itself keeps them), for the caller to show.
+int Send(MidiControl& control, const Item& item, const StatusText& status,
+         std::size_t* sevenBitBytes = nullptr);
 // Send to Buffer: the item's program selected, then its dump to the edit buffer of its kind.
-int SendToBuffer(MidiControl& control, const Item& item, const StatusText& status);
+int SendToBuffer(MidiControl& control, const Item& item, const StatusText& status,
+                 std::size_t* sevenBitBytes = nullptr);
 
 // Receive: asks for the item's own memory location and takes the answer into the item.
 // 0 when data arrived; -1 with "No Data Received" when none did, the item unchanged.

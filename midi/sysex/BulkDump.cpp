@@ -25,7 +25,7 @@ constexpr std::array<BankLocation, 6> kBankLocations{{
 }};
 
 std::uint8_t SevenBitSum(std::span<const std::uint8_t> bytes, std::uint32_t start) {
-  return static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.end(), start) & 0x7F);
+  return static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.end(), start) & kDataBits);
 }
 
 std::uint32_t AddressSum(SysxAddress address) {
@@ -40,8 +40,6 @@ std::uint8_t CountLow(std::size_t count) {
   return static_cast<std::uint8_t>(count % 128);
 }
 
-}  // namespace
-
 std::array<std::uint8_t, kDataOffset> MessageLead(SysxAddress address, std::size_t count) {
   return {kSysExStart,     kYamahaId,      kBulkDumpType, kModelId,     CountHigh(count),
           CountLow(count), address.High(), address.Mid(), address.Low()};
@@ -52,6 +50,23 @@ std::array<std::uint8_t, 2> MessageTail(SysxAddress address, std::span<const std
       CountHigh(data.size()) + CountLow(data.size()) + AddressSum(address);
   const std::uint8_t sum = SevenBitSum(data, leadSum);
   return {static_cast<std::uint8_t>((128 - sum) % 128), kSysExEnd};
+}
+
+}  // namespace
+
+OutgoingMessage BuildMessage(SysxAddress address, std::span<const std::uint8_t> data) {
+  OutgoingMessage message;
+  std::vector<std::uint8_t>& bytes = message.bytes;
+  bytes.reserve(data.size() + kMessageOverhead);
+  const auto lead = MessageLead(address, data.size());
+  bytes.assign(lead.begin(), lead.end());
+  for (const std::uint8_t stored : data) {
+    bytes.push_back(stored & kDataBits);
+    message.sevenBitBytes += stored >= kStatusBit ? 1 : 0;
+  }
+  const auto tail = MessageTail(address, std::span(bytes).subspan(kDataOffset));
+  bytes.insert(bytes.end(), tail.begin(), tail.end());
+  return message;
 }
 
 std::array<std::uint8_t, 8> DumpRequest(SysxAddress address) {

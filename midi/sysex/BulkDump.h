@@ -26,6 +26,8 @@ inline constexpr std::uint8_t kParameterChangeType = 0x10;
 inline constexpr std::uint8_t kDumpRequestType = 0x20;
 // Any byte of this value or above is a status byte, never data.
 inline constexpr std::uint8_t kStatusBit = 0x80;
+// The bits a data byte may carry.
+inline constexpr std::uint8_t kDataBits = 0x7F;
 
 // Address high bytes of the first and last message of one item's dump.
 inline constexpr std::uint8_t kHeaderHigh = 0x0E;
@@ -44,9 +46,14 @@ inline constexpr std::size_t kLargestCount = 0x3FFF;
 inline constexpr SysxAddress kVoiceSelectParameter{0x0A, 0x00, 0x11};
 
 // A bulk dump message is its 9 leading bytes (F0 43 00 64, count, address), the data, and its
-// 2 closing bytes (checksum, F7). The count holds at most kLargestCount.
-std::array<std::uint8_t, kDataOffset> MessageLead(SysxAddress address, std::size_t count);
-std::array<std::uint8_t, 2> MessageTail(SysxAddress address, std::span<const std::uint8_t> data);
+// 2 closing bytes (checksum, F7). An item byte of 80 or more would be a status byte on the wire
+// (F7 would end the message early, FF is System Reset), so it goes out as its low seven bits;
+// the checksum covers the bytes as sent. The count holds at most kLargestCount.
+struct OutgoingMessage {
+  std::vector<std::uint8_t> bytes;
+  std::size_t sevenBitBytes = 0;  // data bytes that went out as their low seven bits
+};
+OutgoingMessage BuildMessage(SysxAddress address, std::span<const std::uint8_t> data);
 std::array<std::uint8_t, 8> DumpRequest(SysxAddress address);
 std::array<std::uint8_t, 9> ParameterChange(SysxAddress address, std::uint8_t value);
 

@@ -16,6 +16,7 @@ SYX_File::~SYX_File() = default;
 void SYX_File::Reset() {
   BeginChange();
   buffer_.Clear();
+  sevenBitBytes_ = 0;
   EndChange();
 }
 
@@ -34,6 +35,7 @@ int SYX_File::Load(const std::optional<std::string>& path) {
   }
   BeginChange();
   buffer_ = std::move(loaded);
+  sevenBitBytes_ = 0;
   EndChange();
   return 0;
 }
@@ -58,11 +60,12 @@ int SYX_File::AppendMessage(std::uint8_t high, std::uint8_t mid, std::uint8_t lo
 int SYX_File::AppendMessageAt(SysxAddress address, std::span<const std::uint8_t> data) {
   if (data.size() > BulkDump::kLargestCount)
     return -1;
+  const BulkDump::OutgoingMessage message = BulkDump::BuildMessage(address, data);
   BeginChange();
-  const bool written = buffer_.Write(BulkDump::MessageLead(address, data.size())) == 0 &&
-                       buffer_.Write(data) == 0 &&
-                       buffer_.Write(BulkDump::MessageTail(address, data)) == 0;
-  return written ? EndChange() : -1;
+  if (buffer_.Write(message.bytes) != 0)
+    return -1;
+  sevenBitBytes_ += message.sevenBitBytes;
+  return EndChange();
 }
 
 int SYX_File::BeginChange() {

@@ -30,7 +30,8 @@ class SYX_File : public File {
   // FindItemDumps.
   void PrintListing() override {}
 
-  // These return 1, or -1 when the buffer could not grow.
+  // These return 1, or -1 when the buffer could not grow. A message's data bytes of 80 or more
+  // go out as their low seven bits (see BulkDump::BuildMessage).
   int AppendBytes(std::span<const std::uint8_t> bytes);
   int AppendMessage(std::uint8_t high, std::uint8_t mid, std::uint8_t low,
                     std::span<const std::uint8_t> data);
@@ -54,6 +55,9 @@ class SYX_File : public File {
   int AppendItemDump(const Item& item);
   // The dump of an item to its kind's edit buffer, after emptying the buffer.
   int StoreToEditBuffer(const Item& item);
+  // How many data bytes of the messages appended since the buffer was last emptied or loaded
+  // went out as their low seven bits: for a stored item, how many of its bytes were 80 or more.
+  std::size_t SevenBitBytes() const { return sevenBitBytes_; }
 
  private:
   int AppendDump(const Item& item, BulkDump::Location location);
@@ -61,4 +65,5 @@ class SYX_File : public File {
   SmartBuffer buffer_;
   SysxMemoryCore memory_;
   bool changed_ = true;
+  std::size_t sevenBitBytes_ = 0;
 };

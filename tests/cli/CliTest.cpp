@@ -373,6 +373,38 @@ TEST_F(CorvaleCliMidi, SendPrintsEachStep) {
   EXPECT_EQ(memory.out, "Sending Data\nSwitching Bank\nSend Completed\n");
 }
 
+TEST_F(CorvaleCliMidi, BytesSentAsSevenBitValuesAreCountedOnOneLine) {
+  Item& two = *other_.InternalInstrumentBank().ItemAt(0);
+  two.Data()[kItemCategoryOffset] = 0xFF;
+  two.Data().back() = 0x90;
+  other_.InternalInstrumentBank().ItemAt(1)->Data()[kItemCategoryOffset] = 0xFF;
+  ASSERT_EQ(other_.Save(dir_.File("high.s2a")), 0);
+  const std::string doc = Quoted("high.s2a");
+  ASSERT_EQ(InvokeWithSimulator("export " + doc + " int-inst:1 " + Quoted("two.s2i")).status, 0);
+  const std::string twoBytes = " \"" + two.Name() + "\": 2 bytes sent as seven-bit values\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"export " + doc + " int-inst:1 " + Quoted("two.syx"), "export: int-inst:A01" + twoBytes},
+      {"convert " + Quoted("two.s2i") + " " + Quoted("again.syx"),
+       "convert: " + dir_.File("two.s2i") + twoBytes},
+      {"send " + doc + " int-inst:1", "send: int-inst:A01" + twoBytes},
+      {"send " + doc + " int-inst:A01 --buffer", "send: int-inst:A01" + twoBytes},
+      {"export " + doc + " int-inst:2 " + Quoted("one.syx"),
+       "export: int-inst:A02 \"" + other_.InternalInstrumentBank().ItemAt(1)->Name() +
+           "\": 1 byte sent as a seven-bit value\n"},
+      {"export " + doc + " int-inst:3 " + Quoted("none.syx"), ""}};
+  for (const auto& [arguments, line] : cases) {
+    const ToolRun run = InvokeWithSimulator(arguments);
+    EXPECT_EQ(run.status, 0) << arguments;
+    const std::size_t first = run.err.find("seven-bit");
+    if (line.empty()) {
+      EXPECT_EQ(first, std::string::npos) << run.err;
+      continue;
+    }
+    EXPECT_NE(run.err.find("corvale-cli: " + line), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("seven-bit", first + 1), std::string::npos) << "once: " << run.err;
+  }
+}
+
 TEST_F(CorvaleCliMidi, BadArgumentsAndMissingPortsTouchNothing) {
   const auto before = test::ReadBytes(dir_.File("other.s2a"));
   const std::string doc = Quoted("other.s2a");

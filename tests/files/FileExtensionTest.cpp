@@ -18,6 +18,7 @@
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "midi/sysex/BulkMessageScanner.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
 #include "model/SharedDefaults.h"
@@ -723,6 +724,41 @@ TEST_F(ByExtensionItems, SyxExportThenImportGivesBackTheImage) {
   std::string messages;
   EXPECT_EQ(Run(&ImportItemFile, target, File("slot.syx"), messages), 0);
   EXPECT_EQ(ImageOf(*target.GetItem(S2I_File::kAnyKind)), ImageOf(slot));
+}
+
+// A byte of 80 or more would be a status byte on the wire (F7 ends the message, FF resets).
+TEST_F(ByExtensionItems, SyxExportCarriesHighBytesAsTheirLowSevenBitsAndTheItemKeepsThem) {
+  for (const KindDump& k : kDumps) {
+    auto source = Holding(k.kind, 70 + k.kind);
+    const std::span<std::uint8_t> data = source->GetItem(S2I_File::kAnyKind)->Data();
+    data[kItemCategoryOffset] = 0xFF;
+    data[1] = 0x80;  // in the name
+    data[2] = 0xF7;
+    data.back() = 0x90;  // in the last block
+    const Bytes stored(data.begin(), data.end());
+    Bytes sent = stored;
+    for (std::uint8_t& byte : sent)
+      byte &= 0x7F;
+    const std::string path = File("high" + std::to_string(k.kind) + ".syx");
+    std::size_t sevenBitBytes = 0;
+    ASSERT_EQ(ExportItemFile(*source, path, sevenBitBytes), 0) << k.kind;
+    EXPECT_EQ(sevenBitBytes, 4u) << k.kind;
+    EXPECT_EQ(ImageOf(*source->GetItem(S2I_File::kAnyKind)), stored) << k.kind;
+
+    const Bytes bytes = test::ReadBytes(path);
+    EXPECT_EQ(ScanBulkMessages(bytes, [](const BulkMessage&) {}).dropped, 0u) << k.kind;
+    const std::vector<DumpMessage> messages = SplitDump(bytes);  // checks every checksum
+    ASSERT_EQ(messages.size(), k.blocks + 2) << k.kind;
+    const auto [high, mid, low] = k.firstBlock;
+    EXPECT_EQ(Slice(bytes, messages[1].offset, k.firstBlockSize + 11),
+              test::BulkMessage({high, mid, low}, Slice(sent, 0, k.firstBlockSize)))
+        << k.kind;
+
+    S2I_File target;
+    target.GetItem(k.kind);
+    ASSERT_EQ(ImportItemFile(target, path), 0) << k.kind;
+    EXPECT_EQ(ImageOf(*target.GetItem(S2I_File::kAnyKind)), sent) << k.kind;
+  }
 }
 
 TEST_F(ByExtensionItems, SyxImportNeedsAHeldItemAndThenDoesNotReadTheFile) {

@@ -144,6 +144,34 @@ TEST_F(MidiTransferTest, APerformanceIsSelectedWithoutParameterChangesOrPause) {
   EXPECT_EQ(received[3], Header(0x4F, 0x00));
 }
 
+TEST_F(MidiTransferTest, HighBytesTravelAsTheirLowSevenBitsAndTheSenderKeepsThem) {
+  Item& item = InternalInstrument6();
+  const std::span<std::uint8_t> data = item.Data();
+  data[kItemCategoryOffset] = 0xFF;
+  data[1] = 0x80;
+  data[2] = 0xF7;
+  const Bytes stored = Image(item);
+  Bytes sent = stored;
+  for (std::uint8_t& byte : sent)
+    byte &= 0x7F;
+  std::size_t bufferCount = 0;
+  ASSERT_EQ(MidiTransfer::SendToBuffer(Control(), item, {}, &bufferCount), 0);
+  EXPECT_EQ(Image(*synthesizer_->EditBuffer(ItemKind::Instrument)), sent);
+  std::size_t memoryCount = 0;
+  ASSERT_EQ(MidiTransfer::Send(Control(), item, {}, &memoryCount), 0);
+  EXPECT_EQ(Image(*synthesizer_->MemorySnapshot()->InternalInstrumentBank().ItemAt(5)), sent);
+  EXPECT_EQ(bufferCount, 3u);
+  EXPECT_EQ(memoryCount, 3u);
+  EXPECT_EQ(Image(item), stored);
+
+  // The synthesizer's answers follow the same rule.
+  synthesizer_->LoadMemory(document_);
+  S2A_File fresh;
+  Item& received = *fresh.InternalInstrumentBank().ItemAt(5);
+  ASSERT_EQ(MidiTransfer::Receive(Control(), received, {}), 0);
+  EXPECT_EQ(Image(received), sent);
+}
+
 TEST_F(MidiTransferTest, ReceiveRequestsTheItemsLocationAndTakesTheAnswerIntoIt) {
   synthesizer_->LoadMemory(document_);
   S2A_File fresh;
