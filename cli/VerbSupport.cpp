@@ -8,6 +8,7 @@
 #include "cli/Verbs.h"
 #include "files/FileDiagnostics.h"
 #include "files/FileExtension.h"
+#include "model/BankLayouts.h"
 
 namespace {
 std::vector<std::string>& KeptDiagnostics() {
@@ -75,7 +76,7 @@ std::optional<int> CheckSlot(const char* verb, const std::string& document, cons
   if (!slot)
     return UsageError(std::string(verb) + ": " + error);
   if (!slot->IsHeldBy(document)) {
-    return UsageError(std::string(verb) + ": " + document + " holds no " + slot->bankName +
+    return UsageError(std::string(verb) + ": " + document + " holds no " + slot->layout->word +
                       " bank");
   }
   return std::nullopt;
