@@ -1,18 +1,13 @@
 #include "cli/ItemSlot.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <cstring>
 
 #include "files/FileExtension.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
 namespace {
-
-constexpr int kSlotsPerGroup = 16;
-constexpr int kGroups = 8;
 
 bool AllDigits(const std::string& text) {
   return !text.empty() && text.size() <= 4 &&
@@ -21,15 +16,7 @@ bool AllDigits(const std::string& text) {
 
 // The 0-based index of "5" or "A05"; -1 when the text is neither.
 int SlotIndexOf(const std::string& text) {
-  if (AllDigits(text))
-    return std::stoi(text) - 1;
-  if (text.size() == 3 && AllDigits(text.substr(1))) {
-    const int group = std::toupper(static_cast<unsigned char>(text[0])) - 'A';
-    const int place = std::stoi(text.substr(1));
-    if (group >= 0 && group < kGroups && place >= 1 && place <= kSlotsPerGroup)
-      return group * kSlotsPerGroup + place - 1;
-  }
-  return -1;
+  return AllDigits(text) ? std::stoi(text) - 1 : Bank::SlotIndexOfLabel(text);
 }
 
 // "int-inst, ext-inst, ..."
