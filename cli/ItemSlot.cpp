@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "files/FileExtension.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
@@ -40,14 +39,6 @@ Item& ItemSlot::ItemIn(S2A_File& document) const {
 std::string ItemSlot::Describe() const {
   return std::string(layout->word) + ":" + Bank::SlotLabel(index) + " (" + layout->longName +
          ", slot " + std::to_string(index + 1) + ")";
-}
-
-bool ItemSlot::IsHeldBy(const std::string& bankFilePath) const {
-  if (HasExtension(bankFilePath, "s2v"))
-    return layout->inVoiceFile;
-  if (HasExtension(bankFilePath, "s2e"))
-    return layout->inExternalFile;
-  return true;
 }
 
 std::optional<ItemSlot> ParseItemSlot(const std::string& text, std::string& error) {

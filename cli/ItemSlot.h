@@ -19,9 +19,6 @@ struct ItemSlot {
   Item& ItemIn(S2A_File& document) const;
   // "int-inst:A05 (Internal Instrument, slot 5)"
   std::string Describe() const;
-  // Whether a bank file of this extension holds the slot's bank (.s2v has no performances,
-  // .s2e no internal banks).
-  bool IsHeldBy(const std::string& bankFilePath) const;
 };
 
 // The slot, or none with `error` set to why the text names no slot.

@@ -1,8 +1,6 @@
 #include "cli/VerbSupport.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <initializer_list>
 #include <vector>
 
 #include "cli/Verbs.h"
@@ -15,20 +13,7 @@ std::vector<std::string>& KeptDiagnostics() {
   static std::vector<std::string> kept;
   return kept;
 }
-
-bool HasAnyExtension(const std::string& path, std::initializer_list<const char*> extensions) {
-  return std::any_of(extensions.begin(), extensions.end(),
-                     [&](const char* extension) { return HasExtension(path, extension); });
-}
 }  // namespace
-
-bool IsBankFile(const std::string& path) {
-  return HasAnyExtension(path, {"s2a", "s2v", "s2e"});
-}
-
-bool IsItemFile(const std::string& path) {
-  return HasAnyExtension(path, {"s2i", "syx"});
-}
 
 void CollectFileDiagnostics() {
   SetFileDiagnosticHandler([](const std::string& text) { KeptDiagnostics().push_back(text); });
@@ -75,7 +60,7 @@ std::optional<int> CheckSlot(const char* verb, const std::string& document, cons
   slot = ParseItemSlot(text, error);
   if (!slot)
     return UsageError(std::string(verb) + ": " + error);
-  if (!slot->IsHeldBy(document)) {
+  if (!BankFileHolds(document, *slot->layout)) {
     return UsageError(std::string(verb) + ": " + document + " holds no " + slot->layout->word +
                       " bank");
   }

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <initializer_list>
 
 #include "files/INS_File.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
 #include "midi/sysex/SYX_File.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
 bool HasExtension(const std::optional<std::string>& path,
@@ -22,6 +24,31 @@ bool HasExtension(const std::optional<std::string>& path,
   return std::equal(
       extension->begin(), extension->end(), path->end() - n,
       [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+namespace {
+
+bool HasAnyExtension(const std::string& path, std::initializer_list<const char*> extensions) {
+  return std::any_of(extensions.begin(), extensions.end(),
+                     [&](const char* extension) { return HasExtension(path, extension); });
+}
+
+}  // namespace
+
+bool IsBankFile(const std::string& path) {
+  return HasAnyExtension(path, {"s2a", "s2v", "s2e"});
+}
+
+bool IsItemFile(const std::string& path) {
+  return HasAnyExtension(path, {"s2i", "syx"});
+}
+
+bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank) {
+  if (HasExtension(bankFilePath, "s2v"))
+    return bank.inVoiceFile;
+  if (HasExtension(bankFilePath, "s2e"))
+    return bank.inExternalFile;
+  return true;
 }
 
 namespace {

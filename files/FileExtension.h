@@ -5,12 +5,21 @@
 
 class S2A_File;
 class S2I_File;
+struct BankLayout;
 
 // True when `path` ends in "." followed by `extension`, compared without regard to letter
 // case, and the extension is shorter than the path. Without an extension: whether there is a
 // path.
 bool HasExtension(const std::optional<std::string>& path,
                   const std::optional<std::string>& extension);
+
+// .s2a, .s2v or .s2e.
+bool IsBankFile(const std::string& path);
+// .s2i or .syx.
+bool IsItemFile(const std::string& path);
+// Whether a bank file of this extension holds the bank: an .s2v file the four voice banks, an
+// .s2e file the three external banks, an .s2a file (or any other path) all six.
+bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank);
 
 // Loading and saving by file extension. Each returns 0 on success and -1 on failure (an
 // absent path or an unknown extension fails without a message); the readers and writers

@@ -19,6 +19,7 @@
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
 #include "midi/sysex/SYX_File.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 #include "model/SharedDefaults.h"
 #include "tests/files/FormatTestSupport.h"
@@ -72,6 +73,23 @@ TEST(FileExtensionRule, AnEmptyExtensionNeedsALastDotAndAnAbsentOneOnlyAPath) {
   EXPECT_TRUE(HasExtension(std::string("x.s2a"), std::nullopt));
   EXPECT_TRUE(HasExtension(std::string("plain"), std::nullopt));
   EXPECT_TRUE(HasExtension(std::string(""), std::nullopt));
+}
+
+TEST(FileExtensionRule, BankAndItemFilesAreKnownByTheirExtensionInAnyCase) {
+  const struct {
+    const char* path;
+    bool bank;
+    bool item;
+  } cases[] = {
+      {"x.s2a", true, false},  {"X.S2V", true, false},      {"/d/x.S2e", true, false},
+      {"x.s2i", false, true},  {"x.SYX", false, true},      {"x.Syx", false, true},
+      {"x.ins", false, false}, {"x.s2a.bak", false, false}, {"s2a", false, false},
+      {"syx", false, false},   {"x.s2", false, false},      {"", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsBankFile(c.path), c.bank) << c.path;
+    EXPECT_EQ(IsItemFile(c.path), c.item) << c.path;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -299,6 +317,23 @@ TEST_F(ByExtensionBanks, ExtensionsInCapitalsOpenAsTheirKind) {
   DocumentState expected = source;
   expected.fileName = File("DIR/All.S2A");
   ExpectSameDocument(StateOf(*all), expected, ".S2A");
+}
+
+// The banks a bank file is said to hold are exactly the ones opening it takes from the file.
+TEST_F(ByExtensionBanks, ABankFileHoldsExactlyTheBanksOpeningTakesFromIt) {
+  for (const char* name : {"source.s2a", "source.s2v", "source.s2e"}) {
+    auto opened = MakeDocument();
+    ASSERT_EQ(OpenBankFile(*opened, File(name)), 0) << name;
+    for (const BankLayout& bank : kBankLayouts) {
+      std::vector<Bytes> taken;
+      std::vector<Bytes> source;
+      bank.bankIn(*opened).ForEachItem([&](const Item& item) { taken.push_back(ImageOf(item)); });
+      bank.bankIn(*source_).ForEachItem([&](const Item& item) { source.push_back(ImageOf(item)); });
+      EXPECT_EQ(BankFileHolds(File(name), bank), taken == source) << name << " " << bank.word;
+    }
+  }
+  EXPECT_FALSE(BankFileHolds("X.S2V", kInternalPerformanceLayout));
+  EXPECT_FALSE(BankFileHolds("X.S2E", kInternalInstrumentLayout));
 }
 
 TEST_F(ByExtensionBanks, AVoiceFileReplacesTheVoiceBanksAndOpeningResetsThePerformances) {
