@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 class S2A_File;
 class S2I_File;
+class SYX_File;
 struct BankLayout;
 
 // True when `path` ends in "." followed by `extension`, compared without regard to letter
@@ -36,5 +38,11 @@ int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
 // the kind being imported) from the file's bulk data, and fails when the file holds no data
 // for any of the item's blocks.
 int ImportItemFile(S2I_File& item, const std::optional<std::string>& path);
+// A single item from a loaded .syx file: the item of the file's first item dump whose header
+// names a known location; in a file without one, the bulk data for the held item's blocks, as
+// ImportItemFile reads a .syx file. 0 on success; -1 leaves the item unchanged. `dumpCount` is
+// set to the number of item dumps in the file when the item came from the first of them, and to
+// 0 otherwise.
+int ImportFirstItemDump(S2I_File& item, SYX_File& dump, std::size_t& dumpCount);
 // .s2i, or .syx as a dump to the edit buffer of the item's kind.
 int ExportItemFile(S2I_File& item, const std::optional<std::string>& path);

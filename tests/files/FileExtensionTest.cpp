@@ -842,6 +842,64 @@ TEST_F(ByExtensionItems, SyxWithoutDataForTheHeldKindFailsAndKeepsTheItem) {
             Slice(ImageOf(*source->GetItem(S2I_File::kAnyKind)), 0, 56));
 }
 
+// The first item dump that names a known location gives the item; without one the bulk data
+// fills the held item; with neither the held item is left exactly as it was.
+TEST_F(ByExtensionItems, FirstItemDumpOfASyxFileOrElseItsBulkDataGivesTheItem) {
+  S2A_File document;
+  DemoBank::FillDocument(document, 4);
+  const Item& voice = *document.ExternalInstrumentBank().ItemAt(3);
+  const Item& performance = *document.InternalPerformanceBank().ItemAt(9);
+  SYX_File unknownOnly;
+  ASSERT_EQ(unknownOnly.AppendMessage(0x0E, 0x7E, 0x00, {}), 1);
+  ASSERT_EQ(unknownOnly.AppendMessage(0x0F, 0x7E, 0x00, {}), 1);
+  SYX_File dumps;
+  dumps.AppendBytes(unknownOnly.Bytes());
+  ASSERT_EQ(dumps.AppendItemDump(performance), 0);
+  ASSERT_EQ(dumps.AppendItemDump(voice), 0);
+  SYX_File framed;
+  ASSERT_EQ(framed.StoreToEditBuffer(voice), 0);
+  const Bytes framedBytes(framed.Bytes().begin(), framed.Bytes().end());
+  SYX_File voiceBulk;  // the block messages without header and footer
+  voiceBulk.AppendBytes(Slice(framedBytes, 11, framedBytes.size() - 22));
+
+  auto file = Holding(0, 110);
+  std::size_t dumpCount = 99;
+  EXPECT_EQ(ImportFirstItemDump(*file, dumps, dumpCount), 0);
+  EXPECT_EQ(dumpCount, 3u);
+  EXPECT_EQ(ImageOf(*file->GetItem(S2I_File::kAnyKind)), ImageOf(performance));
+
+  file = Holding(0, 111);
+  const Item* held = file->GetItem(S2I_File::kAnyKind);
+  EXPECT_EQ(ImportFirstItemDump(*file, voiceBulk, dumpCount), 0);
+  EXPECT_EQ(dumpCount, 0u);
+  EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held) << "filled in place";
+  EXPECT_EQ(ImageOf(*held), ImageOf(voice));
+
+  SYX_File empty;
+  const struct {
+    const char* what;
+    int heldKind;  // -1: none held
+    SYX_File* dump;
+  } failures[] = {{"voice data for percussion", 1, &voiceBulk},
+                  {"nothing", 0, &empty},
+                  {"only an unknown location", 0, &unknownOnly},
+                  {"no held item", -1, &voiceBulk}};
+  for (const auto& failure : failures) {
+    S2I_File target;
+    if (failure.heldKind >= 0)
+      DemoBank::FillItem(*target.GetItem(failure.heldKind), "Kept", 3, 120);
+    const Item* before = target.GetItem(S2I_File::kAnyKind);
+    const Bytes image = before != nullptr ? ImageOf(*before) : Bytes{};
+    dumpCount = 99;
+    EXPECT_EQ(ImportFirstItemDump(target, *failure.dump, dumpCount), -1) << failure.what;
+    EXPECT_EQ(dumpCount, 0u) << failure.what;
+    ASSERT_EQ(target.GetItem(S2I_File::kAnyKind), before) << failure.what;
+    if (before != nullptr) {
+      EXPECT_EQ(ImageOf(*before), image) << failure.what;
+    }
+  }
+}
+
 TEST_F(ByExtensionItems, S2iExportAndImportRoundTrip) {
   const std::size_t sizes[] = {806, 3839, 1139};
   for (int kind = 0; kind < 3; ++kind) {
