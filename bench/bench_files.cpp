@@ -1,6 +1,7 @@
-// Times loading and saving the example bank, parsing a few MB of item dumps and building the
-// dumps of a whole document, and the plain reads, writes, scans and copies of the same number of
-// bytes they are judged against, then prints how far each operation is from its floor.
+// Times loading and saving the example bank, parsing a few MB of item dumps, listing the item
+// dumps of a .syx file of that size and building the dumps of a whole document, and the plain
+// reads, writes, scans and copies of the same number of bytes they are judged against, then
+// prints how far each operation is from its floor.
 //
 //   corvale-bench [--benchmark_filter=REGEX] [--benchmark_repetitions=N] [other --benchmark_ flags]
 //
@@ -30,6 +31,7 @@
 #include <vector>
 
 #include "demo/DemoBank.h"
+#include "midi/sysex/ItemDumpList.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
 
@@ -42,6 +44,8 @@ constexpr const char* kWriteFloor = "WriteFloor";
 constexpr const char* kSafeWriteFloor = "WriteFsyncRenameFloor";
 constexpr const char* kParse = "SYX_Parse";
 constexpr const char* kScanFloor = "ScanFloor";
+constexpr const char* kList = "SYX_ListItemDumps";
+constexpr const char* kListReadFloor = "SYX_ReadFloor";
 constexpr const char* kBuildDumps = "BuildDocumentDumps";
 constexpr const char* kCopyFloor = "CopyImagesFloor";
 // Copies of the document's dumps in the large .syx buffer (about 3 MB).
@@ -232,6 +236,20 @@ void ParseDumps(benchmark::State& state, SYX_File& dumps) {
   SetBytes(state, dumps.Bytes().size());
 }
 
+// What listing a .syx file does short of printing: load it and find its item dumps.
+void ListItemDumps(benchmark::State& state, const std::string& path, std::size_t size) {
+  SYX_File dump;
+  for (auto _ : state) {
+    if (dump.Load(path) != 0) {
+      state.SkipWithError(".syx load failed");
+      break;
+    }
+    const ItemDumpList list = FindItemDumps(dump.Bytes());
+    benchmark::DoNotOptimize(list.dumps.data());
+  }
+  SetBytes(state, size);
+}
+
 // One pass over the bytes that looks at each of them: the sum, and how many are status bytes.
 void ScanFloor(benchmark::State& state, std::span<const std::uint8_t> bytes) {
   for (auto _ : state) {
@@ -323,8 +341,15 @@ int Run(int argc, char** argv) {
   SYX_File largeDumps;
   for (int copy = 0; copy < kDumpCopies; ++copy)
     largeDumps.AppendBytes(documentDumps.Bytes());
+  const std::size_t largeSize = largeDumps.Bytes().size();
   std::printf("Dumps of the whole document: %zu bytes; parsed stream: %zu bytes\n", dumpBytes,
-              largeDumps.Bytes().size());
+              largeSize);
+  const std::string largeDumpPath = scratch.File("large.syx");
+  if (largeDumps.Save(largeDumpPath) != 0) {
+    std::fprintf(stderr, "corvale-bench: cannot save the item dumps to %s\n",
+                 largeDumpPath.c_str());
+    return 1;
+  }
 
   const auto configure = [](benchmark::internal::Benchmark* bench) {
     bench->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -346,6 +371,11 @@ int Run(int argc, char** argv) {
   configure(benchmark::RegisterBenchmark(
       kScanFloor, [&](benchmark::State& state) { ScanFloor(state, largeDumps.Bytes()); }));
   configure(benchmark::RegisterBenchmark(
+      kList, [&](benchmark::State& state) { ListItemDumps(state, largeDumpPath, largeSize); }));
+  configure(benchmark::RegisterBenchmark(kListReadFloor, [&](benchmark::State& state) {
+    ReadFloor(state, largeDumpPath, largeSize);
+  }));
+  configure(benchmark::RegisterBenchmark(
       kBuildDumps, [&](benchmark::State& state) { BuildDumps(state, document, dumpBytes); }));
   configure(benchmark::RegisterBenchmark(
       kCopyFloor, [&](benchmark::State& state) { CopyImagesFloor(state, document, dumpBytes); }));
@@ -360,9 +390,12 @@ int Run(int argc, char** argv) {
   PrintRatio(reporter, "S2A save / write floor:", kSave, kWriteFloor);
   PrintRatio(reporter, "S2A save / write+fsync+rename floor:", kSave, kSafeWriteFloor);
   PrintRatio(reporter, ".syx parse / plain scan floor:", kParse, kScanFloor);
+  PrintRatio(reporter, ".syx item dump listing / read floor:", kList, kListReadFloor);
   PrintRatio(reporter, "document dumps build / image copy floor:", kBuildDumps, kCopyFloor);
-  PrintSpeed(reporter, ".syx parse", kParse, largeDumps.Bytes().size());
-  PrintSpeed(reporter, "plain scan", kScanFloor, largeDumps.Bytes().size());
+  PrintSpeed(reporter, ".syx parse", kParse, largeSize);
+  PrintSpeed(reporter, "plain scan", kScanFloor, largeSize);
+  PrintSpeed(reporter, ".syx item dump listing", kList, largeSize);
+  PrintSpeed(reporter, "plain read of the .syx", kListReadFloor, largeSize);
   benchmark::Shutdown();
   return 0;
 }

@@ -3,8 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "model/ItemKind.h"
-
 class Bank;
 class Item;
 class S2A_File;
@@ -14,9 +12,7 @@ struct BankLayout;
 // ext-inst, int-perc, ext-perc, int-perf, ext-perf; SLOT a 1-based number or a slot label
 // (A01 ... H16).
 struct ItemSlot {
-  const char* bankName;
   const BankLayout* layout;
-  ItemKind kind;
   int index;  // 0-based
 
   Bank& BankIn(S2A_File& document) const;
@@ -25,9 +21,6 @@ struct ItemSlot {
   std::string Label() const;
   // "int-inst:A05 (Internal Instrument, slot 5)"
   std::string Describe() const;
-  // Whether a bank file of this extension holds the slot's bank (.s2v has no performances,
-  // .s2e no internal banks).
-  bool IsHeldBy(const std::string& bankFilePath) const;
 };
 
 // The slot, or none with `error` set to why the text names no slot.

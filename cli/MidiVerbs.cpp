@@ -6,6 +6,7 @@
 
 #include "cli/VerbSupport.h"
 #include "cli/Verbs.h"
+#include "files/FileExtension.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiDevice.h"
 #include "midi/ports/MidiErrorReport.h"

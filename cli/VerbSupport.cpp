@@ -1,13 +1,12 @@
 #include "cli/VerbSupport.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <initializer_list>
 #include <vector>
 
 #include "cli/Verbs.h"
 #include "files/FileDiagnostics.h"
 #include "files/FileExtension.h"
+#include "model/BankLayouts.h"
 #include "model/Item.h"
 
 namespace {
@@ -15,20 +14,7 @@ std::vector<std::string>& KeptDiagnostics() {
   static std::vector<std::string> kept;
   return kept;
 }
-
-bool HasAnyExtension(const std::string& path, std::initializer_list<const char*> extensions) {
-  return std::any_of(extensions.begin(), extensions.end(),
-                     [&](const char* extension) { return HasExtension(path, extension); });
-}
 }  // namespace
-
-bool IsBankFile(const std::string& path) {
-  return HasAnyExtension(path, {"s2a", "s2v", "s2e"});
-}
-
-bool IsItemFile(const std::string& path) {
-  return HasAnyExtension(path, {"s2i", "syx"});
-}
 
 void CollectFileDiagnostics() {
   SetFileDiagnosticHandler([](const std::string& text) { KeptDiagnostics().push_back(text); });
@@ -84,8 +70,8 @@ std::optional<int> CheckSlot(const char* verb, const std::string& document, cons
   slot = ParseItemSlot(text, error);
   if (!slot)
     return UsageError(std::string(verb) + ": " + error);
-  if (!slot->IsHeldBy(document)) {
-    return UsageError(std::string(verb) + ": " + document + " holds no " + slot->bankName +
+  if (!BankFileHolds(document, *slot->layout)) {
+    return UsageError(std::string(verb) + ": " + document + " holds no " + slot->layout->word +
                       " bank");
   }
   return std::nullopt;

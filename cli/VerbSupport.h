@@ -9,13 +9,10 @@
 class Item;
 class S2A_File;
 
-// What the verbs share: file kinds by extension, the error lines, and the document a verb
+// What the verbs share: the names of the file kinds, the error lines, and the document a verb
 // opens and saves.
 inline constexpr const char* kBankFileKinds = ".s2a, .s2v or .s2e";
 inline constexpr const char* kItemFileKinds = ".s2i or .syx";
-
-bool IsBankFile(const std::string& path);
-bool IsItemFile(const std::string& path);
 
 // From now on the file layers' diagnostics are kept for the verb's own error line instead of
 // going to standard error.

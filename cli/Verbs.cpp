@@ -1,6 +1,5 @@
 #include "cli/Verbs.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
@@ -18,8 +17,6 @@
 #include "model/S2A_File.h"
 
 namespace {
-
-// --- File kinds by extension ---
 
 // --- Listing ---
 
@@ -128,20 +125,13 @@ int LoadSingleItem(const char* verb, const std::string& path, S2I_File& item) {
   SYX_File dump;
   if (dump.Load(path) != 0)
     return Failure(verb, path + ": could not be loaded");
-  ItemDumpList list = FindItemDumps(dump.Bytes());
-  const auto first = std::find_if(list.dumps.begin(), list.dumps.end(),
-                                  [](const FoundItemDump& found) { return found.item != nullptr; });
-  if (first == list.dumps.end()) {
-    Item* held = item.GetItem(S2I_File::kAnyKind);
-    if (held == nullptr || ImportItemFile(item, path) != 0)
-      return Failure(verb, path + ": holds no item dump with a known location");
-    return kExitSuccess;
-  }
-  if (list.dumps.size() > 1) {
+  std::size_t dumpCount = 0;
+  if (ImportFirstItemDump(item, dump, dumpCount) != 0)
+    return Failure(verb, path + ": holds no item dump with a known location");
+  if (dumpCount > 1) {
     std::fprintf(stderr, "corvale-cli: %s: %s holds %zu item dumps; the first is used\n", verb,
-                 path.c_str(), list.dumps.size());
+                 path.c_str(), dumpCount);
   }
-  item.SetItem(*first->item);
   return kExitSuccess;
 }
 

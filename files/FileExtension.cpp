@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <initializer_list>
 
 #include "files/INS_File.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "midi/sysex/ItemDumpList.h"
 #include "midi/sysex/SYX_File.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
 bool HasExtension(const std::optional<std::string>& path,
@@ -22,6 +25,31 @@ bool HasExtension(const std::optional<std::string>& path,
   return std::equal(
       extension->begin(), extension->end(), path->end() - n,
       [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+namespace {
+
+bool HasAnyExtension(const std::string& path, std::initializer_list<const char*> extensions) {
+  return std::any_of(extensions.begin(), extensions.end(),
+                     [&](const char* extension) { return HasExtension(path, extension); });
+}
+
+}  // namespace
+
+bool IsBankFile(const std::string& path) {
+  return HasAnyExtension(path, {"s2a", "s2v", "s2e"});
+}
+
+bool IsItemFile(const std::string& path) {
+  return HasAnyExtension(path, {"s2i", "syx"});
+}
+
+bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank) {
+  if (HasExtension(bankFilePath, "s2v"))
+    return bank.inVoiceFile;
+  if (HasExtension(bankFilePath, "s2e"))
+    return bank.inExternalFile;
+  return true;
 }
 
 namespace {
@@ -46,6 +74,17 @@ int LoadBankFileInto(const std::string& path, Take take) {
     return -1;
   take(file);
   return 0;
+}
+
+// The held item's blocks from the bulk data of a .syx file, when it holds data for any of them.
+int LoadHeldItemFromBulk(S2I_File& item, SYX_File& dump) {
+  Item* held = item.GetItem(S2I_File::kAnyKind);
+  if (held == nullptr)
+    return -1;
+  const SysxMemoryCore& memory = dump.Memory();
+  if (!held->HasBulkDataIn(memory))
+    return -1;
+  return held->LoadFromBulk(memory);
 }
 
 template <class BankFile>
@@ -109,18 +148,26 @@ int ImportItemFile(S2I_File& item, const std::optional<std::string>& path) {
   if (HasExtension(path, "s2i"))
     return item.Load(path);
   if (HasExtension(path, "syx")) {
-    Item* held = item.GetItem(S2I_File::kAnyKind);
-    if (held == nullptr)
+    if (item.GetItem(S2I_File::kAnyKind) == nullptr)
       return -1;
     SYX_File dump;
     if (dump.Load(path) == -1)
       return -1;
-    const SysxMemoryCore& memory = dump.Memory();
-    if (!held->HasBulkDataIn(memory))
-      return -1;
-    return held->LoadFromBulk(memory);
+    return LoadHeldItemFromBulk(item, dump);
   }
   return -1;
+}
+
+int ImportFirstItemDump(S2I_File& item, SYX_File& dump, std::size_t& dumpCount) {
+  dumpCount = 0;
+  const ItemDumpList list = FindItemDumps(dump.Bytes());
+  const auto first = std::find_if(list.dumps.begin(), list.dumps.end(),
+                                  [](const FoundItemDump& found) { return found.item != nullptr; });
+  if (first == list.dumps.end())
+    return LoadHeldItemFromBulk(item, dump);
+  item.SetItem(*first->item);
+  dumpCount = list.dumps.size();
+  return 0;
 }
 
 int ExportItemFile(S2I_File& item, const std::optional<std::string>& path) {

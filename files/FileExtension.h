@@ -6,12 +6,22 @@
 
 class S2A_File;
 class S2I_File;
+class SYX_File;
+struct BankLayout;
 
 // True when `path` ends in "." followed by `extension`, compared without regard to letter
 // case, and the extension is shorter than the path. Without an extension: whether there is a
 // path.
 bool HasExtension(const std::optional<std::string>& path,
                   const std::optional<std::string>& extension);
+
+// .s2a, .s2v or .s2e.
+bool IsBankFile(const std::string& path);
+// .s2i or .syx.
+bool IsItemFile(const std::string& path);
+// Whether a bank file of this extension holds the bank: an .s2v file the four voice banks, an
+// .s2e file the three external banks, an .s2a file (or any other path) all six.
+bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank);
 
 // Loading and saving by file extension. Each returns 0 on success and -1 on failure (an
 // absent path or an unknown extension fails without a message); the readers and writers
@@ -28,6 +38,12 @@ int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
 // the kind being imported) from the file's bulk data, and fails when the file holds no data
 // for any of the item's blocks.
 int ImportItemFile(S2I_File& item, const std::optional<std::string>& path);
+// A single item from a loaded .syx file: the item of the file's first item dump whose header
+// names a known location; in a file without one, the bulk data for the held item's blocks, as
+// ImportItemFile reads a .syx file. 0 on success; -1 leaves the item unchanged. `dumpCount` is
+// set to the number of item dumps in the file when the item came from the first of them, and to
+// 0 otherwise.
+int ImportFirstItemDump(S2I_File& item, SYX_File& dump, std::size_t& dumpCount);
 // .s2i, or .syx as a dump to the edit buffer of the item's kind.
 int ExportItemFile(S2I_File& item, const std::optional<std::string>& path);
 // As above; `sevenBitBytes` receives how many of the item's bytes a .syx dump carries as their

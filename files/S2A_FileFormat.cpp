@@ -126,12 +126,12 @@ int S2A_File::Save(const std::optional<std::string>& path) {
 
 void S2A_File::PrintListing() {
   std::printf("File \"%s\" (S2A File):\n  Voice:\n", FileNameText().c_str());
-  PrintBankLines(InternalInstrumentBank(), "\tINT:%03d(%c%02d) %s:%s\n");
-  PrintBankLines(ExternalInstrumentBank(), "\tEXT:%03d(%c%02d) %s:%s\n");
+  PrintBankLines(InternalInstrumentBank(), "\tINT:%03d(%s) %s:%s\n");
+  PrintBankLines(ExternalInstrumentBank(), "\tEXT:%03d(%s) %s:%s\n");
   std::printf("\n");
-  PrintBankLines(InternalPercussionBank(), "\tINT:DR%d(%c%02d) %s:%s\n");
-  PrintBankLines(ExternalPercussionBank(), "\tEXT:DR%d(%c%02d) %s:%s\n");
+  PrintBankLines(InternalPercussionBank(), "\tINT:DR%d(%s) %s:%s\n");
+  PrintBankLines(ExternalPercussionBank(), "\tEXT:DR%d(%s) %s:%s\n");
   std::printf("\n  Performance:\n");
-  PrintBankLines(InternalPerformanceBank(), "\tINT:%03d(%c%02d) %s:%s\n");
-  PrintBankLines(ExternalPerformanceBank(), "\tEXT:%03d(%c%02d) %s:%s\n");
+  PrintBankLines(InternalPerformanceBank(), "\tINT:%03d(%s) %s:%s\n");
+  PrintBankLines(ExternalPerformanceBank(), "\tEXT:%03d(%s) %s:%s\n");
 }

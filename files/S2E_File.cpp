@@ -103,9 +103,9 @@ int S2E_File::Save(const std::optional<std::string>& path) {
 
 void S2E_File::PrintListing() {
   std::printf("File \"%s\" (S2E File):\n  Voice:\n", FileNameText().c_str());
-  PrintBankLines(*externalInstrument_, "\tEXT:%03d(%c%02d) %s:%s\n");
+  PrintBankLines(*externalInstrument_, "\tEXT:%03d(%s) %s:%s\n");
   std::printf("\n");
-  PrintBankLines(*externalPercussion_, "\tEXT:DR%d(%c%02d) %s:%s\n");
+  PrintBankLines(*externalPercussion_, "\tEXT:DR%d(%s) %s:%s\n");
   std::printf("\n  Performance:\n");
-  PrintBankLines(*externalPerformance_, "\tEXT:%03d(%c%02d) %s:%s\n");
+  PrintBankLines(*externalPerformance_, "\tEXT:%03d(%s) %s:%s\n");
 }

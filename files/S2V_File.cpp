@@ -87,9 +87,9 @@ int S2V_File::Save(const std::optional<std::string>& path) {
 
 void S2V_File::PrintListing() {
   std::printf("File \"%s\" (S2V File):\n", FileNameText().c_str());
-  PrintBankLines(*internalInstrument_, "\tINT:%03d(%c%02d) %s:%s\n");
-  PrintBankLines(*externalInstrument_, "\tEXT:%03d(%c%02d) %s:%s\n");
+  PrintBankLines(*internalInstrument_, "\tINT:%03d(%s) %s:%s\n");
+  PrintBankLines(*externalInstrument_, "\tEXT:%03d(%s) %s:%s\n");
   std::printf("\n");
-  PrintBankLines(*internalPercussion_, "\tINT:DR%d(%c%02d) %s:%s\n");
-  PrintBankLines(*externalPercussion_, "\tEXT:DR%d(%c%02d) %s:%s\n");
+  PrintBankLines(*internalPercussion_, "\tINT:DR%d(%s) %s:%s\n");
+  PrintBankLines(*externalPercussion_, "\tEXT:DR%d(%s) %s:%s\n");
 }

@@ -98,7 +98,7 @@ int RunSectionLoop(SmartFile& file, const std::string& fileName,
 void PrintBankLines(const Bank& bank, const char* lineFormat) {
   int slot = 0;
   bank.ForEachItem([&slot, lineFormat](const Item& item) {
-    std::printf(lineFormat, slot + 1, 'A' + slot / 16, slot % 16 + 1, item.CategoryName().c_str(),
+    std::printf(lineFormat, slot + 1, Bank::SlotLabel(slot).c_str(), item.CategoryName().c_str(),
                 item.Name().c_str());
     ++slot;
   });

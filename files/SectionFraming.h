@@ -65,8 +65,8 @@ enum class SectionResult { Handled, Unknown };
 int RunSectionLoop(SmartFile& file, const std::string& fileName,
                    const std::function<SectionResult(const HeaderBlock&)>& handle);
 
-// One listing line per item of a bank: `lineFormat` takes the slot number, the group letter,
-// the place in the group, the category and the name.
+// One listing line per item of a bank: `lineFormat` takes the slot number, the slot label, the
+// category and the name.
 void PrintBankLines(const Bank& bank, const char* lineFormat);
 
 }  // namespace SectionFraming

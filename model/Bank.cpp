@@ -1,14 +1,20 @@
 #include "model/Bank.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace {
-constexpr int kLabelledSlots = 128;
+constexpr int kSlotGroups = 8;  // A ... H
 constexpr int kSlotsPerGroup = 16;
+constexpr int kLabelledSlots = kSlotGroups * kSlotsPerGroup;
 
 std::optional<std::string> CopyName(const char* name) {
   return name ? std::optional<std::string>(name) : std::nullopt;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
 }
 }  // namespace
 
@@ -119,6 +125,16 @@ std::string Bank::SlotLabel(int index) {
   std::snprintf(label, sizeof label, "%c%02d", 'A' + index / kSlotsPerGroup,
                 index % kSlotsPerGroup + 1);
   return label;
+}
+
+int Bank::SlotIndexOfLabel(std::string_view label) {
+  if (label.size() != 3 || !IsDigit(label[1]) || !IsDigit(label[2]))
+    return -1;
+  const int group = std::toupper(static_cast<unsigned char>(label[0])) - 'A';
+  const int place = (label[1] - '0') * 10 + (label[2] - '0');
+  if (group < 0 || group >= kSlotGroups || place < 1 || place > kSlotsPerGroup)
+    return -1;
+  return group * kSlotsPerGroup + place - 1;
 }
 
 void Bank::ForEachItem(const std::function<void(Item&)>& visit) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "model/DLList.h"
 #include "model/Item.h"
@@ -35,6 +36,8 @@ class Bank {
   std::string ShortName() const { return shortName_.value_or("???"); }
   // "A01" ... "H16" for 0 <= index <= 127, "???" otherwise.
   static std::string SlotLabel(int index);
+  // The index a slot label names (the letter in either case), or -1 for any other text.
+  static int SlotIndexOfLabel(std::string_view label);
 
   bool HasContent() const { return hasContent_; }
   void SetHasContent(bool flag) { hasContent_ = flag; }

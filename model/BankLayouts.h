@@ -1,31 +1,44 @@
 #pragma once
 
+#include <array>
 #include <memory>
+#include <string_view>
 
 #include "model/Bank.h"
+#include "model/ItemKind.h"
 
-// The six memory areas of the synthesizer, as every bank set builds them.
+class S2A_File;
+
+// One of the six memory areas of the synthesizer: its kind, the bank-select numbers that pick
+// it, its names, how many items it holds, the word that names it on a command line, where a
+// document keeps it, and which bank files hold it (an .s2a file holds every bank).
 struct BankLayout {
+  ItemKind kind;
   int msb;
   int lsb;
   const char* longName;
   const char* shortName;
   int capacity;
+  const char* word;
+  Bank& (*bankIn)(S2A_File& document);
+  bool inVoiceFile;     // .s2v
+  bool inExternalFile;  // .s2e
 };
 
 inline constexpr int kBankSelectMsb = 63;
-inline constexpr BankLayout kInternalInstrumentLayout{kBankSelectMsb, 8, "Internal Instrument",
-                                                      "INT", 128};
-inline constexpr BankLayout kInternalPercussionLayout{kBankSelectMsb, 40, "Internal Percussion",
-                                                      "INT", 2};
-inline constexpr BankLayout kExternalInstrumentLayout{kBankSelectMsb, 9, "External Instrument",
-                                                      "EXT", 128};
-inline constexpr BankLayout kExternalPercussionLayout{kBankSelectMsb, 41, "External Percussion",
-                                                      "EXT", 2};
-inline constexpr BankLayout kInternalPerformanceLayout{kBankSelectMsb, 64, "Internal Performance",
-                                                       "INT", 128};
-inline constexpr BankLayout kExternalPerformanceLayout{kBankSelectMsb, 65, "External Performance",
-                                                       "EXT", 64};
+
+// The six banks, instruments first, each kind's internal bank before its external one.
+extern const std::array<BankLayout, 6> kBankLayouts;
+
+inline constinit const BankLayout& kInternalInstrumentLayout = kBankLayouts[0];
+inline constinit const BankLayout& kExternalInstrumentLayout = kBankLayouts[1];
+inline constinit const BankLayout& kInternalPercussionLayout = kBankLayouts[2];
+inline constinit const BankLayout& kExternalPercussionLayout = kBankLayouts[3];
+inline constinit const BankLayout& kInternalPerformanceLayout = kBankLayouts[4];
+inline constinit const BankLayout& kExternalPerformanceLayout = kBankLayouts[5];
+
+// The layout named by a command-line word such as "int-inst", or none.
+const BankLayout* FindBankLayoutByWord(std::string_view word);
 
 template <class T>
 std::unique_ptr<TypedBank<T>> MakeBank(const BankLayout& layout) {

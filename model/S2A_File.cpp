@@ -66,12 +66,8 @@ void S2A_File::FillAsSharedDefault() {
     std::fill(block->begin(), block->end(), 0);
   }
   hasClpBlock_ = false;
-  internalInstrument_->ResetAll();
-  internalPercussion_->ResetAll();
-  externalInstrument_->ResetAll();
-  externalPercussion_->ResetAll();
-  internalPerformance_->ResetAll();
-  externalPerformance_->ResetAll();
+  for (const BankLayout& layout : kBankLayouts)
+    layout.bankIn(*this).ResetAll();
 }
 
 void S2A_File::ForEachBank(const std::function<void(const Bank&)>& visit) const {

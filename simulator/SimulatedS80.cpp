@@ -56,8 +56,8 @@ struct SimulatedS80::State {
     if (meaning.bank == nullptr) {
       return editBuffers[static_cast<std::size_t>(meaning.kind)].get();
     }
-    Bank* bank = FindBank(meaning.bank->msb, meaning.bank->lsb);
-    return bank != nullptr && meaning.slot < bank->Count() ? bank->ItemAt(meaning.slot) : nullptr;
+    Bank& bank = meaning.bank->bankIn(*memory);
+    return meaning.slot < bank.Count() ? bank.ItemAt(meaning.slot) : nullptr;
   }
 
   Bank* FindBank(int msb, int lsb) {

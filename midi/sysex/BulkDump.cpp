@@ -10,20 +10,6 @@ namespace BulkDump {
 
 namespace {
 
-struct BankLocation {
-  const BankLayout* layout;
-  ItemKind kind;
-};
-
-constexpr std::array<BankLocation, 6> kBankLocations{{
-    {&kInternalInstrumentLayout, ItemKind::Instrument},
-    {&kExternalInstrumentLayout, ItemKind::Instrument},
-    {&kInternalPercussionLayout, ItemKind::Percussion},
-    {&kExternalPercussionLayout, ItemKind::Percussion},
-    {&kInternalPerformanceLayout, ItemKind::Performance},
-    {&kExternalPerformanceLayout, ItemKind::Performance},
-}};
-
 std::uint8_t SevenBitSum(std::span<const std::uint8_t> bytes, std::uint32_t start) {
   return static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.end(), start) & kDataBits);
 }
@@ -88,17 +74,17 @@ std::optional<Location> MemoryLocation(const Item& item) {
 }
 
 Location EditBufferLocation(ItemKind kind) {
-  for (const BankLocation& bank : kBankLocations) {
+  for (const BankLayout& bank : kBankLayouts) {
     if (bank.kind == kind)
-      return {static_cast<std::uint8_t>(bank.layout->lsb | kEditBufferBits), 0};
+      return {static_cast<std::uint8_t>(bank.lsb | kEditBufferBits), 0};
   }
   return {};
 }
 
 std::optional<LocationMeaning> DescribeLocation(Location location) {
-  for (const BankLocation& bank : kBankLocations) {
-    if (location.mid == bank.layout->lsb && location.low < bank.layout->capacity)
-      return LocationMeaning{bank.kind, bank.layout, location.low};
+  for (const BankLayout& bank : kBankLayouts) {
+    if (location.mid == bank.lsb && location.low < bank.capacity)
+      return LocationMeaning{bank.kind, &bank, location.low};
     if (location == EditBufferLocation(bank.kind))
       return LocationMeaning{bank.kind, nullptr, 0};
   }

@@ -2,25 +2,31 @@
 
 #include <algorithm>
 
-SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address, bool create) {
-  const SysxAddress key = address.PageStart();
-  Page* passed = nullptr;
+SysxMemoryCore::Page* SysxMemoryCore::LastPageUpTo(SysxAddress key) const {
   Page* page = static_cast<Page*>(first_.get());
   if (recent_ != nullptr && recent_->Value().address <= key)
     page = recent_;
-  while (page != nullptr && page->Value().address < key) {
-    passed = page;
-    page = page->NextNode();
+  if (page == nullptr || key < page->Value().address)
+    return nullptr;
+  for (Page* next = page->NextNode(); next != nullptr && next->Value().address <= key;
+       next = next->NextNode()) {
+    page = next;
   }
-  if (page != nullptr && page->Value().address == key)
-    return recent_ = page;
+  return page;
+}
+
+SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address, bool create) {
+  const SysxAddress key = address.PageStart();
+  Page* before = LastPageUpTo(key);
+  if (before != nullptr && before->Value().address == key)
+    return recent_ = before;
   if (!create)
     return nullptr;
 
   auto created = std::make_unique<Page>(key);
   Page* result = created.get();
-  if (passed != nullptr) {
-    InsertAfter(*passed, std::move(created));
+  if (before != nullptr) {
+    InsertAfter(*before, std::move(created));
   } else {
     InsertBefore(first_, std::move(created));
   }
@@ -29,13 +35,11 @@ SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address, bool create)
 
 const SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address) const {
   const SysxAddress key = address.PageStart();
-  for (const Page* page = First(); page != nullptr; page = page->NextNode()) {
-    if (page->Value().address == key)
-      return page;
-    if (key < page->Value().address)
-      break;
-  }
-  return nullptr;
+  Page* before = LastPageUpTo(key);
+  if (before == nullptr)
+    return nullptr;
+  recent_ = before;
+  return before->Value().address == key ? before : nullptr;
 }
 
 void SysxMemoryCore::WriteBytes(SysxAddress address, std::span<const std::uint8_t> source) {

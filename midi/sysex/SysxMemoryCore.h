@@ -32,8 +32,13 @@ class SysxMemoryCore {
   const Page* First() const { return static_cast<const Page*>(first_.get()); }
 
  private:
+  // The last page whose address is at most `key`, or none when every page lies past it.
+  Page* LastPageUpTo(SysxAddress key) const;
+
   std::unique_ptr<DLListCore> first_;
-  // The page found last: a dump's messages come in address order, so the next page wanted is
-  // usually this one or the one after it, and the walk starts here instead of at the first.
-  Page* recent_ = nullptr;
+  // The page found last, by writes and reads alike: a dump's messages come in address order, so
+  // the next page wanted is usually this one or one shortly after it, and the walk starts here
+  // instead of at the first page unless the wanted address lies before it. Only a starting
+  // point, so a const lookup may move it.
+  mutable Page* recent_ = nullptr;
 };

@@ -20,6 +20,7 @@
 #include "files/S2V_File.h"
 #include "midi/sysex/BulkMessageScanner.h"
 #include "midi/sysex/SYX_File.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 #include "model/SharedDefaults.h"
 #include "tests/files/FormatTestSupport.h"
@@ -73,6 +74,23 @@ TEST(FileExtensionRule, AnEmptyExtensionNeedsALastDotAndAnAbsentOneOnlyAPath) {
   EXPECT_TRUE(HasExtension(std::string("x.s2a"), std::nullopt));
   EXPECT_TRUE(HasExtension(std::string("plain"), std::nullopt));
   EXPECT_TRUE(HasExtension(std::string(""), std::nullopt));
+}
+
+TEST(FileExtensionRule, BankAndItemFilesAreKnownByTheirExtensionInAnyCase) {
+  const struct {
+    const char* path;
+    bool bank;
+    bool item;
+  } cases[] = {
+      {"x.s2a", true, false},  {"X.S2V", true, false},      {"/d/x.S2e", true, false},
+      {"x.s2i", false, true},  {"x.SYX", false, true},      {"x.Syx", false, true},
+      {"x.ins", false, false}, {"x.s2a.bak", false, false}, {"s2a", false, false},
+      {"syx", false, false},   {"x.s2", false, false},      {"", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsBankFile(c.path), c.bank) << c.path;
+    EXPECT_EQ(IsItemFile(c.path), c.item) << c.path;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -300,6 +318,23 @@ TEST_F(ByExtensionBanks, ExtensionsInCapitalsOpenAsTheirKind) {
   DocumentState expected = source;
   expected.fileName = File("DIR/All.S2A");
   ExpectSameDocument(StateOf(*all), expected, ".S2A");
+}
+
+// The banks a bank file is said to hold are exactly the ones opening it takes from the file.
+TEST_F(ByExtensionBanks, ABankFileHoldsExactlyTheBanksOpeningTakesFromIt) {
+  for (const char* name : {"source.s2a", "source.s2v", "source.s2e"}) {
+    auto opened = MakeDocument();
+    ASSERT_EQ(OpenBankFile(*opened, File(name)), 0) << name;
+    for (const BankLayout& bank : kBankLayouts) {
+      std::vector<Bytes> taken;
+      std::vector<Bytes> source;
+      bank.bankIn(*opened).ForEachItem([&](const Item& item) { taken.push_back(ImageOf(item)); });
+      bank.bankIn(*source_).ForEachItem([&](const Item& item) { source.push_back(ImageOf(item)); });
+      EXPECT_EQ(BankFileHolds(File(name), bank), taken == source) << name << " " << bank.word;
+    }
+  }
+  EXPECT_FALSE(BankFileHolds("X.S2V", kInternalPerformanceLayout));
+  EXPECT_FALSE(BankFileHolds("X.S2E", kInternalInstrumentLayout));
 }
 
 TEST_F(ByExtensionBanks, AVoiceFileReplacesTheVoiceBanksAndOpeningResetsThePerformances) {
@@ -841,6 +876,64 @@ TEST_F(ByExtensionItems, SyxWithoutDataForTheHeldKindFailsAndKeepsTheItem) {
   EXPECT_EQ(Run(&ImportItemFile, *target, File("one-block.syx"), messages), 0);
   EXPECT_EQ(Slice(ImageOf(*target->GetItem(S2I_File::kAnyKind)), 0, 56),
             Slice(ImageOf(*source->GetItem(S2I_File::kAnyKind)), 0, 56));
+}
+
+// The first item dump that names a known location gives the item; without one the bulk data
+// fills the held item; with neither the held item is left exactly as it was.
+TEST_F(ByExtensionItems, FirstItemDumpOfASyxFileOrElseItsBulkDataGivesTheItem) {
+  S2A_File document;
+  DemoBank::FillDocument(document, 4);
+  const Item& voice = *document.ExternalInstrumentBank().ItemAt(3);
+  const Item& performance = *document.InternalPerformanceBank().ItemAt(9);
+  SYX_File unknownOnly;
+  ASSERT_EQ(unknownOnly.AppendMessage(0x0E, 0x7E, 0x00, {}), 1);
+  ASSERT_EQ(unknownOnly.AppendMessage(0x0F, 0x7E, 0x00, {}), 1);
+  SYX_File dumps;
+  dumps.AppendBytes(unknownOnly.Bytes());
+  ASSERT_EQ(dumps.AppendItemDump(performance), 0);
+  ASSERT_EQ(dumps.AppendItemDump(voice), 0);
+  SYX_File framed;
+  ASSERT_EQ(framed.StoreToEditBuffer(voice), 0);
+  const Bytes framedBytes(framed.Bytes().begin(), framed.Bytes().end());
+  SYX_File voiceBulk;  // the block messages without header and footer
+  voiceBulk.AppendBytes(Slice(framedBytes, 11, framedBytes.size() - 22));
+
+  auto file = Holding(0, 110);
+  std::size_t dumpCount = 99;
+  EXPECT_EQ(ImportFirstItemDump(*file, dumps, dumpCount), 0);
+  EXPECT_EQ(dumpCount, 3u);
+  EXPECT_EQ(ImageOf(*file->GetItem(S2I_File::kAnyKind)), ImageOf(performance));
+
+  file = Holding(0, 111);
+  const Item* held = file->GetItem(S2I_File::kAnyKind);
+  EXPECT_EQ(ImportFirstItemDump(*file, voiceBulk, dumpCount), 0);
+  EXPECT_EQ(dumpCount, 0u);
+  EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held) << "filled in place";
+  EXPECT_EQ(ImageOf(*held), ImageOf(voice));
+
+  SYX_File empty;
+  const struct {
+    const char* what;
+    int heldKind;  // -1: none held
+    SYX_File* dump;
+  } failures[] = {{"voice data for percussion", 1, &voiceBulk},
+                  {"nothing", 0, &empty},
+                  {"only an unknown location", 0, &unknownOnly},
+                  {"no held item", -1, &voiceBulk}};
+  for (const auto& failure : failures) {
+    S2I_File target;
+    if (failure.heldKind >= 0)
+      DemoBank::FillItem(*target.GetItem(failure.heldKind), "Kept", 3, 120);
+    const Item* before = target.GetItem(S2I_File::kAnyKind);
+    const Bytes image = before != nullptr ? ImageOf(*before) : Bytes{};
+    dumpCount = 99;
+    EXPECT_EQ(ImportFirstItemDump(target, *failure.dump, dumpCount), -1) << failure.what;
+    EXPECT_EQ(dumpCount, 0u) << failure.what;
+    ASSERT_EQ(target.GetItem(S2I_File::kAnyKind), before) << failure.what;
+    if (before != nullptr) {
+      EXPECT_EQ(ImageOf(*before), image) << failure.what;
+    }
+  }
 }
 
 TEST_F(ByExtensionItems, S2iExportAndImportRoundTrip) {

@@ -59,6 +59,19 @@ TEST_F(BankTest, SlotLabels) {
   EXPECT_EQ(Bank::SlotLabel(-1), "???");
 }
 
+TEST_F(BankTest, SlotLabelsParseBackToTheirSlotsAndNothingElseParses) {
+  for (int index = 0; index < 128; ++index) {
+    std::string label = Bank::SlotLabel(index);
+    EXPECT_EQ(Bank::SlotIndexOfLabel(label), index) << label;
+    label[0] = static_cast<char>(label[0] - 'A' + 'a');
+    EXPECT_EQ(Bank::SlotIndexOfLabel(label), index) << label;
+  }
+  for (const char* text : {"", "A", "A1", "A001", "A00", "A17", "H17", "I01", "@01", "005", "A+1",
+                           "A1x", " A01", "A01 ", "???"}) {
+    EXPECT_EQ(Bank::SlotIndexOfLabel(text), -1) << '"' << text << '"';
+  }
+}
+
 TEST_F(BankTest, CursorWalksAndItemAtGrowsByExactlyOne) {
   TypedBank<Performance> bank(63, 65, "External Performance", "EXT", 3);
   EXPECT_EQ(bank.First()->SlotIndex(), 0);

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "demo/DemoBank.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "model/BankLayouts.h"
 #include "model/SharedDefaults.h"
 #include "tests/support/TestSupport.h"
 
@@ -39,6 +41,28 @@ TEST_F(S2A_FileTest, BankListVisitsTheSixBanksInWalkOrder) {
                                              "External Percussion", "Internal Percussion"}));
   EXPECT_EQ(document.InternalPercussionBank().BankSelectNumber(), 8104);
   EXPECT_EQ(document.ExternalPerformanceBank().Count(), 64);
+}
+
+// Every row of the bank table reaches a bank of its own in the document, built as the row says.
+TEST_F(S2A_FileTest, BankTableAgreesWithTheBanksBuilt) {
+  S2A_File document;
+  std::set<const Bank*> reached;
+  for (const BankLayout& row : kBankLayouts) {
+    SCOPED_TRACE(row.word);
+    const Bank& bank = row.bankIn(document);
+    reached.insert(&bank);
+    EXPECT_EQ(bank.BankSelectMsb(), row.msb);
+    EXPECT_EQ(bank.BankSelectLsb(), row.lsb);
+    EXPECT_EQ(bank.LongName(), row.longName);
+    EXPECT_EQ(bank.ShortName(), row.shortName);
+    EXPECT_EQ(bank.Count(), row.capacity);
+    int ofOtherKind = 0;
+    bank.ForEachItem([&](const Item& item) { ofOtherKind += item.Kind() != row.kind; });
+    EXPECT_EQ(ofOtherKind, 0);
+    EXPECT_EQ(FindBankLayoutByWord(row.word), &row);
+  }
+  EXPECT_EQ(reached.size(), kBankLayouts.size());
+  EXPECT_EQ(FindBankLayoutByWord("int-ins"), nullptr);
 }
 
 TEST_F(S2A_FileTest, WithoutDefaultFilesANewSetIsZeroAndHasNoClp) {

@@ -6,6 +6,8 @@
 #include <map>
 #include <numeric>
 #include <random>
+#include <set>
+#include <span>
 #include <vector>
 
 namespace {
@@ -65,6 +67,63 @@ TEST(SysxMemoryCore, WritesInAnyOrderKeepOnePagePerAddressInOrder) {
     std::vector<std::uint8_t> read(1);
     memory.ReadBytes(address, read);
     ASSERT_EQ(read[0], value);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Byte by byte what a memory image should hold: the bytes written, and the pages touched.
+struct ExpectedMemory {
+  std::map<SysxAddress, std::uint8_t> bytes;
+  std::set<SysxAddress> pages;
+
+  void Write(SysxAddress address, std::span<const std::uint8_t> run) {
+    for (const std::uint8_t byte : run) {
+      bytes[address] = byte;
+      pages.insert(address.PageStart());
+      address.Add(1);
+    }
+  }
+  std::vector<std::uint8_t> Read(SysxAddress address, std::size_t count) const {
+    std::vector<std::uint8_t> run;
+    for (; run.size() < count; address.Add(1)) {
+      const auto found = bytes.find(address);
+      run.push_back(found == bytes.end() ? 0 : found->second);
+    }
+    return run;
+  }
+};
+
+// Lookups start from the page found last, so runs written and read at addresses that jump back
+// and forth, with a Clear between them, must still find exactly the pages stored.
+TEST(SysxMemoryCore, RunsWrittenAndReadInAnyOrderFindThePagesStored) {
+  SysxMemoryCore memory;
+  ExpectedMemory expected;
+  std::mt19937 random(7);
+  const auto anyAddress = [&random] {
+    return SysxAddress(random() % 3 + 0x46, random() % 40, random() % 128);
+  };
+  for (int step = 0; step < 4000; ++step) {
+    if (step == 2000) {
+      memory.Clear();
+      expected = ExpectedMemory{};
+    }
+    const SysxAddress address = anyAddress();
+    std::vector<std::uint8_t> run(random() % 200 + 1);
+    if (random() % 2 == 0) {
+      for (std::uint8_t& byte : run)
+        byte = static_cast<std::uint8_t>(random() % 127 + 1);
+      memory.WriteBytes(address, run);
+      expected.Write(address, run);
+      continue;
+    }
+    const SysxMemoryCore& reading = memory;
+    ASSERT_EQ(reading.FindPage(address) != nullptr, expected.pages.contains(address.PageStart()))
+        << step;
+    reading.ReadBytes(address, run);
+    ASSERT_EQ(run, expected.Read(address, run.size())) << step;
   }
 }
 
