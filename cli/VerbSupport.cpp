@@ -1,7 +1,7 @@
 #include "cli/VerbSupport.h"
 
 #include <cstdio>
-#include <vector>
+#include <memory>
 
 #include "cli/Verbs.h"
 #include "files/FileDiagnostics.h"
@@ -10,22 +10,18 @@
 #include "model/Item.h"
 
 namespace {
-std::vector<std::string>& KeptDiagnostics() {
-  static std::vector<std::string> kept;
+std::unique_ptr<FileDiagnosticCapture>& KeptDiagnostics() {
+  static std::unique_ptr<FileDiagnosticCapture> kept;
   return kept;
 }
 }  // namespace
 
 void CollectFileDiagnostics() {
-  SetFileDiagnosticHandler([](const std::string& text) { KeptDiagnostics().push_back(text); });
+  KeptDiagnostics() = std::make_unique<FileDiagnosticCapture>();
 }
 
 std::string TakeFileDiagnostics() {
-  std::string joined;
-  for (const std::string& text : KeptDiagnostics())
-    joined += (joined.empty() ? "" : "; ") + text;
-  KeptDiagnostics().clear();
-  return joined;
+  return KeptDiagnostics() ? KeptDiagnostics()->TakeText() : std::string();
 }
 
 int Failure(const char* verb, const std::string& what) {

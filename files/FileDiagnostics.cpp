@@ -57,3 +57,9 @@ std::string FileDiagnosticCapture::Text() const {
     joined += (joined.empty() ? "" : "; ") + text;
   return joined;
 }
+
+std::string FileDiagnosticCapture::TakeText() {
+  std::string text = Text();
+  kept_.clear();
+  return text;
+}

@@ -25,6 +25,8 @@ class FileDiagnosticCapture {
 
   // What was reported, joined by "; ".
   std::string Text() const;
+  // Text, after which the capture starts empty again.
+  std::string TakeText();
 
  private:
   std::vector<std::string> kept_;
