@@ -67,6 +67,29 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
   return -1;
 }
 
+// Reads the rest of `stream` into `bytes`; false with errno set when reading fails or the
+// stream holds more than SmartFile::kMaxStreamSize bytes (EFBIG).
+bool ReadRest(std::FILE* stream, std::vector<std::uint8_t>& bytes) {
+  static_assert(SmartFile::kMaxStreamSize % kStreamBufferSize == 0);
+  errno = 0;
+  std::size_t count = kStreamBufferSize;
+  while (count == kStreamBufferSize && bytes.size() < SmartFile::kMaxStreamSize) {
+    const std::size_t had = bytes.size();
+    bytes.resize(had + kStreamBufferSize);
+    count = std::fread(bytes.data() + had, 1, kStreamBufferSize, stream);
+    bytes.resize(had + count);
+  }
+  const bool beyondLimit = count == kStreamBufferSize && std::fgetc(stream) != EOF;
+  if (std::ferror(stream)) {
+    if (errno == 0)
+      errno = EIO;
+    return false;
+  }
+  if (beyondLimit)
+    errno = EFBIG;
+  return !beyondLimit;
+}
+
 // Makes a rename in the folder of `path` durable; a folder that cannot be synced is no error.
 void SyncFolderOf(const std::string& path) {
   const int fd = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -77,6 +100,40 @@ void SyncFolderOf(const std::string& path) {
 }
 
 }  // namespace
+
+// The bytes of a stream that has no size, served as a file: positions past the end are allowed,
+// and reads there find nothing, as with a regular file.
+struct SmartFile::MemoryStream {
+  std::vector<std::uint8_t> bytes;
+  off64_t position = 0;
+
+  static ssize_t Read(void* cookie, char* buffer, std::size_t size) {
+    auto& memory = *static_cast<MemoryStream*>(cookie);
+    const auto position = static_cast<std::size_t>(memory.position);
+    if (position >= memory.bytes.size())
+      return 0;
+    const std::size_t count = std::min(size, memory.bytes.size() - position);
+    std::memcpy(buffer, memory.bytes.data() + position, count);
+    memory.position += static_cast<off64_t>(count);
+    return static_cast<ssize_t>(count);
+  }
+
+  static int Seek(void* cookie, off64_t* offset, int whence) {
+    auto& memory = *static_cast<MemoryStream*>(cookie);
+    const off64_t base = whence == SEEK_CUR   ? memory.position
+                         : whence == SEEK_END ? static_cast<off64_t>(memory.bytes.size())
+                                              : 0;
+    if (*offset < -base) {
+      errno = EINVAL;
+      return -1;
+    }
+    memory.position = base + *offset;
+    *offset = memory.position;
+    return 0;
+  }
+
+  static int Close(void*) { return 0; }
+};
 
 SmartFile::SmartFile() = default;
 
@@ -91,6 +148,47 @@ bool SmartFile::Attach(std::FILE* stream) {
   std::setvbuf(file_.get(), streamBuffer_.data(), _IOFBF, streamBuffer_.size());
   error_ = 0;
   return true;
+}
+
+// Regular files and block devices have a size and positions. Pipes, terminals, sockets and
+// character devices have none (/dev/zero even seeks, to 0, and never ends): they are read whole.
+bool SmartFile::AttachForReading(std::FILE* stream) {
+  struct stat info {};
+  const bool described = fstat(fileno(stream), &info) == 0;
+  if (described && S_ISDIR(info.st_mode)) {
+    std::fclose(stream);
+    error_ = EISDIR;
+    return false;
+  }
+  const bool sized = described ? S_ISREG(info.st_mode) || S_ISBLK(info.st_mode)
+                               : std::fseek(stream, 0, SEEK_CUR) == 0;
+  if (!sized && (stream = CopyIntoMemory(stream)) == nullptr)
+    return false;
+  Attach(stream);
+  RecordSize();
+  return true;
+}
+
+// Reads `source` whole and closes it; the stream that serves its bytes, or null with the error
+// code set.
+std::FILE* SmartFile::CopyIntoMemory(std::FILE* source) {
+  auto memory = std::make_unique<MemoryStream>();
+  const bool complete = ReadRest(source, memory->bytes);
+  const int readError = errno;
+  std::fclose(source);
+  if (!complete) {
+    error_ = readError;
+    return nullptr;
+  }
+  static constexpr cookie_io_functions_t kCalls{&MemoryStream::Read, nullptr, &MemoryStream::Seek,
+                                                &MemoryStream::Close};
+  std::FILE* stream = fopencookie(memory.get(), "rb", kCalls);
+  if (stream == nullptr) {
+    RecordError(ENOMEM);
+    return nullptr;
+  }
+  memory_ = std::move(memory);
+  return stream;
 }
 
 void SmartFile::RecordSize() {
@@ -120,15 +218,7 @@ bool SmartFile::Open(const std::optional<std::string>& path) {
     RecordError(EIO);
     return false;
   }
-  struct stat info {};
-  if (fstat(fileno(stream), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(stream);
-    error_ = EISDIR;
-    return false;
-  }
-  Attach(stream);
-  RecordSize();
-  return true;
+  return AttachForReading(stream);
 }
 
 bool SmartFile::OpenOrReport(const std::optional<std::string>& path) {
@@ -142,9 +232,7 @@ bool SmartFile::Adopt(std::FILE* stream, const std::string& name) {
   if (stream == nullptr || IsOpen())
     return false;
   SetPath(name);
-  Attach(stream);
-  RecordSize();
-  return true;
+  return AttachForReading(stream);
 }
 
 bool SmartFile::OpenForSave(const std::string& path) {

@@ -19,18 +19,25 @@
 // seek records the system's error number.
 class SmartFile : public SmartFilename {
  public:
+  // The most a stream without a size (a pipe, a character device) may hold.
+  static constexpr std::size_t kMaxStreamSize = 256 * 1024 * 1024;
+
   SmartFile();
   SmartFile(const SmartFile&) = delete;
   SmartFile& operator=(const SmartFile&) = delete;
   ~SmartFile();
 
-  // Opens an existing file for reading. False when no path is given, a file is already open,
-  // the path is too long, or the file cannot be opened (the error code tells why).
+  // Opens an existing file for reading. A stream without a size or positions (a pipe, a
+  // character device) is read whole into memory first and then reads like a regular file of
+  // those bytes. False when no path is given, a file is already open, the path is too long, the
+  // file cannot be opened or read, or such a stream holds more than kMaxStreamSize bytes
+  // (EFBIG); the error code tells why.
   bool Open(const std::optional<std::string>& path);
   // Open, printing "Error opening file: %s\n" with the system's text when it fails.
   bool OpenOrReport(const std::optional<std::string>& path);
   // Takes over a stream that is already open for reading (standard input, or a stream built by
-  // the caller); `name` becomes the path.
+  // the caller) as Open takes its file; `name` becomes the path. A stream that cannot be read
+  // whole when it must be is closed.
   bool Adopt(std::FILE* stream, const std::string& name);
 
   // Starts saving to `path`: a temporary file beside the target (the file a symbolic link
@@ -63,13 +70,18 @@ class SmartFile : public SmartFilename {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
 
+  struct MemoryStream;
+
   bool Attach(std::FILE* stream);
+  bool AttachForReading(std::FILE* stream);
+  std::FILE* CopyIntoMemory(std::FILE* source);
   void RecordSize();
   void RecordError(int fallback);
   void AbandonSave();
 
-  // The buffer is declared first so that it outlives the stream that uses it.
+  // The buffer and the memory are declared first so that they outlive the stream that uses them.
   std::vector<char> streamBuffer_;
+  std::unique_ptr<MemoryStream> memory_;
   std::unique_ptr<std::FILE, Closer> file_;
   std::int32_t size_ = 0;
   int error_ = 0;

@@ -15,9 +15,13 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "demo/DemoBank.h"
+#include "files/S2E_File.h"
 #include "files/S2I_File.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
 #include "tests/support/TestSupport.h"
@@ -60,6 +64,15 @@ int RunUnprivileged(const std::string& log, const std::function<int()>& body) {
     }
     return body();
   });
+}
+
+// Loads `path` as a `Container` and saves it to `copy`: the bytes saved, none when either fails.
+template <class Container>
+std::vector<std::uint8_t> Reloaded(const std::string& path, const std::string& copy) {
+  Container container;
+  if (container.Load(path) != 0 || container.Save(copy) != 0)
+    return {};
+  return test::ReadBytes(copy);
 }
 
 // Makes directories below `base` and returns a file path in them of exactly `length`
@@ -333,6 +346,40 @@ TEST_F(SmartFileTest, FullDiskKeepsTheOldFile) {
   EXPECT_EQ(ReadText(log), std::string("Error writing file: ") + std::strerror(EFBIG) + "\n");
   EXPECT_EQ(test::ReadBytes(path), oldBytes);
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"bank.s2a"});
+}
+
+// A pipe has no size: its bytes are read whole when it is opened and load as a file of them.
+TEST_F(SmartFileTest, StreamsWithoutASizeLoadLikeRegularFiles) {
+  S2A_File document;
+  DemoBank::FillDocument(document);
+  ASSERT_EQ(document.Save(logs_.File("source.s2a")), 0);
+  S2E_File external;
+  external.CopyBanksFrom(document);
+  ASSERT_EQ(external.Save(logs_.File("source.s2e")), 0);
+  SYX_File dumps;
+  dumps.StoreToMemory(*document.ExternalPerformanceBank().ItemAt(7));
+  ASSERT_EQ(dumps.Save(logs_.File("source.syx")), 0);
+
+  using Reload = std::vector<std::uint8_t> (*)(const std::string&, const std::string&);
+  const std::pair<const char*, Reload> kinds[] = {
+      {"s2a", &Reloaded<S2A_File>}, {"s2e", &Reloaded<S2E_File>}, {"syx", &Reloaded<SYX_File>}};
+  for (const auto& [extension, reload] : kinds) {
+    const std::vector<std::uint8_t> bytes = test::ReadBytes(logs_.File("source.") + extension);
+    const std::string pipe = dir_.File("pipe.") + extension;
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::thread writer([&] { test::WriteBytes(pipe, bytes); });  // opens when the load does
+    const std::vector<std::uint8_t> fromPipe = reload(pipe, dir_.File("from-pipe"));
+    writer.join();
+    EXPECT_EQ(fromPipe, reload(logs_.File("source.") + extension, dir_.File("from-file")))
+        << extension;
+    EXPECT_EQ(fromPipe, bytes) << extension;
+  }
+
+  // A stream without an end is refused once it passes the limit.
+  S2A_File endless;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(endless.Load("/dev/zero"), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error opening file: File too large\n");
 }
 
 TEST_F(SmartFileTest, UnwritableFolderKeepsTheOldFile) {
