@@ -193,11 +193,8 @@ std::FILE* SmartFile::CopyIntoMemory(std::FILE* source) {
 
 void SmartFile::RecordSize() {
   size_ = 0;
-  if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
-    const long end = std::ftell(file_.get());
-    if (end > 0)
-      size_ = static_cast<std::int32_t>(std::min<long>(end, INT32_MAX));
-  }
+  if (std::fseek(file_.get(), 0, SEEK_END) == 0)
+    size_ = std::max<long>(std::ftell(file_.get()), 0);
   std::fseek(file_.get(), 0, SEEK_SET);
 }
 

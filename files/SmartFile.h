@@ -61,7 +61,7 @@ class SmartFile : public SmartFilename {
   bool Seek(long position);
   long Tell() const;
   // The size taken when the file was opened.
-  std::int32_t Size() const { return size_; }
+  std::int64_t Size() const { return size_; }
   int Error();
   std::string ErrorText() const;
 
@@ -83,7 +83,7 @@ class SmartFile : public SmartFilename {
   std::vector<char> streamBuffer_;
   std::unique_ptr<MemoryStream> memory_;
   std::unique_ptr<std::FILE, Closer> file_;
-  std::int32_t size_ = 0;
+  std::int64_t size_ = 0;
   int error_ = 0;
 
   // While saving: where the content goes and where it ends up.
