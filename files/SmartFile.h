@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "files/SafeSave.h"
 #include "files/SmartFilename.h"
 
 // The binary file stream every reader and writer uses.
 //
 // Reading opens the file for reading only. Saving never touches the old file until the new one
-// is complete: the content goes to a temporary file beside the target, which replaces the
-// target only when every write, the flush and the sync succeeded. A failed read, write, skip or
-// seek records the system's error number.
+// is complete: the content goes to a temporary file in the target's folder, unnamed where the
+// file system allows it, which replaces the target only when every write, the flush and the
+// sync succeeded. A failed read, write, skip or seek records the system's error number.
 class SmartFile : public SmartFilename {
  public:
   // The most a stream without a size (a pipe, a character device) may hold.
@@ -40,8 +41,10 @@ class SmartFile : public SmartFilename {
   // whole when it must be is closed.
   bool Adopt(std::FILE* stream, const std::string& name);
 
-  // Starts saving to `path`: a temporary file beside the target (the file a symbolic link
-  // points to), or the target itself when it exists and is not a regular file.
+  // Starts saving to `path`: a temporary file in the target's folder (the folder of the file a
+  // symbolic link points to), or the target itself when it exists and is not a regular file.
+  // The temporary file is created owner-only, then given the old file's permissions (a new
+  // file's: 0666 less the umask); when these cannot be given, the save fails.
   bool OpenForSave(const std::string& path);
   // Completes a save: flush, sync, close and put the new file in place. False (with the error
   // code set) when any write or any of these steps failed; the old file is then untouched.
@@ -77,6 +80,9 @@ class SmartFile : public SmartFilename {
   std::FILE* CopyIntoMemory(std::FILE* source);
   void RecordSize();
   void RecordError(int fallback);
+  int CreateTemp();
+  bool NameUnnamedTemp();
+  void DiscardTemp();
   void AbandonSave();
 
   // The buffer and the memory are declared first so that they outlive the stream that uses them.
@@ -86,9 +92,11 @@ class SmartFile : public SmartFilename {
   std::int64_t size_ = 0;
   int error_ = 0;
 
-  // While saving: where the content goes and where it ends up.
+  // While saving: where the content goes and where it ends up. The temporary path is empty
+  // while the temporary file has no name, and always when the target is written in place.
   std::string tempPath_;
   std::string targetPath_;
   bool saving_ = false;
+  bool inPlace_ = false;
   int firstWriteError_ = 0;
 };

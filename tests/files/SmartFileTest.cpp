@@ -66,6 +66,32 @@ int RunUnprivileged(const std::string& log, const std::function<int()>& body) {
   });
 }
 
+// The save's system calls: without unnamed files when `named`, refusing every mode when
+// `refuseMode`.
+SaveSystemCalls CallsFor(bool named, bool refuseMode = false) {
+  SaveSystemCalls calls = CurrentSaveSystemCalls();
+  if (named)
+    calls.openUnnamed = [](const char*, mode_t) {
+      errno = EOPNOTSUPP;
+      return -1;
+    };
+  if (refuseMode)
+    calls.changeMode = [](int, mode_t) {
+      errno = EPERM;
+      return -1;
+    };
+  return calls;
+}
+
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : previous_(umask(mask)) {}
+  ~ScopedUmask() { umask(previous_); }
+
+ private:
+  mode_t previous_;
+};
+
 // Loads `path` as a `Container` and saves it to `copy`: the bytes saved, none when either fails.
 template <class Container>
 std::vector<std::uint8_t> Reloaded(const std::string& path, const std::string& copy) {
@@ -346,6 +372,35 @@ TEST_F(SmartFileTest, FullDiskKeepsTheOldFile) {
   EXPECT_EQ(ReadText(log), std::string("Error writing file: ") + std::strerror(EFBIG) + "\n");
   EXPECT_EQ(test::ReadBytes(path), oldBytes);
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"bank.s2a"});
+}
+
+// A new file gets 0666 less the umask, an old one keeps its mode; a mode that cannot be given
+// fails the save rather than leave the file wider open than before.
+TEST_F(SmartFileTest, TheNewFileTakesTheOldModeOrTheSaveFails) {
+  const ScopedUmask mask(027);
+  const std::string fresh = dir_.File("new.bin");
+  const std::string path = dir_.File("private.bin");
+  for (const bool named : {false, true}) {
+    const ScopedSaveSystemCalls calls(CallsFor(named));
+    ASSERT_EQ(SaveBytes(fresh, Pattern(10, 1)), 0);
+    EXPECT_EQ(ModeOf(fresh) & 07777, 0640u);
+    test::WriteBytes(path, Pattern(20, 2));
+    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+    ASSERT_EQ(SaveBytes(path, Pattern(30, 3)), 0);
+    EXPECT_EQ(ModeOf(path) & 07777, 0600u);
+
+    const ScopedSaveSystemCalls refusing(CallsFor(named, true));
+    for (const std::string& target : {path, dir_.File("other.bin")}) {
+      testing::internal::CaptureStderr();
+      EXPECT_EQ(SaveBytes(target, Pattern(40, 4)), -1);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                "Error opening file: Operation not permitted\n");
+    }
+    EXPECT_EQ(ModeOf(path) & 07777, 0600u);
+    EXPECT_EQ(test::ReadBytes(path), Pattern(30, 3));
+    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"new.bin", "private.bin"}));
+    ASSERT_EQ(unlink(fresh.c_str()), 0);
+  }
 }
 
 // A pipe has no size: its bytes are read whole when it is opened and load as a file of them.
