@@ -1,6 +1,7 @@
 #include "cli/VerbSupport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <initializer_list>
 #include <vector>
@@ -13,6 +14,11 @@ namespace {
 std::vector<std::string>& KeptDiagnostics() {
   static std::vector<std::string> kept;
   return kept;
+}
+
+int& FirstOutputError() {
+  static int error = 0;
+  return error;
 }
 
 bool HasAnyExtension(const std::string& path, std::initializer_list<const char*> extensions) {
@@ -39,6 +45,16 @@ std::string TakeFileDiagnostics() {
     joined += (joined.empty() ? "" : "; ") + text;
   KeptDiagnostics().clear();
   return joined;
+}
+
+void FlushOutput() {
+  errno = 0;
+  if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && FirstOutputError() == 0)
+    FirstOutputError() = errno != 0 ? errno : EIO;
+}
+
+int OutputError() {
+  return FirstOutputError();
 }
 
 int Failure(const char* verb, const std::string& what) {

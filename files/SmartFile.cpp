@@ -55,8 +55,9 @@ std::string FollowLinks(std::string path) {
 
 // Gives a new file beside `target` a temporary name no other file has: `create` makes the file
 // under the name it is given, true on success, false with errno set (EEXIST: the name is
-// taken, and the next one is tried).
-bool CreateUnderTempName(const std::string& target, std::string& tempPath,
+// taken, and the next one is tried). The name is marked before the file exists, so that a
+// termination signal never leaves it behind.
+bool CreateUnderTempName(const std::string& target, std::string& tempPath, TempFileMark& mark,
                          const std::function<bool(const std::string&)>& create) {
   static std::atomic<unsigned> counter = 0;
   const std::string stem = "." + BaseNameOf(target).substr(0, kMaxTempStem);
@@ -64,11 +65,13 @@ bool CreateUnderTempName(const std::string& target, std::string& tempPath,
     tempPath =
         SmartFilename::Join(DirectoryOf(target), stem + "." + std::to_string(getpid()) + "-" +
                                                      std::to_string(counter++) + ".tmp");
+    mark.Set(tempPath);
     if (create(tempPath))
       return true;
     if (errno != EEXIST)
       break;
   }
+  mark.Clear();
   tempPath.clear();
   return false;
 }
@@ -259,6 +262,7 @@ bool SmartFile::Adopt(std::FILE* stream, const std::string& name) {
 bool SmartFile::OpenForSave(const std::string& path) {
   if (IsOpen())
     return false;
+  PrepareProcessForSaving();
   SetPath(path);
   if (PathTooLong()) {
     error_ = ENAMETOOLONG;
@@ -323,7 +327,7 @@ int SmartFile::CreateTemp() {
   if (unnamed >= 0)
     return unnamed;
   int fd = -1;
-  CreateUnderTempName(targetPath_, tempPath_, [&fd](const std::string& name) {
+  CreateUnderTempName(targetPath_, tempPath_, tempMark_, [&fd](const std::string& name) {
     fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOwnerOnly);
     return fd >= 0;
   });
@@ -334,7 +338,7 @@ int SmartFile::CreateTemp() {
 // target.
 bool SmartFile::NameUnnamedTemp() {
   const std::string self = "/proc/self/fd/" + std::to_string(fileno(file_.get()));
-  return CreateUnderTempName(targetPath_, tempPath_, [&self](const std::string& name) {
+  return CreateUnderTempName(targetPath_, tempPath_, tempMark_, [&self](const std::string& name) {
     return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
   });
 }
@@ -364,6 +368,7 @@ bool SmartFile::CommitSave() {
     error_ = failure;
     return false;
   }
+  tempMark_.Clear();
   tempPath_.clear();
   return true;
 }
@@ -371,6 +376,7 @@ bool SmartFile::CommitSave() {
 void SmartFile::DiscardTemp() {
   if (!tempPath_.empty())
     unlink(tempPath_.c_str());
+  tempMark_.Clear();
   tempPath_.clear();
 }
 

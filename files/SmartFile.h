@@ -95,6 +95,7 @@ class SmartFile : public SmartFilename {
   // While saving: where the content goes and where it ends up. The temporary path is empty
   // while the temporary file has no name, and always when the target is written in place.
   std::string tempPath_;
+  TempFileMark tempMark_;
   std::string targetPath_;
   bool saving_ = false;
   bool inPlace_ = false;

@@ -52,12 +52,19 @@ std::string ReadText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-// Runs `body` in a child whose standard error goes to `log`, as an unprivileged user when the
-// test runs as root. kCannotDropPrivileges when root cannot become another user.
-int RunUnprivileged(const std::string& log, const std::function<int()>& body) {
+// Runs `body` in a child whose standard error goes to `log`.
+int RunLogged(const std::string& log, const std::function<int()>& body) {
   return test::RunInChild([&] {
     if (std::freopen(log.c_str(), "w", stderr) == nullptr)
       return 90;
+    return body();
+  });
+}
+
+// RunLogged as an unprivileged user when the test runs as root. kCannotDropPrivileges when
+// root cannot become another user.
+int RunUnprivileged(const std::string& log, const std::function<int()>& body) {
+  return RunLogged(log, [&] {
     if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0 ||
                            geteuid() == 0)) {
       return kCannotDropPrivileges;
@@ -81,6 +88,11 @@ SaveSystemCalls CallsFor(bool named, bool refuseMode = false) {
       return -1;
     };
   return calls;
+}
+
+bool HoldsUnnamedFiles(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  return fd >= 0 && close(fd) == 0;
 }
 
 class ScopedUmask {
@@ -350,28 +362,75 @@ TEST_F(SmartFileTest, UnfinishedSaveLeavesTheOldFile) {
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"a.bin"});
 }
 
-TEST_F(SmartFileTest, FullDiskKeepsTheOldFile) {
-  const std::string path = dir_.File("bank.s2a");
-  S2A_File older;
-  Mark(older, 0x11);
-  ASSERT_EQ(older.Save(path), 0);
-  const std::vector<std::uint8_t> oldBytes = test::ReadBytes(path);
-  S2A_File newer;
-  Mark(newer, 0x22);
-  const std::string log = logs_.File("err");
-  const int status = test::RunInChild([&] {
-    if (std::freopen(log.c_str(), "w", stderr) == nullptr)
-      return 90;
-    const rlimit limit{100000, 100000};
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-      return 91;
-    std::signal(SIGXFSZ, SIG_IGN);
-    return newer.Save(path) == -1 ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(ReadText(log), std::string("Error writing file: ") + std::strerror(EFBIG) + "\n");
-  EXPECT_EQ(test::ReadBytes(path), oldBytes);
-  EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"bank.s2a"});
+// A write beyond the file size limit or into a pipe nobody reads fails the save; the process is
+// not ended by SIGXFSZ or SIGPIPE.
+TEST_F(SmartFileTest, WritesTheSystemRefusesFailTheSave) {
+  struct Case {
+    const char* target;
+    bool named;
+    const char* reason;
+  };
+  const Case cases[] = {{"bank.bin", false, "File too large"},
+                        {"bank.bin", true, "File too large"},
+                        {"pipe.bin", false, "Broken pipe"}};
+  const std::vector<std::uint8_t> old = Pattern(300, 4);
+  test::WriteBytes(dir_.File("bank.bin"), old);
+  ASSERT_EQ(mkfifo(dir_.File("pipe.bin").c_str(), 0600), 0);
+  for (const Case& c : cases) {
+    const std::string path = dir_.File(c.target);
+    const bool fifo = S_ISFIFO(ModeOf(path));
+    const std::string log = logs_.File("err");
+    const int status = RunLogged(log, [&] {
+      std::signal(SIGXFSZ, SIG_DFL);
+      std::signal(SIGPIPE, SIG_DFL);
+      const rlimit limit{100000, 100000};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return 91;
+      // Opened first, the reader lets the save open the pipe, then goes away.
+      const int reader = fifo ? open(path.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+      const ScopedSaveSystemCalls calls(CallsFor(c.named));
+      const int result = SmartFile::SaveFile(path, [&](SmartFile& file) {
+        close(reader);
+        file.Write(Pattern(300000, 5));
+      });
+      return result == -1 ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << c.reason;
+    EXPECT_EQ(ReadText(log), std::string("Error writing file: ") + c.reason + "\n");
+    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"bank.bin", "pipe.bin"})) << c.reason;
+    EXPECT_TRUE(fifo || test::ReadBytes(path) == old) << c.reason;
+  }
+}
+
+// SIGINT, SIGTERM and SIGHUP remove the named temporary file before they end the process; an
+// unnamed one is never seen, whatever ends the process.
+TEST_F(SmartFileTest, ASaveEndedByASignalLeavesOnlyTheOldFile) {
+  struct Case {
+    int signal;
+    bool named;
+  };
+  const Case cases[] = {{SIGTERM, true}, {SIGINT, true}, {SIGHUP, true}, {SIGKILL, false}};
+  const std::string path = dir_.File("a.bin");
+  const std::vector<std::uint8_t> old = Pattern(300, 5);
+  test::WriteBytes(path, old);
+  for (const Case& c : cases) {
+    if (!c.named && !HoldsUnnamedFiles(dir_.Path()))
+      GTEST_SKIP() << "the test folder's file system has no unnamed files";
+    const int status = test::RunInChild([&] {
+      std::signal(c.signal, SIG_DFL);
+      const ScopedSaveSystemCalls calls(CallsFor(c.named));
+      SmartFile::SaveFile(path, [&](SmartFile& file) {
+        file.Write(Pattern(100000, 6));
+        if (dir_.Entries().size() != (c.named ? 2u : 1u))
+          _exit(10);
+        raise(c.signal);
+      });
+      return 11;
+    });
+    EXPECT_EQ(status, 128 + c.signal) << strsignal(c.signal);
+    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"a.bin"}) << strsignal(c.signal);
+    EXPECT_EQ(test::ReadBytes(path), old);
+  }
 }
 
 // A new file gets 0666 less the umask, an old one keeps its mode; a mode that cannot be given
