@@ -302,7 +302,7 @@ TEST_F(CorvaleCli, WritesTheSystemRefusesGiveOneErrorLine) {
   for (const ItemKind kind : {ItemKind::Instrument, ItemKind::Percussion, ItemKind::Performance}) {
     S2I_File item;
     item.GetItem(static_cast<int>(kind));
-    ASSERT_EQ(item.Save(config.File(std::string("Default ") + KindInfo(kind).name + ".s2i")), 0);
+    ASSERT_EQ(item.Save(config.File(KindInfo(kind).defaultFileName)), 0);
   }
   test::UseConfiguration(dir_, config.Path());
 

@@ -18,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-#include "demo/DemoBank.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "midi/sysex/SYX_File.h"
@@ -464,27 +463,18 @@ TEST_F(SmartFileTest, TheNewFileTakesTheOldModeOrTheSaveFails) {
 
 // A pipe has no size: its bytes are read whole when it is opened and load as a file of them.
 TEST_F(SmartFileTest, StreamsWithoutASizeLoadLikeRegularFiles) {
-  S2A_File document;
-  DemoBank::FillDocument(document);
-  ASSERT_EQ(document.Save(logs_.File("source.s2a")), 0);
-  S2E_File external;
-  external.CopyBanksFrom(document);
-  ASSERT_EQ(external.Save(logs_.File("source.s2e")), 0);
-  SYX_File dumps;
-  dumps.StoreToMemory(*document.ExternalPerformanceBank().ItemAt(7));
-  ASSERT_EQ(dumps.Save(logs_.File("source.syx")), 0);
-
+  ASSERT_TRUE(test::WriteDemoFiles(logs_));
   using Reload = std::vector<std::uint8_t> (*)(const std::string&, const std::string&);
   const std::pair<const char*, Reload> kinds[] = {
       {"s2a", &Reloaded<S2A_File>}, {"s2e", &Reloaded<S2E_File>}, {"syx", &Reloaded<SYX_File>}};
   for (const auto& [extension, reload] : kinds) {
-    const std::vector<std::uint8_t> bytes = test::ReadBytes(logs_.File("source.") + extension);
+    const std::vector<std::uint8_t> bytes = test::ReadBytes(logs_.File("demo.") + extension);
     const std::string pipe = dir_.File("pipe.") + extension;
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     std::thread writer([&] { test::WriteBytes(pipe, bytes); });  // opens when the load does
     const std::vector<std::uint8_t> fromPipe = reload(pipe, dir_.File("from-pipe"));
     writer.join();
-    EXPECT_EQ(fromPipe, reload(logs_.File("source.") + extension, dir_.File("from-file")))
+    EXPECT_EQ(fromPipe, reload(logs_.File("demo.") + extension, dir_.File("from-file")))
         << extension;
     EXPECT_EQ(fromPipe, bytes) << extension;
   }
