@@ -1,5 +1,6 @@
 #include "cli/VerbSupport.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -14,6 +15,11 @@ std::unique_ptr<FileDiagnosticCapture>& KeptDiagnostics() {
   static std::unique_ptr<FileDiagnosticCapture> kept;
   return kept;
 }
+
+int& FirstOutputError() {
+  static int error = 0;
+  return error;
+}
 }  // namespace
 
 void CollectFileDiagnostics() {
@@ -22,6 +28,16 @@ void CollectFileDiagnostics() {
 
 std::string TakeFileDiagnostics() {
   return KeptDiagnostics() ? KeptDiagnostics()->TakeText() : std::string();
+}
+
+void FlushOutput() {
+  errno = 0;
+  if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && FirstOutputError() == 0)
+    FirstOutputError() = errno != 0 ? errno : EIO;
+}
+
+int OutputError() {
+  return FirstOutputError();
 }
 
 int Failure(const char* verb, const std::string& what) {

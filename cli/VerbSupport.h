@@ -20,6 +20,12 @@ void CollectFileDiagnostics();
 // The diagnostics kept since the last call, joined by "; " (empty when there were none).
 std::string TakeFileDiagnostics();
 
+// Flushes standard output. The error number of the first output that could not be written
+// is kept for OutputError (0 while all output was written): a later flush with nothing left to
+// write would no longer tell it.
+void FlushOutput();
+int OutputError();
+
 // Prints "corvale-cli: <verb>: <what>" on standard error, followed by ": <reason>" when the file
 // layers gave one, and returns the failure status.
 int Failure(const char* verb, const std::string& what);

@@ -106,7 +106,7 @@ int ListFiles(std::span<const std::string> files) {
   for (const std::string& path : files) {
     if (ListFile(path) != kExitSuccess)
       status = Failure("list", path + ": could not be loaded");
-    std::fflush(stdout);
+    FlushOutput();
   }
   return status;
 }

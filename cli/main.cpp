@@ -1,11 +1,13 @@
 // corvale-cli: the bank files of the Yamaha S80 from the command line.
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "cli/VerbSupport.h"
 #include "cli/Verbs.h"
+#include "files/SafeSave.h"
 
 namespace {
 
@@ -32,10 +34,8 @@ void PrintHelp(std::FILE* out) {
       "                            0: no pacing)\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+// Runs the tool; `verbName` becomes the name of the verb that ran.
+int Run(const std::vector<std::string>& arguments, const char*& verbName) {
   if (arguments.empty()) {
     PrintHelp(stderr);
     return kExitUsage;
@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
   }
   for (const Verb& verb : Verbs()) {
     if (first == verb.name) {
+      verbName = verb.name;
       CollectFileDiagnostics();
       const int status = verb.run(std::span(arguments).subspan(1));
       // What the file layers said without the verb failing (a file read only in part).
@@ -60,4 +61,25 @@ int main(int argc, char** argv) {
     }
   }
   return UsageError("unknown verb '" + first + "' (see corvale-cli --help)");
+}
+
+// Output that did not reach standard output (a reader that went away, a full disk) fails the
+// run with one line, as any other failure does.
+int FinishOutput(const char* verbName, int status) {
+  FlushOutput();
+  if (OutputError() == 0)
+    return status;
+  std::fprintf(stderr, "corvale-cli: %s%sstandard output: %s\n", verbName ? verbName : "",
+               verbName ? ": " : "", std::strerror(OutputError()));
+  return status == kExitSuccess ? kExitFailure : status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A closed pipe or the file size limit then fails a write instead of ending the tool.
+  PrepareProcessForSaving();
+  const char* verbName = nullptr;
+  const int status = Run(std::vector<std::string>(argv + 1, argv + argc), verbName);
+  return FinishOutput(verbName, status);
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -52,19 +53,68 @@ std::string FollowLinks(std::string path) {
   return {};
 }
 
-// Creates a new, empty file beside `target` with a name no other file has; -1 with errno set.
-int CreateTempBeside(const std::string& target, std::string& tempPath) {
-  static unsigned counter = 0;
+// Gives a new file beside `target` a temporary name no other file has: `create` makes the file
+// under the name it is given, true on success, false with errno set (EEXIST: the name is
+// taken, and the next one is tried). The name is marked before the file exists, so that a
+// termination signal never leaves it behind.
+bool CreateUnderTempName(const std::string& target, std::string& tempPath, TempFileMark& mark,
+                         const std::function<bool(const std::string&)>& create) {
+  static std::atomic<unsigned> counter = 0;
   const std::string stem = "." + BaseNameOf(target).substr(0, kMaxTempStem);
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
     tempPath =
         SmartFilename::Join(DirectoryOf(target), stem + "." + std::to_string(getpid()) + "-" +
                                                      std::to_string(counter++) + ".tmp");
-    const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST)
-      return fd;
+    mark.Set(tempPath);
+    if (create(tempPath))
+      return true;
+    if (errno != EEXIST)
+      break;
   }
-  return -1;
+  mark.Clear();
+  tempPath.clear();
+  return false;
+}
+
+// The process's file mode creation mask. umask() reads it only by changing it, which would
+// give files other threads create meanwhile the wrong mode; /proc tells it without a change.
+mode_t CurrentUmask() {
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    std::array<char, 256> line{};
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line.data(), line.size(), status) != nullptr)
+      found = std::sscanf(line.data(), "Umask: %o", &mask) == 1;
+    std::fclose(status);
+    if (found)
+      return static_cast<mode_t>(mask);
+  }
+  const mode_t current = umask(0);
+  umask(current);
+  return current;
+}
+
+// Reads the rest of `stream` into `bytes`; false with errno set when reading fails or the
+// stream holds more than SmartFile::kMaxStreamSize bytes (EFBIG).
+bool ReadRest(std::FILE* stream, std::vector<std::uint8_t>& bytes) {
+  static_assert(SmartFile::kMaxStreamSize % kStreamBufferSize == 0);
+  errno = 0;
+  std::size_t count = kStreamBufferSize;
+  while (count == kStreamBufferSize && bytes.size() < SmartFile::kMaxStreamSize) {
+    const std::size_t had = bytes.size();
+    bytes.resize(had + kStreamBufferSize);
+    count = std::fread(bytes.data() + had, 1, kStreamBufferSize, stream);
+    bytes.resize(had + count);
+  }
+  const bool beyondLimit = count == kStreamBufferSize && std::fgetc(stream) != EOF;
+  if (std::ferror(stream)) {
+    if (errno == 0)
+      errno = EIO;
+    return false;
+  }
+  if (beyondLimit)
+    errno = EFBIG;
+  return !beyondLimit;
 }
 
 // Makes a rename in the folder of `path` durable; a folder that cannot be synced is no error.
@@ -77,6 +127,40 @@ void SyncFolderOf(const std::string& path) {
 }
 
 }  // namespace
+
+// The bytes of a stream that has no size, served as a file: positions past the end are allowed,
+// and reads there find nothing, as with a regular file.
+struct SmartFile::MemoryStream {
+  std::vector<std::uint8_t> bytes;
+  off64_t position = 0;
+
+  static ssize_t Read(void* cookie, char* buffer, std::size_t size) {
+    auto& memory = *static_cast<MemoryStream*>(cookie);
+    const auto position = static_cast<std::size_t>(memory.position);
+    if (position >= memory.bytes.size())
+      return 0;
+    const std::size_t count = std::min(size, memory.bytes.size() - position);
+    std::memcpy(buffer, memory.bytes.data() + position, count);
+    memory.position += static_cast<off64_t>(count);
+    return static_cast<ssize_t>(count);
+  }
+
+  static int Seek(void* cookie, off64_t* offset, int whence) {
+    auto& memory = *static_cast<MemoryStream*>(cookie);
+    const off64_t base = whence == SEEK_CUR   ? memory.position
+                         : whence == SEEK_END ? static_cast<off64_t>(memory.bytes.size())
+                                              : 0;
+    if (*offset < -base) {
+      errno = EINVAL;
+      return -1;
+    }
+    memory.position = base + *offset;
+    *offset = memory.position;
+    return 0;
+  }
+
+  static int Close(void*) { return 0; }
+};
 
 SmartFile::SmartFile() = default;
 
@@ -93,13 +177,51 @@ bool SmartFile::Attach(std::FILE* stream) {
   return true;
 }
 
+// Regular files and block devices have a size and positions. Pipes, terminals, sockets and
+// character devices have none (/dev/zero even seeks, to 0, and never ends): they are read whole.
+bool SmartFile::AttachForReading(std::FILE* stream) {
+  struct stat info {};
+  const bool described = fstat(fileno(stream), &info) == 0;
+  if (described && S_ISDIR(info.st_mode)) {
+    std::fclose(stream);
+    error_ = EISDIR;
+    return false;
+  }
+  const bool sized = described ? S_ISREG(info.st_mode) || S_ISBLK(info.st_mode)
+                               : std::fseek(stream, 0, SEEK_CUR) == 0;
+  if (!sized && (stream = CopyIntoMemory(stream)) == nullptr)
+    return false;
+  Attach(stream);
+  RecordSize();
+  return true;
+}
+
+// Reads `source` whole and closes it; the stream that serves its bytes, or null with the error
+// code set.
+std::FILE* SmartFile::CopyIntoMemory(std::FILE* source) {
+  auto memory = std::make_unique<MemoryStream>();
+  const bool complete = ReadRest(source, memory->bytes);
+  const int readError = errno;
+  std::fclose(source);
+  if (!complete) {
+    error_ = readError;
+    return nullptr;
+  }
+  static constexpr cookie_io_functions_t kCalls{&MemoryStream::Read, nullptr, &MemoryStream::Seek,
+                                                &MemoryStream::Close};
+  std::FILE* stream = fopencookie(memory.get(), "rb", kCalls);
+  if (stream == nullptr) {
+    RecordError(ENOMEM);
+    return nullptr;
+  }
+  memory_ = std::move(memory);
+  return stream;
+}
+
 void SmartFile::RecordSize() {
   size_ = 0;
-  if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
-    const long end = std::ftell(file_.get());
-    if (end > 0)
-      size_ = static_cast<std::int32_t>(std::min<long>(end, INT32_MAX));
-  }
+  if (std::fseek(file_.get(), 0, SEEK_END) == 0)
+    size_ = std::max<long>(std::ftell(file_.get()), 0);
   std::fseek(file_.get(), 0, SEEK_SET);
 }
 
@@ -120,15 +242,7 @@ bool SmartFile::Open(const std::optional<std::string>& path) {
     RecordError(EIO);
     return false;
   }
-  struct stat info {};
-  if (fstat(fileno(stream), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(stream);
-    error_ = EISDIR;
-    return false;
-  }
-  Attach(stream);
-  RecordSize();
-  return true;
+  return AttachForReading(stream);
 }
 
 bool SmartFile::OpenOrReport(const std::optional<std::string>& path) {
@@ -142,14 +256,13 @@ bool SmartFile::Adopt(std::FILE* stream, const std::string& name) {
   if (stream == nullptr || IsOpen())
     return false;
   SetPath(name);
-  Attach(stream);
-  RecordSize();
-  return true;
+  return AttachForReading(stream);
 }
 
 bool SmartFile::OpenForSave(const std::string& path) {
   if (IsOpen())
     return false;
+  PrepareProcessForSaving();
   SetPath(path);
   if (PathTooLong()) {
     error_ = ENAMETOOLONG;
@@ -164,9 +277,9 @@ bool SmartFile::OpenForSave(const std::string& path) {
 
   struct stat existing {};
   const bool exists = stat(targetPath_.c_str(), &existing) == 0;
+  inPlace_ = exists && !S_ISREG(existing.st_mode);
   std::FILE* stream = nullptr;
-  tempPath_.clear();
-  if (exists && !S_ISREG(existing.st_mode)) {
+  if (inPlace_) {
     // A device or a pipe cannot be replaced by renaming; it is written where it is.
     stream = std::fopen(targetPath_.c_str(), "wb");
   } else {
@@ -175,23 +288,21 @@ bool SmartFile::OpenForSave(const std::string& path) {
       RecordError(EACCES);
       return false;
     }
-    const int fd = CreateTempBeside(targetPath_, tempPath_);
+    const int fd = CreateTemp();
     if (fd < 0) {
       RecordError(EIO);
       return false;
     }
-    if (exists) {
-      // The new file keeps the old one's permissions and, where allowed, its owner.
-      // (Owner first: changing it clears the set-user-ID and set-group-ID bits.)
-      if (fchown(fd, existing.st_uid, existing.st_gid) != 0)
-        errno = 0;
-      fchmod(fd, existing.st_mode & 07777);
-    }
-    stream = fdopen(fd, "wb");
-    if (stream == nullptr) {
+    // The new file keeps the old one's owner where allowed (first: a change of owner clears the
+    // set-user-ID and set-group-ID bits) and its permissions, never wider ones.
+    if (exists && fchown(fd, existing.st_uid, existing.st_gid) != 0)
+      errno = 0;
+    const mode_t mode = exists ? existing.st_mode & 07777 : 0666 & ~CurrentUmask();
+    if (CurrentSaveSystemCalls().changeMode(fd, mode) != 0 ||
+        (stream = fdopen(fd, "wb")) == nullptr) {
       RecordError(EIO);
       close(fd);
-      unlink(tempPath_.c_str());
+      DiscardTemp();
       return false;
     }
   }
@@ -206,38 +317,73 @@ bool SmartFile::OpenForSave(const std::string& path) {
   return true;
 }
 
+// The file the content goes to, readable by its owner only: unnamed where the file system
+// allows it (nothing is left behind whatever ends the process), else named beside the target.
+int SmartFile::CreateTemp() {
+  static constexpr mode_t kOwnerOnly = 0600;
+  tempPath_.clear();
+  const int unnamed =
+      CurrentSaveSystemCalls().openUnnamed(DirectoryOf(targetPath_).c_str(), kOwnerOnly);
+  if (unnamed >= 0)
+    return unnamed;
+  int fd = -1;
+  CreateUnderTempName(targetPath_, tempPath_, tempMark_, [&fd](const std::string& name) {
+    fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOwnerOnly);
+    return fd >= 0;
+  });
+  return fd;
+}
+
+// Links the complete unnamed file under a temporary name, which the rename then moves over the
+// target.
+bool SmartFile::NameUnnamedTemp() {
+  const std::string self = "/proc/self/fd/" + std::to_string(fileno(file_.get()));
+  return CreateUnderTempName(targetPath_, tempPath_, tempMark_, [&self](const std::string& name) {
+    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  });
+}
+
 bool SmartFile::CommitSave() {
   if (!saving_ || !IsOpen())
     return false;
   saving_ = false;
   int failure = firstWriteError_;
-  if (std::fflush(file_.get()) != 0 && failure == 0)
-    failure = errno ? errno : EIO;
-  if (!tempPath_.empty() && failure == 0 && fsync(fileno(file_.get())) != 0) {
-    failure = errno ? errno : EIO;
+  const auto check = [&failure](bool succeeded) {
+    if (!succeeded && failure == 0)
+      failure = errno ? errno : EIO;
+  };
+  check(std::fflush(file_.get()) == 0);
+  if (!inPlace_ && failure == 0)
+    check(fsync(fileno(file_.get())) == 0);
+  if (!inPlace_ && failure == 0 && tempPath_.empty())
+    check(NameUnnamedTemp());
+  check(std::fclose(file_.release()) == 0);
+  if (!inPlace_ && failure == 0) {
+    check(std::rename(tempPath_.c_str(), targetPath_.c_str()) == 0);
+    if (failure == 0)
+      SyncFolderOf(targetPath_);
   }
-  if (std::fclose(file_.release()) != 0 && failure == 0)
-    failure = errno ? errno : EIO;
-  if (failure == 0 && !tempPath_.empty() &&
-      std::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) {
-    failure = errno ? errno : EIO;
-  }
-  if (failure == 0 && !tempPath_.empty())
-    SyncFolderOf(targetPath_);
   if (failure != 0) {
-    if (!tempPath_.empty())
-      unlink(tempPath_.c_str());
+    DiscardTemp();
     error_ = failure;
     return false;
   }
+  tempMark_.Clear();
+  tempPath_.clear();
   return true;
+}
+
+void SmartFile::DiscardTemp() {
+  if (!tempPath_.empty())
+    unlink(tempPath_.c_str());
+  tempMark_.Clear();
+  tempPath_.clear();
 }
 
 void SmartFile::AbandonSave() {
   saving_ = false;
   file_.reset();
-  if (!tempPath_.empty())
-    unlink(tempPath_.c_str());
+  DiscardTemp();
 }
 
 int SmartFile::SaveFile(const std::string& path, const std::function<void(SmartFile&)>& content) {

@@ -9,32 +9,42 @@
 #include <string>
 #include <vector>
 
+#include "files/SafeSave.h"
 #include "files/SmartFilename.h"
 
 // The binary file stream every reader and writer uses.
 //
 // Reading opens the file for reading only. Saving never touches the old file until the new one
-// is complete: the content goes to a temporary file beside the target, which replaces the
-// target only when every write, the flush and the sync succeeded. A failed read, write, skip or
-// seek records the system's error number.
+// is complete: the content goes to a temporary file in the target's folder, unnamed where the
+// file system allows it, which replaces the target only when every write, the flush and the
+// sync succeeded. A failed read, write, skip or seek records the system's error number.
 class SmartFile : public SmartFilename {
  public:
+  // The most a stream without a size (a pipe, a character device) may hold.
+  static constexpr std::size_t kMaxStreamSize = 256 * 1024 * 1024;
+
   SmartFile();
   SmartFile(const SmartFile&) = delete;
   SmartFile& operator=(const SmartFile&) = delete;
   ~SmartFile();
 
-  // Opens an existing file for reading. False when no path is given, a file is already open,
-  // the path is too long, or the file cannot be opened (the error code tells why).
+  // Opens an existing file for reading. A stream without a size or positions (a pipe, a
+  // character device) is read whole into memory first and then reads like a regular file of
+  // those bytes. False when no path is given, a file is already open, the path is too long, the
+  // file cannot be opened or read, or such a stream holds more than kMaxStreamSize bytes
+  // (EFBIG); the error code tells why.
   bool Open(const std::optional<std::string>& path);
   // Open, printing "Error opening file: %s\n" with the system's text when it fails.
   bool OpenOrReport(const std::optional<std::string>& path);
   // Takes over a stream that is already open for reading (standard input, or a stream built by
-  // the caller); `name` becomes the path.
+  // the caller) as Open takes its file; `name` becomes the path. A stream that cannot be read
+  // whole when it must be is closed.
   bool Adopt(std::FILE* stream, const std::string& name);
 
-  // Starts saving to `path`: a temporary file beside the target (the file a symbolic link
-  // points to), or the target itself when it exists and is not a regular file.
+  // Starts saving to `path`: a temporary file in the target's folder (the folder of the file a
+  // symbolic link points to), or the target itself when it exists and is not a regular file.
+  // The temporary file is created owner-only, then given the old file's permissions (a new
+  // file's: 0666 less the umask); when these cannot be given, the save fails.
   bool OpenForSave(const std::string& path);
   // Completes a save: flush, sync, close and put the new file in place. False (with the error
   // code set) when any write or any of these steps failed; the old file is then untouched.
@@ -54,7 +64,7 @@ class SmartFile : public SmartFilename {
   bool Seek(long position);
   long Tell() const;
   // The size taken when the file was opened.
-  std::int32_t Size() const { return size_; }
+  std::int64_t Size() const { return size_; }
   int Error();
   std::string ErrorText() const;
 
@@ -63,20 +73,31 @@ class SmartFile : public SmartFilename {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
 
+  struct MemoryStream;
+
   bool Attach(std::FILE* stream);
+  bool AttachForReading(std::FILE* stream);
+  std::FILE* CopyIntoMemory(std::FILE* source);
   void RecordSize();
   void RecordError(int fallback);
+  int CreateTemp();
+  bool NameUnnamedTemp();
+  void DiscardTemp();
   void AbandonSave();
 
-  // The buffer is declared first so that it outlives the stream that uses it.
+  // The buffer and the memory are declared first so that they outlive the stream that uses them.
   std::vector<char> streamBuffer_;
+  std::unique_ptr<MemoryStream> memory_;
   std::unique_ptr<std::FILE, Closer> file_;
-  std::int32_t size_ = 0;
+  std::int64_t size_ = 0;
   int error_ = 0;
 
-  // While saving: where the content goes and where it ends up.
+  // While saving: where the content goes and where it ends up. The temporary path is empty
+  // while the temporary file has no name, and always when the target is written in place.
   std::string tempPath_;
+  TempFileMark tempMark_;
   std::string targetPath_;
   bool saving_ = false;
+  bool inPlace_ = false;
   int firstWriteError_ = 0;
 };

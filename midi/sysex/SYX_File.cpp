@@ -1,11 +1,31 @@
 #include "midi/sysex/SYX_File.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "files/FileDiagnostics.h"
 #include "files/SmartFile.h"
 #include "midi/sysex/BulkMessageScanner.h"
 #include "model/Item.h"
+
+namespace {
+
+// Reads the whole file into `buffer`: 0, or the error number that tells why not.
+int ReadWholeFile(SmartFile& file, SmartBuffer& buffer) {
+  if (file.Size() > SmartBuffer::kLargestLength)
+    return EFBIG;
+  const auto size = static_cast<std::int32_t>(file.Size());
+  const std::span<std::uint8_t> bytes = buffer.Bytes(size);
+  if (bytes.size() != static_cast<std::size_t>(size))
+    return ENOMEM;
+  if (bytes.empty() || file.Read(bytes))
+    return 0;
+  // Without an error code the file ended early: it shrank after it was opened.
+  return file.Error() != 0 ? file.Error() : EIO;
+}
+
+}  // namespace
 
 SYX_File::SYX_File() {
   Reset();
@@ -27,10 +47,8 @@ int SYX_File::Load(const std::optional<std::string>& path) {
   if (!file.OpenOrReport(FileName()))
     return -1;
   SmartBuffer loaded;
-  const std::span<std::uint8_t> bytes = loaded.Bytes(file.Size());
-  if (bytes.size() != static_cast<std::size_t>(file.Size()) ||
-      (!bytes.empty() && !file.Read(bytes))) {
-    ReportFileDiagnostic("Error reading file: %s\n", file.ErrorText().c_str());
+  if (const int failure = ReadWholeFile(file, loaded); failure != 0) {
+    ReportFileDiagnostic("Error reading file: %s\n", std::strerror(failure));
     return -1;
   }
   BeginChange();

@@ -3,19 +3,16 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <limits>
 #include <new>
 #include <string>
 
 namespace {
-constexpr std::int32_t kLargestReserve =
-    std::numeric_limits<std::int32_t>::max() - SmartBuffer::kGrowthStep;
 constexpr std::size_t kLocalFormatArea = 1024;
 constexpr std::size_t kFormatRetryArea = 2048;
 }  // namespace
 
 int SmartBuffer::Reserve(std::int32_t n) {
-  if (n < 0 || n > kLargestReserve)
+  if (n < 0 || n > kLargestLength)
     return -1;
   // Growing already when n reaches the capacity keeps the capacity above the length.
   if (n > 0 && Capacity() <= n) {
@@ -42,7 +39,7 @@ std::span<const std::uint8_t> SmartBuffer::Contents() const {
 
 int SmartBuffer::Read(std::span<std::uint8_t> target) {
   const auto count = static_cast<std::int32_t>(target.size());
-  if (target.size() > static_cast<std::size_t>(kLargestReserve) || Reserve(position_ + count) != 0)
+  if (target.size() > static_cast<std::size_t>(kLargestLength) || Reserve(position_ + count) != 0)
     return -1;
   std::copy_n(storage_.begin() + position_, count, target.begin());
   position_ += count;
@@ -51,7 +48,7 @@ int SmartBuffer::Read(std::span<std::uint8_t> target) {
 
 int SmartBuffer::Write(std::span<const std::uint8_t> source) {
   const auto count = static_cast<std::int32_t>(source.size());
-  if (source.size() > static_cast<std::size_t>(kLargestReserve) || Reserve(position_ + count) != 0)
+  if (source.size() > static_cast<std::size_t>(kLargestLength) || Reserve(position_ + count) != 0)
     return -1;
   std::copy(source.begin(), source.end(), storage_.begin() + position_);
   position_ += count;
@@ -78,7 +75,7 @@ int SmartBuffer::AppendFormat(const char* format, ...) {
       text.resize(static_cast<std::size_t>(written));
       break;
     }
-    if (text.size() > static_cast<std::size_t>(kLargestReserve))
+    if (text.size() > static_cast<std::size_t>(kLargestLength))
       return -1;
     text.resize(text.size() + kLocalFormatArea);
   }
@@ -89,8 +86,7 @@ int SmartBuffer::Skip(std::int32_t n) {
   if (storage_.empty())
     return 0;
   const std::int64_t target = static_cast<std::int64_t>(position_) + n;
-  if (target < 0 || target >= kLargestReserve ||
-      Reserve(static_cast<std::int32_t>(target) + 1) != 0)
+  if (target < 0 || target >= kLargestLength || Reserve(static_cast<std::int32_t>(target) + 1) != 0)
     return -1;
   position_ = static_cast<std::int32_t>(target);
   return 0;
@@ -101,7 +97,7 @@ int SmartBuffer::Seek(std::int32_t position) {
     return 0;
   if (position < 0)
     position += length_;
-  if (position < 0 || position >= kLargestReserve || Reserve(position + 1) != 0)
+  if (position < 0 || position >= kLargestLength || Reserve(position + 1) != 0)
     return -1;
   position_ = position;
   return 0;

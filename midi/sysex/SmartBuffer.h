@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -13,6 +14,9 @@
 class SmartBuffer {
  public:
   static constexpr std::int32_t kGrowthStep = 1024;
+  // The longest a buffer can be.
+  static constexpr std::int32_t kLargestLength =
+      std::numeric_limits<std::int32_t>::max() - kGrowthStep;
 
   SmartBuffer() = default;
 

@@ -1,9 +1,13 @@
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "demo/DemoBank.h"
 #include "files/INS_File.h"
@@ -307,6 +311,53 @@ TEST_F(CorvaleCli, ImportReplacesOneItemAndRefusesAnotherKind) {
   EXPECT_NE(run.err.find("Error opening file: No such file or directory"), std::string::npos);
   EXPECT_FALSE(test::Exists(dir_.File("missing.syx")));
   EXPECT_EQ(Invoke("import " + Quoted("demo.s2a") + " int-inst:1").status, 2);
+}
+
+// Neither a pipe nobody reads nor the file size limit ends a run: each gives one error line,
+// exit status 1 and no file left behind.
+TEST_F(CorvaleCli, WritesTheSystemRefusesGiveOneErrorLine) {
+  // With default files the tool has nothing else to say.
+  test::TempDir config;
+  ASSERT_EQ(S2A_File().Save(config.File("Default All.s2a")), 0);
+  for (const ItemKind kind : {ItemKind::Instrument, ItemKind::Percussion, ItemKind::Performance}) {
+    S2I_File item;
+    item.GetItem(static_cast<int>(kind));
+    ASSERT_EQ(item.Save(config.File(KindInfo(kind).defaultFileName)), 0);
+  }
+  test::UseConfiguration(dir_, config.Path());
+
+  test::TempDir out;
+  const std::string log = dir_.File("child-stderr.txt");
+  const std::string saved = out.File("x.s2a");
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"list", dir_.File("demo.s2a")}, "corvale-cli: list: standard output: Broken pipe\n"},
+      {{"convert", dir_.File("demo.s2a"), saved},
+       "corvale-cli: convert: " + saved +
+           ": could not be saved: Error writing file: " + std::strerror(EFBIG) + "\n"},
+  };
+  for (const auto& [arguments, error] : cases) {
+    const int status = test::RunInChild([&] {
+      int ends[2];
+      const rlimit limit{100 * 1024, 100 * 1024};
+      if (std::freopen(log.c_str(), "w", stderr) == nullptr || pipe(ends) != 0 ||
+          close(ends[0]) != 0 || dup2(ends[1], STDOUT_FILENO) < 0 ||
+          setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+        return 90;
+      }
+      std::signal(SIGPIPE, SIG_DFL);
+      std::signal(SIGXFSZ, SIG_DFL);
+      std::vector<char*> argv{cli_.data()};
+      for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+      argv.push_back(nullptr);
+      execv(cli_.c_str(), argv.data());
+      return 127;
+    });
+    EXPECT_EQ(status, 1) << error;
+    const auto printed = test::ReadBytes(log);
+    EXPECT_EQ(std::string(printed.begin(), printed.end()), error);
+    EXPECT_TRUE(out.Entries().empty());
+  }
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 #include <random>
 
-#include "demo/DemoBank.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
@@ -26,18 +25,7 @@ class CorruptInput : public testing::Test {
  protected:
   void SetUp() override {
     test::UseNoConfiguration(dir_);
-    S2A_File demo;
-    DemoBank::FillDocument(demo);
-    ASSERT_EQ(demo.Save(dir_.File("demo.s2a")), 0);
-    S2V_File voices;
-    voices.CopyBanksFrom(demo);
-    ASSERT_EQ(voices.Save(dir_.File("demo.s2v")), 0);
-    S2E_File externals;
-    externals.CopyBanksFrom(demo);
-    ASSERT_EQ(externals.Save(dir_.File("demo.s2e")), 0);
-    S2I_File drums;
-    drums.SetItem(*demo.InternalPercussionBank().ItemAt(0));
-    ASSERT_EQ(drums.Save(dir_.File("demo.s2i")), 0);
+    ASSERT_TRUE(test::WriteDemoFiles(dir_));
     for (const char* name : {"demo.s2a", "demo.s2v", "demo.s2e", "demo.s2i"}) {
       samples_.push_back({name, test::ReadBytes(dir_.File(name))});
     }

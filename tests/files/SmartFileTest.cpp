@@ -15,9 +15,12 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "files/S2E_File.h"
 #include "files/S2I_File.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
 #include "tests/support/TestSupport.h"
@@ -48,18 +51,65 @@ std::string ReadText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-// Runs `body` in a child whose standard error goes to `log`, as an unprivileged user when the
-// test runs as root. kCannotDropPrivileges when root cannot become another user.
-int RunUnprivileged(const std::string& log, const std::function<int()>& body) {
+// Runs `body` in a child whose standard error goes to `log`.
+int RunLogged(const std::string& log, const std::function<int()>& body) {
   return test::RunInChild([&] {
     if (std::freopen(log.c_str(), "w", stderr) == nullptr)
       return 90;
+    return body();
+  });
+}
+
+// RunLogged as an unprivileged user when the test runs as root. kCannotDropPrivileges when
+// root cannot become another user.
+int RunUnprivileged(const std::string& log, const std::function<int()>& body) {
+  return RunLogged(log, [&] {
     if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0 ||
                            geteuid() == 0)) {
       return kCannotDropPrivileges;
     }
     return body();
   });
+}
+
+// The save's system calls: without unnamed files when `named`, refusing every mode when
+// `refuseMode`.
+SaveSystemCalls CallsFor(bool named, bool refuseMode = false) {
+  SaveSystemCalls calls = CurrentSaveSystemCalls();
+  if (named)
+    calls.openUnnamed = [](const char*, mode_t) {
+      errno = EOPNOTSUPP;
+      return -1;
+    };
+  if (refuseMode)
+    calls.changeMode = [](int, mode_t) {
+      errno = EPERM;
+      return -1;
+    };
+  return calls;
+}
+
+bool HoldsUnnamedFiles(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  return fd >= 0 && close(fd) == 0;
+}
+
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : previous_(umask(mask)) {}
+  ~ScopedUmask() { umask(previous_); }
+
+ private:
+  mode_t previous_;
+};
+
+// Loads `path` as a `Container` and saves it to `copy`: the bytes saved, none when either fails.
+template <class Container>
+std::vector<std::uint8_t> Reloaded(const std::string& path, const std::string& copy) {
+  Container container;
+  if (container.Load(path) != 0 || container.Save(copy) != 0)
+    return {};
+  return test::ReadBytes(copy);
 }
 
 // Makes directories below `base` and returns a file path in them of exactly `length`
@@ -311,28 +361,129 @@ TEST_F(SmartFileTest, UnfinishedSaveLeavesTheOldFile) {
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"a.bin"});
 }
 
-TEST_F(SmartFileTest, FullDiskKeepsTheOldFile) {
-  const std::string path = dir_.File("bank.s2a");
-  S2A_File older;
-  Mark(older, 0x11);
-  ASSERT_EQ(older.Save(path), 0);
-  const std::vector<std::uint8_t> oldBytes = test::ReadBytes(path);
-  S2A_File newer;
-  Mark(newer, 0x22);
-  const std::string log = logs_.File("err");
-  const int status = test::RunInChild([&] {
-    if (std::freopen(log.c_str(), "w", stderr) == nullptr)
-      return 90;
-    const rlimit limit{100000, 100000};
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-      return 91;
-    std::signal(SIGXFSZ, SIG_IGN);
-    return newer.Save(path) == -1 ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(ReadText(log), std::string("Error writing file: ") + std::strerror(EFBIG) + "\n");
-  EXPECT_EQ(test::ReadBytes(path), oldBytes);
-  EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"bank.s2a"});
+// A write beyond the file size limit or into a pipe nobody reads fails the save; the process is
+// not ended by SIGXFSZ or SIGPIPE.
+TEST_F(SmartFileTest, WritesTheSystemRefusesFailTheSave) {
+  struct Case {
+    const char* target;
+    bool named;
+    const char* reason;
+  };
+  const Case cases[] = {{"bank.bin", false, "File too large"},
+                        {"bank.bin", true, "File too large"},
+                        {"pipe.bin", false, "Broken pipe"}};
+  const std::vector<std::uint8_t> old = Pattern(300, 4);
+  test::WriteBytes(dir_.File("bank.bin"), old);
+  ASSERT_EQ(mkfifo(dir_.File("pipe.bin").c_str(), 0600), 0);
+  for (const Case& c : cases) {
+    const std::string path = dir_.File(c.target);
+    const bool fifo = S_ISFIFO(ModeOf(path));
+    const std::string log = logs_.File("err");
+    const int status = RunLogged(log, [&] {
+      std::signal(SIGXFSZ, SIG_DFL);
+      std::signal(SIGPIPE, SIG_DFL);
+      const rlimit limit{100000, 100000};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return 91;
+      // Opened first, the reader lets the save open the pipe, then goes away.
+      const int reader = fifo ? open(path.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+      const ScopedSaveSystemCalls calls(CallsFor(c.named));
+      const int result = SmartFile::SaveFile(path, [&](SmartFile& file) {
+        close(reader);
+        file.Write(Pattern(300000, 5));
+      });
+      return result == -1 ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << c.reason;
+    EXPECT_EQ(ReadText(log), std::string("Error writing file: ") + c.reason + "\n");
+    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"bank.bin", "pipe.bin"})) << c.reason;
+    EXPECT_TRUE(fifo || test::ReadBytes(path) == old) << c.reason;
+  }
+}
+
+// SIGINT, SIGTERM and SIGHUP remove the named temporary file before they end the process; an
+// unnamed one is never seen, whatever ends the process.
+TEST_F(SmartFileTest, ASaveEndedByASignalLeavesOnlyTheOldFile) {
+  struct Case {
+    int signal;
+    bool named;
+  };
+  const Case cases[] = {{SIGTERM, true}, {SIGINT, true}, {SIGHUP, true}, {SIGKILL, false}};
+  const std::string path = dir_.File("a.bin");
+  const std::vector<std::uint8_t> old = Pattern(300, 5);
+  test::WriteBytes(path, old);
+  for (const Case& c : cases) {
+    if (!c.named && !HoldsUnnamedFiles(dir_.Path()))
+      GTEST_SKIP() << "the test folder's file system has no unnamed files";
+    const int status = test::RunInChild([&] {
+      std::signal(c.signal, SIG_DFL);
+      const ScopedSaveSystemCalls calls(CallsFor(c.named));
+      SmartFile::SaveFile(path, [&](SmartFile& file) {
+        file.Write(Pattern(100000, 6));
+        if (dir_.Entries().size() != (c.named ? 2u : 1u))
+          _exit(10);
+        raise(c.signal);
+      });
+      return 11;
+    });
+    EXPECT_EQ(status, 128 + c.signal) << strsignal(c.signal);
+    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"a.bin"}) << strsignal(c.signal);
+    EXPECT_EQ(test::ReadBytes(path), old);
+  }
+}
+
+// A new file gets 0666 less the umask, an old one keeps its mode; a mode that cannot be given
+// fails the save rather than leave the file wider open than before.
+TEST_F(SmartFileTest, TheNewFileTakesTheOldModeOrTheSaveFails) {
+  const ScopedUmask mask(027);
+  const std::string fresh = dir_.File("new.bin");
+  const std::string path = dir_.File("private.bin");
+  for (const bool named : {false, true}) {
+    const ScopedSaveSystemCalls calls(CallsFor(named));
+    ASSERT_EQ(SaveBytes(fresh, Pattern(10, 1)), 0);
+    EXPECT_EQ(ModeOf(fresh) & 07777, 0640u);
+    test::WriteBytes(path, Pattern(20, 2));
+    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+    ASSERT_EQ(SaveBytes(path, Pattern(30, 3)), 0);
+    EXPECT_EQ(ModeOf(path) & 07777, 0600u);
+
+    const ScopedSaveSystemCalls refusing(CallsFor(named, true));
+    for (const std::string& target : {path, dir_.File("other.bin")}) {
+      testing::internal::CaptureStderr();
+      EXPECT_EQ(SaveBytes(target, Pattern(40, 4)), -1);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                "Error opening file: Operation not permitted\n");
+    }
+    EXPECT_EQ(ModeOf(path) & 07777, 0600u);
+    EXPECT_EQ(test::ReadBytes(path), Pattern(30, 3));
+    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"new.bin", "private.bin"}));
+    ASSERT_EQ(unlink(fresh.c_str()), 0);
+  }
+}
+
+// A pipe has no size: its bytes are read whole when it is opened and load as a file of them.
+TEST_F(SmartFileTest, StreamsWithoutASizeLoadLikeRegularFiles) {
+  ASSERT_TRUE(test::WriteDemoFiles(logs_));
+  using Reload = std::vector<std::uint8_t> (*)(const std::string&, const std::string&);
+  const std::pair<const char*, Reload> kinds[] = {
+      {"s2a", &Reloaded<S2A_File>}, {"s2e", &Reloaded<S2E_File>}, {"syx", &Reloaded<SYX_File>}};
+  for (const auto& [extension, reload] : kinds) {
+    const std::vector<std::uint8_t> bytes = test::ReadBytes(logs_.File("demo.") + extension);
+    const std::string pipe = dir_.File("pipe.") + extension;
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::thread writer([&] { test::WriteBytes(pipe, bytes); });  // opens when the load does
+    const std::vector<std::uint8_t> fromPipe = reload(pipe, dir_.File("from-pipe"));
+    writer.join();
+    EXPECT_EQ(fromPipe, reload(logs_.File("demo.") + extension, dir_.File("from-file")))
+        << extension;
+    EXPECT_EQ(fromPipe, bytes) << extension;
+  }
+
+  // A stream without an end is refused once it passes the limit.
+  S2A_File endless;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(endless.Load("/dev/zero"), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error opening file: File too large\n");
 }
 
 TEST_F(SmartFileTest, UnwritableFolderKeepsTheOldFile) {

@@ -10,7 +10,12 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "demo/DemoBank.h"
+#include "files/S2E_File.h"
+#include "files/S2I_File.h"
+#include "files/S2V_File.h"
 #include "midi/sysex/SYX_File.h"
+#include "model/S2A_File.h"
 #include "model/SharedDefaults.h"
 
 namespace test {
@@ -52,6 +57,22 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 bool Exists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+bool WriteDemoFiles(const TempDir& dir) {
+  S2A_File demo;
+  DemoBank::FillDocument(demo);
+  S2V_File voices;
+  voices.CopyBanksFrom(demo);
+  S2E_File externals;
+  externals.CopyBanksFrom(demo);
+  S2I_File drums;
+  drums.SetItem(*demo.InternalPercussionBank().ItemAt(0));
+  SYX_File dump;
+  dump.StoreToMemory(*demo.ExternalPerformanceBank().ItemAt(7));
+  return demo.Save(dir.File("demo.s2a")) == 0 && voices.Save(dir.File("demo.s2v")) == 0 &&
+         externals.Save(dir.File("demo.s2e")) == 0 && drums.Save(dir.File("demo.s2i")) == 0 &&
+         dump.Save(dir.File("demo.syx")) == 0;
 }
 
 void UseConfiguration(const TempDir& dir, const std::string& configDir) {

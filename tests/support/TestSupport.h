@@ -31,6 +31,11 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 bool Exists(const std::string& path);
 
+// The banks of DemoBank::FillDocument saved in `dir` as demo.s2a, demo.s2v and demo.s2e, its
+// first internal drum kit as demo.s2i, and the memory dump of its eighth external performance
+// as demo.syx; false when a save failed.
+bool WriteDemoFiles(const TempDir& dir);
+
 // Points the settings at a new file (in `dir`) whose configuration folder is `configDir`
 // (none when empty), and forgets the shared defaults so the next item or set reads them.
 void UseConfiguration(const TempDir& dir, const std::string& configDir);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "demo/DemoBank.h"
+#include "files/SmartFile.h"
 #include "midi/sysex/BulkMessageScanner.h"
 #include "midi/sysex/ItemDumpList.h"
 #include "model/BankLayouts.h"
@@ -294,6 +296,24 @@ TEST(SYX_File, FailedWriteLeavesTheOldFile) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(test::ReadBytes(path), old);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.syx"});
+}
+
+TEST(SYX_File, AFileLargerThanABufferIsRefusedWithItsReason) {
+  test::TempDir dir;
+  const std::string path = dir.File("huge.syx");
+  constexpr std::int64_t kSize = (std::int64_t{1} << 31) + 1;
+  test::WriteBytes(path, {});
+  ASSERT_EQ(truncate(path.c_str(), kSize), 0);  // sparse: no disk is used
+  SmartFile file;
+  ASSERT_TRUE(file.Open(path));
+  EXPECT_EQ(file.Size(), kSize);
+
+  SYX_File dump;
+  dump.AppendBytes(Bytes{0xF0, 0xF7});
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(dump.Load(path), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error reading file: File too large\n");
+  EXPECT_EQ(BytesOf(dump), (Bytes{0xF0, 0xF7}));
 }
 
 TEST(SYX_File, StoreToMemoryNeedsABank) {
