@@ -40,19 +40,19 @@ std::array<std::uint8_t, 2> MessageTail(SysxAddress address, std::span<const std
 
 }  // namespace
 
-OutgoingMessage BuildMessage(SysxAddress address, std::span<const std::uint8_t> data) {
-  OutgoingMessage message;
-  std::vector<std::uint8_t>& bytes = message.bytes;
-  bytes.reserve(data.size() + kMessageOverhead);
+std::size_t WriteMessage(SysxAddress address, std::span<const std::uint8_t> data,
+                         std::span<std::uint8_t> message) {
   const auto lead = MessageLead(address, data.size());
-  bytes.assign(lead.begin(), lead.end());
-  for (const std::uint8_t stored : data) {
-    bytes.push_back(stored & kDataBits);
-    message.sevenBitBytes += stored >= kStatusBit ? 1 : 0;
+  const std::span<std::uint8_t> sent = message.subspan(kDataOffset, data.size());
+  std::size_t sevenBitBytes = 0;
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    sent[i] = data[i] & kDataBits;
+    sevenBitBytes += data[i] >= kStatusBit ? 1 : 0;
   }
-  const auto tail = MessageTail(address, std::span(bytes).subspan(kDataOffset));
-  bytes.insert(bytes.end(), tail.begin(), tail.end());
-  return message;
+  const auto tail = MessageTail(address, sent);
+  std::copy(lead.begin(), lead.end(), message.begin());
+  std::copy(tail.begin(), tail.end(), sent.end());
+  return sevenBitBytes;
 }
 
 std::array<std::uint8_t, 8> DumpRequest(SysxAddress address) {

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <vector>
 
 #include "midi/sysex/SysxAddress.h"
 #include "model/ItemKind.h"
@@ -49,11 +48,13 @@ inline constexpr SysxAddress kVoiceSelectParameter{0x0A, 0x00, 0x11};
 // 2 closing bytes (checksum, F7). An item byte of 80 or more would be a status byte on the wire
 // (F7 would end the message early, FF is System Reset), so it goes out as its low seven bits;
 // the checksum covers the bytes as sent. The count holds at most kLargestCount.
-struct OutgoingMessage {
-  std::vector<std::uint8_t> bytes;
-  std::size_t sevenBitBytes = 0;  // data bytes that went out as their low seven bits
-};
-OutgoingMessage BuildMessage(SysxAddress address, std::span<const std::uint8_t> data);
+constexpr std::size_t MessageSize(std::size_t count) {
+  return count + kMessageOverhead;
+}
+// Writes the message carrying `data` into `message` (MessageSize(data.size()) bytes); returns
+// how many data bytes went out as their low seven bits.
+std::size_t WriteMessage(SysxAddress address, std::span<const std::uint8_t> data,
+                         std::span<std::uint8_t> message);
 std::array<std::uint8_t, 8> DumpRequest(SysxAddress address);
 std::array<std::uint8_t, 9> ParameterChange(SysxAddress address, std::uint8_t value);
 

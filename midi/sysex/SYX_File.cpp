@@ -78,11 +78,12 @@ int SYX_File::AppendMessage(std::uint8_t high, std::uint8_t mid, std::uint8_t lo
 int SYX_File::AppendMessageAt(SysxAddress address, std::span<const std::uint8_t> data) {
   if (data.size() > BulkDump::kLargestCount)
     return -1;
-  const BulkDump::OutgoingMessage message = BulkDump::BuildMessage(address, data);
+  const std::size_t size = BulkDump::MessageSize(data.size());
   BeginChange();
-  if (buffer_.Write(message.bytes) != 0)
+  const std::span<std::uint8_t> message = buffer_.WriteInPlace(static_cast<std::int32_t>(size));
+  if (message.size() != size)
     return -1;
-  sevenBitBytes_ += message.sevenBitBytes;
+  sevenBitBytes_ += BulkDump::WriteMessage(address, data, message);
   return EndChange();
 }
 

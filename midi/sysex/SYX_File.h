@@ -31,7 +31,7 @@ class SYX_File : public File {
   void PrintListing() override {}
 
   // These return 1, or -1 when the buffer could not grow. A message's data bytes of 80 or more
-  // go out as their low seven bits (see BulkDump::BuildMessage).
+  // go out as their low seven bits (see BulkDump::WriteMessage).
   int AppendBytes(std::span<const std::uint8_t> bytes);
   int AppendMessage(std::uint8_t high, std::uint8_t mid, std::uint8_t low,
                     std::span<const std::uint8_t> data);

@@ -47,12 +47,22 @@ int SmartBuffer::Read(std::span<std::uint8_t> target) {
 }
 
 int SmartBuffer::Write(std::span<const std::uint8_t> source) {
-  const auto count = static_cast<std::int32_t>(source.size());
-  if (source.size() > static_cast<std::size_t>(kLargestLength) || Reserve(position_ + count) != 0)
+  if (source.size() > static_cast<std::size_t>(kLargestLength))
     return -1;
-  std::copy(source.begin(), source.end(), storage_.begin() + position_);
-  position_ += count;
+  const std::span<std::uint8_t> target = WriteInPlace(static_cast<std::int32_t>(source.size()));
+  if (target.size() != source.size())
+    return -1;
+  std::copy(source.begin(), source.end(), target.begin());
   return 0;
+}
+
+std::span<std::uint8_t> SmartBuffer::WriteInPlace(std::int32_t n) {
+  if (n < 0 || n > kLargestLength - position_ || Reserve(position_ + n) != 0)
+    return {};
+  const std::span<std::uint8_t> target =
+      std::span(storage_).subspan(static_cast<std::size_t>(position_), static_cast<std::size_t>(n));
+  position_ += n;
+  return target;
 }
 
 int SmartBuffer::AppendFormat(const char* format, ...) {

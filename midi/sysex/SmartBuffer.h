@@ -29,6 +29,9 @@ class SmartBuffer {
 
   int Read(std::span<std::uint8_t> target);
   int Write(std::span<const std::uint8_t> source);
+  // Makes room for n bytes at the position and moves past them: the bytes for the caller to
+  // fill, empty when the buffer could not grow.
+  std::span<std::uint8_t> WriteInPlace(std::int32_t n);
   // printf-style text of any length, written without its terminator.
   int AppendFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
