@@ -1,0 +1,113 @@
+#include "app/QtUserDialogs.h"
+
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSortFilterProxyModel>
+#include <vector>
+
+namespace {
+
+// Shows the folders and the files the selected filter matches.
+class FileFilterProxy : public QSortFilterProxyModel {
+ public:
+  FileFilterProxy(std::span<const FileFilter> filters, QObject* parent)
+      : QSortFilterProxyModel(parent), filters_(filters.begin(), filters.end()) {}
+
+  void SelectFilter(int index) {
+    selected_ = index;
+    invalidateFilter();
+  }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (!files || selected_ < 0 || selected_ >= static_cast<int>(filters_.size()))
+      return true;
+    const QModelIndex index = files->index(row, 0, parent);
+    return files->isDir(index) || FilterMatches(filters_[selected_], files->fileName(index));
+  }
+
+ private:
+  std::vector<FileFilter> filters_;
+  int selected_ = 0;
+};
+
+// The dialog's own name filtering reads patterns out of the descriptions, which these are not
+// written for; the proxy filters instead, and the typed name is put back after Qt has changed
+// its extension to the filter's.
+void FilterThroughProxy(QFileDialog& dialog, std::span<const FileFilter> filters) {
+  auto* proxy = new FileFilterProxy(filters, &dialog);
+  dialog.setProxyModel(proxy);
+  auto* files = dialog.findChild<QFileSystemModel*>();
+  auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (!files || !types || !name)
+    return;
+  files->setNameFilters({});
+  auto typedName = std::make_shared<QString>();
+  QObject::connect(types, &QComboBox::currentIndexChanged, &dialog,
+                   [name, typedName] { *typedName = name->text(); });
+  QObject::connect(types, &QComboBox::activated, &dialog,
+                   [files, proxy, name, typedName](int index) {
+                     files->setNameFilters({});
+                     proxy->SelectFilter(index);
+                     name->setText(*typedName);
+                   });
+}
+
+}  // namespace
+
+std::unique_ptr<QFileDialog> QtUserDialogs::MakeFileDialog(QWidget* parent,
+                                                           const FileDialogRequest& request,
+                                                           QFileDialog::AcceptMode mode) {
+  auto dialog = std::make_unique<QFileDialog>(parent, request.title, request.folder);
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setAcceptMode(mode);
+  dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                      : QFileDialog::AnyFile);
+  dialog->setNameFilters(FilterDescriptions(request.filters));
+  FilterThroughProxy(*dialog, request.filters);
+  if (!request.fileName.isEmpty())
+    dialog->selectFile(request.fileName);
+  return dialog;
+}
+
+namespace {
+
+std::optional<QString> RunFileDialog(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+std::optional<QString> QtUserDialogs::OpenFileName(QWidget* parent,
+                                                   const FileDialogRequest& request) {
+  return RunFileDialog(*MakeFileDialog(parent, request, QFileDialog::AcceptOpen));
+}
+
+std::optional<QString> QtUserDialogs::SaveFileName(QWidget* parent,
+                                                   const FileDialogRequest& request) {
+  return RunFileDialog(*MakeFileDialog(parent, request, QFileDialog::AcceptSave));
+}
+
+Answer QtUserDialogs::AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, title, text,
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+  box.setDefaultButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
+void QtUserDialogs::ShowError(QWidget* parent, const QString& caption, const QString& text) {
+  QMessageBox::critical(parent, caption, text);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFileDialog>
+#include <memory>
+
+#include "app/UserDialogs.h"
+
+// The toolkit's dialogs. File dialogs are Qt's own (the same on every desktop): they list each
+// filter by its description exactly as written and show the files its patterns match in any
+// letter case; the name the user typed stays when the filter changes, since the typed
+// extension decides the format.
+class QtUserDialogs : public UserDialogs {
+ public:
+  std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
+  Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override;
+  void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
+
+  // The dialog these show, ready to run.
+  static std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent,
+                                                     const FileDialogRequest& request,
+                                                     QFileDialog::AcceptMode mode);
+};

@@ -1,0 +1,697 @@
+#include "app/TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/CommandLine.h"
+#include "app/ItemListBox.h"
+#include "app/SharedEditingState.h"
+#include "app/UserDialogs.h"
+#include "files/FileDiagnostics.h"
+#include "files/FileExtension.h"
+#include "files/S2I_File.h"
+#include "files/SmartFilename.h"
+#include "midi/settings/SettingsStore.h"
+#include "model/BankLayouts.h"
+#include "model/S2A_File.h"
+
+namespace {
+
+constexpr const char* kProgramTitle = "Corvale";
+constexpr const char* kUntitledName = "<Untitled>";
+
+constexpr const char* kNewQuestion =
+    "%1\nhas not been saved, do you wish to save this before\ncreating a new file?";
+constexpr const char* kOpenQuestion =
+    "%1\nhas not been saved, do you wish to save this before\nopening another file?";
+constexpr const char* kCloseQuestion =
+    "%1\nhas not been saved, do you wish to save this before\nclosing?";
+
+QString Text(const char* text) {
+  return QString::fromUtf8(text);
+}
+
+std::string Path(const QString& path) {
+  return path.toStdString();
+}
+
+// A remembered folder; empty when it cannot be read.
+QString SettingText(const char* name) {
+  return QString::fromStdString(SettingsStore::ReadSettingString(name, ""));
+}
+
+// The banks a tab lists, internal before external.
+std::vector<const BankLayout*> BanksOfTab(int tab) {
+  std::vector<const BankLayout*> banks;
+  for (const BankLayout& layout : kBankLayouts) {
+    if (static_cast<int>(layout.kind) == tab)
+      banks.push_back(&layout);
+  }
+  return banks;
+}
+
+QString ListLine(const Bank& bank, int position, const Item& item) {
+  return QString::asprintf("%s:%03d(%s)  %s:%s", bank.ShortName().c_str(), position + 1,
+                           Bank::SlotLabel(position).c_str(), item.CategoryName().c_str(),
+                           item.Name().c_str());
+}
+
+QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
+  return QIcon::fromTheme(Text(name), QApplication::style()->standardIcon(fallback));
+}
+
+}  // namespace
+
+TForm1::TForm1() : Document(std::make_unique<S2A_File>()) {
+  setWindowTitle(Text(kProgramTitle));
+  resize(kDesignWidth, kDesignHeight);
+  BuildMenus();
+  BuildToolBar();
+  BuildListArea();
+  ConnectCommands();
+  RefreshList();
+}
+
+TForm1::~TForm1() {
+  Editing().ForgetDragFrom(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Controls
+
+QAction* TForm1::AddAction(QMenu* menu, const char* caption, const QKeySequence& shortcut) {
+  auto* action = menu->addAction(Text(caption));
+  action->setShortcut(shortcut);
+  return action;
+}
+
+void TForm1::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  New1 = AddAction(file, "&New");
+  NewNewWin1 = AddAction(file, "New in New Window");
+  file->addSeparator();
+  Open1 = AddAction(file, "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
+  OpenNewWin1 = AddAction(file, "Open &in New Window...", QKeySequence(Qt::CTRL | Qt::Key_W));
+  Save1 = AddAction(file, "&Save", QKeySequence(Qt::CTRL | Qt::Key_S));
+  SaveAs1 = AddAction(file, "Save &As...");
+  Close1 = AddAction(file, "&Close");
+  file->addSeparator();
+  Clone1 = AddAction(file, "Clone to New Window");
+  Merge1 = AddAction(file, "Merge...", QKeySequence(Qt::CTRL | Qt::Key_M));
+  ExportSupportingFile1 = AddAction(file, "Export Supporting File...");
+  file->addSeparator();
+  Quit1 = AddAction(file, "&Quit", QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  Undo1 = AddAction(edit, "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z));
+  edit->addSeparator();
+  Cut1 = AddAction(edit, "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X));
+  Copy1 = AddAction(edit, "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C));
+  Paste1 = AddAction(edit, "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V));
+  Clear1 = AddAction(edit, "Clear", QKeySequence(Qt::Key_Delete));
+  edit->addSeparator();
+  EditImport = AddAction(edit, "Import...", QKeySequence(Qt::CTRL | Qt::Key_I));
+  EditExport = AddAction(edit, "Export...", QKeySequence(Qt::CTRL | Qt::Key_E));
+  ExportAll1 = AddAction(edit, "Export All...");
+  edit->addSeparator();
+  Find1 = AddAction(edit, "&Find...", QKeySequence(Qt::CTRL | Qt::Key_F));
+  Edit1 = AddAction(edit, "Edit...");
+  edit->addSeparator();
+  Library1 = AddAction(edit, "Library...", QKeySequence(Qt::CTRL | Qt::Key_L));
+  edit->addSeparator();
+  Preferences1 = AddAction(edit, "Preferences...");
+  for (QAction* disabled : {Undo1, ExportAll1, Find1, Edit1, Library1})
+    disabled->setEnabled(false);
+
+  QMenu* midi = menuBar()->addMenu(QStringLiteral("Midi"));
+  MidiSend = AddAction(midi, "Send");
+  MidiReceive = AddAction(midi, "Receive");
+  midi->addSeparator();
+  MidiSendToBuf = AddAction(midi, "Send to Buffer", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+  MidiReceiveFromBuf =
+      AddAction(midi, "Receive From Buffer", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  About1 = AddAction(help, "About...");
+}
+
+void TForm1::BuildToolBar() {
+  const auto hint = [](QAction* action, const char* text, QIcon icon) {
+    action->setToolTip(Text(text));
+    action->setStatusTip(Text(text));
+    action->setIcon(icon);
+  };
+  hint(NewNewWin1, "New", ThemeIcon("document-new", QStyle::SP_FileIcon));
+  hint(OpenNewWin1, "Open", ThemeIcon("document-open", QStyle::SP_DialogOpenButton));
+  hint(Save1, "Save", ThemeIcon("document-save", QStyle::SP_DialogSaveButton));
+  hint(EditImport, "Import from File", ThemeIcon("document-import", QStyle::SP_ArrowRight));
+  hint(EditExport, "Export to File", ThemeIcon("document-export", QStyle::SP_ArrowLeft));
+  hint(MidiReceiveFromBuf, "MIDI Receive From Buffer", ThemeIcon("go-down", QStyle::SP_ArrowDown));
+  hint(MidiSendToBuf, "MIDI Send to Buffer", ThemeIcon("go-up", QStyle::SP_ArrowUp));
+
+  QToolBar* tools = addToolBar(QStringLiteral("Tools"));
+  tools->setObjectName(QStringLiteral("ToolBar1"));
+  tools->setMovable(false);
+  tools->addAction(NewNewWin1);
+  tools->addAction(OpenNewWin1);
+  tools->addAction(Save1);
+  tools->addSeparator();
+  tools->addAction(EditImport);
+  tools->addAction(EditExport);
+  tools->addSeparator();
+  // Receive and Send: the button runs the buffer transfer, its arrow offers both.
+  const auto addDropDown = [this, tools](QAction* byDefault, QAction* other, const char* name) {
+    auto* button = new QToolButton(tools);
+    button->setObjectName(Text(name));
+    button->setPopupMode(QToolButton::MenuButtonPopup);
+    auto* menu = new QMenu(button);
+    menu->addAction(byDefault);
+    menu->addAction(other);
+    menu->setDefaultAction(byDefault);
+    button->setMenu(menu);
+    button->setDefaultAction(byDefault);
+    tools->addWidget(button);
+  };
+  addDropDown(MidiReceiveFromBuf, MidiReceive, "ReceiveButton");
+  addDropDown(MidiSendToBuf, MidiSend, "SendButton");
+}
+
+void TForm1::BuildListArea() {
+  auto* area = new QWidget(this);
+  auto* layout = new QVBoxLayout(area);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->setSpacing(0);
+  TabControl1 = new QTabBar(area);
+  TabControl1->setObjectName(QStringLiteral("TabControl1"));
+  TabControl1->setExpanding(false);
+  TabControl1->setDrawBase(true);
+  for (const char* tab : {"Instrument", "Percussion", "Performance", "Plugin"})
+    TabControl1->addTab(Text(tab));
+  InstLB = new TItemListBox(*this);
+  layout->addWidget(TabControl1);
+  layout->addWidget(InstLB, 1);
+  setCentralWidget(area);
+
+  StatusMessage = new QLabel(this);
+  StatusMessage->setObjectName(QStringLiteral("StatusMessage"));
+  StatusReasonLabel = new QLabel(this);
+  StatusReasonLabel->setObjectName(QStringLiteral("StatusReason"));
+  StatusReasonLabel->setTextFormat(Qt::PlainText);
+  statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+  statusBar()->addWidget(StatusMessage, 1);
+  statusBar()->addPermanentWidget(StatusReasonLabel);
+}
+
+void TForm1::ConnectCommands() {
+  const auto on = [this](QAction* action, auto handler) {
+    connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+  };
+  on(New1, &TForm1::New1Click);
+  on(NewNewWin1, &TForm1::NewNewWin1Click);
+  on(Open1, &TForm1::Open1Click);
+  on(OpenNewWin1, &TForm1::OpenNewWin1Click);
+  on(Save1, &TForm1::Save1Click);
+  on(SaveAs1, &TForm1::SaveAs1Click);
+  on(Close1, &TForm1::Close1Click);
+  on(Quit1, &TForm1::Quit1Click);
+  on(Clone1, &TForm1::Clone1Click);
+  on(Merge1, &TForm1::Merge1Click);
+  on(ExportSupportingFile1, &TForm1::ExportSupportingFile1Click);
+  on(Cut1, &TForm1::Cut1Click);
+  on(Copy1, &TForm1::Copy1Click);
+  on(Paste1, &TForm1::Paste1Click);
+  on(Clear1, &TForm1::Clear1Click);
+  connect(TabControl1, &QTabBar::currentChanged, this, [this] { TabControl1Change(); });
+  // A line chosen with the keyboard counts as a click, so arrow keys lead to the commands.
+  connect(InstLB, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0)
+      InstLBClick();
+  });
+  connect(InstLB, &QListWidget::itemClicked, this, [this] { InstLBClick(); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// The chain and opening
+
+TForm1* TForm1::LastWindow() {
+  TForm1* last = this;
+  while (last->NextWindow)
+    last = last->NextWindow;
+  return last;
+}
+
+TForm1* TForm1::FirstWindow() {
+  TForm1* first = this;
+  while (first->PreviousWindow)
+    first = first->PreviousWindow;
+  return first;
+}
+
+TForm1* TForm1::AppendWindow() {
+  TForm1* last = LastWindow();
+  auto made = std::make_unique<TForm1>();
+  TForm1* window = made.get();
+  last->ownedWindows_.push_back(std::move(made));
+  last->NextWindow = window;
+  window->PreviousWindow = last;
+  window->resize(last->size());
+  window->move(last->pos() + QPoint(kCascadeStep, kCascadeStep));
+  return window;
+}
+
+TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
+                                 bool alwaysNewWindow) {
+  if (alwaysNewWindow || (reuseWhenUntouched && !Untouched))
+    return AppendWindow()->OpenFileInWindow(path, false, false);
+  FileDiagnosticCapture diagnostics;
+  if (OpenBankFile(*Document, Path(path)) != 0) {
+    SetStatus(QStringLiteral("Error opening file"), QString::fromStdString(diagnostics.TakeText()));
+    return this;
+  }
+  FileName = path;
+  SetTitleFor(path);
+  Modified = false;
+  Untouched = false;
+  RefreshList();
+  show();
+  SetStatus(QStringLiteral("Open successful"));
+  repaint();
+  return this;
+}
+
+void TForm1::OpenCommandLineFiles(const QString& text) {
+  QString rest = TrimBlanks(text);
+  TForm1* target = LastWindow();
+  while (!rest.isEmpty()) {
+    const CommandLineSplit split = SplitFirstName(rest);
+    rest = split.rest;
+    target->raise();
+    target->activateWindow();
+    TForm1* const before = target;
+    target = target->OpenFileInWindow(split.name, true, false);
+    // A window made for a name that could not be opened stays hidden: the window that was the
+    // target says so too.
+    if (target != before && target->isHidden())
+      before->SetStatus(target->StatusText(), target->StatusReason());
+  }
+}
+
+QString TForm1::FolderOf(const QString& path) {
+  const QString absolute =
+      QFileInfo(QString::fromStdString(SmartFilename::Resolve(Path(path)))).path();
+  return absolute.endsWith(u'/') ? absolute : absolute + u'/';
+}
+
+void TForm1::SetTitleFor(const QString& path) {
+  setWindowTitle(path.isEmpty() ? Text(kProgramTitle) : Text(kProgramTitle) + " - " + path);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The item list
+
+int TForm1::CurrentTab() const {
+  return TabControl1->currentIndex();
+}
+
+Item* TForm1::ItemAtLine(int line) const {
+  if (!Document || line < 0)
+    return nullptr;
+  for (const BankLayout* layout : BanksOfTab(CurrentTab())) {
+    if (line < layout->capacity)
+      return layout->bankIn(*Document).ItemAt(line);
+    line -= layout->capacity;
+  }
+  return nullptr;
+}
+
+Item* TForm1::CurrentItem() const {
+  const QListWidgetItem* selected = InstLB->currentItem();
+  return selected && selected->isSelected() ? ItemAtLine(InstLB->row(selected)) : nullptr;
+}
+
+QStringList TForm1::ListLines() const {
+  QStringList lines;
+  if (!Document)
+    return lines;
+  for (const BankLayout* layout : BanksOfTab(CurrentTab())) {
+    const Bank& bank = layout->bankIn(*Document);
+    int position = 0;
+    bank.ForEachItem([&](const Item& item) { lines << ListLine(bank, position++, item); });
+  }
+  return lines;
+}
+
+void TForm1::RefreshList() {
+  const int topLine = InstLB->verticalScrollBar()->value();
+  const QListWidgetItem* current = InstLB->currentItem();
+  const int selectedLine = current && current->isSelected() ? InstLB->row(current) : -1;
+  {
+    const QSignalBlocker quiet(InstLB);
+    InstLB->setUpdatesEnabled(false);
+    InstLB->clear();
+    InstLB->addItems(ListLines());
+    if (selectedLine >= 0 && selectedLine < InstLB->count())
+      InstLB->setCurrentRow(selectedLine);
+    InstLB->verticalScrollBar()->setValue(topLine);
+    InstLB->setUpdatesEnabled(true);
+  }
+  InstLB->viewport()->update();
+  UpdateCommandStates(selectedLine >= 0);
+}
+
+void TForm1::UpdateCommandStates(bool selected) {
+  for (QAction* action : {Cut1, Copy1, Clear1, EditImport, EditExport, MidiSend, MidiSendToBuf,
+                          MidiReceive, MidiReceiveFromBuf})
+    action->setEnabled(selected);
+  UpdatePasteState();
+}
+
+void TForm1::UpdatePasteState() {
+  Paste1->setEnabled(!Editing().ClipboardEmpty);
+}
+
+void TForm1::TabControl1Change() {
+  RefreshList();
+}
+
+void TForm1::InstLBClick() {
+  UpdateCommandStates(true);
+}
+
+void TForm1::MarkEdited() {
+  Modified = true;
+  Untouched = false;
+}
+
+void TForm1::Cut1Click() {
+  Item* item = CurrentItem();
+  if (!item)
+    return;
+  Copy1Click();
+  item->Reset();
+  Modified = true;
+  RefreshList();
+}
+
+void TForm1::Copy1Click() {
+  const Item* item = CurrentItem();
+  if (!item)
+    return;
+  SharedEditingState& editing = Editing();
+  editing.ItemClipboard->SetItem(*item);
+  editing.ClipboardEmpty = false;
+  for (TForm1* window = FirstWindow(); window; window = window->NextWindow)
+    window->UpdatePasteState();
+  RefreshList();
+}
+
+void TForm1::Paste1Click() {
+  Item* item = CurrentItem();
+  const Item* held = Editing().ItemClipboard->GetItem(S2I_File::kAnyKind);
+  if (!item || !held)
+    return;
+  if (held->Kind() != item->Kind()) {
+    SetStatus(QStringLiteral("Couldn't Paste, unmatched types"));
+    return;
+  }
+  item->Assign(*held);
+  MarkEdited();
+  RefreshList();
+}
+
+void TForm1::Clear1Click() {
+  if (Item* item = CurrentItem()) {
+    item->Reset();
+    Modified = true;
+  }
+  RefreshList();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Status
+
+QString TForm1::StatusText() const {
+  return StatusMessage->text();
+}
+
+QString TForm1::StatusReason() const {
+  return StatusReasonLabel->toolTip();
+}
+
+void TForm1::SetStatus(const QString& text, const QString& reason) {
+  StatusMessage->setText(text);
+  StatusMessage->setToolTip(reason);
+  // The reason can be long (a path and the system's message): the label shows its start.
+  const QFontMetrics metrics(StatusReasonLabel->font());
+  StatusReasonLabel->setText(metrics.elidedText(reason, Qt::ElideRight, width() / 2));
+  StatusReasonLabel->setToolTip(reason);
+}
+
+// ---------------------------------------------------------------------------------------------
+// File commands
+
+bool TForm1::SaveChangesBefore(const char* questionFormat) {
+  if (!Modified)
+    return true;
+  const QString name = FileName.isEmpty() ? Text(kUntitledName) : FileName;
+  switch (Dialogs().AskYesNoCancel(this, QStringLiteral("Unsaved File"),
+                                   Text(questionFormat).arg(name))) {
+    case Answer::Cancel:
+      return false;
+    case Answer::No:
+      return true;
+    case Answer::Yes:
+      // Going on after a save that did not happen would lose the document.
+      return Save1Click();
+  }
+  return false;
+}
+
+void TForm1::RememberFolder(const char* settingName, const QString& path) {
+  try {
+    SettingsStore::WriteSettingString(settingName, Path(FolderOf(path)));
+  } catch (const SettingsWriteError& error) {
+    Dialogs().ShowError(this, Text(kProgramTitle), Text(error.what()));
+  }
+}
+
+QString TForm1::AskOpenPath(const QString& title) {
+  const auto path =
+      Dialogs().OpenFileName(this, {title, OpenDialogFilters(), openDialogFolder_, {}});
+  return path.value_or(QString());
+}
+
+void TForm1::New1Click() {
+  if (!SaveChangesBefore(kNewQuestion))
+    return;
+  FileName.clear();
+  Document->Reset();
+  SetTitleFor(FileName);
+  Modified = false;
+  Untouched = true;
+  RefreshList();
+}
+
+void TForm1::NewNewWin1Click() {
+  AppendWindow()->show();
+}
+
+void TForm1::Open1Click() {
+  if (!SaveChangesBefore(kOpenQuestion))
+    return;
+  openDialogFolder_ = SettingText(Settings::kLastOpenDirectory);
+  const QString path = AskOpenPath(QStringLiteral("Open..."));
+  if (path.isEmpty()) {
+    SetStatus(QStringLiteral("Canceled Open"));
+    return;
+  }
+  RememberFolder(Settings::kLastOpenDirectory, path);
+  OpenFileInWindow(path, false, false);
+}
+
+void TForm1::OpenNewWin1Click() {
+  openDialogFolder_ = SettingText(Settings::kLastOpenDirectory);
+  const QString path = AskOpenPath(QStringLiteral("Open in New Window..."));
+  if (path.isEmpty()) {
+    SetStatus(QStringLiteral("Canceled Open"));
+    return;
+  }
+  RememberFolder(Settings::kLastOpenDirectory, path);
+  TForm1* window = OpenFileInWindow(path, true, true);
+  if (window->isHidden())
+    SetStatus(window->StatusText(), window->StatusReason());
+}
+
+bool TForm1::Save1Click() {
+  if (FileName.isEmpty())
+    return SaveAs1Click();
+  FileDiagnosticCapture diagnostics;
+  if (SaveBankFile(*Document, Path(FileName)) != 0) {
+    SetStatus(QStringLiteral("Error writing file"), QString::fromStdString(diagnostics.TakeText()));
+    return false;
+  }
+  SetTitleFor(FileName);
+  Modified = false;
+  Untouched = false;
+  SetStatus(QStringLiteral("Save successful"));
+  return true;
+}
+
+bool TForm1::SaveAs1Click() {
+  const QString offered = FileName.isEmpty() ? QStringLiteral("untitled.s2a") : FileName;
+  const QString folder = SettingText(Settings::kLastOpenDirectory);
+  const auto path = Dialogs().SaveFileName(
+      this, {QStringLiteral("Save As..."), SaveDialogFilters(), folder, offered});
+  if (!path) {
+    SetStatus(QStringLiteral("Canceled Save"));
+    return false;
+  }
+  RememberFolder(Settings::kLastOpenDirectory, *path);
+  FileDiagnosticCapture diagnostics;
+  if (SaveBankFile(*Document, Path(*path)) != 0) {
+    SetStatus(QStringLiteral("Error writing file"), QString::fromStdString(diagnostics.TakeText()));
+    return false;
+  }
+  FileName = *path;
+  SetTitleFor(FileName);
+  Modified = false;
+  Untouched = false;
+  SetStatus(QStringLiteral("Save successful"));
+  return true;
+}
+
+void TForm1::Close1Click() {
+  CloseWindow();
+}
+
+void TForm1::Quit1Click() {
+  FirstWindow()->CloseWindow();
+}
+
+void TForm1::Clone1Click() {
+  TForm1* window = AppendWindow();
+  window->Document->CopyFrom(*Document);
+  window->FileName = FileName;
+  window->setWindowTitle(windowTitle());
+  window->RefreshList();
+  window->show();
+  window->MarkEdited();
+}
+
+void TForm1::Merge1Click() {
+  const QString path = AskOpenPath(QStringLiteral("Merge..."));
+  if (path.isEmpty()) {
+    SetStatus(QStringLiteral("Canceled Merge"));
+    return;
+  }
+  FileDiagnosticCapture diagnostics;
+  if (MergeBankFile(*Document, Path(path)) != 0) {
+    SetStatus(QStringLiteral("Error merging file"), QString::fromStdString(diagnostics.TakeText()));
+    return;
+  }
+  FileName = path;
+  SetTitleFor(FileName);
+  RefreshList();
+  MarkEdited();
+  SetStatus(QStringLiteral("Merge successful"));
+}
+
+void TForm1::ExportSupportingFile1Click() {
+  SmartFilename name;
+  name.SetPath(FileName.isEmpty() ? std::string("untitled") : Path(FileName));
+  name.SetExtension("ins");
+  const QString offered = QFileInfo(QString::fromStdString(name.Path())).fileName();
+  const QString folder = SettingText(Settings::kLastSuppDirectory);
+  const auto path = Dialogs().SaveFileName(this, {QStringLiteral("Export Supporting Files..."),
+                                                  ExportSuppDialogFilters(), folder, offered});
+  if (!path) {
+    SetStatus(QStringLiteral("Canceled Save"));
+    return;
+  }
+  RememberFolder(Settings::kLastSuppDirectory, *path);
+  FileDiagnosticCapture diagnostics;
+  if (SaveBankFile(*Document, Path(*path)) != 0)
+    SetStatus(QStringLiteral("Error writing file"), QString::fromStdString(diagnostics.TakeText()));
+  else
+    SetStatus(QStringLiteral("Save successful"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+void TForm1::CloseWindow() {
+  if (Modified) {
+    const QString name = FileName.isEmpty() ? Text(kUntitledName) : FileName;
+    switch (Dialogs().AskYesNoCancel(this, QStringLiteral("Unsaved File"),
+                                     Text(kCloseQuestion).arg(name))) {
+      case Answer::Cancel:
+        SetStatus(QStringLiteral("Close cancelled"));
+        return;
+      case Answer::Yes:
+        Save1Click();
+        break;
+      case Answer::No:
+        Modified = false;
+        break;
+    }
+    CloseWindow();
+    return;
+  }
+  if (PreviousWindow || !NextWindow) {
+    CloseConfirmed = true;
+    close();
+    return;
+  }
+  for (TForm1* follower = NextWindow; follower;) {
+    TForm1* const successor = follower->NextWindow;
+    follower->CloseWindow();
+    follower = successor;
+  }
+  bool followerLeftModified = false;
+  for (TForm1* follower = NextWindow; follower; follower = follower->NextWindow)
+    followerLeftModified = followerLeftModified || follower->Modified;
+  if (followerLeftModified) {
+    SetStatus(QStringLiteral("Quit cancelled."));
+    return;
+  }
+  CloseConfirmed = true;
+  close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (!CloseConfirmed)
+    CloseWindow();
+  if (!CloseConfirmed) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  if (closed_)
+    return;
+  closed_ = true;
+  UnlinkFromChain();
+  Editing().ForgetDragFrom(this);
+  Document.reset();
+  emit WindowClosed();
+}
+
+void TForm1::UnlinkFromChain() {
+  if (PreviousWindow)
+    PreviousWindow->NextWindow = NextWindow;
+  if (NextWindow)
+    NextWindow->PreviousWindow = PreviousWindow;
+  PreviousWindow = nullptr;
+  NextWindow = nullptr;
+}

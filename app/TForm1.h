@@ -1,0 +1,153 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <vector>
+
+class Item;
+class QAction;
+class QLabel;
+class QMenu;
+class QTabBar;
+class S2A_File;
+class TItemListBox;
+
+// A document window: one bank set, its file, and the list of its items. The windows of a run
+// form a chain; the first one is the program's main window, and the program ends when it
+// closes.
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int kDesignWidth = 286;
+  static constexpr int kDesignHeight = 476;
+  // How far each new window is placed from the one before it.
+  static constexpr int kCascadeStep = 22;
+  enum Tab { InstrumentTab, PercussionTab, PerformanceTab, PluginTab };
+
+  TForm1();
+  ~TForm1() override;
+
+  // The document: none once the window has closed.
+  std::unique_ptr<S2A_File> Document;
+  QString FileName;
+  TForm1* NextWindow = nullptr;
+  TForm1* PreviousWindow = nullptr;
+  bool Modified = false;
+  bool Untouched = true;
+  bool CloseConfirmed = false;
+
+  // The chain.
+  TForm1* AppendWindow();
+  TForm1* LastWindow();
+  TForm1* FirstWindow();
+  TForm1* OpenFileInWindow(const QString& path, bool reuseWhenUntouched, bool alwaysNewWindow);
+  void OpenCommandLineFiles(const QString& text);
+  // The folder of a file, absolute, with its closing separator.
+  static QString FolderOf(const QString& path);
+
+  // The item list.
+  void RefreshList();
+  void UpdateCommandStates(bool selected);
+  Item* ItemAtLine(int line) const;
+  Item* CurrentItem() const;
+  int CurrentTab() const;
+  // The list's lines, as shown.
+  QStringList ListLines() const;
+
+  // The status line, and the file layer's reason for the last failure beside it.
+  QString StatusText() const;
+  QString StatusReason() const;
+  void SetStatus(const QString& text, const QString& reason = QString());
+
+  // Marks the document changed by an edit that puts something into it.
+  void MarkEdited();
+  // Paste follows the clipboard in every window.
+  void UpdatePasteState();
+
+  // The close procedure behind Close, Quit and the window manager's close button.
+  void CloseWindow();
+
+  // Command handlers.
+  void New1Click();
+  void NewNewWin1Click();
+  void Open1Click();
+  void OpenNewWin1Click();
+  // True when the document was written.
+  bool Save1Click();
+  bool SaveAs1Click();
+  void Close1Click();
+  void Quit1Click();
+  void Clone1Click();
+  void Merge1Click();
+  void ExportSupportingFile1Click();
+  void TabControl1Change();
+  void InstLBClick();
+  void Cut1Click();
+  void Copy1Click();
+  void Paste1Click();
+  void Clear1Click();
+
+  // Controls.
+  QTabBar* TabControl1 = nullptr;
+  TItemListBox* InstLB = nullptr;
+  QLabel* StatusMessage = nullptr;
+  QLabel* StatusReasonLabel = nullptr;
+
+  // Actions, by the names of the menu items and tool buttons.
+  QAction* New1 = nullptr;
+  QAction* NewNewWin1 = nullptr;
+  QAction* Open1 = nullptr;
+  QAction* OpenNewWin1 = nullptr;
+  QAction* Save1 = nullptr;
+  QAction* SaveAs1 = nullptr;
+  QAction* Close1 = nullptr;
+  QAction* Clone1 = nullptr;
+  QAction* Merge1 = nullptr;
+  QAction* ExportSupportingFile1 = nullptr;
+  QAction* Quit1 = nullptr;
+  QAction* Undo1 = nullptr;
+  QAction* Cut1 = nullptr;
+  QAction* Copy1 = nullptr;
+  QAction* Paste1 = nullptr;
+  QAction* Clear1 = nullptr;
+  QAction* EditImport = nullptr;
+  QAction* EditExport = nullptr;
+  QAction* ExportAll1 = nullptr;
+  QAction* Find1 = nullptr;
+  QAction* Edit1 = nullptr;
+  QAction* Library1 = nullptr;
+  QAction* Preferences1 = nullptr;
+  QAction* MidiSend = nullptr;
+  QAction* MidiReceive = nullptr;
+  QAction* MidiSendToBuf = nullptr;
+  QAction* MidiReceiveFromBuf = nullptr;
+  QAction* About1 = nullptr;
+
+ signals:
+  // The window has closed: unlinked, its document gone.
+  void WindowClosed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QAction* AddAction(QMenu* menu, const char* caption, const QKeySequence& shortcut = {});
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildListArea();
+  void ConnectCommands();
+  void ShowAtPlace();
+
+  // Asks whether to save before the document is replaced; true when the command may go on.
+  bool SaveChangesBefore(const char* questionFormat);
+  void SetTitleFor(const QString& path);
+  QString AskOpenPath(const QString& title);
+  void RememberFolder(const char* settingName, const QString& path);
+  void UnlinkFromChain();
+
+  std::vector<std::unique_ptr<TForm1>> ownedWindows_;
+  // The open dialog's starting folder, kept between its uses as a dialog keeps it.
+  QString openDialogFolder_;
+  bool closed_ = false;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <span>
+
+#include "app/FileFilters.h"
+
+class QWidget;
+
+// What a file dialog is opened with.
+struct FileDialogRequest {
+  QString title;
+  std::span<const FileFilter> filters;
+  // The folder it starts in; empty leaves the choice to the dialog.
+  QString folder;
+  // The name it offers (save dialogs).
+  QString fileName;
+};
+
+enum class Answer { Yes, No, Cancel };
+
+// Every dialog and question of the windows goes through here, so that the tests can answer
+// them. The program's own implementation shows the toolkit's dialogs.
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+
+  // The chosen path, or none when the user cancelled.
+  virtual std::optional<QString> OpenFileName(QWidget* parent,
+                                              const FileDialogRequest& request) = 0;
+  // As above; the dialog asks before an existing file is replaced.
+  virtual std::optional<QString> SaveFileName(QWidget* parent,
+                                              const FileDialogRequest& request) = 0;
+  // A warning with Yes, No and Cancel, Cancel the default.
+  virtual Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) = 0;
+  virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
+};
+
+// The dialogs in use: the toolkit's unless replaced.
+UserDialogs& Dialogs();
+// Replaces the dialogs in use and returns the previous ones (none: back to the toolkit's).
+std::unique_ptr<UserDialogs> SetUserDialogs(std::unique_ptr<UserDialogs> dialogs);

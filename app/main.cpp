@@ -1,0 +1,51 @@
+// corvale: the bank editor and librarian for the Yamaha S80.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <exception>
+#include <memory>
+
+#include "app/CommandLine.h"
+#include "app/TForm1.h"
+#include "files/SafeSave.h"
+#include "files/SmartFilename.h"
+
+namespace {
+
+void CentreOnScreen(QWidget& window) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen)
+    return;
+  QRect frame = window.frameGeometry();
+  frame.moveCenter(screen->availableGeometry().center());
+  window.move(frame.topLeft());
+}
+
+int RunProgram(QApplication& application) {
+  application.setApplicationName(QStringLiteral("Corvale"));
+  application.setDesktopFileName(QStringLiteral("corvale"));
+  // The program ends when the first window closes, whatever other windows are left.
+  application.setQuitOnLastWindowClosed(false);
+  PrepareProcessForSaving();
+
+  auto Form1 = std::make_unique<TForm1>();
+  QObject::connect(Form1.get(), &TForm1::WindowClosed, &application, &QApplication::quit);
+  SmartFilename::StartupDirectory();
+  CentreOnScreen(*Form1);
+  Form1->show();
+  Form1->OpenCommandLineFiles(CommandLineText(application.arguments().mid(1)));
+  return application.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  try {
+    return RunProgram(application);
+  } catch (const std::exception& error) {
+    QMessageBox::critical(nullptr, QStringLiteral("Corvale"), QString::fromUtf8(error.what()));
+    return 0;
+  }
+}
