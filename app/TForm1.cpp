@@ -195,8 +195,15 @@ void TForm1::BuildListArea() {
   layout->setSpacing(0);
   TabControl1 = new QTabBar(area);
   TabControl1->setObjectName(QStringLiteral("TabControl1"));
+  // Four tabs share the narrow window: each as wide as its caption, no scrolling.
+  TabControl1->setUsesScrollButtons(false);
   TabControl1->setExpanding(false);
-  TabControl1->setDrawBase(true);
+  TabControl1->setStyleSheet(QStringLiteral(
+      "QTabBar::tab { padding: 3px 5px; margin-right: 1px; border: 1px solid palette(mid);"
+      " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
+      " background: palette(button); }"
+      "QTabBar::tab:selected { background: palette(base); }"
+      "QTabBar::tab:!selected { margin-top: 2px; }"));
   for (const char* tab : {"Instrument", "Percussion", "Performance", "Plugin"})
     TabControl1->addTab(Text(tab));
   InstLB = new TItemListBox(*this);
