@@ -210,6 +210,7 @@ void TForm1::BuildListArea() {
   layout->addWidget(TabControl1);
   layout->addWidget(InstLB, 1);
   setCentralWidget(area);
+  InstLB->setFocus();
 
   StatusMessage = new QLabel(this);
   StatusMessage->setObjectName(QStringLiteral("StatusMessage"));
@@ -469,12 +470,16 @@ void TForm1::SetStatus(const QString& text, const QString& reason) {
 // ---------------------------------------------------------------------------------------------
 // File commands
 
+Answer TForm1::AskUnsavedChanges(const char* questionFormat) {
+  const QString name = FileName.isEmpty() ? Text(kUntitledName) : FileName;
+  return Dialogs().AskYesNoCancel(this, QStringLiteral("Unsaved File"),
+                                  Text(questionFormat).arg(name));
+}
+
 bool TForm1::SaveChangesBefore(const char* questionFormat) {
   if (!Modified)
     return true;
-  const QString name = FileName.isEmpty() ? Text(kUntitledName) : FileName;
-  switch (Dialogs().AskYesNoCancel(this, QStringLiteral("Unsaved File"),
-                                   Text(questionFormat).arg(name))) {
+  switch (AskUnsavedChanges(questionFormat)) {
     case Answer::Cancel:
       return false;
     case Answer::No:
@@ -500,6 +505,17 @@ QString TForm1::AskOpenPath(const QString& title) {
   return path.value_or(QString());
 }
 
+QString TForm1::ChooseFileToOpen(const QString& title) {
+  openDialogFolder_ = SettingText(Settings::kLastOpenDirectory);
+  const QString path = AskOpenPath(title);
+  if (path.isEmpty()) {
+    SetStatus(QStringLiteral("Canceled Open"));
+    return path;
+  }
+  RememberFolder(Settings::kLastOpenDirectory, path);
+  return path;
+}
+
 void TForm1::New1Click() {
   if (!SaveChangesBefore(kNewQuestion))
     return;
@@ -518,24 +534,14 @@ void TForm1::NewNewWin1Click() {
 void TForm1::Open1Click() {
   if (!SaveChangesBefore(kOpenQuestion))
     return;
-  openDialogFolder_ = SettingText(Settings::kLastOpenDirectory);
-  const QString path = AskOpenPath(QStringLiteral("Open..."));
-  if (path.isEmpty()) {
-    SetStatus(QStringLiteral("Canceled Open"));
-    return;
-  }
-  RememberFolder(Settings::kLastOpenDirectory, path);
-  OpenFileInWindow(path, false, false);
+  if (const QString path = ChooseFileToOpen(QStringLiteral("Open...")); !path.isEmpty())
+    OpenFileInWindow(path, false, false);
 }
 
 void TForm1::OpenNewWin1Click() {
-  openDialogFolder_ = SettingText(Settings::kLastOpenDirectory);
-  const QString path = AskOpenPath(QStringLiteral("Open in New Window..."));
-  if (path.isEmpty()) {
-    SetStatus(QStringLiteral("Canceled Open"));
+  const QString path = ChooseFileToOpen(QStringLiteral("Open in New Window..."));
+  if (path.isEmpty())
     return;
-  }
-  RememberFolder(Settings::kLastOpenDirectory, path);
   TForm1* window = OpenFileInWindow(path, true, true);
   if (window->isHidden())
     SetStatus(window->StatusText(), window->StatusReason());
@@ -640,9 +646,7 @@ void TForm1::ExportSupportingFile1Click() {
 
 void TForm1::CloseWindow() {
   if (Modified) {
-    const QString name = FileName.isEmpty() ? Text(kUntitledName) : FileName;
-    switch (Dialogs().AskYesNoCancel(this, QStringLiteral("Unsaved File"),
-                                     Text(kCloseQuestion).arg(name))) {
+    switch (AskUnsavedChanges(kCloseQuestion)) {
       case Answer::Cancel:
         SetStatus(QStringLiteral("Close cancelled"));
         return;

@@ -11,6 +11,7 @@ class QMenu;
 class QTabBar;
 class S2A_File;
 class TItemListBox;
+enum class Answer;
 
 // A document window: one bank set, its file, and the list of its items. The windows of a run
 // form a chain; the first one is the program's main window, and the program ends when it
@@ -139,10 +140,14 @@ class TForm1 : public QMainWindow {
   void ConnectCommands();
   void ShowAtPlace();
 
+  Answer AskUnsavedChanges(const char* questionFormat);
   // Asks whether to save before the document is replaced; true when the command may go on.
   bool SaveChangesBefore(const char* questionFormat);
   void SetTitleFor(const QString& path);
   QString AskOpenPath(const QString& title);
+  // The open dialog in the remembered folder, whose folder is then remembered; empty when the
+  // user cancelled.
+  QString ChooseFileToOpen(const QString& title);
   void RememberFolder(const char* settingName, const QString& path);
   void UnlinkFromChain();
 
