@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/TForm1.h"
+#include "files/FileDiagnostics.h"
 #include "files/SafeSave.h"
 #include "files/SmartFilename.h"
 
@@ -30,12 +31,20 @@ int RunProgram(QApplication& application) {
   PrepareProcessForSaving();
 
   auto Form1 = std::make_unique<TForm1>();
+  // Commands show what the file layers say about their own failures; anything said outside a
+  // command lands beside the status of the window in front.
+  SetFileDiagnosticHandler([first = Form1.get()](const std::string& text) {
+    auto* window = qobject_cast<TForm1*>(QApplication::activeWindow());
+    (window ? window : first)->SetStatus(QString(), QString::fromStdString(text));
+  });
   QObject::connect(Form1.get(), &TForm1::WindowClosed, &application, &QApplication::quit);
   SmartFilename::StartupDirectory();
   CentreOnScreen(*Form1);
   Form1->show();
   Form1->OpenCommandLineFiles(CommandLineText(application.arguments().mid(1)));
-  return application.exec();
+  const int status = application.exec();
+  SetFileDiagnosticHandler(nullptr);
+  return status;
 }
 
 }  // namespace
