@@ -34,8 +34,9 @@ int RunProgram(QApplication& application) {
   // Commands show what the file layers say about their own failures; anything said outside a
   // command lands beside the status of the window in front.
   SetFileDiagnosticHandler([first = Form1.get()](const std::string& text) {
-    auto* window = qobject_cast<TForm1*>(QApplication::activeWindow());
-    (window ? window : first)->SetStatus(QString(), QString::fromStdString(text));
+    auto* active = qobject_cast<TForm1*>(QApplication::activeWindow());
+    TForm1* window = active ? active : first;
+    window->SetStatus(window->StatusText(), QString::fromStdString(text));
   });
   QObject::connect(Form1.get(), &TForm1::WindowClosed, &application, &QApplication::quit);
   SmartFilename::StartupDirectory();
