@@ -548,18 +548,7 @@ void TForm1::OpenNewWin1Click() {
 }
 
 bool TForm1::Save1Click() {
-  if (FileName.isEmpty())
-    return SaveAs1Click();
-  FileDiagnosticCapture diagnostics;
-  if (SaveBankFile(*Document, Path(FileName)) != 0) {
-    SetStatus(QStringLiteral("Error writing file"), QString::fromStdString(diagnostics.TakeText()));
-    return false;
-  }
-  SetTitleFor(FileName);
-  Modified = false;
-  Untouched = false;
-  SetStatus(QStringLiteral("Save successful"));
-  return true;
+  return FileName.isEmpty() ? SaveAs1Click() : SaveDocumentTo(FileName);
 }
 
 bool TForm1::SaveAs1Click() {
@@ -572,12 +561,16 @@ bool TForm1::SaveAs1Click() {
     return false;
   }
   RememberFolder(Settings::kLastOpenDirectory, *path);
+  return SaveDocumentTo(*path);
+}
+
+bool TForm1::SaveDocumentTo(const QString& path) {
   FileDiagnosticCapture diagnostics;
-  if (SaveBankFile(*Document, Path(*path)) != 0) {
+  if (SaveBankFile(*Document, Path(path)) != 0) {
     SetStatus(QStringLiteral("Error writing file"), QString::fromStdString(diagnostics.TakeText()));
     return false;
   }
-  FileName = *path;
+  FileName = path;
   SetTitleFor(FileName);
   Modified = false;
   Untouched = false;
