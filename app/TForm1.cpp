@@ -74,7 +74,11 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
 
 }  // namespace
 
+// The images are linked in from a static library, whose resources only register when asked.
+static void RegisterImages() { Q_INIT_RESOURCE(corvale); }
+
 TForm1::TForm1() : Document(std::make_unique<S2A_File>()) {
+  RegisterImages();
   setWindowTitle(Text(kProgramTitle));
   resize(kDesignWidth, kDesignHeight);
   BuildMenus();
@@ -156,8 +160,12 @@ void TForm1::BuildToolBar() {
   hint(NewNewWin1, "New", ThemeIcon("document-new", QStyle::SP_FileIcon));
   hint(OpenNewWin1, "Open", ThemeIcon("document-open", QStyle::SP_DialogOpenButton));
   hint(Save1, "Save", ThemeIcon("document-save", QStyle::SP_DialogSaveButton));
-  hint(EditImport, "Import from File", ThemeIcon("document-import", QStyle::SP_ArrowRight));
-  hint(EditExport, "Export to File", ThemeIcon("document-export", QStyle::SP_ArrowLeft));
+  hint(EditImport, "Import from File",
+       QIcon::fromTheme(QStringLiteral("document-import"),
+                        QIcon(QStringLiteral(":/icons/import.png"))));
+  hint(EditExport, "Export to File",
+       QIcon::fromTheme(QStringLiteral("document-export"),
+                        QIcon(QStringLiteral(":/icons/export.png"))));
   hint(MidiReceiveFromBuf, "MIDI Receive From Buffer", ThemeIcon("go-down", QStyle::SP_ArrowDown));
   hint(MidiSendToBuf, "MIDI Send to Buffer", ThemeIcon("go-up", QStyle::SP_ArrowUp));
 
