@@ -18,6 +18,13 @@ TEST(FileDialog, ListsTheTypesAsWritten) {
         "S80 All Bank Files (*.s2a)", "S80 Voice Bank Files (*.s2v)",
         "S80 External Bank Files (*.s2e)", "MIDI Files (*.mid) - NOT IMPLEMENTED",
         "System Exclusive Files (*.syx) - NOT IMPLEMENTED", "All Files (*.*)"}},
+      // Two blanks before the dash, kept although Qt simplifies the blanks of a filter.
+      {SaveDialogFilters(),
+       QFileDialog::AcceptSave,
+       {"All Loadable Files (*.s2a;*.s2v;*.s2e;*.mid;*.syx)", "S80 Bank Files (*.s2a;*.s2v;*.s2e)",
+        "S80 All Bank Files (*.s2a)", "S80 Voice Bank Files (*.s2v)",
+        "S80 External Bank Files (*.s2e)", "MIDI Files (*.mid)  - NOT IMPLEMENTED",
+        "System Exclusive Files (*.syx)  - NOT IMPLEMENTED"}},
       {ExportSuppDialogFilters(),
        QFileDialog::AcceptSave,
        {"Cakewalk Instrument Definition (*.ins)"}},
@@ -25,6 +32,7 @@ TEST(FileDialog, ListsTheTypesAsWritten) {
   for (const auto& c : cases) {
     const auto dialog =
         QtUserDialogs::MakeFileDialog(nullptr, {"Title", c.filters, {}, "a"}, c.mode);
+    dialog->show();
     EXPECT_EQ(dialog->windowTitle(), "Title");
     const auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
     ASSERT_NE(types, nullptr);
