@@ -46,6 +46,9 @@ void FilterThroughProxy(QFileDialog& dialog, std::span<const FileFilter> filters
   if (!files || !types || !name)
     return;
   files->setNameFilters({});
+  // Qt simplifies the blanks of the filters it is given; the list shows them as written.
+  for (int i = 0; i < types->count() && i < static_cast<int>(filters.size()); ++i)
+    types->setItemText(i, QString::fromLatin1(filters[i].description));
   auto typedName = std::make_shared<QString>();
   QObject::connect(types, &QComboBox::currentIndexChanged, &dialog,
                    [name, typedName] { *typedName = name->text(); });

@@ -1,0 +1,77 @@
+#include <QSignalSpy>
+
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+// The first window and two followers, the last of them modified.
+class CloseTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    form_->NewNewWin1Click();
+    form_->NewNewWin1Click();
+    second_ = form_->NextWindow;
+    third_ = second_->NextWindow;
+    third_->Modified = true;
+  }
+
+  static bool IsClosed(const TForm1* window) {
+    return !window->Document && !window->isVisible() && !window->NextWindow &&
+           !window->PreviousWindow;
+  }
+
+  TForm1* second_ = nullptr;
+  TForm1* third_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(CloseTest, CancelInAFollowerCancelsTheQuit) {
+  dialogs_.answers.push_back(Answer::Cancel);
+  form_->Close1Click();
+  EXPECT_TRUE(IsClosed(second_));
+  EXPECT_EQ(third_->StatusText(), "Close cancelled");
+  EXPECT_EQ(form_->StatusText(), "Quit cancelled.");
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(form_->CloseConfirmed);
+  EXPECT_EQ(Chain(*form_), (std::vector<TForm1*>{form_.get(), third_}));
+  EXPECT_EQ(third_->PreviousWindow, form_.get());
+}
+
+TEST_F(CloseTest, QuitFromALaterWindowAsksFromTheFirstWindowOn) {
+  form_->Modified = true;
+  form_->FileName = PathOf("first.s2a");
+  third_->FileName = PathOf("third.s2a");
+  QSignalSpy closed(form_.get(), &TForm1::WindowClosed);
+  dialogs_.answers = {Answer::No, Answer::No};
+  third_->Quit1Click();
+  ASSERT_EQ(dialogs_.requests.size(), 2u);
+  EXPECT_TRUE(dialogs_.requests[0].text.startsWith(PathOf("first.s2a") + "\n"));
+  EXPECT_TRUE(dialogs_.requests[1].text.startsWith(PathOf("third.s2a") + "\n"));
+  for (TForm1* window : {form_.get(), second_, third_}) {
+    EXPECT_TRUE(IsClosed(window));
+    EXPECT_TRUE(window->CloseConfirmed);
+  }
+  EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(CloseTest, SystemCloseAsksUntilTheDocumentIsSavedOrLeft) {
+  second_->Modified = true;
+  second_->FileName = PathOf("absent/second.s2a");
+  QSignalSpy closed(second_, &TForm1::WindowClosed);
+  // A save that fails asks again.
+  dialogs_.answers = {Answer::Yes, Answer::Cancel};
+  EXPECT_FALSE(second_->close());
+  EXPECT_EQ(dialogs_.requests.size(), 2u);
+  EXPECT_TRUE(second_->isVisible());
+  EXPECT_EQ(second_->StatusText(), "Close cancelled");
+
+  dialogs_.answers = {Answer::Yes, Answer::No};
+  EXPECT_TRUE(second_->close());
+  EXPECT_TRUE(IsClosed(second_));
+  EXPECT_EQ(Chain(*form_), (std::vector<TForm1*>{form_.get(), third_}));
+  EXPECT_EQ(third_->PreviousWindow, form_.get());
+  // Closed already: no question, and the window is unlinked only once.
+  EXPECT_TRUE(second_->close());
+  EXPECT_EQ(closed.count(), 1);
+}

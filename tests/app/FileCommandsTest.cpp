@@ -1,0 +1,255 @@
+#include <QDir>
+#include <QFile>
+#include <functional>
+
+#include "demo/DemoBank.h"
+#include "files/FileExtension.h"
+#include "midi/settings/SettingsStore.h"
+#include "model/S2A_File.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+using Command = std::function<void(TForm1&)>;
+using Kind = ScriptedDialogs::Kind;
+
+void ExpectUntitledAndUntouched(const TForm1& window) {
+  EXPECT_TRUE(window.FileName.isEmpty());
+  EXPECT_EQ(window.windowTitle(), "Corvale");
+  EXPECT_FALSE(window.Modified);
+  EXPECT_TRUE(window.Untouched);
+}
+
+QString Question(const QString& name, const char* ending) {
+  return name + "\nhas not been saved, do you wish to save this before\n" + ending;
+}
+
+}  // namespace
+
+TEST_F(WindowTest, CancelledFileDialogsChangeNothing) {
+  const struct {
+    Command command;
+    Kind kind;
+    const char* title;
+    std::span<const FileFilter> filters;
+    const char* offered;
+    const char* status;
+  } cases[] = {
+      {&TForm1::Open1Click, Kind::Open, "Open...", OpenDialogFilters(), "", "Canceled Open"},
+      {&TForm1::OpenNewWin1Click, Kind::Open, "Open in New Window...", OpenDialogFilters(), "",
+       "Canceled Open"},
+      {&TForm1::Save1Click, Kind::Save, "Save As...", SaveDialogFilters(), "untitled.s2a",
+       "Canceled Save"},
+      {&TForm1::Merge1Click, Kind::Open, "Merge...", OpenDialogFilters(), "", "Canceled Merge"},
+      // Through the save dialog, which asks before it replaces a file.
+      {&TForm1::ExportSupportingFile1Click, Kind::Save, "Export Supporting Files...",
+       ExportSuppDialogFilters(), "untitled.ins", "Canceled Save"},
+  };
+  const auto files = dir_.Entries();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    TForm1 window;
+    dialogs_.requests.clear();
+    dialogs_.paths.push_back({});
+    c.command(window);
+    ASSERT_EQ(dialogs_.requests.size(), 1u);
+    EXPECT_EQ(dialogs_.requests[0].kind, c.kind);
+    EXPECT_EQ(dialogs_.requests[0].title, c.title);
+    EXPECT_EQ(dialogs_.requests[0].filters, FilterDescriptions(c.filters));
+    EXPECT_EQ(dialogs_.requests[0].fileName, c.offered);
+    EXPECT_EQ(window.StatusText(), c.status);
+    ExpectUntitledAndUntouched(window);
+    EXPECT_EQ(window.NextWindow, nullptr);
+  }
+  EXPECT_EQ(dir_.Entries(), files);
+  EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastSuppDirectory, ""), "");
+}
+
+TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
+  const struct {
+    Command command;
+    const char* path;
+    const char* status;
+    bool takesName;
+    bool modified;
+  } cases[] = {
+      {&TForm1::Open1Click, "demo.s2a", "Open successful", true, false},
+      {&TForm1::Open1Click, "demo.syx", "Error opening file", false, false},
+      {&TForm1::Merge1Click, "demo.s2v", "Merge successful", true, true},
+      {&TForm1::Merge1Click, "missing.s2e", "Error merging file", false, false},
+      {&TForm1::SaveAs1Click, "new.s2e", "Save successful", true, false},
+      {&TForm1::SaveAs1Click, "noextension", "Error writing file", false, false},
+      {&TForm1::ExportSupportingFile1Click, "out.ins", "Save successful", false, false},
+      {&TForm1::ExportSupportingFile1Click, "out.txt", "Error writing file", false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    TForm1 window;
+    dialogs_.paths.push_back(PathOf(c.path));
+    c.command(window);
+    EXPECT_EQ(window.StatusText(), c.status);
+    if (!c.takesName) {
+      ExpectUntitledAndUntouched(window);
+      continue;
+    }
+    EXPECT_EQ(window.FileName, PathOf(c.path));
+    EXPECT_EQ(window.windowTitle(), "Corvale - " + PathOf(c.path));
+    EXPECT_EQ(window.Modified, c.modified);
+    EXPECT_FALSE(window.Untouched);
+  }
+  for (const char* written : {"new.s2e", "out.ins"})
+    EXPECT_TRUE(test::Exists(dir_.File(written)));
+  for (const char* refused : {"noextension", "out.txt"})
+    EXPECT_FALSE(test::Exists(dir_.File(refused)));
+}
+
+TEST_F(WindowTest, SavesWriteWhatTheCoreWrites) {
+  MakeModifiedDemo(*form_);
+  ASSERT_TRUE(form_->Save1Click());
+  EXPECT_FALSE(form_->Modified);
+  S2A_File expected;
+  DemoBank::FillDocument(expected);
+  expected.InternalInstrumentBank().ItemAt(3)->Reset();
+  ASSERT_TRUE(QDir(PathOf("")).mkdir("core"));
+  for (const char* name : {"demo.s2a", "saved.s2v", "defs.ins"})
+    ASSERT_EQ(SaveBankFile(expected, dir_.File("core/") + name), 0);
+  EXPECT_EQ(test::ReadBytes(dir_.File("demo.s2a")), test::ReadBytes(dir_.File("core/demo.s2a")));
+
+  dialogs_.paths = {PathOf("saved.s2v"), PathOf("defs.ins")};
+  ASSERT_TRUE(form_->SaveAs1Click());
+  EXPECT_EQ(test::ReadBytes(dir_.File("saved.s2v")), test::ReadBytes(dir_.File("core/saved.s2v")));
+  form_->ExportSupportingFile1Click();
+  EXPECT_EQ(dialogs_.requests.back().fileName, "saved.ins");
+  EXPECT_EQ(test::ReadBytes(dir_.File("defs.ins")), test::ReadBytes(dir_.File("core/defs.ins")));
+  EXPECT_EQ(form_->FileName, PathOf("saved.s2v"));
+}
+
+TEST_F(WindowTest, DialogsStartInTheRememberedFolders) {
+  ASSERT_TRUE(QDir(PathOf("")).mkdir("defs"));
+  dialogs_.paths = {PathOf("demo.s2a"), {}, {}, PathOf("defs/a.ins"), {}, PathOf("demo.s2v")};
+  form_->Open1Click();
+  form_->Open1Click();
+  form_->SaveAs1Click();
+  form_->ExportSupportingFile1Click();
+  form_->ExportSupportingFile1Click();
+  form_->Merge1Click();
+  const QStringList expected{"", PathOf(""), PathOf(""), "", PathOf("defs/"), PathOf("")};
+  ASSERT_EQ(dialogs_.requests.size(), 6u);
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(dialogs_.requests[i].folder, expected[i]) << i;
+  EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastOpenDirectory, ""), dir_.File(""));
+}
+
+TEST_F(WindowTest, UnsavedChangesAreAskedAbout) {
+  const struct {
+    void (TForm1::*command)();
+    const char* ending;
+    Answer answer;
+    const char* name;  // of the modified document
+    bool goesOn;
+    const char* status;
+  } cases[] = {
+      {&TForm1::New1Click, "creating a new file?", Answer::Cancel, "demo.s2a", false, ""},
+      {&TForm1::Open1Click, "opening another file?", Answer::Cancel, "", false, ""},
+      {&TForm1::Close1Click, "closing?", Answer::Cancel, "demo.s2a", false, "Close cancelled"},
+      // A save that did not happen stops the command before anything is lost.
+      {&TForm1::New1Click, "creating a new file?", Answer::Yes, "", false, "Canceled Save"},
+      {&TForm1::Open1Click, "opening another file?", Answer::Yes, "absent/a.s2a", false,
+       "Error writing file"},
+      {&TForm1::New1Click, "creating a new file?", Answer::No, "demo.s2a", true, ""},
+      {&TForm1::Open1Click, "opening another file?", Answer::Yes, "demo.s2a", true,
+       "Open successful"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ending + (" " + std::to_string(&c - cases)));
+    ASSERT_TRUE(test::WriteDemoFiles(dir_));
+    const auto demo = test::ReadBytes(dir_.File("demo.s2a"));
+    TForm1 window;
+    MakeModifiedDemo(window);
+    const QString name = *c.name ? PathOf(c.name) : QString();
+    window.FileName = name;
+    window.SetStatus({});
+    const QString title = window.windowTitle();
+    const QStringList edited = window.ListLines();
+    dialogs_.requests.clear();
+    dialogs_.answers.push_back(c.answer);
+    const bool open = c.command == &TForm1::Open1Click;
+    if (c.answer == Answer::Yes && name.isEmpty())
+      dialogs_.paths.push_back({});
+    if (c.goesOn && open)
+      dialogs_.paths.push_back(PathOf("demo.s2e"));
+    (window.*c.command)();
+    EXPECT_EQ(dialogs_.requests[0].title, "Unsaved File");
+    EXPECT_EQ(dialogs_.requests[0].text, Question(*c.name ? name : "<Untitled>", c.ending));
+    EXPECT_EQ(window.StatusText(), c.status);
+    EXPECT_EQ(test::ReadBytes(dir_.File("demo.s2a")) != demo, c.goesOn && c.answer == Answer::Yes);
+    if (!c.goesOn) {
+      EXPECT_TRUE(window.Modified);
+      EXPECT_EQ(window.FileName, name);
+      EXPECT_EQ(window.windowTitle(), title);
+      EXPECT_EQ(window.ListLines(), edited);
+      continue;
+    }
+    const QString opened = open ? PathOf("demo.s2e") : QString();
+    EXPECT_EQ(window.FileName, opened);
+    EXPECT_EQ(window.windowTitle(), opened.isEmpty() ? "Corvale" : "Corvale - " + opened);
+    EXPECT_FALSE(window.Modified);
+    EXPECT_EQ(window.Untouched, !open);
+    EXPECT_NE(window.ListLines(), edited);
+  }
+}
+
+TEST_F(WindowTest, NewWindowsCascadeFromTheLastOne) {
+  form_->resize(300, 500);
+  form_->NewNewWin1Click();
+  OpenDemo(*form_);
+  form_->Clone1Click();
+  const auto windows = Chain(*form_);
+  ASSERT_EQ(windows.size(), 3u);
+  for (int i = 1; i < 3; ++i) {
+    EXPECT_EQ(windows[i]->pos(), QPoint(100 + 22 * i, 100 + 22 * i));
+    EXPECT_EQ(windows[i]->size(), QSize(300, 500));
+    EXPECT_EQ(windows[i]->PreviousWindow, windows[i - 1]);
+    EXPECT_TRUE(windows[i]->isVisible());
+  }
+  EXPECT_EQ(windows[1]->windowTitle(), "Corvale");
+  EXPECT_TRUE(windows[1]->Untouched);
+  // A clone is a modified copy under the same name.
+  TForm1& clone = *windows[2];
+  EXPECT_EQ(clone.FileName, form_->FileName);
+  EXPECT_EQ(clone.windowTitle(), form_->windowTitle());
+  EXPECT_TRUE(clone.Modified);
+  EXPECT_FALSE(clone.Untouched);
+  EXPECT_EQ(clone.ListLines(), form_->ListLines());
+  Select(clone, TForm1::InstrumentTab, 0);
+  clone.Clear1Click();
+  EXPECT_NE(Bytes(clone.ItemAtLine(0)), Bytes(form_->ItemAtLine(0)));
+}
+
+TEST_F(WindowTest, CommandLineNamesOpenInTurn) {
+  ASSERT_TRUE(QDir(PathOf("")).mkdir("my banks"));
+  const QString quoted = PathOf("my banks/first one.s2a");
+  ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), quoted));
+  form_->OpenCommandLineFiles("  \"" + quoted + "\"  " + PathOf("missing.s2v") + " \t" +
+                              PathOf("demo.s2e") + " ");
+  EXPECT_EQ(form_->FileName, quoted);
+  EXPECT_EQ(form_->windowTitle(), "Corvale - " + quoted);
+  // The window made for the name that failed stays hidden and takes the next name; the window
+  // before it reports the failure.
+  EXPECT_EQ(form_->StatusText(), "Error opening file");
+  EXPECT_EQ(form_->StatusReason(), "Error opening file: No such file or directory");
+  const auto windows = Chain(*form_);
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[1]->FileName, PathOf("demo.s2e"));
+  EXPECT_TRUE(windows[1]->isVisible());
+}
+
+TEST_F(WindowTest, OpenInNewWindowThatFailsIsReportedHere) {
+  dialogs_.paths.push_back(PathOf("missing.s2a"));
+  form_->OpenNewWin1Click();
+  EXPECT_EQ(form_->StatusText(), "Error opening file");
+  EXPECT_EQ(form_->StatusReason(), "Error opening file: No such file or directory");
+  ASSERT_NE(form_->NextWindow, nullptr);
+  EXPECT_TRUE(form_->NextWindow->isHidden());
+  EXPECT_TRUE(form_->NextWindow->Untouched);
+}

@@ -1,0 +1,79 @@
+#include <QtCore/qtestsupport_core.h>
+#include <QAbstractProxyModel>
+#include <QComboBox>
+#include <QFileSystemModel>
+
+#include "app/QtUserDialogs.h"
+#include "tests/app/WindowFixture.h"
+
+TEST(FileDialog, ListsTheTypesAsWritten) {
+  const struct {
+    std::span<const FileFilter> filters;
+    QFileDialog::AcceptMode mode;
+    QStringList shown;
+  } cases[] = {
+      {OpenDialogFilters(),
+       QFileDialog::AcceptOpen,
+       {"All Loadable Files (*.s2a;*.s2v;*.s2e;*.mid;*.syx)", "S80 Bank Files (*.s2a;*.s2v;*.s2e)",
+        "S80 All Bank Files (*.s2a)", "S80 Voice Bank Files (*.s2v)",
+        "S80 External Bank Files (*.s2e)", "MIDI Files (*.mid) - NOT IMPLEMENTED",
+        "System Exclusive Files (*.syx) - NOT IMPLEMENTED", "All Files (*.*)"}},
+      // Two blanks before the dash, kept although Qt simplifies the blanks of a filter.
+      {SaveDialogFilters(),
+       QFileDialog::AcceptSave,
+       {"All Loadable Files (*.s2a;*.s2v;*.s2e;*.mid;*.syx)", "S80 Bank Files (*.s2a;*.s2v;*.s2e)",
+        "S80 All Bank Files (*.s2a)", "S80 Voice Bank Files (*.s2v)",
+        "S80 External Bank Files (*.s2e)", "MIDI Files (*.mid)  - NOT IMPLEMENTED",
+        "System Exclusive Files (*.syx)  - NOT IMPLEMENTED"}},
+      {ExportSuppDialogFilters(),
+       QFileDialog::AcceptSave,
+       {"Cakewalk Instrument Definition (*.ins)"}},
+  };
+  for (const auto& c : cases) {
+    const auto dialog =
+        QtUserDialogs::MakeFileDialog(nullptr, {"Title", c.filters, {}, "a"}, c.mode);
+    dialog->show();
+    EXPECT_EQ(dialog->windowTitle(), "Title");
+    const auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    QStringList shown;
+    for (int i = 0; i < types->count(); ++i)
+      shown << types->itemText(i);
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+  }
+}
+
+TEST(FileDialog, ListsFilesOfTheChosenTypeInAnyLetterCase) {
+  test::TempDir dir;
+  for (const char* name : {"BANK1.S2A", "b.s2v", "c.txt"})
+    test::WriteBytes(dir.File(name), {1});
+  const QString folder = QString::fromStdString(dir.Path());
+  const auto dialog = QtUserDialogs::MakeFileDialog(
+      nullptr, {"Open...", OpenDialogFilters(), folder, {}}, QFileDialog::AcceptOpen);
+  const QAbstractProxyModel* proxy = dialog->proxyModel();
+  const auto* files = qobject_cast<const QFileSystemModel*>(proxy->sourceModel());
+  auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+  ASSERT_TRUE(files && types);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(folder)) == 3; }));
+  const struct {
+    int type;
+    QStringList names;
+  } cases[] = {
+      {0, {"BANK1.S2A", "b.s2v"}},
+      {2, {"BANK1.S2A"}},
+      {3, {"b.s2v"}},
+      {7, {"BANK1.S2A", "b.s2v", "c.txt"}},
+  };
+  for (const auto& c : cases) {
+    // As a choice from the list does.
+    types->setCurrentIndex(c.type);
+    emit types->activated(c.type);
+    const QModelIndex listed = proxy->mapFromSource(files->index(folder));
+    QStringList names;
+    for (int row = 0; row < proxy->rowCount(listed); ++row)
+      names << proxy->index(row, 0, listed).data().toString();
+    names.sort();
+    EXPECT_EQ(names, c.names) << c.type;
+  }
+}

@@ -1,0 +1,37 @@
+#include "tests/app/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+ScriptedDialogs& ScriptedDialogs::Install() {
+  auto dialogs = std::make_unique<ScriptedDialogs>();
+  ScriptedDialogs& installed = *dialogs;
+  SetUserDialogs(std::move(dialogs));
+  return installed;
+}
+
+template <class T>
+T ScriptedDialogs::Next(std::deque<T>& queue, T cancelled) {
+  if (queue.empty()) {
+    ADD_FAILURE() << "unexpected dialog: " << requests.back().title.toStdString();
+    return cancelled;
+  }
+  T next = queue.front();
+  queue.pop_front();
+  return next;
+}
+
+std::optional<QString> ScriptedDialogs::NextPath(Kind kind, const FileDialogRequest& request) {
+  requests.push_back({kind,
+                      request.title,
+                      FilterDescriptions(request.filters),
+                      request.folder,
+                      request.fileName,
+                      {}});
+  const QString path = Next(paths, QString());
+  return path.isEmpty() ? std::nullopt : std::optional(path);
+}
+
+Answer ScriptedDialogs::AskYesNoCancel(QWidget*, const QString& title, const QString& text) {
+  requests.push_back({Kind::Question, title, {}, {}, {}, text});
+  return Next(answers, Answer::Cancel);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+#include "app/UserDialogs.h"
+
+// Dialogs that answer from queues and record every request. A dialog shown without a queued
+// answer fails the test and is cancelled.
+class ScriptedDialogs : public UserDialogs {
+ public:
+  enum class Kind { Open, Save, Question, Error };
+  struct Request {
+    Kind kind;
+    QString title;
+    QStringList filters;  // descriptions
+    QString folder;
+    QString fileName;  // offered by a save dialog
+    QString text;      // of a question or an error
+  };
+
+  // The chosen paths (an empty one cancels the dialog) and the answers to questions, in order.
+  std::deque<QString> paths;
+  std::deque<Answer> answers;
+  std::vector<Request> requests;
+
+  // Installed as the windows' dialogs until SetUserDialogs replaces them.
+  static ScriptedDialogs& Install();
+
+  std::optional<QString> OpenFileName(QWidget*, const FileDialogRequest& request) override {
+    return NextPath(Kind::Open, request);
+  }
+  std::optional<QString> SaveFileName(QWidget*, const FileDialogRequest& request) override {
+    return NextPath(Kind::Save, request);
+  }
+  Answer AskYesNoCancel(QWidget*, const QString& title, const QString& text) override;
+  void ShowError(QWidget*, const QString& caption, const QString& text) override {
+    requests.push_back({Kind::Error, caption, {}, {}, {}, text});
+  }
+
+ private:
+  std::optional<QString> NextPath(Kind kind, const FileDialogRequest& request);
+  template <class T>
+  T Next(std::deque<T>& queue, T cancelled);
+};

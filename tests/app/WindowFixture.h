@@ -1,0 +1,41 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+#include "app/TForm1.h"
+#include "tests/app/ScriptedDialogs.h"
+#include "tests/support/TestSupport.h"
+
+class Item;
+
+// A shown first window at (100, 100); the example files in a fresh folder with fresh settings;
+// an empty clipboard; scripted dialogs whose queued answers must all be used.
+class WindowTest : public testing::Test {
+ protected:
+  WindowTest();
+  ~WindowTest() override;
+
+  QString PathOf(const char* name) const { return QString::fromStdString(dir_.File(name)); }
+  // Opens demo.s2a into the window as a command-line name does.
+  void OpenDemo(TForm1& window);
+  // demo.s2a opened, and its fourth instrument cleared.
+  void MakeModifiedDemo(TForm1& window);
+
+  test::TempDir dir_;
+  ScriptedDialogs& dialogs_;
+  std::unique_ptr<TForm1> form_;
+};
+
+std::vector<std::uint8_t> Bytes(const Item* item);
+std::vector<TForm1*> Chain(TForm1& first);
+// Chooses a tab and a line (-1: none) as the user does.
+void Select(TForm1& window, int tab, int line);
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
