@@ -68,6 +68,13 @@ QString ListLine(const Bank& bank, int position, const Item& item) {
                            item.Name().c_str());
 }
 
+// What the file layers said about a failed command, after the name of the file it concerned.
+QString FailureReason(const QString& path, FileDiagnosticCapture& diagnostics) {
+  const std::string said = diagnostics.TakeText();
+  return said.empty() ? QString()
+                      : QFileInfo(path).fileName() + ": " + QString::fromStdString(said);
+}
+
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
   return QIcon::fromTheme(Text(name), QApplication::style()->standardIcon(fallback));
 }
@@ -75,7 +82,9 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
 }  // namespace
 
 // The images are linked in from a static library, whose resources only register when asked.
-static void RegisterImages() { Q_INIT_RESOURCE(corvale); }
+static void RegisterImages() {
+  Q_INIT_RESOURCE(corvale);
+}
 
 TForm1::TForm1() : Document(std::make_unique<S2A_File>()) {
   RegisterImages();
@@ -293,7 +302,7 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
     return AppendWindow()->OpenFileInWindow(path, false, false);
   FileDiagnosticCapture diagnostics;
   if (OpenBankFile(*Document, Path(path)) != 0) {
-    SetStatus(QStringLiteral("Error opening file"), QString::fromStdString(diagnostics.TakeText()));
+    SetStatus(QStringLiteral("Error opening file"), FailureReason(path, diagnostics));
     return this;
   }
   FileName = path;
@@ -310,17 +319,19 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
 void TForm1::OpenCommandLineFiles(const QString& text) {
   QString rest = TrimBlanks(text);
   TForm1* target = LastWindow();
+  // A window made for a name that could not be opened stays hidden (the next name opens into
+  // it): the last window the user can see says so too.
+  TForm1* shown = target->isHidden() ? this : target;
   while (!rest.isEmpty()) {
     const CommandLineSplit split = SplitFirstName(rest);
     rest = split.rest;
     target->raise();
     target->activateWindow();
-    TForm1* const before = target;
     target = target->OpenFileInWindow(split.name, true, false);
-    // A window made for a name that could not be opened stays hidden: the window that was the
-    // target says so too.
-    if (target != before && target->isHidden())
-      before->SetStatus(target->StatusText(), target->StatusReason());
+    if (!target->isHidden())
+      shown = target;
+    else if (shown != target)
+      shown->SetStatus(target->StatusText(), target->StatusReason());
   }
 }
 
@@ -575,7 +586,7 @@ bool TForm1::SaveAs1Click() {
 bool TForm1::SaveDocumentTo(const QString& path) {
   FileDiagnosticCapture diagnostics;
   if (SaveBankFile(*Document, Path(path)) != 0) {
-    SetStatus(QStringLiteral("Error writing file"), QString::fromStdString(diagnostics.TakeText()));
+    SetStatus(QStringLiteral("Error writing file"), FailureReason(path, diagnostics));
     return false;
   }
   FileName = path;
@@ -612,7 +623,7 @@ void TForm1::Merge1Click() {
   }
   FileDiagnosticCapture diagnostics;
   if (MergeBankFile(*Document, Path(path)) != 0) {
-    SetStatus(QStringLiteral("Error merging file"), QString::fromStdString(diagnostics.TakeText()));
+    SetStatus(QStringLiteral("Error merging file"), FailureReason(path, diagnostics));
     return;
   }
   FileName = path;
@@ -637,7 +648,7 @@ void TForm1::ExportSupportingFile1Click() {
   RememberFolder(Settings::kLastSuppDirectory, *path);
   FileDiagnosticCapture diagnostics;
   if (SaveBankFile(*Document, Path(*path)) != 0)
-    SetStatus(QStringLiteral("Error writing file"), QString::fromStdString(diagnostics.TakeText()));
+    SetStatus(QStringLiteral("Error writing file"), FailureReason(*path, diagnostics));
   else
     SetStatus(QStringLiteral("Save successful"));
 }

@@ -231,13 +231,13 @@ TEST_F(WindowTest, CommandLineNamesOpenInTurn) {
   const QString quoted = PathOf("my banks/first one.s2a");
   ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), quoted));
   form_->OpenCommandLineFiles("  \"" + quoted + "\"  " + PathOf("missing.s2v") + " \t" +
-                              PathOf("demo.s2e") + " ");
+                              PathOf("gone.s2a") + " " + PathOf("demo.s2e") + " ");
   EXPECT_EQ(form_->FileName, quoted);
   EXPECT_EQ(form_->windowTitle(), "Corvale - " + quoted);
-  // The window made for the name that failed stays hidden and takes the next name; the window
-  // before it reports the failure.
+  // The window made for the names that failed stays hidden and takes the next name; the window
+  // before it reports each failure.
   EXPECT_EQ(form_->StatusText(), "Error opening file");
-  EXPECT_EQ(form_->StatusReason(), "Error opening file: No such file or directory");
+  EXPECT_EQ(form_->StatusReason(), "gone.s2a: Error opening file: No such file or directory");
   const auto windows = Chain(*form_);
   ASSERT_EQ(windows.size(), 2u);
   EXPECT_EQ(windows[1]->FileName, PathOf("demo.s2e"));
@@ -248,7 +248,7 @@ TEST_F(WindowTest, OpenInNewWindowThatFailsIsReportedHere) {
   dialogs_.paths.push_back(PathOf("missing.s2a"));
   form_->OpenNewWin1Click();
   EXPECT_EQ(form_->StatusText(), "Error opening file");
-  EXPECT_EQ(form_->StatusReason(), "Error opening file: No such file or directory");
+  EXPECT_EQ(form_->StatusReason(), "missing.s2a: Error opening file: No such file or directory");
   ASSERT_NE(form_->NextWindow, nullptr);
   EXPECT_TRUE(form_->NextWindow->isHidden());
   EXPECT_TRUE(form_->NextWindow->Untouched);
