@@ -91,8 +91,6 @@ TEST_F(DropTest, RefusedDropsChangeNothing) {
   QMimeData otherProcess;
   otherProcess.setData(TItemListBox::kDragMimeType,
                        QByteArray::number(QCoreApplication::applicationPid() + 1));
-  QMimeData text;
-  text.setText("INT:001");
   const struct {
     int targetTab;
     int to;
@@ -103,7 +101,6 @@ TEST_F(DropTest, RefusedDropsChangeNothing) {
       {TForm1::PerformanceTab, 0, nullptr, true, "Drag'n'drop types didn't match"},
       {TForm1::PercussionTab, -1, nullptr, true, "Unknown Internal Error"},
       {TForm1::InstrumentTab, 0, &otherProcess, false, ""},
-      {TForm1::InstrumentTab, 0, &text, false, ""},
       {TForm1::InstrumentTab, 130, nullptr, true, ""},  // onto itself
   };
   const QStringList sourceLines = form_->ListLines();

@@ -221,9 +221,6 @@ TEST_F(WindowTest, NewWindowsCascadeFromTheLastOne) {
   EXPECT_TRUE(clone.Modified);
   EXPECT_FALSE(clone.Untouched);
   EXPECT_EQ(clone.ListLines(), form_->ListLines());
-  Select(clone, TForm1::InstrumentTab, 0);
-  clone.Clear1Click();
-  EXPECT_NE(Bytes(clone.ItemAtLine(0)), Bytes(form_->ItemAtLine(0)));
 }
 
 TEST_F(WindowTest, CommandLineNamesOpenInTurn) {

@@ -119,12 +119,4 @@ TEST_F(WindowTest, CutAndClearLeaveAWindowUntouched) {
   form_->OpenCommandLineFiles(PathOf("demo.s2a"));
   EXPECT_EQ(form_->NextWindow, nullptr);
   EXPECT_EQ(form_->FileName, PathOf("demo.s2a"));
-
-  // Cut and Paste move an item.
-  Select(*form_, TForm1::PercussionTab, 0);
-  form_->Cut1Click();
-  Select(*form_, TForm1::PercussionTab, 3);
-  form_->Paste1Click();
-  EXPECT_EQ(Bytes(form_->ItemAtLine(0)), Bytes(S2A_File().InternalPercussionBank().ItemAt(0)));
-  EXPECT_EQ(form_->ListLines()[3], "EXT:002(A02)  Dr:Std Kit");
 }
