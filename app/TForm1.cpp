@@ -305,10 +305,7 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
     SetStatus(QStringLiteral("Error opening file"), FailureReason(path, diagnostics));
     return this;
   }
-  FileName = path;
-  SetTitleFor(path);
-  Modified = false;
-  Untouched = false;
+  BecomeFileOf(path);
   RefreshList();
   show();
   SetStatus(QStringLiteral("Open successful"));
@@ -589,12 +586,16 @@ bool TForm1::SaveDocumentTo(const QString& path) {
     SetStatus(QStringLiteral("Error writing file"), FailureReason(path, diagnostics));
     return false;
   }
+  BecomeFileOf(path);
+  SetStatus(QStringLiteral("Save successful"));
+  return true;
+}
+
+void TForm1::BecomeFileOf(const QString& path) {
   FileName = path;
   SetTitleFor(FileName);
   Modified = false;
   Untouched = false;
-  SetStatus(QStringLiteral("Save successful"));
-  return true;
 }
 
 void TForm1::Close1Click() {

@@ -144,6 +144,8 @@ class TForm1 : public QMainWindow {
   // Asks whether to save before the document is replaced; true when the command may go on.
   bool SaveChangesBefore(const char* questionFormat);
   void SetTitleFor(const QString& path);
+  // The document is the file's content, as just opened or saved.
+  void BecomeFileOf(const QString& path);
   // Saves the document by the path's extension; on success it is the document's file.
   bool SaveDocumentTo(const QString& path);
   QString AskOpenPath(const QString& title);
