@@ -151,10 +151,7 @@ void TItemListBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TItemListBox::dragEnterEvent(QDragEnterEvent* event) {
-  if (HandleDragOver(event->mimeData()))
-    event->acceptProposedAction();
-  else
-    event->ignore();
+  dragMoveEvent(event);
 }
 
 void TItemListBox::dragMoveEvent(QDragMoveEvent* event) {

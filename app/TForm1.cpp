@@ -423,22 +423,25 @@ void TForm1::Cut1Click() {
   Item* item = CurrentItem();
   if (!item)
     return;
-  Copy1Click();
+  KeepOnClipboard(*item);
   item->Reset();
   Modified = true;
   RefreshList();
 }
 
 void TForm1::Copy1Click() {
-  const Item* item = CurrentItem();
-  if (!item)
-    return;
+  if (const Item* item = CurrentItem()) {
+    KeepOnClipboard(*item);
+    RefreshList();
+  }
+}
+
+void TForm1::KeepOnClipboard(const Item& item) {
   SharedEditingState& editing = Editing();
-  editing.ItemClipboard->SetItem(*item);
+  editing.ItemClipboard->SetItem(item);
   editing.ClipboardEmpty = false;
   for (TForm1* window = FirstWindow(); window; window = window->NextWindow)
     window->UpdatePasteState();
-  RefreshList();
 }
 
 void TForm1::Paste1Click() {

@@ -154,6 +154,8 @@ class TForm1 : public QMainWindow {
   QString ChooseFileToOpen(const QString& title);
   void RememberFolder(const char* settingName, const QString& path);
   void UnlinkFromChain();
+  // A copy of the item on the clipboard; Paste follows in every window.
+  void KeepOnClipboard(const Item& item);
 
   std::vector<std::unique_ptr<TForm1>> ownedWindows_;
   // The open dialog's starting folder, kept between its uses as a dialog keeps it.
