@@ -352,10 +352,13 @@ int TForm1::CurrentTab() const {
 Item* TForm1::ItemAtLine(int line) const {
   if (!Document || line < 0)
     return nullptr;
+  // By the banks' own counts, as the lines were listed: asking a bank beyond its end would
+  // grow it.
   for (const BankLayout* layout : BanksOfTab(CurrentTab())) {
-    if (line < layout->capacity)
-      return layout->bankIn(*Document).ItemAt(line);
-    line -= layout->capacity;
+    Bank& bank = layout->bankIn(*Document);
+    if (line < bank.Count())
+      return bank.ItemAt(line);
+    line -= bank.Count();
   }
   return nullptr;
 }
