@@ -31,6 +31,21 @@ constexpr std::array kExportSuppDialogFilters{
     FileFilter{"Cakewalk Instrument Definition (*.ins)", "*.ins"},
 };
 
+constexpr std::array kImportDialogFilters{
+    FileFilter{"All Importable Files (*.s2i;*.mid;*.syx)", "*.s2i;*.mid;*.syx"},
+    FileFilter{"S80 Instrument Files (*.s2i)", "*.s2i"},
+    FileFilter{"MIDI Files (*.mid)  - NOT IMPLEMENTED", "*.mid"},
+    FileFilter{"System Exclusive Files (*.syx)", "*.syx"},
+    FileFilter{"All Files (*.*)", "*.*"},
+};
+
+constexpr std::array kExportDialogFilters{
+    kImportDialogFilters[0],
+    kImportDialogFilters[1],
+    kImportDialogFilters[2],
+    kImportDialogFilters[3],
+};
+
 }  // namespace
 
 std::span<const FileFilter> OpenDialogFilters() {
@@ -41,6 +56,13 @@ std::span<const FileFilter> SaveDialogFilters() {
 }
 std::span<const FileFilter> ExportSuppDialogFilters() {
   return kExportSuppDialogFilters;
+}
+
+std::span<const FileFilter> ImportDialogFilters() {
+  return kImportDialogFilters;
+}
+std::span<const FileFilter> ExportDialogFilters() {
+  return kExportDialogFilters;
 }
 
 QStringList FilterDescriptions(std::span<const FileFilter> filters) {

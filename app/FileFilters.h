@@ -17,6 +17,9 @@ std::span<const FileFilter> OpenDialogFilters();
 std::span<const FileFilter> SaveDialogFilters();
 // The save dialog of Export Supporting File.
 std::span<const FileFilter> ExportSuppDialogFilters();
+// The dialogs of Import and Export.
+std::span<const FileFilter> ImportDialogFilters();
+std::span<const FileFilter> ExportDialogFilters();
 
 QStringList FilterDescriptions(std::span<const FileFilter> filters);
 // Whether a file name matches one of the filter's patterns, without regard to letter case:

@@ -14,15 +14,20 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <string_view>
 
 #include "app/CommandLine.h"
 #include "app/ItemListBox.h"
+#include "app/ProgramMidi.h"
 #include "app/SharedEditingState.h"
 #include "app/UserDialogs.h"
 #include "files/FileDiagnostics.h"
 #include "files/FileExtension.h"
 #include "files/S2I_File.h"
 #include "files/SmartFilename.h"
+#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiErrorReport.h"
+#include "midi/ports/MidiTransfer.h"
 #include "midi/settings/SettingsStore.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
@@ -74,6 +79,15 @@ QString FailureReason(const QString& path, FileDiagnosticCapture& diagnostics) {
   return said.empty() ? QString()
                       : QFileInfo(path).fileName() + ": " + QString::fromStdString(said);
 }
+
+// The wait cursor over every window while a transfer blocks them.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
   return QIcon::fromTheme(Text(name), QApplication::style()->standardIcon(fallback));
@@ -258,6 +272,12 @@ void TForm1::ConnectCommands() {
   on(Copy1, &TForm1::Copy1Click);
   on(Paste1, &TForm1::Paste1Click);
   on(Clear1, &TForm1::Clear1Click);
+  on(EditImport, &TForm1::EditImportExecute);
+  on(EditExport, &TForm1::EditExportExecute);
+  on(MidiSend, &TForm1::MidiSendExecute);
+  on(MidiReceive, &TForm1::MidiReceiveExecute);
+  on(MidiSendToBuf, &TForm1::MidiSendToBufExecute);
+  on(MidiReceiveFromBuf, &TForm1::MidiReceiveFromBufExecute);
   connect(TabControl1, &QTabBar::currentChanged, this, [this] { TabControl1Change(); });
   // A line chosen with the keyboard counts as a click, so arrow keys lead to the commands.
   connect(InstLB, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -466,6 +486,137 @@ void TForm1::Clear1Click() {
     item->Reset();
     Modified = true;
   }
+  RefreshList();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Import and export
+
+QString TForm1::ExportFileNameFor(const std::string& itemName) {
+  QString name;
+  for (const char c : itemName.substr(0, kItemNameLength)) {
+    const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                      std::string_view(" ()-+").find(c) != std::string_view::npos;
+    if (kept)
+      name += QLatin1Char(c);
+  }
+  return name.trimmed() + QStringLiteral(".s2i");
+}
+
+void TForm1::EditImportExecute() {
+  Item* item = CurrentItem();
+  if (!item) {
+    SetStatus(QStringLiteral("Unknown Internal Error"));
+    return;
+  }
+  const QString folder = SettingText(Settings::kLastImportDirectory);
+  const auto path = Dialogs().OpenFileName(
+      this, {QStringLiteral("Import..."), ImportDialogFilters(), folder, {}});
+  if (!path) {
+    SetStatus(QStringLiteral("Canceled Import"));
+    return;
+  }
+  RememberFolder(Settings::kLastImportDirectory, *path);
+  S2I_File held;
+  held.GetItem(static_cast<int>(item->Kind()));
+  FileDiagnosticCapture diagnostics;
+  if (ImportItemFile(held, Path(*path)) != 0) {
+    SetStatus(QStringLiteral("Error importing from file"), FailureReason(*path, diagnostics));
+    return;
+  }
+  // An .s2i file brings its own kind, and an item takes nothing from another kind.
+  const Item* imported = held.GetItem(S2I_File::kAnyKind);
+  if (imported->Kind() != item->Kind()) {
+    SetStatus(QStringLiteral("Couldn't Import, unmatched types"));
+    return;
+  }
+  item->Assign(*imported);
+  MarkEdited();
+  RefreshList();
+  SetStatus(QStringLiteral("Import successful"));
+}
+
+void TForm1::EditExportExecute() {
+  const Item* item = CurrentItem();
+  if (!item) {
+    SetStatus(QStringLiteral("Unknown Internal Error"));
+    return;
+  }
+  const QString folder = SettingText(Settings::kLastImportDirectory);
+  const auto path =
+      Dialogs().SaveFileName(this, {QStringLiteral("Export..."), ExportDialogFilters(), folder,
+                                    ExportFileNameFor(item->Name())});
+  if (!path) {
+    SetStatus(QStringLiteral("Canceled Export"));
+    return;
+  }
+  RememberFolder(Settings::kLastImportDirectory, *path);
+  S2I_File held;
+  held.SetItem(*item);
+  FileDiagnosticCapture diagnostics;
+  if (ExportItemFile(held, Path(*path)) != 0)
+    SetStatus(QStringLiteral("Error exporting to file"), FailureReason(*path, diagnostics));
+  else
+    SetStatus(QStringLiteral("Export successful"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// MIDI transfers
+
+void TForm1::MidiSendExecute() {
+  SendCurrentItem(MidiTransfer::Send);
+}
+
+void TForm1::MidiSendToBufExecute() {
+  SendCurrentItem(MidiTransfer::SendToBuffer);
+}
+
+void TForm1::MidiReceiveExecute() {
+  ReceiveCurrentItem(MidiTransfer::Receive);
+}
+
+void TForm1::MidiReceiveFromBufExecute() {
+  ReceiveCurrentItem(MidiTransfer::ReceiveFromBuffer);
+}
+
+void TForm1::ShowStep(const char* text) {
+  SetStatus(Text(text));
+  // The event loop does not run until the transfer ends.
+  statusBar()->repaint();
+}
+
+void TForm1::SendCurrentItem(SendSequence send) {
+  const Item* item = CurrentItem();
+  MidiControl* control = ProgramMidi::Control();
+  if (!item || !control)
+    return;
+  if (!control->CurrentOutputDevice()) {
+    // Said once, rather than for each of the command's messages.
+    ReportMidiError(MidiErrors::kOpenOutputFirst, MidiErrors::kSendCaption);
+    return;
+  }
+  const BusyCursor busy;
+  std::size_t sevenBitBytes = 0;
+  send(
+      *control, *item, [this](const char* text) { ShowStep(text); }, &sevenBitBytes);
+  if (sevenBitBytes > 0) {
+    SetStatus(StatusText(),
+              sevenBitBytes == 1
+                  ? QStringLiteral("1 byte sent as a seven-bit value")
+                  : QStringLiteral("%1 bytes sent as seven-bit values").arg(sevenBitBytes));
+  }
+}
+
+void TForm1::ReceiveCurrentItem(ReceiveSequence receive) {
+  Item* item = CurrentItem();
+  MidiControl* control = ProgramMidi::Control();
+  if (!item || !control)
+    return;
+  const BusyCursor busy;
+  if (receive(*control, *item, [this](const char* text) { ShowStep(text); }) != 0)
+    return;
+  // What arrived is in the document now and in no file yet.
+  MarkEdited();
   RefreshList();
 }
 

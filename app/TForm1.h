@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <cstddef>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class Item;
+class MidiControl;
 class QAction;
 class QLabel;
 class QMenu;
@@ -88,6 +92,16 @@ class TForm1 : public QMainWindow {
   void Copy1Click();
   void Paste1Click();
   void Clear1Click();
+  void MidiSendExecute();
+  void MidiReceiveExecute();
+  void MidiSendToBufExecute();
+  void MidiReceiveFromBufExecute();
+  void EditImportExecute();
+  void EditExportExecute();
+
+  // The name Export offers for an item: the letters, digits, blanks and ()-+ of its name,
+  // trimmed, with ".s2i".
+  static QString ExportFileNameFor(const std::string& itemName);
 
   // Controls.
   QTabBar* TabControl1 = nullptr;
@@ -156,6 +170,14 @@ class TForm1 : public QMainWindow {
   void UnlinkFromChain();
   // A copy of the item on the clipboard; Paste follows in every window.
   void KeepOnClipboard(const Item& item);
+  // The transfers of the current item. They block the window; each step's text is painted as
+  // the step begins.
+  using SendSequence = int (*)(MidiControl&, const Item&, const std::function<void(const char*)>&,
+                               std::size_t*);
+  using ReceiveSequence = int (*)(MidiControl&, Item&, const std::function<void(const char*)>&);
+  void SendCurrentItem(SendSequence send);
+  void ReceiveCurrentItem(ReceiveSequence receive);
+  void ShowStep(const char* text);
 
   std::vector<std::unique_ptr<TForm1>> ownedWindows_;
   // The open dialog's starting folder, kept between its uses as a dialog keeps it.

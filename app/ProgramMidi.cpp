@@ -1,0 +1,33 @@
+#include "app/ProgramMidi.h"
+
+#include <QApplication>
+
+#include "app/UserDialogs.h"
+#include "midi/ports/MidiControl.h"
+
+namespace {
+
+MidiControl* liveControl = nullptr;
+
+void ShowMidiError(const std::string& text, const std::string& caption) {
+  Dialogs().ShowError(QApplication::activeWindow(), QString::fromStdString(caption),
+                      QString::fromStdString(text));
+}
+
+}  // namespace
+
+ProgramMidi::ProgramMidi()
+    : previousHandler_(SetMidiErrorHandler(ShowMidiError)),
+      control_(std::make_unique<MidiControl>()) {
+  liveControl = control_.get();
+}
+
+ProgramMidi::~ProgramMidi() {
+  liveControl = nullptr;
+  control_.reset();
+  SetMidiErrorHandler(std::move(previousHandler_));
+}
+
+MidiControl* ProgramMidi::Control() {
+  return liveControl;
+}

@@ -1,0 +1,198 @@
+#include <QEvent>
+#include <QLabel>
+#include <QtTest/QTest>
+#include <chrono>
+
+#include "app/ItemListBox.h"
+#include "app/ProgramMidi.h"
+#include "demo/DemoBank.h"
+#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiErrorReport.h"
+#include "model/S2A_File.h"
+#include "simulator/LoopbackPortLayer.h"
+#include "simulator/SimulatedS80.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Wire = std::vector<std::uint8_t>;
+
+const Wire kVoiceSelectOff{0xF0, 0x43, 0x10, 0x64, 0x0A, 0x00, 0x11, 0x00, 0xF7};
+const Wire kProgramOfInternalInstrument6[] = {{0xB0, 0x00, 0x3F}, {0xB0, 0x20, 0x08}, {0xC0, 0x05}};
+
+class NoPorts : public MidiPortLayer {
+ public:
+  int InputPortCount() override { return 0; }
+  int OutputPortCount() override { return 0; }
+  std::optional<std::string> InputPortName(int) override { return {}; }
+  std::optional<std::string> OutputPortName(int) override { return {}; }
+  std::unique_ptr<MidiInputConnection> OpenInputPort(int, MidiInputQueue&) override { return {}; }
+  std::unique_ptr<MidiOutputConnection> OpenOutputPort(int) override { return {}; }
+};
+
+// Records the status line each time it is painted: a transfer blocks the event loop, so a step
+// the user can see is one painted as it begins.
+class PaintedStatus : public QObject {
+ public:
+  explicit PaintedStatus(QLabel* label) : label_(label) { label->installEventFilter(this); }
+  QStringList texts;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint && (texts.isEmpty() || texts.last() != label_->text()))
+      texts << label_->text();
+    return false;
+  }
+
+ private:
+  QLabel* label_;
+};
+
+// The window's commands against the simulated synthesizer, through the program's ports.
+class MidiCommandsTest : public WindowTest {
+ protected:
+  explicit MidiCommandsTest(std::unique_ptr<MidiPortLayer> layer = nullptr) {
+    synthesizer_ = std::make_shared<SimulatedS80>(0);
+    InstallMidiPortLayer(layer ? std::move(layer)
+                               : std::make_unique<LoopbackPortLayer>(synthesizer_));
+    midi_ = std::make_unique<ProgramMidi>();
+    ProgramMidi::Control()->SetInputTimeout(100);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  }
+  ~MidiCommandsTest() override {
+    midi_.reset();
+    InstallMidiPortLayer(nullptr);
+  }
+  std::vector<Wire> WireMessages() const {
+    std::vector<Wire> messages;
+    for (const auto& message : synthesizer_->ReceivedMessages())
+      messages.push_back(message.bytes);
+    return messages;
+  }
+  QStringList Run(int tab, int line, QAction* command) {
+    Select(*form_, tab, line);
+    synthesizer_->ClearReceivedMessages();
+    PaintedStatus painted(form_->StatusMessage);
+    command->trigger();
+    return painted.texts;
+  }
+
+  std::shared_ptr<SimulatedS80> synthesizer_;
+  std::unique_ptr<ProgramMidi> midi_;
+};
+
+TEST_F(MidiCommandsTest, SendCommandsPaintEachStepAndPutTheirSequenceOnTheWire) {
+  EXPECT_EQ(Run(TForm1::InstrumentTab, 5, form_->MidiSendToBuf),
+            QStringList({"Switching Bank", "Sending Data", "Send to Buffer Completed"}));
+  auto received = synthesizer_->ReceivedMessages();
+  ASSERT_EQ(received.size(), 2u + 3u + 34u);
+  EXPECT_EQ(received[1].bytes, kVoiceSelectOff);
+  EXPECT_GE(received[2].at - received[1].at, 60ms);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(received[2 + i].bytes, kProgramOfInternalInstrument6[i]);
+  EXPECT_EQ(Bytes(synthesizer_->EditBuffer(ItemKind::Instrument).get()),
+            Bytes(form_->CurrentItem()));
+
+  EXPECT_EQ(Run(TForm1::InstrumentTab, 5, form_->MidiSend),
+            QStringList({"Sending Data", "Switching Bank", "Send Completed"}));
+  received = synthesizer_->ReceivedMessages();
+  ASSERT_EQ(received.size(), 34u + 2u + 3u);
+  EXPECT_EQ(received[36].bytes, kProgramOfInternalInstrument6[0]);
+  EXPECT_GE(received[36].at - received[35].at, 60ms);
+  EXPECT_EQ(Bytes(synthesizer_->MemorySnapshot()->InternalInstrumentBank().ItemAt(5)),
+            Bytes(form_->CurrentItem()));
+  // Sending changes nothing in the document.
+  EXPECT_FALSE(form_->Modified);
+}
+
+TEST_F(MidiCommandsTest, AReceiveTakesTheAnswerIntoTheItemAndMarksTheDocumentChanged) {
+  S2A_File synthesizerBanks;
+  DemoBank::FillDocument(synthesizerBanks, 7);
+  synthesizer_->LoadMemory(synthesizerBanks);
+  const QString title = form_->windowTitle();
+  // A fresh window, which a file named on a command line would otherwise take over.
+  ASSERT_TRUE(form_->Untouched);
+  const std::unique_ptr<Item> percussionBuffer = synthesizer_->EditBuffer(ItemKind::Percussion);
+  const struct {
+    int tab, line;
+    QAction* command;
+    Wire request;
+    const char* completed;
+    const Item* expected;
+  } cases[] = {
+      {TForm1::PerformanceTab,
+       131,
+       form_->MidiReceive,
+       {0xF0, 0x43, 0x20, 0x64, 0x0E, 0x41, 0x03, 0xF7},
+       "Receive Completed",
+       synthesizerBanks.ExternalPerformanceBank().ItemAt(3)},
+      {TForm1::PercussionTab,
+       3,
+       form_->MidiReceiveFromBuf,
+       {0xF0, 0x43, 0x20, 0x64, 0x0E, 0x2F, 0x00, 0xF7},
+       "Receive From Buffer Completed",
+       percussionBuffer.get()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.completed);
+    const QString lineBefore = form_->InstLB->item(c.line)->text();
+    EXPECT_EQ(Run(c.tab, c.line, c.command),
+              QStringList({"Receiving Data", "Converting Data", c.completed}));
+    EXPECT_EQ(WireMessages(), std::vector<Wire>{c.request});
+    EXPECT_EQ(Bytes(form_->CurrentItem()), Bytes(c.expected));
+    EXPECT_NE(form_->InstLB->item(c.line)->text(), lineBefore);
+    EXPECT_EQ(form_->InstLB->currentRow(), c.line);
+    EXPECT_TRUE(form_->Modified);
+    EXPECT_FALSE(form_->Untouched);
+    EXPECT_EQ(form_->windowTitle(), title);
+  }
+}
+
+TEST_F(MidiCommandsTest, NothingReceivedLeavesItemListAndFlagsAsTheyWere) {
+  synthesizer_->SetFaults({.silent = true});
+  for (QAction* command : {form_->MidiReceive, form_->MidiReceiveFromBuf}) {
+    Select(*form_, TForm1::InstrumentTab, 5);
+    const auto before = Bytes(form_->CurrentItem());
+    const QStringList lines = form_->ListLines();
+    EXPECT_EQ(Run(TForm1::InstrumentTab, 5, command),
+              QStringList({"Receiving Data", "No Data Received"}));
+    EXPECT_EQ(Bytes(form_->CurrentItem()), before);
+    EXPECT_EQ(form_->ListLines(), lines);
+    EXPECT_FALSE(form_->Modified);
+    EXPECT_TRUE(form_->Untouched);
+  }
+}
+
+class NoPortsTest : public MidiCommandsTest {
+ protected:
+  NoPortsTest() : MidiCommandsTest(std::make_unique<NoPorts>()) {}
+};
+
+// Each command tells once that it cannot reach the synthesizer, however many messages it has.
+TEST_F(NoPortsTest, EachCommandShowsOneErrorBox) {
+  const auto before = Bytes(form_->ItemAtLine(5));
+  const struct {
+    QAction* command;
+    const char* text;
+    const char* caption;
+  } cases[] = {
+      {form_->MidiSend, MidiErrors::kOpenOutputFirst, MidiErrors::kSendCaption},
+      {form_->MidiSendToBuf, MidiErrors::kOpenOutputFirst, MidiErrors::kSendCaption},
+      {form_->MidiReceive, MidiErrors::kOpenInputFirst, MidiErrors::kDumpCaption},
+      {form_->MidiReceiveFromBuf, MidiErrors::kOpenInputFirst, MidiErrors::kDumpCaption},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command->text().toStdString());
+    dialogs_.requests.clear();
+    Run(TForm1::InstrumentTab, 5, c.command);
+    ASSERT_EQ(dialogs_.requests.size(), 1u);
+    EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Error);
+    EXPECT_EQ(dialogs_.requests[0].title, c.caption);
+    EXPECT_EQ(dialogs_.requests[0].text, c.text);
+  }
+  EXPECT_EQ(Bytes(form_->ItemAtLine(5)), before);
+  EXPECT_FALSE(form_->Modified);
+}
+
+}  // namespace
