@@ -5,12 +5,15 @@
 #include <QScreen>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "app/CommandLine.h"
+#include "app/ProgramMidi.h"
 #include "app/TForm1.h"
 #include "files/FileDiagnostics.h"
 #include "files/SafeSave.h"
 #include "files/SmartFilename.h"
+#include "simulator/MidiSimulatorSetup.h"
 
 namespace {
 
@@ -29,6 +32,12 @@ int RunProgram(QApplication& application) {
   // The program ends when the first window closes, whatever other windows are left.
   application.setQuitOnLastWindowClosed(false);
   PrepareProcessForSaving();
+  std::string midiSetupError;
+  if (InstallMidiPortLayerFromEnvironment(midiSetupError) != 0)
+    QMessageBox::warning(nullptr, QStringLiteral("Corvale"),
+                         QString::fromStdString(midiSetupError));
+  // The ports open before the first window and stay open until the program ends.
+  const ProgramMidi midi;
 
   auto Form1 = std::make_unique<TForm1>();
   // Commands show what the file layers say about their own failures; anything said outside a
