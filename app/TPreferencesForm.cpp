@@ -1,0 +1,192 @@
+#include "app/TPreferencesForm.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+#include <string>
+#include <vector>
+
+#include "app/WindowPlacement.h"
+#include "midi/ports/MidiControl.h"
+
+namespace {
+
+constexpr const char* kUnavailableDelay = "0";
+// Narrower than the style's, so that two fields with their labels fit side by side in the
+// dialog's fixed width.
+constexpr QMargins kMargins(6, 6, 6, 6);
+
+QLabel* Label(const char* text, QWidget* buddy = nullptr) {
+  auto* label = new QLabel(QString::fromUtf8(text));
+  label->setBuddy(buddy);
+  return label;
+}
+
+// Wide enough for a number of five digits.
+QLineEdit* NumberField() {
+  auto* field = new QLineEdit;
+  field->setAlignment(Qt::AlignRight);
+  field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("99999")) + 8);
+  return field;
+}
+
+QLineEdit* UnavailableField() {
+  QLineEdit* field = NumberField();
+  field->setText(QString::fromUtf8(kUnavailableDelay));
+  field->setEnabled(false);
+  return field;
+}
+
+// Long port names must not widen a dialog of fixed size.
+QComboBox* PortList() {
+  auto* list = new QComboBox;
+  list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  list->setMinimumContentsLength(12);
+  return list;
+}
+
+void Fill(QComboBox& list, const std::vector<std::string>& names, int current) {
+  list.clear();
+  for (const std::string& name : names)
+    list.addItem(QString::fromStdString(name));
+  list.setCurrentIndex(current);
+}
+
+// A field's number, or `current` when its text is not a whole decimal number.
+int NumberIn(const QLineEdit& field, int current) {
+  bool whole = false;
+  const int number = field.text().toInt(&whole, 10);
+  return whole ? number : current;
+}
+
+QFrame* Separator() {
+  auto* line = new QFrame;
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  return line;
+}
+
+}  // namespace
+
+TPreferencesForm::TPreferencesForm(QWidget* parent)
+    : QDialog(parent), midi_(std::make_unique<MidiControl>()) {
+  setWindowTitle(QStringLiteral("Preferences..."));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(kMargins.left(), 9, kMargins.right(), 9);
+  layout->addWidget(BuildMidiGroup());
+  layout->addStretch();
+  layout->addLayout(BuildButtonRow());
+  setFixedSize(kClientWidth, kClientHeight);
+}
+
+TPreferencesForm::~TPreferencesForm() = default;
+
+QGroupBox* TPreferencesForm::BuildMidiGroup() {
+  auto* group = new QGroupBox(QStringLiteral("MIDI"));
+  MIDIInputComboBox = PortList();
+  MIDIOutputComboBox = PortList();
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(kMargins);
+  grid->addWidget(Label("MIDI Input:", MIDIInputComboBox), 0, 0);
+  grid->addWidget(MIDIInputComboBox, 0, 1);
+  grid->addWidget(Label("MIDI Output:", MIDIOutputComboBox), 1, 0);
+  grid->addWidget(MIDIOutputComboBox, 1, 1);
+  grid->addWidget(BuildSysxDumpGroup(), 2, 0, 1, 2);
+  grid->setColumnStretch(1, 1);
+  return group;
+}
+
+// Two pairs of fields side by side; the unavailable delays below a line.
+QGroupBox* TPreferencesForm::BuildSysxDumpGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Sysx Dump"));
+  BufferSizeEdit = NumberField();
+  BufferNumberEdit = NumberField();
+  RecvTimeoutPrefEdit = NumberField();
+  Edit2 = UnavailableField();
+  Edit3 = UnavailableField();
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(kMargins);
+  grid->setHorizontalSpacing(4);
+  const auto addField = [grid](int row, int column, const char* label, QLineEdit* field,
+                               bool inMilliseconds) {
+    grid->addWidget(Label(label, field), row, column);
+    grid->addWidget(field, row, column + 1);
+    if (inMilliseconds)
+      grid->addWidget(Label("ms"), row, column + 2);
+  };
+  addField(0, 0, "Buffer Size:", BufferSizeEdit, false);
+  addField(0, 4, "Number:", BufferNumberEdit, false);
+  addField(1, 0, "Recv Timeout:", RecvTimeoutPrefEdit, true);
+  grid->addWidget(Separator(), 2, 0, 1, 7);
+  addField(3, 0, "Buffer Delay:", Edit2, true);
+  addField(3, 4, "F7 Delay:", Edit3, true);
+  grid->setColumnMinimumWidth(3, 6);
+  return group;
+}
+
+QLayout* TPreferencesForm::BuildButtonRow() {
+  OkButton = new QPushButton(QStringLiteral("&OK"));
+  CancelButton = new QPushButton(QStringLiteral("&Cancel"));
+  ApplyButton = new QPushButton(QStringLiteral("&Apply"));
+  OkButton->setDefault(true);
+  connect(OkButton, &QPushButton::clicked, this, &TPreferencesForm::OkButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &TPreferencesForm::CancelButtonClick);
+  connect(ApplyButton, &QPushButton::clicked, this, &TPreferencesForm::ApplyButtonClick);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  for (QPushButton* button : {OkButton, CancelButton, ApplyButton})
+    row->addWidget(button);
+  return row;
+}
+
+int TPreferencesForm::ShowModalOver(QWidget* mainWindow) {
+  if (mainWindow)
+    CentreOver(*this, mainWindow->frameGeometry(), mainWindow);
+  return exec();
+}
+
+void TPreferencesForm::showEvent(QShowEvent* event) {
+  // Not when the window system merely shows it again (a restored desktop).
+  if (!event->spontaneous())
+    OnShowForm();
+  QDialog::showEvent(event);
+}
+
+void TPreferencesForm::OnShowForm() {
+  std::vector<std::string> names;
+  midi_->ListInputDevices(names);
+  Fill(*MIDIInputComboBox, names, midi_->InputDeviceIndex());
+  midi_->ListOutputDevices(names);
+  Fill(*MIDIOutputComboBox, names, midi_->OutputDeviceIndex());
+  BufferSizeEdit->setText(QString::number(MidiControl::InputBufferSize()));
+  BufferNumberEdit->setText(QString::number(MidiControl::InputBufferCount()));
+  RecvTimeoutPrefEdit->setText(QString::number(MidiControl::InputTimeout()));
+  Edit2->setText(QString::fromUtf8(kUnavailableDelay));
+  Edit3->setText(QString::fromUtf8(kUnavailableDelay));
+}
+
+void TPreferencesForm::ApplyButtonClick() {
+  midi_->SelectInputDevice(MIDIInputComboBox->currentIndex());
+  midi_->SelectOutputDevice(MIDIOutputComboBox->currentIndex());
+  midi_->SetInputBufferSize(NumberIn(*BufferSizeEdit, MidiControl::InputBufferSize()));
+  midi_->SetInputBufferCount(NumberIn(*BufferNumberEdit, MidiControl::InputBufferCount()));
+  midi_->SetInputTimeout(NumberIn(*RecvTimeoutPrefEdit, MidiControl::InputTimeout()));
+}
+
+void TPreferencesForm::OkButtonClick() {
+  ApplyButtonClick();
+  accept();
+}
+
+void TPreferencesForm::CancelButtonClick() {
+  reject();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+class MidiControl;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QShowEvent;
+
+// The MIDI ports and the receive numbers. The dialog only moves values between its controls and
+// MidiControl, whose handle it holds for its whole life; the controls are refilled at every
+// opening, so edits abandoned with Cancel are forgotten.
+class TPreferencesForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kClientWidth = 355;
+  static constexpr int kClientHeight = 275;
+
+  explicit TPreferencesForm(QWidget* parent = nullptr);
+  ~TPreferencesForm() override;
+
+  // Shows the dialog modally, centred on `mainWindow`; returns when it has closed.
+  int ShowModalOver(QWidget* mainWindow);
+
+  // Every opening: the port lists and the numbers as MidiControl has them.
+  void OnShowForm();
+  // The chosen ports and the numbers in force; a text that is not a whole decimal number
+  // stands for the value already in force.
+  void ApplyButtonClick();
+  void OkButtonClick();
+  void CancelButtonClick();
+
+  QComboBox* MIDIInputComboBox = nullptr;
+  QComboBox* MIDIOutputComboBox = nullptr;
+  QLineEdit* BufferSizeEdit = nullptr;
+  QLineEdit* BufferNumberEdit = nullptr;
+  QLineEdit* RecvTimeoutPrefEdit = nullptr;
+  // Buffer Delay and F7 Delay: always disabled, always 0, nothing behind them.
+  QLineEdit* Edit2 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QPushButton* OkButton = nullptr;
+  QPushButton* CancelButton = nullptr;
+  QPushButton* ApplyButton = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QGroupBox* BuildMidiGroup();
+  QGroupBox* BuildSysxDumpGroup();
+  QLayout* BuildButtonRow();
+
+  std::unique_ptr<MidiControl> midi_;
+};

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+#include <optional>
+
+#include "app/TAboutDialog.h"
+#include "app/TLibraryForm.h"
+#include "app/TPreferencesForm.h"
+#include "demo/DemoBank.h"
+#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiPortLayer.h"
+#include "midi/ports/MidiTransfer.h"
+#include "midi/settings/SettingsStore.h"
+#include "model/S2A_File.h"
+#include "simulator/CombinedMidiPortLayer.h"
+#include "simulator/LoopbackPortLayer.h"
+#include "simulator/SimulatedS80.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// A text field and the number behind it.
+struct NumberField {
+  QLineEdit* TPreferencesForm::*edit;
+  int (*inForce)();
+  const char* setting;
+};
+const NumberField kSize{&TPreferencesForm::BufferSizeEdit, MidiControl::InputBufferSize,
+                        Settings::kMidiInputBufSize};
+const NumberField kCount{&TPreferencesForm::BufferNumberEdit, MidiControl::InputBufferCount,
+                         Settings::kMidiInputBufNumber};
+const NumberField kTimeout{&TPreferencesForm::RecvTimeoutPrefEdit, MidiControl::InputTimeout,
+                           Settings::kMidiInputTimeout};
+
+// Two simulated synthesizers, each with an input and an output port, and fresh settings.
+class PreferencesTest : public testing::Test {
+ protected:
+  PreferencesTest() {
+    test::UseNoConfiguration(dir_);
+    InstallMidiPortLayer(std::make_unique<CombinedMidiPortLayer>(
+        std::make_unique<LoopbackPortLayer>(first_), std::make_unique<LoopbackPortLayer>(second_)));
+    form_ = std::make_unique<TPreferencesForm>();
+  }
+  ~PreferencesTest() override {
+    form_.reset();
+    InstallMidiPortLayer(nullptr);
+  }
+  // Closes the dialog if it is open, then opens it again as the user does.
+  void Reopen() {
+    form_->hide();
+    form_->show();
+  }
+  QLineEdit& Edit(const NumberField& field) { return *(form_.get()->*field.edit); }
+  std::vector<std::uint8_t> SettingsFile() const {
+    return test::ReadBytes(SettingsStore::Location());
+  }
+
+  test::TempDir dir_;
+  std::shared_ptr<SimulatedS80> first_ = std::make_shared<SimulatedS80>(0);
+  std::shared_ptr<SimulatedS80> second_ = std::make_shared<SimulatedS80>(0);
+  std::unique_ptr<TPreferencesForm> form_;
+};
+
+}  // namespace
+
+TEST_F(PreferencesTest, OkStoresWholeNumbersAndKeepsTheValueInForceForAnyOtherText) {
+  // The dialog itself checks no range: -3 is stored.
+  const struct {
+    const NumberField& field;
+    const char* text;
+    std::optional<int> number;  // none: not a whole decimal number
+  } cases[] = {
+      {kSize, "abc", {}},     {kSize, "4096", 4096},       {kSize, "", {}},
+      {kCount, "12x", {}},    {kCount, "99999999999", {}}, {kCount, "-3", -3},
+      {kTimeout, "0x20", {}}, {kTimeout, "1.5", {}},       {kTimeout, "40", 40},
+  };
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(testing::Message() << entry.field.setting << " <- \"" << entry.text << '"');
+    Reopen();
+    const int expected = entry.number.value_or(entry.field.inForce());
+    Edit(entry.field).setText(QString::fromUtf8(entry.text));
+    form_->OkButton->click();
+    EXPECT_FALSE(form_->isVisible());
+    EXPECT_EQ(entry.field.inForce(), expected);
+    EXPECT_EQ(SettingsStore::ReadSettingInteger(entry.field.setting, expected + 1), expected);
+    Reopen();
+    EXPECT_EQ(Edit(entry.field).text(), QString::number(expected));
+  }
+}
+
+TEST_F(PreferencesTest, ApplyThenCancelKeepsTheAppliedValuesAndForgetsLaterEdits) {
+  const std::pair<const NumberField*, int> applied[] = {
+      {&kSize, 1024}, {&kCount, 16}, {&kTimeout, 80}};
+  Reopen();
+  for (const auto& [field, value] : applied)
+    Edit(*field).setText(QString::number(value));
+  form_->ApplyButton->click();
+  form_->BufferSizeEdit->setText(QStringLiteral("5"));
+  form_->CancelButton->click();
+  EXPECT_EQ(form_->result(), QDialog::Rejected);
+  Reopen();
+  for (const auto& [field, value] : applied) {
+    EXPECT_EQ(field->inForce(), value);
+    EXPECT_EQ(Edit(*field).text(), QString::number(value));
+  }
+}
+
+TEST_F(PreferencesTest, TheDelayFieldsAreDisabledShowZeroAndStoreNothing) {
+  Reopen();
+  form_->ApplyButton->click();
+  const auto settings = SettingsFile();
+  for (QLineEdit* delay : {form_->Edit2, form_->Edit3}) {
+    EXPECT_FALSE(delay->isEnabled());
+    EXPECT_EQ(delay->text(), "0");
+    delay->setText(QStringLiteral("500"));
+  }
+  form_->ApplyButton->click();
+  EXPECT_EQ(SettingsFile(), settings);
+  Reopen();
+  EXPECT_EQ(form_->Edit2->text(), "0");
+  EXPECT_EQ(form_->Edit3->text(), "0");
+}
+
+// No port chosen changes nothing; the ports chosen with OK carry the next transfer.
+TEST_F(PreferencesTest, TheChosenPortsCarryTheNextTransfer) {
+  QMainWindow mainWindow;
+  mainWindow.setGeometry(300, 200, 600, 500);
+  mainWindow.show();
+  QPoint centre;
+  QTimer::singleShot(0, form_.get(), [&] {
+    centre = form_->frameGeometry().center();
+    form_->MIDIInputComboBox->setCurrentIndex(-1);
+    form_->ApplyButton->click();
+    EXPECT_EQ(form_->MIDIInputComboBox->currentIndex(), -1);
+    form_->MIDIInputComboBox->setCurrentIndex(1);
+    form_->MIDIOutputComboBox->setCurrentIndex(1);
+    form_->OkButton->click();
+  });
+  EXPECT_EQ(form_->ShowModalOver(&mainWindow), QDialog::Accepted);
+  EXPECT_EQ(centre, mainWindow.frameGeometry().center());
+  Reopen();
+  EXPECT_EQ(form_->MIDIOutputComboBox->currentIndex(), 1);
+
+  S2A_File document;
+  DemoBank::FillDocument(document, 3);
+  MidiControl control;
+  EXPECT_EQ(control.InputDeviceIndex(), 1);
+  ASSERT_EQ(MidiTransfer::SendToBuffer(control, *document.ExternalPerformanceBank().ItemAt(3),
+                                       [](const char*) {}),
+            0);
+  EXPECT_TRUE(first_->ReceivedMessages().empty());
+  EXPECT_FALSE(second_->ReceivedMessages().empty());
+}
+
+// A click is a press and a release on the same part; a release over the red bar always closes.
+TEST(AboutDialogTest, AClickAnywhereOrAReleaseOverTheRedBarClosesIt) {
+  TAboutDialog about;
+  EXPECT_EQ(about.VersionLabel->text(), "Version 1.1");
+  EXPECT_EQ(about.Picture->pixmap().size(), QSize(145, 201));
+  QWidget* const none = nullptr;
+  const struct {
+    QWidget* pressed;
+    QWidget* released;
+    bool closes;
+  } cases[] = {
+      {about.Picture, about.Picture, true},
+      {about.ProgramName, about.ProgramName, true},
+      {about.VersionLabel, about.VersionLabel, true},
+      {&about, &about, true},
+      {none, about.RedBar, true},
+      {about.Picture, about.RedBar, true},
+      {none, about.Picture, false},
+      {about.Picture, about.VersionLabel, false},
+  };
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << (entry.pressed ? entry.pressed->metaObject()->className() : "nothing") << " -> "
+                 << entry.released->metaObject()->className());
+    about.show();
+    // The dialog's own background: a corner, away from every part.
+    const auto at = [&](QWidget* part) {
+      return part == &about ? QPoint(4, 4) : part->rect().center();
+    };
+    if (entry.pressed)
+      QTest::mousePress(entry.pressed, Qt::LeftButton, {}, at(entry.pressed));
+    QTest::mouseRelease(entry.released, Qt::LeftButton, {}, at(entry.released));
+    EXPECT_EQ(about.isVisible(), !entry.closes);
+    about.hide();
+  }
+}
+
+TEST(LibraryFormTest, AnEmptyTreeUnderMenusThatDoNothing) {
+  TLibraryForm library;
+  EXPECT_EQ(library.windowTitle(), "Library");
+  EXPECT_EQ(library.centralWidget(), library.TreeView1);
+  EXPECT_EQ(library.TreeView1->topLevelItemCount(), 0);
+  QStringList menus;
+  for (QAction* menu : library.menuBar()->actions()) {
+    menus << menu->text() + ":";
+    for (QAction* item : menu->menu()->actions())
+      menus << (item->isSeparator() ? QStringLiteral("-") : item->text());
+  }
+  EXPECT_EQ(menus, (QStringList{"Library:", "&New...", "&Close", "Edit:", "&Undo", "-", "&Cut"}));
+  EXPECT_FALSE(library.Undo1->isEnabled());
+  EXPECT_EQ(library.Undo1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+}
