@@ -19,7 +19,11 @@
 #include "app/CommandLine.h"
 #include "app/ItemListBox.h"
 #include "app/ProgramMidi.h"
+#include "app/SecondaryWindows.h"
 #include "app/SharedEditingState.h"
+#include "app/TAboutDialog.h"
+#include "app/TLibraryForm.h"
+#include "app/TPreferencesForm.h"
 #include "app/UserDialogs.h"
 #include "files/FileDiagnostics.h"
 #include "files/FileExtension.h"
@@ -278,6 +282,9 @@ void TForm1::ConnectCommands() {
   on(MidiReceive, &TForm1::MidiReceiveExecute);
   on(MidiSendToBuf, &TForm1::MidiSendToBufExecute);
   on(MidiReceiveFromBuf, &TForm1::MidiReceiveFromBufExecute);
+  on(Preferences1, &TForm1::Preferences1Click);
+  on(About1, &TForm1::About1Click);
+  on(Library1, &TForm1::Library1Click);
   connect(TabControl1, &QTabBar::currentChanged, this, [this] { TabControl1Change(); });
   // A line chosen with the keyboard counts as a click, so arrow keys lead to the commands.
   connect(InstLB, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -618,6 +625,24 @@ void TForm1::ReceiveCurrentItem(ReceiveSequence receive) {
   // What arrived is in the document now and in no file yet.
   MarkEdited();
   RefreshList();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program's other windows
+
+void TForm1::Preferences1Click() {
+  if (SecondaryWindows* windows = SecondaryWindows::Current())
+    windows->PreferencesForm->ShowModalOver(FirstWindow());
+}
+
+void TForm1::About1Click() {
+  if (SecondaryWindows* windows = SecondaryWindows::Current())
+    windows->AboutDialog->exec();
+}
+
+void TForm1::Library1Click() {
+  if (SecondaryWindows* windows = SecondaryWindows::Current())
+    windows->LibraryForm->show();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -98,6 +98,9 @@ class TForm1 : public QMainWindow {
   void MidiReceiveFromBufExecute();
   void EditImportExecute();
   void EditExportExecute();
+  void Preferences1Click();
+  void About1Click();
+  void Library1Click();
 
   // The name Export offers for an item: the letters, digits, blanks and ()-+ of its name,
   // trimmed, with ".s2i".

@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "app/UserDialogs.h"
 #include "app/WindowPlacement.h"
 #include "midi/ports/MidiControl.h"
+#include "midi/settings/SettingsStore.h"
 
 namespace {
 
@@ -175,16 +177,27 @@ void TPreferencesForm::OnShowForm() {
 }
 
 void TPreferencesForm::ApplyButtonClick() {
-  midi_->SelectInputDevice(MIDIInputComboBox->currentIndex());
-  midi_->SelectOutputDevice(MIDIOutputComboBox->currentIndex());
-  midi_->SetInputBufferSize(NumberIn(*BufferSizeEdit, MidiControl::InputBufferSize()));
-  midi_->SetInputBufferCount(NumberIn(*BufferNumberEdit, MidiControl::InputBufferCount()));
-  midi_->SetInputTimeout(NumberIn(*RecvTimeoutPrefEdit, MidiControl::InputTimeout()));
+  ApplyChoices();
+}
+
+bool TPreferencesForm::ApplyChoices() {
+  try {
+    midi_->SelectInputDevice(MIDIInputComboBox->currentIndex());
+    midi_->SelectOutputDevice(MIDIOutputComboBox->currentIndex());
+    midi_->SetInputBufferSize(NumberIn(*BufferSizeEdit, MidiControl::InputBufferSize()));
+    midi_->SetInputBufferCount(NumberIn(*BufferNumberEdit, MidiControl::InputBufferCount()));
+    midi_->SetInputTimeout(NumberIn(*RecvTimeoutPrefEdit, MidiControl::InputTimeout()));
+    return true;
+  } catch (const SettingsWriteError& error) {
+    Dialogs().ShowError(this, windowTitle(), QString::fromUtf8(error.what()));
+    return false;
+  }
 }
 
 void TPreferencesForm::OkButtonClick() {
-  ApplyButtonClick();
-  accept();
+  // A choice that could not be stored keeps the dialog open, so that it is not taken as done.
+  if (ApplyChoices())
+    accept();
 }
 
 void TPreferencesForm::CancelButtonClick() {

@@ -53,6 +53,8 @@ class TPreferencesForm : public QDialog {
   QGroupBox* BuildMidiGroup();
   QGroupBox* BuildSysxDumpGroup();
   QLayout* BuildButtonRow();
+  // False, after telling the user, when a choice could not be stored.
+  bool ApplyChoices();
 
   std::unique_ptr<MidiControl> midi_;
 };

@@ -9,6 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ProgramMidi.h"
+#include "app/SecondaryWindows.h"
 #include "app/TForm1.h"
 #include "files/FileDiagnostics.h"
 #include "files/SafeSave.h"
@@ -47,6 +48,7 @@ int RunProgram(QApplication& application) {
     TForm1* window = active ? active : first;
     window->SetStatus(window->StatusText(), QString::fromStdString(text));
   });
+  const SecondaryWindows secondaryWindows;
   QObject::connect(Form1.get(), &TForm1::WindowClosed, &application, &QApplication::quit);
   SmartFilename::StartupDirectory();
   CentreOnScreen(*Form1);

@@ -26,6 +26,7 @@
 #include "simulator/CombinedMidiPortLayer.h"
 #include "simulator/LoopbackPortLayer.h"
 #include "simulator/SimulatedS80.h"
+#include "tests/app/ScriptedDialogs.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -214,4 +215,17 @@ TEST(LibraryFormTest, AnEmptyTreeUnderMenusThatDoNothing) {
   EXPECT_EQ(menus, (QStringList{"Library:", "&New...", "&Close", "Edit:", "&Undo", "-", "&Cut"}));
   EXPECT_FALSE(library.Undo1->isEnabled());
   EXPECT_EQ(library.Undo1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+}
+
+TEST_F(PreferencesTest, AChoiceThatCannotBeStoredIsToldAndKeepsTheDialogOpen) {
+  ScriptedDialogs& dialogs = ScriptedDialogs::Install();
+  // A settings path whose folder is a regular file cannot be written.
+  ::setenv("CORVALE_SETTINGS", (SettingsStore::Location() + "/inside.conf").c_str(), 1);
+  Reopen();
+  form_->RecvTimeoutPrefEdit->setText(QStringLiteral("90"));
+  form_->OkButton->click();
+  ASSERT_EQ(dialogs.requests.size(), 1u);
+  EXPECT_EQ(dialogs.requests[0].kind, ScriptedDialogs::Kind::Error);
+  EXPECT_TRUE(form_->isVisible());
+  SetUserDialogs(nullptr);
 }
