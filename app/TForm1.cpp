@@ -588,8 +588,9 @@ void TForm1::MidiReceiveFromBufExecute() {
 
 void TForm1::ShowStep(const char* text) {
   SetStatus(Text(text));
-  // The event loop does not run until the transfer ends.
-  statusBar()->repaint();
+  // The event loop does not run until the transfer ends: the whole window is painted here, also
+  // where the menu that started the transfer has just closed.
+  repaint();
 }
 
 void TForm1::SendCurrentItem(SendSequence send) {

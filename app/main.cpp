@@ -11,21 +11,13 @@
 #include "app/ProgramMidi.h"
 #include "app/SecondaryWindows.h"
 #include "app/TForm1.h"
+#include "app/WindowPlacement.h"
 #include "files/FileDiagnostics.h"
 #include "files/SafeSave.h"
 #include "files/SmartFilename.h"
 #include "simulator/MidiSimulatorSetup.h"
 
 namespace {
-
-void CentreOnScreen(QWidget& window) {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen)
-    return;
-  QRect frame = window.frameGeometry();
-  frame.moveCenter(screen->availableGeometry().center());
-  window.move(frame.topLeft());
-}
 
 int RunProgram(QApplication& application) {
   application.setApplicationName(QStringLiteral("Corvale"));
@@ -51,7 +43,8 @@ int RunProgram(QApplication& application) {
   const SecondaryWindows secondaryWindows;
   QObject::connect(Form1.get(), &TForm1::WindowClosed, &application, &QApplication::quit);
   SmartFilename::StartupDirectory();
-  CentreOnScreen(*Form1);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    CentreOver(*Form1, screen->availableGeometry());
   Form1->show();
   Form1->OpenCommandLineFiles(CommandLineText(application.arguments().mid(1)));
   const int status = application.exec();

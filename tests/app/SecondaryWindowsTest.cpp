@@ -17,6 +17,7 @@
 #include "app/TAboutDialog.h"
 #include "app/TLibraryForm.h"
 #include "app/TPreferencesForm.h"
+#include "app/WindowPlacement.h"
 #include "demo/DemoBank.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiPortLayer.h"
@@ -228,4 +229,25 @@ TEST_F(PreferencesTest, AChoiceThatCannotBeStoredIsToldAndKeepsTheDialogOpen) {
   EXPECT_EQ(dialogs.requests[0].kind, ScriptedDialogs::Kind::Error);
   EXPECT_TRUE(form_->isVisible());
   SetUserDialogs(nullptr);
+}
+
+// Centred over a window where there is room; moved in where the screen ends.
+TEST(CentreOver, KeepsTheWindowOnTheScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  QWidget dialog;
+  dialog.resize(355, 275);
+  const QSize window(286, 476);
+  const struct {
+    QRect over;
+    QPoint topLeft;
+  } cases[] = {
+      {QRect(QPoint(200, 100), window), QPoint(200 + 142 - 177, 100 + 237 - 137)},
+      {QRect(screen.topLeft(), window), QPoint(screen.left(), screen.top() + 237 - 137)},
+      {QRect(screen.bottomRight() - QPoint(285, 99), window),
+       screen.bottomRight() - QPoint(354, 274)},
+  };
+  for (const auto& c : cases) {
+    CentreOver(dialog, c.over);
+    EXPECT_EQ(dialog.pos(), c.topLeft) << c.over.x() << "," << c.over.y();
+  }
 }
