@@ -39,6 +39,13 @@ QStringList Titles(TForm1& first) {
   return titles;
 }
 
+QStringList TitlesAndStatuses(TForm1& first) {
+  QStringList windows;
+  for (TForm1* window : Chain(first))
+    windows << window->windowTitle() + " | " + window->StatusText();
+  return windows;
+}
+
 // The registration files of a run, in `folder`.
 QString LockIn(const QString& folder) {
   return folder + "/Corvale.Mutex";
@@ -114,27 +121,25 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
   form_->AppendWindow()->show();
   form_->activateWindow();
   ASSERT_EQ(Eventually(&QApplication::activeWindow, form_.get()), form_.get());
-  const QStringList before = Titles(*form_);
+  const QStringList before = TitlesAndStatuses(*form_);
 
-  EXPECT_FALSE(StartAnother(QString()));
-  EXPECT_FALSE(StartAnother(" \t "));
-  // A start that ends before its text is whole.
+  // Starts that end before their text is whole, then starts without names.
   const QByteArray frame = TSingleApplication::Frame(PathOf("demo.s2v"));
-  for (const qsizetype cut : {qsizetype(2), frame.size() - 1}) {
+  for (const qsizetype cut : {qsizetype(2), qsizetype(10), frame.size() - 1}) {
     QLocalSocket socket;
     socket.connectToServer(SocketIn(Runtime()));
-    ASSERT_TRUE(socket.waitForConnected(5000));
+    ASSERT_TRUE(socket.waitForConnected(kPatienceMs));
     socket.write(frame.left(cut));
-    ASSERT_TRUE(socket.waitForBytesWritten(5000));
-    socket.disconnectFromServer();
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(socket.waitForBytesWritten(kPatienceMs));
   }
-  EXPECT_EQ(Titles(*form_), before);
+  EXPECT_FALSE(StartAnother(QString()));
+  EXPECT_FALSE(StartAnother(" \t "));
+  EXPECT_EQ(TitlesAndStatuses(*form_), before);
   EXPECT_EQ(QApplication::activeWindow(), form_.get());
 
   // A whole one after them is opened, and brings its window to the front.
   EXPECT_FALSE(StartAnother(PathOf("demo.s2e")));
-  EXPECT_EQ(Titles(*form_), (QStringList{before[0], Title(PathOf("demo.s2e"))}));
+  EXPECT_EQ(Titles(*form_), (QStringList{Title(PathOf("demo.s2a")), Title(PathOf("demo.s2e"))}));
   EXPECT_EQ(Eventually(&QApplication::activeWindow, form_->LastWindow()), form_->LastWindow());
 }
 
