@@ -37,12 +37,13 @@ class TSingleApplication : public QObject {
   // A hand-over on the wire: the text's UTF-8 bytes after their count, four bytes, most
   // significant first.
   static QByteArray Frame(const QString& text);
-  // The folder of the lock and the socket: $XDG_RUNTIME_DIR, else a folder named with the user
-  // id in the temporary folder, made when missing; empty when it is not the user's alone.
-  static QString RuntimeFolder();
 
  private:
   enum class HandOver { Delivered, NoListener, Unanswered };
+
+  // The folder of the lock and the socket: $XDG_RUNTIME_DIR, else a folder named with the user
+  // id in the temporary folder, made when missing; empty when it is not the user's alone.
+  static QString RuntimeFolder();
 
   QString PathOf(const char* suffix) const;
   bool StartListening();
