@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "files/SmartFilename.h"
+
 QString CommandLineText(const QStringList& arguments) {
   QStringList quoted;
   for (const QString& argument : arguments) {
@@ -30,4 +32,14 @@ CommandLineSplit SplitFirstName(const QString& text) {
   if (blank < 0)
     return {text, QString()};
   return {text.left(blank), TrimBlanks(text.mid(blank + 1))};
+}
+
+QString AbsoluteCommandLineText(const QString& text) {
+  QStringList names;
+  for (QString rest = TrimBlanks(text); !rest.isEmpty();) {
+    const CommandLineSplit split = SplitFirstName(rest);
+    rest = split.rest;
+    names << QString::fromStdString(SmartFilename::Resolve(split.name.toStdString()));
+  }
+  return CommandLineText(names);
 }

@@ -18,3 +18,7 @@ CommandLineSplit SplitFirstName(const QString& text);
 
 // The text without the blanks and control characters at either end.
 QString TrimBlanks(const QString& text);
+
+// The same names, each resolved by the path rules (a relative one against the start-up
+// directory), so that the text means the same files to a program started elsewhere.
+QString AbsoluteCommandLineText(const QString& text);

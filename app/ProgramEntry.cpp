@@ -1,0 +1,58 @@
+#include "app/ProgramEntry.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <memory>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "app/ProgramMidi.h"
+#include "app/SecondaryWindows.h"
+#include "app/TForm1.h"
+#include "app/TSingleApplication.h"
+#include "app/WindowPlacement.h"
+#include "files/FileDiagnostics.h"
+#include "files/SafeSave.h"
+#include "files/SmartFilename.h"
+#include "simulator/MidiSimulatorSetup.h"
+
+int RunProgram(QApplication& application) {
+  application.setApplicationName(QStringLiteral("Corvale"));
+  application.setDesktopFileName(QStringLiteral("corvale"));
+  // The program ends when the first window closes, whatever other windows are left.
+  application.setQuitOnLastWindowClosed(false);
+  PrepareProcessForSaving();
+
+  auto Form1 = std::make_unique<TForm1>();
+  SmartFilename::StartupDirectory();
+  const QString commandLine = CommandLineText(application.arguments().mid(1));
+  TSingleApplication SingleApplication1(Form1.get());
+  SingleApplication1.CommandLine = commandLine;
+  if (!SingleApplication1.RegisterApplication())
+    return 0;
+
+  // Only the running program opens the ports: before its first window shows, for its whole run.
+  std::string midiSetupError;
+  if (InstallMidiPortLayerFromEnvironment(midiSetupError) != 0)
+    QMessageBox::warning(nullptr, QStringLiteral("Corvale"),
+                         QString::fromStdString(midiSetupError));
+  const ProgramMidi midi;
+  const SecondaryWindows secondaryWindows;
+
+  // Commands show what the file layers say about their own failures; anything said outside a
+  // command lands beside the status of the window in front.
+  SetFileDiagnosticHandler([first = Form1.get()](const std::string& text) {
+    auto* active = qobject_cast<TForm1*>(QApplication::activeWindow());
+    TForm1* window = active ? active : first;
+    window->SetStatus(window->StatusText(), QString::fromStdString(text));
+  });
+  QObject::connect(Form1.get(), &TForm1::WindowClosed, &application, &QApplication::quit);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    CentreOver(*Form1, screen->availableGeometry());
+  Form1->show();
+  Form1->OpenCommandLineFiles(commandLine);
+  const int status = application.exec();
+  SetFileDiagnosticHandler(nullptr);
+  return status;
+}

@@ -1,0 +1,189 @@
+#include "app/TSingleApplication.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QThread>
+#include <QtEndian>
+#include <cstdio>
+#include <optional>
+
+#include "app/CommandLine.h"
+#include "app/TForm1.h"
+
+namespace {
+
+constexpr qsizetype kCountBytes = 4;
+// No command line comes near it; a longer count is not a hand-over.
+constexpr quint32 kMaxTextBytes = 64 * 1024 * 1024;
+// The first start's answer once it holds the whole text.
+constexpr char kReceived = '\x06';
+
+// How long a later start looks for a listener: the first start may have taken the lock and not
+// yet be listening, or be ending.
+constexpr int kListenerPatienceMs = 5000;
+constexpr int kRetryIntervalMs = 20;
+// How long a later start waits for a listener that took its connection to take the text.
+constexpr int kAnswerPatienceMs = 10000;
+
+// The text of the message at the start of `received`: none while bytes are missing.
+std::optional<QString> Unframe(const QByteArray& received) {
+  if (received.size() < kCountBytes)
+    return std::nullopt;
+  const quint32 count = qFromBigEndian<quint32>(received.constData());
+  if (received.size() - kCountBytes < qsizetype(count))
+    return std::nullopt;
+  return QString::fromUtf8(received.constData() + kCountBytes, count);
+}
+
+bool TooLong(const QByteArray& received) {
+  return received.size() >= kCountBytes &&
+         qFromBigEndian<quint32>(received.constData()) > kMaxTextBytes;
+}
+
+void Say(const QString& text) {
+  std::fprintf(stderr, "Corvale: %s\n", text.toLocal8Bit().constData());
+}
+
+// The window a hand-over's names landed in: the last one shown.
+TForm1* LastShownWindow(TForm1& form) {
+  TForm1* window = form.LastWindow();
+  while (window->isHidden() && window->PreviousWindow)
+    window = window->PreviousWindow;
+  return window;
+}
+
+}  // namespace
+
+TSingleApplication::TSingleApplication(TForm1* form) : form_(form) {}
+
+TSingleApplication::~TSingleApplication() {
+  server_.reset();
+  lock_.reset();
+}
+
+QByteArray TSingleApplication::Frame(const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  QByteArray frame(kCountBytes, '\0');
+  qToBigEndian<quint32>(quint32(bytes.size()), frame.data());
+  return frame + bytes;
+}
+
+QString TSingleApplication::RuntimeFolder() {
+  QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (folder.isEmpty())
+    folder = QDir::tempPath() + QStringLiteral("/corvale-") + QString::number(::getuid());
+  const QByteArray native = QFile::encodeName(folder);
+  ::mkdir(native.constData(), S_IRWXU);
+  struct stat status {};
+  const bool usersAlone = ::lstat(native.constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+                          status.st_uid == ::getuid() &&
+                          (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+  return usersAlone ? folder : QString();
+}
+
+QString TSingleApplication::PathOf(const char* suffix) const {
+  return folder_ + u'/' + ApplicationName + QString::fromLatin1(suffix);
+}
+
+bool TSingleApplication::RegisterApplication() {
+  folder_ = RuntimeFolder();
+  if (folder_.isEmpty()) {
+    Say(QStringLiteral("no private runtime folder; this start runs on its own"));
+    return true;
+  }
+  lock_ = std::make_unique<QLockFile>(PathOf(".Mutex"));
+  // Held for the whole run: only a holder that no longer runs makes the lock stale.
+  lock_->setStaleLockTime(0);
+  const QByteArray frame = Frame(AbsoluteCommandLineText(CommandLine));
+  const QDeadlineTimer patience(kListenerPatienceMs);
+  for (;;) {
+    if (lock_->tryLock(0))
+      return StartListening();
+    if (lock_->error() != QLockFile::LockFailedError) {
+      Say(QStringLiteral("cannot take %1; this start runs on its own").arg(lock_->fileName()));
+      return true;
+    }
+    const HandOver handOver = Send(frame);
+    if (handOver == HandOver::Delivered)
+      return false;
+    if (handOver == HandOver::Unanswered || patience.hasExpired())
+      break;
+    QThread::msleep(kRetryIntervalMs);
+  }
+  Say(QStringLiteral("the running Corvale did not take the command line; not opened: %1")
+          .arg(CommandLine));
+  return false;
+}
+
+bool TSingleApplication::StartListening() {
+  server_ = std::make_unique<QLocalServer>();
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  const QString path = PathOf(".Message");
+  // Whoever holds the lock owns the socket: one found now was left by a start that crashed.
+  QLocalServer::removeServer(path);
+  if (!server_->listen(path))
+    Say(QStringLiteral("cannot listen on %1: %2").arg(path, server_->errorString()));
+  connect(server_.get(), &QLocalServer::newConnection, this,
+          &TSingleApplication::AcceptConnections);
+  return true;
+}
+
+TSingleApplication::HandOver TSingleApplication::Send(const QByteArray& frame) const {
+  QLocalSocket socket;
+  socket.connectToServer(PathOf(".Message"));
+  if (!socket.waitForConnected(kAnswerPatienceMs))
+    return HandOver::NoListener;
+  socket.write(frame);
+  while (socket.bytesToWrite() > 0) {
+    if (!socket.waitForBytesWritten(kAnswerPatienceMs))
+      break;
+  }
+  if (socket.bytesToWrite() == 0 && socket.waitForReadyRead(kAnswerPatienceMs))
+    return socket.read(1) == QByteArray(1, kReceived) ? HandOver::Delivered : HandOver::Unanswered;
+  // A listener that closed without an answer was ending: the next try may find the lock free.
+  return socket.state() == QLocalSocket::UnconnectedState ? HandOver::NoListener
+                                                          : HandOver::Unanswered;
+}
+
+void TSingleApplication::AcceptConnections() {
+  while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    auto received = std::make_shared<QByteArray>();
+    connect(socket, &QLocalSocket::readyRead, this,
+            [this, socket, received] { Receive(*socket, *received); });
+  }
+}
+
+void TSingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
+  received += socket.readAll();
+  if (TooLong(received)) {
+    socket.abort();
+    return;
+  }
+  const std::optional<QString> text = Unframe(received);
+  if (!text)
+    return;
+  disconnect(&socket, &QLocalSocket::readyRead, this, nullptr);
+  socket.write(QByteArray(1, kReceived));
+  socket.flush();
+  // After the answer, so that the later start ends while the names open.
+  QMetaObject::invokeMethod(
+      this, [this, names = *text] { OnApplicationMessage(names); }, Qt::QueuedConnection);
+}
+
+void TSingleApplication::OnApplicationMessage(const QString& text) {
+  if (TrimBlanks(text).isEmpty() || !form_)
+    return;
+  form_->OpenCommandLineFiles(text);
+  TForm1* target = LastShownWindow(*form_);
+  if (target->isMinimized())
+    target->showNormal();
+  target->raise();
+  target->activateWindow();
+}

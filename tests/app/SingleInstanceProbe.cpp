@@ -1,0 +1,64 @@
+// The editor's own start-up, made observable for the single-instance tests: while its event
+// loop runs it keeps the titles of the windows shown, in chain order, one a line, in the file
+// named by CORVALE_PROBE_REPORT; when it ends it prints how many windows it ever showed.
+#include <QApplication>
+#include <QSaveFile>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/ProgramEntry.h"
+#include "app/TForm1.h"
+
+namespace {
+
+class ShownWindows : public QObject {
+ public:
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow())
+      ++count;
+    return false;
+  }
+};
+
+QString ShownTitles() {
+  QString titles;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* first = qobject_cast<TForm1*>(widget);
+    if (!first || first->PreviousWindow || first->isHidden())
+      continue;
+    for (TForm1* window = first; window; window = window->NextWindow) {
+      if (!window->isHidden())
+        titles += window->windowTitle() + u'\n';
+    }
+  }
+  return titles;
+}
+
+void Report(const QString& path, QString& reported) {
+  const QString titles = ShownTitles();
+  if (titles == reported)
+    return;
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly) && file.write(titles.toUtf8()) >= 0 && file.commit())
+    reported = titles;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  ShownWindows shown;
+  application.installEventFilter(&shown);
+  QString reported;
+  QTimer reportTimer;
+  QObject::connect(&reportTimer, &QTimer::timeout,
+                   [&reported] { Report(qEnvironmentVariable("CORVALE_PROBE_REPORT"), reported); });
+  reportTimer.start(20);
+  const int status = RunProgram(application);
+  std::printf("windows shown: %d\n", shown.count);
+  return status;
+}

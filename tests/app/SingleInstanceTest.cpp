@@ -1,0 +1,264 @@
+#include <csignal>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTest>
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "app/TSingleApplication.h"
+#include "files/SmartFilename.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+// How long a test waits for what it expects before it fails.
+constexpr int kPatienceMs = 20000;
+
+// Runs the event loop until `value()` is `expected` or the patience is out; gives the value.
+template <typename Value, typename Expected>
+auto Eventually(Value value, const Expected& expected) {
+  static_cast<void>(QTest::qWaitFor([&] { return value() == expected; }, kPatienceMs));
+  return value();
+}
+
+QString Title(const QString& path) {
+  return "Corvale - " + path;
+}
+
+QString Opened(const QString& path) {
+  return Title(path) + " | Open successful";
+}
+
+QStringList TitlesAndStatuses(TForm1& first) {
+  QStringList windows;
+  for (TForm1* window : Chain(first))
+    windows << window->windowTitle() + " | " + window->StatusText();
+  return windows;
+}
+
+// The registration files of a run, in `folder`.
+QString LockIn(const QString& folder) {
+  return folder + "/Corvale.Mutex";
+}
+QString SocketIn(const QString& folder) {
+  return folder + "/Corvale.Message";
+}
+
+// The running program is this test's first window, registered in a scratch runtime folder;
+// later starts register from threads of their own while this thread's event loop runs.
+class SingleInstance : public WindowTest {
+ protected:
+  SingleInstance() : savedRuntime_(qgetenv("XDG_RUNTIME_DIR")) {
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime_.Path()));
+  }
+  ~SingleInstance() override { qputenv("XDG_RUNTIME_DIR", savedRuntime_); }
+
+  QString Runtime() const { return QString::fromStdString(runtime_.Path()); }
+
+  // Another start with `commandLine`: true when it found itself the first.
+  bool StartAnother(const QString& commandLine) {
+    std::atomic<bool> done = false;
+    bool first = false;
+    std::thread start([&] {
+      TSingleApplication later(nullptr);
+      later.CommandLine = commandLine;
+      first = later.RegisterApplication();
+      done = true;
+    });
+    const bool ended = QTest::qWaitFor([&] { return done.load(); }, kPatienceMs);
+    start.join();
+    EXPECT_TRUE(ended);
+    // Runs the opening the answer was sent before.
+    QCoreApplication::processEvents();
+    return first;
+  }
+
+  test::TempDir runtime_;
+  QByteArray savedRuntime_;
+  TSingleApplication running_{form_.get()};
+};
+
+TEST_F(SingleInstance, LongCommandLineOpensEveryQuotedNameInTheRunningProgram) {
+  ASSERT_TRUE(running_.RegisterApplication());
+  // Names with blanks, deep enough that the command line is longer than 4096 bytes.
+  QString folder = QString::fromStdString(dir_.Path());
+  for (int level = 0; level < 7; ++level)
+    folder += "/level " + QString(190, QChar(u'a' + level));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  QStringList paths;
+  for (const char* name : {"demo.s2a", "demo.s2v", "demo.s2e"}) {
+    paths << folder + "/bank with blanks " + name;
+    ASSERT_TRUE(QFile::copy(PathOf(name), paths.back()));
+  }
+  // The first as a name relative to where the later start was made: it arrives absolute.
+  const QString startup = QString::fromStdString(SmartFilename::StartupDirectory());
+  const QString relative = QDir(startup).relativeFilePath(paths[0]);
+  const QString commandLine = '"' + relative + "\" \"" + paths[1] + "\" \"" + paths[2] + '"';
+  ASSERT_GT(commandLine.toUtf8().size(), 4096);
+
+  EXPECT_FALSE(StartAnother(commandLine));
+  const QStringList expected = {Opened(startup + '/' + relative), Opened(paths[1]),
+                                Opened(paths[2])};
+  EXPECT_EQ(TitlesAndStatuses(*form_), expected);
+  EXPECT_EQ(Eventually(&QApplication::activeWindow, form_->LastWindow()), form_->LastWindow());
+}
+
+TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
+  ASSERT_TRUE(running_.RegisterApplication());
+  OpenDemo(*form_);
+  // Untouched: the names of a hand-over open into it.
+  form_->AppendWindow()->show();
+  form_->activateWindow();
+  ASSERT_EQ(Eventually(&QApplication::activeWindow, form_.get()), form_.get());
+  const QStringList before = TitlesAndStatuses(*form_);
+
+  // Starts that end before their text is whole, then starts without names.
+  const QByteArray frame = TSingleApplication::Frame(PathOf("demo.s2v"));
+  for (const qsizetype cut : {qsizetype(2), qsizetype(10), frame.size() - 1}) {
+    QLocalSocket socket;
+    socket.connectToServer(SocketIn(Runtime()));
+    ASSERT_TRUE(socket.waitForConnected(kPatienceMs));
+    socket.write(frame.left(cut));
+    ASSERT_TRUE(socket.waitForBytesWritten(kPatienceMs));
+  }
+  EXPECT_FALSE(StartAnother(QString()));
+  EXPECT_FALSE(StartAnother(" \t "));
+  EXPECT_EQ(TitlesAndStatuses(*form_), before);
+  EXPECT_EQ(QApplication::activeWindow(), form_.get());
+
+  // A whole one after them is opened, and brings its window to the front.
+  EXPECT_FALSE(StartAnother(PathOf("demo.s2e")));
+  EXPECT_EQ(TitlesAndStatuses(*form_),
+            (QStringList{Opened(PathOf("demo.s2a")), Opened(PathOf("demo.s2e"))}));
+  EXPECT_EQ(Eventually(&QApplication::activeWindow, form_->LastWindow()), form_->LastWindow());
+}
+
+TEST_F(SingleInstance, LockAndSocketOfAKilledRunAreCleared) {
+  const int killed = test::RunInChild([] {
+    TSingleApplication crashed(nullptr);
+    crashed.RegisterApplication();
+    ::raise(SIGKILL);
+    return 0;
+  });
+  ASSERT_EQ(killed, 128 + SIGKILL);
+  ASSERT_TRUE(QFile::exists(LockIn(Runtime())));
+  ASSERT_TRUE(QFile::exists(SocketIn(Runtime())));
+
+  EXPECT_TRUE(running_.RegisterApplication());
+  EXPECT_FALSE(StartAnother(PathOf("demo.s2a")));
+  EXPECT_EQ(TitlesAndStatuses(*form_), QStringList{Opened(PathOf("demo.s2a"))});
+}
+
+// The probe program (the editor's start-up, reporting the windows it shows) run as separate
+// processes on a platform without a display, with scratch runtime and settings folders.
+class SingleInstanceProcesses : public testing::Test {
+ protected:
+  SingleInstanceProcesses() {
+    test::UseNoConfiguration(dir_);
+    EXPECT_TRUE(test::WriteDemoFiles(dir_));
+    environment_ = QProcessEnvironment::systemEnvironment();
+    environment_.insert("QT_QPA_PLATFORM", "offscreen");
+    environment_.insert("XDG_RUNTIME_DIR", Runtime());
+    environment_.insert("XDG_CONFIG_HOME", Folder() + "/config");
+    environment_.insert("CORVALE_PROBE_REPORT", Folder() + "/report.txt");
+  }
+  ~SingleInstanceProcesses() override {
+    for (const auto& process : started_) {
+      process->kill();
+      process->waitForFinished();
+    }
+  }
+
+  QString Folder() const { return QString::fromStdString(dir_.Path()); }
+  QString PathOf(const char* name) const { return QString::fromStdString(dir_.File(name)); }
+
+  QString Runtime() const { return Folder() + "/run"; }
+
+  QProcess& Start(const QStringList& arguments, const QString& workingFolder) {
+    auto& process = *started_.emplace_back(std::make_unique<QProcess>());
+    process.setProcessEnvironment(environment_);
+    process.setWorkingDirectory(workingFolder);
+    process.start(CORVALE_PROBE, arguments);
+    EXPECT_TRUE(process.waitForStarted());
+    return process;
+  }
+
+  // The window titles the running program reports, sorted.
+  QStringList ReportedTitles() const {
+    QFile report(Folder() + "/report.txt");
+    if (!report.open(QIODevice::ReadOnly))
+      return {};
+    QStringList titles = QString::fromUtf8(report.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    titles.sort();
+    return titles;
+  }
+
+  // A later start ended at once, with status 0, without a window.
+  static void ExpectHandedOver(QProcess& start) {
+    ASSERT_TRUE(start.state() == QProcess::NotRunning || start.waitForFinished(kPatienceMs));
+    EXPECT_EQ(start.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(start.exitCode(), 0);
+    EXPECT_EQ(start.readAllStandardOutput(), "windows shown: 0\n");
+  }
+
+  test::TempDir dir_;
+  QProcessEnvironment environment_;
+  std::vector<std::unique_ptr<QProcess>> started_;
+};
+
+const QStringList kUntitled = {"Corvale"};
+
+TEST_F(SingleInstanceProcesses, AfterAKilledRunASecondStartHandsOverTwoQuotedPathsWithinASecond) {
+  QProcess& killed = Start({}, Folder());
+  ASSERT_EQ(Eventually([&] { return ReportedTitles(); }, kUntitled), kUntitled);
+  killed.kill();
+  ASSERT_TRUE(killed.waitForFinished());
+  ASSERT_TRUE(QFile::exists(LockIn(Runtime())) && QFile::exists(SocketIn(Runtime())));
+  QFile::remove(Folder() + "/report.txt");
+
+  QProcess& first = Start({}, QDir::rootPath());
+  ASSERT_EQ(Eventually([&] { return ReportedTitles(); }, kUntitled), kUntitled);
+  ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), PathOf("my bank.s2a")));
+  ASSERT_TRUE(QFile::copy(PathOf("demo.s2v"), PathOf("other bank.s2v")));
+  QElapsedTimer clock;
+  clock.start();
+  // The first name relative to the second start's folder, which is not the first's.
+  ExpectHandedOver(Start({"my bank.s2a", PathOf("other bank.s2v")}, Folder()));
+  // From before its start to its end; typically some 30 ms.
+  EXPECT_LT(clock.elapsed(), 1000);
+  const QStringList both = {Title(PathOf("my bank.s2a")), Title(PathOf("other bank.s2v"))};
+  EXPECT_EQ(Eventually([&] { return ReportedTitles(); }, both), both);
+  EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceProcesses, TenStartsAtOnceLeaveOneProgramWithEveryFile) {
+  QStringList paths, expected;
+  for (int n = 0; n < 10; ++n) {
+    paths << PathOf(("bank " + std::to_string(n) + ".s2a").c_str());
+    ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), paths.back()));
+    expected << Title(paths.back());
+  }
+  std::vector<QProcess*> starts;
+  for (const QString& path : paths)
+    starts.push_back(&Start({path}, Folder()));
+
+  EXPECT_EQ(Eventually([&] { return ReportedTitles(); }, expected), expected);
+  const auto ended = [&] {
+    return std::count_if(starts.begin(), starts.end(),
+                         [](QProcess* start) { return start->state() == QProcess::NotRunning; });
+  };
+  EXPECT_EQ(Eventually(ended, 9), 9);
+  for (QProcess* start : starts) {
+    if (start->state() == QProcess::NotRunning)
+      ExpectHandedOver(*start);
+  }
+}
+
+}  // namespace
