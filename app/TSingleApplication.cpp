@@ -3,12 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QThread>
+#include <QTimer>
 #include <QtEndian>
 #include <cstdio>
 #include <optional>
@@ -30,6 +32,8 @@ constexpr int kListenerPatienceMs = 5000;
 constexpr int kRetryIntervalMs = 20;
 // How long a later start waits for a listener that took its connection to take the text.
 constexpr int kAnswerPatienceMs = 10000;
+// How often a hand-over that waits for a dialog to close looks again.
+constexpr int kModalRetryMs = 200;
 
 // The text of the message at the start of `received`: none while bytes are missing.
 std::optional<QString> Unframe(const QByteArray& received) {
@@ -180,6 +184,12 @@ void TSingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
 void TSingleApplication::OnApplicationMessage(const QString& text) {
   if (TrimBlanks(text).isEmpty() || !form_)
     return;
+  // A command waiting on a question, a file dialog or an error box goes on with the window it
+  // had: the names open once no such dialog is left.
+  if (QApplication::activeModalWidget()) {
+    QTimer::singleShot(kModalRetryMs, this, [this, text] { OnApplicationMessage(text); });
+    return;
+  }
   form_->OpenCommandLineFiles(text);
   TForm1* target = LastShownWindow(*form_);
   if (target->isMinimized())

@@ -1,6 +1,7 @@
 #include <csignal>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -259,6 +260,26 @@ TEST_F(SingleInstanceProcesses, TenStartsAtOnceLeaveOneProgramWithEveryFile) {
     if (start->state() == QProcess::NotRunning)
       ExpectHandedOver(*start);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A command in the middle of a question keeps its window: the names wait for the dialog.
+TEST_F(SingleInstance, AHandOverWaitsUntilNoDialogIsOpen) {
+  const QStringList before = TitlesAndStatuses(*form_);
+  QDialog question(form_.get());
+  question.setModal(true);
+  question.show();
+  ASSERT_EQ(QApplication::activeModalWidget(), &question);
+  running_.OnApplicationMessage('"' + PathOf("demo.s2v") + '"');
+  QCoreApplication::processEvents();
+  EXPECT_EQ(TitlesAndStatuses(*form_), before);
+  question.close();
+  EXPECT_EQ(Eventually([this] { return TitlesAndStatuses(*form_); },
+                       QStringList{Opened(PathOf("demo.s2v"))}),
+            QStringList{Opened(PathOf("demo.s2v"))});
 }
 
 }  // namespace
