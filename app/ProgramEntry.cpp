@@ -19,7 +19,7 @@
 
 int RunProgram(QApplication& application) {
   application.setApplicationName(QStringLiteral("Corvale"));
-  application.setDesktopFileName(QStringLiteral("corvale"));
+  application.setDesktopFileName(QStringLiteral("org.corvale.Corvale"));
   // The program ends when the first window closes, whatever other windows are left.
   application.setQuitOnLastWindowClosed(false);
   PrepareProcessForSaving();

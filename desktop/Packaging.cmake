@@ -1,7 +1,6 @@
 # The Debian package: what `cmake --install` puts in /usr. dpkg-shlibdeps names the libraries the
-# programs link (Qt 6 Widgets, Gui and Core, RtMidi, ALSA, the C and C++ run-time libraries) at
-# the lowest versions that hold the symbols they use. Qt 6 Network, a run-time need of the editor
-# that no program links yet, is named here.
+# programs link (Qt 6 Widgets, Gui, Network and Core, RtMidi, ALSA, the C and C++ run-time
+# libraries) at the lowest versions that hold the symbols they use.
 set(CORVALE_PACKAGE_MAINTAINER "Corvale developers <corvale@example.org>"
     CACHE STRING "The Maintainer field of the Debian package")
 
@@ -21,6 +20,5 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6network6 (>= 6.4)")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)
