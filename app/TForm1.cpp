@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <string_view>
 
+#include "app/BankTransferDialog.h"
 #include "app/CommandLine.h"
 #include "app/ItemListBox.h"
 #include "app/ProgramMidi.h"
@@ -173,6 +174,11 @@ void TForm1::BuildMenus() {
   MidiSendToBuf = AddAction(midi, "Send to Buffer", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
   MidiReceiveFromBuf =
       AddAction(midi, "Receive From Buffer", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
+  midi->addSeparator();
+  MidiReceiveBank = AddAction(midi, "Receive Bank");
+  MidiReceiveAllBanks = AddAction(midi, "Receive All Banks");
+  MidiSendBank = AddAction(midi, "Send Bank");
+  MidiSendAllBanks = AddAction(midi, "Send All Banks");
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   About1 = AddAction(help, "About...");
@@ -282,6 +288,10 @@ void TForm1::ConnectCommands() {
   on(MidiReceive, &TForm1::MidiReceiveExecute);
   on(MidiSendToBuf, &TForm1::MidiSendToBufExecute);
   on(MidiReceiveFromBuf, &TForm1::MidiReceiveFromBufExecute);
+  on(MidiReceiveBank, &TForm1::MidiReceiveBankExecute);
+  on(MidiReceiveAllBanks, &TForm1::MidiReceiveAllBanksExecute);
+  on(MidiSendBank, &TForm1::MidiSendBankExecute);
+  on(MidiSendAllBanks, &TForm1::MidiSendAllBanksExecute);
   on(Preferences1, &TForm1::Preferences1Click);
   on(About1, &TForm1::About1Click);
   on(Library1, &TForm1::Library1Click);
@@ -376,18 +386,27 @@ int TForm1::CurrentTab() const {
   return TabControl1->currentIndex();
 }
 
-Item* TForm1::ItemAtLine(int line) const {
+const BankLayout* TForm1::BankOfLine(int line, int* position) const {
   if (!Document || line < 0)
     return nullptr;
   // By the banks' own counts, as the lines were listed: asking a bank beyond its end would
   // grow it.
   for (const BankLayout* layout : BanksOfTab(CurrentTab())) {
-    Bank& bank = layout->bankIn(*Document);
-    if (line < bank.Count())
-      return bank.ItemAt(line);
-    line -= bank.Count();
+    const int count = layout->bankIn(*Document).Count();
+    if (line < count) {
+      if (position)
+        *position = line;
+      return layout;
+    }
+    line -= count;
   }
   return nullptr;
+}
+
+Item* TForm1::ItemAtLine(int line) const {
+  int position = 0;
+  const BankLayout* layout = BankOfLine(line, &position);
+  return layout ? layout->bankIn(*Document).ItemAt(position) : nullptr;
 }
 
 Item* TForm1::CurrentItem() const {
@@ -427,7 +446,7 @@ void TForm1::RefreshList() {
 
 void TForm1::UpdateCommandStates(bool selected) {
   for (QAction* action : {Cut1, Copy1, Clear1, EditImport, EditExport, MidiSend, MidiSendToBuf,
-                          MidiReceive, MidiReceiveFromBuf})
+                          MidiReceive, MidiReceiveFromBuf, MidiReceiveBank, MidiSendBank})
     action->setEnabled(selected);
   UpdatePasteState();
 }
@@ -626,6 +645,94 @@ void TForm1::ReceiveCurrentItem(ReceiveSequence receive) {
   // What arrived is in the document now and in no file yet.
   MarkEdited();
   RefreshList();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole banks over MIDI
+
+std::vector<const BankLayout*> TForm1::BankOfCurrentLine() const {
+  const QListWidgetItem* selected = InstLB->currentItem();
+  if (!selected || !selected->isSelected())
+    return {};
+  const BankLayout* layout = BankOfLine(InstLB->row(selected));
+  return layout ? std::vector{layout} : std::vector<const BankLayout*>{};
+}
+
+std::vector<const BankLayout*> TForm1::AllBanks() {
+  std::vector<const BankLayout*> banks;
+  for (const BankLayout& layout : kBankLayouts)
+    banks.push_back(&layout);
+  return banks;
+}
+
+void TForm1::MidiReceiveBankExecute() {
+  TransferBanks(BankTransferDialog::Direction::Receive, BankOfCurrentLine(), "Receive Bank");
+}
+
+void TForm1::MidiReceiveAllBanksExecute() {
+  TransferBanks(BankTransferDialog::Direction::Receive, AllBanks(), "Receive All Banks");
+}
+
+void TForm1::MidiSendBankExecute() {
+  TransferBanks(BankTransferDialog::Direction::Send, BankOfCurrentLine(), "Send Bank");
+}
+
+void TForm1::MidiSendAllBanksExecute() {
+  TransferBanks(BankTransferDialog::Direction::Send, AllBanks(), "Send All Banks");
+}
+
+void TForm1::TransferBanks(BankTransferDialog::Direction direction,
+                           const std::vector<const BankLayout*>& banks, const char* title) {
+  MidiControl* control = ProgramMidi::Control();
+  if (banks.empty() || !control || BankTransferDialog::Running())
+    return;
+  const bool receiving = direction == BankTransferDialog::Direction::Receive;
+  if (!(receiving ? control->CurrentInputDevice() : control->CurrentOutputDevice())) {
+    ReportMidiError(receiving ? MidiErrors::kOpenInputFirst : MidiErrors::kOpenOutputFirst,
+                    receiving ? MidiErrors::kDumpCaption : MidiErrors::kSendCaption);
+    return;
+  }
+  // The transfer's thread works on a copy; what arrived is taken into the document at its end.
+  S2A_File copy;
+  copy.CopyFrom(*Document);
+  const std::vector<BankTransfer::Slot> places = BankTransfer::SlotsOf(copy, banks);
+  BankTransferDialog dialog(this, Text(title));
+  const BankTransfer::Summary summary = dialog.Run(direction, *control, places);
+
+  if (receiving && summary.transferred > 0) {
+    for (const BankTransfer::Slot& slot : places) {
+      const bool missing =
+          std::any_of(summary.missing.begin(), summary.missing.end(),
+                      [&](const BankTransfer::Slot& m) { return m.item == slot.item; });
+      if (!missing)
+        slot.layout->bankIn(*Document).ItemAt(slot.index)->Assign(*slot.item);
+    }
+    MarkEdited();
+    RefreshList();
+  }
+  ShowTransferSummary(summary, receiving);
+}
+
+void TForm1::ShowTransferSummary(const BankTransfer::Summary& summary, bool received) {
+  QString text = QStringLiteral("%1 %2 of %3 items")
+                     .arg(received ? QStringLiteral("Received") : QStringLiteral("Sent"))
+                     .arg(summary.transferred)
+                     .arg(summary.count);
+  QStringList missing;
+  for (const BankTransfer::Slot& slot : summary.missing)
+    missing << BankTransferDialog::SlotName(slot);
+  if (summary.cancelled)
+    text += QStringLiteral("; cancelled");
+  else if (!summary.portError.empty())
+    text += QStringLiteral("; stopped: ") + QString::fromStdString(summary.portError);
+  else if (!missing.isEmpty())
+    text += (received ? QStringLiteral("; no answer for ") : QStringLiteral("; not sent: ")) +
+            missing.join(QStringLiteral(", "));
+  const QString reason = missing.isEmpty() ? QString()
+                                           : (received ? QStringLiteral("Not received: ")
+                                                       : QStringLiteral("Not sent: ")) +
+                                                 missing.join(QStringLiteral(", "));
+  SetStatus(text, reason);
 }
 
 // ---------------------------------------------------------------------------------------------

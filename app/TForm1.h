@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "app/BankTransferDialog.h"
+
 class Item;
+struct BankLayout;
 class MidiControl;
 class QAction;
 class QLabel;
@@ -55,6 +58,9 @@ class TForm1 : public QMainWindow {
   void RefreshList();
   void UpdateCommandStates(bool selected);
   Item* ItemAtLine(int line) const;
+  // The bank a line of the current tab lists, and the line's position in it; none below the
+  // last line.
+  const BankLayout* BankOfLine(int line, int* position = nullptr) const;
   Item* CurrentItem() const;
   int CurrentTab() const;
   // The list's lines, as shown.
@@ -98,6 +104,10 @@ class TForm1 : public QMainWindow {
   void MidiReceiveFromBufExecute();
   void EditImportExecute();
   void EditExportExecute();
+  void MidiReceiveBankExecute();
+  void MidiReceiveAllBanksExecute();
+  void MidiSendBankExecute();
+  void MidiSendAllBanksExecute();
   void Preferences1Click();
   void About1Click();
   void Library1Click();
@@ -140,6 +150,10 @@ class TForm1 : public QMainWindow {
   QAction* MidiReceive = nullptr;
   QAction* MidiSendToBuf = nullptr;
   QAction* MidiReceiveFromBuf = nullptr;
+  QAction* MidiReceiveBank = nullptr;
+  QAction* MidiReceiveAllBanks = nullptr;
+  QAction* MidiSendBank = nullptr;
+  QAction* MidiSendAllBanks = nullptr;
   QAction* About1 = nullptr;
 
  signals:
@@ -181,6 +195,12 @@ class TForm1 : public QMainWindow {
   void SendCurrentItem(SendSequence send);
   void ReceiveCurrentItem(ReceiveSequence receive);
   void ShowStep(const char* text);
+  // Whole banks: the bank of the selected line, or all six.
+  std::vector<const BankLayout*> BankOfCurrentLine() const;
+  static std::vector<const BankLayout*> AllBanks();
+  void TransferBanks(BankTransferDialog::Direction direction,
+                     const std::vector<const BankLayout*>& banks, const char* title);
+  void ShowTransferSummary(const BankTransfer::Summary& summary, bool received);
 
   std::vector<std::unique_ptr<TForm1>> ownedWindows_;
   // The open dialog's starting folder, kept between its uses as a dialog keeps it.

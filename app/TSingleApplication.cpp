@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/BankTransferDialog.h"
 #include "app/CommandLine.h"
 #include "app/TForm1.h"
 
@@ -185,8 +186,8 @@ void TSingleApplication::OnApplicationMessage(const QString& text) {
   if (TrimBlanks(text).isEmpty() || !form_)
     return;
   // A command waiting on a question, a file dialog or an error box goes on with the window it
-  // had: the names open once no such dialog is left.
-  if (QApplication::activeModalWidget()) {
+  // had, and a bank transfer with its document: the names open once neither is left.
+  if (QApplication::activeModalWidget() || BankTransferDialog::Running()) {
     QTimer::singleShot(kModalRetryMs, this, [this, text] { OnApplicationMessage(text); });
     return;
   }

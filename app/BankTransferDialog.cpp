@@ -1,0 +1,147 @@
+#include "app/BankTransferDialog.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "model/Bank.h"
+#include "model/BankLayouts.h"
+#include "model/Item.h"
+
+namespace {
+
+std::atomic<bool> running = false;
+std::atomic<bool> cancelRequested = false;
+
+bool IsUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::Close:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// "Item 5 of 128", then "Instrument INT:005(A05) Grand Pno"; made on the transfer's own
+// thread, which owns the item.
+QString StepText(const BankTransfer::Slot& slot, int position, int count) {
+  return QStringLiteral("Item %1 of %2\n%3 %4")
+      .arg(position + 1)
+      .arg(count)
+      .arg(BankTransferDialog::SlotName(slot), QString::fromStdString(slot.item->Name()));
+}
+
+}  // namespace
+
+QString BankTransferDialog::SlotName(const BankTransfer::Slot& slot) {
+  return QString::asprintf("%s %s:%03d(%s)", KindInfo(slot.layout->kind).name,
+                           slot.layout->shortName, slot.index + 1,
+                           Bank::SlotLabel(slot.index).c_str());
+}
+
+BankTransferDialog::BankTransferDialog(QWidget* parent, const QString& title) : QDialog(parent) {
+  setWindowTitle(title);
+  setWindowModality(Qt::ApplicationModal);
+  StepLabel = new QLabel(this);
+  StepLabel->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+  ProgressBar = new QProgressBar(this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  connect(CancelButton, &QPushButton::clicked, this, &BankTransferDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(StepLabel);
+  layout->addWidget(ProgressBar);
+  layout->addWidget(CancelButton, 0, Qt::AlignRight);
+}
+
+BankTransferDialog::~BankTransferDialog() = default;
+
+bool BankTransferDialog::Running() {
+  return running;
+}
+
+void BankTransferDialog::reject() {
+  // The dialog closes when the transfer has stopped, not before.
+  cancelRequested = true;
+  CancelButton->setEnabled(false);
+  StepLabel->setText(StepLabel->text() + QStringLiteral("\nCancelling..."));
+}
+
+bool BankTransferDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Before the dialog shows, and around it, the windows take no input: the transfer owns the
+  // ports and will write into the document.
+  if (!IsUserInput(event->type()))
+    return false;
+  const auto* widget = qobject_cast<const QWidget*>(watched);
+  if (widget && (widget == this || isAncestorOf(widget)))
+    return false;
+  event->ignore();
+  return true;
+}
+
+BankTransfer::Summary BankTransferDialog::Run(Direction direction, MidiControl& control,
+                                              std::span<const BankTransfer::Slot> places) {
+  const int count = static_cast<int>(places.size());
+  ProgressBar->setRange(0, count);
+  ProgressBar->setValue(0);
+  CancelButton->setEnabled(true);
+  cancelRequested = false;
+  running = true;
+  qApp->installEventFilter(this);
+
+  std::mutex stepMutex;
+  QString step;
+  int position = 0;
+  BankTransfer::Summary summary;
+  QEventLoop loop;
+  std::thread transfer([&] {
+    const BankTransfer::Progress progress = [&](int at, int total, const BankTransfer::Slot& slot) {
+      const QString text = StepText(slot, at, total);
+      const std::lock_guard lock(stepMutex);
+      step = text;
+      position = at;
+    };
+    summary = direction == Direction::Receive
+                  ? BankTransfer::Receive(control, places, progress, cancelRequested)
+                  : BankTransfer::Send(control, places, progress, cancelRequested);
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, this, [&] {
+    const std::lock_guard lock(stepMutex);
+    if (!cancelRequested)
+      StepLabel->setText(step);
+    ProgressBar->setValue(position);
+  });
+  poll.start(kPollMs);
+  QTimer showLater;
+  showLater.setSingleShot(true);
+  connect(&showLater, &QTimer::timeout, this, &QDialog::show);
+  showLater.start(kShowAfterMs);
+  loop.exec();
+  transfer.join();
+
+  poll.stop();
+  showLater.stop();
+  hide();
+  qApp->removeEventFilter(this);
+  running = false;
+  return summary;
+}

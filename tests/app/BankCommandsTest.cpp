@@ -1,0 +1,133 @@
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "app/BankTransferDialog.h"
+#include "app/ItemListBox.h"
+#include "app/ProgramMidi.h"
+#include "demo/DemoBank.h"
+#include "midi/ports/MidiControl.h"
+#include "model/BankLayouts.h"
+#include "model/S2A_File.h"
+#include "simulator/LoopbackPortLayer.h"
+#include "simulator/SimulatedS80.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+std::vector<std::vector<std::uint8_t>> BankImages(S2A_File& document, const BankLayout& layout) {
+  std::vector<std::vector<std::uint8_t>> images;
+  layout.bankIn(document).ForEachItem([&](Item& item) { images.push_back(Bytes(&item)); });
+  return images;
+}
+
+// Counts the list's paints.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    paints += event->type() == QEvent::Paint;
+    return false;
+  }
+};
+
+// Whole banks between the window and a simulated synthesizer whose memory differs from it.
+class BankCommandsTest : public WindowTest {
+ protected:
+  BankCommandsTest() {
+    DemoBank::FillDocument(synthesizerBanks_, 7);
+    synthesizer_->LoadMemory(synthesizerBanks_);
+    InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
+    midi_ = std::make_unique<ProgramMidi>();
+    OpenDemo(*form_);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  }
+  ~BankCommandsTest() override {
+    midi_.reset();
+    InstallMidiPortLayer(nullptr);
+  }
+  std::vector<std::vector<std::uint8_t>> Window(const BankLayout& layout) {
+    return BankImages(*form_->Document, layout);
+  }
+  std::vector<std::vector<std::uint8_t>> Synthesizer(const BankLayout& layout) {
+    return BankImages(*synthesizer_->MemorySnapshot(), layout);
+  }
+
+  S2A_File synthesizerBanks_;
+  std::shared_ptr<SimulatedS80> synthesizer_ = std::make_shared<SimulatedS80>(0);
+  std::unique_ptr<ProgramMidi> midi_;
+};
+
+TEST_F(BankCommandsTest, ReceivedBanksAreTheSynthesizersAndMarkTheDocumentChanged) {
+  Select(*form_, TForm1::PercussionTab, 2);
+  form_->MidiReceiveBank->trigger();
+  EXPECT_EQ(form_->StatusText(), "Received 2 of 2 items");
+  EXPECT_EQ(Window(kExternalPercussionLayout), Synthesizer(kExternalPercussionLayout));
+  EXPECT_NE(Window(kInternalPercussionLayout), Synthesizer(kInternalPercussionLayout));
+  EXPECT_TRUE(form_->Modified);
+  EXPECT_EQ(
+      form_->InstLB->item(2)->text(),
+      "EXT:001(A01)  " + QString::fromStdString(
+                             synthesizerBanks_.ExternalPercussionBank().ItemAt(0)->CategoryName() +
+                             ":" + synthesizerBanks_.ExternalPercussionBank().ItemAt(0)->Name()));
+
+  form_->MidiReceiveAllBanks->trigger();
+  EXPECT_EQ(form_->StatusText(), "Received 452 of 452 items");
+  for (const BankLayout& layout : kBankLayouts)
+    EXPECT_EQ(Window(layout), Synthesizer(layout)) << layout.longName;
+}
+
+TEST_F(BankCommandsTest, SentBanksLandInTheSynthesizersMemory) {
+  Select(*form_, TForm1::PerformanceTab, 130);
+  form_->MidiSendBank->trigger();
+  EXPECT_EQ(form_->StatusText(), "Sent 64 of 64 items");
+  EXPECT_EQ(Synthesizer(kExternalPerformanceLayout), Window(kExternalPerformanceLayout));
+  EXPECT_NE(Synthesizer(kInternalPerformanceLayout), Window(kInternalPerformanceLayout));
+  EXPECT_FALSE(form_->Modified);
+}
+
+// At the wire's rate: the window keeps painting, and Cancel keeps what arrived.
+TEST_F(BankCommandsTest, CancelKeepsTheReceivedPartAndLeavesTheRest) {
+  synthesizer_->SetBytesPerSecond(MidiWire::kDinBytesPerSecond);
+  const auto before = Window(kInternalInstrumentLayout);
+  Select(*form_, TForm1::InstrumentTab, 0);
+  PaintCounter painted(form_->InstLB->viewport());
+  bool dialogShown = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dialog = form_->findChild<BankTransferDialog*>();
+    if (!dialog)
+      return;
+    form_->InstLB->viewport()->update();
+    dialogShown = dialogShown || dialog->isVisible();
+    if (dialogShown && dialog->StepLabel->text().startsWith("Item 3 of 128"))
+      dialog->CancelButton->click();
+  });
+  watch.start(20);
+  form_->MidiReceiveBank->trigger();
+  watch.stop();
+
+  EXPECT_TRUE(dialogShown);
+  EXPECT_GT(painted.paints, 2);
+  const QString status = form_->StatusText();
+  EXPECT_TRUE(status.endsWith("of 128 items; cancelled")) << status.toStdString();
+  const int received = status.section(' ', 1, 1).toInt();
+  EXPECT_GE(received, 2);
+  EXPECT_LE(received, 3);
+  const auto after = Window(kInternalInstrumentLayout);
+  const auto synthesizer = Synthesizer(kInternalInstrumentLayout);
+  for (int i = 0; i < 128; ++i)
+    EXPECT_EQ(after[i], i < received ? synthesizer[i] : before[i]) << "slot " << i;
+
+  // The ports are ready for the next transfer.
+  synthesizer_->SetBytesPerSecond(0);
+  Select(*form_, TForm1::PercussionTab, 0);
+  form_->MidiReceiveBank->trigger();
+  EXPECT_EQ(form_->StatusText(), "Received 2 of 2 items");
+}
+
+}  // namespace
