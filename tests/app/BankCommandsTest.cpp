@@ -8,6 +8,7 @@
 #include "app/ProgramMidi.h"
 #include "demo/DemoBank.h"
 #include "midi/ports/MidiControl.h"
+#include "midi/sysex/BulkDump.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 #include "simulator/LoopbackPortLayer.h"
@@ -88,6 +89,24 @@ TEST_F(BankCommandsTest, SentBanksLandInTheSynthesizersMemory) {
   EXPECT_EQ(Synthesizer(kExternalPerformanceLayout), Window(kExternalPerformanceLayout));
   EXPECT_NE(Synthesizer(kInternalPerformanceLayout), Window(kInternalPerformanceLayout));
   EXPECT_FALSE(form_->Modified);
+}
+
+TEST_F(BankCommandsTest, SlotsWithoutAnswerAreNamedAndKeepTheirContent) {
+  SimulatedS80::Faults faults;
+  for (const int slot : {0, 63})
+    faults.unanswered.push_back(
+        *BulkDump::MemoryLocation(*synthesizerBanks_.ExternalPerformanceBank().ItemAt(slot)));
+  synthesizer_->SetFaults(faults);
+  const auto before = Window(kExternalPerformanceLayout);
+  Select(*form_, TForm1::PerformanceTab, 128);
+  form_->MidiReceiveBank->trigger();
+  const QString named = "Performance EXT:001(A01), Performance EXT:064(D16)";
+  EXPECT_EQ(form_->StatusText(), "Received 62 of 64 items; no answer for " + named);
+  EXPECT_EQ(form_->StatusReason(), "Not received: " + named);
+  auto expected = Synthesizer(kExternalPerformanceLayout);
+  expected.front() = before.front();
+  expected.back() = before.back();
+  EXPECT_EQ(Window(kExternalPerformanceLayout), expected);
 }
 
 // At the wire's rate: the window keeps painting, and Cancel keeps what arrived.
