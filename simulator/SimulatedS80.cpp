@@ -93,7 +93,9 @@ struct SimulatedS80::State {
   bool QueueAnswer(BulkDump::Location location) {
     const std::optional<BulkDump::LocationMeaning> meaning = BulkDump::DescribeLocation(location);
     Item* item = meaning ? ItemAt(*meaning) : nullptr;
-    if (faults.silent || item == nullptr) {
+    if (faults.silent || item == nullptr ||
+        std::find(faults.unanswered.begin(), faults.unanswered.end(), location) !=
+            faults.unanswered.end()) {
       return false;
     }
     SYX_File dump;

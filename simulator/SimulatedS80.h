@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "midi/MidiWire.h"
+#include "midi/sysex/BulkDump.h"
 #include "model/ItemKind.h"
 
 class Item;
@@ -29,8 +30,8 @@ class S2A_File;
 //   replace those of the addressed item (memory location or edit buffer).
 // - Bank select (B0 00, B0 20) and program change (C0) select a program and copy it into the
 //   edit buffer of its kind.
-// - Faults for tests: leave out or corrupt one message of each answer, answer nothing, or
-//   pause between the messages of an answer.
+// - Faults for tests: leave out or corrupt one message of each answer, answer nothing (at all,
+//   or for some locations), or pause between the messages of an answer.
 //
 // All members are safe to call from any thread.
 class SimulatedS80 {
@@ -39,6 +40,7 @@ class SimulatedS80 {
     int dropMessage = -1;      // index within an answer of a message left out
     int corruptChecksum = -1;  // index within an answer of a message sent with a bad checksum
     bool silent = false;       // answers no request
+    std::vector<BulkDump::Location> unanswered{};  // locations whose requests get no answer
     std::chrono::microseconds gap{0};  // quiet time before every message of an answer but the first
   };
   // One message the simulator received, and when its last byte arrived.

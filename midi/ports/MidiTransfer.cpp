@@ -101,15 +101,20 @@ int SwitchBank(MidiControl& control, const Item& item) {
   return result == 0 ? 0 : -1;
 }
 
-int Send(MidiControl& control, const Item& item, const StatusText& status,
-         std::size_t* sevenBitBytes) {
-  Say(status, "Sending Data");
+int SendDump(MidiControl& control, const Item& item, std::size_t* sevenBitBytes) {
   SYX_File dump;
   int result = dump.StoreToMemory(item);
   if (result == 0) {
     result = SendLong(control, dump.Bytes());
   }
   TellSevenBitBytes(dump, sevenBitBytes);
+  return result;
+}
+
+int Send(MidiControl& control, const Item& item, const StatusText& status,
+         std::size_t* sevenBitBytes) {
+  Say(status, "Sending Data");
+  int result = SendDump(control, item, sevenBitBytes);
   Say(status, "Switching Bank");
   result |= SwitchBank(control, item);
   Say(status, "Send Completed");

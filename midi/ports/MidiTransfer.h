@@ -21,6 +21,9 @@ inline constexpr std::size_t kReceiveBufferSize = 16384;
 // not be sent (the port has already reported it).
 int SwitchBank(MidiControl& control, const Item& item);
 
+// The item's dump to its own memory location alone, without selecting a program: 0, or -1 for
+// an item outside any bank or a dump the port did not take (the port has reported it).
+int SendDump(MidiControl& control, const Item& item, std::size_t* sevenBitBytes = nullptr);
 // Send: the item's dump to its own memory location, then its program selected.
 // `sevenBitBytes`, when given, receives how many of the item's bytes the dump carried as their
 // low seven bits (bytes of 80 or more; the item itself keeps them), for the caller to show.

@@ -1,0 +1,94 @@
+#include "midi/ports/BankTransfer.h"
+
+#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiErrorReport.h"
+#include "midi/ports/MidiTransfer.h"
+#include "model/BankLayouts.h"
+#include "model/S2A_File.h"
+
+namespace BankTransfer {
+namespace {
+
+// For a transfer's length: port errors are kept (the first one's text) instead of reaching the
+// handler in force, which comes back at the end.
+class PortErrorCatcher {
+ public:
+  PortErrorCatcher()
+      : previous_(SetMidiErrorHandler([this](const std::string& text, const std::string&) {
+          if (firstError_.empty()) {
+            firstError_ = text;
+          }
+        })) {}
+  ~PortErrorCatcher() { SetMidiErrorHandler(std::move(previous_)); }
+  PortErrorCatcher(const PortErrorCatcher&) = delete;
+  PortErrorCatcher& operator=(const PortErrorCatcher&) = delete;
+
+  const std::string& FirstError() const { return firstError_; }
+
+ private:
+  std::string firstError_;
+  MidiErrorHandler previous_;
+};
+
+using ItemStep = int (*)(MidiControl& control, const Slot& slot);
+
+// Runs `step` for each slot until the end, a cancel or a port error.
+Summary Run(MidiControl& control, std::span<const Slot> slots, const Progress& progress,
+            const std::atomic<bool>& cancel, ItemStep step) {
+  Summary summary;
+  summary.count = static_cast<int>(slots.size());
+  const PortErrorCatcher errors;
+  std::size_t next = 0;
+  for (; next < slots.size(); ++next) {
+    if (cancel.load() || !errors.FirstError().empty()) {
+      break;
+    }
+    const Slot& slot = slots[next];
+    if (progress) {
+      progress(static_cast<int>(next), summary.count, slot);
+    }
+    if (step(control, slot) == 0) {
+      ++summary.transferred;
+    } else {
+      summary.missing.push_back(slot);
+    }
+  }
+  summary.missing.insert(summary.missing.end(), slots.begin() + static_cast<std::ptrdiff_t>(next),
+                         slots.end());
+  summary.cancelled = cancel.load() && next < slots.size();
+  summary.portError = errors.FirstError();
+  return summary;
+}
+
+int ReceiveItem(MidiControl& control, const Slot& slot) {
+  return MidiTransfer::Receive(control, *slot.item, {});
+}
+
+int SendItem(MidiControl& control, const Slot& slot) {
+  return MidiTransfer::SendDump(control, *slot.item);
+}
+
+}  // namespace
+
+std::vector<Slot> SlotsOf(S2A_File& document, std::span<const BankLayout* const> banks) {
+  std::vector<Slot> slots;
+  for (const BankLayout* layout : banks) {
+    int index = 0;
+    layout->bankIn(document).ForEachItem([&](Item& item) {
+      slots.push_back({layout, index++, &item});
+    });
+  }
+  return slots;
+}
+
+Summary Receive(MidiControl& control, std::span<const Slot> slots, const Progress& progress,
+                const std::atomic<bool>& cancel) {
+  return Run(control, slots, progress, cancel, &ReceiveItem);
+}
+
+Summary Send(MidiControl& control, std::span<const Slot> slots, const Progress& progress,
+             const std::atomic<bool>& cancel) {
+  return Run(control, slots, progress, cancel, &SendItem);
+}
+
+}  // namespace BankTransfer
