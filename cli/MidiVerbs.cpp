@@ -167,8 +167,10 @@ void PrintPorts(const char* heading, const std::vector<std::string>& names, int 
 
 // "item 5 of 452: int-inst:A05 Grand Pno", each item rewriting the line of the one before.
 void ShowProgress(int position, int count, const BankTransfer::Slot& slot) {
-  std::fprintf(stderr, "\r\033[Kitem %d of %d: %s %s", position + 1, count,
-               ItemSlot{slot.layout, slot.index}.Label().c_str(), slot.item->Name().c_str());
+  const std::string name = slot.item->Name();
+  std::fprintf(stderr, "\r\033[Kitem %d of %d: %s%s%s", position + 1, count,
+               ItemSlot{slot.layout, slot.index}.Label().c_str(), name.empty() ? "" : " ",
+               name.c_str());
   std::fflush(stderr);
 }
 

@@ -32,7 +32,9 @@ void PrintHelp(std::FILE* out) {
       "  CORVALE_MIDI_SIMULATOR    1, or an .s2a file: adds the ports of a simulated S80 whose\n"
       "                            memory holds the example bank, or that file's banks\n"
       "  CORVALE_MIDI_SIMULATOR_RATE  the simulator's wire in bytes per second (default 3125;\n"
-      "                            0: no pacing)\n");
+      "                            0: no pacing)\n"
+      "  CORVALE_MIDI_SIMULATOR_SILENT  slots whose requests the simulator leaves unanswered,\n"
+      "                            such as int-inst:A03,ext-perf:A01\n");
 }
 
 // Runs the tool; `verbName` becomes the name of the verb that ran.
