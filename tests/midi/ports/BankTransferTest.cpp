@@ -50,7 +50,6 @@ class BankTransferTest : public ::testing::Test {
   void SetUp() override {
     test::UseNoConfiguration(dir_);
     DemoBank::FillDocument(document_, 5);
-    SettingsStore::WriteSettingInteger("MidiInputTimeout", 10);
     synthesizer_ = std::make_shared<SimulatedS80>(0);
     InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
     previousErrors_ = SetMidiErrorHandler(
