@@ -131,10 +131,12 @@ int MidiInDevice::DoSysxDump(std::span<const std::uint8_t> request,
     stepEnd += kWaitStep;
     std::this_thread::sleep_until(stepEnd);
     ++steps;
-  } while (countdown_.fetch_sub(1) - 1 > 0);
+  } while (countdown_.fetch_sub(1) - 1 > 0 && !MidiControl::CancelRequested());
   lastWaitSteps_ = steps;
   queue_.Stop();
-  return static_cast<int>(queue_.Collect(target));
+  // A cancelled answer is dropped whole: part of one would change only some of an item.
+  return static_cast<int>(
+      queue_.Collect(MidiControl::CancelRequested() ? target.first(0) : target));
 }
 
 // --- MidiOutDevice ---
@@ -181,8 +183,11 @@ int MidiOutDevice::SendLongMsg(std::span<const std::uint8_t> data) {
     ReportMidiError(kOpenOutputFirst, kSendCaption);
     return -1;
   }
-  if (connection_->SendSysEx(data) != 0) {
-    ReportMidiError(kUnableToSendLong, kLongMessageCaption);
+  if (connection_->SendSysEx(data, MidiControl::CancelFlag()) != 0) {
+    // A cancelled send is no port error.
+    if (!MidiControl::CancelRequested()) {
+      ReportMidiError(kUnableToSendLong, kLongMessageCaption);
+    }
     return -1;
   }
   return 0;

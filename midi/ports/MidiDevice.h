@@ -43,7 +43,8 @@ class MidiDevice {
   // Input only: sends the request (when there is one) through the current output device and
   // collects the System Exclusive bytes that arrive into `target` until the line stays quiet,
   // or, for a dump request, until the footer of the requested location has followed its
-  // header. The number of bytes delivered; -1 on an output device.
+  // header; a cancel (MidiControl::SetCancelFlag) ends the wait at once and delivers nothing.
+  // The number of bytes delivered; -1 on an output device.
   virtual int DoSysxDump(std::span<const std::uint8_t> request, std::span<std::uint8_t> target);
 
   int PortNumber() const { return port_; }
