@@ -579,8 +579,18 @@ TEST_F(CorvaleCliMidi, SlotsWithoutAnAnswerAreNamedAndWhatArrivedIsSaved) {
 // In this process, so that the simulator's memory can be looked at after the send.
 TEST_F(CorvaleCliMidi, SentBanksLandInTheSynthesizersMemory) {
   ASSERT_EQ(SaveBankFile(other_, dir_.File("other.s2e")), 0);
-  setenv("CORVALE_MIDI_SIMULATOR", dir_.File("demo.s2a").c_str(), 1);
-  setenv("CORVALE_MIDI_SIMULATOR_RATE", "0", 1);
+  // The simulator the verb installs, until the end of the test even when it fails.
+  struct SimulatorFromEnvironment {
+    explicit SimulatorFromEnvironment(const std::string& memory) {
+      setenv("CORVALE_MIDI_SIMULATOR", memory.c_str(), 1);
+      setenv("CORVALE_MIDI_SIMULATOR_RATE", "0", 1);
+    }
+    ~SimulatorFromEnvironment() {
+      InstallMidiPortLayer(nullptr);
+      unsetenv("CORVALE_MIDI_SIMULATOR");
+      unsetenv("CORVALE_MIDI_SIMULATOR_RATE");
+    }
+  } const simulator(dir_.File("demo.s2a"));
   const struct {
     std::string document;
     std::string item;
@@ -599,7 +609,4 @@ TEST_F(CorvaleCliMidi, SentBanksLandInTheSynthesizersMemory) {
     ASSERT_NE(synthesizer, nullptr);
     ExpectBanks(*synthesizer->MemorySnapshot(), "memory.s2a", sent, other_, demo_);
   }
-  InstallMidiPortLayer(nullptr);
-  unsetenv("CORVALE_MIDI_SIMULATOR");
-  unsetenv("CORVALE_MIDI_SIMULATOR_RATE");
 }
