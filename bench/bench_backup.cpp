@@ -24,8 +24,6 @@
 #include "files/FileExtension.h"
 #include "midi/MidiWire.h"
 #include "midi/ports/BankTransfer.h"
-#include "midi/ports/MidiControl.h"
-#include "midi/ports/MidiDevice.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/settings/SettingsStore.h"
 #include "midi/sysex/BulkDump.h"
@@ -64,12 +62,6 @@ int CountDifferences(std::span<const BankTransfer::Slot> memory,
   return differences;
 }
 
-int QuietLimitOfInput() {
-  MidiControl control;
-  const auto* input = static_cast<const MidiInDevice*>(control.CurrentInputDevice());
-  return input != nullptr ? input->QuietLimit() : 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,7 +98,6 @@ int main(int argc, char** argv) {
     const std::string receive[] = {freshPath, word, out};
     const int verbStatus = word == "all" ? BackupVerb(backup) : ReceiveVerb(receive);
     const double elapsed = Seconds(std::chrono::steady_clock::now() - start).count();
-    const int quietLimit = QuietLimitOfInput();
 
     S2A_File saved;
     const int differences = OpenBankFile(saved, out) == 0
@@ -118,9 +109,8 @@ int main(int argc, char** argv) {
                 memorySlots.size(), bytes);
     std::printf("  wire time     %9.1f s\n", wire);
     std::printf("  %-13s %9.1f s\n", word == "all" ? "backup" : "receive", elapsed);
-    std::printf("  overhead      %9.1f s  (%.1f %%; %.1f ms per item, quiet limit %d ms)\n",
-                elapsed - wire, 100.0 * (elapsed - wire) / wire, 1000.0 * (elapsed - wire) / items,
-                quietLimit);
+    std::printf("  overhead      %9.1f s  (%.1f %%; %.1f ms per item)\n", elapsed - wire,
+                100.0 * (elapsed - wire) / wire, 1000.0 * (elapsed - wire) / items);
     std::printf("  saved items differing from the synthesizer's memory: %d\n", differences);
     status = verbStatus == 0 && differences == 0 ? 0 : 1;
   }
