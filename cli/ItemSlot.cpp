@@ -65,3 +65,16 @@ std::optional<ItemSlot> ParseItemSlot(const std::string& text, std::string& erro
   }
   return ItemSlot{bank, index};
 }
+
+std::vector<const BankLayout*> ParseBanks(const std::string& text, std::string& error) {
+  std::vector<const BankLayout*> banks;
+  if (text == "all") {
+    for (const BankLayout& layout : kBankLayouts)
+      banks.push_back(&layout);
+  } else if (const BankLayout* bank = FindBankLayoutByWord(text)) {
+    banks.push_back(bank);
+  } else {
+    error = "'" + text + "' is not a bank (one of " + BankWords() + ", or all)";
+  }
+  return banks;
+}

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class Bank;
 class Item;
@@ -25,3 +26,7 @@ struct ItemSlot {
 
 // The slot, or none with `error` set to why the text names no slot.
 std::optional<ItemSlot> ParseItemSlot(const std::string& text, std::string& error);
+
+// The banks a word names on the command line: one bank (int-inst, ...), or "all", every bank in
+// the order of kBankLayouts. Empty, with `error` set, when the word names no bank.
+std::vector<const BankLayout*> ParseBanks(const std::string& text, std::string& error);

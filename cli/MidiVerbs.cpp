@@ -1,12 +1,17 @@
 #include "cli/MidiVerbs.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "cli/VerbSupport.h"
 #include "cli/Verbs.h"
 #include "files/FileExtension.h"
+#include "midi/ports/BankTransfer.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiDevice.h"
 #include "midi/ports/MidiErrorReport.h"
@@ -113,6 +118,35 @@ int NeedPort(const char* verb, const MidiDevice* device, const char* direction) 
   return kExitSuccess;
 }
 
+enum class PortsNeeded { None, Output, InputAndOutput };
+
+// Sets up the port layer, makes the chosen ports current, checks that the ones the verb needs
+// are open, then runs `work`; port errors on the way become lines on standard error.
+int WithPorts(const char* verb, const MidiArguments& arguments, PortsNeeded needed,
+              const std::function<int(MidiControl& control)>& work) {
+  const CommandLineMidiErrors errors;
+  if (const int status = SetUpPorts(verb); status != kExitSuccess) {
+    return status;
+  }
+  MidiControl control;
+  if (const auto status = UseChosenPorts(verb, control, arguments)) {
+    return *status;
+  }
+  if (needed == PortsNeeded::InputAndOutput) {
+    if (const int status = NeedPort(verb, control.CurrentInputDevice(), "input");
+        status != kExitSuccess) {
+      return status;
+    }
+  }
+  if (needed != PortsNeeded::None) {
+    if (const int status = NeedPort(verb, control.CurrentOutputDevice(), "output");
+        status != kExitSuccess) {
+      return status;
+    }
+  }
+  return work(control);
+}
+
 void PrintStatus(const char* text) {
   std::printf("%s\n", text);
   std::fflush(stdout);
@@ -129,11 +163,110 @@ void PrintPorts(const char* heading, const std::vector<std::string>& names, int 
   }
 }
 
-// Opens DOC and checks ITEM; the MIDI work comes after, so nothing is sent for bad arguments.
-struct TransferTarget {
-  S2A_File document;
-  std::optional<ItemSlot> slot;
-};
+// --- Whole banks ---
+
+// "item 5 of 452: int-inst:A05 Grand Pno", each item rewriting the line of the one before.
+void ShowProgress(int position, int count, const BankTransfer::Slot& slot) {
+  const std::string name = slot.item->Name();
+  std::fprintf(stderr, "\r\033[Kitem %d of %d: %s%s%s", position + 1, count,
+               ItemSlot{slot.layout, slot.index}.Label().c_str(), name.empty() ? "" : " ",
+               name.c_str());
+  std::fflush(stderr);
+}
+
+using BankTransferRun = BankTransfer::Summary (*)(MidiControl&, std::span<const BankTransfer::Slot>,
+                                                  const BankTransfer::Progress&,
+                                                  const std::atomic<bool>&);
+
+// Runs a transfer of every slot of `banks`, its progress shown while standard error is a
+// terminal; a port error that ended it is printed.
+BankTransfer::Summary TransferBanks(const char* verb, BankTransferRun run, MidiControl& control,
+                                    S2A_File& document, std::span<const BankLayout* const> banks) {
+  const bool onTerminal = isatty(STDERR_FILENO) != 0;
+  const std::vector<BankTransfer::Slot> slots = BankTransfer::SlotsOf(document, banks);
+  const std::atomic<bool> cancel{false};
+  BankTransfer::Summary summary =
+      run(control, slots, onTerminal ? BankTransfer::Progress(ShowProgress) : nullptr, cancel);
+  if (onTerminal) {
+    std::fputs("\r\033[K", stderr);
+  }
+  if (!summary.portError.empty()) {
+    std::fprintf(stderr, "corvale-cli: %s: %s\n", verb, summary.portError.c_str());
+  }
+  return summary;
+}
+
+// "Received 447 of 452 items; no answer for ext-inst:A01, ext-inst:A02" on standard error.
+void PrintSummary(const char* done, const BankTransfer::Summary& summary, const char* missing) {
+  std::string text = std::string(done) + " " + std::to_string(summary.transferred) + " of " +
+                     std::to_string(summary.count) + " items";
+  for (std::size_t i = 0; i < summary.missing.size(); ++i) {
+    const BankTransfer::Slot& slot = summary.missing[i];
+    text += (i == 0 ? std::string("; ") + missing + " " : std::string(", ")) +
+            ItemSlot{slot.layout, slot.index}.Label();
+  }
+  std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+int TransferStatus(const BankTransfer::Summary& summary) {
+  return summary.missing.empty() && summary.portError.empty() ? kExitSuccess : kExitFailure;
+}
+
+// What arrived is saved to `out`, also when some items did not.
+int ReceiveBanks(const char* verb, MidiControl& control, S2A_File& document,
+                 std::span<const BankLayout* const> banks, const std::string& out) {
+  const BankTransfer::Summary summary =
+      TransferBanks(verb, &BankTransfer::Receive, control, document, banks);
+  PrintSummary("Received", summary, summary.portError.empty() ? "no answer for" : "not received:");
+  if (summary.transferred == 0) {
+    return Failure(verb, "nothing was received; nothing written");
+  }
+  if (const int status = SaveDocument(verb, document, out); status != kExitSuccess) {
+    return status;
+  }
+  return TransferStatus(summary);
+}
+
+int SendBanks(MidiControl& control, S2A_File& document, std::span<const BankLayout* const> banks) {
+  const BankTransfer::Summary summary =
+      TransferBanks("send", &BankTransfer::Send, control, document, banks);
+  PrintSummary("Sent", summary, "not sent:");
+  return TransferStatus(summary);
+}
+
+// --- One item ---
+
+int SendItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, bool toBuffer) {
+  const Item& item = slot.ItemIn(document);
+  std::size_t sevenBitBytes = 0;
+  const int result = toBuffer
+                         ? MidiTransfer::SendToBuffer(control, item, PrintStatus, &sevenBitBytes)
+                         : MidiTransfer::Send(control, item, PrintStatus, &sevenBitBytes);
+  if (result != 0) {
+    return Failure("send", "a message could not be sent");
+  }
+  ReportSevenBitBytes("send", slot.Label(), item, sevenBitBytes);
+  return kExitSuccess;
+}
+
+int ReceiveItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, bool fromBuffer,
+                const std::string& out) {
+  Item& item = slot.ItemIn(document);
+  const int result = fromBuffer ? MidiTransfer::ReceiveFromBuffer(control, item, PrintStatus)
+                                : MidiTransfer::Receive(control, item, PrintStatus);
+  if (result != 0) {
+    return Failure("receive", "nothing was received; nothing written");
+  }
+  return SaveDocument("receive", document, out);
+}
+
+std::optional<int> RefuseBufferForBanks(const char* verb, const MidiArguments& arguments,
+                                        const TransferItems& items) {
+  if (arguments.buffer && !items.slot) {
+    return UsageError(std::string(verb) + ": --buffer takes one item (BANK:SLOT), not a bank");
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -145,20 +278,14 @@ int PortsVerb(std::span<const std::string> arguments) {
   if (!parsed.words.empty()) {
     return UsageError("ports: expected no arguments but --in N and --out N");
   }
-  const CommandLineMidiErrors errors;
-  if (const int status = SetUpPorts("ports"); status != kExitSuccess) {
-    return status;
-  }
-  MidiControl control;
-  if (const auto status = UseChosenPorts("ports", control, parsed)) {
-    return *status;
-  }
-  std::vector<std::string> names;
-  control.ListInputDevices(names);
-  PrintPorts("Input ports:", names, control.InputDeviceIndex());
-  control.ListOutputDevices(names);
-  PrintPorts("Output ports:", names, control.OutputDeviceIndex());
-  return kExitSuccess;
+  return WithPorts("ports", parsed, PortsNeeded::None, [](MidiControl& control) {
+    std::vector<std::string> names;
+    control.ListInputDevices(names);
+    PrintPorts("Input ports:", names, control.InputDeviceIndex());
+    control.ListOutputDevices(names);
+    PrintPorts("Output ports:", names, control.OutputDeviceIndex());
+    return kExitSuccess;
+  });
 }
 
 int SendVerb(std::span<const std::string> arguments) {
@@ -173,36 +300,22 @@ int SendVerb(std::span<const std::string> arguments) {
   if (!IsBankFile(documentPath)) {
     return WrongKind("send", documentPath, kBankFileKinds);
   }
-  TransferTarget target;
-  if (const auto status = CheckSlot("send", documentPath, parsed.words[1], target.slot)) {
+  TransferItems items;
+  if (const auto status =
+          CheckTransferItems("send", std::span(&documentPath, 1), parsed.words[1], items)) {
     return *status;
   }
-  const CommandLineMidiErrors errors;
-  if (const int status = SetUpPorts("send"); status != kExitSuccess) {
-    return status;
-  }
-  MidiControl control;
-  if (const auto status = UseChosenPorts("send", control, parsed)) {
+  if (const auto status = RefuseBufferForBanks("send", parsed, items)) {
     return *status;
   }
-  if (const int status = NeedPort("send", control.CurrentOutputDevice(), "output");
-      status != kExitSuccess) {
-    return status;
-  }
-  if (const int status = OpenDocument("send", documentPath, target.document);
-      status != kExitSuccess) {
-    return status;
-  }
-  const Item& item = target.slot->ItemIn(target.document);
-  std::size_t sevenBitBytes = 0;
-  const int result = parsed.buffer
-                         ? MidiTransfer::SendToBuffer(control, item, PrintStatus, &sevenBitBytes)
-                         : MidiTransfer::Send(control, item, PrintStatus, &sevenBitBytes);
-  if (result != 0) {
-    return Failure("send", "a message could not be sent");
-  }
-  ReportSevenBitBytes("send", target.slot->Label(), item, sevenBitBytes);
-  return kExitSuccess;
+  return WithPorts("send", parsed, PortsNeeded::Output, [&](MidiControl& control) {
+    S2A_File document;
+    if (const int status = OpenDocument("send", documentPath, document); status != kExitSuccess) {
+      return status;
+    }
+    return items.slot ? SendItem(control, document, *items.slot, parsed.buffer)
+                      : SendBanks(control, document, items.banks);
+  });
 }
 
 int ReceiveVerb(std::span<const std::string> arguments) {
@@ -218,36 +331,46 @@ int ReceiveVerb(std::span<const std::string> arguments) {
   if (!IsBankFile(documentPath)) {
     return WrongKind("receive", documentPath, kBankFileKinds);
   }
-  TransferTarget target;
-  if (const auto status = CheckSlot("receive", documentPath, parsed.words[1], target.slot)) {
+  TransferItems items;
+  const std::string files[] = {documentPath, out};
+  if (const auto status = CheckTransferItems("receive", files, parsed.words[1], items)) {
     return *status;
   }
   if (!IsBankFile(out)) {
     return WrongKind("receive", out, kBankFileKinds);
   }
-  const CommandLineMidiErrors errors;
-  if (const int status = SetUpPorts("receive"); status != kExitSuccess) {
-    return status;
-  }
-  MidiControl control;
-  if (const auto status = UseChosenPorts("receive", control, parsed)) {
+  if (const auto status = RefuseBufferForBanks("receive", parsed, items)) {
     return *status;
   }
-  for (const auto& [device, direction] : {std::pair{control.CurrentInputDevice(), "input"},
-                                          std::pair{control.CurrentOutputDevice(), "output"}}) {
-    if (const int status = NeedPort("receive", device, direction); status != kExitSuccess) {
+  return WithPorts("receive", parsed, PortsNeeded::InputAndOutput, [&](MidiControl& control) {
+    S2A_File document;
+    if (const int status = OpenDocument("receive", documentPath, document);
+        status != kExitSuccess) {
       return status;
     }
+    return items.slot ? ReceiveItem(control, document, *items.slot, parsed.buffer, out)
+                      : ReceiveBanks("receive", control, document, items.banks, out);
+  });
+}
+
+int BackupVerb(std::span<const std::string> arguments) {
+  MidiArguments parsed;
+  if (const auto status = ParseMidiArguments("backup", arguments, false, parsed)) {
+    return *status;
   }
-  if (const int status = OpenDocument("receive", documentPath, target.document);
-      status != kExitSuccess) {
-    return status;
+  if (parsed.words.size() != 1) {
+    return UsageError("backup: expected OUT [--in N] [--out N]");
   }
-  Item& item = target.slot->ItemIn(target.document);
-  const int result = parsed.buffer ? MidiTransfer::ReceiveFromBuffer(control, item, PrintStatus)
-                                   : MidiTransfer::Receive(control, item, PrintStatus);
-  if (result != 0) {
-    return Failure("receive", "nothing was received; nothing written");
+  const std::string& out = parsed.words[0];
+  if (!IsBankFile(out)) {
+    return WrongKind("backup", out, kBankFileKinds);
   }
-  return SaveDocument("receive", target.document, out);
+  TransferItems items;
+  if (const auto status = CheckTransferItems("backup", std::span(&out, 1), "all", items)) {
+    return *status;
+  }
+  return WithPorts("backup", parsed, PortsNeeded::InputAndOutput, [&](MidiControl& control) {
+    S2A_File document;
+    return ReceiveBanks("backup", control, document, items.banks, out);
+  });
 }

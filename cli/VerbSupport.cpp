@@ -1,5 +1,6 @@
 #include "cli/VerbSupport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -19,6 +20,10 @@ std::unique_ptr<FileDiagnosticCapture>& KeptDiagnostics() {
 int& FirstOutputError() {
   static int error = 0;
   return error;
+}
+
+int HoldsNoBank(const char* verb, const std::string& path, const BankLayout& bank) {
+  return UsageError(std::string(verb) + ": " + path + " holds no " + bank.word + " bank");
 }
 }  // namespace
 
@@ -82,9 +87,27 @@ std::optional<int> CheckSlot(const char* verb, const std::string& document, cons
   slot = ParseItemSlot(text, error);
   if (!slot)
     return UsageError(std::string(verb) + ": " + error);
-  if (!BankFileHolds(document, *slot->layout)) {
-    return UsageError(std::string(verb) + ": " + document + " holds no " + slot->layout->word +
-                      " bank");
+  if (!BankFileHolds(document, *slot->layout))
+    return HoldsNoBank(verb, document, *slot->layout);
+  return std::nullopt;
+}
+
+std::optional<int> CheckTransferItems(const char* verb, std::span<const std::string> files,
+                                      const std::string& text, TransferItems& items) {
+  if (text.find(':') != std::string::npos)
+    return CheckSlot(verb, files.front(), text, items.slot);
+  std::string error;
+  const std::vector<const BankLayout*> named = ParseBanks(text, error);
+  if (named.empty())
+    return UsageError(std::string(verb) + ": " + error);
+  for (const BankLayout* bank : named) {
+    const auto lacking = std::find_if(files.begin(), files.end(), [bank](const std::string& path) {
+      return !BankFileHolds(path, *bank);
+    });
+    if (lacking == files.end())
+      items.banks.push_back(bank);
+    else if (named.size() == 1)
+      return HoldsNoBank(verb, *lacking, *bank);
   }
   return std::nullopt;
 }

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "cli/ItemSlot.h"
 
@@ -44,3 +46,13 @@ int SaveDocument(const char* verb, S2A_File& document, const std::string& path);
 // status, success none.
 std::optional<int> CheckSlot(const char* verb, const std::string& document, const std::string& text,
                              std::optional<ItemSlot>& slot);
+
+// What the ITEM of a transfer names: one slot (BANK:SLOT, checked against the first of `files`
+// as CheckSlot checks it), or whole banks: a bank word, which each of `files` must hold, or
+// "all", every bank that each of them holds.
+struct TransferItems {
+  std::optional<ItemSlot> slot;
+  std::vector<const BankLayout*> banks;  // when no slot
+};
+std::optional<int> CheckTransferItems(const char* verb, std::span<const std::string> files,
+                                      const std::string& text, TransferItems& items);

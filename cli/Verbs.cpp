@@ -227,7 +227,7 @@ int Import(std::span<const std::string> arguments) {
   return SaveDocument("import", document, out);
 }
 
-constexpr std::array<Verb, 7> kVerbs{{
+constexpr std::array<Verb, 8> kVerbs{{
     {"list", "list FILE...",
      "Print the items of each bank file (.s2a, .s2v, .s2e) or item file (.s2i), and the item\n"
      "      dumps of a SysEx file (.syx) with their locations and the messages dropped as invalid.",
@@ -253,14 +253,23 @@ constexpr std::array<Verb, 7> kVerbs{{
     {"send", "send DOC ITEM [--buffer] [--in N] [--out N]",
      "Send one item of a bank file to the synthesizer: to its own memory location, then\n"
      "      select it; with --buffer select the item's program, then send the item to the edit\n"
-     "      buffer of its kind. Prints each step.",
+     "      buffer of its kind. Prints each step. ITEM may also be a whole bank (int-inst, ...)\n"
+     "      or all, every bank DOC holds: each item goes to its memory location, and a summary\n"
+     "      on standard error names the items not sent (exit status 1 when there are any).",
      "corvale-cli send \"My Banks.s2a\" int-inst:A05 --buffer", &SendVerb},
     {"receive", "receive DOC ITEM [--buffer] [OUT] [--in N] [--out N]",
      "Ask the synthesizer for the item at the slot's memory location (with --buffer: its edit\n"
      "      buffer of the slot's kind), take the answer into the slot and save the bank file to\n"
      "      OUT, or back to DOC. Blocks that do not arrive become 0. Exit status 1 and nothing\n"
-     "      written when no data arrives.",
+     "      written when no data arrives. ITEM may also be a whole bank (int-inst, ...) or all,\n"
+     "      every bank DOC and OUT hold: a summary on standard error names the items that got\n"
+     "      no answer (exit status 1 when there are any; the items that arrived are saved).",
      "corvale-cli receive \"My Banks.s2a\" ext-perf:4 \"New Banks.s2a\"", &ReceiveVerb},
+    {"backup", "backup OUT [--in N] [--out N]",
+     "Receive every bank OUT's kind holds (.s2a all six, .s2v the four voice banks, .s2e the\n"
+     "      three external banks) into a new bank set of the defaults and save it to OUT; as\n"
+     "      receive DOC all OUT.",
+     "corvale-cli backup \"S80 Backup.s2a\"", &BackupVerb},
 }};
 
 }  // namespace

@@ -23,15 +23,18 @@ void PrintHelp(std::FILE* out) {
   std::fprintf(
       out,
       "\nExit status: 0 success, 1 failure (a file could not be loaded or saved, an item file\n"
-      "holds an item of another kind, a MIDI port is missing, or no data was received),\n"
-      "2 usage error.\n"
-      "Loader messages go to standard error, listings and transfer steps to standard output.\n"
+      "holds an item of another kind, a MIDI port is missing or fails, no data was received,\n"
+      "or an item of a bank transfer did not arrive or was not sent), 2 usage error.\n"
+      "Loader messages go to standard error, listings and transfer steps to standard output;\n"
+      "a bank transfer shows its progress on standard error while that is a terminal.\n"
       "\nEnvironment:\n"
       "  CORVALE_SETTINGS          the settings file (default ~/.config/corvale/settings.conf)\n"
       "  CORVALE_MIDI_SIMULATOR    1, or an .s2a file: adds the ports of a simulated S80 whose\n"
       "                            memory holds the example bank, or that file's banks\n"
       "  CORVALE_MIDI_SIMULATOR_RATE  the simulator's wire in bytes per second (default 3125;\n"
-      "                            0: no pacing)\n");
+      "                            0: no pacing)\n"
+      "  CORVALE_MIDI_SIMULATOR_SILENT  slots whose requests the simulator leaves unanswered,\n"
+      "                            such as int-inst:A03,ext-perf:A01\n");
 }
 
 // Runs the tool; `verbName` becomes the name of the verb that ran.

@@ -37,7 +37,7 @@ class LoopbackOutput : public MidiOutputConnection {
   }
 
   // Refuses, sending nothing, a string that is not whole messages back to back.
-  int SendSysEx(std::span<const std::uint8_t> bytes) override {
+  int SendSysEx(std::span<const std::uint8_t> bytes, const std::atomic<bool>* stop) override {
     const auto messages = MidiWire::SysExMessages(bytes);
     const std::size_t whole =
         std::accumulate(messages.begin(), messages.end(), std::size_t{0},
@@ -49,6 +49,9 @@ class LoopbackOutput : public MidiOutputConnection {
     }
     MidiWirePacer pacer(synthesizer_->BytesPerSecond());
     for (const std::span<const std::uint8_t> message : messages) {
+      if (stop != nullptr && stop->load()) {
+        return -1;
+      }
       pacer.Sent(message.size());
       synthesizer_->Receive(message);
     }

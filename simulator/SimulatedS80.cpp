@@ -18,7 +18,6 @@ using MidiWire::kBankSelectMsbController;
 using MidiWire::kChannelStatusMask;
 using MidiWire::kControlChange;
 using MidiWire::kProgramChange;
-constexpr std::size_t kDumpRequestSize = 8;
 constexpr std::size_t kSysExLeadSize = 4;
 
 // An address as one number, so that a run of data maps onto the blocks it covers.
@@ -78,11 +77,8 @@ struct SimulatedS80::State {
     }
     const std::uint8_t type = message[2] & kChannelStatusMask;
     if (type == BulkDump::kDumpRequestType) {
-      if (message.size() != kDumpRequestSize || message[4] != BulkDump::kHeaderHigh ||
-          message.back() != BulkDump::kSysExEnd) {
-        return false;
-      }
-      return QueueAnswer({message[5], message[6]});
+      const std::optional<BulkDump::Location> location = BulkDump::RequestedLocation(message);
+      return location && QueueAnswer(*location);
     }
     if (type == BulkDump::kBulkDumpType) {
       ScanBulkMessages(message, [this](const BulkMessage& bulk) { ReceiveBulk(bulk); });

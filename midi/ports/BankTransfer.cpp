@@ -9,25 +9,32 @@
 namespace BankTransfer {
 namespace {
 
-// For a transfer's length: port errors are kept (the first one's text) instead of reaching the
-// handler in force, which comes back at the end.
-class PortErrorCatcher {
+// For a transfer's length: the ports watch `cancel`, and port errors are kept (the first one's
+// text) instead of reaching the handler in force, which comes back at the end.
+class TransferScope {
  public:
-  PortErrorCatcher()
-      : previous_(SetMidiErrorHandler([this](const std::string& text, const std::string&) {
+  TransferScope(MidiControl& control, const std::atomic<bool>& cancel)
+      : control_(control),
+        previousHandler_(SetMidiErrorHandler([this](const std::string& text, const std::string&) {
           if (firstError_.empty()) {
             firstError_ = text;
           }
-        })) {}
-  ~PortErrorCatcher() { SetMidiErrorHandler(std::move(previous_)); }
-  PortErrorCatcher(const PortErrorCatcher&) = delete;
-  PortErrorCatcher& operator=(const PortErrorCatcher&) = delete;
+        })) {
+    control_.SetCancelFlag(&cancel);
+  }
+  ~TransferScope() {
+    control_.SetCancelFlag(nullptr);
+    SetMidiErrorHandler(std::move(previousHandler_));
+  }
+  TransferScope(const TransferScope&) = delete;
+  TransferScope& operator=(const TransferScope&) = delete;
 
   const std::string& FirstError() const { return firstError_; }
 
  private:
+  MidiControl& control_;
   std::string firstError_;
-  MidiErrorHandler previous_;
+  MidiErrorHandler previousHandler_;
 };
 
 using ItemStep = int (*)(MidiControl& control, const Slot& slot);
@@ -37,10 +44,10 @@ Summary Run(MidiControl& control, std::span<const Slot> slots, const Progress& p
             const std::atomic<bool>& cancel, ItemStep step) {
   Summary summary;
   summary.count = static_cast<int>(slots.size());
-  const PortErrorCatcher errors;
+  const TransferScope scope(control, cancel);
   std::size_t next = 0;
   for (; next < slots.size(); ++next) {
-    if (cancel.load() || !errors.FirstError().empty()) {
+    if (cancel.load() || !scope.FirstError().empty()) {
       break;
     }
     const Slot& slot = slots[next];
@@ -55,8 +62,9 @@ Summary Run(MidiControl& control, std::span<const Slot> slots, const Progress& p
   }
   summary.missing.insert(summary.missing.end(), slots.begin() + static_cast<std::ptrdiff_t>(next),
                          slots.end());
-  summary.cancelled = cancel.load() && next < slots.size();
-  summary.portError = errors.FirstError();
+  // A cancel may also have cut short the last item.
+  summary.cancelled = cancel.load() && !summary.missing.empty();
+  summary.portError = scope.FirstError();
   return summary;
 }
 

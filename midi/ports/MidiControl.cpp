@@ -33,6 +33,7 @@ struct MidiState {
   int bufferCount = Settings::kDefaultMidiInputBufNumber;
   int bufferSize = Settings::kDefaultMidiInputBufSize;
   int timeout = Settings::kDefaultMidiInputTimeout;
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 MidiState& State() {
@@ -195,6 +196,16 @@ void MidiControl::SetInputBufferCount(int value) {
 void MidiControl::SetInputBufferSize(int value) {
   SetBufferNumber(State().bufferSize, value, Settings::kMidiInputBufSize);
 }
+void MidiControl::SetCancelFlag(const std::atomic<bool>* cancel) {
+  State().cancel = cancel;
+}
+bool MidiControl::CancelRequested() {
+  return State().cancel != nullptr && State().cancel->load();
+}
+const std::atomic<bool>* MidiControl::CancelFlag() {
+  return State().cancel;
+}
+
 void MidiControl::SetInputTimeout(int value) {
   State().timeout = value;
   SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, value);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,13 @@ class MidiControl {
   void SetInputBufferCount(int value);
   void SetInputBufferSize(int value);
   void SetInputTimeout(int value);
+
+  // For the length of a transfer: once `*cancel` is set (from any thread), a dump's wait ends
+  // at once, delivering nothing, and a long send stops before its next message. None: nothing
+  // stops them.
+  void SetCancelFlag(const std::atomic<bool>* cancel);
+  static bool CancelRequested();
+  static const std::atomic<bool>* CancelFlag();
 
   // Live handles (for tests and diagnostics).
   static int HandleCount();

@@ -1,5 +1,6 @@
 #include "midi/ports/MidiDevice.h"
 
+#include <algorithm>
 #include <array>
 #include <thread>
 
@@ -38,8 +39,10 @@ void MidiDevice::SetName(const std::optional<std::string>& name) {
 // --- MidiInDevice ---
 
 MidiInDevice::MidiInDevice(MidiPortLayer& layer, int port)
-    : MidiDevice(layer, port),
-      queue_([this] { HandleDriverMessage(MidiDriverMessage::kLongData, 0, 0); }) {
+    : MidiDevice(layer, port), queue_([this](std::span<const std::uint8_t> completed) {
+        HandleDriverMessage(MidiDriverMessage::kLongData,
+                            reinterpret_cast<std::uintptr_t>(completed.data()), completed.size());
+      }) {
   RefreshName();
 }
 
@@ -47,10 +50,25 @@ MidiInDevice::~MidiInDevice() {
   CloseForDestroy();
 }
 
-void MidiInDevice::HandleDriverMessage(MidiDriverMessage message, std::uintptr_t, std::uintptr_t) {
+void MidiInDevice::HandleDriverMessage(MidiDriverMessage message, std::uintptr_t parameter1,
+                                       std::uintptr_t parameter2) {
   if (message == MidiDriverMessage::kLongData) {
-    countdown_.store(quietLimit_.load());
+    const std::span completed(reinterpret_cast<const std::uint8_t*>(parameter1), parameter2);
+    countdown_.store(CompletesAnswer(completed) ? 0 : quietLimit_.load());
   }
+}
+
+// Each F7 completes a buffer, so a header or footer arrives as a buffer of its own (with buffers
+// smaller than a message it never does, and the quiet limit ends the wait as before).
+bool MidiInDevice::CompletesAnswer(std::span<const std::uint8_t> completed) {
+  if (!awaited_) {
+    return false;
+  }
+  if (std::ranges::equal(completed, awaited_->header)) {
+    awaited_->headerArrived = true;
+    return false;
+  }
+  return awaited_->headerArrived && std::ranges::equal(completed, awaited_->footer);
 }
 
 void MidiInDevice::RefreshName() {
@@ -92,6 +110,11 @@ int MidiInDevice::DoSysxDump(std::span<const std::uint8_t> request,
   const int limit = QuietLimit();
   quietLimit_.store(limit);
   countdown_.store(limit);
+  awaited_.reset();
+  if (const std::optional<BulkDump::Location> location = BulkDump::RequestedLocation(request)) {
+    awaited_ = AwaitedAnswer{BulkDump::EmptyMessage(BulkDump::HeaderAddress(*location)),
+                             BulkDump::EmptyMessage(BulkDump::FooterAddress(*location))};
+  }
   queue_.Start();
   if (!request.empty()) {
     if (MidiDevice* output = control.CurrentOutputDevice()) {
@@ -108,10 +131,12 @@ int MidiInDevice::DoSysxDump(std::span<const std::uint8_t> request,
     stepEnd += kWaitStep;
     std::this_thread::sleep_until(stepEnd);
     ++steps;
-  } while (countdown_.fetch_sub(1) - 1 > 0);
+  } while (countdown_.fetch_sub(1) - 1 > 0 && !MidiControl::CancelRequested());
   lastWaitSteps_ = steps;
   queue_.Stop();
-  return static_cast<int>(queue_.Collect(target));
+  // A cancelled answer is dropped whole: part of one would change only some of an item.
+  return static_cast<int>(
+      queue_.Collect(MidiControl::CancelRequested() ? target.first(0) : target));
 }
 
 // --- MidiOutDevice ---
@@ -158,8 +183,11 @@ int MidiOutDevice::SendLongMsg(std::span<const std::uint8_t> data) {
     ReportMidiError(kOpenOutputFirst, kSendCaption);
     return -1;
   }
-  if (connection_->SendSysEx(data) != 0) {
-    ReportMidiError(kUnableToSendLong, kLongMessageCaption);
+  if (connection_->SendSysEx(data, MidiControl::CancelFlag()) != 0) {
+    // A cancelled send is no port error.
+    if (!MidiControl::CancelRequested()) {
+      ReportMidiError(kUnableToSendLong, kLongMessageCaption);
+    }
     return -1;
   }
   return 0;

@@ -1,15 +1,19 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "midi/ports/MidiInputQueue.h"
 #include "midi/ports/MidiPortLayer.h"
+#include "midi/sysex/BulkDump.h"
 
-// What the port tells an input device.
+// What the port tells an input device. kLongData: a buffer was completed; the first parameter
+// points at its bytes, the second is their number.
 enum class MidiDriverMessage { kOpen, kClose, kData, kLongData };
 
 // One MIDI port of the system, input or output. A device is open exactly when it holds a
@@ -37,7 +41,9 @@ class MidiDevice {
                           std::uint8_t data2);
   virtual int SendLongMsg(std::span<const std::uint8_t> data);
   // Input only: sends the request (when there is one) through the current output device and
-  // collects the System Exclusive bytes that arrive into `target` until the line stays quiet.
+  // collects the System Exclusive bytes that arrive into `target` until the line stays quiet,
+  // or, for a dump request, until the footer of the requested location has followed its
+  // header; a cancel (MidiControl::SetCancelFlag) ends the wait at once and delivers nothing.
   // The number of bytes delivered; -1 on an output device.
   virtual int DoSysxDump(std::span<const std::uint8_t> request, std::span<std::uint8_t> target);
 
@@ -79,6 +85,16 @@ class MidiInDevice : public MidiDevice {
   int LastWaitSteps() const { return lastWaitSteps_; }
 
  private:
+  // The messages that open and close the answer to a dump request, and whether the opening one
+  // has arrived. Set while not recording; used by the listener under the queue's lock.
+  struct AwaitedAnswer {
+    std::array<std::uint8_t, BulkDump::kMessageOverhead> header;
+    std::array<std::uint8_t, BulkDump::kMessageOverhead> footer;
+    bool headerArrived = false;
+  };
+  bool CompletesAnswer(std::span<const std::uint8_t> completed);
+
+  std::optional<AwaitedAnswer> awaited_;
   MidiInputQueue queue_;
   std::unique_ptr<MidiInputConnection> connection_;
   std::atomic<std::int32_t> quietLimit_{0};

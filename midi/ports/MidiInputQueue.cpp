@@ -93,7 +93,7 @@ void MidiInputQueue::CompleteFront() {
   buffer.done = true;
   buffer.completedAs = ++completions_;
   if (onBufferDone_) {
-    onBufferDone_();
+    onBufferDone_(std::span(buffer.data).first(buffer.bytesRecorded));
   }
 }
 

@@ -19,15 +19,15 @@ struct MidiInputBuffer {
 
 // The queue of fixed-size buffers an input port fills with the System Exclusive bytes it
 // receives: in queue order, a buffer completed at each F7 or when full, and each completion
-// announced to the listener. Recording runs only between Start and Stop. Channel and system
-// messages other than System Exclusive are not recorded.
+// announced to the listener with the buffer's bytes. Recording runs only between Start and Stop.
+// Channel and system messages other than System Exclusive are not recorded.
 //
 // The port's thread calls Receive; everything else runs on the thread that owns the device.
 // One lock guards the buffers; the listener is called with it held and must only do
-// something short (the device reloads its countdown).
+// something short (the device looks for the end of the answer and reloads its countdown).
 class MidiInputQueue {
  public:
-  using Listener = std::function<void()>;
+  using Listener = std::function<void(std::span<const std::uint8_t> completed)>;
 
   explicit MidiInputQueue(Listener onBufferDone = {});
 

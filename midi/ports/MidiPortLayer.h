@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,8 +16,9 @@ class MidiOutputConnection {
   // One channel message of one to three bytes. 0, or -1 when the port refused it.
   virtual int SendShortMessage(std::span<const std::uint8_t> message) = 0;
   // A string of whole System Exclusive messages (F0 ... F7, back to back). Returns when the
-  // last byte has gone out on the wire: 0, or -1 when the port refused a message.
-  virtual int SendSysEx(std::span<const std::uint8_t> bytes) = 0;
+  // last byte has gone out on the wire: 0, or -1 when the port refused a message or `stop`
+  // (when given) was set before the last message began; a message once begun goes out whole.
+  virtual int SendSysEx(std::span<const std::uint8_t> bytes, const std::atomic<bool>* stop) = 0;
 };
 
 // An open input port. From the moment it is open until it is destroyed it hands every message

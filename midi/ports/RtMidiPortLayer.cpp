@@ -137,9 +137,10 @@ class RtMidiOutputConnection final : public MidiOutputConnection {
 
   int SendShortMessage(std::span<const std::uint8_t> message) override { return Send(message); }
 
-  int SendSysEx(std::span<const std::uint8_t> bytes) override {
-    return SendSysExPaced(bytes, MidiWire::kDinBytesPerSecond, pauseAfterF7_,
-                          [this](std::span<const std::uint8_t> message) { return Send(message); });
+  int SendSysEx(std::span<const std::uint8_t> bytes, const std::atomic<bool>* stop) override {
+    return SendSysExPaced(
+        bytes, MidiWire::kDinBytesPerSecond, pauseAfterF7_,
+        [this](std::span<const std::uint8_t> message) { return Send(message); }, stop);
   }
 
  private:
@@ -277,10 +278,11 @@ std::unique_ptr<MidiPortLayer> MakeRtMidiPortLayer() {
 
 int SendSysExPaced(std::span<const std::uint8_t> bytes, int bytesPerSecond,
                    std::chrono::milliseconds pauseAfterF7,
-                   const std::function<int(std::span<const std::uint8_t>)>& send) {
+                   const std::function<int(std::span<const std::uint8_t>)>& send,
+                   const std::atomic<bool>* stop) {
   MidiWirePacer pacer(bytesPerSecond);
   for (std::span<const std::uint8_t> message : MidiWire::SysExMessages(bytes)) {
-    if (send(message) != 0) {
+    if ((stop != nullptr && stop->load()) || send(message) != 0) {
       return -1;
     }
     pacer.Sent(message.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -15,7 +16,8 @@ std::unique_ptr<MidiPortLayer> MakeRtMidiPortLayer();
 // How the system output port sends System Exclusive: each complete F0 ... F7 message of
 // `bytes` handed to `send` on its own, no faster than `bytesPerSecond` (0 or less: at once),
 // with `pauseAfterF7` after each message. Returns once the last message is on the wire: 0, or
-// -1 as soon as `send` fails (nothing more is sent then).
+// -1 as soon as `send` fails or `stop` is found set before a message (nothing more is sent then).
 int SendSysExPaced(std::span<const std::uint8_t> bytes, int bytesPerSecond,
                    std::chrono::milliseconds pauseAfterF7,
-                   const std::function<int(std::span<const std::uint8_t>)>& send);
+                   const std::function<int(std::span<const std::uint8_t>)>& send,
+                   const std::atomic<bool>* stop = nullptr);

@@ -60,6 +60,28 @@ std::array<std::uint8_t, 8> DumpRequest(SysxAddress address) {
           address.High(), address.Mid(), address.Low(),    kSysExEnd};
 }
 
+std::array<std::uint8_t, kMessageOverhead> EmptyMessage(SysxAddress address) {
+  std::array<std::uint8_t, kMessageOverhead> message{};
+  WriteMessage(address, {}, message);
+  return message;
+}
+
+std::optional<Location> RequestedLocation(std::span<const std::uint8_t> request) {
+  constexpr std::size_t kTypeOffset = 2;
+  constexpr std::size_t kMidOffset = 5;
+  constexpr std::size_t kLowOffset = 6;
+  if (request.size() != DumpRequest({}).size()) {
+    return std::nullopt;
+  }
+  const Location location{request[kMidOffset], request[kLowOffset]};
+  auto expected = DumpRequest(HeaderAddress(location));
+  expected[kTypeOffset] |= request[kTypeOffset] & kDeviceNumberBits;
+  if (!std::equal(expected.begin(), expected.end(), request.begin())) {
+    return std::nullopt;
+  }
+  return location;
+}
+
 std::array<std::uint8_t, 9> ParameterChange(SysxAddress address, std::uint8_t value) {
   return {kSysExStart,   kYamahaId,      kParameterChangeType,
           kModelId,      address.High(), address.Mid(),

@@ -23,6 +23,7 @@ inline constexpr std::uint8_t kModelId = 0x64;
 inline constexpr std::uint8_t kBulkDumpType = 0x00;
 inline constexpr std::uint8_t kParameterChangeType = 0x10;
 inline constexpr std::uint8_t kDumpRequestType = 0x20;
+inline constexpr std::uint8_t kDeviceNumberBits = 0x0F;
 // Any byte of this value or above is a status byte, never data.
 inline constexpr std::uint8_t kStatusBit = 0x80;
 // The bits a data byte may carry.
@@ -56,6 +57,9 @@ constexpr std::size_t MessageSize(std::size_t count) {
 std::size_t WriteMessage(SysxAddress address, std::span<const std::uint8_t> data,
                          std::span<std::uint8_t> message);
 std::array<std::uint8_t, 8> DumpRequest(SysxAddress address);
+// The message without data that opens (at HeaderAddress) or closes (at FooterAddress) an item's
+// dump.
+std::array<std::uint8_t, kMessageOverhead> EmptyMessage(SysxAddress address);
 std::array<std::uint8_t, 9> ParameterChange(SysxAddress address, std::uint8_t value);
 
 // Where an item's dump goes or comes from: the mid and low address bytes of its header,
@@ -86,5 +90,7 @@ inline SysxAddress HeaderAddress(Location location) {
 inline SysxAddress FooterAddress(Location location) {
   return {kFooterHigh, location.mid, location.low};
 }
+// The location a dump request asks for (any device number); none for other bytes.
+std::optional<Location> RequestedLocation(std::span<const std::uint8_t> request);
 
 }  // namespace BulkDump

@@ -9,14 +9,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/MidiVerbs.h"
 #include "demo/DemoBank.h"
+#include "files/FileExtension.h"
 #include "files/INS_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "midi/ports/MidiPortLayer.h"
 #include "midi/settings/SettingsStore.h"
 #include "midi/sysex/BulkDump.h"
 #include "midi/sysex/SYX_File.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
+#include "simulator/MidiSimulatorSetup.h"
+#include "simulator/SimulatedS80.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -117,9 +123,9 @@ TEST_F(CorvaleCli, AFirstRunIsQuietAndEachFailureIsOneLine) {
     std::string err;
   } cases[] = {
       {"list " + Quoted("demo.s2a"), ""},
-      {"list " + Quoted("broken.s2a"),
-       "corvale-cli: list: " + dir_.File("broken.s2a") + ": could not be loaded: Error: \"" +
-           dir_.File("broken.s2a") + "\" Has Unknown format.\n"},
+      {"list " + Quoted("broken.s2a"), "corvale-cli: list: " + dir_.File("broken.s2a") +
+                                           ": could not be loaded: Error: \"" +
+                                           dir_.File("broken.s2a") + "\" Has Unknown format.\n"},
       {"convert " + Quoted("demo.s2a") + " " + Quoted("no/such/folder/x.s2a"),
        "corvale-cli: convert: " + dir_.File("no/such/folder/x.s2a") +
            ": could not be saved: Error opening file: No such file or directory\n"},
@@ -376,9 +382,11 @@ class CorvaleCliMidi : public CorvaleCli {
     DemoBank::FillDocument(other_, 2);
     ASSERT_EQ(other_.Save(dir_.File("other.s2a")), 0);
   }
-  ToolRun InvokeWithSimulator(const std::string& arguments) {
+  // `environment`: more VARIABLE=value words for the tool.
+  ToolRun InvokeWithSimulator(const std::string& arguments, const std::string& environment = "") {
     return RunCommand("env CORVALE_MIDI_SIMULATOR=" + Quoted("demo.s2a") +
-                      " CORVALE_MIDI_SIMULATOR_RATE=0 '" + cli_ + "' " + arguments);
+                      " CORVALE_MIDI_SIMULATOR_RATE=0 " + environment + " '" + cli_ + "' " +
+                      arguments);
   }
   S2A_File other_;
 };
@@ -463,7 +471,9 @@ TEST_F(CorvaleCliMidi, BadArgumentsAndMissingPortsTouchNothing) {
        {"receive " + doc + " int-inst:1 --in 0", "receive " + doc + " int-inst:1 --in 99",
         "receive " + doc + " int-inst:1 --out", "receive " + doc + " int-inst:1 --fast",
         "receive " + doc + " int-inst:129", "receive " + doc + " int-inst:1 out.ins", "send " + doc,
-        std::string("ports extra")}) {
+        "receive " + doc + " int-inst --buffer", "send " + doc + " all --buffer",
+        "receive " + doc + " organ", "receive " + doc + " int-perf " + Quoted("out.s2v"),
+        std::string("backup"), "backup " + Quoted("out.ins"), std::string("ports extra")}) {
     const ToolRun run = InvokeWithSimulator(arguments);
     EXPECT_EQ(run.status, 2) << arguments;
     EXPECT_EQ(run.out, "") << arguments;
@@ -477,4 +487,126 @@ TEST_F(CorvaleCliMidi, BadArgumentsAndMissingPortsTouchNothing) {
   EXPECT_NE(bad.err.find("missing.s2a could not be loaded"), std::string::npos) << bad.err;
   EXPECT_EQ(test::ReadBytes(dir_.File("other.s2a")), before);
   EXPECT_FALSE(test::Exists(dir_.File("out.ins")));
+}
+
+namespace {
+
+using Layouts = std::vector<const BankLayout*>;
+const Layouts kExternalLayouts{&kExternalInstrumentLayout, &kExternalPercussionLayout,
+                               &kExternalPerformanceLayout};
+
+// Each bank `file` holds: the slots of the banks in `transferred` as in `from`, the others as in
+// `rest`.
+void ExpectBanks(S2A_File& got, const std::string& file, const Layouts& transferred, S2A_File& from,
+                 S2A_File& rest) {
+  for (const BankLayout& layout : kBankLayouts) {
+    if (!BankFileHolds(file, layout))
+      continue;
+    const bool moved =
+        std::find(transferred.begin(), transferred.end(), &layout) != transferred.end();
+    for (int slot = 0; slot < layout.capacity; ++slot) {
+      EXPECT_EQ(ImageOf(*layout.bankIn(got).ItemAt(slot)),
+                ImageOf(*layout.bankIn(moved ? from : rest).ItemAt(slot)))
+          << file << " " << layout.word << " " << slot;
+    }
+  }
+}
+
+}  // namespace
+
+TEST_F(CorvaleCliMidi, WholeBanksArriveAsTheSynthesizerHoldsThem) {
+  ASSERT_EQ(SaveBankFile(other_, dir_.File("other.s2e")), 0);
+  const struct {
+    std::string arguments;
+    std::string written;
+    Layouts received;
+    std::string summary;
+  } cases[] = {
+      {"receive " + Quoted("other.s2a") + " int-perc " + Quoted("out.s2a"),
+       "out.s2a",
+       {&kInternalPercussionLayout},
+       "Received 2 of 2 items\n"},
+      {"receive " + Quoted("other.s2e") + " all", "other.s2e", kExternalLayouts,
+       "Received 194 of 194 items\n"},
+      {"backup --in 1 " + Quoted("backup.s2a"), "backup.s2a",
+       Layouts{&kBankLayouts[0], &kBankLayouts[1], &kBankLayouts[2], &kBankLayouts[3],
+               &kBankLayouts[4], &kBankLayouts[5]},
+       "Received 452 of 452 items\n"},
+  };
+  for (const auto& [arguments, written, received, summary] : cases) {
+    const ToolRun run = InvokeWithSimulator(arguments);
+    EXPECT_EQ(run.status, 0) << arguments;
+    EXPECT_EQ(run.err, summary) << arguments;
+    EXPECT_EQ(run.out, "") << arguments;
+    S2A_File got;
+    ASSERT_EQ(OpenBankFile(got, dir_.File(written)), 0) << arguments;
+    ExpectBanks(got, written, received, demo_, other_);
+  }
+}
+
+TEST_F(CorvaleCliMidi, SlotsWithoutAnAnswerAreNamedAndWhatArrivedIsSaved) {
+  const auto before = test::ReadBytes(dir_.File("other.s2a"));
+  const struct {
+    std::string silent;
+    std::string arguments;
+    std::string err;
+  } cases[] = {
+      {"int-perc:A02", "receive " + Quoted("other.s2a") + " int-perc " + Quoted("some.s2a"),
+       "Received 1 of 2 items; no answer for int-perc:A02\n"},
+      {"ext-perc:A01,ext-perc:a02",
+       "receive " + Quoted("other.s2a") + " ext-perc " + Quoted("none.s2a"),
+       "Received 0 of 2 items; no answer for ext-perc:A01, ext-perc:A02\n"
+       "corvale-cli: receive: nothing was received; nothing written\n"},
+      {"int-perc:A03", "backup " + Quoted("none.s2a"),
+       "corvale-cli: backup: CORVALE_MIDI_SIMULATOR_SILENT: int-perc:A03 is no slot such as "
+       "int-inst:A03\n"},
+  };
+  for (const auto& [silent, arguments, err] : cases) {
+    const ToolRun run = InvokeWithSimulator(arguments, "CORVALE_MIDI_SIMULATOR_SILENT=" + silent);
+    EXPECT_EQ(run.status, 1) << arguments;
+    EXPECT_EQ(run.err, err) << arguments;
+  }
+  EXPECT_FALSE(test::Exists(dir_.File("none.s2a")));
+  EXPECT_EQ(test::ReadBytes(dir_.File("other.s2a")), before);
+  S2A_File some;
+  ASSERT_EQ(some.Load(dir_.File("some.s2a")), 0);
+  EXPECT_EQ(ImageOf(*some.InternalPercussionBank().ItemAt(0)),
+            ImageOf(*demo_.InternalPercussionBank().ItemAt(0)));
+  EXPECT_EQ(ImageOf(*some.InternalPercussionBank().ItemAt(1)),
+            ImageOf(*other_.InternalPercussionBank().ItemAt(1)));
+}
+
+// In this process, so that the simulator's memory can be looked at after the send.
+TEST_F(CorvaleCliMidi, SentBanksLandInTheSynthesizersMemory) {
+  ASSERT_EQ(SaveBankFile(other_, dir_.File("other.s2e")), 0);
+  // The simulator the verb installs, until the end of the test even when it fails.
+  struct SimulatorFromEnvironment {
+    explicit SimulatorFromEnvironment(const std::string& memory) {
+      setenv("CORVALE_MIDI_SIMULATOR", memory.c_str(), 1);
+      setenv("CORVALE_MIDI_SIMULATOR_RATE", "0", 1);
+    }
+    ~SimulatorFromEnvironment() {
+      InstallMidiPortLayer(nullptr);
+      unsetenv("CORVALE_MIDI_SIMULATOR");
+      unsetenv("CORVALE_MIDI_SIMULATOR_RATE");
+    }
+  } const simulator(dir_.File("demo.s2a"));
+  const struct {
+    std::string document;
+    std::string item;
+    Layouts sent;
+    std::string summary;
+  } cases[] = {
+      {"other.s2a", "ext-perc", {&kExternalPercussionLayout}, "Sent 2 of 2 items\n"},
+      {"other.s2e", "all", kExternalLayouts, "Sent 194 of 194 items\n"},
+  };
+  for (const auto& [document, item, sent, summary] : cases) {
+    const std::string arguments[] = {dir_.File(document), item};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SendVerb(arguments), 0) << document << " " << item;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), summary);
+    const std::shared_ptr<SimulatedS80> synthesizer = InstalledSimulator();
+    ASSERT_NE(synthesizer, nullptr);
+    ExpectBanks(*synthesizer->MemorySnapshot(), "memory.s2a", sent, other_, demo_);
+  }
 }

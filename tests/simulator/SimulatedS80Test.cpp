@@ -73,7 +73,7 @@ class SimulatedS80Test : public ::testing::Test {
     out.resize(queue.Collect(out));
     return out;
   }
-  void Send(const Bytes& bytes) { ASSERT_EQ(output_->SendSysEx(bytes), 0); }
+  void Send(const Bytes& bytes) { ASSERT_EQ(output_->SendSysEx(bytes, nullptr), 0); }
   Bytes Answer(Location location) {
     Send(Request(location));
     return Collected(queue_);
@@ -233,7 +233,7 @@ TEST_F(SimulatedS80Test, LoopbackPortsRefusalsAndClosing) {
   synth_->ClearReceivedMessages();
   Bytes stray = Request({8, 0});
   stray.push_back(0x00);
-  EXPECT_EQ(output_->SendSysEx(stray), -1);
+  EXPECT_EQ(output_->SendSysEx(stray, nullptr), -1);
   for (const Bytes& message : {Bytes{}, Bytes{0xF0, 0xF7}, Bytes{0x40}, Bytes{0xB0, 0x80, 0x00}})
     EXPECT_EQ(output_->SendShortMessage(message), -1);
   EXPECT_TRUE(synth_->ReceivedMessages().empty());

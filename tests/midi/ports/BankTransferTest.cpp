@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "demo/DemoBank.h"
+#include "midi/MidiWire.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiDevice.h"
 #include "midi/ports/MidiErrorReport.h"
@@ -50,7 +52,6 @@ class BankTransferTest : public ::testing::Test {
   void SetUp() override {
     test::UseNoConfiguration(dir_);
     DemoBank::FillDocument(document_, 5);
-    SettingsStore::WriteSettingInteger("MidiInputTimeout", 10);
     synthesizer_ = std::make_shared<SimulatedS80>(0);
     InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
     previousErrors_ = SetMidiErrorHandler(
@@ -235,5 +236,62 @@ TEST_F(BankTransferTest, ACancelFromAnotherThreadKeepsWhatArrivedAndTheNextTrans
   EXPECT_EQ(rest.transferred, rest.count);
   EXPECT_EQ(Image(*slots.back().item), Image(Stored(*memory, slots.back())));
 }
+
+// At the wire's speed, a cancel ends the item under way (its wait for the answer, or its send
+// at a message boundary) with that item unchanged on both sides, and the ports work on.
+class BankTransferCancelTest : public BankTransferTest,
+                               public ::testing::WithParamInterface<bool> {};
+
+TEST_P(BankTransferCancelTest, ACancelStopsTheItemUnderWayAndTheNextTransferWorks) {
+  const bool receiving = GetParam();
+  const auto transfer = receiving ? &BankTransfer::Receive : &BankTransfer::Send;
+  S2A_File fresh;
+  S2A_File& local = receiving ? fresh : document_;
+  if (receiving) {
+    synthesizer_->LoadMemory(document_);
+  }
+  synthesizer_->SetBytesPerSecond(MidiWire::kDinBytesPerSecond);
+  const std::vector<Slot> slots =
+      BankTransfer::SlotsOf(local, BankList{&kInternalPercussionLayout});
+  ASSERT_EQ(slots.size(), 2u);
+  Control();  // the ports are open before the other thread starts
+  std::atomic<bool> started{false};
+  std::thread canceller([&] {
+    while (!started.load()) {
+      std::this_thread::yield();
+    }
+    // A percussion dump takes about 2.5 s on the wire.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    cancel_.store(true);
+  });
+  const BankTransfer::Summary summary = transfer(
+      Control(), slots, [&](int, int, const Slot&) { started.store(true); }, cancel_);
+  canceller.join();
+  EXPECT_TRUE(summary.cancelled);
+  EXPECT_EQ(summary.transferred, 0);
+  EXPECT_EQ(ItemsOf(summary.missing), ItemsOf(slots));
+  EXPECT_EQ(summary.portError, "");
+  EXPECT_FALSE(synthesizer_->ReceivedMessages().empty());  // the item was under way
+  synthesizer_->SetBytesPerSecond(0);  // the rest of an answer under way comes at once
+  const auto memoryAfterCancel = synthesizer_->MemorySnapshot();
+  for (const Slot& slot : slots) {
+    const Item& remote = Stored(*memoryAfterCancel, slot);
+    EXPECT_EQ(Image(receiving ? *slot.item : remote), Image(Stored(untouched_, slot)));
+  }
+
+  cancel_.store(false);
+  const BankTransfer::Summary again = transfer(Control(), slots, {}, cancel_);
+  EXPECT_EQ(again.transferred, 2);
+  const auto memory = synthesizer_->MemorySnapshot();
+  for (const Slot& slot : slots) {
+    EXPECT_EQ(Image(*slot.item), Image(Stored(*memory, slot)));
+  }
+  EXPECT_TRUE(errors_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, BankTransferCancelTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Receive" : "Send";
+                         });
 
 }  // namespace

@@ -57,7 +57,7 @@ class FakeOutput : public MidiOutputConnection {
     ports_.sent.emplace_back(message.begin(), message.end());
     return 0;
   }
-  int SendSysEx(std::span<const std::uint8_t> bytes) override {
+  int SendSysEx(std::span<const std::uint8_t> bytes, const std::atomic<bool>*) override {
     ports_.sent.emplace_back(bytes.begin(), bytes.end());
     if (ports_.openQueue != nullptr && !ports_.answer.empty()) {
       if (ports_.answering.joinable()) {

@@ -300,6 +300,33 @@ TEST_F(MidiTransferTest, AtTheDinRateEveryKindArrivesWholeAndTheWaitEndsPromptly
             Image(*document_.InternalPerformanceBank().ItemAt(63)));
 }
 
+TEST_F(MidiTransferTest, TheWaitEndsAtTheFooterAfterTheHeaderElseOnTheQuietLimit) {
+  synthesizer_->LoadMemory(document_);
+  SettingsStore::WriteSettingInteger("MidiInputTimeout", 400);
+  const auto& input = static_cast<const MidiInDevice&>(*Control().CurrentInputDevice());
+  ASSERT_EQ(input.QuietLimit(), 400);
+  // An instrument's answer: header, 32 blocks, footer.
+  const struct {
+    const char* answer;
+    int dropMessage;
+    bool endsAtFooter;
+  } cases[] = {{"whole", -1, true}, {"without footer", 33, false}, {"without header", 0, false}};
+  for (const auto& [answer, dropMessage, endsAtFooter] : cases) {
+    SimulatedS80::Faults faults;
+    faults.dropMessage = dropMessage;
+    synthesizer_->SetFaults(faults);
+    S2A_File fresh;
+    Item& target = *fresh.ExternalInstrumentBank().ItemAt(9);
+    ASSERT_EQ(MidiTransfer::Receive(Control(), target, {}), 0) << answer;
+    EXPECT_EQ(Image(target), Image(*document_.ExternalInstrumentBank().ItemAt(9))) << answer;
+    if (endsAtFooter) {
+      EXPECT_LT(input.LastWaitSteps(), input.QuietLimit() / 2) << answer;
+    } else {
+      EXPECT_GE(input.LastWaitSteps(), input.QuietLimit()) << answer;
+    }
+  }
+}
+
 TEST_F(MidiTransferTest, WithoutPortsTheCommandsReportAndReceiveNothing) {
   control_.reset();
   InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -89,12 +90,22 @@ TEST(RtMidiPortLayerTest, SysExGoesOutOneWholeMessageAtATime) {
   EXPECT_EQ(sent, (std::vector<Bytes>{{0xF0, 0x43, 0xF7}, {0xF0, 0x7E, 0x00, 0xF7}}));
 }
 
-TEST(RtMidiPortLayerTest, SysExStopsAtTheFirstRefusedMessage) {
+TEST(RtMidiPortLayerTest, SysExStopsAtARefusedMessageOrBeforeTheNextOnceStopIsSet) {
   const Bytes bytes = {0xF0, 0x01, 0xF7, 0xF0, 0x02, 0xF7, 0xF0, 0x03, 0xF7};
-  int calls = 0;
-  const auto send = [&](std::span<const std::uint8_t>) { return ++calls == 2 ? -1 : 0; };
-  EXPECT_EQ(SendSysExPaced(bytes, 0, std::chrono::milliseconds(0), send), -1);
-  EXPECT_EQ(calls, 2);
+  for (const bool refuse : {true, false}) {
+    std::atomic<bool> stop{false};
+    int calls = 0;
+    const auto send = [&](std::span<const std::uint8_t>) {
+      ++calls;
+      if (calls == 2) {
+        stop.store(!refuse);
+        return refuse ? -1 : 0;
+      }
+      return 0;
+    };
+    EXPECT_EQ(SendSysExPaced(bytes, 0, std::chrono::milliseconds(0), send, &stop), -1);
+    EXPECT_EQ(calls, 2) << (refuse ? "refused" : "stopped");
+  }
 }
 
 TEST(RtMidiPortLayerTest, SysExIsNotSentFasterThanTheWireNorWithoutThePauses) {
