@@ -126,17 +126,18 @@ int MidiInDevice::DoSysxDump(std::span<const std::uint8_t> request,
   // Steps are kept to the clock, so that a step lasts one millisecond on average however the
   // system rounds each sleep.
   int steps = 0;
+  bool cancelled = false;
   auto stepEnd = std::chrono::steady_clock::now();
   do {
     stepEnd += kWaitStep;
     std::this_thread::sleep_until(stepEnd);
     ++steps;
-  } while (countdown_.fetch_sub(1) - 1 > 0 && !MidiControl::CancelRequested());
+    cancelled = MidiControl::CancelRequested();
+  } while (!cancelled && countdown_.fetch_sub(1) - 1 > 0);
   lastWaitSteps_ = steps;
   queue_.Stop();
   // A cancelled answer is dropped whole: part of one would change only some of an item.
-  return static_cast<int>(
-      queue_.Collect(MidiControl::CancelRequested() ? target.first(0) : target));
+  return static_cast<int>(queue_.Collect(cancelled ? target.first(0) : target));
 }
 
 // --- MidiOutDevice ---

@@ -16,17 +16,14 @@
 #include "model/S2A_File.h"
 #include "simulator/LoopbackPortLayer.h"
 #include "simulator/SimulatedS80.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/SimulatedPortsTest.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-Bytes Image(const Item& item) {
-  return {item.Data().begin(), item.Data().end()};
-}
+using test::Image;
 
 Bytes Header(std::uint8_t mid, std::uint8_t low) {
   SYX_File dump;
@@ -51,28 +48,8 @@ const Bytes kVoiceSelectOn{0xF0, 0x43, 0x10, 0x64, 0x0A, 0x00, 0x11, 0x01, 0xF7}
 const Bytes kVoiceSelectOff{0xF0, 0x43, 0x10, 0x64, 0x0A, 0x00, 0x11, 0x00, 0xF7};
 
 // The transfers against the simulated synthesizer, through the real devices.
-class MidiTransferTest : public ::testing::Test {
+class MidiTransferTest : public test::SimulatedPortsTest {
  protected:
-  void SetUp() override {
-    test::UseNoConfiguration(dir_);
-    DemoBank::FillDocument(document_, 3);
-    synthesizer_ = std::make_shared<SimulatedS80>(0);
-    InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
-    previousErrors_ = SetMidiErrorHandler(
-        [this](const std::string& text, const std::string&) { errors_.push_back(text); });
-  }
-  void TearDown() override {
-    control_.reset();
-    InstallMidiPortLayer(nullptr);
-    SetMidiErrorHandler(std::move(previousErrors_));
-    EXPECT_TRUE(errors_.empty());
-  }
-  MidiControl& Control() {
-    if (!control_) {
-      control_ = std::make_unique<MidiControl>();
-    }
-    return *control_;
-  }
   MidiTransfer::StatusText Record() {
     return [this](const char* text) { statuses_.emplace_back(text); };
   }
@@ -85,13 +62,7 @@ class MidiTransferTest : public ::testing::Test {
   }
   Item& InternalInstrument6() { return *document_.InternalInstrumentBank().ItemAt(5); }
 
-  test::TempDir dir_;
-  S2A_File document_;
-  std::shared_ptr<SimulatedS80> synthesizer_;
-  std::unique_ptr<MidiControl> control_;
   std::vector<std::string> statuses_;
-  std::vector<std::string> errors_;
-  MidiErrorHandler previousErrors_;
 };
 
 TEST_F(MidiTransferTest, SendToBufferSelectsTheProgramThenOverwritesTheEditBuffer) {
