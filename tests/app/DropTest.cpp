@@ -1,6 +1,4 @@
 #include <QCoreApplication>
-#include <QDrag>
-#include <QDropEvent>
 #include <QMimeData>
 
 #include "app/ItemListBox.h"
@@ -19,34 +17,6 @@ class DropTest : public WindowTest {
     OpenDemo(*other_);
   }
 
-  static QPoint PointOfLine(TForm1& window, int line) {
-    if (line < 0)
-      return {5, window.InstLB->viewport()->height() - 2};
-    window.InstLB->scrollToItem(window.InstLB->item(line));
-    return window.InstLB->visualItemRect(window.InstLB->item(line)).center();
-  }
-
-  // Presses on a line of `source`, then sends the drag's enter, move and drop events over a line
-  // of `target` (-1: below the last) with the source's drag data, or `data`; true when the
-  // target took the drop.
-  static bool Drag(TForm1& source, int from, Qt::KeyboardModifiers modifiers, TForm1& target,
-                   int to, const QMimeData* data = nullptr) {
-    source.InstLB->HandleMouseDown(Qt::LeftButton, modifiers, PointOfLine(source, from));
-    const std::unique_ptr<QDrag> drag(source.InstLB->MakeDrag());
-    const QPoint point = PointOfLine(target, to);
-    data = data ? data : drag->mimeData();
-    const Qt::DropAction action = modifiers ? Qt::MoveAction : Qt::CopyAction;
-    QDragEnterEvent enter(point, action, data, Qt::LeftButton, modifiers);
-    QDragMoveEvent move(point, action, data, Qt::LeftButton, modifiers);
-    QDropEvent drop(point, action, data, Qt::LeftButton, modifiers);
-    QWidget* viewport = target.InstLB->viewport();
-    QCoreApplication::sendEvent(viewport, &enter);
-    QCoreApplication::sendEvent(viewport, &move);
-    QCoreApplication::sendEvent(viewport, &drop);
-    source.InstLB->HandleEndDrag();
-    return enter.isAccepted() && move.isAccepted() && drop.isAccepted();
-  }
-
   TForm1* other_ = nullptr;
 };
 
@@ -57,7 +27,7 @@ TEST_F(DropTest, CopyOrSwapWithinAList) {
   const auto ext3 = Bytes(form_->ItemAtLine(130));
   for (const bool swap : {false, true}) {
     OpenDemo(*form_);
-    ASSERT_TRUE(Drag(*form_, 130, swap ? Qt::ControlModifier : Qt::NoModifier, *form_, 0));
+    ASSERT_TRUE(DragLine(*form_, 130, swap ? Qt::ControlModifier : Qt::NoModifier, *form_, 0));
     EXPECT_EQ(Bytes(form_->ItemAtLine(0)), ext3);
     EXPECT_EQ(Bytes(form_->ItemAtLine(130)), swap ? int1 : ext3);
     EXPECT_EQ(form_->InstLB->item(130)->text(),
@@ -70,7 +40,7 @@ TEST_F(DropTest, CopyOrSwapWithinAList) {
 
 TEST_F(DropTest, BetweenWindowsACopyMarksTheTargetAndASwapBoth) {
   form_->Untouched = true;
-  ASSERT_TRUE(Drag(*form_, 130, Qt::NoModifier, *other_, 0));
+  ASSERT_TRUE(DragLine(*form_, 130, Qt::NoModifier, *other_, 0));
   EXPECT_EQ(Bytes(other_->ItemAtLine(0)), Bytes(form_->ItemAtLine(130)));
   EXPECT_TRUE(other_->Modified);
   EXPECT_FALSE(other_->Untouched);
@@ -79,7 +49,7 @@ TEST_F(DropTest, BetweenWindowsACopyMarksTheTargetAndASwapBoth) {
 
   const auto int2 = Bytes(other_->ItemAtLine(1));
   const auto ext4 = Bytes(form_->ItemAtLine(131));
-  ASSERT_TRUE(Drag(*form_, 131, Qt::ControlModifier, *other_, 1));
+  ASSERT_TRUE(DragLine(*form_, 131, Qt::ControlModifier, *other_, 1));
   EXPECT_EQ(Bytes(other_->ItemAtLine(1)), ext4);
   EXPECT_EQ(Bytes(form_->ItemAtLine(131)), int2);
   EXPECT_EQ(form_->InstLB->item(131)->text(), "EXT:004(A04)  Pf:Bright Pno");
@@ -110,7 +80,7 @@ TEST_F(DropTest, RefusedDropsChangeNothing) {
     Select(target, c.targetTab, -1);
     const QStringList before = target.ListLines();
     target.SetStatus({});
-    EXPECT_EQ(Drag(*form_, 130, Qt::ControlModifier, target, c.to, c.data), c.taken);
+    EXPECT_EQ(DragLine(*form_, 130, Qt::ControlModifier, target, c.to, c.data), c.taken);
     EXPECT_EQ(target.StatusText(), c.status);
     EXPECT_EQ(target.ListLines(), before);
     EXPECT_FALSE(target.Modified);

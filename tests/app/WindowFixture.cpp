@@ -1,5 +1,8 @@
 #include "tests/app/WindowFixture.h"
 
+#include <QCoreApplication>
+#include <QDrag>
+#include <QDropEvent>
 #include <QTabBar>
 
 #include "app/ItemListBox.h"
@@ -50,4 +53,33 @@ std::vector<TForm1*> Chain(TForm1& first) {
 void Select(TForm1& window, int tab, int line) {
   window.TabControl1->setCurrentIndex(tab);
   window.InstLB->setCurrentRow(line);
+}
+
+namespace {
+
+QPoint PointOfLine(TForm1& window, int line) {
+  if (line < 0)
+    return {5, window.InstLB->viewport()->height() - 2};
+  window.InstLB->scrollToItem(window.InstLB->item(line));
+  return window.InstLB->visualItemRect(window.InstLB->item(line)).center();
+}
+
+}  // namespace
+
+bool DragLine(TForm1& source, int from, Qt::KeyboardModifiers modifiers, TForm1& target, int to,
+              const QMimeData* data) {
+  source.InstLB->HandleMouseDown(Qt::LeftButton, modifiers, PointOfLine(source, from));
+  const std::unique_ptr<QDrag> drag(source.InstLB->MakeDrag());
+  const QPoint point = PointOfLine(target, to);
+  data = data ? data : drag->mimeData();
+  const Qt::DropAction action = modifiers ? Qt::MoveAction : Qt::CopyAction;
+  QDragEnterEvent enter(point, action, data, Qt::LeftButton, modifiers);
+  QDragMoveEvent move(point, action, data, Qt::LeftButton, modifiers);
+  QDropEvent drop(point, action, data, Qt::LeftButton, modifiers);
+  QWidget* viewport = target.InstLB->viewport();
+  QCoreApplication::sendEvent(viewport, &enter);
+  QCoreApplication::sendEvent(viewport, &move);
+  QCoreApplication::sendEvent(viewport, &drop);
+  source.InstLB->HandleEndDrag();
+  return enter.isAccepted() && move.isAccepted() && drop.isAccepted();
 }

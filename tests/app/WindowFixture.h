@@ -12,6 +12,7 @@
 #include "tests/support/TestSupport.h"
 
 class Item;
+class QMimeData;
 
 // A shown first window at (100, 100); the example files in a fresh folder with fresh settings;
 // an empty clipboard; scripted dialogs whose queued answers must all be used.
@@ -35,6 +36,11 @@ std::vector<std::uint8_t> Bytes(const Item* item);
 std::vector<TForm1*> Chain(TForm1& first);
 // Chooses a tab and a line (-1: none) as the user does.
 void Select(TForm1& window, int tab, int line);
+// Presses on a line of `source`, then sends the drag's enter, move and drop events over a line
+// of `target` (-1: below the last) with the source's drag data, or `data`; true when the target
+// took the drop.
+bool DragLine(TForm1& source, int from, Qt::KeyboardModifiers modifiers, TForm1& target, int to,
+              const QMimeData* data = nullptr);
 
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';
