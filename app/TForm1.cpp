@@ -5,7 +5,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -14,6 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string_view>
 
 #include "app/BankTransferDialog.h"
@@ -71,6 +74,42 @@ std::vector<const BankLayout*> BanksOfTab(int tab) {
   }
   return banks;
 }
+
+// Visits the items of a tab's banks in the order of the list, with their bank and position.
+void ForEachItemOfTab(
+    S2A_File& document, int tab,
+    const std::function<void(const BankLayout&, const Bank&, int, const Item&)>& visit) {
+  for (const BankLayout* layout : BanksOfTab(tab)) {
+    const Bank& bank = layout->bankIn(document);
+    int position = 0;
+    bank.ForEachItem([&](const Item& item) { visit(*layout, bank, position++, item); });
+  }
+}
+
+bool PassesFilter(const Item& item, const QString& filter) {
+  return filter.isEmpty() ||
+         QString::fromStdString(item.Name()).contains(filter, Qt::CaseInsensitive) ||
+         QString::fromStdString(item.CategoryName()).contains(filter, Qt::CaseInsensitive);
+}
+
+// The filter field, where Esc puts the filter away.
+class FindLineEdit : public QLineEdit {
+ public:
+  FindLineEdit(QWidget* parent, std::function<void()> onEscape)
+      : QLineEdit(parent), onEscape_(std::move(onEscape)) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+      onEscape_();
+      return;
+    }
+    QLineEdit::keyPressEvent(event);
+  }
+
+ private:
+  std::function<void()> onEscape_;
+};
 
 QString ListLine(const Bank& bank, int position, const Item& item) {
   return QString::asprintf("%s:%03d(%s)  %s:%s", bank.ShortName().c_str(), position + 1,
@@ -164,7 +203,7 @@ void TForm1::BuildMenus() {
   Library1 = AddAction(edit, "Library...", QKeySequence(Qt::CTRL | Qt::Key_L));
   edit->addSeparator();
   Preferences1 = AddAction(edit, "Preferences...");
-  for (QAction* disabled : {Undo1, ExportAll1, Find1, Edit1, Library1})
+  for (QAction* disabled : {Undo1, ExportAll1, Edit1, Library1})
     disabled->setEnabled(false);
 
   QMenu* midi = menuBar()->addMenu(QStringLiteral("Midi"));
@@ -247,8 +286,14 @@ void TForm1::BuildListArea() {
       "QTabBar::tab:!selected { margin-top: 2px; }"));
   for (const char* tab : {"Instrument", "Percussion", "Performance", "Plugin"})
     TabControl1->addTab(Text(tab));
+  FindEdit = new FindLineEdit(area, [this] { HideFind(); });
+  FindEdit->setObjectName(QStringLiteral("FindEdit"));
+  FindEdit->setPlaceholderText(QStringLiteral("Find name or category"));
+  FindEdit->setClearButtonEnabled(true);
+  FindEdit->hide();
   InstLB = new TItemListBox(*this);
   layout->addWidget(TabControl1);
+  layout->addWidget(FindEdit);
   layout->addWidget(InstLB, 1);
   setCentralWidget(area);
   InstLB->setFocus();
@@ -295,6 +340,8 @@ void TForm1::ConnectCommands() {
   on(Preferences1, &TForm1::Preferences1Click);
   on(About1, &TForm1::About1Click);
   on(Library1, &TForm1::Library1Click);
+  on(Find1, &TForm1::Find1Click);
+  connect(FindEdit, &QLineEdit::textChanged, this, [this] { FindEditChange(); });
   connect(TabControl1, &QTabBar::currentChanged, this, [this] { TabControl1Change(); });
   // A line chosen with the keyboard counts as a click, so arrow keys lead to the commands.
   connect(InstLB, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -387,20 +434,15 @@ int TForm1::CurrentTab() const {
 }
 
 const BankLayout* TForm1::BankOfLine(int line, int* position) const {
-  if (!Document || line < 0)
+  if (!Document || line < 0 || line >= static_cast<int>(shownLines_.size()))
     return nullptr;
-  // By the banks' own counts, as the lines were listed: asking a bank beyond its end would
-  // grow it.
-  for (const BankLayout* layout : BanksOfTab(CurrentTab())) {
-    const int count = layout->bankIn(*Document).Count();
-    if (line < count) {
-      if (position)
-        *position = line;
-      return layout;
-    }
-    line -= count;
-  }
-  return nullptr;
+  const ShownLine& shown = shownLines_[line];
+  // Asking a bank beyond its end would grow it.
+  if (shown.position >= shown.layout->bankIn(*Document).Count())
+    return nullptr;
+  if (position)
+    *position = shown.position;
+  return shown.layout;
 }
 
 Item* TForm1::ItemAtLine(int line) const {
@@ -418,30 +460,61 @@ QStringList TForm1::ListLines() const {
   QStringList lines;
   if (!Document)
     return lines;
-  for (const BankLayout* layout : BanksOfTab(CurrentTab())) {
-    const Bank& bank = layout->bankIn(*Document);
-    int position = 0;
-    bank.ForEachItem([&](const Item& item) { lines << ListLine(bank, position++, item); });
-  }
+  auto next = shownLines_.begin();
+  ForEachItemOfTab(*Document, shownTab_,
+                   [&](const BankLayout& layout, const Bank& bank, int position, const Item& item) {
+                     if (next != shownLines_.end() && *next == ShownLine{&layout, position}) {
+                       lines << ListLine(bank, position, item);
+                       ++next;
+                     }
+                   });
   return lines;
+}
+
+QStringList TForm1::CollectShownLines() {
+  shownLines_.clear();
+  shownTab_ = CurrentTab();
+  QStringList lines;
+  if (!Document)
+    return lines;
+  const QString filter = FindEdit->text();
+  ForEachItemOfTab(*Document, shownTab_,
+                   [&](const BankLayout& layout, const Bank& bank, int position, const Item& item) {
+                     if (!PassesFilter(item, filter))
+                       return;
+                     shownLines_.push_back({&layout, position});
+                     lines << ListLine(bank, position, item);
+                   });
+  return lines;
+}
+
+int TForm1::LineOf(const ShownLine& shown) const {
+  const auto found = std::find(shownLines_.begin(), shownLines_.end(), shown);
+  return found == shownLines_.end() ? -1 : static_cast<int>(found - shownLines_.begin());
 }
 
 void TForm1::RefreshList() {
   const int topLine = InstLB->verticalScrollBar()->value();
   const QListWidgetItem* current = InstLB->currentItem();
   const int selectedLine = current && current->isSelected() ? InstLB->row(current) : -1;
+  const bool sameTab = shownTab_ == CurrentTab();
+  int position = 0;
+  const BankLayout* selectedBank = BankOfLine(selectedLine, &position);
+  const QStringList lines = CollectShownLines();
+  // On the same tab the selection stays with its item; on another, at its line number.
+  const int line = !sameTab ? selectedLine : selectedBank ? LineOf({selectedBank, position}) : -1;
   {
     const QSignalBlocker quiet(InstLB);
     InstLB->setUpdatesEnabled(false);
     InstLB->clear();
-    InstLB->addItems(ListLines());
-    if (selectedLine >= 0 && selectedLine < InstLB->count())
-      InstLB->setCurrentRow(selectedLine);
+    InstLB->addItems(lines);
+    if (line >= 0 && line < InstLB->count())
+      InstLB->setCurrentRow(line);
     InstLB->verticalScrollBar()->setValue(topLine);
     InstLB->setUpdatesEnabled(true);
   }
   InstLB->viewport()->update();
-  UpdateCommandStates(selectedLine >= 0);
+  UpdateCommandStates(sameTab ? line >= 0 : selectedLine >= 0);
 }
 
 void TForm1::UpdateCommandStates(bool selected) {
@@ -457,6 +530,25 @@ void TForm1::UpdatePasteState() {
 
 void TForm1::TabControl1Change() {
   RefreshList();
+}
+
+void TForm1::Find1Click() {
+  FindEdit->show();
+  FindEdit->setFocus();
+  FindEdit->selectAll();
+}
+
+void TForm1::FindEditChange() {
+  RefreshList();
+  if (const QListWidgetItem* selected = InstLB->currentItem())
+    InstLB->scrollToItem(selected);
+}
+
+void TForm1::HideFind() {
+  // Emptying the field shows every line again, the selection still on its item.
+  FindEdit->clear();
+  FindEdit->hide();
+  InstLB->setFocus();
 }
 
 void TForm1::InstLBClick() {

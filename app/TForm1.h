@@ -14,6 +14,7 @@ struct BankLayout;
 class MidiControl;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QTabBar;
 class S2A_File;
@@ -65,6 +66,9 @@ class TForm1 : public QMainWindow {
   int CurrentTab() const;
   // The list's lines, as shown.
   QStringList ListLines() const;
+  // The filter field: shown by Find; Esc puts it away and shows every line again.
+  void HideFind();
+  void FindEditChange();
 
   // The status line, and the file layer's reason for the last failure beside it.
   QString StatusText() const;
@@ -111,6 +115,7 @@ class TForm1 : public QMainWindow {
   void Preferences1Click();
   void About1Click();
   void Library1Click();
+  void Find1Click();
 
   // The name Export offers for an item: the letters, digits, blanks and ()-+ of its name,
   // trimmed, with ".s2i".
@@ -118,6 +123,8 @@ class TForm1 : public QMainWindow {
 
   // Controls.
   QTabBar* TabControl1 = nullptr;
+  // Narrows the list to the lines whose name or category holds its text, in any case.
+  QLineEdit* FindEdit = nullptr;
   TItemListBox* InstLB = nullptr;
   QLabel* StatusMessage = nullptr;
   QLabel* StatusReasonLabel = nullptr;
@@ -202,7 +209,20 @@ class TForm1 : public QMainWindow {
                      const std::vector<const BankLayout*>& banks, const char* title);
   void ShowTransferSummary(const BankTransfer::Summary& summary, bool received);
 
+  // A line of the list: the bank of the item it shows and the item's position there.
+  struct ShownLine {
+    const BankLayout* layout;
+    int position;
+    bool operator==(const ShownLine&) const = default;
+  };
+  // Lists the current tab's items that pass the filter, and remembers their places.
+  QStringList CollectShownLines();
+  int LineOf(const ShownLine& shown) const;
+
   std::vector<std::unique_ptr<TForm1>> ownedWindows_;
+  // What each line of the list shows, as RefreshList listed it, and for which tab.
+  std::vector<ShownLine> shownLines_;
+  int shownTab_ = -1;
   // The open dialog's starting folder, kept between its uses as a dialog keeps it.
   QString openDialogFolder_;
   bool closed_ = false;

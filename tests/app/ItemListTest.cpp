@@ -48,8 +48,8 @@ TEST_F(WindowTest, ListLinesOfEveryTab) {
 
 TEST_F(WindowTest, CommandStatesFollowSelectionAndTabs) {
   ExpectItemCommands(*form_, false);
-  for (const QAction* action : {form_->Paste1, form_->Undo1, form_->ExportAll1, form_->Find1,
-                                form_->Edit1, form_->Library1})
+  for (const QAction* action :
+       {form_->Paste1, form_->Undo1, form_->ExportAll1, form_->Edit1, form_->Library1})
     EXPECT_FALSE(action->isEnabled());
 
   // A line reached with the keyboard counts as a click.
