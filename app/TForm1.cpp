@@ -340,8 +340,6 @@ void TForm1::ConnectCommands() {
   on(Preferences1, &TForm1::Preferences1Click);
   on(About1, &TForm1::About1Click);
   on(Library1, &TForm1::Library1Click);
-  on(Find1, &TForm1::Find1Click);
-  connect(FindEdit, &QLineEdit::textChanged, this, [this] { FindEditChange(); });
   connect(TabControl1, &QTabBar::currentChanged, this, [this] { TabControl1Change(); });
   // A line chosen with the keyboard counts as a click, so arrow keys lead to the commands.
   connect(InstLB, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -349,6 +347,8 @@ void TForm1::ConnectCommands() {
       InstLBClick();
   });
   connect(InstLB, &QListWidget::itemClicked, this, [this] { InstLBClick(); });
+  on(Find1, &TForm1::Find1Click);
+  connect(FindEdit, &QLineEdit::textChanged, this, [this] { FindEditChange(); });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -66,9 +66,6 @@ class TForm1 : public QMainWindow {
   int CurrentTab() const;
   // The list's lines, as shown.
   QStringList ListLines() const;
-  // The filter field: shown by Find; Esc puts it away and shows every line again.
-  void HideFind();
-  void FindEditChange();
 
   // The status line, and the file layer's reason for the last failure beside it.
   QString StatusText() const;
@@ -98,6 +95,10 @@ class TForm1 : public QMainWindow {
   void ExportSupportingFile1Click();
   void TabControl1Change();
   void InstLBClick();
+  // Find shows the filter field; Esc there puts it away and shows every line again.
+  void Find1Click();
+  void FindEditChange();
+  void HideFind();
   void Cut1Click();
   void Copy1Click();
   void Paste1Click();
@@ -115,7 +116,6 @@ class TForm1 : public QMainWindow {
   void Preferences1Click();
   void About1Click();
   void Library1Click();
-  void Find1Click();
 
   // The name Export offers for an item: the letters, digits, blanks and ()-+ of its name,
   // trimmed, with ".s2i".
