@@ -57,7 +57,7 @@ class MidiCommandsTest : public WindowTest {
     InstallMidiPortLayer(layer ? std::move(layer)
                                : std::make_unique<LoopbackPortLayer>(synthesizer_));
     midi_ = std::make_unique<ProgramMidi>();
-    ProgramMidi::Control()->SetInputTimeout(100);
+    ProgramMidi::Control()->SetInputTimeout(300);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
   }
   ~MidiCommandsTest() override {

@@ -10,6 +10,7 @@
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiErrorReport.h"
 #include "midi/ports/MidiPortLayer.h"
+#include "midi/settings/SettingsStore.h"
 #include "model/S2A_File.h"
 #include "simulator/LoopbackPortLayer.h"
 #include "simulator/SimulatedS80.h"
@@ -22,8 +23,13 @@ namespace test {
 // cleared) by its end.
 class SimulatedPortsTest : public ::testing::Test {
  protected:
+  static constexpr int kPatientTimeoutMs = 300;
+
   void SetUp() override {
     UseNoConfiguration(dir_);
+    // A loaded machine can hold the simulator's thread back for longer than the built-in quiet
+    // time; answered receives end at their footer, so only unanswered ones wait this longer one.
+    SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, kPatientTimeoutMs);
     DemoBank::FillDocument(document_, 3);
     synthesizer_ = std::make_shared<SimulatedS80>(0);
     InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));

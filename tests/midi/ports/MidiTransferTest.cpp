@@ -220,7 +220,9 @@ TEST_F(MidiTransferTest, ASilentOrTooSlowSynthesizerLeavesTheItemUnchanged) {
   EXPECT_EQ(statuses_, (std::vector<std::string>{"Receiving Data", "No Data Received"}));
   EXPECT_EQ(Image(target), before);
 
-  // Gaps longer than the quiet limit end the receive after the header, which holds no block.
+  // Gaps longer than the built-in quiet limit end the receive after the header, which holds no
+  // block.
+  Control().SetInputTimeout(25);
   SimulatedS80::Faults slow;
   slow.gap = 60ms;
   synthesizer_->SetFaults(slow);
