@@ -356,6 +356,8 @@ void TForm1::ConnectHistory() {
 }
 
 void TForm1::StartHistory(bool fileContent) {
+  // A rename under way was for an item of the document that is being replaced.
+  FinishRename(false);
   history_->clear();
   if (!fileContent)
     history_->resetClean();
