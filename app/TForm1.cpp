@@ -152,6 +152,8 @@ TForm1::TForm1() : Document(std::make_unique<S2A_File>()) {
 
 TForm1::~TForm1() {
   Editing().ForgetDragFrom(this);
+  // Ended while the window can still take its end: the editor's focus would end it later.
+  FinishRename(false);
   // The history empties itself as it goes, after this window's part of the object is gone.
   history_->disconnect(this);
 }
