@@ -4,12 +4,8 @@
 
 #include "app/ItemListBox.h"
 #include "app/ProgramMidi.h"
-#include "demo/DemoBank.h"
 #include "midi/ports/MidiControl.h"
 #include "model/BankLayouts.h"
-#include "model/S2A_File.h"
-#include "simulator/LoopbackPortLayer.h"
-#include "simulator/SimulatedS80.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
@@ -48,24 +44,12 @@ void RenameByKeys(TForm1& window, const QString& name, Qt::Key key = Qt::Key_Ret
 }
 
 // demo.s2a in the window, a simulated synthesizer whose memory differs from it on the ports.
-class UndoTest : public WindowTest {
+class UndoTest : public SynthesizerWindowTest {
  protected:
   UndoTest() {
-    DemoBank::FillDocument(synthesizerBanks_, 7);
-    synthesizer_->LoadMemory(synthesizerBanks_);
-    InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
-    midi_ = std::make_unique<ProgramMidi>();
     ProgramMidi::Control()->SetInputTimeout(100);
     OpenDemo(*form_);
   }
-  ~UndoTest() override {
-    midi_.reset();
-    InstallMidiPortLayer(nullptr);
-  }
-
-  S2A_File synthesizerBanks_;
-  std::shared_ptr<SimulatedS80> synthesizer_ = std::make_shared<SimulatedS80>(0);
-  std::unique_ptr<ProgramMidi> midi_;
 };
 
 TEST_F(UndoTest, EachCommandIsUndoneAndRedoneToTheExactImages) {

@@ -3,9 +3,13 @@
 #include <QTabBar>
 
 #include "app/ItemListBox.h"
+#include "app/ProgramMidi.h"
 #include "app/SharedEditingState.h"
+#include "demo/DemoBank.h"
 #include "files/S2I_File.h"
 #include "model/Item.h"
+#include "simulator/LoopbackPortLayer.h"
+#include "simulator/SimulatedS80.h"
 
 WindowTest::WindowTest() : dialogs_(ScriptedDialogs::Install()) {
   test::UseNoConfiguration(dir_);
@@ -32,6 +36,18 @@ void WindowTest::MakeModifiedDemo(TForm1& window) {
   OpenDemo(window);
   Select(window, TForm1::InstrumentTab, 3);
   window.Clear1Click();
+}
+
+SynthesizerWindowTest::SynthesizerWindowTest() : synthesizer_(std::make_shared<SimulatedS80>(0)) {
+  DemoBank::FillDocument(synthesizerBanks_, 7);
+  synthesizer_->LoadMemory(synthesizerBanks_);
+  InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
+  midi_ = std::make_unique<ProgramMidi>();
+}
+
+SynthesizerWindowTest::~SynthesizerWindowTest() {
+  midi_.reset();
+  InstallMidiPortLayer(nullptr);
 }
 
 std::vector<std::uint8_t> Bytes(const Item* item) {
