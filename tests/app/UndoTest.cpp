@@ -3,8 +3,6 @@
 #include <functional>
 
 #include "app/ItemListBox.h"
-#include "app/ProgramMidi.h"
-#include "midi/ports/MidiControl.h"
 #include "model/BankLayouts.h"
 #include "tests/app/WindowFixture.h"
 
@@ -46,10 +44,7 @@ void RenameByKeys(TForm1& window, const QString& name, Qt::Key key = Qt::Key_Ret
 // demo.s2a in the window, a simulated synthesizer whose memory differs from it on the ports.
 class UndoTest : public SynthesizerWindowTest {
  protected:
-  UndoTest() {
-    ProgramMidi::Control()->SetInputTimeout(100);
-    OpenDemo(*form_);
-  }
+  UndoTest() { OpenDemo(*form_); }
 };
 
 TEST_F(UndoTest, EachCommandIsUndoneAndRedoneToTheExactImages) {
