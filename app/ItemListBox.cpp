@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include "app/ItemEditCommand.h"
 #include "app/SharedEditingState.h"
 #include "app/TForm1.h"
 #include "model/Item.h"
@@ -84,16 +85,27 @@ void TItemListBox::HandleDragDrop(const QPoint& point) {
     return;
   }
   if (editing.DragMode == SharedEditingState::kDragSwap) {
+    // Each window's history holds only its own document's item.
+    TForm1* const sourceWindow = editing.DragSourceWindow;
+    const bool between = sourceWindow && sourceWindow != &window_;
+    auto edit =
+        window_.StartEdit("Swap", between ? std::vector{target} : std::vector{target, source});
+    auto sourceEdit = between ? sourceWindow->StartEdit("Swap", {source}) : nullptr;
     const auto spare = CreateItem(target->Kind());
     spare->Assign(source);
     source->Assign(target);
     target->Assign(*spare);
     editing.DragSourceItem = nullptr;
+    window_.Record(std::move(edit));
     // The source document changed too: its window must ask before that change is lost.
-    if (TForm1* sourceWindow = editing.DragSourceWindow; sourceWindow && sourceWindow != &window_)
+    if (between) {
+      sourceWindow->Record(std::move(sourceEdit));
       sourceWindow->MarkEdited();
+    }
   } else {
+    auto edit = window_.StartEdit("Drop", {target});
     target->Assign(source);
+    window_.Record(std::move(edit));
   }
   window_.MarkEdited();
   window_.RefreshList();

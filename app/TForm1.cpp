@@ -15,12 +15,14 @@
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string_view>
 
 #include "app/BankTransferDialog.h"
 #include "app/CommandLine.h"
+#include "app/ItemEditCommand.h"
 #include "app/ItemListBox.h"
 #include "app/ProgramMidi.h"
 #include "app/SecondaryWindows.h"
@@ -137,6 +139,35 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
   return QIcon::fromTheme(Text(name), QApplication::style()->standardIcon(fallback));
 }
 
+// The line edit of a rename: Enter takes the name; Esc, or leaving it, drops it.
+class NameEditor : public QLineEdit {
+ public:
+  NameEditor(QWidget* parent, std::function<void(bool)> finish)
+      : QLineEdit(parent), finish_(std::move(finish)) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    switch (event->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        finish_(true);
+        return;
+      case Qt::Key_Escape:
+        finish_(false);
+        return;
+      default:
+        QLineEdit::keyPressEvent(event);
+    }
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QLineEdit::focusOutEvent(event);
+    finish_(false);
+  }
+
+ private:
+  std::function<void(bool)> finish_;
+};
+
 }  // namespace
 
 // The images are linked in from a static library, whose resources only register when asked.
@@ -152,11 +183,16 @@ TForm1::TForm1() : Document(std::make_unique<S2A_File>()) {
   BuildToolBar();
   BuildListArea();
   ConnectCommands();
+  ConnectHistory();
   RefreshList();
 }
 
 TForm1::~TForm1() {
   Editing().ForgetDragFrom(this);
+  // Ended while the window can still take its end: the editor's focus would end it later.
+  FinishRename(false);
+  // The history empties itself as it goes, after this window's part of the object is gone.
+  history_->disconnect(this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -187,6 +223,7 @@ void TForm1::BuildMenus() {
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
   Undo1 = AddAction(edit, "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z));
+  Redo1 = AddAction(edit, "&Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
   edit->addSeparator();
   Cut1 = AddAction(edit, "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X));
   Copy1 = AddAction(edit, "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -199,11 +236,12 @@ void TForm1::BuildMenus() {
   edit->addSeparator();
   Find1 = AddAction(edit, "&Find...", QKeySequence(Qt::CTRL | Qt::Key_F));
   Edit1 = AddAction(edit, "Edit...");
+  Rename1 = AddAction(edit, "Rename...", QKeySequence(Qt::Key_F2));
   edit->addSeparator();
   Library1 = AddAction(edit, "Library...", QKeySequence(Qt::CTRL | Qt::Key_L));
   edit->addSeparator();
   Preferences1 = AddAction(edit, "Preferences...");
-  for (QAction* disabled : {Undo1, ExportAll1, Edit1, Library1})
+  for (QAction* disabled : {Undo1, Redo1, ExportAll1, Edit1, Library1})
     disabled->setEnabled(false);
 
   QMenu* midi = menuBar()->addMenu(QStringLiteral("Midi"));
@@ -327,6 +365,7 @@ void TForm1::ConnectCommands() {
   on(Copy1, &TForm1::Copy1Click);
   on(Paste1, &TForm1::Paste1Click);
   on(Clear1, &TForm1::Clear1Click);
+  on(Rename1, &TForm1::Rename1Click);
   on(EditImport, &TForm1::EditImportExecute);
   on(EditExport, &TForm1::EditExportExecute);
   on(MidiSend, &TForm1::MidiSendExecute);
@@ -349,6 +388,52 @@ void TForm1::ConnectCommands() {
   connect(InstLB, &QListWidget::itemClicked, this, [this] { InstLBClick(); });
   on(Find1, &TForm1::Find1Click);
   connect(FindEdit, &QLineEdit::textChanged, this, [this] { FindEditChange(); });
+}
+
+void TForm1::ConnectHistory() {
+  history_ = new QUndoStack(this);
+  connect(Undo1, &QAction::triggered, history_, &QUndoStack::undo);
+  connect(Redo1, &QAction::triggered, history_, &QUndoStack::redo);
+  // Modified follows the history: back at the state last opened or saved, nothing is unsaved.
+  connect(history_, &QUndoStack::indexChanged, this, [this] {
+    Modified = !history_->isClean();
+    UpdateHistoryActions();
+  });
+  connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { Modified = !clean; });
+}
+
+void TForm1::StartHistory(bool fileContent) {
+  // A rename under way was for an item of the document that is being replaced.
+  FinishRename(false);
+  history_->clear();
+  if (!fileContent)
+    history_->resetClean();
+  UpdateHistoryActions();
+}
+
+void TForm1::UpdateHistoryActions() {
+  const auto show = [](QAction* action, bool can, const QString& hint) {
+    action->setEnabled(can);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+  };
+  show(Undo1, history_->canUndo(), QStringLiteral("Undo ") + history_->undoText());
+  show(Redo1, history_->canRedo(), QStringLiteral("Redo ") + history_->redoText());
+}
+
+void TForm1::ShowHistoryStep() {
+  Untouched = false;
+  RefreshList();
+}
+
+std::unique_ptr<ItemImagesCommand> TForm1::StartEdit(const char* what,
+                                                     const std::vector<Item*>& items) {
+  return std::make_unique<ItemImagesCommand>(Text(what), items, [this] { ShowHistoryStep(); });
+}
+
+void TForm1::Record(std::unique_ptr<ItemImagesCommand> edit) {
+  edit->TakeChangedImages();
+  history_->push(edit.release());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -389,6 +474,7 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
     SetStatus(QStringLiteral("Error opening file"), FailureReason(path, diagnostics));
     return this;
   }
+  StartHistory(true);
   BecomeFileOf(path);
   RefreshList();
   show();
@@ -518,8 +604,9 @@ void TForm1::RefreshList() {
 }
 
 void TForm1::UpdateCommandStates(bool selected) {
-  for (QAction* action : {Cut1, Copy1, Clear1, EditImport, EditExport, MidiSend, MidiSendToBuf,
-                          MidiReceive, MidiReceiveFromBuf, MidiReceiveBank, MidiSendBank})
+  for (QAction* action :
+       {Cut1, Copy1, Clear1, Rename1, EditImport, EditExport, MidiSend, MidiSendToBuf, MidiReceive,
+        MidiReceiveFromBuf, MidiReceiveBank, MidiSendBank})
     action->setEnabled(selected);
   UpdatePasteState();
 }
@@ -565,7 +652,9 @@ void TForm1::Cut1Click() {
   if (!item)
     return;
   KeepOnClipboard(*item);
+  auto edit = StartEdit("Cut", {item});
   item->Reset();
+  Record(std::move(edit));
   Modified = true;
   RefreshList();
 }
@@ -594,16 +683,66 @@ void TForm1::Paste1Click() {
     SetStatus(QStringLiteral("Couldn't Paste, unmatched types"));
     return;
   }
+  auto edit = StartEdit("Paste", {item});
   item->Assign(*held);
+  Record(std::move(edit));
   MarkEdited();
   RefreshList();
 }
 
 void TForm1::Clear1Click() {
   if (Item* item = CurrentItem()) {
+    auto edit = StartEdit("Clear", {item});
     item->Reset();
+    Record(std::move(edit));
     Modified = true;
   }
+  RefreshList();
+}
+
+void TForm1::Rename1Click() {
+  Item* item = CurrentItem();
+  if (!item)
+    return;
+  if (!renameEditor_) {
+    renameEditor_ =
+        new NameEditor(InstLB->viewport(), [this](bool commit) { FinishRename(commit); });
+    renameEditor_->setObjectName(QStringLiteral("RenameEditor"));
+    renameEditor_->setFont(InstLB->font());
+  }
+  renamedItem_ = item;
+  // Over the name only: the rest of the line stays as it is shown.
+  QListWidgetItem* line = InstLB->currentItem();
+  InstLB->scrollToItem(line);
+  const QString name = QString::fromStdString(item->Name());
+  const QString lead = line->text().left(line->text().size() - name.size());
+  QRect place = InstLB->visualItemRect(line);
+  place.setLeft(place.left() + QFontMetrics(InstLB->font()).horizontalAdvance(lead));
+  renameEditor_->setGeometry(place);
+  renameEditor_->setText(name);
+  renameEditor_->selectAll();
+  renameEditor_->show();
+  renameEditor_->setFocus();
+}
+
+void TForm1::FinishRename(bool commit) {
+  Item* const item = renamedItem_;
+  if (!item)
+    return;
+  // Hiding the editor takes its focus away, which finishes the rename again.
+  renamedItem_ = nullptr;
+  renameEditor_->hide();
+  InstLB->setFocus();
+  if (!commit)
+    return;
+  auto edit = StartEdit("Rename", {item});
+  if (item->SetName(renameEditor_->text().toStdString()) != 0) {
+    SetStatus(
+        QStringLiteral("Name refused: at most %1 printable ASCII characters").arg(kItemNameLength));
+    return;
+  }
+  Record(std::move(edit));
+  MarkEdited();
   RefreshList();
 }
 
@@ -648,7 +787,9 @@ void TForm1::EditImportExecute() {
     SetStatus(QStringLiteral("Couldn't Import, unmatched types"));
     return;
   }
+  auto edit = StartEdit("Import", {item});
   item->Assign(*imported);
+  Record(std::move(edit));
   MarkEdited();
   RefreshList();
   SetStatus(QStringLiteral("Import successful"));
@@ -690,11 +831,11 @@ void TForm1::MidiSendToBufExecute() {
 }
 
 void TForm1::MidiReceiveExecute() {
-  ReceiveCurrentItem(MidiTransfer::Receive);
+  ReceiveCurrentItem(MidiTransfer::Receive, "Receive");
 }
 
 void TForm1::MidiReceiveFromBufExecute() {
-  ReceiveCurrentItem(MidiTransfer::ReceiveFromBuffer);
+  ReceiveCurrentItem(MidiTransfer::ReceiveFromBuffer, "Receive From Buffer");
 }
 
 void TForm1::ShowStep(const char* text) {
@@ -726,14 +867,16 @@ void TForm1::SendCurrentItem(SendSequence send) {
   }
 }
 
-void TForm1::ReceiveCurrentItem(ReceiveSequence receive) {
+void TForm1::ReceiveCurrentItem(ReceiveSequence receive, const char* what) {
   Item* item = CurrentItem();
   MidiControl* control = ProgramMidi::Control();
   if (!item || !control)
     return;
   const BusyCursor busy;
+  auto edit = StartEdit(what, {item});
   if (receive(*control, *item, [this](const char* text) { ShowStep(text); }) != 0)
     return;
+  Record(std::move(edit));
   // What arrived is in the document now and in no file yet.
   MarkEdited();
   RefreshList();
@@ -792,13 +935,21 @@ void TForm1::TransferBanks(BankTransferDialog::Direction direction,
   const BankTransfer::Summary summary = dialog.Run(direction, *control, places);
 
   if (receiving && summary.transferred > 0) {
+    std::vector<std::pair<Item*, const Item*>> arrived;
     for (const BankTransfer::Slot& slot : places) {
       const bool missing =
           std::any_of(summary.missing.begin(), summary.missing.end(),
                       [&](const BankTransfer::Slot& m) { return m.item == slot.item; });
       if (!missing)
-        slot.layout->bankIn(*Document).ItemAt(slot.index)->Assign(*slot.item);
+        arrived.emplace_back(slot.layout->bankIn(*Document).ItemAt(slot.index), slot.item);
     }
+    std::vector<Item*> changed;
+    for (const auto& [item, received] : arrived)
+      changed.push_back(item);
+    auto edit = StartEdit(title, changed);
+    for (const auto& [item, received] : arrived)
+      item->Assign(*received);
+    Record(std::move(edit));
     MarkEdited();
     RefreshList();
   }
@@ -919,6 +1070,7 @@ void TForm1::New1Click() {
     return;
   FileName.clear();
   Document->Reset();
+  StartHistory(true);
   SetTitleFor(FileName);
   Modified = false;
   Untouched = true;
@@ -976,6 +1128,7 @@ bool TForm1::SaveDocumentTo(const QString& path) {
 void TForm1::BecomeFileOf(const QString& path) {
   FileName = path;
   SetTitleFor(FileName);
+  history_->setClean();
   Modified = false;
   Untouched = false;
 }
@@ -995,6 +1148,7 @@ void TForm1::Clone1Click() {
   window->setWindowTitle(windowTitle());
   window->RefreshList();
   window->show();
+  window->StartHistory(false);
   window->MarkEdited();
 }
 
@@ -1011,6 +1165,7 @@ void TForm1::Merge1Click() {
   }
   FileName = path;
   SetTitleFor(FileName);
+  StartHistory(false);
   RefreshList();
   MarkEdited();
   SetStatus(QStringLiteral("Merge successful"));

@@ -10,13 +10,16 @@
 #include "app/BankTransferDialog.h"
 
 class Item;
+class ItemImagesCommand;
 struct BankLayout;
 class MidiControl;
 class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QLineEdit;
 class QTabBar;
+class QUndoStack;
 class S2A_File;
 class TItemListBox;
 enum class Answer;
@@ -74,6 +77,10 @@ class TForm1 : public QMainWindow {
 
   // Marks the document changed by an edit that puts something into it.
   void MarkEdited();
+  // An edit of the items of this window's document as one step of its history: StartEdit keeps
+  // their images, the caller changes them, Record takes the changed images and keeps the step.
+  std::unique_ptr<ItemImagesCommand> StartEdit(const char* what, const std::vector<Item*>& items);
+  void Record(std::unique_ptr<ItemImagesCommand> edit);
   // Paste follows the clipboard in every window.
   void UpdatePasteState();
 
@@ -103,6 +110,9 @@ class TForm1 : public QMainWindow {
   void Copy1Click();
   void Paste1Click();
   void Clear1Click();
+  // Edits the current item's name over its line; Enter takes it (at most the name field's
+  // length of printable ASCII, or it is refused), Esc drops it.
+  void Rename1Click();
   void MidiSendExecute();
   void MidiReceiveExecute();
   void MidiSendToBufExecute();
@@ -142,6 +152,7 @@ class TForm1 : public QMainWindow {
   QAction* ExportSupportingFile1 = nullptr;
   QAction* Quit1 = nullptr;
   QAction* Undo1 = nullptr;
+  QAction* Redo1 = nullptr;
   QAction* Cut1 = nullptr;
   QAction* Copy1 = nullptr;
   QAction* Paste1 = nullptr;
@@ -151,6 +162,7 @@ class TForm1 : public QMainWindow {
   QAction* ExportAll1 = nullptr;
   QAction* Find1 = nullptr;
   QAction* Edit1 = nullptr;
+  QAction* Rename1 = nullptr;
   QAction* Library1 = nullptr;
   QAction* Preferences1 = nullptr;
   QAction* MidiSend = nullptr;
@@ -176,6 +188,13 @@ class TForm1 : public QMainWindow {
   void BuildToolBar();
   void BuildListArea();
   void ConnectCommands();
+  void ConnectHistory();
+  // The history as the document starts afresh: from the state of its file, or (when it is not
+  // the content of any file) with no state that counts as saved.
+  void StartHistory(bool fileContent);
+  void ShowHistoryStep();
+  void UpdateHistoryActions();
+  void FinishRename(bool commit);
   void ShowAtPlace();
 
   Answer AskUnsavedChanges(const char* questionFormat);
@@ -200,7 +219,7 @@ class TForm1 : public QMainWindow {
                                std::size_t*);
   using ReceiveSequence = int (*)(MidiControl&, Item&, const std::function<void(const char*)>&);
   void SendCurrentItem(SendSequence send);
-  void ReceiveCurrentItem(ReceiveSequence receive);
+  void ReceiveCurrentItem(ReceiveSequence receive, const char* what);
   void ShowStep(const char* text);
   // Whole banks: the bank of the selected line, or all six.
   std::vector<const BankLayout*> BankOfCurrentLine() const;
@@ -225,5 +244,10 @@ class TForm1 : public QMainWindow {
   int shownTab_ = -1;
   // The open dialog's starting folder, kept between its uses as a dialog keeps it.
   QString openDialogFolder_;
+  // What the window has done to its document, to be undone and redone.
+  QUndoStack* history_ = nullptr;
+  // The name being edited over the current line, and the item it is for.
+  QLineEdit* renameEditor_ = nullptr;
+  Item* renamedItem_ = nullptr;
   bool closed_ = false;
 };

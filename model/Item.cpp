@@ -86,6 +86,16 @@ std::string Item::Name() const {
   return std::string(image_.begin(), std::find(image_.begin(), nameEnd, 0));
 }
 
+int Item::SetName(std::string_view name) {
+  const auto printable = [](char c) { return c >= 0x20 && c <= 0x7E; };
+  if (name.size() > static_cast<std::size_t>(kItemNameLength) ||
+      !std::all_of(name.begin(), name.end(), printable))
+    return -1;
+  const auto nameEnd = std::copy(name.begin(), name.end(), image_.begin());
+  std::fill(nameEnd, image_.begin() + kItemNameLength, 0);
+  return 0;
+}
+
 std::int8_t Item::CategoryCode() const {
   return static_cast<std::int8_t>(image_[kItemCategoryOffset]);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/ItemKind.h"
@@ -27,6 +28,9 @@ class Item {
   int BankSelectLsb() const;
 
   std::string Name() const;
+  // A name of at most kItemNameLength printable ASCII characters (0x20-0x7E), NUL-padded: 0, or
+  // -1 for any other name, which changes nothing.
+  int SetName(std::string_view name);
   std::int8_t CategoryCode() const;
   std::string CategoryName() const;
 

@@ -6,12 +6,10 @@
 #include "app/BankTransferDialog.h"
 #include "app/ItemListBox.h"
 #include "app/ProgramMidi.h"
-#include "demo/DemoBank.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/sysex/BulkDump.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
-#include "simulator/LoopbackPortLayer.h"
 #include "simulator/SimulatedS80.h"
 #include "tests/app/WindowFixture.h"
 
@@ -37,22 +35,11 @@ class PaintCounter : public QObject {
 };
 
 // Whole banks between the window and a simulated synthesizer whose memory differs from it.
-class BankCommandsTest : public WindowTest {
+class BankCommandsTest : public SynthesizerWindowTest {
  protected:
   BankCommandsTest() {
-    DemoBank::FillDocument(synthesizerBanks_, 7);
-    synthesizer_->LoadMemory(synthesizerBanks_);
-    InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
-    midi_ = std::make_unique<ProgramMidi>();
-    // A loaded machine can hold the simulator's thread back for longer than the built-in quiet
-    // time; answered receives end at their footer, so only unanswered ones wait this longer one.
-    ProgramMidi::Control()->SetInputTimeout(300);
     OpenDemo(*form_);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-  }
-  ~BankCommandsTest() override {
-    midi_.reset();
-    InstallMidiPortLayer(nullptr);
   }
   std::vector<std::vector<std::uint8_t>> Window(const BankLayout& layout) {
     return BankImages(*form_->Document, layout);
@@ -60,10 +47,6 @@ class BankCommandsTest : public WindowTest {
   std::vector<std::vector<std::uint8_t>> Synthesizer(const BankLayout& layout) {
     return BankImages(*synthesizer_->MemorySnapshot(), layout);
   }
-
-  S2A_File synthesizerBanks_;
-  std::shared_ptr<SimulatedS80> synthesizer_ = std::make_shared<SimulatedS80>(0);
-  std::unique_ptr<ProgramMidi> midi_;
 };
 
 TEST_F(BankCommandsTest, ReceivedBanksAreTheSynthesizersAndMarkTheDocumentChanged) {

@@ -8,8 +8,8 @@
 namespace {
 
 void ExpectItemCommands(const TForm1& w, bool enabled) {
-  for (const QAction* action : {w.Cut1, w.Copy1, w.Clear1, w.EditImport, w.EditExport, w.MidiSend,
-                                w.MidiSendToBuf, w.MidiReceive, w.MidiReceiveFromBuf})
+  for (const QAction* action : {w.Cut1, w.Copy1, w.Clear1, w.Rename1, w.EditImport, w.EditExport,
+                                w.MidiSend, w.MidiSendToBuf, w.MidiReceive, w.MidiReceiveFromBuf})
     EXPECT_EQ(action->isEnabled(), enabled) << action->text().toStdString();
 }
 

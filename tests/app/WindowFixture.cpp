@@ -6,9 +6,14 @@
 #include <QTabBar>
 
 #include "app/ItemListBox.h"
+#include "app/ProgramMidi.h"
 #include "app/SharedEditingState.h"
+#include "demo/DemoBank.h"
 #include "files/S2I_File.h"
+#include "midi/ports/MidiControl.h"
 #include "model/Item.h"
+#include "simulator/LoopbackPortLayer.h"
+#include "simulator/SimulatedS80.h"
 
 WindowTest::WindowTest() : dialogs_(ScriptedDialogs::Install()) {
   test::UseNoConfiguration(dir_);
@@ -35,6 +40,21 @@ void WindowTest::MakeModifiedDemo(TForm1& window) {
   OpenDemo(window);
   Select(window, TForm1::InstrumentTab, 3);
   window.Clear1Click();
+}
+
+SynthesizerWindowTest::SynthesizerWindowTest() : synthesizer_(std::make_shared<SimulatedS80>(0)) {
+  DemoBank::FillDocument(synthesizerBanks_, 7);
+  synthesizer_->LoadMemory(synthesizerBanks_);
+  InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
+  midi_ = std::make_unique<ProgramMidi>();
+  // A loaded machine can hold the simulator's thread back for longer than the built-in quiet
+  // time; answered receives end at their footer, so only unanswered ones wait this longer one.
+  ProgramMidi::Control()->SetInputTimeout(300);
+}
+
+SynthesizerWindowTest::~SynthesizerWindowTest() {
+  midi_.reset();
+  InstallMidiPortLayer(nullptr);
 }
 
 std::vector<std::uint8_t> Bytes(const Item* item) {

@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "app/TForm1.h"
+#include "model/S2A_File.h"
 #include "tests/app/ScriptedDialogs.h"
 #include "tests/support/TestSupport.h"
 
 class Item;
 class QMimeData;
+class ProgramMidi;
+class SimulatedS80;
 
 // A shown first window at (100, 100); the example files in a fresh folder with fresh settings;
 // an empty clipboard; scripted dialogs whose queued answers must all be used.
@@ -30,6 +33,18 @@ class WindowTest : public testing::Test {
   test::TempDir dir_;
   ScriptedDialogs& dialogs_;
   std::unique_ptr<TForm1> form_;
+};
+
+// A WindowTest with a simulated synthesizer on the program's ports; its memory holds example
+// banks other than demo.s2a.
+class SynthesizerWindowTest : public WindowTest {
+ protected:
+  SynthesizerWindowTest();
+  ~SynthesizerWindowTest() override;
+
+  S2A_File synthesizerBanks_;
+  std::shared_ptr<SimulatedS80> synthesizer_;
+  std::unique_ptr<ProgramMidi> midi_;
 };
 
 std::vector<std::uint8_t> Bytes(const Item* item);

@@ -52,6 +52,31 @@ TEST_F(ItemTest, NameStopsAtNulOrAfterTenCharacters) {
   EXPECT_EQ(item.Name(), "ABCDEFGHIJ");
 }
 
+TEST_F(ItemTest, SetNameTakesTenPrintableAsciiCharactersNulPadded) {
+  const struct {
+    std::string_view name;
+    int result;
+    const char* field;  // the ten name bytes after the call, from "Grand Pno\0"
+  } cases[] = {
+      {"Pad", 0, "Pad\0\0\0\0\0\0\0"},
+      {"~ 10 (+)!A", 0, "~ 10 (+)!A"},
+      {"", 0, "\0\0\0\0\0\0\0\0\0\0"},
+      {"ABCDEFGHIJK", -1, "Grand Pno\0"},
+      {"Tab\tName", -1, "Grand Pno\0"},
+      {"Pian\xC3\xB6", -1, "Grand Pno\0"},
+      {std::string_view("A\0B", 3), -1, "Grand Pno\0"},
+      {"Del\x7F", -1, "Grand Pno\0"},
+  };
+  for (const auto& c : cases) {
+    Instrument item;
+    SetName(item, "Grand Pno");
+    item.Data()[10] = 'K';
+    EXPECT_EQ(item.SetName(c.name), c.result) << c.name;
+    EXPECT_TRUE(std::equal(c.field, c.field + kItemNameLength, item.Data().begin())) << c.name;
+    EXPECT_EQ(item.Data()[10], 'K');
+  }
+}
+
 TEST_F(ItemTest, CategoryNamesCoverCodesZeroToTwentyTwo) {
   Performance item;
   const char* expected[] = {"--", "Pf", "Cp", "Or", "Gt", "Ba", "St", "En", "Br", "Rd", "Pi", "Ld",
