@@ -51,9 +51,8 @@ QString StepText(const BankTransfer::Slot& slot, int position, int count) {
 }  // namespace
 
 QString BankTransferDialog::SlotName(const BankTransfer::Slot& slot) {
-  return QString::asprintf("%s %s:%03d(%s)", KindInfo(slot.layout->kind).name,
-                           slot.layout->shortName, slot.index + 1,
-                           Bank::SlotLabel(slot.index).c_str());
+  return QString::fromStdString(std::string(KindInfo(slot.layout->kind).name) + " " +
+                                SlotPlace(*slot.layout, slot.index));
 }
 
 BankTransferDialog::BankTransferDialog(QWidget* parent, const QString& title) : QDialog(parent) {

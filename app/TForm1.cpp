@@ -78,13 +78,12 @@ std::vector<const BankLayout*> BanksOfTab(int tab) {
 }
 
 // Visits the items of a tab's banks in the order of the list, with their bank and position.
-void ForEachItemOfTab(
-    S2A_File& document, int tab,
-    const std::function<void(const BankLayout&, const Bank&, int, const Item&)>& visit) {
+void ForEachItemOfTab(S2A_File& document, int tab,
+                      const std::function<void(const BankLayout&, int, const Item&)>& visit) {
   for (const BankLayout* layout : BanksOfTab(tab)) {
-    const Bank& bank = layout->bankIn(document);
     int position = 0;
-    bank.ForEachItem([&](const Item& item) { visit(*layout, bank, position++, item); });
+    layout->bankIn(document).ForEachItem(
+        [&](const Item& item) { visit(*layout, position++, item); });
   }
 }
 
@@ -113,10 +112,9 @@ class FindLineEdit : public QLineEdit {
   std::function<void()> onEscape_;
 };
 
-QString ListLine(const Bank& bank, int position, const Item& item) {
-  return QString::asprintf("%s:%03d(%s)  %s:%s", bank.ShortName().c_str(), position + 1,
-                           Bank::SlotLabel(position).c_str(), item.CategoryName().c_str(),
-                           item.Name().c_str());
+QString ListLine(const BankLayout& layout, int position, const Item& item) {
+  return QString::fromStdString(SlotPlace(layout, position) + "  " + item.CategoryName() + ":" +
+                                item.Name());
 }
 
 // What the file layers said about a failed command, after the name of the file it concerned.
@@ -124,6 +122,16 @@ QString FailureReason(const QString& path, FileDiagnosticCapture& diagnostics) {
   const std::string said = diagnostics.TakeText();
   return said.empty() ? QString()
                       : QFileInfo(path).fileName() + ": " + QString::fromStdString(said);
+}
+
+// Whether the port a transfer needs is there; when it is not, that is said once, rather than
+// for each of the transfer's messages.
+bool HasPortFor(const MidiControl& control, bool receiving) {
+  if (receiving ? control.CurrentInputDevice() : control.CurrentOutputDevice())
+    return true;
+  ReportMidiError(receiving ? MidiErrors::kOpenInputFirst : MidiErrors::kOpenOutputFirst,
+                  receiving ? MidiErrors::kDumpCaption : MidiErrors::kSendCaption);
+  return false;
 }
 
 // The wait cursor over every window while a transfer blocks them.
@@ -544,16 +552,8 @@ Item* TForm1::CurrentItem() const {
 
 QStringList TForm1::ListLines() const {
   QStringList lines;
-  if (!Document)
-    return lines;
-  auto next = shownLines_.begin();
-  ForEachItemOfTab(*Document, shownTab_,
-                   [&](const BankLayout& layout, const Bank& bank, int position, const Item& item) {
-                     if (next != shownLines_.end() && *next == ShownLine{&layout, position}) {
-                       lines << ListLine(bank, position, item);
-                       ++next;
-                     }
-                   });
+  for (int row = 0; row < InstLB->count(); ++row)
+    lines << InstLB->item(row)->text();
   return lines;
 }
 
@@ -565,11 +565,11 @@ QStringList TForm1::CollectShownLines() {
     return lines;
   const QString filter = FindEdit->text();
   ForEachItemOfTab(*Document, shownTab_,
-                   [&](const BankLayout& layout, const Bank& bank, int position, const Item& item) {
+                   [&](const BankLayout& layout, int position, const Item& item) {
                      if (!PassesFilter(item, filter))
                        return;
                      shownLines_.push_back({&layout, position});
-                     lines << ListLine(bank, position, item);
+                     lines << ListLine(layout, position, item);
                    });
   return lines;
 }
@@ -850,11 +850,8 @@ void TForm1::SendCurrentItem(SendSequence send) {
   MidiControl* control = ProgramMidi::Control();
   if (!item || !control)
     return;
-  if (!control->CurrentOutputDevice()) {
-    // Said once, rather than for each of the command's messages.
-    ReportMidiError(MidiErrors::kOpenOutputFirst, MidiErrors::kSendCaption);
+  if (!HasPortFor(*control, false))
     return;
-  }
   const BusyCursor busy;
   std::size_t sevenBitBytes = 0;
   send(
@@ -922,11 +919,8 @@ void TForm1::TransferBanks(BankTransferDialog::Direction direction,
   if (banks.empty() || !control || BankTransferDialog::Running())
     return;
   const bool receiving = direction == BankTransferDialog::Direction::Receive;
-  if (!(receiving ? control->CurrentInputDevice() : control->CurrentOutputDevice())) {
-    ReportMidiError(receiving ? MidiErrors::kOpenInputFirst : MidiErrors::kOpenOutputFirst,
-                    receiving ? MidiErrors::kDumpCaption : MidiErrors::kSendCaption);
+  if (!HasPortFor(*control, receiving))
     return;
-  }
   // The transfer's thread works on a copy; what arrived is taken into the document at its end.
   S2A_File copy;
   copy.CopyFrom(*Document);

@@ -1,5 +1,7 @@
 #include "model/BankLayouts.h"
 
+#include <cstdio>
+
 #include "model/S2A_File.h"
 
 constexpr std::array<BankLayout, 6> kBankLayouts{{
@@ -23,4 +25,10 @@ const BankLayout* FindBankLayoutByWord(std::string_view word) {
       return &layout;
   }
   return nullptr;
+}
+
+std::string SlotPlace(const BankLayout& layout, int index) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%03d", index + 1);
+  return std::string(layout.shortName) + ":" + number + "(" + Bank::SlotLabel(index) + ")";
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "model/Bank.h"
@@ -36,6 +37,9 @@ inline constinit const BankLayout& kInternalPercussionLayout = kBankLayouts[2];
 inline constinit const BankLayout& kExternalPercussionLayout = kBankLayouts[3];
 inline constinit const BankLayout& kInternalPerformanceLayout = kBankLayouts[4];
 inline constinit const BankLayout& kExternalPerformanceLayout = kBankLayouts[5];
+
+// Where a slot is, as the editor's lists show it: "INT:001(A01)".
+std::string SlotPlace(const BankLayout& layout, int index);
 
 // The layout named by a command-line word such as "int-inst", or none.
 const BankLayout* FindBankLayoutByWord(std::string_view word);
