@@ -1,21 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 #include <memory>
 #include <optional>
 
 #include "app/TAboutDialog.h"
-#include "app/TLibraryForm.h"
 #include "app/TPreferencesForm.h"
 #include "app/WindowPlacement.h"
 #include "demo/DemoBank.h"
@@ -200,22 +196,6 @@ TEST(AboutDialogTest, AClickAnywhereOrAReleaseOverTheRedBarClosesIt) {
     EXPECT_EQ(about.isVisible(), !entry.closes);
     about.hide();
   }
-}
-
-TEST(LibraryFormTest, AnEmptyTreeUnderMenusThatDoNothing) {
-  TLibraryForm library;
-  EXPECT_EQ(library.windowTitle(), "Library");
-  EXPECT_EQ(library.centralWidget(), library.TreeView1);
-  EXPECT_EQ(library.TreeView1->topLevelItemCount(), 0);
-  QStringList menus;
-  for (QAction* menu : library.menuBar()->actions()) {
-    menus << menu->text() + ":";
-    for (QAction* item : menu->menu()->actions())
-      menus << (item->isSeparator() ? QStringLiteral("-") : item->text());
-  }
-  EXPECT_EQ(menus, (QStringList{"Library:", "&New...", "&Close", "Edit:", "&Undo", "-", "&Cut"}));
-  EXPECT_FALSE(library.Undo1->isEnabled());
-  EXPECT_EQ(library.Undo1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
 }
 
 TEST_F(PreferencesTest, AChoiceThatCannotBeStoredIsToldAndKeepsTheDialogOpen) {
