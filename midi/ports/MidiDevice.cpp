@@ -101,7 +101,8 @@ int MidiInDevice::QuietLimit() const {
   const int bytesPerSecond = connection_ ? connection_->BytesPerSecond() : 0;
   const auto bufferWireTime = std::chrono::ceil<std::chrono::milliseconds>(
       MidiWire::WireTime(static_cast<std::size_t>(std::max(bufferSize_, 0)), bytesPerSecond));
-  return MidiControl::InputTimeout() + static_cast<int>(bufferWireTime.count());
+  const auto latency = connection_ ? connection_->DeliveryLatency() : std::chrono::milliseconds{};
+  return MidiControl::InputTimeout() + static_cast<int>((bufferWireTime + latency).count());
 }
 
 int MidiInDevice::DoSysxDump(std::span<const std::uint8_t> request,

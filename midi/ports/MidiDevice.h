@@ -79,7 +79,8 @@ class MidiInDevice : public MidiDevice {
   int BufferCount() const { return queue_.BufferCount(); }
   // The quiet time that ends a dump, in one-millisecond steps: the timeout setting plus the
   // wire time of one full input buffer, the longest a buffer can take to fill while the
-  // synthesizer is still sending.
+  // synthesizer is still sending, plus the port's delivery latency (which also delays the
+  // first message of the answer).
   int QuietLimit() const;
   // How many steps the last dump waited.
   int LastWaitSteps() const { return lastWaitSteps_; }

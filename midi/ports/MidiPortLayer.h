@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,6 +30,9 @@ class MidiInputConnection {
   virtual ~MidiInputConnection() = default;
   // The most bytes per second the port can bring in: the DIN wire's 3125 for a hardware port.
   virtual int BytesPerSecond() const = 0;
+  // How much later than its wire the port may hand a message over: a MIDI server that passes
+  // messages on once per period adds up to that much on each side.
+  virtual std::chrono::milliseconds DeliveryLatency() const { return {}; }
 };
 
 // The operating system's MIDI ports, numbered from 0 in each direction.

@@ -5,12 +5,19 @@
 
 #include <RtMidi.h>
 
+#include <algorithm>
+#include <array>
 #include <exception>
 #include <mutex>
+#include <regex>
 #include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "midi/MidiWire.h"
+#include "midi/ports/JackServerWatch.h"
 #include "midi/ports/MidiInputQueue.h"
 #include "midi/ports/MidiWirePacer.h"
 #include "midi/settings/SettingsStore.h"
@@ -28,11 +35,23 @@
 namespace {
 
 constexpr const char* kClientName = "Corvale";
+constexpr const char* kInputPortName = "Corvale Input";
+constexpr const char* kOutputPortName = "Corvale Output";
 // Large enough for the longest answer the instrument sends in one message (a percussion dump
 // is 7889 bytes). ALSA grows its own buffer and joins the sequencer's chunks up to the F7
 // anyway; other backends take the size from here.
 constexpr unsigned int kInputBufferSize = 8192;
 constexpr unsigned int kInputBufferCount = 4;
+
+constexpr std::array kSystems{MidiSystem::kAlsa, MidiSystem::kJack};
+
+RtMidi::Api ApiOf(MidiSystem system) {
+  return system == MidiSystem::kJack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+}
+
+std::string_view SystemTag(MidiSystem system) {
+  return system == MidiSystem::kJack ? " (JACK)" : " (ALSA)";
+}
 
 void IgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
@@ -43,8 +62,6 @@ void SilenceAlsa() {
   std::call_once(once, [] { snd_lib_error_set_handler(&IgnoreAlsaMessage); });
 }
 
-// RtMidi's constructors print to stderr and throw when the sequencer cannot be opened, before
-// an error callback can be installed, so look first.
 bool SequencerAvailable() {
   if (::access("/dev/snd/seq", F_OK) != 0) {
     return false;
@@ -65,16 +82,14 @@ void RecordRtMidiError(RtMidiError::Type type, const std::string&, void* failed)
   }
 }
 
-// An RtMidi object on the ALSA sequencer that reports its errors to `failed`; none when the
-// sequencer is missing or will not open.
+// An RtMidi object on `system` that reports its errors to `failed`; none when the system will
+// not open. RtMidi's constructors print to stderr (and on ALSA throw) when the system cannot be
+// reached, before an error callback can be installed, so callers look first.
 template <class Midi>
-std::unique_ptr<Midi> MakeQuietMidi(bool& failed) {
-  SilenceAlsa();
-  if (!SequencerAvailable()) {
-    return nullptr;
-  }
+std::unique_ptr<Midi> MakeQuietMidi(MidiSystem system, const std::string& clientName,
+                                    bool& failed) {
   try {
-    auto midi = std::make_unique<Midi>(RtMidi::LINUX_ALSA, kClientName);
+    auto midi = std::make_unique<Midi>(ApiOf(system), clientName);
     midi->setErrorCallback(&RecordRtMidiError, &failed);
     return midi;
   } catch (const RtMidiError&) {
@@ -82,47 +97,86 @@ std::unique_ptr<Midi> MakeQuietMidi(bool& failed) {
   }
 }
 
-std::optional<std::string> PortName(RtMidi& midi, int port) {
-  if (port < 0) {
-    return std::nullopt;
+// Whether `system` can be reached now; on JACK, `watch` is the server's watch, made anew when
+// there is none or its server has gone.
+bool Reachable(MidiSystem system, std::shared_ptr<JackServerWatch>& watch) {
+  if (system == MidiSystem::kAlsa) {
+    SilenceAlsa();
+    return SequencerAvailable();
   }
-  try {
-    std::string name = midi.getPortName(static_cast<unsigned int>(port));
-    if (name.empty()) {
-      return std::nullopt;
-    }
-    return name;
-  } catch (const RtMidiError&) {
-    return std::nullopt;
+  if (!watch || watch->ServerLost()) {
+    watch = JackServerWatch::Start();
   }
+  return watch != nullptr;
 }
 
-int PortCount(RtMidi& midi) {
+// RtMidi's names of every port of `midi`, in its order.
+std::vector<std::string> RawPortNames(RtMidi& midi) {
+  std::vector<std::string> names;
   try {
-    return static_cast<int>(midi.getPortCount());
+    const unsigned int count = midi.getPortCount();
+    for (unsigned int port = 0; port < count; ++port) {
+      names.push_back(midi.getPortName(port));
+    }
   } catch (const RtMidiError&) {
-    return 0;
   }
+  return names;
+}
+
+// A port as the layer lists it: where it is and what it is called.
+struct ListedPort {
+  MidiSystem system;
+  std::string rawName;
+  std::string name;
+};
+
+// RtMidi's present number of the port it listed as `port`; ports come and go, so the number it
+// had when it was listed may now belong to another.
+std::optional<unsigned int> FindPort(RtMidi& midi, const ListedPort& port) {
+  const std::vector<std::string> rawNames = RawPortNames(midi);
+  const auto found = std::ranges::find(rawNames, port.rawName);
+  if (found == rawNames.end()) {
+    return std::nullopt;
+  }
+  return static_cast<unsigned int>(found - rawNames.begin());
 }
 
 class RtMidiOutputConnection final : public MidiOutputConnection {
  public:
-  static std::unique_ptr<MidiOutputConnection> Open(int port) {
+  // `port` none: a port of our own named `portName`.
+  // `watch`: the JACK server's, for a port on JACK.
+  static std::unique_ptr<MidiOutputConnection> Open(MidiSystem system,
+                                                    const std::string& clientName,
+                                                    const std::optional<ListedPort>& port,
+                                                    const std::string& portName,
+                                                    std::shared_ptr<JackServerWatch> watch) {
     auto connection = std::make_unique<RtMidiOutputConnection>();
-    connection->out_ = MakeQuietMidi<RtMidiOut>(connection->failed_);
+    // On JACK a port of a server that has gone takes every message without a word, so the
+    // connection keeps the server's watch.
+    connection->watch_ = std::move(watch);
+    connection->out_ = MakeQuietMidi<RtMidiOut>(system, clientName, connection->failed_);
     if (!connection->out_) {
       return nullptr;
     }
     try {
-      connection->out_->openPort(static_cast<unsigned int>(port), "Corvale Output");
+      if (!port) {
+        connection->out_->openVirtualPort(portName);
+      } else if (const std::optional<unsigned int> number = FindPort(*connection->out_, *port)) {
+        connection->out_->openPort(*number, portName);
+      } else {
+        return nullptr;
+      }
     } catch (const RtMidiError&) {
       return nullptr;
     }
-    if (connection->failed_ || !connection->out_->isPortOpen()) {
+    if (connection->failed_ || (port && !connection->out_->isPortOpen())) {
       return nullptr;
     }
-    connection->pauseAfterF7_ = std::chrono::milliseconds(SettingsStore::ReadSettingInteger(
-        Settings::kMidiOutputF7Delay, Settings::kDefaultMidiOutputF7Delay));
+    if (port) {
+      connection->bytesPerSecond_ = MidiWire::kDinBytesPerSecond;
+      connection->pauseAfterF7_ = std::chrono::milliseconds(SettingsStore::ReadSettingInteger(
+          Settings::kMidiOutputF7Delay, Settings::kDefaultMidiOutputF7Delay));
+    }
     return connection;
   }
 
@@ -139,12 +193,15 @@ class RtMidiOutputConnection final : public MidiOutputConnection {
 
   int SendSysEx(std::span<const std::uint8_t> bytes, const std::atomic<bool>* stop) override {
     return SendSysExPaced(
-        bytes, MidiWire::kDinBytesPerSecond, pauseAfterF7_,
+        bytes, bytesPerSecond_, pauseAfterF7_,
         [this](std::span<const std::uint8_t> message) { return Send(message); }, stop);
   }
 
  private:
   int Send(std::span<const std::uint8_t> message) {
+    if (watch_ && watch_->ServerLost()) {
+      return -1;
+    }
     failed_ = false;
     try {
       out_->sendMessage(message.data(), message.size());
@@ -155,37 +212,53 @@ class RtMidiOutputConnection final : public MidiOutputConnection {
   }
 
   bool failed_ = false;
+  std::shared_ptr<JackServerWatch> watch_;
   std::unique_ptr<RtMidiOut> out_;
+  int bytesPerSecond_ = 0;
   std::chrono::milliseconds pauseAfterF7_{0};
 };
 
 class RtMidiInputConnection final : public MidiInputConnection {
  public:
-  static std::unique_ptr<MidiInputConnection> Open(int port, MidiInputQueue& queue) {
+  // `port` none: a port of our own named `portName`.
+  static std::unique_ptr<MidiInputConnection> Open(MidiSystem system, const std::string& clientName,
+                                                   const std::optional<ListedPort>& port,
+                                                   const std::string& portName,
+                                                   std::shared_ptr<JackServerWatch> watch,
+                                                   MidiMessageHandler onMessage) {
     auto connection = std::make_unique<RtMidiInputConnection>();
-    connection->in_ = MakeQuietMidi<RtMidiIn>(connection->failed_);
+    connection->onMessage_ = std::move(onMessage);
+    connection->watch_ = std::move(watch);
+    connection->in_ = MakeQuietMidi<RtMidiIn>(system, clientName, connection->failed_);
     if (!connection->in_) {
       return nullptr;
     }
     try {
       RtMidiIn& in = *connection->in_;
       in.ignoreTypes(false, true, true);  // System Exclusive in; clock and active sensing out
-      in.setBufferSize(kInputBufferSize, kInputBufferCount);  // only before openPort
-      in.setCallback(&Deliver, &queue);
-      in.openPort(static_cast<unsigned int>(port), "Corvale Input");
+      in.setBufferSize(kInputBufferSize, kInputBufferCount);  // only before a port opens
+      in.setCallback(&Deliver, &connection->onMessage_);
+      if (!port) {
+        in.openVirtualPort(portName);
+      } else if (const std::optional<unsigned int> number = FindPort(in, *port)) {
+        in.openPort(*number, portName);
+      } else {
+        return nullptr;
+      }
     } catch (const RtMidiError&) {
       return nullptr;
     }
-    if (connection->failed_ || !connection->in_->isPortOpen()) {
+    if (connection->failed_ || (port && !connection->in_->isPortOpen())) {
       return nullptr;
     }
     return connection;
   }
 
-  // closePort stops and joins RtMidi's input thread, so once it has returned the queue is never
-  // called again. Only then is the callback cancelled: RtMidi's thread tests whether a callback
-  // is set and then reads it, without a lock, so cancelling first could leave it calling a null
-  // function. Destroying the RtMidiIn closes the sequencer client.
+  // closePort stops and joins RtMidi's input thread (on JACK: deactivates the client), so once
+  // it has returned the handler is never called again. Only then is the callback cancelled:
+  // RtMidi's thread tests whether a callback is set and then reads it, without a lock, so
+  // cancelling first could leave it calling a null function. Destroying the RtMidiIn closes
+  // the client.
   ~RtMidiInputConnection() override {
     if (!in_) {
       return;
@@ -199,12 +272,16 @@ class RtMidiInputConnection final : public MidiInputConnection {
   }
 
   int BytesPerSecond() const override { return MidiWire::kDinBytesPerSecond; }
+  std::chrono::milliseconds DeliveryLatency() const override {
+    return watch_ ? watch_->DeliveryLatency() : std::chrono::milliseconds{};
+  }
 
  private:
-  // On RtMidi's thread: one whole message (System Exclusive already joined up to its F7).
-  static void Deliver(double, std::vector<unsigned char>* message, void* queue) {
+  // On RtMidi's thread (on JACK, the server's process thread): one whole message, System
+  // Exclusive already joined up to its F7.
+  static void Deliver(double, std::vector<unsigned char>* message, void* handler) {
     try {
-      static_cast<MidiInputQueue*>(queue)->Receive(
+      (*static_cast<MidiMessageHandler*>(handler))(
           std::span<const std::uint8_t>(message->data(), message->size()));
     } catch (const std::exception&) {
       // Nothing may escape into RtMidi's thread; the device notices missing bytes by timeout.
@@ -212,68 +289,190 @@ class RtMidiInputConnection final : public MidiInputConnection {
   }
 
   bool failed_ = false;
+  MidiMessageHandler onMessage_;
+  std::shared_ptr<JackServerWatch> watch_;
   std::unique_ptr<RtMidiIn> in_;
 };
 
 class RtMidiPortLayer final : public MidiPortLayer {
  public:
+  // Each count lists the ports afresh; names and opening go by the last listing.
   int InputPortCount() override {
-    RtMidiIn* in = QueryIn();
-    return in ? PortCount(*in) : 0;
+    inputs_ = ListPorts<RtMidiIn>();
+    return static_cast<int>(inputs_.size());
   }
   int OutputPortCount() override {
-    RtMidiOut* out = QueryOut();
-    return out ? PortCount(*out) : 0;
+    outputs_ = ListPorts<RtMidiOut>();
+    return static_cast<int>(outputs_.size());
   }
   std::optional<std::string> InputPortName(int port) override {
-    RtMidiIn* in = QueryIn();
-    return in ? PortName(*in, port) : std::nullopt;
+    const ListedPort* listed = Listed(inputs_, port);
+    return listed ? std::optional(listed->name) : std::nullopt;
   }
   std::optional<std::string> OutputPortName(int port) override {
-    RtMidiOut* out = QueryOut();
-    return out ? PortName(*out, port) : std::nullopt;
+    const ListedPort* listed = Listed(outputs_, port);
+    return listed ? std::optional(listed->name) : std::nullopt;
   }
   std::unique_ptr<MidiInputConnection> OpenInputPort(int port, MidiInputQueue& queue) override {
-    if (port < 0) {
+    const ListedPort* listed = Listed(inputs_, port);
+    if (!listed || !Reachable(listed->system)) {
       return nullptr;
     }
-    return RtMidiInputConnection::Open(port, queue);
+    return RtMidiInputConnection::Open(
+        listed->system, kClientName, *listed, kInputPortName, WatchOf(listed->system),
+        [&queue](std::span<const std::uint8_t> message) { queue.Receive(message); });
   }
   std::unique_ptr<MidiOutputConnection> OpenOutputPort(int port) override {
-    if (port < 0) {
+    const ListedPort* listed = Listed(outputs_, port);
+    if (!listed || !Reachable(listed->system)) {
       return nullptr;
     }
-    return RtMidiOutputConnection::Open(port);
+    return RtMidiOutputConnection::Open(listed->system, kClientName, *listed, kOutputPortName,
+                                        WatchOf(listed->system));
   }
 
  private:
-  // Made at the first question, and tried again at the next one while the sequencer is
-  // missing (its module may be loaded later).
-  RtMidiIn* QueryIn() {
-    if (!queryIn_) {
-      queryIn_ = MakeQuietMidi<RtMidiIn>(queryInFailed_);
+  // The objects that list one system's ports, kept while the system stays reachable: each
+  // is a client of the system, and making one takes a JACK server tens of milliseconds.
+  struct Queries {
+    bool inFailed = false;  // set by RtMidi's error callback; the answers tell instead
+    bool outFailed = false;
+    std::unique_ptr<RtMidiIn> in;
+    std::unique_ptr<RtMidiOut> out;
+  };
+
+  static const ListedPort* Listed(const std::vector<ListedPort>& ports, int port) {
+    if (port < 0 || static_cast<std::size_t>(port) >= ports.size()) {
+      return nullptr;
     }
-    return queryIn_.get();
-  }
-  RtMidiOut* QueryOut() {
-    if (!queryOut_) {
-      queryOut_ = MakeQuietMidi<RtMidiOut>(queryOutFailed_);
-    }
-    return queryOut_.get();
+    return &ports[static_cast<std::size_t>(port)];
   }
 
-  // Set by RtMidi's error callback; the queries look at the answers instead.
-  bool queryInFailed_ = false;
-  bool queryOutFailed_ = false;
-  std::unique_ptr<RtMidiIn> queryIn_;
-  std::unique_ptr<RtMidiOut> queryOut_;
+  Queries& QueriesOf(MidiSystem system) { return queries_[static_cast<std::size_t>(system)]; }
+
+  std::shared_ptr<JackServerWatch> WatchOf(MidiSystem system) const {
+    return system == MidiSystem::kJack ? jack_ : nullptr;
+  }
+
+  // A server that went away takes the clients of the old queries with it.
+  bool Reachable(MidiSystem system) {
+    const std::shared_ptr<JackServerWatch> before = jack_;
+    const bool reachable = ::Reachable(system, jack_);
+    if (!reachable || jack_ != before) {
+      QueriesOf(system) = {};
+    }
+    return reachable;
+  }
+
+  template <class Midi>
+  Midi* Query(MidiSystem system) {
+    Queries& queries = QueriesOf(system);
+    if constexpr (std::is_same_v<Midi, RtMidiIn>) {
+      if (!queries.in) {
+        queries.in = MakeQuietMidi<RtMidiIn>(system, kClientName, queries.inFailed);
+      }
+      return queries.in.get();
+    } else {
+      if (!queries.out) {
+        queries.out = MakeQuietMidi<RtMidiOut>(system, kClientName, queries.outFailed);
+      }
+      return queries.out.get();
+    }
+  }
+
+  // The ports of every system, in the order ALSA then JACK.
+  template <class Midi>
+  std::vector<ListedPort> ListPorts() {
+    std::vector<ListedPort> ports;
+    for (const MidiSystem system : kSystems) {
+      Midi* midi = Reachable(system) ? Query<Midi>(system) : nullptr;
+      if (midi == nullptr) {
+        continue;
+      }
+      const std::vector<std::string> rawNames = RawPortNames(*midi);
+      const std::vector<std::optional<std::string>> names = StableMidiPortNames(system, rawNames);
+      for (std::size_t i = 0; i < rawNames.size(); ++i) {
+        if (names[i]) {
+          ports.push_back({system, rawNames[i], *names[i]});
+        }
+      }
+    }
+    return ports;
+  }
+
+  std::vector<ListedPort> inputs_;
+  std::vector<ListedPort> outputs_;
+  std::shared_ptr<JackServerWatch> jack_;
+  std::array<Queries, kSystems.size()> queries_;
 };
+
+// "client:port" of a raw name, the numbers ALSA adds taken off.
+std::pair<std::string, std::string> ClientAndPort(MidiSystem system, std::string rawName) {
+  if (system == MidiSystem::kAlsa) {
+    static const std::regex kAlsaAddress(R"( \d+:\d+$)");
+    rawName = std::regex_replace(rawName, kAlsaAddress, "");
+  }
+  const std::size_t colon = rawName.find(':');
+  if (colon == std::string::npos) {
+    return {"", rawName};
+  }
+  return {rawName.substr(0, colon), rawName.substr(colon + 1)};
+}
+
+// Our own clients: "Corvale", and on JACK "Corvale-01" and so on when several are open.
+bool IsOwnClient(const std::string& client) {
+  static const std::regex kOwnClient(std::string(kClientName) + "(-[0-9]+)?");
+  return std::regex_match(client, kOwnClient);
+}
 
 }  // namespace
 
 std::unique_ptr<MidiPortLayer> MakeRtMidiPortLayer() {
   SilenceAlsa();
+  JackServerWatch::SilenceJack();
   return std::make_unique<RtMidiPortLayer>();
+}
+
+std::vector<std::optional<std::string>> StableMidiPortNames(MidiSystem system,
+                                                            std::span<const std::string> rawNames) {
+  std::vector<std::pair<std::string, std::string>> split;
+  for (const std::string& rawName : rawNames) {
+    split.push_back(ClientAndPort(system, rawName));
+  }
+  std::vector<std::optional<std::string>> names;
+  for (const auto& [client, port] : split) {
+    if (IsOwnClient(client)) {
+      names.emplace_back();
+      continue;
+    }
+    const bool shared = std::ranges::count_if(split, [&](const auto& other) {
+                          return !IsOwnClient(other.first) && other.second == port;
+                        }) > 1;
+    names.push_back((shared ? client + ":" + port : port) + std::string(SystemTag(system)));
+  }
+  return names;
+}
+
+std::unique_ptr<MidiInputConnection> OpenOwnMidiInputPort(MidiSystem system,
+                                                          const std::string& clientName,
+                                                          const std::string& portName,
+                                                          MidiMessageHandler onMessage) {
+  std::shared_ptr<JackServerWatch> watch;
+  if (!Reachable(system, watch)) {
+    return nullptr;
+  }
+  return RtMidiInputConnection::Open(system, clientName, std::nullopt, portName, std::move(watch),
+                                     std::move(onMessage));
+}
+
+std::unique_ptr<MidiOutputConnection> OpenOwnMidiOutputPort(MidiSystem system,
+                                                            const std::string& clientName,
+                                                            const std::string& portName) {
+  std::shared_ptr<JackServerWatch> watch;
+  if (!Reachable(system, watch)) {
+    return nullptr;
+  }
+  return RtMidiOutputConnection::Open(system, clientName, std::nullopt, portName, std::move(watch));
 }
 
 int SendSysExPaced(std::span<const std::uint8_t> bytes, int bytesPerSecond,

@@ -1,0 +1,61 @@
+#include "midi/ports/JackServerWatch.h"
+
+#include <jack/jack.h>
+
+#include <mutex>
+
+namespace {
+
+constexpr const char* kWatchClientName = "Corvale";
+// Periods a message may wait: one at the sending client, one at the receiving one.
+constexpr int kPeriodsOfLatency = 2;
+
+void IgnoreJackMessage(const char*) {}
+
+jack_client_t* OpenClientIfRunning() {
+  JackServerWatch::SilenceJack();
+  jack_status_t status{};
+  return jack_client_open(kWatchClientName, JackNoStartServer, &status);
+}
+
+}  // namespace
+
+void JackServerWatch::SilenceJack() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    jack_set_error_function(&IgnoreJackMessage);
+    jack_set_info_function(&IgnoreJackMessage);
+  });
+}
+
+std::unique_ptr<JackServerWatch> JackServerWatch::Start() {
+  jack_client_t* client = OpenClientIfRunning();
+  if (client == nullptr) {
+    return nullptr;
+  }
+  std::unique_ptr<JackServerWatch> watch(new JackServerWatch());
+  watch->client_ = client;
+  jack_on_info_shutdown(
+      client,
+      [](jack_status_t, const char*, void* lost) {
+        static_cast<std::atomic<bool>*>(lost)->store(true);
+      },
+      &watch->lost_);
+  // Only an active client hears of the server's end.
+  if (jack_activate(client) != 0) {
+    return nullptr;  // the destructor closes the client
+  }
+  const jack_nframes_t rate = jack_get_sample_rate(client);
+  if (rate > 0) {
+    const auto period = std::chrono::microseconds(
+        static_cast<long long>(jack_get_buffer_size(client)) * 1'000'000 / rate);
+    watch->latency_ = std::chrono::ceil<std::chrono::milliseconds>(period * kPeriodsOfLatency);
+  }
+  return watch;
+}
+
+JackServerWatch::~JackServerWatch() {
+  if (client_ != nullptr) {
+    jack_client_close(client_);
+  }
+}

@@ -1,0 +1,103 @@
+// corvale-sim: the simulated S80 on the system's MIDI ports, for trying Corvale without an
+// instrument and for testing it through a real MIDI server.
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/FileExtension.h"
+#include "model/S2A_File.h"
+#include "simulator/SimulatedS80.h"
+#include "simulator/SimulatorPorts.h"
+
+namespace {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: corvale-sim [-v] FILE.s2a\n\n"
+               "Opens an input and an output MIDI port named \"Simulated S80\" on the running\n"
+               "JACK server and on the ALSA sequencer, whichever are there, and answers them as\n"
+               "an S80 whose memory holds the banks of FILE.s2a: dump requests are answered at\n"
+               "the MIDI wire's rate, dumps sent to it are stored, bank select and program\n"
+               "change select a program. Runs until interrupted (Ctrl-C).\n\n"
+               "  -v   print one line for each request, stored dump and program selection\n");
+}
+
+const char* SystemName(MidiSystem system) {
+  return system == MidiSystem::kJack ? "JACK" : "ALSA";
+}
+
+// Waits for Ctrl-C or a request to end. The signals are blocked before any thread starts, so
+// that only this wait receives them.
+sigset_t BlockEndingSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  return signals;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool verbose = false;
+  std::string file;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "-h" || argument == "--help") {
+      PrintUsage(stdout);
+      return kExitSuccess;
+    }
+    if (argument == "-v") {
+      verbose = true;
+    } else if (file.empty() && !argument.starts_with("-")) {
+      file = argument;
+    } else {
+      PrintUsage(stderr);
+      return kExitUsage;
+    }
+  }
+  if (file.empty()) {
+    PrintUsage(stderr);
+    return kExitUsage;
+  }
+  S2A_File memory;
+  if (!HasExtension(file, "s2a") || OpenBankFile(memory, file) != 0) {
+    std::fprintf(stderr, "corvale-sim: %s could not be loaded as an .s2a file\n", file.c_str());
+    return kExitFailure;
+  }
+  const sigset_t endingSignals = BlockEndingSignals();
+  auto synthesizer = std::make_shared<SimulatedS80>();
+  synthesizer->LoadMemory(memory);
+  SimulatorPorts::Log log;
+  if (verbose) {
+    log = [](const std::string& line) {
+      std::printf("%s\n", line.c_str());
+      std::fflush(stdout);
+    };
+  }
+  SimulatorPorts ports(synthesizer, log);
+  const std::vector<MidiSystem> systems = ports.Open();
+  if (systems.empty()) {
+    std::fprintf(stderr,
+                 "corvale-sim: no MIDI system to open ports on (no JACK server is running and "
+                 "there is no ALSA sequencer)\n");
+    return kExitFailure;
+  }
+  for (const MidiSystem system : systems) {
+    std::printf("Simulated S80 ready on %s\n", SystemName(system));
+  }
+  std::fflush(stdout);
+  int signal = 0;
+  sigwait(&endingSignals, &signal);
+  return kExitSuccess;
+}
