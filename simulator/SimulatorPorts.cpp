@@ -1,5 +1,6 @@
 #include "simulator/SimulatorPorts.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "midi/MidiWire.h"
@@ -66,6 +67,10 @@ std::vector<MidiSystem> SimulatorPorts::Open() {
     }
   });
   return opened;
+}
+
+bool SimulatorPorts::AllSystemsLost() const {
+  return std::ranges::all_of(inputs_, [](const auto& input) { return input->SystemLost(); });
 }
 
 void SimulatorPorts::Receive(std::span<const std::uint8_t> message) {

@@ -36,6 +36,9 @@ class SimulatorPorts {
   // Opens the ports on each system that can be reached; the systems where both opened.
   std::vector<MidiSystem> Open();
 
+  // Whether every system the ports opened on has gone since (a JACK server that stopped).
+  bool AllSystemsLost() const;
+
   // One line about a message from the computer: a dump request, the end of a stored dump, or
   // a program selection; none for the messages in between.
   std::optional<std::string> Describe(std::span<const std::uint8_t> message);

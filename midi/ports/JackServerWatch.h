@@ -25,6 +25,14 @@ class JackServerWatch {
 
   // Set, from JACK's thread, when the server has gone away or closed this client.
   bool ServerLost() const { return lost_.load(); }
+
+  // JACK's library may crash closing a client whose server has gone (seen once the process has
+  // tried to reach a server after the loss), so whatever holds such a client is kept, unclosed,
+  // for the rest of the process: a few hundred bytes for each server that went away.
+  template <class T>
+  static void KeepUnclosed(std::unique_ptr<T> holder) {
+    KeepUnclosedPointer(holder.release());
+  }
   // The longest a message waits between the moment a port's client hands it over and the
   // moment its receiver gets it: the server passes messages on once per period, and a message
   // may wait for the end of the period on each side.
@@ -32,6 +40,7 @@ class JackServerWatch {
 
  private:
   JackServerWatch() = default;
+  static void KeepUnclosedPointer(const void* holder);
 
   _jack_client* client_ = nullptr;
   std::atomic<bool> lost_{false};

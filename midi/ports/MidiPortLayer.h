@@ -33,6 +33,9 @@ class MidiInputConnection {
   // How much later than its wire the port may hand a message over: a MIDI server that passes
   // messages on once per period adds up to that much on each side.
   virtual std::chrono::milliseconds DeliveryLatency() const { return {}; }
+  // Whether the system behind the port has gone (a MIDI server that stopped): nothing will
+  // arrive any more.
+  virtual bool SystemLost() const { return false; }
 };
 
 // The operating system's MIDI ports, numbered from 0 in each direction.

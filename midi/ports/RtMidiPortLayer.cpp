@@ -181,6 +181,10 @@ class RtMidiOutputConnection final : public MidiOutputConnection {
   }
 
   ~RtMidiOutputConnection() override {
+    if (watch_ && watch_->ServerLost()) {
+      JackServerWatch::KeepUnclosed(std::move(out_));
+      return;
+    }
     try {
       if (out_) {
         out_->closePort();
@@ -263,6 +267,10 @@ class RtMidiInputConnection final : public MidiInputConnection {
     if (!in_) {
       return;
     }
+    if (watch_ && watch_->ServerLost()) {
+      JackServerWatch::KeepUnclosed(std::move(in_));  // its server calls nothing any more
+      return;
+    }
     try {
       in_->closePort();
       in_->cancelCallback();
@@ -275,6 +283,7 @@ class RtMidiInputConnection final : public MidiInputConnection {
   std::chrono::milliseconds DeliveryLatency() const override {
     return watch_ ? watch_->DeliveryLatency() : std::chrono::milliseconds{};
   }
+  bool SystemLost() const override { return watch_ && watch_->ServerLost(); }
 
  private:
   // On RtMidi's thread (on JACK, the server's process thread): one whole message, System
@@ -296,6 +305,8 @@ class RtMidiInputConnection final : public MidiInputConnection {
 
 class RtMidiPortLayer final : public MidiPortLayer {
  public:
+  ~RtMidiPortLayer() override { KeepQueriesOfALostServer(); }
+
   // Each count lists the ports afresh; names and opening go by the last listing.
   int InputPortCount() override {
     inputs_ = ListPorts<RtMidiIn>();
@@ -354,11 +365,21 @@ class RtMidiPortLayer final : public MidiPortLayer {
     return system == MidiSystem::kJack ? jack_ : nullptr;
   }
 
-  // A server that went away takes the clients of the old queries with it.
+  void KeepQueriesOfALostServer() {
+    if (jack_ && jack_->ServerLost()) {
+      Queries& lost = QueriesOf(MidiSystem::kJack);
+      JackServerWatch::KeepUnclosed(std::move(lost.in));
+      JackServerWatch::KeepUnclosed(std::move(lost.out));
+      jack_.reset();
+    }
+  }
+
   bool Reachable(MidiSystem system) {
-    const std::shared_ptr<JackServerWatch> before = jack_;
+    if (system == MidiSystem::kJack) {
+      KeepQueriesOfALostServer();
+    }
     const bool reachable = ::Reachable(system, jack_);
-    if (!reachable || jack_ != before) {
+    if (!reachable) {
       QueriesOf(system) = {};
     }
     return reachable;

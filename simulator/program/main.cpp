@@ -34,8 +34,8 @@ const char* SystemName(MidiSystem system) {
   return system == MidiSystem::kJack ? "JACK" : "ALSA";
 }
 
-// Waits for Ctrl-C or a request to end. The signals are blocked before any thread starts, so
-// that only this wait receives them.
+// Ctrl-C and requests to end are blocked before any thread starts, so that only the wait in
+// main receives them.
 sigset_t BlockEndingSignals() {
   sigset_t signals;
   sigemptyset(&signals);
@@ -44,6 +44,18 @@ sigset_t BlockEndingSignals() {
   sigaddset(&signals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   return signals;
+}
+
+// Until a signal ends the program (0), or every system's ports are gone (1).
+int WaitForTheEnd(const sigset_t& endingSignals, const SimulatorPorts& ports) {
+  const timespec checkEvery{0, 200'000'000};
+  while (sigtimedwait(&endingSignals, nullptr, &checkEvery) < 0) {
+    if (ports.AllSystemsLost()) {
+      std::fprintf(stderr, "corvale-sim: the MIDI server has stopped\n");
+      return kExitFailure;
+    }
+  }
+  return kExitSuccess;
 }
 
 }  // namespace
@@ -97,7 +109,5 @@ int main(int argc, char** argv) {
     std::printf("Simulated S80 ready on %s\n", SystemName(system));
   }
   std::fflush(stdout);
-  int signal = 0;
-  sigwait(&endingSignals, &signal);
-  return kExitSuccess;
+  return WaitForTheEnd(endingSignals, ports);
 }

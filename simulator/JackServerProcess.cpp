@@ -1,0 +1,113 @@
+#include "simulator/JackServerProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "midi/ports/JackServerWatch.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kJackd = "/usr/bin/jackd";
+constexpr const char* kServerVariable = "JACK_DEFAULT_SERVER";
+constexpr std::chrono::seconds kStartLimit{10};
+constexpr std::chrono::milliseconds kPollStep{20};
+
+// jackd's own output goes nowhere: it only says that it starts (and why it did not).
+pid_t SpawnJackd(const std::string& name, int framesPerPeriod) {
+  std::vector<std::string> arguments{kJackd, "--no-realtime",
+                                     "-n",   name,
+                                     "-d",   "dummy",
+                                     "-r",   "48000",
+                                     "-p",   std::to_string(framesPerPeriod)};
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) {
+    argv.push_back(argument.data());
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  const int result = posix_spawn(&pid, kJackd, &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return result == 0 ? pid : -1;
+}
+
+bool Exited(pid_t pid) {
+  int status = 0;
+  return waitpid(pid, &status, WNOHANG) == pid;
+}
+
+}  // namespace
+
+bool JackServerProcess::Installed() {
+  return ::access(kJackd, X_OK) == 0;
+}
+
+std::unique_ptr<JackServerProcess> JackServerProcess::Start(const std::string& name,
+                                                            std::string& error,
+                                                            int framesPerPeriod) {
+  if (!Installed()) {
+    error = std::string(kJackd) + " is not installed";
+    return nullptr;
+  }
+  const char* previous = std::getenv(kServerVariable);
+  std::unique_ptr<JackServerProcess> server(new JackServerProcess(
+      name, SpawnJackd(name, framesPerPeriod), previous ? previous : "", previous != nullptr));
+  if (server->pid_ < 0) {
+    error = "jackd could not be started";
+    return nullptr;
+  }
+  setenv(kServerVariable, name.c_str(), 1);
+  const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+  while (!JackServerWatch::Start()) {
+    if (Exited(server->pid_)) {
+      server->pid_ = -1;
+      error = "jackd -n " + name + " ended at once";
+      return nullptr;
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      error = "jackd -n " + name + " did not answer";
+      return nullptr;
+    }
+    std::this_thread::sleep_for(kPollStep);
+  }
+  return server;
+}
+
+JackServerProcess::JackServerProcess(std::string name, pid_t pid, std::string previousServer,
+                                     bool hadPrevious)
+    : name_(std::move(name)),
+      pid_(pid),
+      previousServer_(std::move(previousServer)),
+      hadPrevious_(hadPrevious) {}
+
+JackServerProcess::~JackServerProcess() {
+  Stop();
+  if (hadPrevious_) {
+    setenv(kServerVariable, previousServer_.c_str(), 1);
+  } else {
+    unsetenv(kServerVariable);
+  }
+}
+
+void JackServerProcess::Stop() {
+  if (pid_ < 0) {
+    return;
+  }
+  ::kill(pid_, SIGTERM);
+  int status = 0;
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+}
