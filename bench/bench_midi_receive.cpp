@@ -1,6 +1,8 @@
 // Times one receive of an item of each kind from the simulated synthesizer at the DIN wire
-// rate, through the real devices and the built-in receive settings, and prints how much longer
-// it takes than it must: the wire time of the request and the answer (bytes / 3125 per
+// rate, through the real devices and the built-in receive settings: over the in-process
+// loopback, then over the system's port layer to the simulator's ports on a JACK server of its
+// own (at two period sizes; skipped where jackd is not installed). Prints how much longer each
+// takes than it must: the wire time of the request and the answer (bytes / 3125 per
 // second). A receive ends at its answer's footer; the quiet limit, printed beside, ends only
 // answers that never complete.
 //
@@ -24,8 +26,10 @@
 #include "midi/ports/MidiTransfer.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
+#include "simulator/JackServerProcess.h"
 #include "simulator/LoopbackPortLayer.h"
 #include "simulator/SimulatedS80.h"
+#include "simulator/SimulatorPorts.h"
 
 namespace {
 
@@ -61,6 +65,52 @@ Figures TimeReceive(MidiControl& control, Item& target, int runs) {
       static_cast<double>(input.QuietLimit()), elapsed[elapsed.size() / 2]};
 }
 
+// One row per kind: the same first items of a fresh document, received over `path`.
+void PrintRows(const char* path, MidiControl& control, int runs) {
+  S2A_File fresh;
+  for (Item* item : {static_cast<Item*>(fresh.InternalInstrumentBank().ItemAt(0)),
+                     static_cast<Item*>(fresh.InternalPercussionBank().ItemAt(0)),
+                     static_cast<Item*>(fresh.InternalPerformanceBank().ItemAt(0))}) {
+    const Figures figures = TimeReceive(control, *item, runs);
+    std::printf("%-24s %-12s %7zu %10.1f %10.1f %10.1f %10.1f\n", path, KindInfo(item->Kind()).name,
+                figures.bytes, figures.wireMs, figures.quietMs, figures.elapsedMs,
+                figures.elapsedMs - figures.wireMs);
+  }
+}
+
+// The simulator's ports on a JACK server of the benchmark's own that passes data on every
+// `framesPerPeriod` frames at 48 kHz, reached through the system's port layer.
+void PrintJackRows(const S2A_File& document, int framesPerPeriod, int runs) {
+  std::string error;
+  const auto server = JackServerProcess::Start("corvale-bench-midi", error, framesPerPeriod);
+  if (!server) {
+    std::printf("JACK: %s\n", error.c_str());
+    return;
+  }
+  auto synthesizer = std::make_shared<SimulatedS80>(MidiWire::kDinBytesPerSecond);
+  synthesizer->LoadMemory(document);
+  SimulatorPorts ports(synthesizer, nullptr);
+  if (ports.Open().empty()) {
+    std::printf("JACK: the simulator's ports did not open\n");
+    return;
+  }
+  InstallMidiPortLayer(nullptr);
+  {
+    MidiControl control;
+    std::vector<std::string> inputs;
+    control.ListInputDevices(inputs);
+    const auto found = std::ranges::find(inputs, "Simulated S80 (JACK)");
+    if (found == inputs.end() || inputs.size() != 1) {
+      std::printf("JACK: the simulator's ports are not the only ones listed\n");
+      return;
+    }
+    control.SelectInputDevice(0);
+    control.SelectOutputDevice(0);
+    const std::string path = "JACK, " + std::to_string(framesPerPeriod) + "-frame period";
+    PrintRows(path.c_str(), control, runs);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,20 +125,17 @@ int main(int argc, char** argv) {
     auto synthesizer = std::make_shared<SimulatedS80>(MidiWire::kDinBytesPerSecond);
     synthesizer->LoadMemory(document);
     InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer));
-    MidiControl control;
-    S2A_File fresh;
-    std::printf("Receive at %d bytes/s, median of %d (timeout %d ms, %d buffers of %d bytes)\n",
-                MidiWire::kDinBytesPerSecond, runs, MidiControl::InputTimeout(),
-                MidiControl::InputBufferCount(), MidiControl::InputBufferSize());
-    std::printf("%-12s %7s %10s %10s %10s %10s\n", "kind", "bytes", "wire ms", "quiet lim",
-                "total ms", "beyond ms");
-    for (Item* item : {static_cast<Item*>(fresh.InternalInstrumentBank().ItemAt(0)),
-                       static_cast<Item*>(fresh.InternalPercussionBank().ItemAt(0)),
-                       static_cast<Item*>(fresh.InternalPerformanceBank().ItemAt(0))}) {
-      const Figures figures = TimeReceive(control, *item, runs);
-      std::printf("%-12s %7zu %10.1f %10.1f %10.1f %10.1f\n", KindInfo(item->Kind()).name,
-                  figures.bytes, figures.wireMs, figures.quietMs, figures.elapsedMs,
-                  figures.elapsedMs - figures.wireMs);
+    {
+      MidiControl control;
+      std::printf("Receive at %d bytes/s, median of %d (timeout %d ms, %d buffers of %d bytes)\n",
+                  MidiWire::kDinBytesPerSecond, runs, MidiControl::InputTimeout(),
+                  MidiControl::InputBufferCount(), MidiControl::InputBufferSize());
+      std::printf("%-24s %-12s %7s %10s %10s %10s %10s\n", "path", "kind", "bytes", "wire ms",
+                  "quiet lim", "total ms", "beyond ms");
+      PrintRows("in-process loopback", control, runs);
+    }
+    for (const int framesPerPeriod : {256, 1024}) {
+      PrintJackRows(document, framesPerPeriod, runs);
     }
   }
   InstallMidiPortLayer(nullptr);

@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +13,6 @@
 
 #include "midi/ports/JackServerWatch.h"
 
-extern char** environ;
-
 namespace {
 
 constexpr const char* kJackd = "/usr/bin/jackd";
@@ -22,26 +20,33 @@ constexpr const char* kServerVariable = "JACK_DEFAULT_SERVER";
 constexpr std::chrono::seconds kStartLimit{10};
 constexpr std::chrono::milliseconds kPollStep{20};
 
-// jackd's own output goes nowhere: it only says that it starts (and why it did not).
+// jackd's own output goes nowhere: it only says that it starts (and why it did not). It ends
+// with the thread that started it, should that end without stopping it (a test that crashed or
+// was killed), so that no server is ever left behind holding the name.
 pid_t SpawnJackd(const std::string& name, int framesPerPeriod) {
-  std::vector<std::string> arguments{kJackd, "--no-realtime",
-                                     "-n",   name,
-                                     "-d",   "dummy",
-                                     "-r",   "48000",
-                                     "-p",   std::to_string(framesPerPeriod)};
+  std::vector<std::string> arguments{
+      kJackd, "--no-realtime", "-n", name, "-d", "dummy", "-r", "48000", "-p",
+      std::to_string(framesPerPeriod)};
   std::vector<char*> argv;
   for (std::string& argument : arguments) {
     argv.push_back(argument.data());
   }
   argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  const int result = posix_spawn(&pid, kJackd, &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  return result == 0 ? pid : -1;
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    // Only calls that are safe between fork and exec in a program with threads.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) {
+      ::_exit(1);
+    }
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    ::execv(kJackd, argv.data());
+    ::_exit(127);
+  }
+  return pid;
 }
 
 bool Exited(pid_t pid) {
@@ -70,19 +75,21 @@ std::unique_ptr<JackServerProcess> JackServerProcess::Start(const std::string& n
     return nullptr;
   }
   setenv(kServerVariable, name.c_str(), 1);
+  // A jackd that finds its name taken ends within a few milliseconds; the server answering
+  // then would be another one.
   const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
-  while (!JackServerWatch::Start()) {
+  do {
+    std::this_thread::sleep_for(kPollStep);
     if (Exited(server->pid_)) {
       server->pid_ = -1;
-      error = "jackd -n " + name + " ended at once";
+      error = "jackd -n " + name + " ended at once (is a server of that name running?)";
       return nullptr;
     }
     if (std::chrono::steady_clock::now() > deadline) {
       error = "jackd -n " + name + " did not answer";
       return nullptr;
     }
-    std::this_thread::sleep_for(kPollStep);
-  }
+  } while (!JackServerWatch::Start());
   return server;
 }
 
