@@ -871,12 +871,20 @@ void TForm1::ReceiveCurrentItem(ReceiveSequence receive, const char* what) {
     return;
   const BusyCursor busy;
   auto edit = StartEdit(what, {item});
-  if (receive(*control, *item, [this](const char* text) { ShowStep(text); }) != 0)
+  MidiTransfer::MissingBlocks missing;
+  if (receive(
+          *control, *item, [this](const char* text) { ShowStep(text); }, &missing) != 0)
     return;
   Record(std::move(edit));
   // What arrived is in the document now and in no file yet.
   MarkEdited();
   RefreshList();
+  if (missing.missing > 0) {
+    SetStatus(StatusText(), QStringLiteral("%1 of %2 blocks did not arrive and are 0 (Undo "
+                                           "restores the item)")
+                                .arg(missing.missing)
+                                .arg(missing.total));
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/BankTransferDialog.h"
+#include "midi/ports/MidiTransfer.h"
 
 class Item;
 class ItemImagesCommand;
@@ -217,7 +218,8 @@ class TForm1 : public QMainWindow {
   // the step begins.
   using SendSequence = int (*)(MidiControl&, const Item&, const std::function<void(const char*)>&,
                                std::size_t*);
-  using ReceiveSequence = int (*)(MidiControl&, Item&, const std::function<void(const char*)>&);
+  using ReceiveSequence = int (*)(MidiControl&, Item&, const std::function<void(const char*)>&,
+                                  MidiTransfer::MissingBlocks*);
   void SendCurrentItem(SendSequence send);
   void ReceiveCurrentItem(ReceiveSequence receive, const char* what);
   void ShowStep(const char* text);

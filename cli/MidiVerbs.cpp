@@ -252,10 +252,18 @@ int SendItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, boo
 int ReceiveItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, bool fromBuffer,
                 const std::string& out) {
   Item& item = slot.ItemIn(document);
-  const int result = fromBuffer ? MidiTransfer::ReceiveFromBuffer(control, item, PrintStatus)
-                                : MidiTransfer::Receive(control, item, PrintStatus);
+  MidiTransfer::MissingBlocks missing;
+  const int result = fromBuffer
+                         ? MidiTransfer::ReceiveFromBuffer(control, item, PrintStatus, &missing)
+                         : MidiTransfer::Receive(control, item, PrintStatus, &missing);
   if (result != 0) {
     return Failure("receive", "nothing was received; nothing written");
+  }
+  // Saved, the zeroed blocks would replace the item's own in the file.
+  if (missing.missing > 0) {
+    return Failure("receive", "the answer was cut short: " + std::to_string(missing.missing) +
+                                  " of " + std::to_string(missing.total) +
+                                  " blocks did not arrive; nothing written");
   }
   return SaveDocument("receive", document, out);
 }

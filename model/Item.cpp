@@ -173,9 +173,23 @@ int Item::LoadFromBulk(const SysxMemoryCore& received) {
   return 0;
 }
 
+namespace {
+
+bool BlockReceived(const SysxMemoryCore& received, const ParamBlock& block) {
+  return received.FindPage(SysxAddress(block.high, block.mid, block.low)) != nullptr;
+}
+
+}  // namespace
+
 bool Item::HasBulkDataIn(const SysxMemoryCore& received) const {
   const ParamBlockTable table = BlockTable();
-  return std::any_of(table.begin(), table.end(), [&](const ParamBlock& block) {
-    return received.FindPage(SysxAddress(block.high, block.mid, block.low)) != nullptr;
-  });
+  return std::any_of(table.begin(), table.end(),
+                     [&](const ParamBlock& block) { return BlockReceived(received, block); });
+}
+
+int Item::MissingBulkBlockCount(const SysxMemoryCore& received) const {
+  const ParamBlockTable table = BlockTable();
+  return static_cast<int>(std::count_if(table.begin(), table.end(), [&](const ParamBlock& block) {
+    return !BlockReceived(received, block);
+  }));
 }

@@ -58,6 +58,8 @@ class Item {
   int LoadFromBulk(const SysxMemoryCore& received);
   // True when the received data holds bytes for at least one block of this item's kind.
   bool HasBulkDataIn(const SysxMemoryCore& received) const;
+  // How many of the blocks of this item's kind the received data lacks.
+  int MissingBulkBlockCount(const SysxMemoryCore& received) const;
 
  protected:
   struct BlankTag {};

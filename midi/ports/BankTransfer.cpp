@@ -4,6 +4,7 @@
 #include "midi/ports/MidiErrorReport.h"
 #include "midi/ports/MidiTransfer.h"
 #include "model/BankLayouts.h"
+#include "model/Item.h"
 #include "model/S2A_File.h"
 
 namespace BankTransfer {
@@ -68,8 +69,20 @@ Summary Run(MidiControl& control, std::span<const Slot> slots, const Progress& p
   return summary;
 }
 
+// An answer cut short counts as none: the slot keeps what it held rather than an item with
+// zeroed blocks.
 int ReceiveItem(MidiControl& control, const Slot& slot) {
-  return MidiTransfer::Receive(control, *slot.item, {});
+  const std::unique_ptr<Item> before = CreateItem(slot.item->Kind());
+  before->Assign(*slot.item);
+  MidiTransfer::MissingBlocks missing;
+  if (MidiTransfer::Receive(control, *slot.item, {}, &missing) != 0) {
+    return -1;
+  }
+  if (missing.missing > 0) {
+    slot.item->Assign(*before);
+    return -1;
+  }
+  return 0;
 }
 
 int SendItem(MidiControl& control, const Slot& slot) {

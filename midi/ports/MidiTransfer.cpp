@@ -56,7 +56,7 @@ int SendShort(MidiControl& control, std::span<const std::uint8_t> message) {
 
 // Asks for the dump at `location` and loads whatever of the item's blocks arrived.
 int ReceiveAt(MidiControl& control, Item& item, BulkDump::Location location,
-              const char* completedText, const StatusText& status) {
+              const char* completedText, const StatusText& status, MissingBlocks* missing) {
   Say(status, "Receiving Data");
   MidiDevice* input = control.CurrentInputDevice();
   std::vector<std::uint8_t> received(kReceiveBufferSize, 0);
@@ -80,6 +80,9 @@ int ReceiveAt(MidiControl& control, Item& item, BulkDump::Location location,
   if (!item.HasBulkDataIn(memory)) {
     Say(status, "No Data Received");
     return -1;
+  }
+  if (missing != nullptr) {
+    *missing = {item.MissingBulkBlockCount(memory), item.BlockCount()};
   }
   item.LoadFromBulk(memory);
   Say(status, completedText);
@@ -137,19 +140,20 @@ int SendToBuffer(MidiControl& control, const Item& item, const StatusText& statu
   return result == 0 ? 0 : -1;
 }
 
-int Receive(MidiControl& control, Item& item, const StatusText& status) {
+int Receive(MidiControl& control, Item& item, const StatusText& status, MissingBlocks* missing) {
   const std::optional<BulkDump::Location> location = BulkDump::MemoryLocation(item);
   if (!location) {
     Say(status, "Receiving Data");
     Say(status, "No Data Received");
     return -1;
   }
-  return ReceiveAt(control, item, *location, "Receive Completed", status);
+  return ReceiveAt(control, item, *location, "Receive Completed", status, missing);
 }
 
-int ReceiveFromBuffer(MidiControl& control, Item& item, const StatusText& status) {
+int ReceiveFromBuffer(MidiControl& control, Item& item, const StatusText& status,
+                      MissingBlocks* missing) {
   return ReceiveAt(control, item, BulkDump::EditBufferLocation(item.Kind()),
-                   "Receive From Buffer Completed", status);
+                   "Receive From Buffer Completed", status, missing);
 }
 
 }  // namespace MidiTransfer

@@ -33,10 +33,19 @@ int Send(MidiControl& control, const Item& item, const StatusText& status,
 int SendToBuffer(MidiControl& control, const Item& item, const StatusText& status,
                  std::size_t* sevenBitBytes = nullptr);
 
+// How many of the item's blocks a receive lacked (an answer cut short), of how many.
+struct MissingBlocks {
+  int missing = 0;
+  int total = 0;
+};
+
 // Receive: asks for the item's own memory location and takes the answer into the item.
-// 0 when data arrived; -1 with "No Data Received" when none did, the item unchanged.
-int Receive(MidiControl& control, Item& item, const StatusText& status);
+// 0 when data arrived; -1 with "No Data Received" when none did, the item unchanged. Blocks
+// that did not arrive become 0; `missing`, when given, tells how many there were.
+int Receive(MidiControl& control, Item& item, const StatusText& status,
+            MissingBlocks* missing = nullptr);
 // Receive From Buffer: the same with the edit buffer of the item's kind.
-int ReceiveFromBuffer(MidiControl& control, Item& item, const StatusText& status);
+int ReceiveFromBuffer(MidiControl& control, Item& item, const StatusText& status,
+                      MissingBlocks* missing = nullptr);
 
 }  // namespace MidiTransfer

@@ -164,6 +164,20 @@ TEST_F(MidiCommandsTest, NothingReceivedLeavesItemListAndFlagsAsTheyWere) {
   }
 }
 
+// The blocks that did not arrive become 0, as in any receive; the status says so and how to
+// get the item back.
+TEST_F(MidiCommandsTest, AnAnswerCutShortSaysHowManyBlocksAreMissing) {
+  synthesizer_->SetFaults({.dropMessage = 2});
+  Select(*form_, TForm1::InstrumentTab, 5);
+  const auto before = Bytes(form_->CurrentItem());
+  EXPECT_EQ(Run(TForm1::InstrumentTab, 5, form_->MidiReceive),
+            QStringList({"Receiving Data", "Converting Data", "Receive Completed"}));
+  EXPECT_EQ(form_->StatusReason(),
+            "1 of 32 blocks did not arrive and are 0 (Undo restores the item)");
+  form_->Undo1->trigger();
+  EXPECT_EQ(Bytes(form_->CurrentItem()), before);
+}
+
 class NoPortsTest : public MidiCommandsTest {
  protected:
   NoPortsTest() : MidiCommandsTest(std::make_unique<NoPorts>()) {}

@@ -81,6 +81,22 @@ TEST_F(BankTransferTest, BanksArriveByteIdenticalAndUnansweredSlotsAreMissingUnc
   }
 }
 
+// An item whose answer lacks a block would arrive with that block zeroed; it stays as it was
+// and is reported missing instead.
+TEST_F(BankTransferTest, AnswersCutShortLeaveTheirSlotsUnchangedAndMissing) {
+  synthesizer_->LoadMemory(document_);
+  synthesizer_->SetFaults({.dropMessage = 5});
+  S2A_File fresh;
+  const std::vector<Slot> slots =
+      BankTransfer::SlotsOf(fresh, BankList{&kInternalPercussionLayout});
+  const BankTransfer::Summary summary = BankTransfer::Receive(Control(), slots, {}, cancel_);
+  EXPECT_EQ(summary.transferred, 0);
+  EXPECT_EQ(ItemsOf(summary.missing), ItemsOf(slots));
+  for (const Slot& slot : slots) {
+    EXPECT_EQ(Image(*slot.item), Image(Counterpart(untouched_, slot)));
+  }
+}
+
 TEST_F(BankTransferTest, SentBanksLandByteIdenticalWithoutSelectingAProgram) {
   for (const BankList& banks : {BankList{&kInternalPercussionLayout}, kAllBanks}) {
     synthesizer_->LoadMemory(untouched_);

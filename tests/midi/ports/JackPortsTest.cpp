@@ -98,8 +98,8 @@ class JackPortsTest : public test::SimulatedPortsTest {
     // and its answer have gone through.
     S2A_File scratch;
     for (int attempt = 0; attempt < kReadyAttempts; ++attempt) {
-      if (MidiTransfer::ReceiveFromBuffer(
-              Control(), FirstOf(scratch, kInternalPerformanceLayout), {}) == 0) {
+      if (MidiTransfer::ReceiveFromBuffer(Control(), FirstOf(scratch, kInternalPerformanceLayout),
+                                          {}) == 0) {
         return;
       }
     }

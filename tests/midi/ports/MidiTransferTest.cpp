@@ -201,10 +201,13 @@ TEST_F(MidiTransferTest, ADroppedOrCorruptBlockArrivesAsZeroAndTheRestLands) {
     synthesizer_->SetFaults(faults);
     S2A_File fresh;
     Item& target = *fresh.InternalPercussionBank().ItemAt(1);
-    ASSERT_EQ(MidiTransfer::Receive(Control(), target, {}), 0);
+    MidiTransfer::MissingBlocks missing;
+    ASSERT_EQ(MidiTransfer::Receive(Control(), target, {}, &missing), 0);
     Bytes expected = Image(source);
     std::fill_n(expected.begin() + static_cast<std::ptrdiff_t>(offset), size, 0);
     EXPECT_EQ(Image(target), expected) << (corrupt ? "corrupt" : "dropped");
+    EXPECT_EQ(missing.missing, 1);
+    EXPECT_EQ(missing.total, static_cast<int>(table.size()));
   }
 }
 
