@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <iostream>
 #include <mutex>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -82,19 +84,48 @@ void RecordRtMidiError(RtMidiError::Type type, const std::string&, void* failed)
   }
 }
 
+// Holds back what is written to std::cerr while it lives, for the caller to read.
+class HeldBackErrorStream {
+ public:
+  HeldBackErrorStream() : previous_(std::cerr.rdbuf(held_.rdbuf())) {}
+  ~HeldBackErrorStream() { std::cerr.rdbuf(previous_); }
+  HeldBackErrorStream(const HeldBackErrorStream&) = delete;
+  HeldBackErrorStream& operator=(const HeldBackErrorStream&) = delete;
+  bool Empty() const { return held_.str().empty(); }
+
+ private:
+  std::ostringstream held_;
+  std::streambuf* previous_;
+};
+
 // An RtMidi object on `system` that reports its errors to `failed`; none when the system will
-// not open. RtMidi's constructors print to stderr (and on ALSA throw) when the system cannot be
-// reached, before an error callback can be installed, so callers look first.
+// not open. RtMidi's constructors print to std::cerr (and on ALSA throw) when the system cannot
+// be reached, before an error callback can be installed, so callers look first; and what they
+// print is held back. A JACK server may still refuse a new client now and then (when another
+// client of it has just gone, it says "Cannot notify add client"); RtMidi then keeps an object
+// without a client that would try again, and leak, at every call, so it is made anew.
 template <class Midi>
 std::unique_ptr<Midi> MakeQuietMidi(MidiSystem system, const std::string& clientName,
                                     bool& failed) {
-  try {
-    auto midi = std::make_unique<Midi>(ApiOf(system), clientName);
-    midi->setErrorCallback(&RecordRtMidiError, &failed);
-    return midi;
-  } catch (const RtMidiError&) {
-    return nullptr;
+  constexpr int kAttempts = 3;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    try {
+      std::unique_ptr<Midi> midi;
+      {
+        const HeldBackErrorStream held;
+        midi = std::make_unique<Midi>(ApiOf(system), clientName);
+        if (!held.Empty()) {
+          midi.reset();  // while its last words are held back too
+          continue;
+        }
+      }
+      midi->setErrorCallback(&RecordRtMidiError, &failed);
+      return midi;
+    } catch (const RtMidiError&) {
+      return nullptr;
+    }
   }
+  return nullptr;
 }
 
 // Whether `system` can be reached now; on JACK, `watch` is the server's watch, made anew when
