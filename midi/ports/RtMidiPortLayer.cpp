@@ -492,13 +492,14 @@ std::vector<std::optional<std::string>> StableMidiPortNames(MidiSystem system,
     split.push_back(ClientAndPort(system, rawName));
   }
   std::vector<std::optional<std::string>> names;
-  for (const auto& [client, port] : split) {
+  for (const auto& clientAndPort : split) {
+    const auto& [client, port] = clientAndPort;
     if (IsOwnClient(client)) {
       names.emplace_back();
       continue;
     }
     const bool shared = std::ranges::count_if(split, [&](const auto& other) {
-                          return !IsOwnClient(other.first) && other.second == port;
+                          return !IsOwnClient(other.first) && other.second == clientAndPort.second;
                         }) > 1;
     names.push_back((shared ? client + ":" + port : port) + std::string(SystemTag(system)));
   }

@@ -46,10 +46,13 @@ sigset_t BlockEndingSignals() {
   return signals;
 }
 
-// Until a signal ends the program (0), or every system's ports are gone (1).
-int WaitForTheEnd(const sigset_t& endingSignals, const SimulatorPorts& ports) {
+// Until a signal ends the program (0), or every system's ports are gone (1). The simulator
+// keeps what it receives for tests to look at; this program has no use for it.
+int WaitForTheEnd(const sigset_t& endingSignals, const SimulatorPorts& ports,
+                  SimulatedS80& synthesizer) {
   const timespec checkEvery{0, 200'000'000};
   while (sigtimedwait(&endingSignals, nullptr, &checkEvery) < 0) {
+    synthesizer.ClearReceivedMessages();
     if (ports.AllSystemsLost()) {
       std::fprintf(stderr, "corvale-sim: the MIDI server has stopped\n");
       return kExitFailure;
@@ -109,5 +112,5 @@ int main(int argc, char** argv) {
     std::printf("Simulated S80 ready on %s\n", SystemName(system));
   }
   std::fflush(stdout);
-  return WaitForTheEnd(endingSignals, ports);
+  return WaitForTheEnd(endingSignals, ports, *synthesizer);
 }
