@@ -679,15 +679,20 @@ void TForm1::Paste1Click() {
   const Item* held = Editing().ItemClipboard->GetItem(S2I_File::kAnyKind);
   if (!item || !held)
     return;
-  if (held->Kind() != item->Kind()) {
-    SetStatus(QStringLiteral("Couldn't Paste, unmatched types"));
-    return;
+  TakeItemOfSameKind(*item, *held, "Paste");
+}
+
+bool TForm1::TakeItemOfSameKind(Item& item, const Item& source, const char* what) {
+  if (source.Kind() != item.Kind()) {
+    SetStatus(QStringLiteral("Couldn't %1, unmatched types").arg(QLatin1String(what)));
+    return false;
   }
-  auto edit = StartEdit("Paste", {item});
-  item->Assign(*held);
+  auto edit = StartEdit(what, {&item});
+  item.Assign(source);
   Record(std::move(edit));
   MarkEdited();
   RefreshList();
+  return true;
 }
 
 void TForm1::Clear1Click() {
@@ -782,17 +787,8 @@ void TForm1::EditImportExecute() {
     return;
   }
   // An .s2i file brings its own kind, and an item takes nothing from another kind.
-  const Item* imported = held.GetItem(S2I_File::kAnyKind);
-  if (imported->Kind() != item->Kind()) {
-    SetStatus(QStringLiteral("Couldn't Import, unmatched types"));
-    return;
-  }
-  auto edit = StartEdit("Import", {item});
-  item->Assign(*imported);
-  Record(std::move(edit));
-  MarkEdited();
-  RefreshList();
-  SetStatus(QStringLiteral("Import successful"));
+  if (TakeItemOfSameKind(*item, *held.GetItem(S2I_File::kAnyKind), "Import"))
+    SetStatus(QStringLiteral("Import successful"));
 }
 
 void TForm1::EditExportExecute() {

@@ -82,6 +82,9 @@ class TForm1 : public QMainWindow {
   // their images, the caller changes them, Record takes the changed images and keeps the step.
   std::unique_ptr<ItemImagesCommand> StartEdit(const char* what, const std::vector<Item*>& items);
   void Record(std::unique_ptr<ItemImagesCommand> edit);
+  // Paste and Import: `source` into `item` as one undoable step, when both are of one kind;
+  // otherwise "Couldn't <what>, unmatched types" and nothing changes.
+  bool TakeItemOfSameKind(Item& item, const Item& source, const char* what);
   // Paste follows the clipboard in every window.
   void UpdatePasteState();
 

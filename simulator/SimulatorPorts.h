@@ -39,11 +39,11 @@ class SimulatorPorts {
   // Whether every system the ports opened on has gone since (a JACK server that stopped).
   bool AllSystemsLost() const;
 
+ private:
   // One line about a message from the computer: a dump request, the end of a stored dump, or
   // a program selection; none for the messages in between.
   std::optional<std::string> Describe(std::span<const std::uint8_t> message);
 
- private:
   void Receive(std::span<const std::uint8_t> message);
 
   std::shared_ptr<SimulatedS80> synthesizer_;

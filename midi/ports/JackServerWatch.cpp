@@ -2,7 +2,9 @@
 
 #include <jack/jack.h>
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -13,10 +15,20 @@ constexpr int kPeriodsOfLatency = 2;
 
 void IgnoreJackMessage(const char*) {}
 
+// A server that is there but refuses a client now and then (while another client of it comes
+// or goes) is asked again; no server at all answers at once and is not.
 jack_client_t* OpenClientIfRunning() {
   JackServerWatch::SilenceJack();
-  jack_status_t status{};
-  return jack_client_open(kWatchClientName, JackNoStartServer, &status);
+  constexpr int kAttempts = 3;
+  constexpr std::chrono::milliseconds kPause{20};
+  for (int attempt = 1;; ++attempt) {
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(kWatchClientName, JackNoStartServer, &status);
+    if (client != nullptr || (status & JackServerFailed) != 0 || attempt == kAttempts) {
+      return client;
+    }
+    std::this_thread::sleep_for(kPause);
+  }
 }
 
 }  // namespace
