@@ -176,7 +176,8 @@ int Item::LoadFromBulk(const SysxMemoryCore& received) {
 namespace {
 
 bool BlockReceived(const SysxMemoryCore& received, const ParamBlock& block) {
-  return received.FindPage(SysxAddress(block.high, block.mid, block.low)) != nullptr;
+  return received.Arrived(SysxAddress(block.high, block.mid, block.low),
+                          static_cast<std::size_t>(block.size));
 }
 
 }  // namespace

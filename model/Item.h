@@ -56,9 +56,9 @@ class Item {
   // Fills the image block by block from received bulk data: 0, or -1 when the block table does
   // not fit the image.
   int LoadFromBulk(const SysxMemoryCore& received);
-  // True when the received data holds bytes for at least one block of this item's kind.
+  // True when every byte of at least one block of this item's kind arrived.
   bool HasBulkDataIn(const SysxMemoryCore& received) const;
-  // How many of the blocks of this item's kind the received data lacks.
+  // How many of the blocks of this item's kind lack a byte in the received data.
   int MissingBulkBlockCount(const SysxMemoryCore& received) const;
 
  protected:

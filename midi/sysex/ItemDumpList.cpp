@@ -31,6 +31,8 @@ class DumpCollector {
     current_.meaning = BulkDump::DescribeLocation(current_.location);
     if (current_.meaning) {
       current_.item = CreateItem(current_.meaning->kind);
+      current_.missingBlocks = current_.item->MissingBulkBlockCount(memory_);
+      current_.totalBlocks = current_.item->BlockCount();
       current_.item->LoadFromBulk(memory_);
     }
     list_.dumps.push_back(std::move(current_));

@@ -19,6 +19,9 @@ struct FoundItemDump {
   std::unique_ptr<Item> item;
   // False when no footer with the same location closed the dump.
   bool complete = false;
+  // Blocks of the item's kind the dump lacks (read as zero), of how many.
+  int missingBlocks = 0;
+  int totalBlocks = 0;
 };
 
 struct ItemDumpList {

@@ -48,6 +48,9 @@ void SysxMemoryCore::WriteBytes(SysxAddress address, std::span<const std::uint8_
     const std::size_t room = SysxAddress::kPageSize - address.Low();
     const std::size_t count = std::min(source.size(), room);
     std::copy_n(source.begin(), count, page->Value().data.begin() + address.Low());
+    for (std::size_t i = 0; i < count; ++i) {
+      page->Value().arrived.set(address.Low() + i);
+    }
     source = source.subspan(count);
     address.Add(static_cast<int>(room));
   }
@@ -66,4 +69,23 @@ void SysxMemoryCore::ReadBytes(SysxAddress address, std::span<std::uint8_t> targ
     target = target.subspan(count);
     address.Add(static_cast<int>(room));
   }
+}
+
+bool SysxMemoryCore::Arrived(SysxAddress address, std::size_t count) const {
+  while (count > 0) {
+    const Page* page = FindPage(address);
+    const std::size_t room = SysxAddress::kPageSize - address.Low();
+    const std::size_t inPage = std::min(count, room);
+    if (page == nullptr) {
+      return false;
+    }
+    for (std::size_t i = 0; i < inPage; ++i) {
+      if (!page->Value().arrived.test(address.Low() + i)) {
+        return false;
+      }
+    }
+    count -= inPage;
+    address.Add(static_cast<int>(room));
+  }
+  return true;
 }

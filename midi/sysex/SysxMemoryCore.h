@@ -1,18 +1,22 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 
 #include "midi/sysex/SysxAddress.h"
 #include "model/DLList.h"
 
-// One 128-byte page of received bulk data; byte i holds the value for (high, mid, i).
+// One 128-byte page of received bulk data; byte i holds the value for (high, mid, i), and
+// `arrived` tells which bytes a message carried (the others read as zero).
 struct SysxMemoryNode {
   explicit SysxMemoryNode(SysxAddress start) : address(start) {}
   SysxAddress address;
   std::array<std::uint8_t, SysxAddress::kPageSize> data{};
+  std::bitset<SysxAddress::kPageSize> arrived;
 };
 
 // Received bulk data filed under its addresses: a chain of pages sorted by address, each page
@@ -21,10 +25,22 @@ class SysxMemoryCore {
  public:
   using Page = DLList<SysxMemoryNode>;
 
+  SysxMemoryCore() = default;
+  SysxMemoryCore(SysxMemoryCore&& other) noexcept
+      : first_(std::move(other.first_)), recent_(std::exchange(other.recent_, nullptr)) {}
+  SysxMemoryCore& operator=(SysxMemoryCore&& other) noexcept {
+    first_ = std::move(other.first_);
+    recent_ = std::exchange(other.recent_, nullptr);
+    return *this;
+  }
+
   Page* FindPage(SysxAddress address, bool create);
   const Page* FindPage(SysxAddress address) const;
   void WriteBytes(SysxAddress address, std::span<const std::uint8_t> source);
   void ReadBytes(SysxAddress address, std::span<std::uint8_t> target) const;
+  // Whether every one of the `count` bytes from `address` arrived: a page that holds some of a
+  // block's bytes may still lack the others.
+  bool Arrived(SysxAddress address, std::size_t count) const;
   void Clear() {
     first_.reset();
     recent_ = nullptr;
