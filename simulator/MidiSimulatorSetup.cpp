@@ -14,6 +14,7 @@
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 #include "simulator/CombinedMidiPortLayer.h"
+#include "simulator/LinkFaultOptions.h"
 #include "simulator/LoopbackPortLayer.h"
 #include "simulator/SimulatedS80.h"
 
@@ -22,6 +23,7 @@ namespace {
 constexpr const char* kSimulatorVariable = "CORVALE_MIDI_SIMULATOR";
 constexpr const char* kRateVariable = "CORVALE_MIDI_SIMULATOR_RATE";
 constexpr const char* kSilentVariable = "CORVALE_MIDI_SIMULATOR_SILENT";
+constexpr const char* kFaultsVariable = "CORVALE_MIDI_SIMULATOR_FAULTS";
 
 std::weak_ptr<SimulatedS80>& Installed() {
   static std::weak_ptr<SimulatedS80> installed;
@@ -87,6 +89,15 @@ int ReadSilentSlots(S2A_File& memory, std::vector<BulkDump::Location>& slots, st
   return 0;
 }
 
+int ReadLinkFaults(SimulatedS80::Faults& faults, std::string& error) {
+  const char* text = std::getenv(kFaultsVariable);
+  if (text == nullptr || LinkFaultOptions::SetAll(text, faults, error)) {
+    return 0;
+  }
+  error = std::string(kFaultsVariable) + ": " + error;
+  return -1;
+}
+
 }  // namespace
 
 int InstallMidiPortLayerFromEnvironment(std::string& error) {
@@ -100,7 +111,8 @@ int InstallMidiPortLayerFromEnvironment(std::string& error) {
   S2A_File memory;
   SimulatedS80::Faults faults;
   if (ReadRate(rate, error) != 0 || ReadMemory(source, memory, error) != 0 ||
-      ReadSilentSlots(memory, faults.unanswered, error) != 0) {
+      ReadSilentSlots(memory, faults.unanswered, error) != 0 ||
+      ReadLinkFaults(faults, error) != 0) {
     return -1;
   }
   auto synthesizer = std::make_shared<SimulatedS80>(rate);

@@ -14,6 +14,8 @@ class SimulatedS80;
 //                                     3125, the DIN rate, when unset
 //   CORVALE_MIDI_SIMULATOR_SILENT=int-inst:A03,ext-perf:A01
 //                                     memory slots whose dump requests it leaves unanswered
+//   CORVALE_MIDI_SIMULATOR_FAULTS="--drop 0.01 --corrupt 0.01 --seed 1"
+//                                     a link that loses and damages messages (LinkFaultOptions)
 // Call before the first MidiControl handle. 0 (also when the variable is unset), or -1 with
 // `error` set when the bank file, the rate or a slot cannot be used.
 int InstallMidiPortLayerFromEnvironment(std::string& error);

@@ -26,6 +26,32 @@ long LinearAddress(SysxAddress address) {
          address.Low();
 }
 
+// The lossy link's dice: splitmix64, so that a seed gives the same faults on every platform.
+class LinkDice {
+ public:
+  void Seed(std::uint64_t seed) { state_ = seed; }
+  bool Roll(double probability) {
+    constexpr double kUnit = 1.0 / 9007199254740992.0;  // 2^-53
+    return probability > 0 && static_cast<double>(Next() >> 11) * kUnit < probability;
+  }
+  std::size_t Below(std::size_t bound) { return static_cast<std::size_t>(Next() % bound); }
+
+ private:
+  std::uint64_t Next() {
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+  }
+  std::uint64_t state_ = 0;
+};
+
+bool IsBulkDump(std::span<const std::uint8_t> message) {
+  return message.size() >= BulkDump::kMessageOverhead && message[0] == BulkDump::kSysExStart &&
+         message[1] == BulkDump::kYamahaId && message[3] == BulkDump::kModelId &&
+         (message[2] & kChannelStatusMask) == BulkDump::kBulkDumpType;
+}
+
 // One answer to a dump request: its messages as they go out, faults already applied.
 struct Answer {
   std::vector<std::vector<std::uint8_t>> messages;
@@ -86,6 +112,25 @@ struct SimulatedS80::State {
     return false;
   }
 
+  // What the lossy link does to one message: none when it is lost; otherwise the message, for a
+  // bulk dump perhaps with one data byte changed (the checksum when it carries no data).
+  std::optional<std::vector<std::uint8_t>> PassLink(std::span<const std::uint8_t> message) {
+    if (dice.Roll(faults.dropProbability)) {
+      ++linkFaults.dropped;
+      return std::nullopt;
+    }
+    std::vector<std::uint8_t> passed(message.begin(), message.end());
+    if (IsBulkDump(message) && dice.Roll(faults.corruptProbability)) {
+      const std::size_t dataBytes = passed.size() - BulkDump::kMessageOverhead;
+      std::uint8_t& changed =
+          passed[dataBytes > 0 ? BulkDump::kDataOffset + dice.Below(dataBytes) : passed.size() - 2];
+      // Any other seven-bit value moves the sum, so the checksum no longer fits.
+      changed = static_cast<std::uint8_t>((changed + 1 + dice.Below(126)) & BulkDump::kDataBits);
+      ++linkFaults.corrupted;
+    }
+    return passed;
+  }
+
   bool QueueAnswer(BulkDump::Location location) {
     const std::optional<BulkDump::LocationMeaning> meaning = BulkDump::DescribeLocation(location);
     Item* item = meaning ? ItemAt(*meaning) : nullptr;
@@ -108,8 +153,11 @@ struct SimulatedS80::State {
       if (position == faults.dropMessage) {
         continue;
       }
-      std::vector<std::uint8_t>& out =
-          answer.messages.emplace_back(messages[index].begin(), messages[index].end());
+      std::optional<std::vector<std::uint8_t>> passed = PassLink(messages[index]);
+      if (!passed) {
+        continue;
+      }
+      std::vector<std::uint8_t>& out = answer.messages.emplace_back(std::move(*passed));
       if (position == faults.corruptChecksum) {
         std::uint8_t& checksum = out[out.size() - 2];
         checksum = static_cast<std::uint8_t>((checksum + 1) & 0x7F);
@@ -247,6 +295,8 @@ struct SimulatedS80::State {
   std::condition_variable idle;  // the worker has sent everything queued
   int bytesPerSecond;
   Faults faults;
+  LinkDice dice;
+  LinkFaultCounts linkFaults;
   std::unique_ptr<S2A_File> memory;
   std::array<std::unique_ptr<Item>, kItemKindCount> editBuffers;
   std::vector<ReceivedMessage> received;
@@ -312,6 +362,13 @@ int SimulatedS80::BytesPerSecond() const {
 void SimulatedS80::SetFaults(const Faults& faults) {
   const std::lock_guard lock(state_->mutex);
   state_->faults = faults;
+  state_->dice.Seed(faults.seed);
+  state_->linkFaults = {};
+}
+
+SimulatedS80::LinkFaultCounts SimulatedS80::LinkFaults() const {
+  const std::lock_guard lock(state_->mutex);
+  return state_->linkFaults;
 }
 
 void SimulatedS80::Receive(std::span<const std::uint8_t> message) {
@@ -323,10 +380,14 @@ void SimulatedS80::Receive(std::span<const std::uint8_t> message) {
     if (message.empty()) {
       return;
     }
+    const std::optional<std::vector<std::uint8_t>> passed = state_->PassLink(message);
+    if (!passed) {
+      return;
+    }
     if (message[0] == BulkDump::kSysExStart) {
-      answerQueued = state_->ReceiveSysEx(message);
+      answerQueued = state_->ReceiveSysEx(*passed);
     } else if (message[0] >= BulkDump::kStatusBit) {
-      state_->ReceiveChannelMessage(message);
+      state_->ReceiveChannelMessage(*passed);
     }
   }
   if (answerQueued) {

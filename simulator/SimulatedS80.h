@@ -31,7 +31,9 @@ class S2A_File;
 // - Bank select (B0 00, B0 20) and program change (C0) select a program and copy it into the
 //   edit buffer of its kind.
 // - Faults for tests: leave out or corrupt one message of each answer, answer nothing (at all,
-//   or for some locations), or pause between the messages of an answer.
+//   or for some locations), or pause between the messages of an answer; and, as on a link that
+//   loses data, lose any message either way, or change one data byte of a bulk dump either way
+//   (so that its checksum fails), each with a given probability, from a seed.
 //
 // All members are safe to call from any thread.
 class SimulatedS80 {
@@ -42,6 +44,17 @@ class SimulatedS80 {
     bool silent = false;       // answers no request
     std::vector<BulkDump::Location> unanswered{};  // locations whose requests get no answer
     std::chrono::microseconds gap{0};  // quiet time before every message of an answer but the first
+    // The lossy link, both ways: the chance that a message is lost, and that a bulk dump
+    // arrives with one data byte (the checksum where it has none) changed. The same seed gives
+    // the same faults for the same messages.
+    double dropProbability = 0;
+    double corruptProbability = 0;
+    std::uint64_t seed = 0;
+  };
+  // How many messages the lossy link lost and changed, either way, since the faults were set.
+  struct LinkFaultCounts {
+    std::size_t dropped = 0;
+    std::size_t corrupted = 0;
   };
   // One message the simulator received, and when its last byte arrived.
   struct ReceivedMessage {
@@ -66,11 +79,13 @@ class SimulatedS80 {
   // The rate of the wire in both directions; 0 or less: no pacing.
   void SetBytesPerSecond(int bytesPerSecond);
   int BytesPerSecond() const;
+  // Also starts the lossy link's random sequence afresh from the faults' seed.
   void SetFaults(const Faults& faults);
+  LinkFaultCounts LinkFaults() const;
 
   // From the computer: one whole message (a channel message or one F0 ... F7).
   void Receive(std::span<const std::uint8_t> message);
-  // Everything received so far, in order.
+  // Everything received so far, in order, as the computer sent it (before the lossy link).
   std::vector<ReceivedMessage> ReceivedMessages() const;
   void ClearReceivedMessages();
 

@@ -10,6 +10,7 @@
 
 #include "files/FileExtension.h"
 #include "model/S2A_File.h"
+#include "simulator/LinkFaultOptions.h"
 #include "simulator/SimulatedS80.h"
 #include "simulator/SimulatorPorts.h"
 
@@ -21,13 +22,16 @@ constexpr int kExitUsage = 2;
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: corvale-sim [-v] FILE.s2a\n\n"
+               "Usage: corvale-sim [-v] [--drop P] [--corrupt P] [--seed N] FILE.s2a\n\n"
                "Opens an input and an output MIDI port named \"Simulated S80\" on the running\n"
                "JACK server and on the ALSA sequencer, whichever are there, and answers them as\n"
                "an S80 whose memory holds the banks of FILE.s2a: dump requests are answered at\n"
                "the MIDI wire's rate, dumps sent to it are stored, bank select and program\n"
                "change select a program. Runs until interrupted (Ctrl-C).\n\n"
-               "  -v   print one line for each request, stored dump and program selection\n");
+               "  -v           print one line for each request, stored dump and program\n"
+               "               selection, and at the end what the link lost and changed\n"
+               "%s",
+               LinkFaultOptions::kHelp);
 }
 
 const char* SystemName(MidiSystem system) {
@@ -66,13 +70,24 @@ int WaitForTheEnd(const sigset_t& endingSignals, const SimulatorPorts& ports,
 int main(int argc, char** argv) {
   bool verbose = false;
   std::string file;
+  SimulatedS80::Faults faults;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "-h" || argument == "--help") {
       PrintUsage(stdout);
       return kExitSuccess;
     }
-    if (argument == "-v") {
+    if (LinkFaultOptions::IsOption(argument)) {
+      std::string error;
+      if (i + 1 == argc) {
+        std::fprintf(stderr, "corvale-sim: %s needs a value\n", argument.c_str());
+        return kExitUsage;
+      }
+      if (!LinkFaultOptions::Set(argument, argv[++i], faults, error)) {
+        std::fprintf(stderr, "corvale-sim: %s\n", error.c_str());
+        return kExitUsage;
+      }
+    } else if (argument == "-v") {
       verbose = true;
     } else if (file.empty() && !argument.starts_with("-")) {
       file = argument;
@@ -93,6 +108,7 @@ int main(int argc, char** argv) {
   const sigset_t endingSignals = BlockEndingSignals();
   auto synthesizer = std::make_shared<SimulatedS80>();
   synthesizer->LoadMemory(memory);
+  synthesizer->SetFaults(faults);
   SimulatorPorts::Log log;
   if (verbose) {
     log = [](const std::string& line) {
@@ -112,5 +128,10 @@ int main(int argc, char** argv) {
     std::printf("Simulated S80 ready on %s\n", SystemName(system));
   }
   std::fflush(stdout);
-  return WaitForTheEnd(endingSignals, ports, *synthesizer);
+  const int status = WaitForTheEnd(endingSignals, ports, *synthesizer);
+  if (verbose) {
+    const SimulatedS80::LinkFaultCounts counts = synthesizer->LinkFaults();
+    std::printf("link: %zu messages lost, %zu changed\n", counts.dropped, counts.corrupted);
+  }
+  return status;
 }
