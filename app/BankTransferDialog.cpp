@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -39,12 +40,14 @@ bool IsUserInput(QEvent::Type type) {
   }
 }
 
-// "Item 5 of 128", then "Instrument INT:005(A05) Grand Pno"; made on the transfer's own
-// thread, which owns the item.
-QString StepText(const BankTransfer::Slot& slot, int position, int count) {
-  return QStringLiteral("Item %1 of %2\n%3 %4")
-      .arg(position + 1)
-      .arg(count)
+// "Item 5 of 128", then "Instrument INT:005(A05) Grand Pno"; "Asking again: item 2 of 7" in a
+// round for what had not arrived. Made on the transfer's own thread, which owns the item.
+QString StepText(const BankTransfer::Step& step) {
+  const BankTransfer::Slot& slot = *step.slot;
+  return QStringLiteral("%1 %2 of %3\n%4 %5")
+      .arg(step.round > 0 ? QStringLiteral("Asking again: item") : QStringLiteral("Item"))
+      .arg(step.position + 1)
+      .arg(step.count)
       .arg(BankTransferDialog::SlotName(slot), QString::fromStdString(slot.item->Name()));
 }
 
@@ -85,13 +88,19 @@ void BankTransferDialog::reject() {
 bool BankTransferDialog::eventFilter(QObject* watched, QEvent* event) {
   // Before the dialog shows, and around it, the windows take no input: the transfer owns the
   // ports and will write into the document.
-  if (!IsUserInput(event->type()))
-    return false;
-  const auto* widget = qobject_cast<const QWidget*>(watched);
-  if (widget && (widget == this || isAncestorOf(widget)))
+  if (!IsUserInput(event->type()) || BelongsToDialog(watched))
     return false;
   event->ignore();
   return true;
+}
+
+bool BankTransferDialog::BelongsToDialog(const QObject* watched) const {
+  if (const auto* widget = qobject_cast<const QWidget*>(watched))
+    return widget == this || isAncestorOf(widget);
+  // The window system's input (a click, a key, the close box) reaches the dialog's window
+  // first, which hands it on to the widget under the pointer or with the focus.
+  const auto* window = qobject_cast<const QWindow*>(watched);
+  return window != nullptr && window == windowHandle();
 }
 
 BankTransfer::Summary BankTransferDialog::Run(Direction direction, MidiControl& control,
@@ -107,14 +116,16 @@ BankTransfer::Summary BankTransferDialog::Run(Direction direction, MidiControl& 
   std::mutex stepMutex;
   QString step;
   int position = 0;
+  int total = count;
   BankTransfer::Summary summary;
   QEventLoop loop;
   std::thread transfer([&] {
-    const BankTransfer::Progress progress = [&](int at, int total, const BankTransfer::Slot& slot) {
-      const QString text = StepText(slot, at, total);
+    const BankTransfer::Progress progress = [&](const BankTransfer::Step& at) {
+      const QString text = StepText(at);
       const std::lock_guard lock(stepMutex);
       step = text;
-      position = at;
+      position = at.position;
+      total = at.count;
     };
     summary = direction == Direction::Receive
                   ? BankTransfer::Receive(control, places, progress, cancelRequested)
@@ -127,6 +138,7 @@ BankTransfer::Summary BankTransferDialog::Run(Direction direction, MidiControl& 
     const std::lock_guard lock(stepMutex);
     if (!cancelRequested)
       StepLabel->setText(step);
+    ProgressBar->setRange(0, total);
     ProgressBar->setValue(position);
   });
   poll.start(kPollMs);

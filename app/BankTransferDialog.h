@@ -40,4 +40,7 @@ class BankTransferDialog : public QDialog {
  protected:
   void reject() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool BelongsToDialog(const QObject* watched) const;
 };

@@ -111,6 +111,13 @@ Answer QtUserDialogs::AskYesNoCancel(QWidget* parent, const QString& title, cons
   }
 }
 
+Answer QtUserDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
 void QtUserDialogs::ShowError(QWidget* parent, const QString& caption, const QString& text) {
   QMessageBox::critical(parent, caption, text);
 }

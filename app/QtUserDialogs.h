@@ -14,6 +14,7 @@ class QtUserDialogs : public UserDialogs {
   std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
   Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override;
+  Answer AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
   void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
 
   // The dialog these show, ready to run.

@@ -849,15 +849,24 @@ void TForm1::SendCurrentItem(SendSequence send) {
   if (!HasPortFor(*control, false))
     return;
   const BusyCursor busy;
-  std::size_t sevenBitBytes = 0;
+  MidiTransfer::SendReport report;
   send(
-      *control, *item, [this](const char* text) { ShowStep(text); }, &sevenBitBytes);
-  if (sevenBitBytes > 0) {
-    SetStatus(StatusText(),
-              sevenBitBytes == 1
+      *control, *item, [this](const char* text) { ShowStep(text); }, &report);
+  QStringList notes;
+  if (report.differs)
+    notes << QStringLiteral(
+        "The synthesizer holds other data than was sent, also after sending "
+        "it again");
+  else if (report.verified)
+    notes << (report.resends > 0 ? QStringLiteral("Read back the same after sending it again")
+                                 : QStringLiteral("Read back the same"));
+  if (report.sevenBitBytes > 0) {
+    notes << (report.sevenBitBytes == 1
                   ? QStringLiteral("1 byte sent as a seven-bit value")
-                  : QStringLiteral("%1 bytes sent as seven-bit values").arg(sevenBitBytes));
+                  : QStringLiteral("%1 bytes sent as seven-bit values").arg(report.sevenBitBytes));
   }
+  if (!notes.isEmpty())
+    SetStatus(StatusText(), notes.join(QStringLiteral("; ")));
 }
 
 void TForm1::ReceiveCurrentItem(ReceiveSequence receive, const char* what) {
@@ -867,19 +876,25 @@ void TForm1::ReceiveCurrentItem(ReceiveSequence receive, const char* what) {
     return;
   const BusyCursor busy;
   auto edit = StartEdit(what, {item});
-  MidiTransfer::MissingBlocks missing;
+  MidiTransfer::ReceiveReport report;
   if (receive(
-          *control, *item, [this](const char* text) { ShowStep(text); }, &missing) != 0)
+          *control, *item, [this](const char* text) { ShowStep(text); }, &report) != 0)
     return;
   Record(std::move(edit));
   // What arrived is in the document now and in no file yet.
   MarkEdited();
   RefreshList();
-  if (missing.missing > 0) {
-    SetStatus(StatusText(), QStringLiteral("%1 of %2 blocks did not arrive and are 0 (Undo "
+  const QString asked = report.retries == 1
+                            ? QStringLiteral("asked twice")
+                            : QStringLiteral("asked %1 times").arg(report.retries + 1);
+  if (report.missingBlocks > 0) {
+    SetStatus(StatusText(), QStringLiteral("%1 of %2 blocks did not arrive (%3) and are 0 (Undo "
                                            "restores the item)")
-                                .arg(missing.missing)
-                                .arg(missing.total));
+                                .arg(report.missingBlocks)
+                                .arg(report.totalBlocks)
+                                .arg(asked));
+  } else if (report.retries > 0) {
+    SetStatus(StatusText(), QStringLiteral("Complete after a loss on the way (%1)").arg(asked));
   }
 }
 
@@ -925,6 +940,8 @@ void TForm1::TransferBanks(BankTransferDialog::Direction direction,
   const bool receiving = direction == BankTransferDialog::Direction::Receive;
   if (!HasPortFor(*control, receiving))
     return;
+  if (!receiving && !ConfirmReplacing(banks, title))
+    return;
   // The transfer's thread works on a copy; what arrived is taken into the document at its end.
   S2A_File copy;
   copy.CopyFrom(*Document);
@@ -954,25 +971,56 @@ void TForm1::TransferBanks(BankTransferDialog::Direction direction,
   ShowTransferSummary(summary, receiving);
 }
 
+bool TForm1::ConfirmReplacing(const std::vector<const BankLayout*>& banks, const char* title) {
+  int programs = 0;
+  for (const BankLayout* layout : banks)
+    programs += layout->capacity;
+  const QString text = banks.size() == 1
+                           ? QStringLiteral("Replace the %1 programs of the S80's %2 bank?")
+                                 .arg(programs)
+                                 .arg(QString::fromUtf8(banks.front()->longName))
+                           : QStringLiteral("Replace all %1 programs of the S80's %2 banks?")
+                                 .arg(programs)
+                                 .arg(banks.size());
+  return Dialogs().AskYesNo(this, Text(title), text) == Answer::Yes;
+}
+
+namespace {
+
+QString SlotNames(const std::vector<BankTransfer::Slot>& places) {
+  QStringList names;
+  for (const BankTransfer::Slot& slot : places)
+    names << BankTransferDialog::SlotName(slot);
+  return names.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+// "Received 450 of 452 items; 31 needed a retry; not received: ...", the slots that failed
+// also beside it, where a long list can be read in full (the tooltip).
 void TForm1::ShowTransferSummary(const BankTransfer::Summary& summary, bool received) {
   QString text = QStringLiteral("%1 %2 of %3 items")
                      .arg(received ? QStringLiteral("Received") : QStringLiteral("Sent"))
                      .arg(summary.transferred)
                      .arg(summary.count);
-  QStringList missing;
-  for (const BankTransfer::Slot& slot : summary.missing)
-    missing << BankTransferDialog::SlotName(slot);
+  if (summary.retried > 0)
+    text += (received ? QStringLiteral("; %1 needed a retry") : QStringLiteral("; %1 sent again"))
+                .arg(summary.retried);
+  QStringList failed;
+  if (!summary.differing.empty())
+    failed << QStringLiteral("read back different: ") + SlotNames(summary.differing);
+  if (!summary.missing.empty())
+    failed << (received ? QStringLiteral("not received: ") : QStringLiteral("not sent: ")) +
+                  SlotNames(summary.missing);
   if (summary.cancelled)
     text += QStringLiteral("; cancelled");
   else if (!summary.portError.empty())
     text += QStringLiteral("; stopped: ") + QString::fromStdString(summary.portError);
-  else if (!missing.isEmpty())
-    text += (received ? QStringLiteral("; no answer for ") : QStringLiteral("; not sent: ")) +
-            missing.join(QStringLiteral(", "));
-  const QString reason = missing.isEmpty() ? QString()
-                                           : (received ? QStringLiteral("Not received: ")
-                                                       : QStringLiteral("Not sent: ")) +
-                                                 missing.join(QStringLiteral(", "));
+  else if (!failed.isEmpty())
+    text += QStringLiteral("; ") + failed.join(QStringLiteral("; "));
+  QString reason = failed.join(QStringLiteral("; "));
+  if (!reason.isEmpty())
+    reason[0] = reason[0].toUpper();
   SetStatus(text, reason);
 }
 

@@ -220,9 +220,9 @@ class TForm1 : public QMainWindow {
   // The transfers of the current item. They block the window; each step's text is painted as
   // the step begins.
   using SendSequence = int (*)(MidiControl&, const Item&, const std::function<void(const char*)>&,
-                               std::size_t*);
+                               MidiTransfer::SendReport*);
   using ReceiveSequence = int (*)(MidiControl&, Item&, const std::function<void(const char*)>&,
-                                  MidiTransfer::MissingBlocks*);
+                                  MidiTransfer::ReceiveReport*);
   void SendCurrentItem(SendSequence send);
   void ReceiveCurrentItem(ReceiveSequence receive, const char* what);
   void ShowStep(const char* text);
@@ -231,6 +231,8 @@ class TForm1 : public QMainWindow {
   static std::vector<const BankLayout*> AllBanks();
   void TransferBanks(BankTransferDialog::Direction direction,
                      const std::vector<const BankLayout*>& banks, const char* title);
+  // Before the synthesizer's memory is overwritten: whether the user agrees.
+  bool ConfirmReplacing(const std::vector<const BankLayout*>& banks, const char* title);
   void ShowTransferSummary(const BankTransfer::Summary& summary, bool received);
 
   // A line of the list: the bank of the item it shows and the item's position there.

@@ -1,5 +1,6 @@
 #include "app/TPreferencesForm.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -10,7 +11,9 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/UserDialogs.h"
@@ -21,6 +24,7 @@
 namespace {
 
 constexpr const char* kUnavailableDelay = "0";
+constexpr int kMostRetries = 99;
 // Narrower than the style's, so that two fields with their labels fit side by side in the
 // dialog's fixed width.
 constexpr QMargins kMargins(6, 6, 6, 6);
@@ -61,11 +65,12 @@ void Fill(QComboBox& list, const std::vector<std::string>& names, int current) {
   list.setCurrentIndex(current);
 }
 
-// A field's number, or `current` when its text is not a whole decimal number.
-int NumberIn(const QLineEdit& field, int current) {
+// A field's number, or `current` when its text is not a whole decimal number (in the range,
+// when one is given).
+int NumberIn(const QLineEdit& field, int current, int lowest = INT_MIN, int highest = INT_MAX) {
   bool whole = false;
   const int number = field.text().toInt(&whole, 10);
-  return whole ? number : current;
+  return whole && number >= lowest && number <= highest ? number : current;
 }
 
 QFrame* Separator() {
@@ -102,7 +107,17 @@ QGroupBox* TPreferencesForm::BuildMidiGroup() {
   grid->addWidget(MIDIInputComboBox, 0, 1);
   grid->addWidget(Label("MIDI Output:", MIDIOutputComboBox), 1, 0);
   grid->addWidget(MIDIOutputComboBox, 1, 1);
-  grid->addWidget(BuildSysxDumpGroup(), 2, 0, 1, 2);
+  RefreshButton = new QPushButton(QStringLiteral("&Refresh"));
+  RefreshButton->setObjectName(QStringLiteral("RefreshButton"));
+  RefreshButton->setToolTip(QStringLiteral("Read the lists of MIDI ports again"));
+  connect(RefreshButton, &QPushButton::clicked, this, &TPreferencesForm::RefreshButtonClick);
+  grid->addWidget(RefreshButton, 0, 2, 2, 1, Qt::AlignVCenter);
+  grid->addWidget(BuildSysxDumpGroup(), 2, 0, 1, 3);
+  VerifyCheckBox = new QCheckBox(QStringLiteral("&Verify after sending"));
+  VerifyCheckBox->setObjectName(QStringLiteral("VerifyCheckBox"));
+  VerifyCheckBox->setToolTip(
+      QStringLiteral("Read each program back after storing it on the synthesizer and compare"));
+  grid->addWidget(VerifyCheckBox, 3, 0, 1, 3);
   grid->setColumnStretch(1, 1);
   return group;
 }
@@ -113,6 +128,10 @@ QGroupBox* TPreferencesForm::BuildSysxDumpGroup() {
   BufferSizeEdit = NumberField();
   BufferNumberEdit = NumberField();
   RecvTimeoutPrefEdit = NumberField();
+  ReceiveRetriesEdit = NumberField();
+  ReceiveRetriesEdit->setObjectName(QStringLiteral("ReceiveRetriesEdit"));
+  ReceiveRetriesEdit->setToolTip(
+      QStringLiteral("How many more times to ask for a program that arrived incomplete"));
   Edit2 = UnavailableField();
   Edit3 = UnavailableField();
   auto* grid = new QGridLayout(group);
@@ -128,6 +147,7 @@ QGroupBox* TPreferencesForm::BuildSysxDumpGroup() {
   addField(0, 0, "Buffer Size:", BufferSizeEdit, false);
   addField(0, 4, "Number:", BufferNumberEdit, false);
   addField(1, 0, "Recv Timeout:", RecvTimeoutPrefEdit, true);
+  addField(1, 4, "Retries:", ReceiveRetriesEdit, false);
   grid->addWidget(Separator(), 2, 0, 1, 7);
   addField(3, 0, "Buffer Delay:", Edit2, true);
   addField(3, 4, "F7 Delay:", Edit3, true);
@@ -163,15 +183,22 @@ void TPreferencesForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
-void TPreferencesForm::OnShowForm() {
+void TPreferencesForm::FillPortLists() {
+  midi_->RefreshDevices();
   std::vector<std::string> names;
   midi_->ListInputDevices(names);
   Fill(*MIDIInputComboBox, names, midi_->InputDeviceIndex());
   midi_->ListOutputDevices(names);
   Fill(*MIDIOutputComboBox, names, midi_->OutputDeviceIndex());
+}
+
+void TPreferencesForm::OnShowForm() {
+  FillPortLists();
   BufferSizeEdit->setText(QString::number(MidiControl::InputBufferSize()));
   BufferNumberEdit->setText(QString::number(MidiControl::InputBufferCount()));
   RecvTimeoutPrefEdit->setText(QString::number(MidiControl::InputTimeout()));
+  ReceiveRetriesEdit->setText(QString::number(MidiControl::ReceiveRetries()));
+  VerifyCheckBox->setChecked(MidiControl::VerifyAfterSending());
   Edit2->setText(QString::fromUtf8(kUnavailableDelay));
   Edit3->setText(QString::fromUtf8(kUnavailableDelay));
 }
@@ -187,6 +214,9 @@ bool TPreferencesForm::ApplyChoices() {
     midi_->SetInputBufferSize(NumberIn(*BufferSizeEdit, MidiControl::InputBufferSize()));
     midi_->SetInputBufferCount(NumberIn(*BufferNumberEdit, MidiControl::InputBufferCount()));
     midi_->SetInputTimeout(NumberIn(*RecvTimeoutPrefEdit, MidiControl::InputTimeout()));
+    midi_->SetReceiveRetries(
+        NumberIn(*ReceiveRetriesEdit, MidiControl::ReceiveRetries(), 0, kMostRetries));
+    midi_->SetVerifyAfterSending(VerifyCheckBox->isChecked());
     return true;
   } catch (const SettingsWriteError& error) {
     Dialogs().ShowError(this, windowTitle(), QString::fromUtf8(error.what()));
@@ -202,4 +232,21 @@ void TPreferencesForm::OkButtonClick() {
 
 void TPreferencesForm::CancelButtonClick() {
   reject();
+}
+
+void TPreferencesForm::RefreshButtonClick() {
+  // What was picked but not applied yet stays picked where that port is still listed: at the
+  // same place when it is there (two ports may share a name), else wherever it is.
+  const std::pair<QComboBox*, int> picked[] = {
+      {MIDIInputComboBox, MIDIInputComboBox->currentIndex()},
+      {MIDIOutputComboBox, MIDIOutputComboBox->currentIndex()}};
+  const QString names[] = {MIDIInputComboBox->currentText(), MIDIOutputComboBox->currentText()};
+  FillPortLists();
+  for (std::size_t i = 0; i < std::size(picked); ++i) {
+    const auto [list, index] = picked[i];
+    if (index >= 0 && list->itemText(index) == names[i])
+      list->setCurrentIndex(index);
+    else if (const int found = list->findText(names[i]); found >= 0)
+      list->setCurrentIndex(found);
+  }
 }

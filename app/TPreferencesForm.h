@@ -4,6 +4,7 @@
 #include <memory>
 
 class MidiControl;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -12,13 +13,16 @@ class QShowEvent;
 
 // The MIDI ports and the receive numbers. The dialog only moves values between its controls and
 // MidiControl, whose handle it holds for its whole life; the controls are refilled at every
-// opening, so edits abandoned with Cancel are forgotten.
+// opening, so edits abandoned with Cancel are forgotten. The port lists are read afresh at
+// every opening and by Refresh, so ports that came since are there; Apply opens the chosen
+// ports afresh, also the ones in use (a port that went away and came back is reached again).
 class TPreferencesForm : public QDialog {
   Q_OBJECT
 
  public:
   static constexpr int kClientWidth = 355;
-  static constexpr int kClientHeight = 275;
+  // Taller than the original 275, for the retries and the verify choice.
+  static constexpr int kClientHeight = 305;
 
   explicit TPreferencesForm(QWidget* parent = nullptr);
   ~TPreferencesForm() override;
@@ -33,12 +37,18 @@ class TPreferencesForm : public QDialog {
   void ApplyButtonClick();
   void OkButtonClick();
   void CancelButtonClick();
+  // The port lists read afresh; the other fields keep what was typed.
+  void RefreshButtonClick();
 
   QComboBox* MIDIInputComboBox = nullptr;
   QComboBox* MIDIOutputComboBox = nullptr;
   QLineEdit* BufferSizeEdit = nullptr;
   QLineEdit* BufferNumberEdit = nullptr;
   QLineEdit* RecvTimeoutPrefEdit = nullptr;
+  // How many more times a receive asks for an item that arrived incomplete; 0 to 99.
+  QLineEdit* ReceiveRetriesEdit = nullptr;
+  QCheckBox* VerifyCheckBox = nullptr;
+  QPushButton* RefreshButton = nullptr;
   // Buffer Delay and F7 Delay: always disabled, always 0, nothing behind them.
   QLineEdit* Edit2 = nullptr;
   QLineEdit* Edit3 = nullptr;
@@ -55,6 +65,7 @@ class TPreferencesForm : public QDialog {
   QLayout* BuildButtonRow();
   // False, after telling the user, when a choice could not be stored.
   bool ApplyChoices();
+  void FillPortLists();
 
   std::unique_ptr<MidiControl> midi_;
 };

@@ -35,6 +35,8 @@ class UserDialogs {
                                               const FileDialogRequest& request) = 0;
   // A warning with Yes, No and Cancel, Cancel the default.
   virtual Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) = 0;
+  // A question with Yes and No, No the default (and the answer when the dialog is closed).
+  virtual Answer AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
   virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
 };
 

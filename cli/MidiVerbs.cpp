@@ -11,6 +11,7 @@
 #include "cli/VerbSupport.h"
 #include "cli/Verbs.h"
 #include "files/FileExtension.h"
+#include "files/SmartFile.h"
 #include "midi/ports/BankTransfer.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiDevice.h"
@@ -27,7 +28,18 @@ struct MidiArguments {
   bool buffer = false;
   std::optional<int> inPort;  // 1-based, as `ports` numbers them
   std::optional<int> outPort;
+  std::optional<int> retries;  // for this run, instead of the setting
+  bool verify = false;
 };
+
+// The options a verb takes beside --in and --out.
+struct VerbOptions {
+  bool buffer = false;
+  bool retries = false;
+  bool verify = false;
+};
+
+constexpr int kMostRetries = 99;
 
 std::optional<int> ParsePortNumber(const std::string& text) {
   if (text.empty() || text.size() > 4 ||
@@ -38,13 +50,29 @@ std::optional<int> ParsePortNumber(const std::string& text) {
   return number >= 1 ? std::optional<int>(number) : std::nullopt;
 }
 
+std::optional<int> ParseRetries(const std::string& text) {
+  if (text.empty() || text.size() > 2 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  return std::stoi(text);
+}
+
 // Usage errors return the status.
 std::optional<int> ParseMidiArguments(const char* verb, std::span<const std::string> arguments,
-                                      bool takesBuffer, MidiArguments& parsed) {
+                                      VerbOptions takes, MidiArguments& parsed) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--buffer" && takesBuffer) {
+    if (argument == "--buffer" && takes.buffer) {
       parsed.buffer = true;
+    } else if (argument == "--verify" && takes.verify) {
+      parsed.verify = true;
+    } else if (argument == "--retries" && takes.retries) {
+      parsed.retries = i + 1 < arguments.size() ? ParseRetries(arguments[++i]) : std::nullopt;
+      if (!parsed.retries) {
+        return UsageError(std::string(verb) + ": --retries needs a number from 0 to " +
+                          std::to_string(kMostRetries));
+      }
     } else if (argument == "--in" || argument == "--out") {
       if (i + 1 == arguments.size()) {
         return UsageError(std::string(verb) + ": " + argument + " needs a port number");
@@ -132,6 +160,12 @@ int WithPorts(const char* verb, const MidiArguments& arguments, PortsNeeded need
   if (const auto status = UseChosenPorts(verb, control, arguments)) {
     return *status;
   }
+  if (arguments.retries) {
+    control.UseReceiveRetries(*arguments.retries);
+  }
+  if (arguments.verify) {
+    control.UseVerifyAfterSending(true);
+  }
   if (needed == PortsNeeded::InputAndOutput) {
     if (const int status = NeedPort(verb, control.CurrentInputDevice(), "input");
         status != kExitSuccess) {
@@ -147,9 +181,45 @@ int WithPorts(const char* verb, const MidiArguments& arguments, PortsNeeded need
   return work(control);
 }
 
-void PrintStatus(const char* text) {
-  std::printf("%s\n", text);
-  std::fflush(stdout);
+// The steps of one item's transfer: while standard error is a terminal, each rewrites one line
+// there, which the outcome then replaces; elsewhere only the outcome is printed.
+class StepLine {
+ public:
+  StepLine() : onTerminal_(isatty(STDERR_FILENO) != 0) {}
+  ~StepLine() { Clear(); }
+  StepLine(const StepLine&) = delete;
+  StepLine& operator=(const StepLine&) = delete;
+
+  MidiTransfer::StatusText Show() {
+    return [this](const char* text) {
+      last_ = text;
+      if (onTerminal_) {
+        std::fprintf(stderr, "\r\033[K%s", text);
+        std::fflush(stderr);
+      }
+    };
+  }
+  const std::string& Last() const { return last_; }
+  // The outcome of a transfer that succeeded, with what it took.
+  void Succeeded(const std::string& detail = "") {
+    Clear();
+    std::fprintf(stderr, "%s%s\n", last_.c_str(), detail.c_str());
+  }
+
+ private:
+  void Clear() {
+    if (onTerminal_ && !last_.empty()) {
+      std::fputs("\r\033[K", stderr);
+    }
+    onTerminal_ = false;
+  }
+
+  bool onTerminal_;
+  std::string last_;
+};
+
+std::string Counted(int count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 void PrintPorts(const char* heading, const std::vector<std::string>& names, int current) {
@@ -165,12 +235,14 @@ void PrintPorts(const char* heading, const std::vector<std::string>& names, int 
 
 // --- Whole banks ---
 
-// "item 5 of 452: int-inst:A05 Grand Pno", each item rewriting the line of the one before.
-void ShowProgress(int position, int count, const BankTransfer::Slot& slot) {
+// "item 5 of 452: int-inst:A05 Grand Pno", each item rewriting the line of the one before;
+// "again, item 2 of 7: ..." in a round that asks again for what had not arrived.
+void ShowProgress(const BankTransfer::Step& step) {
+  const BankTransfer::Slot& slot = *step.slot;
   const std::string name = slot.item->Name();
-  std::fprintf(stderr, "\r\033[Kitem %d of %d: %s%s%s", position + 1, count,
-               ItemSlot{slot.layout, slot.index}.Label().c_str(), name.empty() ? "" : " ",
-               name.c_str());
+  std::fprintf(stderr, "\r\033[K%sitem %d of %d: %s%s%s", step.round > 0 ? "again, " : "",
+               step.position + 1, step.count, ItemSlot{slot.layout, slot.index}.Label().c_str(),
+               name.empty() ? "" : " ", name.c_str());
   std::fflush(stderr);
 }
 
@@ -196,30 +268,62 @@ BankTransfer::Summary TransferBanks(const char* verb, BankTransferRun run, MidiC
   return summary;
 }
 
-// "Received 447 of 452 items; no answer for ext-inst:A01, ext-inst:A02" on standard error.
-void PrintSummary(const char* done, const BankTransfer::Summary& summary, const char* missing) {
-  std::string text = std::string(done) + " " + std::to_string(summary.transferred) + " of " +
-                     std::to_string(summary.count) + " items";
-  for (std::size_t i = 0; i < summary.missing.size(); ++i) {
-    const BankTransfer::Slot& slot = summary.missing[i];
-    text += (i == 0 ? std::string("; ") + missing + " " : std::string(", ")) +
+// "; not received: ext-inst:A01, ext-inst:A02", or nothing for no slots.
+std::string SlotList(const char* heading, const std::vector<BankTransfer::Slot>& slots) {
+  std::string text;
+  for (const BankTransfer::Slot& slot : slots) {
+    text += (text.empty() ? std::string("; ") + heading + " " : std::string(", ")) +
             ItemSlot{slot.layout, slot.index}.Label();
   }
+  return text;
+}
+
+// On standard error: "Received 450 of 452 items; 31 needed a retry; not received: ext-inst:A01,
+// ext-inst:A02", "Sent 63 of 64 items; 2 sent again; read back different: int-perf:A07".
+void PrintSummary(bool received, const BankTransfer::Summary& summary) {
+  std::string text = std::string(received ? "Received " : "Sent ") +
+                     std::to_string(summary.transferred) + " of " + std::to_string(summary.count) +
+                     " items";
+  if (summary.retried > 0) {
+    text += "; " + std::to_string(summary.retried) + (received ? " needed a retry" : " sent again");
+  }
+  text += SlotList("read back different:", summary.differing);
+  text += SlotList(received ? "not received:" : "not sent:", summary.missing);
   std::fprintf(stderr, "%s\n", text.c_str());
 }
 
 int TransferStatus(const BankTransfer::Summary& summary) {
-  return summary.missing.empty() && summary.portError.empty() ? kExitSuccess : kExitFailure;
+  return summary.Complete() ? kExitSuccess : kExitFailure;
 }
 
-// What arrived is saved to `out`, also when some items did not.
+// "mybackup.partial.s2e" beside "mybackup.s2e".
+std::string PartialName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+    return path + ".partial";
+  }
+  return path.substr(0, dot) + ".partial" + path.substr(dot);
+}
+
+// What arrived is saved to `out`, also when some items did not: the slots that did not arrive
+// keep what `document` held. A backup starts from the defaults, so an incomplete one never
+// replaces `out` (the last complete backup, perhaps): it goes beside it (PartialName).
 int ReceiveBanks(const char* verb, MidiControl& control, S2A_File& document,
-                 std::span<const BankLayout* const> banks, const std::string& out) {
+                 std::span<const BankLayout* const> banks, const std::string& out, bool backup) {
   const BankTransfer::Summary summary =
       TransferBanks(verb, &BankTransfer::Receive, control, document, banks);
-  PrintSummary("Received", summary, summary.portError.empty() ? "no answer for" : "not received:");
+  PrintSummary(true, summary);
   if (summary.transferred == 0) {
     return Failure(verb, "nothing was received; nothing written");
+  }
+  if (backup && !summary.Complete()) {
+    const std::string partial = PartialName(out);
+    if (const int status = SaveDocument(verb, document, partial); status != kExitSuccess) {
+      return status;
+    }
+    return Failure(verb, "the backup is incomplete: what arrived is in " + partial + "; " + out +
+                             " was not written");
   }
   if (const int status = SaveDocument(verb, document, out); status != kExitSuccess) {
     return status;
@@ -230,42 +334,64 @@ int ReceiveBanks(const char* verb, MidiControl& control, S2A_File& document,
 int SendBanks(MidiControl& control, S2A_File& document, std::span<const BankLayout* const> banks) {
   const BankTransfer::Summary summary =
       TransferBanks("send", &BankTransfer::Send, control, document, banks);
-  PrintSummary("Sent", summary, "not sent:");
+  PrintSummary(false, summary);
   return TransferStatus(summary);
+}
+
+// A transfer that ends in a save finds out first whether the file can be written.
+int CheckSavable(const char* verb, const std::string& path) {
+  if (!SmartFile::CanSaveTo(path)) {
+    return Failure(verb, path + ": cannot be written");
+  }
+  return kExitSuccess;
 }
 
 // --- One item ---
 
 int SendItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, bool toBuffer) {
   const Item& item = slot.ItemIn(document);
-  std::size_t sevenBitBytes = 0;
-  const int result = toBuffer
-                         ? MidiTransfer::SendToBuffer(control, item, PrintStatus, &sevenBitBytes)
-                         : MidiTransfer::Send(control, item, PrintStatus, &sevenBitBytes);
+  MidiTransfer::SendReport report;
+  StepLine steps;
+  const int result = toBuffer ? MidiTransfer::SendToBuffer(control, item, steps.Show(), &report)
+                              : MidiTransfer::Send(control, item, steps.Show(), &report);
   if (result != 0) {
-    return Failure("send", "a message could not be sent");
+    return Failure("send", report.differs ? "the item read back from the synthesizer differs from "
+                                            "the one sent, also after sending it again"
+                                          : "a message could not be sent");
   }
-  ReportSevenBitBytes("send", slot.Label(), item, sevenBitBytes);
+  steps.Succeeded(report.verified ? report.resends > 0 ? ", read back the same after sending "
+                                                         "it again"
+                                                       : ", read back the same"
+                                  : "");
+  ReportSevenBitBytes("send", slot.Label(), item, report.sevenBitBytes);
   return kExitSuccess;
 }
 
 int ReceiveItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, bool fromBuffer,
                 const std::string& out) {
   Item& item = slot.ItemIn(document);
-  MidiTransfer::MissingBlocks missing;
+  MidiTransfer::ReceiveReport report;
+  StepLine steps;
   const int result = fromBuffer
-                         ? MidiTransfer::ReceiveFromBuffer(control, item, PrintStatus, &missing)
-                         : MidiTransfer::Receive(control, item, PrintStatus, &missing);
+                         ? MidiTransfer::ReceiveFromBuffer(control, item, steps.Show(), &report)
+                         : MidiTransfer::Receive(control, item, steps.Show(), &report);
   if (result != 0) {
     return Failure("receive", "nothing was received; nothing written");
   }
   // Saved, the zeroed blocks would replace the item's own in the file.
-  if (missing.missing > 0) {
-    return Failure("receive", "the answer was cut short: " + std::to_string(missing.missing) +
-                                  " of " + std::to_string(missing.total) +
-                                  " blocks did not arrive; nothing written");
+  if (report.missingBlocks > 0) {
+    const std::string retried =
+        report.retries > 0 ? ", also after " + Counted(report.retries, "retry", "retries") : "";
+    return Failure("receive", "the answer was cut short: " + std::to_string(report.missingBlocks) +
+                                  " of " + std::to_string(report.totalBlocks) +
+                                  " blocks did not arrive" + retried + "; nothing written");
   }
-  return SaveDocument("receive", document, out);
+  if (const int status = SaveDocument("receive", document, out); status != kExitSuccess) {
+    return status;
+  }
+  steps.Succeeded(report.retries > 0 ? " after " + Counted(report.retries, "retry", "retries")
+                                     : "");
+  return kExitSuccess;
 }
 
 std::optional<int> RefuseBufferForBanks(const char* verb, const MidiArguments& arguments,
@@ -280,7 +406,7 @@ std::optional<int> RefuseBufferForBanks(const char* verb, const MidiArguments& a
 
 int PortsVerb(std::span<const std::string> arguments) {
   MidiArguments parsed;
-  if (const auto status = ParseMidiArguments("ports", arguments, false, parsed)) {
+  if (const auto status = ParseMidiArguments("ports", arguments, {}, parsed)) {
     return *status;
   }
   if (!parsed.words.empty()) {
@@ -298,11 +424,12 @@ int PortsVerb(std::span<const std::string> arguments) {
 
 int SendVerb(std::span<const std::string> arguments) {
   MidiArguments parsed;
-  if (const auto status = ParseMidiArguments("send", arguments, true, parsed)) {
+  if (const auto status = ParseMidiArguments(
+          "send", arguments, {.buffer = true, .retries = true, .verify = true}, parsed)) {
     return *status;
   }
   if (parsed.words.size() != 2) {
-    return UsageError("send: expected DOC ITEM [--buffer]");
+    return UsageError("send: expected DOC ITEM [--buffer] [--verify] [--retries N]");
   }
   const std::string& documentPath = parsed.words[0];
   if (!IsBankFile(documentPath)) {
@@ -328,11 +455,12 @@ int SendVerb(std::span<const std::string> arguments) {
 
 int ReceiveVerb(std::span<const std::string> arguments) {
   MidiArguments parsed;
-  if (const auto status = ParseMidiArguments("receive", arguments, true, parsed)) {
+  if (const auto status =
+          ParseMidiArguments("receive", arguments, {.buffer = true, .retries = true}, parsed)) {
     return *status;
   }
   if (parsed.words.size() != 2 && parsed.words.size() != 3) {
-    return UsageError("receive: expected DOC ITEM [--buffer] [OUT]");
+    return UsageError("receive: expected DOC ITEM [--buffer] [--retries N] [OUT]");
   }
   const std::string& documentPath = parsed.words[0];
   const std::string& out = parsed.words.size() == 3 ? parsed.words[2] : documentPath;
@@ -356,18 +484,21 @@ int ReceiveVerb(std::span<const std::string> arguments) {
         status != kExitSuccess) {
       return status;
     }
+    if (const int status = CheckSavable("receive", out); status != kExitSuccess) {
+      return status;
+    }
     return items.slot ? ReceiveItem(control, document, *items.slot, parsed.buffer, out)
-                      : ReceiveBanks("receive", control, document, items.banks, out);
+                      : ReceiveBanks("receive", control, document, items.banks, out, false);
   });
 }
 
 int BackupVerb(std::span<const std::string> arguments) {
   MidiArguments parsed;
-  if (const auto status = ParseMidiArguments("backup", arguments, false, parsed)) {
+  if (const auto status = ParseMidiArguments("backup", arguments, {.retries = true}, parsed)) {
     return *status;
   }
   if (parsed.words.size() != 1) {
-    return UsageError("backup: expected OUT [--in N] [--out N]");
+    return UsageError("backup: expected OUT [--retries N] [--in N] [--out N]");
   }
   const std::string& out = parsed.words[0];
   if (!IsBankFile(out)) {
@@ -378,7 +509,13 @@ int BackupVerb(std::span<const std::string> arguments) {
     return *status;
   }
   return WithPorts("backup", parsed, PortsNeeded::InputAndOutput, [&](MidiControl& control) {
+    if (const int status = CheckSavable("backup", out); status != kExitSuccess) {
+      return status;
+    }
+    if (const int status = CheckSavable("backup", PartialName(out)); status != kExitSuccess) {
+      return status;
+    }
     S2A_File document;
-    return ReceiveBanks("backup", control, document, items.banks, out);
+    return ReceiveBanks("backup", control, document, items.banks, out, true);
   });
 }

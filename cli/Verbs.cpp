@@ -39,8 +39,12 @@ void PrintItemDumps(const std::string& path, const ItemDumpList& list) {
       where = place;
     }
     if (dump.item) {
-      std::printf("\t%s: %s %s:%s%s\n", where.c_str(), KindInfo(dump.item->Kind()).name,
-                  dump.item->CategoryName().c_str(), dump.item->Name().c_str(),
+      const std::string missing = dump.missingBlocks == 0
+                                      ? ""
+                                      : " (" + std::to_string(dump.missingBlocks) + " of " +
+                                            std::to_string(dump.totalBlocks) + " blocks missing)";
+      std::printf("\t%s: %s %s:%s%s%s\n", where.c_str(), KindInfo(dump.item->Kind()).name,
+                  dump.item->CategoryName().c_str(), dump.item->Name().c_str(), missing.c_str(),
                   dump.complete ? "" : " (no footer)");
     } else {
       std::printf("\t%s%s\n", where.c_str(), dump.complete ? "" : " (no footer)");
@@ -250,25 +254,32 @@ constexpr std::array<Verb, 8> kVerbs{{
      "      current ports are the ones stored in the settings; --in and --out choose others for\n"
      "      one run of any MIDI verb, without storing them.",
      "corvale-cli ports", &PortsVerb},
-    {"send", "send DOC ITEM [--buffer] [--in N] [--out N]",
+    {"send", "send DOC ITEM [--buffer] [--verify] [--retries N] [--in N] [--out N]",
      "Send one item of a bank file to the synthesizer: to its own memory location, then\n"
      "      select it; with --buffer select the item's program, then send the item to the edit\n"
-     "      buffer of its kind. Prints each step. ITEM may also be a whole bank (int-inst, ...)\n"
-     "      or all, every bank DOC holds: each item goes to its memory location, and a summary\n"
-     "      on standard error names the items not sent (exit status 1 when there are any).",
+     "      buffer of its kind. ITEM may also be a whole bank (int-inst, ...) or all, every bank\n"
+     "      DOC holds: each item goes to its memory location, and a summary on standard error\n"
+     "      names the items not sent (exit status 1 when there are any). With --verify each\n"
+     "      item stored is read back and compared; one that differs is sent once more, then\n"
+     "      reported. --retries N: read-backs ask again up to N times (the setting\n"
+     "      ReceiveRetries, 2 when unset).",
      "corvale-cli send \"My Banks.s2a\" int-inst:A05 --buffer", &SendVerb},
-    {"receive", "receive DOC ITEM [--buffer] [OUT] [--in N] [--out N]",
+    {"receive", "receive DOC ITEM [--buffer] [--retries N] [OUT] [--in N] [--out N]",
      "Ask the synthesizer for the item at the slot's memory location (with --buffer: its edit\n"
      "      buffer of the slot's kind), take the answer into the slot and save the bank file to\n"
-     "      OUT, or back to DOC. Blocks that do not arrive become 0. Exit status 1 and nothing\n"
-     "      written when no data arrives. ITEM may also be a whole bank (int-inst, ...) or all,\n"
-     "      every bank DOC and OUT hold: a summary on standard error names the items that got\n"
-     "      no answer (exit status 1 when there are any; the items that arrived are saved).",
+     "      OUT, or back to DOC. An answer that lacks blocks (lost, or damaged on the way) is\n"
+     "      asked for again, up to N more times (the setting ReceiveRetries, 2 when unset);\n"
+     "      exit status 1 and nothing written when the item never arrives whole. ITEM may also\n"
+     "      be a whole bank (int-inst, ...) or all, every bank DOC and OUT hold: the items that\n"
+     "      did not arrive whole are asked for again after the last one, and a summary on\n"
+     "      standard error names those that still did not (exit status 1 when there are any;\n"
+     "      the items that arrived are saved).",
      "corvale-cli receive \"My Banks.s2a\" ext-perf:4 \"New Banks.s2a\"", &ReceiveVerb},
-    {"backup", "backup OUT [--in N] [--out N]",
+    {"backup", "backup OUT [--retries N] [--in N] [--out N]",
      "Receive every bank OUT's kind holds (.s2a all six, .s2v the four voice banks, .s2e the\n"
      "      three external banks) into a new bank set of the defaults and save it to OUT; as\n"
-     "      receive DOC all OUT.",
+     "      receive DOC all OUT. A backup that is not complete never replaces OUT: what arrived\n"
+     "      goes to OUT.partial.s2a (.s2v, .s2e) beside it, and the exit status is 1.",
      "corvale-cli backup \"S80 Backup.s2a\"", &BackupVerb},
 }};
 

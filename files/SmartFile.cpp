@@ -386,6 +386,20 @@ void SmartFile::AbandonSave() {
   DiscardTemp();
 }
 
+bool SmartFile::CanSaveTo(const std::string& path) {
+  SmartFile file;
+  file.SetPath(path);
+  struct stat existing {};
+  const std::string target = FollowLinks(file.Path());
+  if (!target.empty() && stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+    return true;
+  if (!file.OpenForSave(path)) {
+    ReportFileDiagnostic("Error opening file: %s\n", file.ErrorText().c_str());
+    return false;
+  }
+  return true;  // the destructor removes the temporary file
+}
+
 int SmartFile::SaveFile(const std::string& path, const std::function<void(SmartFile&)>& content) {
   SmartFile file;
   if (!file.OpenForSave(path)) {

@@ -50,6 +50,12 @@ class SmartFile : public SmartFilename {
   // code set) when any write or any of these steps failed; the old file is then untouched.
   bool CommitSave();
 
+  // Whether a save to `path` can begin now: its temporary file is made and removed again, and
+  // nothing else happens (a target that is not a regular file is not touched). False, with the
+  // diagnostic "Error opening file: %s\n", when it cannot; so a long task that ends in a save
+  // can find out before it starts.
+  static bool CanSaveTo(const std::string& path);
+
   // Writes a whole file through OpenForSave and CommitSave. Prints "Error opening file: %s\n"
   // or "Error writing file: %s\n" on failure; 0 on success, -1 on failure.
   static int SaveFile(const std::string& path, const std::function<void(SmartFile&)>& content);

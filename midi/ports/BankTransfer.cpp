@@ -1,5 +1,8 @@
 #include "midi/ports/BankTransfer.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiErrorReport.h"
 #include "midi/ports/MidiTransfer.h"
@@ -38,55 +41,15 @@ class TransferScope {
   MidiErrorHandler previousHandler_;
 };
 
-using ItemStep = int (*)(MidiControl& control, const Slot& slot);
-
-// Runs `step` for each slot until the end, a cancel or a port error.
-Summary Run(MidiControl& control, std::span<const Slot> slots, const Progress& progress,
-            const std::atomic<bool>& cancel, ItemStep step) {
-  Summary summary;
-  summary.count = static_cast<int>(slots.size());
-  const TransferScope scope(control, cancel);
-  std::size_t next = 0;
-  for (; next < slots.size(); ++next) {
-    if (cancel.load() || !scope.FirstError().empty()) {
-      break;
-    }
-    const Slot& slot = slots[next];
-    if (progress) {
-      progress(static_cast<int>(next), summary.count, slot);
-    }
-    if (step(control, slot) == 0) {
-      ++summary.transferred;
-    } else {
-      summary.missing.push_back(slot);
-    }
-  }
-  summary.missing.insert(summary.missing.end(), slots.begin() + static_cast<std::ptrdiff_t>(next),
-                         slots.end());
-  // A cancel may also have cut short the last item.
-  summary.cancelled = cancel.load() && !summary.missing.empty();
-  summary.portError = scope.FirstError();
-  return summary;
+bool Stopped(const std::atomic<bool>& cancel, const TransferScope& scope) {
+  return cancel.load() || !scope.FirstError().empty();
 }
 
-// An answer cut short counts as none: the slot keeps what it held rather than an item with
-// zeroed blocks.
-int ReceiveItem(MidiControl& control, const Slot& slot) {
-  const std::unique_ptr<Item> before = CreateItem(slot.item->Kind());
-  before->Assign(*slot.item);
-  MidiTransfer::MissingBlocks missing;
-  if (MidiTransfer::Receive(control, *slot.item, {}, &missing) != 0) {
-    return -1;
+void AddSlots(std::vector<Slot>& list, std::span<const Slot> slots,
+              std::span<const std::size_t> indexes) {
+  for (const std::size_t index : indexes) {
+    list.push_back(slots[index]);
   }
-  if (missing.missing > 0) {
-    slot.item->Assign(*before);
-    return -1;
-  }
-  return 0;
-}
-
-int SendItem(MidiControl& control, const Slot& slot) {
-  return MidiTransfer::SendDump(control, *slot.item);
 }
 
 }  // namespace
@@ -104,12 +67,74 @@ std::vector<Slot> SlotsOf(S2A_File& document, std::span<const BankLayout* const>
 
 Summary Receive(MidiControl& control, std::span<const Slot> slots, const Progress& progress,
                 const std::atomic<bool>& cancel) {
-  return Run(control, slots, progress, cancel, &ReceiveItem);
+  Summary summary;
+  summary.count = static_cast<int>(slots.size());
+  const TransferScope scope(control, cancel);
+  // What the requests for each slot brought so far; a later round adds to it.
+  std::vector<MidiTransfer::CollectedAnswer> collected(slots.size());
+  std::vector<std::size_t> pending(slots.size());
+  std::iota(pending.begin(), pending.end(), std::size_t{0});
+  bool anyAnswer = false;
+  for (int round = 0; !pending.empty() && !Stopped(cancel, scope); ++round) {
+    // Asking again is no use while nothing answers at all.
+    if (round > 0 && (round > MidiControl::ReceiveRetries() || !anyAnswer)) {
+      break;
+    }
+    if (round == 1) {
+      summary.retried = static_cast<int>(pending.size());
+    }
+    std::vector<std::size_t> failed;
+    std::size_t next = 0;
+    for (; next < pending.size() && !Stopped(cancel, scope); ++next) {
+      const std::size_t index = pending[next];
+      if (progress) {
+        progress({static_cast<int>(next), static_cast<int>(pending.size()), round, &slots[index]});
+      }
+      MidiTransfer::CollectedAnswer& answer = collected[index];
+      const bool taken = MidiTransfer::RequestOnce(control, *slots[index].item, answer) == 0;
+      anyAnswer = anyAnswer || answer.anythingArrived;
+      if (taken) {
+        ++summary.transferred;
+        answer.blocks.Clear();
+      } else {
+        failed.push_back(index);
+      }
+    }
+    failed.insert(failed.end(), pending.begin() + static_cast<std::ptrdiff_t>(next), pending.end());
+    std::ranges::sort(failed);
+    pending = std::move(failed);
+  }
+  AddSlots(summary.missing, slots, pending);
+  // A cancel may also have cut short the last item.
+  summary.cancelled = cancel.load() && !summary.missing.empty();
+  summary.portError = scope.FirstError();
+  return summary;
 }
 
 Summary Send(MidiControl& control, std::span<const Slot> slots, const Progress& progress,
              const std::atomic<bool>& cancel) {
-  return Run(control, slots, progress, cancel, &SendItem);
+  Summary summary;
+  summary.count = static_cast<int>(slots.size());
+  const TransferScope scope(control, cancel);
+  std::size_t next = 0;
+  for (; next < slots.size() && !Stopped(cancel, scope); ++next) {
+    const Slot& slot = slots[next];
+    if (progress) {
+      progress({static_cast<int>(next), summary.count, 0, &slot});
+    }
+    MidiTransfer::SendReport report;
+    if (MidiTransfer::StoreItem(control, *slot.item, {}, &report) == 0) {
+      ++summary.transferred;
+    } else {
+      (report.differs ? summary.differing : summary.missing).push_back(slot);
+    }
+    summary.retried += report.resends > 0 ? 1 : 0;
+  }
+  summary.missing.insert(summary.missing.end(), slots.begin() + static_cast<std::ptrdiff_t>(next),
+                         slots.end());
+  summary.cancelled = cancel.load() && !summary.missing.empty();
+  summary.portError = scope.FirstError();
+  return summary;
 }
 
 }  // namespace BankTransfer

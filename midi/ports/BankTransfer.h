@@ -15,6 +15,12 @@ struct BankLayout;
 // another, each at its own memory location, with the single-item sequences (the dump request
 // and its answer; the dump addressed to memory, without selecting a program).
 //
+// A receive takes an item only when every one of its blocks arrived with a right checksum.
+// Items that did not are asked for again after the last slot, in up to
+// MidiControl::ReceiveRetries() more rounds, each answer adding to what the earlier ones
+// brought (no rounds when nothing at all answered). A send, with
+// MidiControl::VerifyAfterSending(), reads each item back and sends one that differs once more.
+//
 // A transfer runs on one thread, which uses the MidiControl for its whole length; `cancel` may
 // be set from any thread and stops it soon (a wait for an answer ends at once, a long send at
 // the next message), leaving the item under way unchanged.
@@ -30,18 +36,32 @@ struct Slot {
 // Every slot of the banks, in the order given, each bank in slot order.
 std::vector<Slot> SlotsOf(S2A_File& document, std::span<const BankLayout* const> banks);
 
-// Called before each item: its 0-based position among `count`.
-using Progress = std::function<void(int position, int count, const Slot& slot)>;
+// Where a transfer is: the slot under way, its 0-based position among `count` slots of this
+// round, and the round (0 the first; 1 and on asking again for what had not arrived).
+struct Step {
+  int position = 0;
+  int count = 0;
+  int round = 0;
+  const Slot* slot = nullptr;
+};
+// Called before each item.
+using Progress = std::function<void(const Step& step)>;
 
 struct Summary {
   int count = 0;        // items asked for
-  int transferred = 0;  // items received (or sent)
-  // Receive: the slots that got no answer, and those not reached after a stop; each keeps its
-  // content. Send: the slots not sent.
+  int transferred = 0;  // items received whole (or sent, and read back the same when verifying)
+  // Items that needed more than one request (receive) or a second dump (verified send).
+  int retried = 0;
+  // Receive: the slots whose items did not arrive whole, and those not reached after a stop;
+  // each keeps its content. Send: the slots not sent.
   std::vector<Slot> missing;
+  // Verified send: the slots sent twice that still read back different (or could not be read).
+  std::vector<Slot> differing;
   bool cancelled = false;
   // The first port error, which stopped the transfer after its item; empty when none.
   std::string portError;
+
+  bool Complete() const { return missing.empty() && differing.empty() && portError.empty(); }
 };
 
 // Port errors during a transfer are not passed to the error handler in force (which may belong

@@ -78,6 +78,14 @@ JackServerWatch::~JackServerWatch() {
   }
 }
 
+bool JackServerWatch::PortConnected(const std::string& name) const {
+  if (ServerLost()) {
+    return false;
+  }
+  const jack_port_t* port = jack_port_by_name(client_, name.c_str());
+  return port != nullptr && jack_port_connected(port) > 0;
+}
+
 void JackServerWatch::KeepUnclosedPointer(const void* holder) {
   static std::mutex mutex;
   // Never freed, so that what it holds stays reachable to the end, and no leak check counts it.

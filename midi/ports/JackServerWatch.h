@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <string>
 
 struct _jack_client;
 
@@ -25,6 +26,9 @@ class JackServerWatch {
 
   // Set, from JACK's thread, when the server has gone away or closed this client.
   bool ServerLost() const { return lost_.load(); }
+  // Whether the port of that full name ("client:port") is there and connected to any other:
+  // false once its client has gone (a program that ended or was killed) or the server has.
+  bool PortConnected(const std::string& name) const;
 
   // JACK's library may crash closing a client whose server has gone (seen once the process has
   // tried to reach a server after the loss), so whatever holds such a client is kept, unclosed,

@@ -1,5 +1,6 @@
 #include "midi/ports/MidiControl.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "midi/ports/MidiDevice.h"
@@ -33,6 +34,8 @@ struct MidiState {
   int bufferCount = Settings::kDefaultMidiInputBufNumber;
   int bufferSize = Settings::kDefaultMidiInputBufSize;
   int timeout = Settings::kDefaultMidiInputTimeout;
+  int receiveRetries = Settings::kDefaultReceiveRetries;
+  bool verifyAfterSending = Settings::kDefaultVerifyAfterSending != 0;
   const std::atomic<bool>* cancel = nullptr;
 };
 
@@ -41,13 +44,32 @@ MidiState& State() {
   return state;
 }
 
+// The index of the last device named `name`, or -1.
+int LastNamed(const PortList& list, const std::string& name) {
+  int found = -1;
+  for (int index = 0; index < static_cast<int>(list.devices.size()); ++index) {
+    if (list.devices[index]->Name() == name) {
+      found = index;
+    }
+  }
+  return found;
+}
+
+// The system's ports of one direction, as devices.
 template <class Device, class CountPorts>
-void Enumerate(PortList& list, CountPorts countPorts, const char* nameSetting) {
+std::vector<std::unique_ptr<MidiDevice>> ListDevices(CountPorts countPorts) {
   MidiPortLayer& layer = CurrentMidiPortLayer();
   const int count = countPorts(layer);
+  std::vector<std::unique_ptr<MidiDevice>> devices;
   for (int port = 0; port < count; ++port) {
-    list.devices.push_back(std::make_unique<Device>(layer, port));
+    devices.push_back(std::make_unique<Device>(layer, port));
   }
+  return devices;
+}
+
+template <class Device, class CountPorts>
+void Enumerate(PortList& list, CountPorts countPorts, const char* nameSetting) {
+  list.devices = ListDevices<Device>(countPorts);
   list.enumerated = true;
   if (list.devices.empty()) {
     list.current = -1;
@@ -55,29 +77,53 @@ void Enumerate(PortList& list, CountPorts countPorts, const char* nameSetting) {
   }
   // A stored name that several ports carry selects the last of them; one no port carries,
   // the first port.
-  const std::string stored = SettingsStore::ReadSettingString(nameSetting, "");
-  list.current = 0;
-  for (int index = 0; index < count; ++index) {
-    if (list.devices[index]->Name() == stored) {
-      list.current = index;
-    }
-  }
+  list.current = std::max(LastNamed(list, SettingsStore::ReadSettingString(nameSetting, "")), 0);
   if (!list.Current()->IsOpen()) {
     list.Current()->Open();
   }
 }
 
+// A fresh listing replaces the devices; the current device carries on where its port is still
+// listed under its name (open as it was, unless its port went away and came back, when it is
+// opened afresh). Otherwise the stored port, else the first, becomes current.
+template <class Device, class CountPorts>
+void Refresh(PortList& list, CountPorts countPorts, const char* nameSetting) {
+  std::unique_ptr<MidiDevice> kept;
+  if (list.current >= 0) {
+    kept = std::move(list.devices[static_cast<std::size_t>(list.current)]);
+  }
+  list.devices = ListDevices<Device>(countPorts);
+  list.current = -1;
+  const int same = kept ? LastNamed(list, kept->Name()) : -1;
+  if (same >= 0) {
+    kept->Renumber(same);
+    list.devices[static_cast<std::size_t>(same)] = std::move(kept);
+    list.current = same;
+    MidiDevice& current = *list.devices[static_cast<std::size_t>(same)];
+    if (!current.IsOpen() || current.Disconnected()) {
+      current.Close();
+      current.Open();
+    }
+    return;
+  }
+  kept.reset();  // closes it
+  if (!list.devices.empty()) {
+    list.current = std::max(LastNamed(list, SettingsStore::ReadSettingString(nameSetting, "")), 0);
+    list.Current()->Open();
+  }
+}
+
+// Choosing the current port again opens it afresh: the way to reach a port that went away and
+// came back under the same name.
 void Select(PortList& list, int index, const char* nameSetting, bool remember) {
-  if (index < 0 || index >= static_cast<int>(list.devices.size()) || index == list.current) {
+  if (index < 0 || index >= static_cast<int>(list.devices.size())) {
     return;
   }
   if (MidiDevice* old = list.Current(); old && old->IsOpen()) {
     old->Close();
   }
   list.current = index;
-  if (!list.Current()->IsOpen()) {
-    list.Current()->Open();
-  }
+  list.Current()->Open();
   if (remember) {
     SettingsStore::WriteSettingString(nameSetting, list.Current()->Name());
   }
@@ -113,6 +159,11 @@ MidiControl::MidiControl() {
         SettingsStore::ReadSettingInteger(Settings::kMidiInputBufSize, state.bufferSize);
     state.bufferCount =
         SettingsStore::ReadSettingInteger(Settings::kMidiInputBufNumber, state.bufferCount);
+    state.receiveRetries =
+        SettingsStore::ReadSettingInteger(Settings::kReceiveRetries, state.receiveRetries);
+    state.verifyAfterSending =
+        SettingsStore::ReadSettingInteger(Settings::kVerifyAfterSending,
+                                          state.verifyAfterSending ? 1 : 0) != 0;
   }
   if (!state.inputs.enumerated) {
     Enumerate<MidiInDevice>(
@@ -178,6 +229,52 @@ void MidiControl::UseInputDevice(int index) {
 }
 void MidiControl::UseOutputDevice(int index) {
   Select(State().outputs, index, Settings::kMidiOutputDeviceName, false);
+}
+
+void MidiControl::RefreshDevices() {
+  MidiState& state = State();
+  Refresh<MidiInDevice>(
+      state.inputs, [](MidiPortLayer& layer) { return layer.InputPortCount(); },
+      Settings::kMidiInputDeviceName);
+  Refresh<MidiOutDevice>(
+      state.outputs, [](MidiPortLayer& layer) { return layer.OutputPortCount(); },
+      Settings::kMidiOutputDeviceName);
+}
+
+bool MidiControl::CurrentInputGone() const {
+  const MidiDevice* device = CurrentInputDevice();
+  return device != nullptr && device->Disconnected();
+}
+
+bool MidiControl::CurrentOutputGone() const {
+  const MidiDevice* device = CurrentOutputDevice();
+  return device != nullptr && device->Disconnected();
+}
+
+int MidiControl::ReceiveRetries() {
+  return std::max(State().receiveRetries, 0);
+}
+
+bool MidiControl::VerifyAfterSending() {
+  return State().verifyAfterSending;
+}
+
+void MidiControl::SetReceiveRetries(int value) {
+  State().receiveRetries = value;
+  SettingsStore::WriteSettingInteger(Settings::kReceiveRetries, value);
+}
+
+void MidiControl::SetVerifyAfterSending(bool verify) {
+  State().verifyAfterSending = verify;
+  SettingsStore::WriteSettingInteger(Settings::kVerifyAfterSending, verify ? 1 : 0);
+}
+
+void MidiControl::UseReceiveRetries(int value) {
+  State().receiveRetries = value;
+}
+
+void MidiControl::UseVerifyAfterSending(bool verify) {
+  State().verifyAfterSending = verify;
 }
 
 int MidiControl::InputBufferCount() {

@@ -35,12 +35,23 @@ class MidiControl {
   void ListOutputDevices(std::vector<std::string>& list) const;
 
   // Makes the port at `index` current (closing the old one, opening the new one) and stores
-  // its name in the settings. An index outside the list, or the current one, changes nothing.
+  // its name in the settings. The current port is opened afresh (a port that went away and
+  // came back is reached again); an index outside the list changes nothing.
   void SelectInputDevice(int index);
   void SelectOutputDevice(int index);
   // The same for this run only: the settings keep the stored port.
   void UseInputDevice(int index);
   void UseOutputDevice(int index);
+
+  // Lists the system's ports afresh: ports that came are added, ports that went are dropped.
+  // The current port of each direction stays current by its name (else the stored one, else
+  // the first), and is opened afresh when its port went away and came back. Only while no
+  // transfer runs: the devices of the old lists are gone afterwards.
+  void RefreshDevices();
+  // Whether the port of the current device of that direction has gone (nothing is connected
+  // to it any more); false when there is none.
+  bool CurrentInputGone() const;
+  bool CurrentOutputGone() const;
 
   // The receive numbers; they need no handle.
   static int InputBufferCount();
@@ -51,6 +62,17 @@ class MidiControl {
   void SetInputBufferCount(int value);
   void SetInputBufferSize(int value);
   void SetInputTimeout(int value);
+
+  // How many more times a receive asks for an item that arrived incomplete or damaged, and
+  // whether every item sent to the synthesizer's memory is read back and compared.
+  static int ReceiveRetries();
+  static bool VerifyAfterSending();
+  // Store the value and write its setting.
+  void SetReceiveRetries(int value);
+  void SetVerifyAfterSending(bool verify);
+  // For this run only (the command line's --retries and --verify).
+  void UseReceiveRetries(int value);
+  void UseVerifyAfterSending(bool verify);
 
   // For the length of a transfer: once `*cancel` is set (from any thread), a dump's wait ends
   // at once, delivering nothing, and a long send stops before its next message. None: nothing

@@ -176,8 +176,14 @@ int MidiOutDevice::SendMessage(std::uint8_t status, std::uint8_t channel, std::u
   }
   const std::array<std::uint8_t, 3> message{static_cast<std::uint8_t>(status | channel), data1,
                                             data2};
-  return connection_->SendShortMessage(
-      std::span(message).first(MidiWire::ChannelMessageLength(status)));
+  if (connection_->SendShortMessage(
+          std::span(message).first(MidiWire::ChannelMessageLength(status))) != 0) {
+    if (connection_->Disconnected()) {
+      ReportMidiError(NothingConnected("output", Name()), kSendCaption);
+    }
+    return -1;
+  }
+  return 0;
 }
 
 int MidiOutDevice::SendLongMsg(std::span<const std::uint8_t> data) {
@@ -187,7 +193,9 @@ int MidiOutDevice::SendLongMsg(std::span<const std::uint8_t> data) {
   }
   if (connection_->SendSysEx(data, MidiControl::CancelFlag()) != 0) {
     // A cancelled send is no port error.
-    if (!MidiControl::CancelRequested()) {
+    if (connection_->Disconnected()) {
+      ReportMidiError(NothingConnected("output", Name()), kLongMessageCaption);
+    } else if (!MidiControl::CancelRequested()) {
       ReportMidiError(kUnableToSendLong, kLongMessageCaption);
     }
     return -1;

@@ -46,8 +46,12 @@ class MidiDevice {
   // header; a cancel (MidiControl::SetCancelFlag) ends the wait at once and delivers nothing.
   // The number of bytes delivered; -1 on an output device.
   virtual int DoSysxDump(std::span<const std::uint8_t> request, std::span<std::uint8_t> target);
+  // Whether the open port has lost what it was connected to (see MidiOutputConnection).
+  virtual bool Disconnected() const { return false; }
 
   int PortNumber() const { return port_; }
+  // The port's number in a fresh listing of the same ports.
+  void Renumber(int port) { port_ = port; }
   const std::string& Name() const { return name_; }
 
  protected:
@@ -75,6 +79,7 @@ class MidiInDevice : public MidiDevice {
   int Open() override;
   int Close() override;
   int DoSysxDump(std::span<const std::uint8_t> request, std::span<std::uint8_t> target) override;
+  bool Disconnected() const override { return connection_ && connection_->Disconnected(); }
 
   int BufferCount() const { return queue_.BufferCount(); }
   // The quiet time that ends a dump, in one-millisecond steps: the timeout setting plus the
@@ -121,6 +126,7 @@ class MidiOutDevice : public MidiDevice {
                   std::uint8_t data2) override;
   // Returns when the whole string has gone out.
   int SendLongMsg(std::span<const std::uint8_t> data) override;
+  bool Disconnected() const override { return connection_ && connection_->Disconnected(); }
 
  private:
   std::unique_ptr<MidiOutputConnection> connection_;

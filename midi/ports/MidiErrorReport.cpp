@@ -9,6 +9,11 @@ MidiErrorHandler& Handler() {
 }
 }  // namespace
 
+std::string MidiErrors::NothingConnected(const char* direction, const std::string& portName) {
+  return std::string("Nothing is connected to the MIDI ") + direction + " \"" + portName +
+         "\" any more";
+}
+
 void ReportMidiError(const std::string& text, const std::string& caption) {
   if (Handler()) {
     Handler()(text, caption);

@@ -15,6 +15,9 @@ inline constexpr const char* kOpenInputFirst = "Must open MIDI input device firs
 inline constexpr const char* kUseOutputDevice = "Must use a MIDI output device";
 inline constexpr const char* kUseInputDevice = "Must use a MIDI input device";
 inline constexpr const char* kUnableToSendLong = "Unable to send a long message";
+// "Nothing is connected to the MIDI output "UM-ONE MIDI 1 (ALSA)" any more": the port's
+// program ended, or its cable was pulled, as far as the MIDI system can tell.
+std::string NothingConnected(const char* direction, const std::string& portName);
 }  // namespace MidiErrors
 
 using MidiErrorHandler = std::function<void(const std::string& text, const std::string& caption)>;

@@ -20,6 +20,9 @@ class MidiOutputConnection {
   // last byte has gone out on the wire: 0, or -1 when the port refused a message or `stop`
   // (when given) was set before the last message began; a message once begun goes out whole.
   virtual int SendSysEx(std::span<const std::uint8_t> bytes, const std::atomic<bool>* stop) = 0;
+  // Whether, as far as the system can tell, nothing receives what the port sends any more: the
+  // port it was opened on has gone (its program ended) or lost its connection. Sends then fail.
+  virtual bool Disconnected() const { return false; }
 };
 
 // An open input port. From the moment it is open until it is destroyed it hands every message
@@ -36,6 +39,9 @@ class MidiInputConnection {
   // Whether the system behind the port has gone (a MIDI server that stopped): nothing will
   // arrive any more.
   virtual bool SystemLost() const { return false; }
+  // Whether, as far as the system can tell, the port it was opened on has gone or lost its
+  // connection: nothing will arrive from it any more.
+  virtual bool Disconnected() const { return SystemLost(); }
 };
 
 // The operating system's MIDI ports, numbered from 0 in each direction.

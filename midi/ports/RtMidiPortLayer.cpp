@@ -172,6 +172,60 @@ std::optional<unsigned int> FindPort(RtMidi& midi, const ListedPort& port) {
   return static_cast<unsigned int>(found - rawNames.begin());
 }
 
+// Whether an ALSA sequencer port, known by the client and port numbers at the end of RtMidi's
+// name for it ("client:port 20:0"), is still there; through a sequencer handle of its own.
+class AlsaPortPresence {
+ public:
+  explicit AlsaPortPresence(const std::string& rawName) {
+    static const std::regex kAlsaAddress(R"( (\d+):(\d+)$)");
+    std::smatch match;
+    if (std::regex_search(rawName, match, kAlsaAddress)) {
+      client_ = std::stoi(match[1].str());
+      port_ = std::stoi(match[2].str());
+    }
+  }
+  ~AlsaPortPresence() {
+    if (seq_ != nullptr) {
+      snd_seq_close(seq_);
+    }
+  }
+  AlsaPortPresence(const AlsaPortPresence&) = delete;
+  AlsaPortPresence& operator=(const AlsaPortPresence&) = delete;
+
+  // True where it cannot tell.
+  bool Present() {
+    const std::lock_guard lock(mutex_);
+    if (client_ < 0) {
+      return true;
+    }
+    if (seq_ == nullptr &&
+        snd_seq_open(&seq_, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
+      seq_ = nullptr;
+      return true;
+    }
+    snd_seq_port_info_t* info = nullptr;
+    snd_seq_port_info_alloca(&info);
+    return snd_seq_get_any_port_info(seq_, client_, port_, info) >= 0;
+  }
+
+ private:
+  std::mutex mutex_;
+  int client_ = -1;
+  int port_ = -1;
+  snd_seq_t* seq_ = nullptr;
+};
+
+// Whether the port a connection was opened on is still there and connected. On JACK the
+// port's full name is RtMidi's name for it.
+using PresenceCheck = std::function<bool()>;
+PresenceCheck PresenceOf(const ListedPort& port, const std::shared_ptr<JackServerWatch>& watch) {
+  if (port.system == MidiSystem::kJack) {
+    return [watch, name = port.rawName] { return watch && watch->PortConnected(name); };
+  }
+  return
+      [presence = std::make_shared<AlsaPortPresence>(port.rawName)] { return presence->Present(); };
+}
+
 class RtMidiOutputConnection final : public MidiOutputConnection {
  public:
   // `port` none: a port of our own named `portName`.
@@ -204,6 +258,7 @@ class RtMidiOutputConnection final : public MidiOutputConnection {
       return nullptr;
     }
     if (port) {
+      connection->presence_ = PresenceOf(*port, connection->watch_);
       connection->bytesPerSecond_ = MidiWire::kDinBytesPerSecond;
       connection->pauseAfterF7_ = std::chrono::milliseconds(SettingsStore::ReadSettingInteger(
           Settings::kMidiOutputF7Delay, Settings::kDefaultMidiOutputF7Delay));
@@ -232,9 +287,14 @@ class RtMidiOutputConnection final : public MidiOutputConnection {
         [this](std::span<const std::uint8_t> message) { return Send(message); }, stop);
   }
 
+  bool Disconnected() const override {
+    return (watch_ && watch_->ServerLost()) || (presence_ && !presence_());
+  }
+
  private:
+  // Asked before every message, so that a send stops where its receiver went away.
   int Send(std::span<const std::uint8_t> message) {
-    if (watch_ && watch_->ServerLost()) {
+    if (Disconnected()) {
       return -1;
     }
     failed_ = false;
@@ -248,6 +308,7 @@ class RtMidiOutputConnection final : public MidiOutputConnection {
 
   bool failed_ = false;
   std::shared_ptr<JackServerWatch> watch_;
+  PresenceCheck presence_;
   std::unique_ptr<RtMidiOut> out_;
   int bytesPerSecond_ = 0;
   std::chrono::milliseconds pauseAfterF7_{0};
@@ -286,6 +347,9 @@ class RtMidiInputConnection final : public MidiInputConnection {
     if (connection->failed_ || (port && !connection->in_->isPortOpen())) {
       return nullptr;
     }
+    if (port) {
+      connection->presence_ = PresenceOf(*port, connection->watch_);
+    }
     return connection;
   }
 
@@ -315,6 +379,7 @@ class RtMidiInputConnection final : public MidiInputConnection {
     return watch_ ? watch_->DeliveryLatency() : std::chrono::milliseconds{};
   }
   bool SystemLost() const override { return watch_ && watch_->ServerLost(); }
+  bool Disconnected() const override { return SystemLost() || (presence_ && !presence_()); }
 
  private:
   // On RtMidi's thread (on JACK, the server's process thread): one whole message, System
@@ -331,6 +396,7 @@ class RtMidiInputConnection final : public MidiInputConnection {
   bool failed_ = false;
   MidiMessageHandler onMessage_;
   std::shared_ptr<JackServerWatch> watch_;
+  PresenceCheck presence_;
   std::unique_ptr<RtMidiIn> in_;
 };
 

@@ -16,7 +16,13 @@ inline constexpr const char* kMidiInputBufSize = "MidiInputBufSize";
 inline constexpr const char* kMidiInputBufNumber = "MidiInputBufNumber";
 // Milliseconds to wait after each F7 sent, for interfaces that need a pause between messages.
 inline constexpr const char* kMidiOutputF7Delay = "MidiOutputF7Delay";
+// How many more times a receive asks for an item whose answer was incomplete or damaged.
+inline constexpr const char* kReceiveRetries = "ReceiveRetries";
+// 1: every item stored on the synthesizer is read back and compared.
+inline constexpr const char* kVerifyAfterSending = "VerifyAfterSending";
 inline constexpr int kDefaultMidiInputTimeout = 25;
+inline constexpr int kDefaultReceiveRetries = 2;
+inline constexpr int kDefaultVerifyAfterSending = 0;
 inline constexpr int kDefaultMidiInputBufSize = 256;
 inline constexpr int kDefaultMidiInputBufNumber = 512;
 inline constexpr int kDefaultMidiOutputF7Delay = 0;

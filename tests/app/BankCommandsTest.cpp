@@ -1,7 +1,10 @@
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest/QTest>
+#include <functional>
 
 #include "app/BankTransferDialog.h"
 #include "app/ItemListBox.h"
@@ -68,13 +71,27 @@ TEST_F(BankCommandsTest, ReceivedBanksAreTheSynthesizersAndMarkTheDocumentChange
     EXPECT_EQ(Window(layout), Synthesizer(layout)) << layout.longName;
 }
 
-TEST_F(BankCommandsTest, SentBanksLandInTheSynthesizersMemory) {
+// Only after the user agreed to replace what the synthesizer holds.
+TEST_F(BankCommandsTest, SentBanksLandInTheSynthesizersMemoryOnceTheUserAgrees) {
+  const auto before = Synthesizer(kExternalPerformanceLayout);
   Select(*form_, TForm1::PerformanceTab, 130);
+  dialogs_.answers = {Answer::No, Answer::Yes};
   form_->MidiSendBank->trigger();
+  EXPECT_EQ(Synthesizer(kExternalPerformanceLayout), before);
+  EXPECT_TRUE(synthesizer_->ReceivedMessages().empty());
+  form_->MidiSendBank->trigger();
+  ASSERT_EQ(dialogs_.requests.size(), 2u);
+  EXPECT_EQ(dialogs_.requests[0].text,
+            "Replace the 64 programs of the S80's External Performance bank?");
   EXPECT_EQ(form_->StatusText(), "Sent 64 of 64 items");
   EXPECT_EQ(Synthesizer(kExternalPerformanceLayout), Window(kExternalPerformanceLayout));
   EXPECT_NE(Synthesizer(kInternalPerformanceLayout), Window(kInternalPerformanceLayout));
   EXPECT_FALSE(form_->Modified);
+
+  dialogs_.answers = {Answer::No};
+  form_->MidiSendAllBanks->trigger();
+  EXPECT_EQ(dialogs_.requests.back().text, "Replace all 452 programs of the S80's 6 banks?");
+  EXPECT_NE(Synthesizer(kInternalPerformanceLayout), Window(kInternalPerformanceLayout));
 }
 
 TEST_F(BankCommandsTest, SlotsWithoutAnswerAreNamedAndKeepTheirContent) {
@@ -87,7 +104,8 @@ TEST_F(BankCommandsTest, SlotsWithoutAnswerAreNamedAndKeepTheirContent) {
   Select(*form_, TForm1::PerformanceTab, 128);
   form_->MidiReceiveBank->trigger();
   const QString named = "Performance EXT:001(A01), Performance EXT:064(D16)";
-  EXPECT_EQ(form_->StatusText(), "Received 62 of 64 items; no answer for " + named);
+  EXPECT_EQ(form_->StatusText(),
+            "Received 62 of 64 items; 2 needed a retry; not received: " + named);
   EXPECT_EQ(form_->StatusReason(), "Not received: " + named);
   auto expected = Synthesizer(kExternalPerformanceLayout);
   expected.front() = before.front();
@@ -133,6 +151,49 @@ TEST_F(BankCommandsTest, CancelKeepsTheReceivedPartAndLeavesTheRest) {
   Select(*form_, TForm1::PercussionTab, 0);
   form_->MidiReceiveBank->trigger();
   EXPECT_EQ(form_->StatusText(), "Received 2 of 2 items");
+}
+
+// The window system hands input to the dialog's window first: a real click on Cancel, Esc and
+// the close box each reach the dialog and stop the transfer.
+TEST_F(BankCommandsTest, CancelIsReachedByAClickEscAndTheCloseBoxAsTheWindowSystemDeliversThem) {
+  synthesizer_->SetBytesPerSecond(MidiWire::kDinBytesPerSecond);
+  const struct {
+    const char* way;
+    std::function<void(BankTransferDialog&)> cancel;
+  } cases[] = {
+      {"click",
+       [](BankTransferDialog& dialog) {
+         QTest::mouseClick(
+             dialog.windowHandle(), Qt::LeftButton, {},
+             dialog.CancelButton->mapTo(&dialog, dialog.CancelButton->rect().center()));
+       }},
+      {"Esc",
+       [](BankTransferDialog& dialog) { QTest::keyClick(dialog.windowHandle(), Qt::Key_Escape); }},
+      {"close box",
+       [](BankTransferDialog& dialog) {
+         QCloseEvent close;
+         QCoreApplication::sendEvent(dialog.windowHandle(), &close);
+       }},
+  };
+  for (const auto& [way, cancel] : cases) {
+    SCOPED_TRACE(way);
+    Select(*form_, TForm1::InstrumentTab, 0);
+    bool cancelled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      auto* dialog = form_->findChild<BankTransferDialog*>();
+      if (!cancelled && dialog && dialog->isVisible() && QTest::qWaitForWindowExposed(dialog) &&
+          dialog->StepLabel->text().startsWith("Item 2 of 128")) {
+        cancelled = true;
+        cancel(*dialog);
+      }
+    });
+    watch.start(20);
+    form_->MidiReceiveBank->trigger();
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(form_->StatusText().endsWith("of 128 items; cancelled"))
+        << form_->StatusText().toStdString();
+  }
 }
 
 }  // namespace

@@ -156,7 +156,8 @@ TEST_F(MidiCommandsTest, NothingReceivedLeavesItemListAndFlagsAsTheyWere) {
     const auto before = Bytes(form_->CurrentItem());
     const QStringList lines = form_->ListLines();
     EXPECT_EQ(Run(TForm1::InstrumentTab, 5, command),
-              QStringList({"Receiving Data", "No Data Received"}));
+              QStringList({"Receiving Data", "Receiving Data Again (1 of 2)",
+                           "Receiving Data Again (2 of 2)", "No Data Received"}));
     EXPECT_EQ(Bytes(form_->CurrentItem()), before);
     EXPECT_EQ(form_->ListLines(), lines);
     EXPECT_FALSE(form_->Modified);
@@ -171,9 +172,10 @@ TEST_F(MidiCommandsTest, AnAnswerCutShortSaysHowManyBlocksAreMissing) {
   Select(*form_, TForm1::InstrumentTab, 5);
   const auto before = Bytes(form_->CurrentItem());
   EXPECT_EQ(Run(TForm1::InstrumentTab, 5, form_->MidiReceive),
-            QStringList({"Receiving Data", "Converting Data", "Receive Completed"}));
+            QStringList({"Receiving Data", "Receiving Data Again (1 of 2)",
+                         "Receiving Data Again (2 of 2)", "Converting Data", "Receive Completed"}));
   EXPECT_EQ(form_->StatusReason(),
-            "1 of 32 blocks did not arrive and are 0 (Undo restores the item)");
+            "1 of 32 blocks did not arrive (asked 3 times) and are 0 (Undo restores the item)");
   form_->Undo1->trigger();
   EXPECT_EQ(Bytes(form_->CurrentItem()), before);
 }

@@ -35,3 +35,8 @@ Answer ScriptedDialogs::AskYesNoCancel(QWidget*, const QString& title, const QSt
   requests.push_back({Kind::Question, title, {}, {}, {}, text});
   return Next(answers, Answer::Cancel);
 }
+
+Answer ScriptedDialogs::AskYesNo(QWidget*, const QString& title, const QString& text) {
+  requests.push_back({Kind::Question, title, {}, {}, {}, text});
+  return Next(answers, Answer::No);
+}

@@ -35,6 +35,7 @@ class ScriptedDialogs : public UserDialogs {
     return NextPath(Kind::Save, request);
   }
   Answer AskYesNoCancel(QWidget*, const QString& title, const QString& text) override;
+  Answer AskYesNo(QWidget*, const QString& title, const QString& text) override;
   void ShowError(QWidget*, const QString& caption, const QString& text) override {
     requests.push_back({Kind::Error, caption, {}, {}, {}, text});
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -40,14 +41,27 @@ const NumberField kCount{&TPreferencesForm::BufferNumberEdit, MidiControl::Input
                          Settings::kMidiInputBufNumber};
 const NumberField kTimeout{&TPreferencesForm::RecvTimeoutPrefEdit, MidiControl::InputTimeout,
                            Settings::kMidiInputTimeout};
+const NumberField kRetries{&TPreferencesForm::ReceiveRetriesEdit, MidiControl::ReceiveRetries,
+                           Settings::kReceiveRetries};
+
+// Loopback ports that are there or not, as a device that is plugged in and pulled out.
+class PluggableLoopback : public LoopbackPortLayer {
+ public:
+  using LoopbackPortLayer::LoopbackPortLayer;
+  int InputPortCount() override { return present ? 1 : 0; }
+  int OutputPortCount() override { return present ? 1 : 0; }
+  bool present = true;
+};
 
 // Two simulated synthesizers, each with an input and an output port, and fresh settings.
 class PreferencesTest : public testing::Test {
  protected:
   PreferencesTest() {
     test::UseNoConfiguration(dir_);
+    auto second = std::make_unique<PluggableLoopback>(second_);
+    secondPorts_ = second.get();
     InstallMidiPortLayer(std::make_unique<CombinedMidiPortLayer>(
-        std::make_unique<LoopbackPortLayer>(first_), std::make_unique<LoopbackPortLayer>(second_)));
+        std::make_unique<LoopbackPortLayer>(first_), std::move(second)));
     form_ = std::make_unique<TPreferencesForm>();
   }
   ~PreferencesTest() override {
@@ -67,13 +81,14 @@ class PreferencesTest : public testing::Test {
   test::TempDir dir_;
   std::shared_ptr<SimulatedS80> first_ = std::make_shared<SimulatedS80>(0);
   std::shared_ptr<SimulatedS80> second_ = std::make_shared<SimulatedS80>(0);
+  PluggableLoopback* secondPorts_ = nullptr;
   std::unique_ptr<TPreferencesForm> form_;
 };
 
 }  // namespace
 
 TEST_F(PreferencesTest, OkStoresWholeNumbersAndKeepsTheValueInForceForAnyOtherText) {
-  // The dialog itself checks no range: -3 is stored.
+  // The dialog itself checks no range (-3 is stored), but for the retries (0 to 99).
   const struct {
     const NumberField& field;
     const char* text;
@@ -82,6 +97,7 @@ TEST_F(PreferencesTest, OkStoresWholeNumbersAndKeepsTheValueInForceForAnyOtherTe
       {kSize, "abc", {}},     {kSize, "4096", 4096},       {kSize, "", {}},
       {kCount, "12x", {}},    {kCount, "99999999999", {}}, {kCount, "-3", -3},
       {kTimeout, "0x20", {}}, {kTimeout, "1.5", {}},       {kTimeout, "40", 40},
+      {kRetries, "5", 5},     {kRetries, "-1", {}},        {kRetries, "100", {}},
   };
   for (const auto& entry : cases) {
     SCOPED_TRACE(testing::Message() << entry.field.setting << " <- \"" << entry.text << '"');
@@ -103,8 +119,11 @@ TEST_F(PreferencesTest, ApplyThenCancelKeepsTheAppliedValuesAndForgetsLaterEdits
   Reopen();
   for (const auto& [field, value] : applied)
     Edit(*field).setText(QString::number(value));
+  EXPECT_FALSE(form_->VerifyCheckBox->isChecked());
+  form_->VerifyCheckBox->setChecked(true);
   form_->ApplyButton->click();
   form_->BufferSizeEdit->setText(QStringLiteral("5"));
+  form_->VerifyCheckBox->setChecked(false);
   form_->CancelButton->click();
   EXPECT_EQ(form_->result(), QDialog::Rejected);
   Reopen();
@@ -112,6 +131,29 @@ TEST_F(PreferencesTest, ApplyThenCancelKeepsTheAppliedValuesAndForgetsLaterEdits
     EXPECT_EQ(field->inForce(), value);
     EXPECT_EQ(Edit(*field).text(), QString::number(value));
   }
+  EXPECT_TRUE(MidiControl::VerifyAfterSending());
+  EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kVerifyAfterSending, 0), 1);
+  EXPECT_TRUE(form_->VerifyCheckBox->isChecked());
+}
+
+// Ports are listed as they are when the dialog opens, and again by Refresh, which keeps the
+// choice not yet applied where that port is still there.
+TEST_F(PreferencesTest, ThePortListsAreReadAfreshAtEachOpeningAndByRefresh) {
+  secondPorts_->present = false;
+  Reopen();
+  EXPECT_EQ(form_->MIDIOutputComboBox->count(), 1);
+  secondPorts_->present = true;
+  form_->RefreshButton->click();
+  EXPECT_EQ(form_->MIDIOutputComboBox->count(), 2);
+  form_->MIDIOutputComboBox->setCurrentIndex(1);
+  form_->RefreshButton->click();
+  EXPECT_EQ(form_->MIDIOutputComboBox->currentIndex(), 1);
+  form_->OkButton->click();
+  EXPECT_EQ(MidiControl().OutputDeviceIndex(), 1);
+  secondPorts_->present = false;
+  Reopen();
+  EXPECT_EQ(form_->MIDIOutputComboBox->count(), 1);
+  EXPECT_EQ(form_->MIDIOutputComboBox->currentIndex(), 0);
 }
 
 TEST_F(PreferencesTest, TheDelayFieldsAreDisabledShowZeroAndStoreNothing) {

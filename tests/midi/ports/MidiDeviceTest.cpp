@@ -26,6 +26,8 @@ struct FakePorts {
   std::vector<std::string> outputNames;
   int inputOpens = 0;
   int outputOpens = 0;
+  // What the open output port was connected to has gone; a port opened afresh finds it again.
+  bool outputGone = false;
   MidiInputQueue* openQueue = nullptr;
   int bytesPerSecond = 0;
   std::vector<Bytes> sent;
@@ -54,10 +56,17 @@ class FakeOutput : public MidiOutputConnection {
  public:
   explicit FakeOutput(FakePorts& ports) : ports_(ports) {}
   int SendShortMessage(std::span<const std::uint8_t> message) override {
+    if (ports_.outputGone) {
+      return -1;
+    }
     ports_.sent.emplace_back(message.begin(), message.end());
     return 0;
   }
+  bool Disconnected() const override { return ports_.outputGone; }
   int SendSysEx(std::span<const std::uint8_t> bytes, const std::atomic<bool>*) override {
+    if (ports_.outputGone) {
+      return -1;
+    }
     ports_.sent.emplace_back(bytes.begin(), bytes.end());
     if (ports_.openQueue != nullptr && !ports_.answer.empty()) {
       if (ports_.answering.joinable()) {
@@ -91,6 +100,7 @@ class FakePortLayer : public MidiPortLayer {
   }
   std::unique_ptr<MidiOutputConnection> OpenOutputPort(int) override {
     ++ports_.outputOpens;
+    ports_.outputGone = false;
     return std::make_unique<FakeOutput>(ports_);
   }
 
@@ -168,7 +178,7 @@ TEST_F(MidiDeviceTest, StoredPortNamesPickTheLastMatchOrTheFirstPort) {
   EXPECT_EQ(names, ports_.inputNames);
 }
 
-TEST_F(MidiDeviceTest, SelectingAPortSwitchesAndStoresItsNameButReselectingDoesNothing) {
+TEST_F(MidiDeviceTest, SelectingAPortSwitchesStoresItsNameAndReselectingOpensItAfresh) {
   ports_.outputNames = {"Out A", "Out B"};
   InstallPorts();
   {
@@ -179,21 +189,66 @@ TEST_F(MidiDeviceTest, SelectingAPortSwitchesAndStoresItsNameButReselectingDoesN
     EXPECT_TRUE(control.OutputDevice(1)->IsOpen());
     EXPECT_EQ(SettingsStore::ReadSettingString("MidiOutputDeviceName", ""), "Out B");
 
+    // The way back to a port that went away and came back under its name.
     SettingsStore::WriteSettingString("MidiOutputDeviceName", "changed elsewhere");
     control.SelectOutputDevice(1);
+    EXPECT_EQ(ports_.outputOpens, 3);
+    EXPECT_EQ(SettingsStore::ReadSettingString("MidiOutputDeviceName", ""), "Out B");
     control.SelectOutputDevice(2);
     control.SelectOutputDevice(-1);
-    EXPECT_EQ(ports_.outputOpens, 2);
-    EXPECT_EQ(SettingsStore::ReadSettingString("MidiOutputDeviceName", ""), "changed elsewhere");
+    EXPECT_EQ(ports_.outputOpens, 3);
 
     // For one run only: the stored name stays.
     control.UseOutputDevice(0);
     EXPECT_EQ(control.OutputDeviceIndex(), 0);
-    EXPECT_EQ(SettingsStore::ReadSettingString("MidiOutputDeviceName", ""), "changed elsewhere");
+    EXPECT_EQ(SettingsStore::ReadSettingString("MidiOutputDeviceName", ""), "Out B");
   }
   // The last handle closes everything; the next one enumerates and opens again.
   MidiControl again;
-  EXPECT_EQ(ports_.outputOpens, 4);
+  EXPECT_EQ(again.OutputDeviceIndex(), 1);
+  EXPECT_EQ(ports_.outputOpens, 5);
+}
+
+// Ports come and go while the program runs: a refresh lists them as they are now, keeps the
+// port in use where it is still there (open as it was), opens it afresh once it had gone and
+// came back, and falls back to the stored port, else the first, when it is gone for good.
+TEST_F(MidiDeviceTest, RefreshFollowsPortsThatCameAndWentAndAGonePortSaysSo) {
+  ports_.outputNames = {"Out A", "Out B"};
+  SettingsStore::WriteSettingString("MidiOutputDeviceName", "Out B");
+  InstallPorts();
+  MidiControl control;
+  control.UseOutputDevice(0);
+  ports_.outputNames = {"New", "Out B", "Out A"};
+  control.RefreshDevices();
+  std::vector<std::string> names;
+  control.ListOutputDevices(names);
+  EXPECT_EQ(names, ports_.outputNames);
+  EXPECT_EQ(control.OutputDeviceIndex(), 2);
+  EXPECT_EQ(control.CurrentOutputDevice()->PortNumber(), 2);
+  EXPECT_EQ(ports_.outputOpens, 2);
+
+  ports_.outputGone = true;
+  EXPECT_TRUE(control.CurrentOutputGone());
+  EXPECT_EQ(control.CurrentOutputDevice()->SendLongMsg(SysEx(10)), -1);
+  EXPECT_EQ(control.CurrentOutputDevice()->SendMessage(0xC0, 0, 1, 0), -1);
+  const std::string gone = "Nothing is connected to the MIDI output \"Out A\" any more";
+  EXPECT_EQ(errors_,
+            (std::vector<std::string>{"MidiSendLongMsg: " + gone, "Midi SendMessage: " + gone}));
+  control.RefreshDevices();
+  EXPECT_EQ(ports_.outputOpens, 3);
+  EXPECT_FALSE(control.CurrentOutputGone());
+  EXPECT_EQ(control.CurrentOutputDevice()->SendLongMsg(SysEx(10)), 0);
+
+  ports_.outputNames = {"New", "Out B"};
+  control.RefreshDevices();
+  EXPECT_EQ(control.OutputDeviceIndex(), 1);
+  ports_.outputNames = {"New"};
+  control.RefreshDevices();
+  EXPECT_EQ(control.OutputDeviceIndex(), 0);
+  ports_.outputNames = {};
+  control.RefreshDevices();
+  EXPECT_EQ(control.CurrentOutputDevice(), nullptr);
+  EXPECT_FALSE(control.CurrentOutputGone());
 }
 
 TEST_F(MidiDeviceTest, StoredBufferNumbersApplyToThePortOpenedAtStart) {
