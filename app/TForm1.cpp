@@ -1018,7 +1018,10 @@ void TForm1::ShowTransferSummary(const BankTransfer::Summary& summary, bool rece
     text += QStringLiteral("; stopped: ") + QString::fromStdString(summary.portError);
   else if (!failed.isEmpty())
     text += QStringLiteral("; ") + failed.join(QStringLiteral("; "));
-  QString reason = failed.join(QStringLiteral("; "));
+  // After a stop the slots never reached are no news; the list would only crowd out the text.
+  QString reason = summary.cancelled || !summary.portError.empty()
+                       ? QString()
+                       : failed.join(QStringLiteral("; "));
   if (!reason.isEmpty())
     reason[0] = reason[0].toUpper();
   SetStatus(text, reason);

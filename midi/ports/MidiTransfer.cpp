@@ -98,8 +98,10 @@ bool WorthAskingAgain(const MidiControl& control) {
 
 // Asks for the dump at `location` until every block of the item has arrived or the retries
 // are spent, and loads whatever of the item's blocks arrived.
+// `command` names the transfer in its last text: "Receive Completed", or "Receive Incomplete"
+// when blocks are still missing (they are 0 in the item).
 int ReceiveAt(MidiControl& control, Item& item, BulkDump::Location location,
-              const char* completedText, const StatusText& status, ReceiveReport* report) {
+              const std::string& command, const StatusText& status, ReceiveReport* report) {
   Say(status, "Receiving Data");
   ReceiveReport result;
   result.totalBlocks = item.BlockCount();
@@ -134,7 +136,7 @@ int ReceiveAt(MidiControl& control, Item& item, BulkDump::Location location,
   if (report != nullptr) {
     *report = result;
   }
-  Say(status, completedText);
+  Say(status, (command + (result.missingBlocks == 0 ? " Completed" : " Incomplete")).c_str());
   return 0;
 }
 
@@ -153,7 +155,7 @@ enum class ReadBack { kSame, kDifferent, kUnreachable };
 ReadBack ReadBackAndCompare(MidiControl& control, const Item& item) {
   const std::unique_ptr<Item> stored = CreateItem(item.Kind());
   ReceiveReport report;
-  if (ReceiveAt(control, *stored, *BulkDump::MemoryLocation(item), "", {}, &report) != 0 ||
+  if (ReceiveAt(control, *stored, *BulkDump::MemoryLocation(item), "Read-back", {}, &report) != 0 ||
       report.missingBlocks > 0) {
     return WorthAskingAgain(control) ? ReadBack::kDifferent : ReadBack::kUnreachable;
   }
@@ -260,13 +262,13 @@ int Receive(MidiControl& control, Item& item, const StatusText& status, ReceiveR
     Say(status, "No Data Received");
     return -1;
   }
-  return ReceiveAt(control, item, *location, "Receive Completed", status, report);
+  return ReceiveAt(control, item, *location, "Receive", status, report);
 }
 
 int ReceiveFromBuffer(MidiControl& control, Item& item, const StatusText& status,
                       ReceiveReport* report) {
-  return ReceiveAt(control, item, BulkDump::EditBufferLocation(item.Kind()),
-                   "Receive From Buffer Completed", status, report);
+  return ReceiveAt(control, item, BulkDump::EditBufferLocation(item.Kind()), "Receive From Buffer",
+                   status, report);
 }
 
 int RequestOnce(MidiControl& control, Item& item, CollectedAnswer& collected, int* missingBlocks) {

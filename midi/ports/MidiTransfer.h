@@ -68,8 +68,9 @@ int SendToBuffer(MidiControl& control, const Item& item, const StatusText& statu
                  SendReport* report = nullptr);
 
 // Receive: asks for the item's own memory location, again while blocks are missing, and takes
-// what arrived into the item. 0 when data arrived; -1 with "No Data Received" when none did,
-// the item unchanged. Blocks that never arrived become 0; `report` tells how many there were.
+// what arrived into the item: "Receive Completed" when every block arrived; "Receive
+// Incomplete" when some never did (they become 0; `report` tells how many). 0 when data
+// arrived; -1 with "No Data Received" when none did, the item unchanged.
 int Receive(MidiControl& control, Item& item, const StatusText& status,
             ReceiveReport* report = nullptr);
 // Receive From Buffer: the same with the edit buffer of the item's kind.

@@ -171,9 +171,10 @@ TEST_F(MidiCommandsTest, AnAnswerCutShortSaysHowManyBlocksAreMissing) {
   synthesizer_->SetFaults({.dropMessage = 2});
   Select(*form_, TForm1::InstrumentTab, 5);
   const auto before = Bytes(form_->CurrentItem());
-  EXPECT_EQ(Run(TForm1::InstrumentTab, 5, form_->MidiReceive),
-            QStringList({"Receiving Data", "Receiving Data Again (1 of 2)",
-                         "Receiving Data Again (2 of 2)", "Converting Data", "Receive Completed"}));
+  EXPECT_EQ(
+      Run(TForm1::InstrumentTab, 5, form_->MidiReceive),
+      QStringList({"Receiving Data", "Receiving Data Again (1 of 2)",
+                   "Receiving Data Again (2 of 2)", "Converting Data", "Receive Incomplete"}));
   EXPECT_EQ(form_->StatusReason(),
             "1 of 32 blocks did not arrive (asked 3 times) and are 0 (Undo restores the item)");
   form_->Undo1->trigger();

@@ -52,11 +52,13 @@ start_jackd() {
     fail "jackd $name did not answer within 10 s: $(cat "$dir/jackd.log")"
 }
 
-# start_sim SERVER DIR: corvale-sim on a copy of the example bank; its pid in DIR/sim.pid.
+# start_sim SERVER DIR [OPTION...]: corvale-sim on a copy of the example bank, with the options
+# given (--drop P ...); its pid in DIR/sim.pid.
 start_sim() {
   local server=$1 dir=$2
+  shift 2
   cp "$DEMO_BANK" "$dir/sim.s2a"
-  JACK_DEFAULT_SERVER=$server "$CORVALE_SIM" -v "$dir/sim.s2a" </dev/null >"$dir/sim.log" 2>&1 &
+  JACK_DEFAULT_SERVER=$server "$CORVALE_SIM" -v "$@" "$dir/sim.s2a" </dev/null >"$dir/sim.log" 2>&1 &
   echo $! >"$dir/sim.pid"
   wait_until 100 grep -qx "Simulated S80 ready on JACK" "$dir/sim.log" ||
     fail "corvale-sim on $server was not ready within 10 s: $(cat "$dir/sim.log")"

@@ -93,6 +93,10 @@ class JackPortsTest : public test::SimulatedPortsTest {
     ASSERT_EQ(outputs, std::vector<std::string>{"Simulated S80 (JACK)"});
     Control().SelectInputDevice(0);
     Control().SelectOutputDevice(0);
+    WaitUntilAnswered();
+  }
+
+  void WaitUntilAnswered() {
     // A client's first cycles can overrun when its thread starts slowly (under the thread
     // sanitizer, always), and the server drops what overrun cycles carry: wait until a request
     // and its answer have gone through.
@@ -140,6 +144,30 @@ TEST_F(JackPortsTest, LongPeriodsOfTheServerDoNotEndAReceiveEarly) {
   SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, 25);  // the built-in value
   SelectSimulator();
   Item& item = FirstOf(document_, kInternalInstrumentLayout);
+  ASSERT_EQ(MidiTransfer::Receive(Control(), item, {}), 0);
+  EXPECT_EQ(Image(item),
+            Image(FirstOf(*synthesizer_->MemorySnapshot(), kInternalInstrumentLayout)));
+}
+
+// The synthesizer's program ends (its ports go) and starts again: a send in between fails at
+// once, naming the port; after a refresh the same ports carry transfers again.
+TEST_F(JackPortsTest, ASynthesizerThatGoesIsNamedAndOneThatComesBackIsReachedAgain) {
+  SelectSimulator();
+  ports_.reset();
+  EXPECT_TRUE(Control().CurrentOutputGone());
+  Item& item = FirstOf(document_, kInternalInstrumentLayout);
+  EXPECT_EQ(MidiTransfer::Send(Control(), item, {}), -1);
+  EXPECT_EQ(errors_,
+            std::vector<std::string>{
+                "Nothing is connected to the MIDI output \"Simulated S80 (JACK)\" any more"});
+  errors_.clear();
+
+  ports_ = std::make_unique<SimulatorPorts>(synthesizer_, nullptr);
+  ASSERT_EQ(ports_->Open(), std::vector{MidiSystem::kJack});
+  Control().RefreshDevices();
+  EXPECT_FALSE(Control().CurrentOutputGone());
+  EXPECT_FALSE(Control().CurrentInputGone());
+  WaitUntilAnswered();
   ASSERT_EQ(MidiTransfer::Receive(Control(), item, {}), 0);
   EXPECT_EQ(Image(item),
             Image(FirstOf(*synthesizer_->MemorySnapshot(), kInternalInstrumentLayout)));
