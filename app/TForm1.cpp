@@ -884,7 +884,8 @@ void TForm1::ReceiveCurrentItem(ReceiveSequence receive, const char* what) {
   // What arrived is in the document now and in no file yet.
   MarkEdited();
   RefreshList();
-  const QString asked = report.retries == 1
+  const QString asked = report.retries == 0 ? QStringLiteral("asked once")
+                        : report.retries == 1
                             ? QStringLiteral("asked twice")
                             : QStringLiteral("asked %1 times").arg(report.retries + 1);
   if (report.missingBlocks > 0) {

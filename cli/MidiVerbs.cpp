@@ -97,7 +97,9 @@ class CommandLineMidiErrors {
  public:
   CommandLineMidiErrors()
       : previous_(SetMidiErrorHandler([](const std::string& text, const std::string& caption) {
-          std::fprintf(stderr, "corvale-cli: %s: %s\n", caption.c_str(), text.c_str());
+          // Over a step or progress line, when standard error is a terminal.
+          std::fprintf(stderr, "%scorvale-cli: %s: %s\n", isatty(STDERR_FILENO) ? "\r\033[K" : "",
+                       caption.c_str(), text.c_str());
         })) {}
   ~CommandLineMidiErrors() { SetMidiErrorHandler(std::move(previous_)); }
 
@@ -199,14 +201,12 @@ class StepLine {
       }
     };
   }
-  const std::string& Last() const { return last_; }
   // The outcome of a transfer that succeeded, with what it took.
   void Succeeded(const std::string& detail = "") {
     Clear();
     std::fprintf(stderr, "%s%s\n", last_.c_str(), detail.c_str());
   }
-
- private:
+  // Takes the step off the terminal, for an error line to take its place.
   void Clear() {
     if (onTerminal_ && !last_.empty()) {
       std::fputs("\r\033[K", stderr);
@@ -214,6 +214,7 @@ class StepLine {
     onTerminal_ = false;
   }
 
+ private:
   bool onTerminal_;
   std::string last_;
 };
@@ -348,21 +349,28 @@ int CheckSavable(const char* verb, const std::string& path) {
 
 // --- One item ---
 
+// ", read back the same" after a verified send's outcome.
+std::string ReadBackNote(const MidiTransfer::SendReport& report) {
+  if (!report.verified) {
+    return "";
+  }
+  return report.resends > 0 ? ", read back the same after sending it again"
+                            : ", read back the same";
+}
+
 int SendItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, bool toBuffer) {
   const Item& item = slot.ItemIn(document);
   MidiTransfer::SendReport report;
   StepLine steps;
   const int result = toBuffer ? MidiTransfer::SendToBuffer(control, item, steps.Show(), &report)
                               : MidiTransfer::Send(control, item, steps.Show(), &report);
+  steps.Clear();
   if (result != 0) {
     return Failure("send", report.differs ? "the item read back from the synthesizer differs from "
                                             "the one sent, also after sending it again"
                                           : "a message could not be sent");
   }
-  steps.Succeeded(report.verified ? report.resends > 0 ? ", read back the same after sending "
-                                                         "it again"
-                                                       : ", read back the same"
-                                  : "");
+  steps.Succeeded(ReadBackNote(report));
   ReportSevenBitBytes("send", slot.Label(), item, report.sevenBitBytes);
   return kExitSuccess;
 }
@@ -375,6 +383,7 @@ int ReceiveItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, 
   const int result = fromBuffer
                          ? MidiTransfer::ReceiveFromBuffer(control, item, steps.Show(), &report)
                          : MidiTransfer::Receive(control, item, steps.Show(), &report);
+  steps.Clear();
   if (result != 0) {
     return Failure("receive", "nothing was received; nothing written");
   }

@@ -120,22 +120,21 @@ int ReceiveAt(MidiControl& control, Item& item, BulkDump::Location location,
   if (!collected.anythingArrived && control.CurrentInputGone() && !control.CurrentOutputGone()) {
     ReportMidiError(NothingConnected("input", control.CurrentInputDevice()->Name()), kDumpCaption);
   }
+  // Bytes that hold none of the item's blocks (all damaged, or another kind's dump) would
+  // otherwise zero the whole item.
+  const bool received = item.HasBulkDataIn(collected.blocks);
+  if (received) {
+    result.missingBlocks = item.MissingBulkBlockCount(collected.blocks);
+  }
   if (report != nullptr) {
     *report = result;
   }
-  // Bytes that hold none of the item's blocks (all damaged, or another kind's dump) would
-  // otherwise zero the whole item.
-  const SysxMemoryCore& memory = collected.blocks;
-  if (!item.HasBulkDataIn(memory)) {
+  if (!received) {
     Say(status, "No Data Received");
     return -1;
   }
   Say(status, "Converting Data");
-  result.missingBlocks = item.MissingBulkBlockCount(memory);
-  item.LoadFromBulk(memory);
-  if (report != nullptr) {
-    *report = result;
-  }
+  item.LoadFromBulk(collected.blocks);
   Say(status, (command + (result.missingBlocks == 0 ? " Completed" : " Incomplete")).c_str());
   return 0;
 }
