@@ -109,6 +109,11 @@ void TItemListBox::HandleDragDrop(const QPoint& point) {
   }
   window_.MarkEdited();
   window_.RefreshList();
+  const QString from = TForm1::PlaceText(*source);
+  const QString to = TForm1::PlaceText(*target);
+  window_.SetStatus(editing.DragMode == SharedEditingState::kDragSwap
+                        ? QStringLiteral("Swapped %1 and %2").arg(from, to)
+                        : QStringLiteral("Copied %1 to %2").arg(from, to));
 }
 
 void TItemListBox::HandleEndDrag() {

@@ -118,6 +118,13 @@ Answer QtUserDialogs::AskYesNo(QWidget* parent, const QString& title, const QStr
   return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
+void QtUserDialogs::ShowMessage(QWidget* parent, const QString& title, const QString& text,
+                                const QString& details) {
+  QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+  box.setDetailedText(details);
+  box.exec();
+}
+
 void QtUserDialogs::ShowError(QWidget* parent, const QString& caption, const QString& text) {
   QMessageBox::critical(parent, caption, text);
 }

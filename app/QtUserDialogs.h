@@ -15,6 +15,8 @@ class QtUserDialogs : public UserDialogs {
   std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
   Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override;
   Answer AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
+  void ShowMessage(QWidget* parent, const QString& title, const QString& text,
+                   const QString& details) override;
   void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
 
   // The dialog these show, ready to run.

@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -22,6 +24,7 @@
 
 #include "app/BankTransferDialog.h"
 #include "app/CommandLine.h"
+#include "app/ElidingLabel.h"
 #include "app/ItemEditCommand.h"
 #include "app/ItemListBox.h"
 #include "app/ProgramMidi.h"
@@ -93,13 +96,24 @@ bool PassesFilter(const Item& item, const QString& filter) {
          QString::fromStdString(item.CategoryName()).contains(filter, Qt::CaseInsensitive);
 }
 
-// The filter field, where Esc puts the filter away.
+// The filter field, where Esc puts the filter away, and Undo and Redo work on its own text
+// rather than reaching the window's history.
 class FindLineEdit : public QLineEdit {
  public:
   FindLineEdit(QWidget* parent, std::function<void()> onEscape)
       : QLineEdit(parent), onEscape_(std::move(onEscape)) {}
 
  protected:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+        event->accept();
+        return true;
+      }
+    }
+    return QLineEdit::event(event);
+  }
   void keyPressEvent(QKeyEvent* event) override {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
       onEscape_();
@@ -124,13 +138,37 @@ QString FailureReason(const QString& path, FileDiagnosticCapture& diagnostics) {
                       : QFileInfo(path).fileName() + ": " + QString::fromStdString(said);
 }
 
+// Why a name did not open as a bank file, where the file layer had nothing to say: it names a
+// file of another kind.
+QString WhyNotABankFile(const QString& path) {
+  const QString name = QFileInfo(path).fileName();
+  if (IsItemFile(Path(path)))
+    return name + QStringLiteral(" holds a single program: use Edit > Import");
+  if (HasExtension(Path(path), "mid"))
+    return name + QStringLiteral(": MIDI files cannot be opened");
+  return name + QStringLiteral(": not a bank file (.s2a, .s2v or .s2e)");
+}
+
+// The same for a save: the extension typed decides the format.
+QString WhyNotSaved(const QString& path) {
+  const QString name = QFileInfo(path).fileName();
+  if (IsItemFile(Path(path)))
+    return name + QStringLiteral(": single programs only: use Edit > Export");
+  return name + QStringLiteral(": add .s2a, .s2v, .s2e or .ins to the name");
+}
+
+bool IsSaveFormat(const QString& path) {
+  return IsBankFile(Path(path)) || HasExtension(Path(path), "ins");
+}
+
 // Whether the port a transfer needs is there; when it is not, that is said once, rather than
-// for each of the transfer's messages.
-bool HasPortFor(const MidiControl& control, bool receiving) {
+// for each of the transfer's messages, in a box and in the status bar of `window`.
+bool HasPortFor(const MidiControl& control, bool receiving, TForm1& window) {
   if (receiving ? control.CurrentInputDevice() : control.CurrentOutputDevice())
     return true;
-  ReportMidiError(receiving ? MidiErrors::kOpenInputFirst : MidiErrors::kOpenOutputFirst,
-                  receiving ? MidiErrors::kDumpCaption : MidiErrors::kSendCaption);
+  const char* text = receiving ? MidiErrors::kOpenInputFirst : MidiErrors::kOpenOutputFirst;
+  ReportMidiError(text, receiving ? MidiErrors::kDumpCaption : MidiErrors::kSendCaption);
+  window.SetStatus(Text(text));
   return false;
 }
 
@@ -185,8 +223,8 @@ static void RegisterImages() {
 
 TForm1::TForm1() : Document(std::make_unique<S2A_File>()) {
   RegisterImages();
-  setWindowTitle(Text(kProgramTitle));
   resize(kDesignWidth, kDesignHeight);
+  SetTitleFor({});
   BuildMenus();
   BuildToolBar();
   BuildListArea();
@@ -215,7 +253,7 @@ QAction* TForm1::AddAction(QMenu* menu, const char* caption, const QKeySequence&
 void TForm1::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   New1 = AddAction(file, "&New");
-  NewNewWin1 = AddAction(file, "New in New Window");
+  NewNewWin1 = AddAction(file, "New in New &Window");
   file->addSeparator();
   Open1 = AddAction(file, "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
   OpenNewWin1 = AddAction(file, "Open &in New Window...", QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -223,8 +261,8 @@ void TForm1::BuildMenus() {
   SaveAs1 = AddAction(file, "Save &As...");
   Close1 = AddAction(file, "&Close");
   file->addSeparator();
-  Clone1 = AddAction(file, "Clone to New Window");
-  Merge1 = AddAction(file, "Merge...", QKeySequence(Qt::CTRL | Qt::Key_M));
+  Clone1 = AddAction(file, "C&lone to New Window");
+  Merge1 = AddAction(file, "&Merge...", QKeySequence(Qt::CTRL | Qt::Key_M));
   ExportSupportingFile1 = AddAction(file, "Export Supporting File...");
   file->addSeparator();
   Quit1 = AddAction(file, "&Quit", QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -238,21 +276,21 @@ void TForm1::BuildMenus() {
   Paste1 = AddAction(edit, "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V));
   Clear1 = AddAction(edit, "Clear", QKeySequence(Qt::Key_Delete));
   edit->addSeparator();
-  EditImport = AddAction(edit, "Import...", QKeySequence(Qt::CTRL | Qt::Key_I));
+  EditImport = AddAction(edit, "&Import...", QKeySequence(Qt::CTRL | Qt::Key_I));
   EditExport = AddAction(edit, "Export...", QKeySequence(Qt::CTRL | Qt::Key_E));
   ExportAll1 = AddAction(edit, "Export All...");
   edit->addSeparator();
   Find1 = AddAction(edit, "&Find...", QKeySequence(Qt::CTRL | Qt::Key_F));
   Edit1 = AddAction(edit, "Edit...");
-  Rename1 = AddAction(edit, "Rename...", QKeySequence(Qt::Key_F2));
+  Rename1 = AddAction(edit, "Re&name...", QKeySequence(Qt::Key_F2));
   edit->addSeparator();
   Library1 = AddAction(edit, "Library...", QKeySequence(Qt::CTRL | Qt::Key_L));
   edit->addSeparator();
-  Preferences1 = AddAction(edit, "Preferences...");
+  Preferences1 = AddAction(edit, "Pr&eferences...");
   for (QAction* disabled : {Undo1, Redo1, ExportAll1, Edit1, Library1})
     disabled->setEnabled(false);
 
-  QMenu* midi = menuBar()->addMenu(QStringLiteral("Midi"));
+  QMenu* midi = menuBar()->addMenu(QStringLiteral("&Midi"));
   MidiSend = AddAction(midi, "Send");
   MidiReceive = AddAction(midi, "Receive");
   midi->addSeparator();
@@ -343,15 +381,24 @@ void TForm1::BuildListArea() {
   layout->addWidget(InstLB, 1);
   setCentralWidget(area);
   InstLB->setFocus();
+  // Esc puts Find away wherever the keyboard is in the window; a rename under way ends first.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setObjectName(QStringLiteral("EscapeShortcut"));
+  connect(escape, &QShortcut::activated, this, [this] {
+    if (renamedItem_)
+      FinishRename(false);
+    else if (FindEdit->isVisible())
+      HideFind();
+  });
 
-  StatusMessage = new QLabel(this);
+  // The outcome first; the reason beside it takes the room that is left.
+  StatusMessage = new ElidingLabel(this);
   StatusMessage->setObjectName(QStringLiteral("StatusMessage"));
-  StatusReasonLabel = new QLabel(this);
+  StatusReasonLabel = new ElidingLabel(this);
   StatusReasonLabel->setObjectName(QStringLiteral("StatusReason"));
-  StatusReasonLabel->setTextFormat(Qt::PlainText);
   statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-  statusBar()->addWidget(StatusMessage, 1);
-  statusBar()->addPermanentWidget(StatusReasonLabel);
+  statusBar()->addWidget(StatusMessage, 3);
+  statusBar()->addWidget(StatusReasonLabel, 2);
 }
 
 void TForm1::ConnectCommands() {
@@ -388,10 +435,15 @@ void TForm1::ConnectCommands() {
   on(About1, &TForm1::About1Click);
   on(Library1, &TForm1::Library1Click);
   connect(TabControl1, &QTabBar::currentChanged, this, [this] { TabControl1Change(); });
-  // A line chosen with the keyboard counts as a click, so arrow keys lead to the commands.
+  // A line chosen with the keyboard counts as a click, so arrow keys lead to the commands. The
+  // line with the cursor is selected too (the list puts the cursor on its first line when it
+  // takes the keyboard): the commands act on the line that looks chosen, never on another.
   connect(InstLB, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0)
-      InstLBClick();
+    if (row < 0)
+      return;
+    if (QListWidgetItem* line = InstLB->item(row); !line->isSelected())
+      line->setSelected(true);
+    InstLBClick();
   });
   connect(InstLB, &QListWidget::itemClicked, this, [this] { InstLBClick(); });
   on(Find1, &TForm1::Find1Click);
@@ -400,14 +452,22 @@ void TForm1::ConnectCommands() {
 
 void TForm1::ConnectHistory() {
   history_ = new QUndoStack(this);
-  connect(Undo1, &QAction::triggered, history_, &QUndoStack::undo);
-  connect(Redo1, &QAction::triggered, history_, &QUndoStack::redo);
+  connect(Undo1, &QAction::triggered, this, [this] {
+    const QString step = history_->undoText();
+    history_->undo();
+    SetStatus(QStringLiteral("Undo ") + step);
+  });
+  connect(Redo1, &QAction::triggered, this, [this] {
+    const QString step = history_->redoText();
+    history_->redo();
+    SetStatus(QStringLiteral("Redo ") + step);
+  });
   // Modified follows the history: back at the state last opened or saved, nothing is unsaved.
   connect(history_, &QUndoStack::indexChanged, this, [this] {
-    Modified = !history_->isClean();
+    SetModified(!history_->isClean());
     UpdateHistoryActions();
   });
-  connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { Modified = !clean; });
+  connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { SetModified(!clean); });
 }
 
 void TForm1::StartHistory(bool fileContent) {
@@ -479,7 +539,8 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
     return AppendWindow()->OpenFileInWindow(path, false, false);
   FileDiagnosticCapture diagnostics;
   if (OpenBankFile(*Document, Path(path)) != 0) {
-    SetStatus(QStringLiteral("Error opening file"), FailureReason(path, diagnostics));
+    SetStatus(QStringLiteral("Error opening file"),
+              IsBankFile(Path(path)) ? FailureReason(path, diagnostics) : WhyNotABankFile(path));
     return this;
   }
   StartHistory(true);
@@ -517,7 +578,35 @@ QString TForm1::FolderOf(const QString& path) {
 }
 
 void TForm1::SetTitleFor(const QString& path) {
-  setWindowTitle(path.isEmpty() ? Text(kProgramTitle) : Text(kProgramTitle) + " - " + path);
+  titlePath_ = path;
+  setWindowFilePath(path);
+  ShowTitle();
+}
+
+void TForm1::ShowTitle() {
+  // Room the window manager leaves for the text beside its buttons, roughly.
+  constexpr int kTitleBarButtons = 110;
+  const QString marker = QStringLiteral("[*]");
+  const QString program = Text(kProgramTitle);
+  if (titlePath_.isEmpty()) {
+    setWindowTitle(program + marker);
+    return;
+  }
+  const QString lead = program + QStringLiteral(" - ");
+  const QString name = QFileInfo(titlePath_).fileName();
+  const QString folder = titlePath_.left(titlePath_.size() - name.size());
+  const QFontMetrics metrics(font());
+  const int room = width() - kTitleBarButtons - metrics.horizontalAdvance(lead + name);
+  QString shown = metrics.elidedText(folder, Qt::ElideMiddle, std::max(room, 0));
+  if (!folder.isEmpty() && !shown.endsWith(u'/'))
+    shown = QStringLiteral("…/");
+  setWindowTitle(lead + shown + name + marker);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (event->size().width() != event->oldSize().width())
+    ShowTitle();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -643,7 +732,7 @@ void TForm1::InstLBClick() {
 }
 
 void TForm1::MarkEdited() {
-  Modified = true;
+  SetModified(true);
   Untouched = false;
 }
 
@@ -655,14 +744,16 @@ void TForm1::Cut1Click() {
   auto edit = StartEdit("Cut", {item});
   item->Reset();
   Record(std::move(edit));
-  Modified = true;
+  SetModified(true);
   RefreshList();
+  SetStatus(QStringLiteral("Cut ") + PlaceText(*item));
 }
 
 void TForm1::Copy1Click() {
   if (const Item* item = CurrentItem()) {
     KeepOnClipboard(*item);
     RefreshList();
+    SetStatus(QStringLiteral("Copied ") + PlaceText(*item));
   }
 }
 
@@ -679,7 +770,8 @@ void TForm1::Paste1Click() {
   const Item* held = Editing().ItemClipboard->GetItem(S2I_File::kAnyKind);
   if (!item || !held)
     return;
-  TakeItemOfSameKind(*item, *held, "Paste");
+  if (TakeItemOfSameKind(*item, *held, "Paste"))
+    SetStatus(QStringLiteral("Pasted into ") + PlaceText(*item));
 }
 
 bool TForm1::TakeItemOfSameKind(Item& item, const Item& source, const char* what) {
@@ -696,13 +788,16 @@ bool TForm1::TakeItemOfSameKind(Item& item, const Item& source, const char* what
 }
 
 void TForm1::Clear1Click() {
-  if (Item* item = CurrentItem()) {
+  Item* item = CurrentItem();
+  if (item) {
     auto edit = StartEdit("Clear", {item});
     item->Reset();
     Record(std::move(edit));
-    Modified = true;
+    SetModified(true);
   }
   RefreshList();
+  if (item)
+    SetStatus(QStringLiteral("Cleared ") + PlaceText(*item));
 }
 
 void TForm1::Rename1Click() {
@@ -749,6 +844,11 @@ void TForm1::FinishRename(bool commit) {
   Record(std::move(edit));
   MarkEdited();
   RefreshList();
+  SetStatus(QStringLiteral("Renamed ") + PlaceText(*item));
+}
+
+QString TForm1::PlaceText(const Item& item) {
+  return QString::fromStdString(SlotPlace(item));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -846,7 +946,7 @@ void TForm1::SendCurrentItem(SendSequence send) {
   MidiControl* control = ProgramMidi::Control();
   if (!item || !control)
     return;
-  if (!HasPortFor(*control, false))
+  if (!HasPortFor(*control, false, *this))
     return;
   const BusyCursor busy;
   MidiTransfer::SendReport report;
@@ -939,10 +1039,12 @@ void TForm1::TransferBanks(BankTransferDialog::Direction direction,
   if (banks.empty() || !control || BankTransferDialog::Running())
     return;
   const bool receiving = direction == BankTransferDialog::Direction::Receive;
-  if (!HasPortFor(*control, receiving))
+  if (!HasPortFor(*control, receiving, *this))
     return;
-  if (!receiving && !ConfirmReplacing(banks, title))
+  if (!receiving && !ConfirmReplacing(banks, title)) {
+    SetStatus(QStringLiteral("Canceled ") + Text(title));
     return;
+  }
   // The transfer's thread works on a copy; what arrived is taken into the document at its end.
   S2A_File copy;
   copy.CopyFrom(*Document);
@@ -969,7 +1071,7 @@ void TForm1::TransferBanks(BankTransferDialog::Direction direction,
     MarkEdited();
     RefreshList();
   }
-  ShowTransferSummary(summary, receiving);
+  ShowTransferSummary(summary, receiving, Text(title));
 }
 
 bool TForm1::ConfirmReplacing(const std::vector<const BankLayout*>& banks, const char* title) {
@@ -997,9 +1099,10 @@ QString SlotNames(const std::vector<BankTransfer::Slot>& places) {
 
 }  // namespace
 
-// "Received 450 of 452 items; 31 needed a retry; not received: ...", the slots that failed
-// also beside it, where a long list can be read in full (the tooltip).
-void TForm1::ShowTransferSummary(const BankTransfer::Summary& summary, bool received) {
+// "Received 450 of 452 items; 31 needed a retry; not received: ...". A transfer that did not
+// bring or deliver everything also says so in a message, which lists every slot in full.
+void TForm1::ShowTransferSummary(const BankTransfer::Summary& summary, bool received,
+                                 const QString& title) {
   QString text = QStringLiteral("%1 %2 of %3 items")
                      .arg(received ? QStringLiteral("Received") : QStringLiteral("Sent"))
                      .arg(summary.transferred)
@@ -1013,19 +1116,25 @@ void TForm1::ShowTransferSummary(const BankTransfer::Summary& summary, bool rece
   if (!summary.missing.empty())
     failed << (received ? QStringLiteral("not received: ") : QStringLiteral("not sent: ")) +
                   SlotNames(summary.missing);
-  if (summary.cancelled)
-    text += QStringLiteral("; cancelled");
-  else if (!summary.portError.empty())
+  if (summary.cancelled) {
+    SetStatus(text + QStringLiteral("; cancelled"));
+    return;
+  }
+  if (!summary.portError.empty()) {
     text += QStringLiteral("; stopped: ") + QString::fromStdString(summary.portError);
-  else if (!failed.isEmpty())
-    text += QStringLiteral("; ") + failed.join(QStringLiteral("; "));
-  // After a stop the slots never reached are no news; the list would only crowd out the text.
-  QString reason = summary.cancelled || !summary.portError.empty()
-                       ? QString()
-                       : failed.join(QStringLiteral("; "));
-  if (!reason.isEmpty())
-    reason[0] = reason[0].toUpper();
+    SetStatus(text);
+    Dialogs().ShowMessage(this, title, text + u'.', failed.join(QStringLiteral(";\n")));
+    return;
+  }
+  if (failed.isEmpty()) {
+    SetStatus(text);
+    return;
+  }
+  QString reason = failed.join(QStringLiteral("; "));
+  reason[0] = reason[0].toUpper();
   SetStatus(text, reason);
+  Dialogs().ShowMessage(this, title, text + u'.',
+                        reason.replace(QStringLiteral("; "), QStringLiteral(";\n")));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1050,20 +1159,18 @@ void TForm1::Library1Click() {
 // Status
 
 QString TForm1::StatusText() const {
-  return StatusMessage->text();
+  return StatusMessage->FullText();
 }
 
 QString TForm1::StatusReason() const {
-  return StatusReasonLabel->toolTip();
+  return StatusReasonLabel->FullText();
 }
 
 void TForm1::SetStatus(const QString& text, const QString& reason) {
-  StatusMessage->setText(text);
-  StatusMessage->setToolTip(reason);
-  // The reason can be long (a path and the system's message): the label shows its start.
-  const QFontMetrics metrics(StatusReasonLabel->font());
-  StatusReasonLabel->setText(metrics.elidedText(reason, Qt::ElideRight, width() / 2));
-  StatusReasonLabel->setToolTip(reason);
+  // Each label shows what fits; the whole of both is the outcome's tooltip.
+  StatusMessage->SetFullText(text);
+  StatusReasonLabel->SetFullText(reason);
+  StatusMessage->setToolTip(reason.isEmpty() ? text : text + u'\n' + reason);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1122,9 +1229,10 @@ void TForm1::New1Click() {
   Document->Reset();
   StartHistory(true);
   SetTitleFor(FileName);
-  Modified = false;
+  SetModified(false);
   Untouched = true;
   RefreshList();
+  SetStatus({});
 }
 
 void TForm1::NewNewWin1Click() {
@@ -1164,13 +1272,76 @@ bool TForm1::SaveAs1Click() {
   return SaveDocumentTo(*path);
 }
 
+namespace {
+
+// What a file of `path`'s format leaves out of a document: the programs of the banks it does
+// not hold that differ from the defaults, and how the user knows those banks and the others.
+struct LeftOut {
+  int changedPrograms = 0;
+  const char* heldBanks = "";
+  const char* otherBanks = "";
+};
+
+LeftOut LeftOutOfSave(S2A_File& document, const QString& path) {
+  LeftOut leftOut;
+  if (HasExtension(Path(path), "s2v")) {
+    leftOut = {0, "voice banks", "performance banks"};
+  } else if (HasExtension(Path(path), "s2e")) {
+    leftOut = {0, "external banks", "internal banks"};
+  } else {
+    return leftOut;
+  }
+  S2A_File defaults;
+  for (const BankLayout& layout : kBankLayouts) {
+    if (BankFileHolds(Path(path), layout))
+      continue;
+    for (int slot = 0; slot < layout.capacity; ++slot) {
+      const auto image = layout.bankIn(document).ItemAt(slot)->Data();
+      const auto original = layout.bankIn(defaults).ItemAt(slot)->Data();
+      if (!std::equal(image.begin(), image.end(), original.begin(), original.end()))
+        ++leftOut.changedPrograms;
+    }
+  }
+  return leftOut;
+}
+
+}  // namespace
+
 bool TForm1::SaveDocumentTo(const QString& path) {
+  // A format that holds only some banks would drop the others' changes without a word.
+  const LeftOut leftOut = LeftOutOfSave(*Document, path);
+  if (leftOut.changedPrograms > 0) {
+    const QString question =
+        QStringLiteral(
+            "%1 holds only the %2. The %3 changed %4 of the %5 will not be saved. "
+            "Save anyway?")
+            .arg(QFileInfo(path).fileName(), Text(leftOut.heldBanks))
+            .arg(leftOut.changedPrograms)
+            .arg(leftOut.changedPrograms == 1 ? QStringLiteral("program")
+                                              : QStringLiteral("programs"),
+                 Text(leftOut.otherBanks));
+    if (Dialogs().AskYesNo(this, QStringLiteral("Save"), question) != Answer::Yes) {
+      SetStatus(QStringLiteral("Canceled Save"));
+      return false;
+    }
+  }
   FileDiagnosticCapture diagnostics;
   if (SaveBankFile(*Document, Path(path)) != 0) {
-    SetStatus(QStringLiteral("Error writing file"), FailureReason(path, diagnostics));
+    SetStatus(QStringLiteral("Error writing file"),
+              IsSaveFormat(path) ? FailureReason(path, diagnostics) : WhyNotSaved(path));
     return false;
   }
   BecomeFileOf(path);
+  if (leftOut.changedPrograms > 0) {
+    // What the window shows is not what the file holds.
+    history_->resetClean();
+    SetModified(true);
+    SetStatus(QStringLiteral("Save successful"),
+              QStringLiteral("%1 changed programs of the %2 are in no file")
+                  .arg(leftOut.changedPrograms)
+                  .arg(Text(leftOut.otherBanks)));
+    return true;
+  }
   SetStatus(QStringLiteral("Save successful"));
   return true;
 }
@@ -1179,8 +1350,13 @@ void TForm1::BecomeFileOf(const QString& path) {
   FileName = path;
   SetTitleFor(FileName);
   history_->setClean();
-  Modified = false;
+  SetModified(false);
   Untouched = false;
+}
+
+void TForm1::SetModified(bool modified) {
+  Modified = modified;
+  setWindowModified(modified);
 }
 
 void TForm1::Close1Click() {
@@ -1195,7 +1371,7 @@ void TForm1::Clone1Click() {
   TForm1* window = AppendWindow();
   window->Document->CopyFrom(*Document);
   window->FileName = FileName;
-  window->setWindowTitle(windowTitle());
+  window->SetTitleFor(FileName);
   window->RefreshList();
   window->show();
   window->StartHistory(false);
@@ -1210,7 +1386,8 @@ void TForm1::Merge1Click() {
   }
   FileDiagnosticCapture diagnostics;
   if (MergeBankFile(*Document, Path(path)) != 0) {
-    SetStatus(QStringLiteral("Error merging file"), FailureReason(path, diagnostics));
+    SetStatus(QStringLiteral("Error merging file"),
+              IsBankFile(Path(path)) ? FailureReason(path, diagnostics) : WhyNotABankFile(path));
     return;
   }
   FileName = path;
@@ -1236,7 +1413,8 @@ void TForm1::ExportSupportingFile1Click() {
   RememberFolder(Settings::kLastSuppDirectory, *path);
   FileDiagnosticCapture diagnostics;
   if (SaveBankFile(*Document, Path(*path)) != 0)
-    SetStatus(QStringLiteral("Error writing file"), FailureReason(*path, diagnostics));
+    SetStatus(QStringLiteral("Error writing file"),
+              IsSaveFormat(*path) ? FailureReason(*path, diagnostics) : WhyNotSaved(*path));
   else
     SetStatus(QStringLiteral("Save successful"));
 }
@@ -1254,7 +1432,7 @@ void TForm1::CloseWindow() {
         Save1Click();
         break;
       case Answer::No:
-        Modified = false;
+        SetModified(false);
         break;
     }
     CloseWindow();

@@ -10,6 +10,7 @@
 #include "app/BankTransferDialog.h"
 #include "midi/ports/MidiTransfer.h"
 
+class ElidingLabel;
 class Item;
 class ItemImagesCommand;
 struct BankLayout;
@@ -32,7 +33,8 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  static constexpr int kDesignWidth = 286;
+  // Wider than the original 286, so that the status texts and the names in the title fit.
+  static constexpr int kDesignWidth = 400;
   static constexpr int kDesignHeight = 476;
   // How far each new window is placed from the one before it.
   static constexpr int kCascadeStep = 22;
@@ -78,6 +80,8 @@ class TForm1 : public QMainWindow {
 
   // Marks the document changed by an edit that puts something into it.
   void MarkEdited();
+  // Modified, shown in the title as the desktop shows unsaved changes.
+  void SetModified(bool modified);
   // An edit of the items of this window's document as one step of its history: StartEdit keeps
   // their images, the caller changes them, Record takes the changed images and keeps the step.
   std::unique_ptr<ItemImagesCommand> StartEdit(const char* what, const std::vector<Item*>& items);
@@ -87,6 +91,8 @@ class TForm1 : public QMainWindow {
   bool TakeItemOfSameKind(Item& item, const Item& source, const char* what);
   // Paste follows the clipboard in every window.
   void UpdatePasteState();
+  // Where an item is, as the list and the status texts name it: "INT:005(A05)".
+  static QString PlaceText(const Item& item);
 
   // The close procedure behind Close, Quit and the window manager's close button.
   void CloseWindow();
@@ -140,8 +146,8 @@ class TForm1 : public QMainWindow {
   // Narrows the list to the lines whose name or category holds its text, in any case.
   QLineEdit* FindEdit = nullptr;
   TItemListBox* InstLB = nullptr;
-  QLabel* StatusMessage = nullptr;
-  QLabel* StatusReasonLabel = nullptr;
+  ElidingLabel* StatusMessage = nullptr;
+  ElidingLabel* StatusReasonLabel = nullptr;
 
   // Actions, by the names of the menu items and tool buttons.
   QAction* New1 = nullptr;
@@ -185,8 +191,12 @@ class TForm1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The title for the window's file ("Corvale - <path>", the folder shortened where the
+  // window is too narrow, never the file's own name), marked while there are unsaved changes.
+  void ShowTitle();
   QAction* AddAction(QMenu* menu, const char* caption, const QKeySequence& shortcut = {});
   void BuildMenus();
   void BuildToolBar();
@@ -233,7 +243,8 @@ class TForm1 : public QMainWindow {
                      const std::vector<const BankLayout*>& banks, const char* title);
   // Before the synthesizer's memory is overwritten: whether the user agrees.
   bool ConfirmReplacing(const std::vector<const BankLayout*>& banks, const char* title);
-  void ShowTransferSummary(const BankTransfer::Summary& summary, bool received);
+  void ShowTransferSummary(const BankTransfer::Summary& summary, bool received,
+                           const QString& title);
 
   // A line of the list: the bank of the item it shows and the item's position there.
   struct ShownLine {
@@ -249,6 +260,7 @@ class TForm1 : public QMainWindow {
   // What each line of the list shows, as RefreshList listed it, and for which tab.
   std::vector<ShownLine> shownLines_;
   int shownTab_ = -1;
+  QString titlePath_;
   // The open dialog's starting folder, kept between its uses as a dialog keeps it.
   QString openDialogFolder_;
   // What the window has done to its document, to be undone and redone.

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
-#include <climits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,12 +64,11 @@ void Fill(QComboBox& list, const std::vector<std::string>& names, int current) {
   list.setCurrentIndex(current);
 }
 
-// A field's number, or `current` when its text is not a whole decimal number (in the range,
-// when one is given).
-int NumberIn(const QLineEdit& field, int current, int lowest = INT_MIN, int highest = INT_MAX) {
+// A field's number, or `current` when its text is not a whole decimal number.
+int NumberIn(const QLineEdit& field, int current) {
   bool whole = false;
   const int number = field.text().toInt(&whole, 10);
-  return whole && number >= lowest && number <= highest ? number : current;
+  return whole ? number : current;
 }
 
 QFrame* Separator() {
@@ -207,15 +205,51 @@ void TPreferencesForm::ApplyButtonClick() {
   ApplyChoices();
 }
 
+// The numbers that work: a buffer holds at least a short message, a kit's answer (374
+// messages, each completing a buffer) finds buffers enough, and a receive waits at all.
+struct TPreferencesForm::NumberRange {
+  QLineEdit* TPreferencesForm::*field;
+  const char* label;
+  int lowest;
+  int highest;
+};
+
+const TPreferencesForm::NumberRange TPreferencesForm::kNumberRanges[] = {
+    {&TPreferencesForm::BufferSizeEdit, "Buffer Size", 64, 65536},
+    {&TPreferencesForm::BufferNumberEdit, "Number", 400, 65536},
+    {&TPreferencesForm::RecvTimeoutPrefEdit, "Recv Timeout", 1, 60000},
+    {&TPreferencesForm::ReceiveRetriesEdit, "Retries", 0, kMostRetries},
+};
+
+bool TPreferencesForm::NumbersInRange() {
+  for (const NumberRange& range : kNumberRanges) {
+    bool whole = false;
+    const int number = (this->*range.field)->text().toInt(&whole, 10);
+    if (whole && (number < range.lowest || number > range.highest)) {
+      Dialogs().ShowError(this, windowTitle(),
+                          QStringLiteral("%1 must be from %2 to %3; %4 does not work. Nothing "
+                                         "was applied.")
+                              .arg(QString::fromUtf8(range.label))
+                              .arg(range.lowest)
+                              .arg(range.highest)
+                              .arg(number));
+      (this->*range.field)->setFocus();
+      return false;
+    }
+  }
+  return true;
+}
+
 bool TPreferencesForm::ApplyChoices() {
+  if (!NumbersInRange())
+    return false;
   try {
     midi_->SelectInputDevice(MIDIInputComboBox->currentIndex());
     midi_->SelectOutputDevice(MIDIOutputComboBox->currentIndex());
     midi_->SetInputBufferSize(NumberIn(*BufferSizeEdit, MidiControl::InputBufferSize()));
     midi_->SetInputBufferCount(NumberIn(*BufferNumberEdit, MidiControl::InputBufferCount()));
     midi_->SetInputTimeout(NumberIn(*RecvTimeoutPrefEdit, MidiControl::InputTimeout()));
-    midi_->SetReceiveRetries(
-        NumberIn(*ReceiveRetriesEdit, MidiControl::ReceiveRetries(), 0, kMostRetries));
+    midi_->SetReceiveRetries(NumberIn(*ReceiveRetriesEdit, MidiControl::ReceiveRetries()));
     midi_->SetVerifyAfterSending(VerifyCheckBox->isChecked());
     return true;
   } catch (const SettingsWriteError& error) {

@@ -65,6 +65,11 @@ class TPreferencesForm : public QDialog {
   QLayout* BuildButtonRow();
   // False, after telling the user, when a choice could not be stored.
   bool ApplyChoices();
+  // False, after telling the user which and what would, when a field holds a whole number
+  // outside what works (a text that is no number stands for the value in force).
+  bool NumbersInRange();
+  struct NumberRange;
+  static const NumberRange kNumberRanges[];
   void FillPortLists();
 
   std::unique_ptr<MidiControl> midi_;

@@ -38,6 +38,9 @@ class UserDialogs {
   // A question with Yes and No, No the default (and the answer when the dialog is closed).
   virtual Answer AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
   virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
+  // An outcome too long for the status bar: its text, and the whole of it behind a button.
+  virtual void ShowMessage(QWidget* parent, const QString& title, const QString& text,
+                           const QString& details) = 0;
 };
 
 // The dialogs in use: the toolkit's unless replaced.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "model/Item.h"
 #include "model/S2A_File.h"
 
 constexpr std::array<BankLayout, 6> kBankLayouts{{
@@ -27,8 +28,20 @@ const BankLayout* FindBankLayoutByWord(std::string_view word) {
   return nullptr;
 }
 
-std::string SlotPlace(const BankLayout& layout, int index) {
+namespace {
+
+std::string Place(const std::string& bankShortName, int index) {
   char number[16];
   std::snprintf(number, sizeof number, "%03d", index + 1);
-  return std::string(layout.shortName) + ":" + number + "(" + Bank::SlotLabel(index) + ")";
+  return bankShortName + ":" + number + "(" + Bank::SlotLabel(index) + ")";
+}
+
+}  // namespace
+
+std::string SlotPlace(const BankLayout& layout, int index) {
+  return Place(layout.shortName, index);
+}
+
+std::string SlotPlace(const Item& item) {
+  return item.Owner() != nullptr ? Place(item.Owner()->ShortName(), item.SlotIndex()) : "";
 }

@@ -13,6 +13,8 @@ class S2A_File;
 // One of the six memory areas of the synthesizer: its kind, the bank-select numbers that pick
 // it, its names, how many items it holds, the word that names it on a command line, where a
 // document keeps it, and which bank files hold it (an .s2a file holds every bank).
+class Item;
+
 struct BankLayout {
   ItemKind kind;
   int msb;
@@ -40,6 +42,8 @@ inline constinit const BankLayout& kExternalPerformanceLayout = kBankLayouts[5];
 
 // Where a slot is, as the editor's lists show it: "INT:001(A01)".
 std::string SlotPlace(const BankLayout& layout, int index);
+// The same for an item of a bank ("INT:005(A05)"); empty for an item outside any bank.
+std::string SlotPlace(const Item& item);
 
 // The layout named by a command-line word such as "int-inst", or none.
 const BankLayout* FindBankLayoutByWord(std::string_view word);

@@ -104,9 +104,13 @@ TEST_F(BankCommandsTest, SlotsWithoutAnswerAreNamedAndKeepTheirContent) {
   Select(*form_, TForm1::PerformanceTab, 128);
   form_->MidiReceiveBank->trigger();
   const QString named = "Performance EXT:001(A01), Performance EXT:064(D16)";
-  EXPECT_EQ(form_->StatusText(),
-            "Received 62 of 64 items; 2 needed a retry; not received: " + named);
+  EXPECT_EQ(form_->StatusText(), "Received 62 of 64 items; 2 needed a retry");
   EXPECT_EQ(form_->StatusReason(), "Not received: " + named);
+  // The whole outcome in a message, however long the list.
+  ASSERT_EQ(dialogs_.requests.size(), 1u);
+  EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Message);
+  EXPECT_EQ(dialogs_.requests[0].text, "Received 62 of 64 items; 2 needed a retry.");
+  EXPECT_EQ(dialogs_.requests[0].details, "Not received: " + named);
   auto expected = Synthesizer(kExternalPerformanceLayout);
   expected.front() = before.front();
   expected.back() = before.back();

@@ -15,7 +15,7 @@ using Kind = ScriptedDialogs::Kind;
 
 void ExpectUntitledAndUntouched(const TForm1& window) {
   EXPECT_TRUE(window.FileName.isEmpty());
-  EXPECT_EQ(window.windowTitle(), "Corvale");
+  EXPECT_EQ(ShownTitle(window), "Corvale");
   EXPECT_FALSE(window.Modified);
   EXPECT_TRUE(window.Untouched);
 }
@@ -93,8 +93,9 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
       continue;
     }
     EXPECT_EQ(window.FileName, PathOf(c.path));
-    EXPECT_EQ(window.windowTitle(), "Corvale - " + PathOf(c.path));
+    EXPECT_TRUE(TitleNames(window, PathOf(c.path)));
     EXPECT_EQ(window.Modified, c.modified);
+    EXPECT_EQ(window.isWindowModified(), c.modified);
     EXPECT_FALSE(window.Untouched);
   }
   for (const char* written : {"new.s2e", "out.ins"})
@@ -116,7 +117,9 @@ TEST_F(WindowTest, SavesWriteWhatTheCoreWrites) {
   EXPECT_EQ(test::ReadBytes(dir_.File("demo.s2a")), test::ReadBytes(dir_.File("core/demo.s2a")));
 
   dialogs_.paths = {PathOf("saved.s2v"), PathOf("defs.ins")};
+  dialogs_.answers = {Answer::Yes};  // the performances are not saved
   ASSERT_TRUE(form_->SaveAs1Click());
+  EXPECT_TRUE(form_->Modified);
   EXPECT_EQ(test::ReadBytes(dir_.File("saved.s2v")), test::ReadBytes(dir_.File("core/saved.s2v")));
   form_->ExportSupportingFile1Click();
   EXPECT_EQ(dialogs_.requests.back().fileName, "saved.ins");
@@ -169,7 +172,7 @@ TEST_F(WindowTest, UnsavedChangesAreAskedAbout) {
     const QString name = *c.name ? PathOf(c.name) : QString();
     window.FileName = name;
     window.SetStatus({});
-    const QString title = window.windowTitle();
+    const QString title = ShownTitle(window);
     const QStringList edited = window.ListLines();
     dialogs_.requests.clear();
     dialogs_.answers.push_back(c.answer);
@@ -186,13 +189,16 @@ TEST_F(WindowTest, UnsavedChangesAreAskedAbout) {
     if (!c.goesOn) {
       EXPECT_TRUE(window.Modified);
       EXPECT_EQ(window.FileName, name);
-      EXPECT_EQ(window.windowTitle(), title);
+      EXPECT_EQ(ShownTitle(window), title);
       EXPECT_EQ(window.ListLines(), edited);
       continue;
     }
     const QString opened = open ? PathOf("demo.s2e") : QString();
     EXPECT_EQ(window.FileName, opened);
-    EXPECT_EQ(window.windowTitle(), opened.isEmpty() ? "Corvale" : "Corvale - " + opened);
+    if (opened.isEmpty())
+      EXPECT_EQ(ShownTitle(window), "Corvale");
+    else
+      EXPECT_TRUE(TitleNames(window, opened));
     EXPECT_FALSE(window.Modified);
     EXPECT_EQ(window.Untouched, !open);
     EXPECT_NE(window.ListLines(), edited);
@@ -212,12 +218,12 @@ TEST_F(WindowTest, NewWindowsCascadeFromTheLastOne) {
     EXPECT_EQ(windows[i]->PreviousWindow, windows[i - 1]);
     EXPECT_TRUE(windows[i]->isVisible());
   }
-  EXPECT_EQ(windows[1]->windowTitle(), "Corvale");
+  EXPECT_EQ(ShownTitle(*windows[1]), "Corvale");
   EXPECT_TRUE(windows[1]->Untouched);
   // A clone is a modified copy under the same name.
   TForm1& clone = *windows[2];
   EXPECT_EQ(clone.FileName, form_->FileName);
-  EXPECT_EQ(clone.windowTitle(), form_->windowTitle());
+  EXPECT_EQ(ShownTitle(clone), ShownTitle(*form_) + u'*');
   EXPECT_TRUE(clone.Modified);
   EXPECT_FALSE(clone.Untouched);
   EXPECT_EQ(clone.ListLines(), form_->ListLines());
@@ -230,7 +236,7 @@ TEST_F(WindowTest, CommandLineNamesOpenInTurn) {
   form_->OpenCommandLineFiles("  \"" + quoted + "\"  " + PathOf("missing.s2v") + " \t" +
                               PathOf("gone.s2a") + " " + PathOf("demo.s2e") + " ");
   EXPECT_EQ(form_->FileName, quoted);
-  EXPECT_EQ(form_->windowTitle(), "Corvale - " + quoted);
+  EXPECT_TRUE(TitleNames(*form_, quoted));
   // The window made for the names that failed stays hidden and takes the next name; the window
   // before it reports each failure.
   EXPECT_EQ(form_->StatusText(), "Error opening file");

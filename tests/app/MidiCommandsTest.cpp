@@ -3,6 +3,7 @@
 #include <QtTest/QTest>
 #include <chrono>
 
+#include "app/ElidingLabel.h"
 #include "app/ItemListBox.h"
 #include "app/ProgramMidi.h"
 #include "demo/DemoBank.h"
@@ -35,18 +36,18 @@ class NoPorts : public MidiPortLayer {
 // the user can see is one painted as it begins.
 class PaintedStatus : public QObject {
  public:
-  explicit PaintedStatus(QLabel* label) : label_(label) { label->installEventFilter(this); }
+  explicit PaintedStatus(ElidingLabel* label) : label_(label) { label->installEventFilter(this); }
   QStringList texts;
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint && (texts.isEmpty() || texts.last() != label_->text()))
-      texts << label_->text();
+    if (event->type() == QEvent::Paint && (texts.isEmpty() || texts.last() != label_->FullText()))
+      texts << label_->FullText();
     return false;
   }
 
  private:
-  QLabel* label_;
+  ElidingLabel* label_;
 };
 
 // The window's commands against the simulated synthesizer, through the program's ports.
@@ -110,7 +111,7 @@ TEST_F(MidiCommandsTest, AReceiveTakesTheAnswerIntoTheItemAndMarksTheDocumentCha
   S2A_File synthesizerBanks;
   DemoBank::FillDocument(synthesizerBanks, 7);
   synthesizer_->LoadMemory(synthesizerBanks);
-  const QString title = form_->windowTitle();
+  const QString title = ShownTitle(*form_);
   // A fresh window, which a file named on a command line would otherwise take over.
   ASSERT_TRUE(form_->Untouched);
   const std::unique_ptr<Item> percussionBuffer = synthesizer_->EditBuffer(ItemKind::Percussion);
@@ -145,7 +146,7 @@ TEST_F(MidiCommandsTest, AReceiveTakesTheAnswerIntoTheItemAndMarksTheDocumentCha
     EXPECT_EQ(form_->InstLB->currentRow(), c.line);
     EXPECT_TRUE(form_->Modified);
     EXPECT_FALSE(form_->Untouched);
-    EXPECT_EQ(form_->windowTitle(), title);
+    EXPECT_EQ(ShownTitle(*form_), title + u'*');
   }
 }
 

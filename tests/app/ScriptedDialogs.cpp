@@ -26,17 +26,18 @@ std::optional<QString> ScriptedDialogs::NextPath(Kind kind, const FileDialogRequ
                       FilterDescriptions(request.filters),
                       request.folder,
                       request.fileName,
+                      {},
                       {}});
   const QString path = Next(paths, QString());
   return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
 Answer ScriptedDialogs::AskYesNoCancel(QWidget*, const QString& title, const QString& text) {
-  requests.push_back({Kind::Question, title, {}, {}, {}, text});
+  requests.push_back({Kind::Question, title, {}, {}, {}, text, {}});
   return Next(answers, Answer::Cancel);
 }
 
 Answer ScriptedDialogs::AskYesNo(QWidget*, const QString& title, const QString& text) {
-  requests.push_back({Kind::Question, title, {}, {}, {}, text});
+  requests.push_back({Kind::Question, title, {}, {}, {}, text, {}});
   return Next(answers, Answer::No);
 }

@@ -10,14 +10,15 @@
 // answer fails the test and is cancelled.
 class ScriptedDialogs : public UserDialogs {
  public:
-  enum class Kind { Open, Save, Question, Error };
+  enum class Kind { Open, Save, Question, Error, Message };
   struct Request {
     Kind kind;
     QString title;
     QStringList filters;  // descriptions
     QString folder;
     QString fileName;  // offered by a save dialog
-    QString text;      // of a question or an error
+    QString text;      // of a question, an error or a message
+    QString details;   // of a message
   };
 
   // The chosen paths (an empty one cancels the dialog) and the answers to questions, in order.
@@ -37,7 +38,11 @@ class ScriptedDialogs : public UserDialogs {
   Answer AskYesNoCancel(QWidget*, const QString& title, const QString& text) override;
   Answer AskYesNo(QWidget*, const QString& title, const QString& text) override;
   void ShowError(QWidget*, const QString& caption, const QString& text) override {
-    requests.push_back({Kind::Error, caption, {}, {}, {}, text});
+    requests.push_back({Kind::Error, caption, {}, {}, {}, text, {}});
+  }
+  void ShowMessage(QWidget*, const QString& title, const QString& text,
+                   const QString& details) override {
+    requests.push_back({Kind::Message, title, {}, {}, {}, text, details});
   }
 
  private:

@@ -87,35 +87,52 @@ class PreferencesTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(PreferencesTest, OkStoresWholeNumbersAndKeepsTheValueInForceForAnyOtherText) {
-  // The dialog itself checks no range (-3 is stored), but for the retries (0 to 99).
+// A text that is no whole number keeps the value in force; a number outside what works is
+// refused with its range, the dialog stays open and nothing is applied.
+TEST_F(PreferencesTest, OkStoresWholeNumbersInRangeKeepsTheValueForOtherTextAndRefusesTheRest) {
+  ScriptedDialogs& dialogs = ScriptedDialogs::Install();
+  const std::optional<int> refused = -1;
   const struct {
     const NumberField& field;
     const char* text;
-    std::optional<int> number;  // none: not a whole decimal number
+    std::optional<int> number;  // none: not a whole decimal number; `refused`: out of range
   } cases[] = {
-      {kSize, "abc", {}},     {kSize, "4096", 4096},       {kSize, "", {}},
-      {kCount, "12x", {}},    {kCount, "99999999999", {}}, {kCount, "-3", -3},
-      {kTimeout, "0x20", {}}, {kTimeout, "1.5", {}},       {kTimeout, "40", 40},
-      {kRetries, "5", 5},     {kRetries, "-1", {}},        {kRetries, "100", {}},
+      {kSize, "abc", {}},      {kSize, "4096", 4096},     {kSize, "", {}},
+      {kSize, "0", refused},   {kCount, "12x", {}},       {kCount, "99999999999", {}},
+      {kCount, "-3", refused}, {kCount, "400", 400},      {kTimeout, "0x20", {}},
+      {kTimeout, "1.5", {}},   {kTimeout, "40", 40},      {kTimeout, "-5", refused},
+      {kRetries, "5", 5},      {kRetries, "-1", refused}, {kRetries, "100", refused},
   };
   for (const auto& entry : cases) {
     SCOPED_TRACE(testing::Message() << entry.field.setting << " <- \"" << entry.text << '"');
     Reopen();
-    const int expected = entry.number.value_or(entry.field.inForce());
+    const bool refuse = entry.number == refused;
+    const int expected =
+        refuse ? entry.field.inForce() : entry.number.value_or(entry.field.inForce());
+    const auto settings = SettingsFile();
+    dialogs.requests.clear();
     Edit(entry.field).setText(QString::fromUtf8(entry.text));
     form_->OkButton->click();
-    EXPECT_FALSE(form_->isVisible());
+    EXPECT_EQ(form_->isVisible(), refuse);
     EXPECT_EQ(entry.field.inForce(), expected);
+    if (refuse) {
+      ASSERT_EQ(dialogs.requests.size(), 1u);
+      EXPECT_TRUE(dialogs.requests[0].text.endsWith("; " + QString::fromUtf8(entry.text) +
+                                                    " does not work. Nothing was applied."))
+          << dialogs.requests[0].text.toStdString();
+      EXPECT_EQ(SettingsFile(), settings);
+      continue;
+    }
     EXPECT_EQ(SettingsStore::ReadSettingInteger(entry.field.setting, expected + 1), expected);
     Reopen();
     EXPECT_EQ(Edit(entry.field).text(), QString::number(expected));
   }
+  SetUserDialogs(nullptr);
 }
 
 TEST_F(PreferencesTest, ApplyThenCancelKeepsTheAppliedValuesAndForgetsLaterEdits) {
   const std::pair<const NumberField*, int> applied[] = {
-      {&kSize, 1024}, {&kCount, 16}, {&kTimeout, 80}};
+      {&kSize, 1024}, {&kCount, 600}, {&kTimeout, 80}};
   Reopen();
   for (const auto& [field, value] : applied)
     Edit(*field).setText(QString::number(value));

@@ -31,8 +31,12 @@ QString ShownTitles() {
     if (!first || first->PreviousWindow || first->isHidden())
       continue;
     for (TForm1* window = first; window; window = window->NextWindow) {
+      // The file a title names (the title shortens long folders to fit the window).
       if (!window->isHidden())
-        titles += window->windowTitle() + u'\n';
+        titles += (window->windowFilePath().isEmpty()
+                       ? QStringLiteral("Corvale")
+                       : QStringLiteral("Corvale - ") + window->windowFilePath()) +
+                  u'\n';
     }
   }
   return titles;

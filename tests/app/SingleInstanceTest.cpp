@@ -40,7 +40,9 @@ QString Opened(const QString& path) {
 QStringList TitlesAndStatuses(TForm1& first) {
   QStringList windows;
   for (TForm1* window : Chain(first))
-    windows << window->windowTitle() + " | " + window->StatusText();
+    windows << (window->windowFilePath().isEmpty() ? QStringLiteral("Corvale")
+                                                   : "Corvale - " + window->windowFilePath()) +
+                   " | " + window->StatusText();
   return windows;
 }
 

@@ -205,7 +205,8 @@ TEST_F(UndoTest, RenameTakesAtMostTenPrintableAsciiCharacters) {
     RenameByKeys(*form_, c.name, c.key);
     EXPECT_EQ(form_->Modified, c.taken);
     EXPECT_EQ(form_->Undo1->isEnabled(), c.taken);
-    EXPECT_EQ(form_->StatusText(), c.taken || c.key == Qt::Key_Escape
+    EXPECT_EQ(form_->StatusText(), c.taken ? "Renamed INT:003(A03)"
+                                   : c.key == Qt::Key_Escape
                                        ? ""
                                        : "Name refused: at most 10 printable ASCII characters");
     auto expected = before;

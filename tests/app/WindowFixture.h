@@ -17,6 +17,25 @@ class QMimeData;
 class ProgramMidi;
 class SimulatedS80;
 
+// The title as the desktop shows it: "*" for the unsaved-changes mark where there are any.
+inline QString ShownTitle(const QWidget& window) {
+  QString title = window.windowTitle();
+  return title.replace(QStringLiteral("[*]"),
+                       window.isWindowModified() ? QStringLiteral("*") : QString());
+}
+
+// Whether the window's title names `path` ("Corvale - <path>", the folder perhaps shortened,
+// the file's own name whole), with its unsaved-changes mark.
+inline testing::AssertionResult TitleNames(const QWidget& window, const QString& path) {
+  const QString title = ShownTitle(window);
+  const QString name = path.section(u'/', -1);
+  if (window.windowFilePath() == path && title.startsWith(QStringLiteral("Corvale - ")) &&
+      title.endsWith(u'/' + name + (window.isWindowModified() ? QStringLiteral("*") : QString())))
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "title \"" << title.toStdString() << "\", file path \""
+                                     << window.windowFilePath().toStdString() << "\"";
+}
+
 // A shown first window at (100, 100); the example files in a fresh folder with fresh settings;
 // an empty clipboard; scripted dialogs whose queued answers must all be used.
 class WindowTest : public testing::Test {
