@@ -2,12 +2,17 @@
 
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSortFilterProxyModel>
+#include <QTreeView>
 #include <vector>
 
 namespace {
+
+constexpr int kFileDialogWidth = 760;
+constexpr int kFileDialogHeight = 480;
 
 // Shows the folders and the files the selected filter matches.
 class FileFilterProxy : public QSortFilterProxyModel {
@@ -72,6 +77,15 @@ std::unique_ptr<QFileDialog> QtUserDialogs::MakeFileDialog(QWidget* parent,
                                                       : QFileDialog::AnyFile);
   dialog->setNameFilters(FilterDescriptions(request.filters));
   FilterThroughProxy(*dialog, request.filters);
+  // Room for the size, type and date columns: at the toolkit's small default size they read
+  // "536...KiB".
+  dialog->resize(kFileDialogWidth, kFileDialogHeight);
+  if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    details->header()->setStretchLastSection(false);
+    details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < details->header()->count(); ++column)
+      details->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+  }
   if (!request.fileName.isEmpty())
     dialog->selectFile(request.fileName);
   return dialog;

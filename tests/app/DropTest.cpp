@@ -33,6 +33,8 @@ TEST_F(DropTest, CopyOrSwapWithinAList) {
     EXPECT_EQ(form_->InstLB->item(130)->text(),
               swap ? "EXT:003(A03)  Pf:Grand Pno" : "EXT:003(A03)  Rd:Alto Sax");
     EXPECT_EQ(form_->InstLB->item(0)->text(), "INT:001(A01)  Rd:Alto Sax");
+    EXPECT_EQ(form_->StatusText(), swap ? "Swapped EXT:003(A03) and INT:001(A01)"
+                                        : "Copied EXT:003(A03) to INT:001(A01)");
     EXPECT_TRUE(form_->Modified);
     EXPECT_EQ(Editing().DragSourceItem, nullptr);
   }

@@ -5,6 +5,8 @@
 #include "demo/DemoBank.h"
 #include "files/FileExtension.h"
 #include "midi/settings/SettingsStore.h"
+#include "model/BankLayouts.h"
+#include "model/Item.h"
 #include "model/S2A_File.h"
 #include "tests/app/WindowFixture.h"
 
@@ -65,6 +67,7 @@ TEST_F(WindowTest, CancelledFileDialogsChangeNothing) {
   EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastSuppDirectory, ""), "");
 }
 
+// A failure says why, also where the file layer has nothing to say: a name of another kind.
 TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
   const struct {
     Command command;
@@ -72,15 +75,23 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     const char* status;
     bool takesName;
     bool modified;
+    const char* reason;
   } cases[] = {
-      {&TForm1::Open1Click, "demo.s2a", "Open successful", true, false},
-      {&TForm1::Open1Click, "demo.syx", "Error opening file", false, false},
-      {&TForm1::Merge1Click, "demo.s2v", "Merge successful", true, true},
-      {&TForm1::Merge1Click, "missing.s2e", "Error merging file", false, false},
-      {&TForm1::SaveAs1Click, "new.s2e", "Save successful", true, false},
-      {&TForm1::SaveAs1Click, "noextension", "Error writing file", false, false},
-      {&TForm1::ExportSupportingFile1Click, "out.ins", "Save successful", false, false},
-      {&TForm1::ExportSupportingFile1Click, "out.txt", "Error writing file", false, false},
+      {&TForm1::Open1Click, "demo.s2a", "Open successful", true, false, ""},
+      {&TForm1::Open1Click, "demo.syx", "Error opening file", false, false,
+       "demo.syx holds a single program: use Edit > Import"},
+      {&TForm1::Open1Click, "song.mid", "Error opening file", false, false,
+       "song.mid: MIDI files cannot be opened"},
+      {&TForm1::Merge1Click, "demo.s2v", "Merge successful", true, true, ""},
+      {&TForm1::Merge1Click, "missing.s2e", "Error merging file", false, false, nullptr},
+      {&TForm1::SaveAs1Click, "new.s2e", "Save successful", true, false, ""},
+      {&TForm1::SaveAs1Click, "noextension", "Error writing file", false, false,
+       "noextension: add .s2a, .s2v, .s2e or .ins to the name"},
+      {&TForm1::SaveAs1Click, "one.syx", "Error writing file", false, false,
+       "one.syx: single programs only: use Edit > Export"},
+      {&TForm1::ExportSupportingFile1Click, "out.ins", "Save successful", false, false, ""},
+      {&TForm1::ExportSupportingFile1Click, "out.txt", "Error writing file", false, false,
+       "out.txt: add .s2a, .s2v, .s2e or .ins to the name"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -88,6 +99,9 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     dialogs_.paths.push_back(PathOf(c.path));
     c.command(window);
     EXPECT_EQ(window.StatusText(), c.status);
+    if (c.reason) {  // none: the system's own words
+      EXPECT_EQ(window.StatusReason(), c.reason);
+    }
     if (!c.takesName) {
       ExpectUntitledAndUntouched(window);
       continue;
@@ -100,8 +114,50 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
   }
   for (const char* written : {"new.s2e", "out.ins"})
     EXPECT_TRUE(test::Exists(dir_.File(written)));
-  for (const char* refused : {"noextension", "out.txt"})
+  for (const char* refused : {"noextension", "out.txt", "one.syx"})
     EXPECT_FALSE(test::Exists(dir_.File(refused)));
+}
+
+// A format that holds only some banks asks before changed programs of the others are left out;
+// after such a save the document still counts as changed, so closing asks again.
+TEST_F(WindowTest, ASaveThatWouldLeaveChangedProgramsOutAsksFirst) {
+  const struct {
+    const char* file;
+    const BankLayout& changed;
+    bool asks;
+    Answer answer;
+    const char* question;
+  } cases[] = {
+      {"w3.s2e", kInternalInstrumentLayout, true, Answer::No,
+       "w3.s2e holds only the external banks. The 1 changed program of the internal banks will "
+       "not be saved. Save anyway?"},
+      {"w3.s2e", kInternalInstrumentLayout, true, Answer::Yes, nullptr},
+      {"v.s2v", kInternalPerformanceLayout, true, Answer::Yes,
+       "v.s2v holds only the voice banks. The 1 changed program of the performance banks will "
+       "not be saved. Save anyway?"},
+      {"x.s2e", kExternalInstrumentLayout, false, Answer::Yes, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    TForm1 window;
+    ASSERT_EQ(c.changed.bankIn(*window.Document).ItemAt(0)->SetName("Changed"), 0);
+    window.MarkEdited();
+    dialogs_.requests.clear();
+    dialogs_.paths.push_back(PathOf(c.file));
+    if (c.asks)
+      dialogs_.answers.push_back(c.answer);
+    const bool saved = window.SaveAs1Click();
+    EXPECT_EQ(saved, c.answer == Answer::Yes);
+    EXPECT_EQ(test::Exists(dir_.File(c.file)), saved);
+    ASSERT_EQ(dialogs_.requests.size(), c.asks ? 2u : 1u);
+    if (c.question) {
+      EXPECT_EQ(dialogs_.requests[1].text, c.question);
+    }
+    EXPECT_EQ(window.StatusText(), saved ? "Save successful" : "Canceled Save");
+    // Left out, the change is still unsaved; saved whole, it is not.
+    EXPECT_EQ(window.Modified, c.asks);
+    window.Modified = false;
+  }
 }
 
 TEST_F(WindowTest, SavesWriteWhatTheCoreWrites) {

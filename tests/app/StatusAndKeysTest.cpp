@@ -1,0 +1,130 @@
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QtTest/QTest>
+#include <functional>
+
+#include "app/ElidingLabel.h"
+#include "app/ItemListBox.h"
+#include "model/Item.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+QMenu* MenuTitled(TForm1& window, const QString& title) {
+  for (QAction* action : window.menuBar()->actions()) {
+    if (action->text() == title)
+      return action->menu();
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// Each command writes its outcome over what was there, the reason beside it too.
+TEST_F(WindowTest, EveryEditSaysWhatItDid) {
+  OpenDemo(*form_);
+  form_->SetStatus(QStringLiteral("Send Completed"), QStringLiteral("an earlier reason"));
+  const auto select = [&](int tab, int line) { Select(*form_, tab, line); };
+  const struct {
+    std::function<void()> command;
+    const char* status;
+  } steps[] = {
+      {[&] { select(TForm1::InstrumentTab, 2), form_->Copy1->trigger(); }, "Copied INT:003(A03)"},
+      {[&] { select(TForm1::PercussionTab, 0), form_->Paste1->trigger(); },
+       "Couldn't Paste, unmatched types"},
+      {[&] { select(TForm1::InstrumentTab, 9), form_->Paste1->trigger(); },
+       "Pasted into INT:010(A10)"},
+      {[&] { form_->Undo1->trigger(); }, "Undo Paste"},
+      {[&] { form_->Redo1->trigger(); }, "Redo Paste"},
+      {[&] { select(TForm1::InstrumentTab, 4), form_->Clear1->trigger(); }, "Cleared INT:005(A05)"},
+      {[&] { select(TForm1::InstrumentTab, 6), form_->Cut1->trigger(); }, "Cut INT:007(A07)"},
+  };
+  for (const auto& step : steps) {
+    step.command();
+    EXPECT_EQ(form_->StatusText(), step.status);
+    EXPECT_EQ(form_->StatusReason(), "");
+  }
+}
+
+// The list has the keyboard as the window opens, and the line that looks chosen is the one the
+// commands act on.
+TEST_F(WindowTest, AnOpenedWindowsListHasTheKeyboardAndItsMarkedLineIsSelected) {
+  TForm1* window = form_->AppendWindow();
+  window->OpenFileInWindow(PathOf("demo.s2a"), false, false);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  EXPECT_EQ(QApplication::focusWidget(), window->InstLB);
+  const int row = window->InstLB->currentRow();
+  ASSERT_GE(row, 0);
+  EXPECT_TRUE(window->InstLB->item(row)->isSelected());
+  EXPECT_EQ(window->CurrentItem(), window->ItemAtLine(row));
+  EXPECT_TRUE(window->EditExport->isEnabled());
+  QTest::keyClick(window->InstLB, Qt::Key_Down);
+  EXPECT_EQ(window->CurrentItem(), window->ItemAtLine(row + 1));
+  window->close();
+}
+
+// The folder gives way where the window is narrow; the file's name never does.
+TEST_F(WindowTest, TitlesShortenTheFolderNeverTheFileName) {
+  const QString folder = PathOf("") + QStringLiteral("a folder with a long name/").repeated(4);
+  ASSERT_TRUE(QDir().mkpath(folder));
+  ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), folder + "BANK1.S2A"));
+  form_->OpenFileInWindow(folder + "BANK1.S2A", false, false);
+  EXPECT_TRUE(TitleNames(*form_, folder + "BANK1.S2A"));
+  EXPECT_TRUE(ShownTitle(*form_).contains(u'…')) << ShownTitle(*form_).toStdString();
+  form_->resize(4000, form_->height());
+  EXPECT_EQ(ShownTitle(*form_), "Corvale - " + folder + "BANK1.S2A");
+}
+
+// The outcome and its reason share the status bar without covering each other.
+TEST_F(WindowTest, TheStatusAndItsReasonNeverOverlap) {
+  const QString text = QStringLiteral("Received 436 of 452 items; 16 needed a retry");
+  const QString reason =
+      QStringLiteral("Not received: ") + QStringLiteral("Instrument INT:001(A01), ").repeated(16);
+  form_->SetStatus(text, reason);
+  QTest::qWait(0);
+  const QRect shown = form_->StatusMessage->geometry();
+  const QRect beside = form_->StatusReasonLabel->geometry();
+  EXPECT_LE(shown.right(), beside.left());
+  EXPECT_TRUE(form_->StatusReasonLabel->text().endsWith(u'…'));
+  EXPECT_EQ(form_->StatusText(), text);
+  EXPECT_EQ(form_->StatusReason(), reason);
+}
+
+// Alt+M opens the Midi menu; Esc puts Find away wherever the keyboard is; Ctrl+Z in the Find
+// field takes back its own typing, not a change of the document.
+TEST_F(WindowTest, KeysReachMenusFindAndTheFieldTheyAreTypedIn) {
+  for (const QAction* action :
+       {form_->Preferences1, form_->EditImport, form_->Rename1, form_->Clone1, form_->Merge1})
+    EXPECT_TRUE(action->text().contains(u'&')) << action->text().toStdString();
+  QMenu* midi = MenuTitled(*form_, QStringLiteral("&Midi"));
+  ASSERT_NE(midi, nullptr);
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  QTest::keyClick(form_.get(), Qt::Key_M, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return midi->isVisible(); }));
+  midi->close();
+
+  OpenDemo(*form_);
+  Select(*form_, TForm1::InstrumentTab, 4);
+  const auto cleared = Bytes(form_->CurrentItem());
+  form_->Clear1->trigger();
+  const auto afterClear = Bytes(form_->ItemAtLine(4));
+  form_->Find1->trigger();
+  QTest::keyClicks(form_->FindEdit, QStringLiteral("pno"));
+  QTest::keyClick(form_->FindEdit, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_NE(form_->FindEdit->text(), "pno");
+  EXPECT_TRUE(form_->FindEdit->isVisible());
+  EXPECT_NE(afterClear, cleared);
+  EXPECT_EQ(Bytes(form_->Document->InternalInstrumentBank().ItemAt(4)), afterClear);
+
+  form_->FindEdit->setText(QStringLiteral("pno"));
+  form_->InstLB->setFocus();
+  QTest::keyClick(form_->InstLB, Qt::Key_Escape);
+  EXPECT_FALSE(form_->FindEdit->isVisible());
+  EXPECT_EQ(form_->InstLB->count(), 256);
+}
