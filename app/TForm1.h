@@ -55,7 +55,7 @@ class TForm1 : public QMainWindow {
   TForm1* LastWindow();
   TForm1* FirstWindow();
   TForm1* OpenFileInWindow(const QString& path, bool reuseWhenUntouched, bool alwaysNewWindow);
-  void OpenCommandLineFiles(const QString& text);
+  void OpenCommandLineFiles(const QStringList& names);
   // The folder of a file, absolute, with its closing separator.
   static QString FolderOf(const QString& path);
 

@@ -21,10 +21,10 @@
 
 namespace {
 
-constexpr qsizetype kCountBytes = 4;
-// No command line comes near it; a longer count is not a hand-over.
-constexpr quint32 kMaxTextBytes = 64 * 1024 * 1024;
-// The first start's answer once it holds the whole text.
+constexpr qsizetype kNumberBytes = 4;
+// No command line comes near it; a longer frame is not a hand-over.
+constexpr quint32 kMaxFrameBytes = 64 * 1024 * 1024;
+// The first start's answer once it holds the whole frame.
 constexpr char kReceived = '\x06';
 
 // How long a later start looks for a listener: the first start may have taken the lock and not
@@ -36,19 +36,49 @@ constexpr int kAnswerPatienceMs = 10000;
 // How often a hand-over that waits for a dialog to close looks again.
 constexpr int kModalRetryMs = 200;
 
-// The text of the message at the start of `received`: none while bytes are missing.
-std::optional<QString> Unframe(const QByteArray& received) {
-  if (received.size() < kCountBytes)
-    return std::nullopt;
-  const quint32 count = qFromBigEndian<quint32>(received.constData());
-  if (received.size() - kCountBytes < qsizetype(count))
-    return std::nullopt;
-  return QString::fromUtf8(received.constData() + kCountBytes, count);
+void AppendNumber(QByteArray& bytes, quint32 number) {
+  char big[kNumberBytes];
+  qToBigEndian(number, big);
+  bytes.append(big, kNumberBytes);
 }
 
-bool TooLong(const QByteArray& received) {
-  return received.size() >= kCountBytes &&
-         qFromBigEndian<quint32>(received.constData()) > kMaxTextBytes;
+std::optional<quint32> TakeNumber(QByteArrayView& bytes) {
+  if (bytes.size() < kNumberBytes)
+    return std::nullopt;
+  const quint32 number = qFromBigEndian<quint32>(bytes.data());
+  bytes = bytes.sliced(kNumberBytes);
+  return number;
+}
+
+// What the bytes a connection brought hold so far.
+struct Unframed {
+  enum State { Partial, Whole, Broken } state;
+  QStringList names;
+};
+
+Unframed Unframe(const QByteArray& received) {
+  QByteArrayView rest(received);
+  const std::optional<quint32> size = TakeNumber(rest);
+  if (!size)
+    return {Unframed::Partial, {}};
+  if (*size > kMaxFrameBytes)
+    return {Unframed::Broken, {}};
+  if (rest.size() < qsizetype(*size))
+    return {Unframed::Partial, {}};
+  if (rest.size() > qsizetype(*size))
+    return {Unframed::Broken, {}};
+  const std::optional<quint32> count = TakeNumber(rest);
+  QStringList names;
+  for (quint32 n = 0; count && n < *count; ++n) {
+    const std::optional<quint32> length = TakeNumber(rest);
+    if (!length || rest.size() < qsizetype(*length))
+      return {Unframed::Broken, {}};
+    names << DecodeFileName(rest.first(*length));
+    rest = rest.sliced(*length);
+  }
+  if (!count || !rest.isEmpty())
+    return {Unframed::Broken, {}};
+  return {Unframed::Whole, names};
 }
 
 void Say(const QString& text) {
@@ -72,11 +102,17 @@ TSingleApplication::~TSingleApplication() {
   lock_.reset();
 }
 
-QByteArray TSingleApplication::Frame(const QString& text) {
-  const QByteArray bytes = text.toUtf8();
-  QByteArray frame(kCountBytes, '\0');
-  qToBigEndian<quint32>(quint32(bytes.size()), frame.data());
-  return frame + bytes;
+QByteArray TSingleApplication::Frame(const QStringList& names) {
+  QByteArray body;
+  AppendNumber(body, quint32(names.size()));
+  for (const QString& name : names) {
+    const QByteArray bytes = EncodeFileName(name);
+    AppendNumber(body, quint32(bytes.size()));
+    body += bytes;
+  }
+  QByteArray frame;
+  AppendNumber(frame, quint32(body.size()));
+  return frame + body;
 }
 
 QString TSingleApplication::RuntimeFolder() {
@@ -105,7 +141,7 @@ bool TSingleApplication::RegisterApplication() {
   lock_ = std::make_unique<QLockFile>(PathOf(".Mutex"));
   // Held for the whole run: only a holder that no longer runs makes the lock stale.
   lock_->setStaleLockTime(0);
-  const QByteArray frame = Frame(AbsoluteCommandLineText(CommandLine));
+  const QByteArray frame = Frame(AbsoluteNames(FileNames));
   const QDeadlineTimer patience(kListenerPatienceMs);
   for (;;) {
     if (lock_->tryLock(0))
@@ -121,8 +157,8 @@ bool TSingleApplication::RegisterApplication() {
       break;
     QThread::msleep(kRetryIntervalMs);
   }
-  Say(QStringLiteral("the running Corvale did not take the command line; not opened: %1")
-          .arg(CommandLine));
+  Say(QStringLiteral("the running Corvale did not take the names; not opened: %1")
+          .arg(FileNames.join(u' ')));
   return false;
 }
 
@@ -167,31 +203,31 @@ void TSingleApplication::AcceptConnections() {
 
 void TSingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
   received += socket.readAll();
-  if (TooLong(received)) {
+  const Unframed frame = Unframe(received);
+  if (frame.state == Unframed::Partial)
+    return;
+  disconnect(&socket, &QLocalSocket::readyRead, this, nullptr);
+  if (frame.state == Unframed::Broken) {
     socket.abort();
     return;
   }
-  const std::optional<QString> text = Unframe(received);
-  if (!text)
-    return;
-  disconnect(&socket, &QLocalSocket::readyRead, this, nullptr);
   socket.write(QByteArray(1, kReceived));
   socket.flush();
   // After the answer, so that the later start ends while the names open.
   QMetaObject::invokeMethod(
-      this, [this, names = *text] { OnApplicationMessage(names); }, Qt::QueuedConnection);
+      this, [this, names = frame.names] { OnApplicationMessage(names); }, Qt::QueuedConnection);
 }
 
-void TSingleApplication::OnApplicationMessage(const QString& text) {
-  if (TrimBlanks(text).isEmpty() || !form_)
+void TSingleApplication::OnApplicationMessage(const QStringList& names) {
+  if (names.isEmpty() || !form_)
     return;
   // A command waiting on a question, a file dialog or an error box goes on with the window it
   // had, and a bank transfer with its document: the names open once neither is left.
   if (QApplication::activeModalWidget() || BankTransferDialog::Running()) {
-    QTimer::singleShot(kModalRetryMs, this, [this, text] { OnApplicationMessage(text); });
+    QTimer::singleShot(kModalRetryMs, this, [this, names] { OnApplicationMessage(names); });
     return;
   }
-  form_->OpenCommandLineFiles(text);
+  form_->OpenCommandLineFiles(names);
   TForm1* target = LastShownWindow(*form_);
   if (target->isMinimized())
     target->showNormal();

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QLocalServer;
@@ -12,8 +13,8 @@ class TForm1;
 
 // One running program per user. The first start holds the lock "<ApplicationName>.Mutex" for
 // its whole run and listens on the local socket "<ApplicationName>.Message", both in the user's
-// private runtime folder. A later start hands its command line over that socket and ends; the
-// first opens the names as if it had been started with them.
+// private runtime folder. A later start hands its file names over that socket and ends; the
+// first opens them as if it had been started with them.
 class TSingleApplication : public QObject {
   Q_OBJECT
 
@@ -24,19 +25,19 @@ class TSingleApplication : public QObject {
   ~TSingleApplication() override;
 
   QString ApplicationName = QStringLiteral("Corvale");
-  // The command-line text a later start hands over.
-  QString CommandLine;
+  // The file names a later start hands over, exactly as it was given them.
+  QStringList FileNames;
 
-  // True in the first start (the program goes on); false when the command line went to the
-  // running program, or could not be handed to it (which is said on stderr): the program ends.
+  // True in the first start (the program goes on); false when the names went to the running
+  // program, or could not be handed to it (which is said on stderr): the program ends.
   bool RegisterApplication();
-  // A text handed over by a later start: its names open from the last window of the chain on,
-  // and the window they landed in comes to the front. An empty text changes nothing.
-  void OnApplicationMessage(const QString& text);
+  // Names handed over by a later start: they open from the last window of the chain on, and
+  // the window they landed in comes to the front. No names change nothing.
+  void OnApplicationMessage(const QStringList& names);
 
-  // A hand-over on the wire: the text's UTF-8 bytes after their count, four bytes, most
-  // significant first.
-  static QByteArray Frame(const QString& text);
+  // A hand-over on the wire: the number of bytes that follow, the number of names, then each
+  // name's bytes after their number; every number four bytes, most significant first.
+  static QByteArray Frame(const QStringList& names);
 
  private:
   enum class HandOver { Delivered, NoListener, Unanswered };

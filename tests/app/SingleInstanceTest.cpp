@@ -10,9 +10,11 @@
 #include <QTest>
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
+#include "app/CommandLine.h"
 #include "app/TSingleApplication.h"
 #include "files/SmartFilename.h"
 #include "tests/app/WindowFixture.h"
@@ -35,6 +37,11 @@ QString Title(const QString& path) {
 
 QString Opened(const QString& path) {
   return Title(path) + " | Open successful";
+}
+
+// A window of the probe's report: a file opened, and the reason beside the status.
+QString OpenedLine(const QString& path, const QString& reason = {}) {
+  return QString::fromUtf8((Title(path) + "\tOpen successful\t" + reason).toUtf8());
 }
 
 QStringList TitlesAndStatuses(TForm1& first) {
@@ -63,13 +70,13 @@ class SingleInstance : public WindowTest {
 
   QString Runtime() const { return QString::fromStdString(runtime_.Path()); }
 
-  // Another start with `commandLine`: true when it found itself the first.
-  bool StartAnother(const QString& commandLine) {
+  // Another start with `names`: true when it found itself the first.
+  bool StartAnother(const QStringList& names) {
     std::atomic<bool> done = false;
     bool first = false;
     std::thread start([&] {
       TSingleApplication later(nullptr);
-      later.CommandLine = commandLine;
+      later.FileNames = names;
       first = later.RegisterApplication();
       done = true;
     });
@@ -86,9 +93,9 @@ class SingleInstance : public WindowTest {
   TSingleApplication running_{form_.get()};
 };
 
-TEST_F(SingleInstance, LongCommandLineOpensEveryQuotedNameInTheRunningProgram) {
+TEST_F(SingleInstance, LongNamesWithBlanksOpenInTheRunningProgram) {
   ASSERT_TRUE(running_.RegisterApplication());
-  // Names with blanks, deep enough that the command line is longer than 4096 bytes.
+  // Names with blanks, deep enough that the hand-over is longer than 4096 bytes.
   QString folder = QString::fromStdString(dir_.Path());
   for (int level = 0; level < 7; ++level)
     folder += "/level " + QString(190, QChar(u'a' + level));
@@ -98,15 +105,14 @@ TEST_F(SingleInstance, LongCommandLineOpensEveryQuotedNameInTheRunningProgram) {
     paths << folder + "/bank with blanks " + name;
     ASSERT_TRUE(QFile::copy(PathOf(name), paths.back()));
   }
-  // The first as a name relative to where the later start was made: it arrives absolute.
+  // The first as a name relative to where the later start was made: it arrives absolute, and
+  // without the steps up.
   const QString startup = QString::fromStdString(SmartFilename::StartupDirectory());
-  const QString relative = QDir(startup).relativeFilePath(paths[0]);
-  const QString commandLine = '"' + relative + "\" \"" + paths[1] + "\" \"" + paths[2] + '"';
-  ASSERT_GT(commandLine.toUtf8().size(), 4096);
+  const QStringList names = {QDir(startup).relativeFilePath(paths[0]), paths[1], paths[2]};
+  ASSERT_GT(TSingleApplication::Frame(names).size(), 4096);
 
-  EXPECT_FALSE(StartAnother(commandLine));
-  const QStringList expected = {Opened(startup + '/' + relative), Opened(paths[1]),
-                                Opened(paths[2])};
+  EXPECT_FALSE(StartAnother(names));
+  const QStringList expected = {Opened(paths[0]), Opened(paths[1]), Opened(paths[2])};
   EXPECT_EQ(TitlesAndStatuses(*form_), expected);
   EXPECT_EQ(Eventually(&QApplication::activeWindow, form_->LastWindow()), form_->LastWindow());
 }
@@ -120,8 +126,8 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
   ASSERT_EQ(Eventually(&QApplication::activeWindow, form_.get()), form_.get());
   const QStringList before = TitlesAndStatuses(*form_);
 
-  // Starts that end before their text is whole, then starts without names.
-  const QByteArray frame = TSingleApplication::Frame(PathOf("demo.s2v"));
+  // Starts that end before their frame is whole, then a start without names.
+  const QByteArray frame = TSingleApplication::Frame({PathOf("demo.s2v")});
   for (const qsizetype cut : {qsizetype(2), qsizetype(10), frame.size() - 1}) {
     QLocalSocket socket;
     socket.connectToServer(SocketIn(Runtime()));
@@ -129,13 +135,12 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
     socket.write(frame.left(cut));
     ASSERT_TRUE(socket.waitForBytesWritten(kPatienceMs));
   }
-  EXPECT_FALSE(StartAnother(QString()));
-  EXPECT_FALSE(StartAnother(" \t "));
+  EXPECT_FALSE(StartAnother({}));
   EXPECT_EQ(TitlesAndStatuses(*form_), before);
   EXPECT_EQ(QApplication::activeWindow(), form_.get());
 
   // A whole one after them is opened, and brings its window to the front.
-  EXPECT_FALSE(StartAnother(PathOf("demo.s2e")));
+  EXPECT_FALSE(StartAnother({PathOf("demo.s2e")}));
   EXPECT_EQ(TitlesAndStatuses(*form_),
             (QStringList{Opened(PathOf("demo.s2a")), Opened(PathOf("demo.s2e"))}));
   EXPECT_EQ(Eventually(&QApplication::activeWindow, form_->LastWindow()), form_->LastWindow());
@@ -153,7 +158,7 @@ TEST_F(SingleInstance, LockAndSocketOfAKilledRunAreCleared) {
   ASSERT_TRUE(QFile::exists(SocketIn(Runtime())));
 
   EXPECT_TRUE(running_.RegisterApplication());
-  EXPECT_FALSE(StartAnother(PathOf("demo.s2a")));
+  EXPECT_FALSE(StartAnother({PathOf("demo.s2a")}));
   EXPECT_EQ(TitlesAndStatuses(*form_), QStringList{Opened(PathOf("demo.s2a"))});
 }
 
@@ -168,7 +173,6 @@ class SingleInstanceProcesses : public testing::Test {
     environment_.insert("QT_QPA_PLATFORM", "offscreen");
     environment_.insert("XDG_RUNTIME_DIR", Runtime());
     environment_.insert("XDG_CONFIG_HOME", Folder() + "/config");
-    environment_.insert("CORVALE_PROBE_REPORT", Folder() + "/report.txt");
   }
   ~SingleInstanceProcesses() override {
     for (const auto& process : started_) {
@@ -182,21 +186,46 @@ class SingleInstanceProcesses : public testing::Test {
 
   QString Runtime() const { return Folder() + "/run"; }
 
-  QProcess& Start(const QStringList& arguments, const QString& workingFolder) {
+  // The probe in `workingFolder`, reporting its windows in the file `report` of the folder.
+  QProcess& Start(const QStringList& arguments, const QString& workingFolder,
+                  const QString& report = "report.txt", const QString& program = CORVALE_PROBE) {
     auto& process = *started_.emplace_back(std::make_unique<QProcess>());
-    process.setProcessEnvironment(environment_);
+    QProcessEnvironment environment = environment_;
+    environment.insert("CORVALE_PROBE_REPORT", Folder() + '/' + report);
+    process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingFolder);
-    process.start(CORVALE_PROBE, arguments);
+    process.start(program, arguments);
     EXPECT_TRUE(process.waitForStarted());
     return process;
   }
 
-  // The window titles the running program reports, sorted.
-  QStringList ReportedTitles() const {
-    QFile report(Folder() + "/report.txt");
-    if (!report.open(QIODevice::ReadOnly))
+  // The probe started through the shell, so that each argument reaches it byte for byte.
+  QProcess& StartExactly(const std::vector<std::string>& arguments, const QString& workingFolder) {
+    QString script = "exec \"$0\"";
+    for (const std::string& argument : arguments) {
+      script += " \"$(printf '";
+      for (const unsigned char byte : argument)
+        script += QString::asprintf("\\%03o", unsigned(byte));
+      script += "')\"";
+    }
+    return Start({"-c", script, CORVALE_PROBE}, workingFolder, "report.txt", "/bin/sh");
+  }
+
+  // The windows a running program reports, one a line (title, status and reason separated by
+  // tabs), sorted.
+  QStringList Reported(const QString& report = "report.txt") const {
+    QFile file(Folder() + '/' + report);
+    if (!file.open(QIODevice::ReadOnly))
       return {};
-    QStringList titles = QString::fromUtf8(report.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    lines.sort();
+    return lines;
+  }
+
+  QStringList ReportedTitles() const {
+    QStringList titles;
+    for (const QString& line : Reported())
+      titles << line.section(u'\t', 0, 0);
     titles.sort();
     return titles;
   }
@@ -262,6 +291,31 @@ TEST_F(SingleInstanceProcesses, TenStartsAtOnceLeaveOneProgramWithEveryFile) {
   }
 }
 
+// Names reach the windows byte for byte (quotes, blanks, bytes that are not UTF-8), at the
+// first start and handed over from another folder, relative there and absolute here.
+TEST_F(SingleInstanceProcesses, NamesOpenExactlyAsGiven) {
+  const std::vector<std::string> names = {"\"q.s2a", "a \"b.s2v", "\xff\xfe.s2e"};
+  const std::string files = dir_.File("files");
+  ASSERT_TRUE(QDir(Folder()).mkpath("files") && QDir(Folder()).mkpath("elsewhere"));
+  // What the first name read as a text of names in quotes would open instead.
+  std::filesystem::copy_file(dir_.File("demo.s2a"), files + "/q.s2a");
+  std::vector<std::string> fromElsewhere;
+  QStringList first, both;
+  for (const std::string& name : names) {
+    std::filesystem::copy_file(dir_.File("demo" + name.substr(name.size() - 4)),
+                               files + '/' + name);
+    fromElsewhere.push_back("../files/" + name);
+    first << OpenedLine(DecodeFileName(name));
+    both << first.back() << OpenedLine(DecodeFileName(files + '/' + name));
+  }
+  first.sort();
+  both.sort();
+  StartExactly(names, Folder() + "/files");
+  ASSERT_EQ(Eventually([&] { return Reported(); }, first), first);
+  ExpectHandedOver(StartExactly(fromElsewhere, Folder() + "/elsewhere"));
+  EXPECT_EQ(Eventually([&] { return Reported(); }, both), both);
+}
+
 }  // namespace
 
 namespace {
@@ -273,7 +327,7 @@ TEST_F(SingleInstance, AHandOverWaitsUntilNoDialogIsOpen) {
   question.setModal(true);
   question.show();
   ASSERT_EQ(QApplication::activeModalWidget(), &question);
-  running_.OnApplicationMessage('"' + PathOf("demo.s2v") + '"');
+  running_.OnApplicationMessage({PathOf("demo.s2v")});
   QCoreApplication::processEvents();
   EXPECT_EQ(TitlesAndStatuses(*form_), before);
   question.close();
