@@ -491,11 +491,13 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
   return this;
 }
 
-void TForm1::OpenCommandLineFiles(const QStringList& names) {
+TForm1* TForm1::OpenCommandLineFiles(const QStringList& names) {
   TForm1* target = LastWindow();
   // A window made for a name that could not be opened stays hidden (the next name opens into
   // it): the last window the user can see says so too.
-  TForm1* shown = target->isHidden() ? this : target;
+  TForm1* shown = target;
+  while (shown->isHidden() && shown->PreviousWindow)
+    shown = shown->PreviousWindow;
   for (const QString& name : names) {
     target->raise();
     target->activateWindow();
@@ -505,6 +507,7 @@ void TForm1::OpenCommandLineFiles(const QStringList& names) {
     else if (shown != target)
       shown->SetStatus(target->StatusText(), target->StatusReason());
   }
+  return shown;
 }
 
 QString TForm1::FolderOf(const QString& path) {

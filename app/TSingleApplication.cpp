@@ -85,14 +85,6 @@ void Say(const QString& text) {
   std::fprintf(stderr, "Corvale: %s\n", text.toLocal8Bit().constData());
 }
 
-// The window a hand-over's names landed in: the last one shown.
-TForm1* LastShownWindow(TForm1& form) {
-  TForm1* window = form.LastWindow();
-  while (window->isHidden() && window->PreviousWindow)
-    window = window->PreviousWindow;
-  return window;
-}
-
 }  // namespace
 
 TSingleApplication::TSingleApplication(TForm1* form) : form_(form) {}
@@ -227,8 +219,7 @@ void TSingleApplication::OnApplicationMessage(const QStringList& names) {
     QTimer::singleShot(kModalRetryMs, this, [this, names] { OnApplicationMessage(names); });
     return;
   }
-  form_->OpenCommandLineFiles(names);
-  TForm1* target = LastShownWindow(*form_);
+  TForm1* target = form_->OpenCommandLineFiles(names);
   if (target->isMinimized())
     target->showNormal();
   target->raise();

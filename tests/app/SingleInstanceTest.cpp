@@ -162,6 +162,20 @@ TEST_F(SingleInstance, LockAndSocketOfAKilledRunAreCleared) {
   EXPECT_EQ(TitlesAndStatuses(*form_), QStringList{Opened(PathOf("demo.s2a"))});
 }
 
+// A window made for a name that could not be opened stays hidden at the end of the chain; the
+// next failure is said in the window that comes to the front, not in one behind it.
+TEST_F(SingleInstance, AFailedNameIsSaidInTheWindowBroughtToTheFront) {
+  ASSERT_TRUE(running_.RegisterApplication());
+  OpenDemo(*form_);
+  for (const char* name : {"demo.s2v", "missing.s2a", "gone.s2e"})
+    EXPECT_FALSE(StartAnother({PathOf(name)}));
+  TForm1* front = form_->NextWindow;
+  ASSERT_TRUE(front->NextWindow && front->NextWindow->isHidden());
+  EXPECT_EQ(Eventually(&QApplication::activeWindow, front), front);
+  EXPECT_EQ(front->StatusReason(), "gone.s2e: Error opening file: No such file or directory");
+  EXPECT_EQ(form_->StatusText(), "Open successful");
+}
+
 // The probe program (the editor's start-up, reporting the windows it shows) run as separate
 // processes on a platform without a display, with scratch runtime and settings folders.
 class SingleInstanceProcesses : public testing::Test {
