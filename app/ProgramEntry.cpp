@@ -16,6 +16,22 @@
 #include "files/SmartFilename.h"
 #include "simulator/MidiSimulatorSetup.h"
 
+namespace {
+
+// How this start found the lock and the socket, said beside what the command line's names said.
+void ShowStartNote(TForm1& window, const QString& note) {
+  if (note.isEmpty())
+    return;
+  if (window.StatusText().isEmpty()) {
+    window.SetStatus(note);
+    return;
+  }
+  const QString reason = window.StatusReason();
+  window.SetStatus(window.StatusText(), reason.isEmpty() ? note : reason + "; " + note);
+}
+
+}  // namespace
+
 int RunProgram(QApplication& application, const QStringList& fileNames) {
   application.setApplicationName(QStringLiteral("Corvale"));
   application.setDesktopFileName(QStringLiteral("org.corvale.Corvale"));
@@ -50,6 +66,7 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
     CentreOver(*Form1, screen->availableGeometry());
   Form1->show();
   Form1->OpenCommandLineFiles(fileNames);
+  ShowStartNote(*Form1, SingleApplication1.Note());
   const int status = application.exec();
   SetFileDiagnosticHandler(nullptr);
   return status;

@@ -4,15 +4,19 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QSysInfo>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "app/BankTransferDialog.h"
@@ -35,6 +39,9 @@ constexpr int kRetryIntervalMs = 20;
 constexpr int kAnswerPatienceMs = 10000;
 // How often a hand-over that waits for a dialog to close looks again.
 constexpr int kModalRetryMs = 200;
+// A start writes what it knows about itself into the lock it has just made; a lock that says
+// nothing readable for longer was not made by a start that runs.
+constexpr qint64 kUnwrittenLockMs = 2000;
 
 void AppendNumber(QByteArray& bytes, quint32 number) {
   char big[kNumberBytes];
@@ -85,6 +92,23 @@ void Say(const QString& text) {
   std::fprintf(stderr, "Corvale: %s\n", text.toLocal8Bit().constData());
 }
 
+// A lock no start running on this machine holds: a folder, one made on another machine (the
+// folder is this machine's), or one that says nothing readable about its holder for longer
+// than a start takes to write it.
+bool IsStale(const QLockFile& lock) {
+  const QFileInfo file(lock.fileName());
+  if (file.isDir())
+    return true;
+  if (!file.exists())
+    return false;
+  qint64 pid = 0;
+  QString host, application;
+  if (lock.getLockInfo(&pid, &host, &application))
+    return !host.isEmpty() && host != QSysInfo::machineHostName();
+  const qint64 age = file.lastModified().msecsTo(QDateTime::currentDateTime());
+  return std::abs(age) > kUnwrittenLockMs;
+}
+
 }  // namespace
 
 TSingleApplication::TSingleApplication(TForm1* form) : form_(form) {}
@@ -124,44 +148,84 @@ QString TSingleApplication::PathOf(const char* suffix) const {
   return folder_ + u'/' + ApplicationName + QString::fromLatin1(suffix);
 }
 
+void TSingleApplication::SayNote(const QString& note) {
+  note_ = note;
+  Say(note);
+}
+
+bool TSingleApplication::RunAlone(const QString& why) {
+  lock_.reset();
+  SayNote(QStringLiteral("Running alone: ") + why);
+  return true;
+}
+
 bool TSingleApplication::RegisterApplication() {
   folder_ = RuntimeFolder();
-  if (folder_.isEmpty()) {
-    Say(QStringLiteral("no private runtime folder; this start runs on its own"));
-    return true;
-  }
+  if (folder_.isEmpty())
+    return RunAlone(QStringLiteral("no private runtime folder"));
   lock_ = std::make_unique<QLockFile>(PathOf(".Mutex"));
   // Held for the whole run: only a holder that no longer runs makes the lock stale.
   lock_->setStaleLockTime(0);
+  const QString unanswered =
+      QStringLiteral("another Corvale holds %1 but does not answer").arg(lock_->fileName());
+  const QString untaken = QStringLiteral("cannot take %1").arg(lock_->fileName());
   const QByteArray frame = Frame(AbsoluteNames(FileNames));
-  const QDeadlineTimer patience(kListenerPatienceMs);
+  QDeadlineTimer patience(kListenerPatienceMs);
   for (;;) {
     if (lock_->tryLock(0))
       return StartListening();
-    if (lock_->error() != QLockFile::LockFailedError) {
-      Say(QStringLiteral("cannot take %1; this start runs on its own").arg(lock_->fileName()));
-      return true;
+    if (lock_->error() != QLockFile::LockFailedError)
+      return RunAlone(untaken);
+    switch (Send(frame)) {
+      case HandOver::Delivered:
+        return false;
+      case HandOver::Unanswered:
+        Say(QStringLiteral("the running Corvale did not take the names; not opened: %1")
+                .arg(FileNames.join(u' ')));
+        return false;
+      case HandOver::NoListener:
+        break;
     }
-    const HandOver handOver = Send(frame);
-    if (handOver == HandOver::Delivered)
-      return false;
-    if (handOver == HandOver::Unanswered || patience.hasExpired())
-      break;
+    switch (ClearStaleLock()) {
+      case StaleLock::Cleared:
+        continue;
+      case StaleLock::Stuck:
+        return RunAlone(untaken);
+      case StaleLock::None:
+        break;
+    }
+    if (patience.hasExpired())
+      return RunAlone(unanswered);
     QThread::msleep(kRetryIntervalMs);
   }
-  Say(QStringLiteral("the running Corvale did not take the names; not opened: %1")
-          .arg(FileNames.join(u' ')));
-  return false;
+}
+
+TSingleApplication::StaleLock TSingleApplication::ClearStaleLock() {
+  const QString path = lock_->fileName();
+  // Only one start clears at a time: another could take the lock in between, and its fresh
+  // lock must stay.
+  QLockFile clearing(path + QStringLiteral(".rmlock"));
+  if (!clearing.tryLock(0) || !IsStale(*lock_))
+    return StaleLock::None;
+  if (!(QFileInfo(path).isDir() ? QDir().rmdir(path) : QFile::remove(path)))
+    return StaleLock::Stuck;
+  SayNote(QStringLiteral("Cleared the stale %1").arg(path));
+  return StaleLock::Cleared;
 }
 
 bool TSingleApplication::StartListening() {
-  server_ = std::make_unique<QLocalServer>();
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
   const QString path = PathOf(".Message");
   // Whoever holds the lock owns the socket: one found now was left by a start that crashed.
   QLocalServer::removeServer(path);
-  if (!server_->listen(path))
-    Say(QStringLiteral("cannot listen on %1: %2").arg(path, server_->errorString()));
+  if (QFileInfo(path).isDir() && QDir().rmdir(path))
+    SayNote(QStringLiteral("Cleared the stale %1").arg(path));
+  server_ = std::make_unique<QLocalServer>();
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  if (!server_->listen(path)) {
+    server_.reset();
+    // Without a listener the lock would only keep later starts waiting for nobody.
+    return RunAlone(QStringLiteral("cannot listen on %1").arg(path));
+  }
   connect(server_.get(), &QLocalServer::newConnection, this,
           &TSingleApplication::AcceptConnections);
   return true;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -188,11 +189,16 @@ class SingleInstanceProcesses : public testing::Test {
     environment_.insert("XDG_RUNTIME_DIR", Runtime());
     environment_.insert("XDG_CONFIG_HOME", Folder() + "/config");
   }
-  ~SingleInstanceProcesses() override {
+  ~SingleInstanceProcesses() override { StopAll(); }
+
+  void StopAll() {
     for (const auto& process : started_) {
       process->kill();
       process->waitForFinished();
     }
+    started_.clear();
+    QFile::remove(Folder() + "/first.txt");
+    QFile::remove(Folder() + "/later.txt");
   }
 
   QString Folder() const { return QString::fromStdString(dir_.Path()); }
@@ -328,6 +334,64 @@ TEST_F(SingleInstanceProcesses, NamesOpenExactlyAsGiven) {
   ASSERT_EQ(Eventually([&] { return Reported(); }, first), first);
   ExpectHandedOver(StartExactly(fromElsewhere, Folder() + "/elsewhere"));
   EXPECT_EQ(Eventually([&] { return Reported(); }, both), both);
+}
+
+// No start ends without a window. What no running editor can have left is cleared, and a start
+// that can neither take the lock nor reach its holder runs alone; the first window says which.
+TEST_F(SingleInstanceProcesses, BrokenLocksAndSocketsNeverLeaveAStartWithoutAWindow) {
+  const QString lock = LockIn(Runtime()), socket = SocketIn(Runtime());
+  const QString clearedLock = "Cleared the stale " + lock;
+  const QString clearedSocket = "Cleared the stale " + socket;
+  const QString untaken = "Running alone: cannot take " + lock;
+  const QString unanswered =
+      "Running alone: another Corvale holds " + lock + " but does not answer";
+  const QString unheard = "Running alone: cannot listen on " + socket;
+  const auto write = [](const QString& path, const QByteArray& bytes, int ageSeconds) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    ASSERT_TRUE(file.flush() && file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                                                 QFileDevice::FileModificationTime));
+  };
+  const QByteArray elsewhere =
+      QByteArray::number(QCoreApplication::applicationPid()) + "\ncorvale\nelsewhere.invalid\n";
+  struct Case {
+    const char* what;
+    std::function<void()> beforeFirst, beforeLater;
+    QString firstNote, laterNote;  // no later note: the later start hands over
+  };
+  const Case cases[] = {
+      {"old garbage lock", [&] { write(lock, "garbage", 3600); }, {}, clearedLock, {}},
+      {"empty new lock", [&] { write(lock, {}, 0); }, {}, clearedLock, {}},
+      {"another host's lock", [&] { write(lock, elsewhere, 0); }, {}, clearedLock, {}},
+      {"empty folder lock", [&] { QDir().mkpath(lock); }, {}, clearedLock, {}},
+      {"full folder lock", [&] { QDir().mkpath(lock + "/x"); }, {}, untaken, untaken},
+      {"empty folder socket", [&] { QDir().mkpath(socket); }, {}, clearedSocket, {}},
+      {"full folder socket", [&] { QDir().mkpath(socket + "/x"); }, {}, unheard, unheard},
+      {"socket removed", {}, [&] { QFile::remove(socket); }, {}, unanswered},
+  };
+
+  for (const Case& broken : cases) {
+    SCOPED_TRACE(broken.what);
+    StopAll();
+    ASSERT_TRUE(QDir(Runtime()).removeRecursively());
+    ASSERT_TRUE(QDir().mkdir(Runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    if (broken.beforeFirst)
+      broken.beforeFirst();
+    Start({PathOf("demo.s2a")}, Folder(), "first.txt");
+    const QStringList opened = {OpenedLine(PathOf("demo.s2a"), broken.firstNote)};
+    ASSERT_EQ(Eventually([&] { return Reported("first.txt"); }, opened), opened);
+    if (broken.beforeLater)
+      broken.beforeLater();
+    QProcess& later = Start({PathOf("demo.s2v")}, Folder(), "later.txt");
+    const QStringList laterOpened = {OpenedLine(PathOf("demo.s2v"), broken.laterNote)};
+    if (broken.laterNote.isEmpty()) {
+      ExpectHandedOver(later);
+      const QStringList both = opened + laterOpened;
+      EXPECT_EQ(Eventually([&] { return Reported("first.txt"); }, both), both);
+    } else {
+      EXPECT_EQ(Eventually([&] { return Reported("later.txt"); }, laterOpened), laterOpened);
+    }
+  }
 }
 
 }  // namespace
