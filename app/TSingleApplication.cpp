@@ -13,11 +13,11 @@
 #include <QLockFile>
 #include <QSysInfo>
 #include <QThread>
-#include <QTimer>
 #include <QtEndian>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "app/BankTransferDialog.h"
 #include "app/CommandLine.h"
@@ -28,17 +28,15 @@ namespace {
 constexpr qsizetype kNumberBytes = 4;
 // No command line comes near it; a longer frame is not a hand-over.
 constexpr quint32 kMaxFrameBytes = 64 * 1024 * 1024;
-// The first start's answer once it holds the whole frame.
-constexpr char kReceived = '\x06';
 
 // How long a later start looks for a listener: the first start may have taken the lock and not
 // yet be listening, or be ending.
 constexpr int kListenerPatienceMs = 5000;
 constexpr int kRetryIntervalMs = 20;
-// How long a later start waits for a listener that took its connection to take the text.
+// How long a later start waits for each answer of a listener that took its connection.
 constexpr int kAnswerPatienceMs = 10000;
-// How often a hand-over that waits for a dialog to close looks again.
-constexpr int kModalRetryMs = 200;
+// How often held names look again whether they can open.
+constexpr int kHeldRetryMs = 200;
 // A start writes what it knows about itself into the lock it has just made; a lock that says
 // nothing readable for longer was not made by a start that runs.
 constexpr qint64 kUnwrittenLockMs = 2000;
@@ -92,6 +90,11 @@ void Say(const QString& text) {
   std::fprintf(stderr, "Corvale: %s\n", text.toLocal8Bit().constData());
 }
 
+void Reply(QLocalSocket& socket, char answer) {
+  socket.write(&answer, 1);
+  socket.flush();
+}
+
 // A lock no start running on this machine holds: a folder, one made on another machine (the
 // folder is this machine's), or one that says nothing readable about its holder for longer
 // than a start takes to write it.
@@ -111,7 +114,11 @@ bool IsStale(const QLockFile& lock) {
 
 }  // namespace
 
-TSingleApplication::TSingleApplication(TForm1* form) : form_(form) {}
+TSingleApplication::TSingleApplication(TForm1* form) : form_(form) {
+  heldRetry_.setSingleShot(true);
+  heldRetry_.setInterval(kHeldRetryMs);
+  connect(&heldRetry_, &QTimer::timeout, this, &TSingleApplication::OpenHeldNames);
+}
 
 TSingleApplication::~TSingleApplication() {
   server_.reset();
@@ -177,12 +184,14 @@ bool TSingleApplication::RegisterApplication() {
     if (lock_->error() != QLockFile::LockFailedError)
       return RunAlone(untaken);
     switch (Send(frame)) {
-      case HandOver::Delivered:
+      case HandOver::Taken:
         return false;
       case HandOver::Unanswered:
-        Say(QStringLiteral("the running Corvale did not take the names; not opened: %1")
-                .arg(FileNames.join(u' ')));
-        return false;
+        return RunAlone(unanswered);
+      case HandOver::ListenerLeft:
+        // It held the names and is ending: its lock is free soon.
+        patience.setRemainingTime(kListenerPatienceMs);
+        break;
       case HandOver::NoListener:
         break;
     }
@@ -241,11 +250,18 @@ TSingleApplication::HandOver TSingleApplication::Send(const QByteArray& frame) c
     if (!socket.waitForBytesWritten(kAnswerPatienceMs))
       break;
   }
-  if (socket.bytesToWrite() == 0 && socket.waitForReadyRead(kAnswerPatienceMs))
-    return socket.read(1) == QByteArray(1, kReceived) ? HandOver::Delivered : HandOver::Unanswered;
-  // A listener that closed without an answer was ending: the next try may find the lock free.
-  return socket.state() == QLocalSocket::UnconnectedState ? HandOver::NoListener
-                                                          : HandOver::Unanswered;
+  bool held = false;
+  while (socket.bytesToWrite() == 0 && socket.waitForReadyRead(kAnswerPatienceMs)) {
+    const QByteArray answers = socket.readAll();
+    if (answers.contains(kTaken))
+      return HandOver::Taken;
+    held = held || answers.contains(kHeld);
+  }
+  if (socket.state() != QLocalSocket::UnconnectedState)
+    return HandOver::Unanswered;
+  // A listener that closed without taking the names was ending: the next try may find the
+  // lock free.
+  return held ? HandOver::ListenerLeft : HandOver::NoListener;
 }
 
 void TSingleApplication::AcceptConnections() {
@@ -259,7 +275,7 @@ void TSingleApplication::AcceptConnections() {
 
 void TSingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
   received += socket.readAll();
-  const Unframed frame = Unframe(received);
+  Unframed frame = Unframe(received);
   if (frame.state == Unframed::Partial)
     return;
   disconnect(&socket, &QLocalSocket::readyRead, this, nullptr);
@@ -267,22 +283,39 @@ void TSingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
     socket.abort();
     return;
   }
-  socket.write(QByteArray(1, kReceived));
-  socket.flush();
-  // After the answer, so that the later start ends while the names open.
-  QMetaObject::invokeMethod(
-      this, [this, names = frame.names] { OnApplicationMessage(names); }, Qt::QueuedConnection);
+  held_.push_back({&socket, std::move(frame.names)});
+  OpenHeldNames();
+}
+
+void TSingleApplication::OpenHeldNames() {
+  // A start that gave up has closed its end, and opens its names itself.
+  std::erase_if(held_, [](const HeldNames& held) {
+    if (held.socket)
+      held.socket->waitForReadyRead(0);
+    return !held.socket || held.socket->state() != QLocalSocket::ConnectedState;
+  });
+  if (!CanOpenNow()) {
+    for (const HeldNames& held : held_)
+      Reply(*held.socket, kHeld);
+    if (!held_.empty())
+      heldRetry_.start();
+    return;
+  }
+  for (const HeldNames& held : std::exchange(held_, {})) {
+    // Before the names open, so that their start ends meanwhile.
+    Reply(*held.socket, kTaken);
+    OnApplicationMessage(held.names);
+  }
+}
+
+bool TSingleApplication::CanOpenNow() const {
+  return form_ && !form_->CloseConfirmed && !QApplication::activeModalWidget() &&
+         !BankTransferDialog::Running();
 }
 
 void TSingleApplication::OnApplicationMessage(const QStringList& names) {
-  if (names.isEmpty() || !form_)
+  if (names.isEmpty())
     return;
-  // A command waiting on a question, a file dialog or an error box goes on with the window it
-  // had, and a bank transfer with its document: the names open once neither is left.
-  if (QApplication::activeModalWidget() || BankTransferDialog::Running()) {
-    QTimer::singleShot(kModalRetryMs, this, [this, names] { OnApplicationMessage(names); });
-    return;
-  }
   TForm1* target = form_->OpenCommandLineFiles(names);
   if (target->isMinimized())
     target->showNormal();

@@ -6,8 +6,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -87,6 +91,21 @@ class SingleInstance : public WindowTest {
     // Runs the opening the answer was sent before.
     QCoreApplication::processEvents();
     return first;
+  }
+
+  // A later start's hand-over made by hand, to see the running program's answers.
+  std::unique_ptr<QLocalSocket> HandOver(const QStringList& names) {
+    auto later = std::make_unique<QLocalSocket>();
+    later->connectToServer(SocketIn(Runtime()));
+    EXPECT_TRUE(later->waitForConnected(kPatienceMs));
+    later->write(TSingleApplication::Frame(names));
+    return later;
+  }
+
+  // Runs the event loop until `later` has answered `answer`; its answers land in `answers`.
+  static bool AnswerCame(QLocalSocket& later, QByteArray& answers, char answer) {
+    return QTest::qWaitFor([&] { return (answers += later.readAll()).contains(answer); },
+                           kPatienceMs);
   }
 
   test::TempDir runtime_;
@@ -175,6 +194,53 @@ TEST_F(SingleInstance, AFailedNameIsSaidInTheWindowBroughtToTheFront) {
   EXPECT_EQ(Eventually(&QApplication::activeWindow, front), front);
   EXPECT_EQ(front->StatusReason(), "gone.s2e: Error opening file: No such file or directory");
   EXPECT_EQ(form_->StatusText(), "Open successful");
+}
+
+// A command in the middle of a question keeps its window: handed-over names wait, and their
+// starts are told so, until no dialog is open. A start that gave up meanwhile opens its names
+// itself, so they do not open here.
+TEST_F(SingleInstance, NamesWaitUntilNoDialogIsOpenForStartsThatStillWait) {
+  ASSERT_TRUE(running_.RegisterApplication());
+  QDialog question(form_.get());
+  question.setModal(true);
+  question.show();
+  const auto gaveUp = HandOver({PathOf("demo.s2e")});
+  const auto waits = HandOver({PathOf("demo.s2v")});
+  QByteArray gaveUpAnswers, answers;
+  ASSERT_TRUE(AnswerCame(*gaveUp, gaveUpAnswers, TSingleApplication::kHeld));
+  ASSERT_TRUE(AnswerCame(*waits, answers, TSingleApplication::kHeld));
+  gaveUp->abort();
+  question.close();
+  EXPECT_TRUE(AnswerCame(*waits, answers, TSingleApplication::kTaken));
+  EXPECT_EQ(TitlesAndStatuses(*form_), QStringList{Opened(PathOf("demo.s2v"))});
+}
+
+// Names that come while the quit question is open are held; when the user answers No and the
+// program ends, they were never taken, and their start goes on with them.
+TEST_F(SingleInstance, NamesHeldWhenTheProgramEndsAreNotTaken) {
+  auto running = std::make_unique<TSingleApplication>(form_.get());
+  ASSERT_TRUE(running->RegisterApplication());
+  MakeModifiedDemo(*form_);
+  std::unique_ptr<UserDialogs> scripted = SetUserDialogs(nullptr);
+  const auto restoreDialogs = qScopeGuard([&] { SetUserDialogs(std::move(scripted)); });
+  std::unique_ptr<QLocalSocket> later;
+  QByteArray answers;
+  QTimer::singleShot(0, [&] {
+    later = HandOver({PathOf("demo.s2v")});
+    EXPECT_TRUE(AnswerCame(*later, answers, TSingleApplication::kHeld));
+    if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+      question->button(QMessageBox::No)->click();
+  });
+  form_->Quit1Click();
+  ASSERT_TRUE(form_->CloseConfirmed && later);
+  // Closed, the first window takes no names, though events may still come before the end.
+  answers.clear();
+  EXPECT_TRUE(AnswerCame(*later, answers, TSingleApplication::kHeld));
+  running.reset();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return later->state() == QLocalSocket::UnconnectedState; },
+                              kPatienceMs));
+  answers += later->readAll();
+  EXPECT_EQ(answers, QByteArray(answers.size(), TSingleApplication::kHeld));
 }
 
 // The probe program (the editor's start-up, reporting the windows it shows) run as separate
@@ -354,6 +420,7 @@ TEST_F(SingleInstanceProcesses, BrokenLocksAndSocketsNeverLeaveAStartWithoutAWin
   };
   const QByteArray elsewhere =
       QByteArray::number(QCoreApplication::applicationPid()) + "\ncorvale\nelsewhere.invalid\n";
+  QProcess* first = nullptr;
   struct Case {
     const char* what;
     std::function<void()> beforeFirst, beforeLater;
@@ -368,6 +435,7 @@ TEST_F(SingleInstanceProcesses, BrokenLocksAndSocketsNeverLeaveAStartWithoutAWin
       {"empty folder socket", [&] { QDir().mkpath(socket); }, {}, clearedSocket, {}},
       {"full folder socket", [&] { QDir().mkpath(socket + "/x"); }, {}, unheard, unheard},
       {"socket removed", {}, [&] { QFile::remove(socket); }, {}, unanswered},
+      {"stopped editor", {}, [&] { ::kill(pid_t(first->processId()), SIGSTOP); }, {}, unanswered},
   };
 
   for (const Case& broken : cases) {
@@ -377,7 +445,7 @@ TEST_F(SingleInstanceProcesses, BrokenLocksAndSocketsNeverLeaveAStartWithoutAWin
     ASSERT_TRUE(QDir().mkdir(Runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     if (broken.beforeFirst)
       broken.beforeFirst();
-    Start({PathOf("demo.s2a")}, Folder(), "first.txt");
+    first = &Start({PathOf("demo.s2a")}, Folder(), "first.txt");
     const QStringList opened = {OpenedLine(PathOf("demo.s2a"), broken.firstNote)};
     ASSERT_EQ(Eventually([&] { return Reported("first.txt"); }, opened), opened);
     if (broken.beforeLater)
@@ -392,26 +460,6 @@ TEST_F(SingleInstanceProcesses, BrokenLocksAndSocketsNeverLeaveAStartWithoutAWin
       EXPECT_EQ(Eventually([&] { return Reported("later.txt"); }, laterOpened), laterOpened);
     }
   }
-}
-
-}  // namespace
-
-namespace {
-
-// A command in the middle of a question keeps its window: the names wait for the dialog.
-TEST_F(SingleInstance, AHandOverWaitsUntilNoDialogIsOpen) {
-  const QStringList before = TitlesAndStatuses(*form_);
-  QDialog question(form_.get());
-  question.setModal(true);
-  question.show();
-  ASSERT_EQ(QApplication::activeModalWidget(), &question);
-  running_.OnApplicationMessage({PathOf("demo.s2v")});
-  QCoreApplication::processEvents();
-  EXPECT_EQ(TitlesAndStatuses(*form_), before);
-  question.close();
-  EXPECT_EQ(Eventually([this] { return TitlesAndStatuses(*form_); },
-                       QStringList{Opened(PathOf("demo.s2v"))}),
-            QStringList{Opened(PathOf("demo.s2v"))});
 }
 
 }  // namespace
