@@ -1,45 +1,79 @@
 #include "app/CommandLine.h"
 
+#include <QDir>
+#include <algorithm>
+#include <string>
+
 #include "files/SmartFilename.h"
 
-QString CommandLineText(const QStringList& arguments) {
-  QStringList quoted;
-  for (const QString& argument : arguments) {
-    const bool needsQuotes = argument.isEmpty() || argument.contains(u' ');
-    quoted << (needsQuotes ? u'"' + argument + u'"' : argument);
+namespace {
+
+constexpr char16_t kEscapeBase = 0xDC00;
+constexpr char16_t kFirstEscape = 0xDC80;
+constexpr char16_t kLastEscape = 0xDCFF;
+
+// How many bytes the UTF-8 sequence begun by `lead` has; 0 when no sequence begins with it.
+qsizetype SequenceLength(unsigned char lead) {
+  if (lead < 0x80)
+    return 1;
+  if (lead >= 0xC2 && lead <= 0xDF)
+    return 2;
+  if (lead >= 0xE0 && lead <= 0xEF)
+    return 3;
+  if (lead >= 0xF0 && lead <= 0xF4)
+    return 4;
+  return 0;
+}
+
+bool IsEscape(QStringView name, qsizetype at) {
+  const char16_t unit = name[at].unicode();
+  return unit >= kFirstEscape && unit <= kLastEscape &&
+         (at == 0 || !name[at - 1].isHighSurrogate());
+}
+
+}  // namespace
+
+QString DecodeFileName(QByteArrayView bytes) {
+  QString name;
+  for (qsizetype at = 0; at < bytes.size();) {
+    const qsizetype length = SequenceLength(static_cast<unsigned char>(bytes[at]));
+    const QByteArrayView sequence = bytes.sliced(at, std::min(length, bytes.size() - at));
+    if (length > 0 && sequence.size() == length && sequence.isValidUtf8()) {
+      name += QString::fromUtf8(sequence);
+      at += length;
+    } else {
+      name += QChar(char16_t(kEscapeBase + static_cast<unsigned char>(bytes[at])));
+      ++at;
+    }
   }
-  return quoted.join(u' ');
+  return name;
 }
 
-QString TrimBlanks(const QString& text) {
-  qsizetype first = 0;
-  qsizetype last = text.size();
-  while (first < last && text[first].unicode() <= u' ')
-    ++first;
-  while (last > first && text[last - 1].unicode() <= u' ')
-    --last;
-  return text.mid(first, last - first);
-}
-
-CommandLineSplit SplitFirstName(const QString& text) {
-  if (text.startsWith(u'"')) {
-    const qsizetype close = text.indexOf(u'"', 1);
-    if (close < 0)
-      return {text.mid(1), QString()};
-    return {text.mid(1, close - 1), TrimBlanks(text.mid(close + 1))};
+QByteArray EncodeFileName(const QString& name) {
+  QByteArray bytes;
+  qsizetype runStart = 0;
+  for (qsizetype at = 0; at < name.size(); ++at) {
+    if (!IsEscape(name, at))
+      continue;
+    bytes += QStringView(name).sliced(runStart, at - runStart).toUtf8();
+    bytes += char(name[at].unicode() - kEscapeBase);
+    runStart = at + 1;
   }
-  const qsizetype blank = text.indexOf(u' ');
-  if (blank < 0)
-    return {text, QString()};
-  return {text.left(blank), TrimBlanks(text.mid(blank + 1))};
+  return bytes + QStringView(name).sliced(runStart).toUtf8();
 }
 
-QString AbsoluteCommandLineText(const QString& text) {
+QStringList CommandLineNames(int argc, const char* const* argv) {
   QStringList names;
-  for (QString rest = TrimBlanks(text); !rest.isEmpty();) {
-    const CommandLineSplit split = SplitFirstName(rest);
-    rest = split.rest;
-    names << QString::fromStdString(SmartFilename::Resolve(split.name.toStdString()));
+  for (int argument = 1; argument < argc; ++argument)
+    names << DecodeFileName(argv[argument]);
+  return names;
+}
+
+QStringList AbsoluteNames(const QStringList& names) {
+  QStringList absolute;
+  for (const QString& name : names) {
+    const std::string resolved = SmartFilename::Resolve(EncodeFileName(name).toStdString());
+    absolute << QDir::cleanPath(DecodeFileName(QByteArrayView(resolved.data(), resolved.size())));
   }
-  return CommandLineText(names);
+  return absolute;
 }

@@ -1,24 +1,20 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
-// The file names of a command line travel as one text (a name holding blanks in double quotes),
-// the form a running program is also handed them in.
-QString CommandLineText(const QStringList& arguments);
+// A file name as the system holds it (bytes) and as the windows hold it (text). Unlike
+// QFile::decodeName, a byte that is not part of UTF-8 comes back unchanged: it travels as one of
+// the unpaired surrogates U+DC80 to U+DCFF.
+QString DecodeFileName(QByteArrayView bytes);
+QByteArray EncodeFileName(const QString& name);
 
-// The first name of a command-line text and the text after it, without the blanks and control
-// characters around it: a name in double quotes runs to the closing quote (or the end), any
-// other to the first blank.
-struct CommandLineSplit {
-  QString name;
-  QString rest;
-};
-CommandLineSplit SplitFirstName(const QString& text);
-
-// The text without the blanks and control characters at either end.
-QString TrimBlanks(const QString& text);
+// The file names a program was started with: its arguments after its own name, each exactly.
+QStringList CommandLineNames(int argc, const char* const* argv);
 
 // The same names, each resolved by the path rules (a relative one against the start-up
-// directory), so that the text means the same files to a program started elsewhere.
-QString AbsoluteCommandLineText(const QString& text);
+// directory) and without "." and ".." steps, so that they mean the same files to a program
+// started elsewhere.
+QStringList AbsoluteNames(const QStringList& names);

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "app/CommandLine.h"
 #include "app/ProgramMidi.h"
 #include "app/SecondaryWindows.h"
 #include "app/TForm1.h"
@@ -17,7 +16,23 @@
 #include "files/SmartFilename.h"
 #include "simulator/MidiSimulatorSetup.h"
 
-int RunProgram(QApplication& application) {
+namespace {
+
+// How this start found the lock and the socket, said beside what the command line's names said.
+void ShowStartNote(TForm1& window, const QString& note) {
+  if (note.isEmpty())
+    return;
+  if (window.StatusText().isEmpty()) {
+    window.SetStatus(note);
+    return;
+  }
+  const QString reason = window.StatusReason();
+  window.SetStatus(window.StatusText(), reason.isEmpty() ? note : reason + "; " + note);
+}
+
+}  // namespace
+
+int RunProgram(QApplication& application, const QStringList& fileNames) {
   application.setApplicationName(QStringLiteral("Corvale"));
   application.setDesktopFileName(QStringLiteral("org.corvale.Corvale"));
   // The program ends when the first window closes, whatever other windows are left.
@@ -26,9 +41,8 @@ int RunProgram(QApplication& application) {
 
   auto Form1 = std::make_unique<TForm1>();
   SmartFilename::StartupDirectory();
-  const QString commandLine = CommandLineText(application.arguments().mid(1));
   TSingleApplication SingleApplication1(Form1.get());
-  SingleApplication1.CommandLine = commandLine;
+  SingleApplication1.FileNames = fileNames;
   if (!SingleApplication1.RegisterApplication())
     return 0;
 
@@ -51,7 +65,8 @@ int RunProgram(QApplication& application) {
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     CentreOver(*Form1, screen->availableGeometry());
   Form1->show();
-  Form1->OpenCommandLineFiles(commandLine);
+  Form1->OpenCommandLineFiles(fileNames);
+  ShowStartNote(*Form1, SingleApplication1.Note());
   const int status = application.exec();
   SetFileDiagnosticHandler(nullptr);
   return status;

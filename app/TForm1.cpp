@@ -62,7 +62,7 @@ QString Text(const char* text) {
 }
 
 std::string Path(const QString& path) {
-  return path.toStdString();
+  return EncodeFileName(path).toStdString();
 }
 
 // A remembered folder; empty when it cannot be read.
@@ -552,23 +552,23 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
   return this;
 }
 
-void TForm1::OpenCommandLineFiles(const QString& text) {
-  QString rest = TrimBlanks(text);
+TForm1* TForm1::OpenCommandLineFiles(const QStringList& names) {
   TForm1* target = LastWindow();
   // A window made for a name that could not be opened stays hidden (the next name opens into
   // it): the last window the user can see says so too.
-  TForm1* shown = target->isHidden() ? this : target;
-  while (!rest.isEmpty()) {
-    const CommandLineSplit split = SplitFirstName(rest);
-    rest = split.rest;
+  TForm1* shown = target;
+  while (shown->isHidden() && shown->PreviousWindow)
+    shown = shown->PreviousWindow;
+  for (const QString& name : names) {
     target->raise();
     target->activateWindow();
-    target = target->OpenFileInWindow(split.name, true, false);
+    target = target->OpenFileInWindow(name, true, false);
     if (!target->isHidden())
       shown = target;
     else if (shown != target)
       shown->SetStatus(target->StatusText(), target->StatusReason());
   }
+  return shown;
 }
 
 QString TForm1::FolderOf(const QString& path) {

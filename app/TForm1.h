@@ -57,7 +57,9 @@ class TForm1 : public QMainWindow {
   TForm1* LastWindow();
   TForm1* FirstWindow();
   TForm1* OpenFileInWindow(const QString& path, bool reuseWhenUntouched, bool alwaysNewWindow);
-  void OpenCommandLineFiles(const QString& text);
+  // Opens each name in turn from the last window on; returns the window they landed in, which
+  // also says when one could not be opened.
+  TForm1* OpenCommandLineFiles(const QStringList& names);
   // The folder of a file, absolute, with its closing separator.
   static QString FolderOf(const QString& path);
 

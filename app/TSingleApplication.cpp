@@ -4,16 +4,20 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QSysInfo>
 #include <QThread>
-#include <QTimer>
 #include <QtEndian>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "app/BankTransferDialog.h"
 #include "app/CommandLine.h"
@@ -21,62 +25,117 @@
 
 namespace {
 
-constexpr qsizetype kCountBytes = 4;
-// No command line comes near it; a longer count is not a hand-over.
-constexpr quint32 kMaxTextBytes = 64 * 1024 * 1024;
-// The first start's answer once it holds the whole text.
-constexpr char kReceived = '\x06';
+constexpr qsizetype kNumberBytes = 4;
+// No command line comes near it; a longer frame is not a hand-over.
+constexpr quint32 kMaxFrameBytes = 64 * 1024 * 1024;
 
 // How long a later start looks for a listener: the first start may have taken the lock and not
 // yet be listening, or be ending.
 constexpr int kListenerPatienceMs = 5000;
 constexpr int kRetryIntervalMs = 20;
-// How long a later start waits for a listener that took its connection to take the text.
+// How long a later start waits for each answer of a listener that took its connection.
 constexpr int kAnswerPatienceMs = 10000;
-// How often a hand-over that waits for a dialog to close looks again.
-constexpr int kModalRetryMs = 200;
+// How often held names look again whether they can open.
+constexpr int kHeldRetryMs = 200;
+// A start writes what it knows about itself into the lock it has just made; a lock that says
+// nothing readable for longer was not made by a start that runs.
+constexpr qint64 kUnwrittenLockMs = 2000;
 
-// The text of the message at the start of `received`: none while bytes are missing.
-std::optional<QString> Unframe(const QByteArray& received) {
-  if (received.size() < kCountBytes)
-    return std::nullopt;
-  const quint32 count = qFromBigEndian<quint32>(received.constData());
-  if (received.size() - kCountBytes < qsizetype(count))
-    return std::nullopt;
-  return QString::fromUtf8(received.constData() + kCountBytes, count);
+void AppendNumber(QByteArray& bytes, quint32 number) {
+  char big[kNumberBytes];
+  qToBigEndian(number, big);
+  bytes.append(big, kNumberBytes);
 }
 
-bool TooLong(const QByteArray& received) {
-  return received.size() >= kCountBytes &&
-         qFromBigEndian<quint32>(received.constData()) > kMaxTextBytes;
+std::optional<quint32> TakeNumber(QByteArrayView& bytes) {
+  if (bytes.size() < kNumberBytes)
+    return std::nullopt;
+  const quint32 number = qFromBigEndian<quint32>(bytes.data());
+  bytes = bytes.sliced(kNumberBytes);
+  return number;
+}
+
+// What the bytes a connection brought hold so far.
+struct Unframed {
+  enum State { Partial, Whole, Broken } state;
+  QStringList names;
+};
+
+Unframed Unframe(const QByteArray& received) {
+  QByteArrayView rest(received);
+  const std::optional<quint32> size = TakeNumber(rest);
+  if (!size)
+    return {Unframed::Partial, {}};
+  if (*size > kMaxFrameBytes)
+    return {Unframed::Broken, {}};
+  if (rest.size() < qsizetype(*size))
+    return {Unframed::Partial, {}};
+  if (rest.size() > qsizetype(*size))
+    return {Unframed::Broken, {}};
+  const std::optional<quint32> count = TakeNumber(rest);
+  QStringList names;
+  for (quint32 n = 0; count && n < *count; ++n) {
+    const std::optional<quint32> length = TakeNumber(rest);
+    if (!length || rest.size() < qsizetype(*length))
+      return {Unframed::Broken, {}};
+    names << DecodeFileName(rest.first(*length));
+    rest = rest.sliced(*length);
+  }
+  if (!count || !rest.isEmpty())
+    return {Unframed::Broken, {}};
+  return {Unframed::Whole, names};
 }
 
 void Say(const QString& text) {
   std::fprintf(stderr, "Corvale: %s\n", text.toLocal8Bit().constData());
 }
 
-// The window a hand-over's names landed in: the last one shown.
-TForm1* LastShownWindow(TForm1& form) {
-  TForm1* window = form.LastWindow();
-  while (window->isHidden() && window->PreviousWindow)
-    window = window->PreviousWindow;
-  return window;
+void Reply(QLocalSocket& socket, char answer) {
+  socket.write(&answer, 1);
+  socket.flush();
+}
+
+// A lock no start running on this machine holds: a folder, one made on another machine (the
+// folder is this machine's), or one that says nothing readable about its holder for longer
+// than a start takes to write it.
+bool IsStale(const QLockFile& lock) {
+  const QFileInfo file(lock.fileName());
+  if (file.isDir())
+    return true;
+  if (!file.exists())
+    return false;
+  qint64 pid = 0;
+  QString host, application;
+  if (lock.getLockInfo(&pid, &host, &application))
+    return !host.isEmpty() && host != QSysInfo::machineHostName();
+  const qint64 age = file.lastModified().msecsTo(QDateTime::currentDateTime());
+  return std::abs(age) > kUnwrittenLockMs;
 }
 
 }  // namespace
 
-TSingleApplication::TSingleApplication(TForm1* form) : form_(form) {}
+TSingleApplication::TSingleApplication(TForm1* form) : form_(form) {
+  heldRetry_.setSingleShot(true);
+  heldRetry_.setInterval(kHeldRetryMs);
+  connect(&heldRetry_, &QTimer::timeout, this, &TSingleApplication::OpenHeldNames);
+}
 
 TSingleApplication::~TSingleApplication() {
   server_.reset();
   lock_.reset();
 }
 
-QByteArray TSingleApplication::Frame(const QString& text) {
-  const QByteArray bytes = text.toUtf8();
-  QByteArray frame(kCountBytes, '\0');
-  qToBigEndian<quint32>(quint32(bytes.size()), frame.data());
-  return frame + bytes;
+QByteArray TSingleApplication::Frame(const QStringList& names) {
+  QByteArray body;
+  AppendNumber(body, quint32(names.size()));
+  for (const QString& name : names) {
+    const QByteArray bytes = EncodeFileName(name);
+    AppendNumber(body, quint32(bytes.size()));
+    body += bytes;
+  }
+  QByteArray frame;
+  AppendNumber(frame, quint32(body.size()));
+  return frame + body;
 }
 
 QString TSingleApplication::RuntimeFolder() {
@@ -96,44 +155,86 @@ QString TSingleApplication::PathOf(const char* suffix) const {
   return folder_ + u'/' + ApplicationName + QString::fromLatin1(suffix);
 }
 
+void TSingleApplication::SayNote(const QString& note) {
+  note_ = note;
+  Say(note);
+}
+
+bool TSingleApplication::RunAlone(const QString& why) {
+  lock_.reset();
+  SayNote(QStringLiteral("Running alone: ") + why);
+  return true;
+}
+
 bool TSingleApplication::RegisterApplication() {
   folder_ = RuntimeFolder();
-  if (folder_.isEmpty()) {
-    Say(QStringLiteral("no private runtime folder; this start runs on its own"));
-    return true;
-  }
+  if (folder_.isEmpty())
+    return RunAlone(QStringLiteral("no private runtime folder"));
   lock_ = std::make_unique<QLockFile>(PathOf(".Mutex"));
   // Held for the whole run: only a holder that no longer runs makes the lock stale.
   lock_->setStaleLockTime(0);
-  const QByteArray frame = Frame(AbsoluteCommandLineText(CommandLine));
-  const QDeadlineTimer patience(kListenerPatienceMs);
+  const QString unanswered =
+      QStringLiteral("another Corvale holds %1 but does not answer").arg(lock_->fileName());
+  const QString untaken = QStringLiteral("cannot take %1").arg(lock_->fileName());
+  const QByteArray frame = Frame(AbsoluteNames(FileNames));
+  QDeadlineTimer patience(kListenerPatienceMs);
   for (;;) {
     if (lock_->tryLock(0))
       return StartListening();
-    if (lock_->error() != QLockFile::LockFailedError) {
-      Say(QStringLiteral("cannot take %1; this start runs on its own").arg(lock_->fileName()));
-      return true;
+    if (lock_->error() != QLockFile::LockFailedError)
+      return RunAlone(untaken);
+    switch (Send(frame)) {
+      case HandOver::Taken:
+        return false;
+      case HandOver::Unanswered:
+        return RunAlone(unanswered);
+      case HandOver::ListenerLeft:
+        // It held the names and is ending: its lock is free soon.
+        patience.setRemainingTime(kListenerPatienceMs);
+        break;
+      case HandOver::NoListener:
+        break;
     }
-    const HandOver handOver = Send(frame);
-    if (handOver == HandOver::Delivered)
-      return false;
-    if (handOver == HandOver::Unanswered || patience.hasExpired())
-      break;
+    switch (ClearStaleLock()) {
+      case StaleLock::Cleared:
+        continue;
+      case StaleLock::Stuck:
+        return RunAlone(untaken);
+      case StaleLock::None:
+        break;
+    }
+    if (patience.hasExpired())
+      return RunAlone(unanswered);
     QThread::msleep(kRetryIntervalMs);
   }
-  Say(QStringLiteral("the running Corvale did not take the command line; not opened: %1")
-          .arg(CommandLine));
-  return false;
+}
+
+TSingleApplication::StaleLock TSingleApplication::ClearStaleLock() {
+  const QString path = lock_->fileName();
+  // Only one start clears at a time: another could take the lock in between, and its fresh
+  // lock must stay.
+  QLockFile clearing(path + QStringLiteral(".rmlock"));
+  if (!clearing.tryLock(0) || !IsStale(*lock_))
+    return StaleLock::None;
+  if (!(QFileInfo(path).isDir() ? QDir().rmdir(path) : QFile::remove(path)))
+    return StaleLock::Stuck;
+  SayNote(QStringLiteral("Cleared the stale %1").arg(path));
+  return StaleLock::Cleared;
 }
 
 bool TSingleApplication::StartListening() {
-  server_ = std::make_unique<QLocalServer>();
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
   const QString path = PathOf(".Message");
   // Whoever holds the lock owns the socket: one found now was left by a start that crashed.
   QLocalServer::removeServer(path);
-  if (!server_->listen(path))
-    Say(QStringLiteral("cannot listen on %1: %2").arg(path, server_->errorString()));
+  if (QFileInfo(path).isDir() && QDir().rmdir(path))
+    SayNote(QStringLiteral("Cleared the stale %1").arg(path));
+  server_ = std::make_unique<QLocalServer>();
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  if (!server_->listen(path)) {
+    server_.reset();
+    // Without a listener the lock would only keep later starts waiting for nobody.
+    return RunAlone(QStringLiteral("cannot listen on %1").arg(path));
+  }
   connect(server_.get(), &QLocalServer::newConnection, this,
           &TSingleApplication::AcceptConnections);
   return true;
@@ -149,11 +250,18 @@ TSingleApplication::HandOver TSingleApplication::Send(const QByteArray& frame) c
     if (!socket.waitForBytesWritten(kAnswerPatienceMs))
       break;
   }
-  if (socket.bytesToWrite() == 0 && socket.waitForReadyRead(kAnswerPatienceMs))
-    return socket.read(1) == QByteArray(1, kReceived) ? HandOver::Delivered : HandOver::Unanswered;
-  // A listener that closed without an answer was ending: the next try may find the lock free.
-  return socket.state() == QLocalSocket::UnconnectedState ? HandOver::NoListener
-                                                          : HandOver::Unanswered;
+  bool held = false;
+  while (socket.bytesToWrite() == 0 && socket.waitForReadyRead(kAnswerPatienceMs)) {
+    const QByteArray answers = socket.readAll();
+    if (answers.contains(kTaken))
+      return HandOver::Taken;
+    held = held || answers.contains(kHeld);
+  }
+  if (socket.state() != QLocalSocket::UnconnectedState)
+    return HandOver::Unanswered;
+  // A listener that closed without taking the names was ending: the next try may find the
+  // lock free.
+  return held ? HandOver::ListenerLeft : HandOver::NoListener;
 }
 
 void TSingleApplication::AcceptConnections() {
@@ -167,32 +275,48 @@ void TSingleApplication::AcceptConnections() {
 
 void TSingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
   received += socket.readAll();
-  if (TooLong(received)) {
+  Unframed frame = Unframe(received);
+  if (frame.state == Unframed::Partial)
+    return;
+  disconnect(&socket, &QLocalSocket::readyRead, this, nullptr);
+  if (frame.state == Unframed::Broken) {
     socket.abort();
     return;
   }
-  const std::optional<QString> text = Unframe(received);
-  if (!text)
-    return;
-  disconnect(&socket, &QLocalSocket::readyRead, this, nullptr);
-  socket.write(QByteArray(1, kReceived));
-  socket.flush();
-  // After the answer, so that the later start ends while the names open.
-  QMetaObject::invokeMethod(
-      this, [this, names = *text] { OnApplicationMessage(names); }, Qt::QueuedConnection);
+  held_.push_back({&socket, std::move(frame.names)});
+  OpenHeldNames();
 }
 
-void TSingleApplication::OnApplicationMessage(const QString& text) {
-  if (TrimBlanks(text).isEmpty() || !form_)
-    return;
-  // A command waiting on a question, a file dialog or an error box goes on with the window it
-  // had, and a bank transfer with its document: the names open once neither is left.
-  if (QApplication::activeModalWidget() || BankTransferDialog::Running()) {
-    QTimer::singleShot(kModalRetryMs, this, [this, text] { OnApplicationMessage(text); });
+void TSingleApplication::OpenHeldNames() {
+  // A start that gave up has closed its end, and opens its names itself.
+  std::erase_if(held_, [](const HeldNames& held) {
+    if (held.socket)
+      held.socket->waitForReadyRead(0);
+    return !held.socket || held.socket->state() != QLocalSocket::ConnectedState;
+  });
+  if (!CanOpenNow()) {
+    for (const HeldNames& held : held_)
+      Reply(*held.socket, kHeld);
+    if (!held_.empty())
+      heldRetry_.start();
     return;
   }
-  form_->OpenCommandLineFiles(text);
-  TForm1* target = LastShownWindow(*form_);
+  for (const HeldNames& held : std::exchange(held_, {})) {
+    // Before the names open, so that their start ends meanwhile.
+    Reply(*held.socket, kTaken);
+    OnApplicationMessage(held.names);
+  }
+}
+
+bool TSingleApplication::CanOpenNow() const {
+  return form_ && !form_->CloseConfirmed && !QApplication::activeModalWidget() &&
+         !BankTransferDialog::Running();
+}
+
+void TSingleApplication::OnApplicationMessage(const QStringList& names) {
+  if (names.isEmpty())
+    return;
+  TForm1* target = form_->OpenCommandLineFiles(names);
   if (target->isMinimized())
     target->showNormal();
   target->raise();

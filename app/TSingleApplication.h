@@ -2,8 +2,12 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <memory>
+#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
@@ -12,8 +16,10 @@ class TForm1;
 
 // One running program per user. The first start holds the lock "<ApplicationName>.Mutex" for
 // its whole run and listens on the local socket "<ApplicationName>.Message", both in the user's
-// private runtime folder. A later start hands its command line over that socket and ends; the
-// first opens the names as if it had been started with them.
+// private runtime folder. A later start hands its file names over that socket and ends once the
+// first has taken them; the first opens them as if it had been started with them. A start that
+// can neither take the lock nor reach the program holding it runs alone, with a window of its
+// own.
 class TSingleApplication : public QObject {
   Q_OBJECT
 
@@ -21,25 +27,35 @@ class TSingleApplication : public QObject {
   // Handed-over names open from the chain of `form` on.
   explicit TSingleApplication(TForm1* form);
   // Stops listening, then gives up the lock, so that the next start is a first one again.
+  // Hand-overs still held are not taken: their starts go on without this program.
   ~TSingleApplication() override;
 
   QString ApplicationName = QStringLiteral("Corvale");
-  // The command-line text a later start hands over.
-  QString CommandLine;
+  // The file names a later start hands over, exactly as it was given them.
+  QStringList FileNames;
 
-  // True in the first start (the program goes on); false when the command line went to the
-  // running program, or could not be handed to it (which is said on stderr): the program ends.
+  // True when this start goes on with a window of its own: the first start, or one that runs
+  // alone; false when its names went to the running program, which then opens them.
   bool RegisterApplication();
-  // A text handed over by a later start: its names open from the last window of the chain on,
-  // and the window they landed in comes to the front. An empty text changes nothing.
-  void OnApplicationMessage(const QString& text);
+  // What this start's first window says about the lock and the socket: empty when all was as
+  // usual, else a stale lock it cleared or why it runs alone. Also said on stderr.
+  const QString& Note() const { return note_; }
 
-  // A hand-over on the wire: the text's UTF-8 bytes after their count, four bytes, most
-  // significant first.
-  static QByteArray Frame(const QString& text);
+  // A hand-over on the wire: the number of bytes that follow, the number of names, then each
+  // name's bytes after their number; every number four bytes, most significant first.
+  static QByteArray Frame(const QStringList& names);
+  // The running program's answers to a whole frame: the names were taken and open now, or they
+  // are held until no dialog is open (said again while they wait).
+  static constexpr char kTaken = '\x06';
+  static constexpr char kHeld = '\x16';
 
  private:
-  enum class HandOver { Delivered, NoListener, Unanswered };
+  enum class HandOver { Taken, NoListener, ListenerLeft, Unanswered };
+  enum class StaleLock { None, Cleared, Stuck };
+  struct HeldNames {
+    QPointer<QLocalSocket> socket;
+    QStringList names;
+  };
 
   // The folder of the lock and the socket: $XDG_RUNTIME_DIR, else a folder named with the user
   // id in the temporary folder, made when missing; empty when it is not the user's alone.
@@ -47,13 +63,31 @@ class TSingleApplication : public QObject {
 
   QString PathOf(const char* suffix) const;
   bool StartListening();
+  // Gives up the lock and says why this start goes on without the others: true.
+  bool RunAlone(const QString& why);
+  void SayNote(const QString& note);
   HandOver Send(const QByteArray& frame) const;
+  // Removes a lock that no start running on this machine can hold.
+  StaleLock ClearStaleLock();
   void AcceptConnections();
-  // Collects a connection's bytes; once its message is whole, confirms it and opens it.
+  // Collects a connection's bytes; once its frame is whole, holds its names.
   void Receive(QLocalSocket& socket, QByteArray& received);
+  // Confirms and opens the held names once the windows can take them; until then, tells their
+  // starts to wait. Names whose start went away are dropped: it opens them itself. Names still
+  // held when the program ends were never taken: their starts go on without it.
+  void OpenHeldNames();
+  // Not while a command waits on a question, a file dialog or an error box (it goes on with the
+  // window it had), a bank transfer runs on its document, or the program is ending.
+  bool CanOpenNow() const;
+  // Names handed over by a later start: they open from the last window of the chain on, and
+  // the window they landed in comes to the front. No names change nothing.
+  void OnApplicationMessage(const QStringList& names);
 
   TForm1* form_;
   QString folder_;
+  QString note_;
   std::unique_ptr<QLockFile> lock_;
   std::unique_ptr<QLocalServer> server_;
+  std::vector<HeldNames> held_;
+  QTimer heldRetry_;
 };

@@ -4,12 +4,14 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "app/CommandLine.h"
 #include "app/ProgramEntry.h"
 
 int main(int argc, char** argv) {
+  // Takes the toolkit's own options out of argv.
   QApplication application(argc, argv);
   try {
-    return RunProgram(application);
+    return RunProgram(application, CommandLineNames(argc, argv));
   } catch (const std::exception& error) {
     QMessageBox::critical(nullptr, QStringLiteral("Corvale"), QString::fromUtf8(error.what()));
     return 0;

@@ -289,8 +289,8 @@ TEST_F(WindowTest, CommandLineNamesOpenInTurn) {
   ASSERT_TRUE(QDir(PathOf("")).mkdir("my banks"));
   const QString quoted = PathOf("my banks/first one.s2a");
   ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), quoted));
-  form_->OpenCommandLineFiles("  \"" + quoted + "\"  " + PathOf("missing.s2v") + " \t" +
-                              PathOf("gone.s2a") + " " + PathOf("demo.s2e") + " ");
+  form_->OpenCommandLineFiles(
+      {quoted, PathOf("missing.s2v"), PathOf("gone.s2a"), PathOf("demo.s2e")});
   EXPECT_EQ(form_->FileName, quoted);
   EXPECT_TRUE(TitleNames(*form_, quoted));
   // The window made for the names that failed stays hidden and takes the next name; the window

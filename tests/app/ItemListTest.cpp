@@ -116,7 +116,7 @@ TEST_F(WindowTest, CutAndClearLeaveAWindowUntouched) {
   EXPECT_TRUE(form_->Modified);
   EXPECT_TRUE(form_->Untouched);
   // So it still takes the next command-line name, without a question.
-  form_->OpenCommandLineFiles(PathOf("demo.s2a"));
+  form_->OpenCommandLineFiles({PathOf("demo.s2a")});
   EXPECT_EQ(form_->NextWindow, nullptr);
   EXPECT_EQ(form_->FileName, PathOf("demo.s2a"));
 }

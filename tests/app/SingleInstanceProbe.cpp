@@ -1,11 +1,13 @@
 // The editor's own start-up, made observable for the single-instance tests: while its event
-// loop runs it keeps the titles of the windows shown, in chain order, one a line, in the file
-// named by CORVALE_PROBE_REPORT; when it ends it prints how many windows it ever showed.
+// loop runs it keeps the windows shown, in chain order, one a line (title, status and reason,
+// separated by tabs), in the file named by CORVALE_PROBE_REPORT; when it ends it prints how
+// many windows it ever showed.
 #include <QApplication>
 #include <QSaveFile>
 #include <QTimer>
 #include <cstdio>
 
+#include "app/CommandLine.h"
 #include "app/ProgramEntry.h"
 #include "app/TForm1.h"
 
@@ -24,8 +26,8 @@ class ShownWindows : public QObject {
   }
 };
 
-QString ShownTitles() {
-  QString titles;
+QString WindowLines() {
+  QString lines;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     auto* first = qobject_cast<TForm1*>(widget);
     if (!first || first->PreviousWindow || first->isHidden())
@@ -33,22 +35,22 @@ QString ShownTitles() {
     for (TForm1* window = first; window; window = window->NextWindow) {
       // The file a title names (the title shortens long folders to fit the window).
       if (!window->isHidden())
-        titles += (window->windowFilePath().isEmpty()
-                       ? QStringLiteral("Corvale")
-                       : QStringLiteral("Corvale - ") + window->windowFilePath()) +
-                  u'\n';
+        lines += (window->windowFilePath().isEmpty()
+                      ? QStringLiteral("Corvale")
+                      : QStringLiteral("Corvale - ") + window->windowFilePath()) +
+                 u'\t' + window->StatusText() + u'\t' + window->StatusReason() + u'\n';
     }
   }
-  return titles;
+  return lines;
 }
 
 void Report(const QString& path, QString& reported) {
-  const QString titles = ShownTitles();
-  if (titles == reported)
+  const QString lines = WindowLines();
+  if (lines == reported)
     return;
   QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly) && file.write(titles.toUtf8()) >= 0 && file.commit())
-    reported = titles;
+  if (file.open(QIODevice::WriteOnly) && file.write(lines.toUtf8()) >= 0 && file.commit())
+    reported = lines;
 }
 
 }  // namespace
@@ -62,7 +64,7 @@ int main(int argc, char** argv) {
   QObject::connect(&reportTimer, &QTimer::timeout,
                    [&reported] { Report(qEnvironmentVariable("CORVALE_PROBE_REPORT"), reported); });
   reportTimer.start(20);
-  const int status = RunProgram(application);
+  const int status = RunProgram(application, CommandLineNames(argc, argv));
   std::printf("windows shown: %d\n", shown.count);
   return status;
 }

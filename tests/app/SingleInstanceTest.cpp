@@ -6,13 +6,20 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 
+#include "app/CommandLine.h"
 #include "app/TSingleApplication.h"
 #include "files/SmartFilename.h"
 #include "tests/app/WindowFixture.h"
@@ -35,6 +42,11 @@ QString Title(const QString& path) {
 
 QString Opened(const QString& path) {
   return Title(path) + " | Open successful";
+}
+
+// A window of the probe's report: a file opened, and the reason beside the status.
+QString OpenedLine(const QString& path, const QString& reason = {}) {
+  return QString::fromUtf8((Title(path) + "\tOpen successful\t" + reason).toUtf8());
 }
 
 QStringList TitlesAndStatuses(TForm1& first) {
@@ -65,13 +77,13 @@ class SingleInstance : public WindowTest {
 
   QString Runtime() const { return QString::fromStdString(runtime_.Path()); }
 
-  // Another start with `commandLine`: true when it found itself the first.
-  bool StartAnother(const QString& commandLine) {
+  // Another start with `names`: true when it found itself the first.
+  bool StartAnother(const QStringList& names) {
     std::atomic<bool> done = false;
     bool first = false;
     std::thread start([&] {
       TSingleApplication later(nullptr);
-      later.CommandLine = commandLine;
+      later.FileNames = names;
       first = later.RegisterApplication();
       done = true;
     });
@@ -83,14 +95,29 @@ class SingleInstance : public WindowTest {
     return first;
   }
 
+  // A later start's hand-over made by hand, to see the running program's answers.
+  std::unique_ptr<QLocalSocket> HandOver(const QStringList& names) {
+    auto later = std::make_unique<QLocalSocket>();
+    later->connectToServer(SocketIn(Runtime()));
+    EXPECT_TRUE(later->waitForConnected(kPatienceMs));
+    later->write(TSingleApplication::Frame(names));
+    return later;
+  }
+
+  // Runs the event loop until `later` has answered `answer`; its answers land in `answers`.
+  static bool AnswerCame(QLocalSocket& later, QByteArray& answers, char answer) {
+    return QTest::qWaitFor([&] { return (answers += later.readAll()).contains(answer); },
+                           kPatienceMs);
+  }
+
   test::TempDir runtime_;
   QByteArray savedRuntime_;
   TSingleApplication running_{form_.get()};
 };
 
-TEST_F(SingleInstance, LongCommandLineOpensEveryQuotedNameInTheRunningProgram) {
+TEST_F(SingleInstance, LongNamesWithBlanksOpenInTheRunningProgram) {
   ASSERT_TRUE(running_.RegisterApplication());
-  // Names with blanks, deep enough that the command line is longer than 4096 bytes.
+  // Names with blanks, deep enough that the hand-over is longer than 4096 bytes.
   QString folder = QString::fromStdString(dir_.Path());
   for (int level = 0; level < 7; ++level)
     folder += "/level " + QString(190, QChar(u'a' + level));
@@ -100,15 +127,14 @@ TEST_F(SingleInstance, LongCommandLineOpensEveryQuotedNameInTheRunningProgram) {
     paths << folder + "/bank with blanks " + name;
     ASSERT_TRUE(QFile::copy(PathOf(name), paths.back()));
   }
-  // The first as a name relative to where the later start was made: it arrives absolute.
+  // The first as a name relative to where the later start was made: it arrives absolute, and
+  // without the steps up.
   const QString startup = QString::fromStdString(SmartFilename::StartupDirectory());
-  const QString relative = QDir(startup).relativeFilePath(paths[0]);
-  const QString commandLine = '"' + relative + "\" \"" + paths[1] + "\" \"" + paths[2] + '"';
-  ASSERT_GT(commandLine.toUtf8().size(), 4096);
+  const QStringList names = {QDir(startup).relativeFilePath(paths[0]), paths[1], paths[2]};
+  ASSERT_GT(TSingleApplication::Frame(names).size(), 4096);
 
-  EXPECT_FALSE(StartAnother(commandLine));
-  const QStringList expected = {Opened(startup + '/' + relative), Opened(paths[1]),
-                                Opened(paths[2])};
+  EXPECT_FALSE(StartAnother(names));
+  const QStringList expected = {Opened(paths[0]), Opened(paths[1]), Opened(paths[2])};
   EXPECT_EQ(TitlesAndStatuses(*form_), expected);
   EXPECT_EQ(Eventually(&QApplication::activeWindow, form_->LastWindow()), form_->LastWindow());
 }
@@ -122,8 +148,8 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
   ASSERT_EQ(Eventually(&QApplication::activeWindow, form_.get()), form_.get());
   const QStringList before = TitlesAndStatuses(*form_);
 
-  // Starts that end before their text is whole, then starts without names.
-  const QByteArray frame = TSingleApplication::Frame(PathOf("demo.s2v"));
+  // Starts that end before their frame is whole, then a start without names.
+  const QByteArray frame = TSingleApplication::Frame({PathOf("demo.s2v")});
   for (const qsizetype cut : {qsizetype(2), qsizetype(10), frame.size() - 1}) {
     QLocalSocket socket;
     socket.connectToServer(SocketIn(Runtime()));
@@ -131,13 +157,12 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
     socket.write(frame.left(cut));
     ASSERT_TRUE(socket.waitForBytesWritten(kPatienceMs));
   }
-  EXPECT_FALSE(StartAnother(QString()));
-  EXPECT_FALSE(StartAnother(" \t "));
+  EXPECT_FALSE(StartAnother({}));
   EXPECT_EQ(TitlesAndStatuses(*form_), before);
   EXPECT_EQ(QApplication::activeWindow(), form_.get());
 
   // A whole one after them is opened, and brings its window to the front.
-  EXPECT_FALSE(StartAnother(PathOf("demo.s2e")));
+  EXPECT_FALSE(StartAnother({PathOf("demo.s2e")}));
   EXPECT_EQ(TitlesAndStatuses(*form_),
             (QStringList{Opened(PathOf("demo.s2a")), Opened(PathOf("demo.s2e"))}));
   EXPECT_EQ(Eventually(&QApplication::activeWindow, form_->LastWindow()), form_->LastWindow());
@@ -155,8 +180,69 @@ TEST_F(SingleInstance, LockAndSocketOfAKilledRunAreCleared) {
   ASSERT_TRUE(QFile::exists(SocketIn(Runtime())));
 
   EXPECT_TRUE(running_.RegisterApplication());
-  EXPECT_FALSE(StartAnother(PathOf("demo.s2a")));
+  EXPECT_FALSE(StartAnother({PathOf("demo.s2a")}));
   EXPECT_EQ(TitlesAndStatuses(*form_), QStringList{Opened(PathOf("demo.s2a"))});
+}
+
+// A window made for a name that could not be opened stays hidden at the end of the chain; the
+// next failure is said in the window that comes to the front, not in one behind it.
+TEST_F(SingleInstance, AFailedNameIsSaidInTheWindowBroughtToTheFront) {
+  ASSERT_TRUE(running_.RegisterApplication());
+  OpenDemo(*form_);
+  for (const char* name : {"demo.s2v", "missing.s2a", "gone.s2e"})
+    EXPECT_FALSE(StartAnother({PathOf(name)}));
+  TForm1* front = form_->NextWindow;
+  ASSERT_TRUE(front->NextWindow && front->NextWindow->isHidden());
+  EXPECT_EQ(Eventually(&QApplication::activeWindow, front), front);
+  EXPECT_EQ(front->StatusReason(), "gone.s2e: Error opening file: No such file or directory");
+  EXPECT_EQ(form_->StatusText(), "Open successful");
+}
+
+// A command in the middle of a question keeps its window: handed-over names wait, and their
+// starts are told so, until no dialog is open. A start that gave up meanwhile opens its names
+// itself, so they do not open here.
+TEST_F(SingleInstance, NamesWaitUntilNoDialogIsOpenForStartsThatStillWait) {
+  ASSERT_TRUE(running_.RegisterApplication());
+  QDialog question(form_.get());
+  question.setModal(true);
+  question.show();
+  const auto gaveUp = HandOver({PathOf("demo.s2e")});
+  const auto waits = HandOver({PathOf("demo.s2v")});
+  QByteArray gaveUpAnswers, answers;
+  ASSERT_TRUE(AnswerCame(*gaveUp, gaveUpAnswers, TSingleApplication::kHeld));
+  ASSERT_TRUE(AnswerCame(*waits, answers, TSingleApplication::kHeld));
+  gaveUp->abort();
+  question.close();
+  EXPECT_TRUE(AnswerCame(*waits, answers, TSingleApplication::kTaken));
+  EXPECT_EQ(TitlesAndStatuses(*form_), QStringList{Opened(PathOf("demo.s2v"))});
+}
+
+// Names that come while the quit question is open are held; when the user answers No and the
+// program ends, they were never taken, and their start goes on with them.
+TEST_F(SingleInstance, NamesHeldWhenTheProgramEndsAreNotTaken) {
+  auto running = std::make_unique<TSingleApplication>(form_.get());
+  ASSERT_TRUE(running->RegisterApplication());
+  MakeModifiedDemo(*form_);
+  std::unique_ptr<UserDialogs> scripted = SetUserDialogs(nullptr);
+  const auto restoreDialogs = qScopeGuard([&] { SetUserDialogs(std::move(scripted)); });
+  std::unique_ptr<QLocalSocket> later;
+  QByteArray answers;
+  QTimer::singleShot(0, [&] {
+    later = HandOver({PathOf("demo.s2v")});
+    EXPECT_TRUE(AnswerCame(*later, answers, TSingleApplication::kHeld));
+    if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+      question->button(QMessageBox::No)->click();
+  });
+  form_->Quit1Click();
+  ASSERT_TRUE(form_->CloseConfirmed && later);
+  // Closed, the first window takes no names, though events may still come before the end.
+  answers.clear();
+  EXPECT_TRUE(AnswerCame(*later, answers, TSingleApplication::kHeld));
+  running.reset();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return later->state() == QLocalSocket::UnconnectedState; },
+                              kPatienceMs));
+  answers += later->readAll();
+  EXPECT_EQ(answers, QByteArray(answers.size(), TSingleApplication::kHeld));
 }
 
 // The probe program (the editor's start-up, reporting the windows it shows) run as separate
@@ -170,13 +256,17 @@ class SingleInstanceProcesses : public testing::Test {
     environment_.insert("QT_QPA_PLATFORM", "offscreen");
     environment_.insert("XDG_RUNTIME_DIR", Runtime());
     environment_.insert("XDG_CONFIG_HOME", Folder() + "/config");
-    environment_.insert("CORVALE_PROBE_REPORT", Folder() + "/report.txt");
   }
-  ~SingleInstanceProcesses() override {
+  ~SingleInstanceProcesses() override { StopAll(); }
+
+  void StopAll() {
     for (const auto& process : started_) {
       process->kill();
       process->waitForFinished();
     }
+    started_.clear();
+    QFile::remove(Folder() + "/first.txt");
+    QFile::remove(Folder() + "/later.txt");
   }
 
   QString Folder() const { return QString::fromStdString(dir_.Path()); }
@@ -184,21 +274,46 @@ class SingleInstanceProcesses : public testing::Test {
 
   QString Runtime() const { return Folder() + "/run"; }
 
-  QProcess& Start(const QStringList& arguments, const QString& workingFolder) {
+  // The probe in `workingFolder`, reporting its windows in the file `report` of the folder.
+  QProcess& Start(const QStringList& arguments, const QString& workingFolder,
+                  const QString& report = "report.txt", const QString& program = CORVALE_PROBE) {
     auto& process = *started_.emplace_back(std::make_unique<QProcess>());
-    process.setProcessEnvironment(environment_);
+    QProcessEnvironment environment = environment_;
+    environment.insert("CORVALE_PROBE_REPORT", Folder() + '/' + report);
+    process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingFolder);
-    process.start(CORVALE_PROBE, arguments);
+    process.start(program, arguments);
     EXPECT_TRUE(process.waitForStarted());
     return process;
   }
 
-  // The window titles the running program reports, sorted.
-  QStringList ReportedTitles() const {
-    QFile report(Folder() + "/report.txt");
-    if (!report.open(QIODevice::ReadOnly))
+  // The probe started through the shell, so that each argument reaches it byte for byte.
+  QProcess& StartExactly(const std::vector<std::string>& arguments, const QString& workingFolder) {
+    QString script = "exec \"$0\"";
+    for (const std::string& argument : arguments) {
+      script += " \"$(printf '";
+      for (const unsigned char byte : argument)
+        script += QString::asprintf("\\%03o", unsigned(byte));
+      script += "')\"";
+    }
+    return Start({"-c", script, CORVALE_PROBE}, workingFolder, "report.txt", "/bin/sh");
+  }
+
+  // The windows a running program reports, one a line (title, status and reason separated by
+  // tabs), sorted.
+  QStringList Reported(const QString& report = "report.txt") const {
+    QFile file(Folder() + '/' + report);
+    if (!file.open(QIODevice::ReadOnly))
       return {};
-    QStringList titles = QString::fromUtf8(report.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    lines.sort();
+    return lines;
+  }
+
+  QStringList ReportedTitles() const {
+    QStringList titles;
+    for (const QString& line : Reported())
+      titles << line.section(u'\t', 0, 0);
     titles.sort();
     return titles;
   }
@@ -264,24 +379,89 @@ TEST_F(SingleInstanceProcesses, TenStartsAtOnceLeaveOneProgramWithEveryFile) {
   }
 }
 
-}  // namespace
+// Names reach the windows byte for byte (quotes, blanks, bytes that are not UTF-8), at the
+// first start and handed over from another folder, relative there and absolute here.
+TEST_F(SingleInstanceProcesses, NamesOpenExactlyAsGiven) {
+  const std::vector<std::string> names = {"\"q.s2a", "a \"b.s2v", "\xff\xfe.s2e"};
+  const std::string files = dir_.File("files");
+  ASSERT_TRUE(QDir(Folder()).mkpath("files") && QDir(Folder()).mkpath("elsewhere"));
+  // What the first name read as a text of names in quotes would open instead.
+  std::filesystem::copy_file(dir_.File("demo.s2a"), files + "/q.s2a");
+  std::vector<std::string> fromElsewhere;
+  QStringList first, both;
+  for (const std::string& name : names) {
+    std::filesystem::copy_file(dir_.File("demo" + name.substr(name.size() - 4)),
+                               files + '/' + name);
+    fromElsewhere.push_back("../files/" + name);
+    first << OpenedLine(DecodeFileName(name));
+    both << first.back() << OpenedLine(DecodeFileName(files + '/' + name));
+  }
+  first.sort();
+  both.sort();
+  StartExactly(names, Folder() + "/files");
+  ASSERT_EQ(Eventually([&] { return Reported(); }, first), first);
+  ExpectHandedOver(StartExactly(fromElsewhere, Folder() + "/elsewhere"));
+  EXPECT_EQ(Eventually([&] { return Reported(); }, both), both);
+}
 
-namespace {
+// No start ends without a window. What no running editor can have left is cleared, and a start
+// that can neither take the lock nor reach its holder runs alone; the first window says which.
+TEST_F(SingleInstanceProcesses, BrokenLocksAndSocketsNeverLeaveAStartWithoutAWindow) {
+  const QString lock = LockIn(Runtime()), socket = SocketIn(Runtime());
+  const QString clearedLock = "Cleared the stale " + lock;
+  const QString clearedSocket = "Cleared the stale " + socket;
+  const QString untaken = "Running alone: cannot take " + lock;
+  const QString unanswered =
+      "Running alone: another Corvale holds " + lock + " but does not answer";
+  const QString unheard = "Running alone: cannot listen on " + socket;
+  const auto write = [](const QString& path, const QByteArray& bytes, int ageSeconds) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    ASSERT_TRUE(file.flush() && file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                                                 QFileDevice::FileModificationTime));
+  };
+  const QByteArray elsewhere =
+      QByteArray::number(QCoreApplication::applicationPid()) + "\ncorvale\nelsewhere.invalid\n";
+  QProcess* first = nullptr;
+  struct Case {
+    const char* what;
+    std::function<void()> beforeFirst, beforeLater;
+    QString firstNote, laterNote;  // no later note: the later start hands over
+  };
+  const Case cases[] = {
+      {"old garbage lock", [&] { write(lock, "garbage", 3600); }, {}, clearedLock, {}},
+      {"empty new lock", [&] { write(lock, {}, 0); }, {}, clearedLock, {}},
+      {"another host's lock", [&] { write(lock, elsewhere, 0); }, {}, clearedLock, {}},
+      {"empty folder lock", [&] { QDir().mkpath(lock); }, {}, clearedLock, {}},
+      {"full folder lock", [&] { QDir().mkpath(lock + "/x"); }, {}, untaken, untaken},
+      {"empty folder socket", [&] { QDir().mkpath(socket); }, {}, clearedSocket, {}},
+      {"full folder socket", [&] { QDir().mkpath(socket + "/x"); }, {}, unheard, unheard},
+      {"socket removed", {}, [&] { QFile::remove(socket); }, {}, unanswered},
+      {"stopped editor", {}, [&] { ::kill(pid_t(first->processId()), SIGSTOP); }, {}, unanswered},
+  };
 
-// A command in the middle of a question keeps its window: the names wait for the dialog.
-TEST_F(SingleInstance, AHandOverWaitsUntilNoDialogIsOpen) {
-  const QStringList before = TitlesAndStatuses(*form_);
-  QDialog question(form_.get());
-  question.setModal(true);
-  question.show();
-  ASSERT_EQ(QApplication::activeModalWidget(), &question);
-  running_.OnApplicationMessage('"' + PathOf("demo.s2v") + '"');
-  QCoreApplication::processEvents();
-  EXPECT_EQ(TitlesAndStatuses(*form_), before);
-  question.close();
-  EXPECT_EQ(Eventually([this] { return TitlesAndStatuses(*form_); },
-                       QStringList{Opened(PathOf("demo.s2v"))}),
-            QStringList{Opened(PathOf("demo.s2v"))});
+  for (const Case& broken : cases) {
+    SCOPED_TRACE(broken.what);
+    StopAll();
+    ASSERT_TRUE(QDir(Runtime()).removeRecursively());
+    ASSERT_TRUE(QDir().mkdir(Runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    if (broken.beforeFirst)
+      broken.beforeFirst();
+    first = &Start({PathOf("demo.s2a")}, Folder(), "first.txt");
+    const QStringList opened = {OpenedLine(PathOf("demo.s2a"), broken.firstNote)};
+    ASSERT_EQ(Eventually([&] { return Reported("first.txt"); }, opened), opened);
+    if (broken.beforeLater)
+      broken.beforeLater();
+    QProcess& later = Start({PathOf("demo.s2v")}, Folder(), "later.txt");
+    const QStringList laterOpened = {OpenedLine(PathOf("demo.s2v"), broken.laterNote)};
+    if (broken.laterNote.isEmpty()) {
+      ExpectHandedOver(later);
+      const QStringList both = opened + laterOpened;
+      EXPECT_EQ(Eventually([&] { return Reported("first.txt"); }, both), both);
+    } else {
+      EXPECT_EQ(Eventually([&] { return Reported("later.txt"); }, laterOpened), laterOpened);
+    }
+  }
 }
 
 }  // namespace
