@@ -1,4 +1,5 @@
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -326,6 +327,23 @@ TEST_F(CorvaleCli, ImportReplacesOneItemAndRefusesAnotherKind) {
   EXPECT_NE(run.err.find("Error opening file: No such file or directory"), std::string::npos);
   EXPECT_FALSE(test::Exists(dir_.File("missing.syx")));
   EXPECT_EQ(Invoke("import " + Quoted("demo.s2a") + " int-inst:1").status, 2);
+}
+
+// An unreadable settings file, or a pipe (never waited for), is one line naming it and why.
+TEST_F(CorvaleCli, AnUnreadableSettingsFileIsOneLineAndNeverHolds) {
+  ASSERT_EQ(mkdir(dir_.File("folder.conf").c_str(), 0700), 0);
+  ASSERT_EQ(mkfifo(dir_.File("pipe.conf").c_str(), 0600), 0);
+  const std::pair<std::string, std::string> cases[] = {
+      {"folder.conf", std::strerror(EISDIR)}, {"pipe.conf", "not a regular file (a pipe)"}};
+  for (const auto& [settings, reason] : cases) {
+    // `timeout` only turns a tool that would wait for the pipe forever into a failure.
+    const ToolRun run =
+        RunCommand("timeout 300 env CORVALE_SETTINGS=" + Quoted(settings) + " '" + cli_ +
+                   "' convert " + Quoted("demo.s2a") + " " + Quoted("copy.s2v"));
+    EXPECT_EQ(run.status, 0) << settings;
+    EXPECT_EQ(run.err, "corvale-cli: convert: Settings file \"" + dir_.File(settings) +
+                           "\" could not be read: " + reason + "\n");
+  }
 }
 
 // Neither a pipe nobody reads nor the file size limit ends a run: each gives one error line,
