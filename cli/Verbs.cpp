@@ -96,6 +96,7 @@ int ListFile(const std::string& path) {
   if (container->Load(path) != 0)
     return kExitFailure;
   container->PrintListing();
+  ReportMissingItems("list", path, container->MissingItemRecords());
   return kExitSuccess;
 }
 

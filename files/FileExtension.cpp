@@ -54,25 +54,49 @@ bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank) {
 
 namespace {
 
-// Reads an S2A file into a copy of the document, which takes over only when the load
-// succeeded (a load that reports a read error still succeeds, with what was read).
-int LoadAllBanksInto(S2A_File& document, const std::string& path) {
-  S2A_File working;
-  working.CopyFrom(document);
-  const int result = working.Load(path);
-  if (result == -1)
+// Loads a bank file into `working`: the banks the file holds replace its own, item by item as
+// far as the file goes, so that the slots of records the file ended before keep what `working`
+// held. `missingItems` receives how many those were.
+int LoadBankFileInto(S2A_File& working, const std::string& path, int& missingItems) {
+  if (HasExtension(path, "s2a")) {
+    const int result = working.Load(path);
+    missingItems = working.MissingItemRecords();
     return result;
-  document.CopyFrom(working);
-  document.SetFileName(working.FileName());
-  return result;
+  }
+  if (HasExtension(path, "s2v")) {
+    S2V_File voices;
+    voices.CopyBanksFrom(working);
+    if (voices.Load(path) == -1)
+      return -1;
+    missingItems = voices.MissingItemRecords();
+    working.MergeVoiceBanks(voices);
+    return 0;
+  }
+  if (HasExtension(path, "s2e")) {
+    S2E_File externals;
+    externals.CopyBanksFrom(working);
+    if (externals.Load(path) == -1)
+      return -1;
+    missingItems = externals.MissingItemRecords();
+    working.MergeExternalBanks(externals);
+    return 0;
+  }
+  return -1;
 }
 
-template <class BankFile, class Take>
-int LoadBankFileInto(const std::string& path, Take take) {
-  BankFile file;
-  if (file.Load(path) == -1)
+// Loads into `working`, which the document becomes only when the load succeeded (a load that
+// reports a read error still succeeds, with what was read).
+int TakeLoadedBankFile(S2A_File& document, S2A_File& working,
+                       const std::optional<std::string>& path, BankLoadReport* report) {
+  if (report != nullptr)
+    *report = {};
+  int missingItems = 0;
+  if (!path || LoadBankFileInto(working, *path, missingItems) == -1)
     return -1;
-  take(file);
+  document.CopyFrom(working);
+  document.SetFileName(working.FileName());
+  if (report != nullptr)
+    report->missingItems = missingItems;
   return 0;
 }
 
@@ -96,32 +120,25 @@ int SaveBanksAs(const S2A_File& document, const std::string& path) {
 
 }  // namespace
 
-int OpenBankFile(S2A_File& document, const std::optional<std::string>& path) {
-  if (!path)
-    return -1;
-  if (HasExtension(path, "s2a"))
-    return LoadAllBanksInto(document, *path);
-  if (HasExtension(path, "s2v"))
-    return LoadBankFileInto<S2V_File>(*path,
-                                      [&](const S2V_File& file) { document.LoadVoiceBanks(file); });
-  if (HasExtension(path, "s2e"))
-    return LoadBankFileInto<S2E_File>(
-        *path, [&](const S2E_File& file) { document.LoadExternalBanks(file); });
-  return -1;
+int OpenBankFile(S2A_File& document, const std::optional<std::string>& path,
+                 BankLoadReport* report) {
+  S2A_File fresh;
+  return TakeLoadedBankFile(document, fresh, path, report);
 }
 
-int MergeBankFile(S2A_File& document, const std::optional<std::string>& path) {
-  if (!path)
-    return -1;
-  if (HasExtension(path, "s2a"))
-    return LoadAllBanksInto(document, *path);
-  if (HasExtension(path, "s2v"))
-    return LoadBankFileInto<S2V_File>(
-        *path, [&](const S2V_File& file) { document.MergeVoiceBanks(file); });
-  if (HasExtension(path, "s2e"))
-    return LoadBankFileInto<S2E_File>(
-        *path, [&](const S2E_File& file) { document.MergeExternalBanks(file); });
-  return -1;
+int MergeBankFile(S2A_File& document, const std::optional<std::string>& path,
+                  BankLoadReport* report) {
+  S2A_File working;
+  working.CopyFrom(document);
+  working.SetFileName(document.FileName());
+  return TakeLoadedBankFile(document, working, path, report);
+}
+
+std::string BankLoadWarning(const BankLoadReport& report) {
+  if (report.missingItems <= 0)
+    return {};
+  return "the file ends early: " + std::to_string(report.missingItems) +
+         (report.missingItems == 1 ? " item was" : " items were") + " not in it";
 }
 
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {

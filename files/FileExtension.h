@@ -27,13 +27,28 @@ bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank);
 // absent path or an unknown extension fails without a message); the readers and writers
 // print their own messages. A load that fails leaves the document or item as it was.
 
-// .s2a replaces what the file holds; .s2v the four voice banks (performances reset to
-// defaults); .s2e the three external banks (internal banks reset).
-int OpenBankFile(S2A_File& document, const std::optional<std::string>& path);
-// As opening, but .s2v keeps the performances and .s2e keeps the internal banks.
-int MergeBankFile(S2A_File& document, const std::optional<std::string>& path);
+// What a bank file load found. A file that ends before its last item record still loads (0).
+struct BankLoadReport {
+  // The item records the file ended before: those slots keep the defaults on Open, or what the
+  // document held on Merge.
+  int missingItems = 0;
+};
+
+// Makes the document a fresh one (a copy of the default set, nothing of what it held) and loads
+// the file into it: .s2a everything the file holds; .s2v the four voice banks; .s2e the three
+// external banks. `report`, when given, is filled on success and cleared otherwise.
+int OpenBankFile(S2A_File& document, const std::optional<std::string>& path,
+                 BankLoadReport* report = nullptr);
+// Loads the file into the document as it is: what the file holds replaces the matching part, all
+// else stays (.s2v keeps the performances, .s2e the internal banks).
+int MergeBankFile(S2A_File& document, const std::optional<std::string>& path,
+                  BankLoadReport* report = nullptr);
+// The warning for a file that ended early, "the file ends early: 376 items were not in it";
+// empty when it held every item.
+std::string BankLoadWarning(const BankLoadReport& report);
 // .s2a, .s2v, .s2e, or .ins for the instrument definition.
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
+
 // .s2i replaces the held item by the file's; .syx fills the held item (which must exist, of
 // the kind being imported) from the file's bulk data, and fails when the file holds no data
 // for any of the item's blocks.

@@ -329,6 +329,20 @@ TEST_F(CorvaleCli, ImportReplacesOneItemAndRefusesAnotherKind) {
   EXPECT_EQ(Invoke("import " + Quoted("demo.s2a") + " int-inst:1").status, 2);
 }
 
+// A bank file cut short is listed and converted, with one line saying how many items it lacked.
+TEST_F(CorvaleCli, AFileThatEndsEarlyIsUsedWithOneLineSayingSo) {
+  const Bytes whole = test::ReadBytes(dir_.File("demo.s2a"));
+  test::WriteBytes(dir_.File("cut.s2a"), Bytes(whole.begin(), whole.begin() + 100000));
+  const std::string said =
+      dir_.File("cut.s2a") + ": the file ends early: 324 items were not in it\n";
+  for (const std::string verb : {"list", "convert"}) {
+    const std::string out = verb == "list" ? "" : " " + Quoted("out.s2v");
+    const ToolRun run = Invoke(verb + " " + Quoted("cut.s2a") + out);
+    EXPECT_EQ(run.status, 0) << verb;
+    EXPECT_EQ(run.err, "corvale-cli: " + verb + ": " + said);
+  }
+}
+
 // An unreadable settings file, or a pipe (never waited for), is one line naming it and why.
 TEST_F(CorvaleCli, AnUnreadableSettingsFileIsOneLineAndNeverHolds) {
   ASSERT_EQ(mkdir(dir_.File("folder.conf").c_str(), 0700), 0);

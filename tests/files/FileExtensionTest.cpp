@@ -221,6 +221,13 @@ void UseFilledDefaults(const test::TempDir& home) {
 }
 
 using BankEntry = int (*)(S2A_File&, const Path&);
+// The by-extension entry points without their reports.
+constexpr BankEntry kOpen = [](S2A_File& document, const Path& path) {
+  return OpenBankFile(document, path);
+};
+constexpr BankEntry kMerge = [](S2A_File& document, const Path& path) {
+  return MergeBankFile(document, path);
+};
 
 class ByExtensionBanks : public testing::Test {
  protected:
@@ -269,7 +276,7 @@ class ByExtensionBanks : public testing::Test {
 const struct {
   const char* name;
   BankEntry entry;
-} kLoadEntries[] = {{"open", &OpenBankFile}, {"merge", &MergeBankFile}};
+} kLoadEntries[] = {{"open", kOpen}, {"merge", kMerge}};
 
 TEST_F(ByExtensionBanks, AnAbsentPathOrUnknownExtensionFailsSilentlyAndChangesNothing) {
   // The same bytes as a good S2A file: the extension decides, never the content.
@@ -303,17 +310,17 @@ TEST_F(ByExtensionBanks, ExtensionsInCapitalsOpenAsTheirKind) {
   std::string messages;
 
   auto voices = MakeDocument();
-  EXPECT_EQ(Run(&OpenBankFile, *voices, File("DIR/Name.S2V"), messages), 0);
+  EXPECT_EQ(Run(kOpen, *voices, File("DIR/Name.S2V"), messages), 0);
   EXPECT_EQ(messages, "");
   ExpectSameBanks(StateOf(*voices), source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, ".S2V");
 
   auto externals = MakeDocument();
-  EXPECT_EQ(Run(&OpenBankFile, *externals, File("DIR/Ext.S2e"), messages), 0);
+  EXPECT_EQ(Run(kOpen, *externals, File("DIR/Ext.S2e"), messages), 0);
   EXPECT_EQ(messages, "");
   ExpectSameBanks(StateOf(*externals), source, {kExtVoice, kExtDrums, kExtPerf}, ".S2e");
 
   auto all = MakeDocument();
-  EXPECT_EQ(Run(&OpenBankFile, *all, File("DIR/All.S2A"), messages), 0);
+  EXPECT_EQ(Run(kOpen, *all, File("DIR/All.S2A"), messages), 0);
   EXPECT_EQ(messages, "");
   DocumentState expected = source;
   expected.fileName = File("DIR/All.S2A");
@@ -341,16 +348,16 @@ TEST_F(ByExtensionBanks, AVoiceFileReplacesTheVoiceBanksAndOpeningResetsThePerfo
   const DocumentState source = StateOf(*source_);
   const DocumentState before = StateOf(*document_);
   std::string messages;
-  ASSERT_EQ(Run(&OpenBankFile, *document_, File("source.s2v"), messages), 0);
+  ASSERT_EQ(Run(kOpen, *document_, File("source.s2v"), messages), 0);
   EXPECT_EQ(messages, "");
   const DocumentState opened = StateOf(*document_);
   ExpectSameBanks(opened, source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, "open .s2v");
   ExpectDefaultBank(opened, kIntPerf, "open .s2v");
   ExpectDefaultBank(opened, kExtPerf, "open .s2v");
-  ExpectSameBlocks(opened, before, "open .s2v");
+  ExpectSameBlocks(opened, StateOf(SharedDefaults::DefaultSet()), "open .s2v");
 
   auto merged = MakeDocument();
-  ASSERT_EQ(Run(&MergeBankFile, *merged, File("source.s2v"), messages), 0);
+  ASSERT_EQ(Run(kMerge, *merged, File("source.s2v"), messages), 0);
   EXPECT_EQ(messages, "");
   const DocumentState mergedState = StateOf(*merged);
   ExpectSameBanks(mergedState, source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, "merge .s2v");
@@ -362,17 +369,17 @@ TEST_F(ByExtensionBanks, AnExternalFileReplacesTheExternalBanksAndOpeningResetsT
   const DocumentState source = StateOf(*source_);
   const DocumentState before = StateOf(*document_);
   std::string messages;
-  ASSERT_EQ(Run(&OpenBankFile, *document_, File("source.s2e"), messages), 0);
+  ASSERT_EQ(Run(kOpen, *document_, File("source.s2e"), messages), 0);
   EXPECT_EQ(messages, "");
   const DocumentState opened = StateOf(*document_);
   ExpectSameBanks(opened, source, {kExtVoice, kExtDrums, kExtPerf}, "open .s2e");
   ExpectDefaultBank(opened, kIntVoice, "open .s2e");
   ExpectDefaultBank(opened, kIntDrums, "open .s2e");
   ExpectDefaultBank(opened, kIntPerf, "open .s2e");
-  ExpectSameBlocks(opened, before, "open .s2e");
+  ExpectSameBlocks(opened, StateOf(SharedDefaults::DefaultSet()), "open .s2e");
 
   auto merged = MakeDocument();
-  ASSERT_EQ(Run(&MergeBankFile, *merged, File("source.s2e"), messages), 0);
+  ASSERT_EQ(Run(kMerge, *merged, File("source.s2e"), messages), 0);
   EXPECT_EQ(messages, "");
   const DocumentState mergedState = StateOf(*merged);
   ExpectSameBanks(mergedState, source, {kExtVoice, kExtDrums, kExtPerf}, "merge .s2e");
@@ -390,23 +397,51 @@ TEST_F(ByExtensionBanks, AnAllBankFileReplacesEverythingAndTakesTheName) {
     EXPECT_EQ(messages, "") << load.name;
     ExpectSameDocument(StateOf(*document), expected, load.name);
   }
+}
 
-  // A file cut inside a record still loads (with 0): the result is what a plain load into the
-  // same document gives, old content beyond the cut included.
-  const std::string cut = File("cut.s2a");
-  test::WriteBytes(cut, Slice(test::ReadBytes(File("source.s2a")), 0, 4096 + 742 * 2 + 100));
-  for (const auto& load : kLoadEntries) {
-    auto plain = MakeDocument();
-    ASSERT_EQ(plain->Load(cut), 0);
-    auto document = MakeDocument();
-    std::string messages;
-    EXPECT_EQ(Run(load.entry, *document, cut, messages), 0) << load.name;
-    EXPECT_EQ(messages, "") << load.name;
-    const DocumentState state = StateOf(*document);
-    ExpectSameDocument(state, StateOf(*plain), std::string("cut, ") + load.name);
-    EXPECT_EQ(state.items[kIntVoice][1], StateOf(*source_).items[kIntVoice][1]);
-    EXPECT_EQ(state.items[kIntVoice][9], StateOf(*MakeDocument()).items[kIntVoice][9]);
-    EXPECT_EQ(state.fileName, cut);
+// A bank file cut short opens (0) and reports the item records it lacked: their slots come from
+// a fresh document on Open, from the document itself on Merge.
+TEST_F(ByExtensionBanks, AFileThatEndsEarlyOpensAndCountsTheItemsItLacked) {
+  const struct {
+    const char* source;
+    std::size_t length;
+    int missing;
+    int notHeld;  // slots of banks the file kind lacks
+  } cases[] = {
+      {"source.s2a", 548864, 0, 0},
+      {"source.s2a", 100000, 1 + 1 + 128 + 2 + 192, 0},  // in the first kit
+      {"source.s2a", 209472 + 32, 192, 0},               // in the performance section header
+      {"source.s2v", 100000, 1 + 1 + 128 + 2, 192},
+      {"source.s2e", 60000, 53 + 2 + 64, 258},  // in the 76th instrument
+  };
+  const DocumentState source = StateOf(*source_);
+  for (const auto& c : cases) {
+    const std::string cut = File(std::string("cut") + (c.source + 6));
+    test::WriteBytes(cut, Slice(test::ReadBytes(File(c.source)), 0, c.length));
+    for (const auto& load : kLoadEntries) {
+      const bool opening = load.entry == kOpen;
+      auto document = MakeDocument();
+      const DocumentState base = opening ? StateOf(S2A_File()) : StateOf(*document);
+      BankLoadReport report{-1};
+      testing::internal::CaptureStderr();
+      ASSERT_EQ(
+          opening ? OpenBankFile(*document, cut, &report) : MergeBankFile(*document, cut, &report),
+          0);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+      EXPECT_EQ(report.missingItems, c.missing) << load.name << " " << cut << " " << c.length;
+      // Each slot holds the file's item or the base's, but for a record the cut runs through.
+      const DocumentState state = StateOf(*document);
+      int fromFile = 0, fromBase = 0;
+      for (int bank = 0; bank < kBankCount; ++bank) {
+        for (std::size_t slot = 0; slot < state.items[bank].size(); ++slot) {
+          fromFile += state.items[bank][slot] == source.items[bank][slot];
+          fromBase += state.items[bank][slot] == base.items[bank][slot];
+        }
+      }
+      EXPECT_EQ(fromFile, 452 - c.notHeld - c.missing) << load.name << " " << c.length;
+      EXPECT_GE(fromBase, c.notHeld + c.missing - 1) << load.name << " " << c.length;
+      ExpectSameBlocks(state, c.length == 548864 ? source : base, load.name);
+    }
   }
 }
 
@@ -421,8 +456,6 @@ TEST_F(ByExtensionBanks, AFailedAllBankLoadLeavesTheDocumentExactlyAsItWas) {
   Bytes badVersion = good;
   badVersion[14] = '1';
   test::WriteBytes(File("version.s2a"), badVersion);
-  // The voice section, the performance lead block and half a header: ends as unknown.
-  test::WriteBytes(File("cut.s2a"), Slice(good, 0, 209472 + 32));
   // Voice and performance sections, then a section nobody knows.
   Bytes unknown = Slice(good, 0, 420352);
   const Bytes bogus = HeaderBlockOf("ZZZ");
@@ -448,7 +481,6 @@ TEST_F(ByExtensionBanks, AFailedAllBankLoadLeavesTheDocumentExactlyAsItWas) {
       {"missing.s2a", "Error opening file: No such file or directory\n", false},
       {"mark.s2a", quoted("Error: \"%s\" Has Unknown format.\n", "mark.s2a"), false},
       {"version.s2a", quoted("Error: \"%s\" Has Unknown version.\n", "version.s2a"), false},
-      {"cut.s2a", quoted("Error: Encountered unknown section in file \"%s\"\n", "cut.s2a"), true},
       {"unknown.s2a", quoted("Error: Encountered unknown section in file \"%s\"\n", "unknown.s2a"),
        true},
       {"last.s2a", quoted("Error: Encountered unknown section in file \"%s\"\n", "last.s2a"), true},
@@ -550,14 +582,14 @@ TEST_F(ByExtensionBanks, SavedBankFilesOpenWithIdenticalItems) {
   EXPECT_EQ(messages, "");
   EXPECT_EQ(Slice(test::ReadBytes(File("out.s2v")), 0, 64), HeaderBlockOf("VCE"));
   S2A_File voices;
-  ASSERT_EQ(Run(&OpenBankFile, voices, File("out.s2v"), messages), 0);
+  ASSERT_EQ(Run(kOpen, voices, File("out.s2v"), messages), 0);
   ExpectSameBanks(StateOf(voices), saved, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, ".s2v");
 
   ASSERT_EQ(Run(&SaveBankFile, *document_, File("out.s2e"), messages), 0);
   EXPECT_EQ(messages, "");
   EXPECT_EQ(Slice(test::ReadBytes(File("out.s2e")), 0, 64), HeaderBlockOf("EXT"));
   S2A_File externals;
-  ASSERT_EQ(Run(&OpenBankFile, externals, File("out.s2e"), messages), 0);
+  ASSERT_EQ(Run(kOpen, externals, File("out.s2e"), messages), 0);
   ExpectSameBanks(StateOf(externals), saved, {kExtVoice, kExtDrums, kExtPerf}, ".s2e");
 
   document_->SetHasClpBlock(true);
@@ -567,7 +599,7 @@ TEST_F(ByExtensionBanks, SavedBankFilesOpenWithIdenticalItems) {
   EXPECT_EQ(test::ReadBytes(all).size(), 548864u);
   EXPECT_EQ(document_->FileName(), all);
   S2A_File reopened;
-  ASSERT_EQ(Run(&OpenBankFile, reopened, all, messages), 0);
+  ASSERT_EQ(Run(kOpen, reopened, all, messages), 0);
   ExpectSameDocument(StateOf(reopened), StateOf(*document_), ".s2a");
 }
 
