@@ -100,15 +100,37 @@ int TakeLoadedBankFile(S2A_File& document, S2A_File& working,
   return 0;
 }
 
-// The held item's blocks from the bulk data of a .syx file, when it holds data for any of them.
-int LoadHeldItemFromBulk(S2I_File& item, SYX_File& dump) {
-  Item* held = item.GetItem(S2I_File::kAnyKind);
-  if (held == nullptr)
+// The held item's blocks from bulk data, when any of them arrived whole.
+int LoadHeldItemFromBulk(Item& held, const SysxMemoryCore& memory, ItemImportReport& found) {
+  found.totalBlocks = held.BlockCount();
+  found.missingBlocks = held.MissingBulkBlockCount(memory);
+  if (found.missingBlocks == found.totalBlocks)
     return -1;
-  const SysxMemoryCore& memory = dump.Memory();
-  if (!held->HasBulkDataIn(memory))
+  return held.LoadFromBulk(memory);
+}
+
+// The held item from the first item dump of its kind, or from the bulk data of a file without
+// item dumps.
+int ImportFirstDumpOfKind(Item& held, SYX_File& dump, ItemImportReport& found) {
+  const ItemDumpList list = FindItemDumps(dump.Bytes());
+  const FoundItemDump* taken = nullptr;
+  for (const FoundItemDump& candidate : list.dumps) {
+    if (candidate.item == nullptr)
+      continue;
+    ++found.itemDumps;
+    if (candidate.item->Kind() == held.Kind() && found.dumpsOfKind++ == 0)
+      taken = &candidate;
+  }
+  if (found.itemDumps == 0)
+    return LoadHeldItemFromBulk(held, dump.Memory(), found);
+  if (taken == nullptr)
     return -1;
-  return held->LoadFromBulk(memory);
+  found.missingBlocks = taken->missingBlocks;
+  found.totalBlocks = taken->totalBlocks;
+  if (taken->missingBlocks == taken->totalBlocks)
+    return -1;
+  held.Assign(*taken->item);
+  return 0;
 }
 
 template <class BankFile>
@@ -159,18 +181,23 @@ int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {
   return -1;
 }
 
-int ImportItemFile(S2I_File& item, const std::optional<std::string>& path) {
+int ImportItemFile(S2I_File& item, const std::optional<std::string>& path,
+                   ItemImportReport* report) {
+  ItemImportReport unasked;
+  ItemImportReport& found = report != nullptr ? *report : unasked;
+  found = {};
   if (!path)
     return -1;
   if (HasExtension(path, "s2i"))
     return item.Load(path);
   if (HasExtension(path, "syx")) {
-    if (item.GetItem(S2I_File::kAnyKind) == nullptr)
+    Item* held = item.GetItem(S2I_File::kAnyKind);
+    if (held == nullptr)
       return -1;
     SYX_File dump;
     if (dump.Load(path) == -1)
       return -1;
-    return LoadHeldItemFromBulk(item, dump);
+    return ImportFirstDumpOfKind(*held, dump, found);
   }
   return -1;
 }
@@ -180,8 +207,11 @@ int ImportFirstItemDump(S2I_File& item, SYX_File& dump, std::size_t& dumpCount) 
   const ItemDumpList list = FindItemDumps(dump.Bytes());
   const auto first = std::find_if(list.dumps.begin(), list.dumps.end(),
                                   [](const FoundItemDump& found) { return found.item != nullptr; });
-  if (first == list.dumps.end())
-    return LoadHeldItemFromBulk(item, dump);
+  if (first == list.dumps.end()) {
+    Item* held = item.GetItem(S2I_File::kAnyKind);
+    ItemImportReport unasked;
+    return held != nullptr ? LoadHeldItemFromBulk(*held, dump.Memory(), unasked) : -1;
+  }
   item.SetItem(*first->item);
   dumpCount = list.dumps.size();
   return 0;

@@ -49,15 +49,25 @@ std::string BankLoadWarning(const BankLoadReport& report);
 // .s2a, .s2v, .s2e, or .ins for the instrument definition.
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
 
-// .s2i replaces the held item by the file's; .syx fills the held item (which must exist, of
-// the kind being imported) from the file's bulk data, and fails when the file holds no data
-// for any of the item's blocks.
-int ImportItemFile(S2I_File& item, const std::optional<std::string>& path);
-// A single item from a loaded .syx file: the item of the file's first item dump whose header
-// names a known location; in a file without one, the bulk data for the held item's blocks, as
-// ImportItemFile reads a .syx file. 0 on success; -1 leaves the item unchanged. `dumpCount` is
-// set to the number of item dumps in the file when the item came from the first of them, and to
-// 0 otherwise.
+// What an item import found in a .syx file.
+struct ItemImportReport {
+  std::size_t itemDumps = 0;    // item dumps whose header names a known location
+  std::size_t dumpsOfKind = 0;  // those of the held item's kind
+  int missingBlocks = 0;        // of the item taken: its blocks that did not arrive (became 0)
+  int totalBlocks = 0;          // of the item taken: its blocks
+};
+// .s2i replaces the held item by the file's. .syx fills the held item (which must exist: it
+// gives the kind) from the first item dump of that kind, whatever its location (memory or edit
+// buffer); a file with item dumps but none of that kind fails (the report tells so). A file
+// without any item dump is read as bulk data for the held kind. Either way the import fails
+// when none of the item's blocks arrived. `report`, when given, is filled for .syx files (also
+// when the import fails) and cleared otherwise.
+int ImportItemFile(S2I_File& item, const std::optional<std::string>& path,
+                   ItemImportReport* report = nullptr);
+// A single item from a loaded .syx file, whatever the kind: the item of the file's first item
+// dump whose header names a known location; in a file without one, the bulk data for the held
+// item's blocks. 0 on success; -1 leaves the item unchanged. `dumpCount` is set to the number of
+// item dumps in the file when the item came from the first of them, and to 0 otherwise.
 int ImportFirstItemDump(S2I_File& item, SYX_File& dump, std::size_t& dumpCount);
 // .s2i, or .syx as a dump to the edit buffer of the item's kind.
 int ExportItemFile(S2I_File& item, const std::optional<std::string>& path);

@@ -343,6 +343,27 @@ TEST_F(CorvaleCli, AFileThatEndsEarlyIsUsedWithOneLineSayingSo) {
   }
 }
 
+// import takes the first dump of the slot's kind, as the editor does, and says so.
+TEST_F(CorvaleCli, ImportTakesTheFirstDumpOfTheSlotsKind) {
+  SYX_File four;  // an instrument, a kit, a performance, an instrument to the edit buffer
+  four.AppendItemDump(*demo_.InternalInstrumentBank().ItemAt(0));
+  four.AppendItemDump(*demo_.ExternalPercussionBank().ItemAt(1));
+  four.AppendItemDump(*demo_.InternalPerformanceBank().ItemAt(5));
+  four.AppendBytes(EditBufferDumpOf(*demo_.ExternalInstrumentBank().ItemAt(7)));
+  ASSERT_EQ(four.Save(dir_.File("four.syx")), 0);
+  const std::pair<const char*, std::string> cases[] = {
+      {"ext-inst:3", "corvale-cli: import: " + dir_.File("four.syx") +
+                         " holds 2 instrument dumps; the first is used\n"},
+      {"int-perc:2", ""},
+      {"ext-perf:1", ""}};
+  for (const auto& [slot, err] : cases) {
+    const ToolRun run = Invoke("import " + Quoted("demo.s2a") + " " + slot + " " +
+                               Quoted("four.syx") + " " + Quoted("new.s2a"));
+    EXPECT_EQ(run.status, 0) << slot;
+    EXPECT_EQ(run.err, err) << slot;
+  }
+}
+
 // An unreadable settings file, or a pipe (never waited for), is one line naming it and why.
 TEST_F(CorvaleCli, AnUnreadableSettingsFileIsOneLineAndNeverHolds) {
   ASSERT_EQ(mkdir(dir_.File("folder.conf").c_str(), 0700), 0);

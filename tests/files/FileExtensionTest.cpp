@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "demo/DemoBank.h"
@@ -18,9 +19,11 @@
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "midi/MidiWire.h"
 #include "midi/sysex/BulkMessageScanner.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
+#include "model/ParamBlockTable.h"
 #include "model/S2A_File.h"
 #include "model/SharedDefaults.h"
 #include "tests/files/FormatTestSupport.h"
@@ -702,6 +705,9 @@ const KindDump kDumps[] = {
 };
 
 using ItemEntry = int (*)(S2I_File&, const Path&);
+constexpr ItemEntry kImport = [](S2I_File& item, const Path& path) {
+  return ImportItemFile(item, path);
+};
 
 class ByExtensionItems : public testing::Test {
  protected:
@@ -773,7 +779,7 @@ TEST_F(ByExtensionItems, SyxExportThenImportGivesBackTheImage) {
     Item* held = target.GetItem(k.kind);
     ASSERT_NE(held, nullptr);
     ASSERT_NE(ImageOf(*held), image);
-    EXPECT_EQ(Run(&ImportItemFile, target, path, messages), 0) << k.kind;
+    EXPECT_EQ(Run(kImport, target, path, messages), 0) << k.kind;
     EXPECT_EQ(messages, "");
     EXPECT_EQ(target.GetItem(S2I_File::kAnyKind), held) << "filled in place";
     EXPECT_EQ(ImageOf(*held), image) << k.kind;
@@ -789,7 +795,7 @@ TEST_F(ByExtensionItems, SyxExportThenImportGivesBackTheImage) {
   S2I_File target;
   target.GetItem(2);
   std::string messages;
-  EXPECT_EQ(Run(&ImportItemFile, target, File("slot.syx"), messages), 0);
+  EXPECT_EQ(Run(kImport, target, File("slot.syx"), messages), 0);
   EXPECT_EQ(ImageOf(*target.GetItem(S2I_File::kAnyKind)), ImageOf(slot));
 }
 
@@ -831,13 +837,13 @@ TEST_F(ByExtensionItems, SyxExportCarriesHighBytesAsTheirLowSevenBitsAndTheItemK
 TEST_F(ByExtensionItems, SyxImportNeedsAHeldItemAndThenDoesNotReadTheFile) {
   S2I_File empty;
   std::string messages;
-  EXPECT_EQ(Run(&ImportItemFile, empty, File("missing.syx"), messages), -1);
+  EXPECT_EQ(Run(kImport, empty, File("missing.syx"), messages), -1);
   EXPECT_EQ(messages, "") << "the file is not even opened";
   EXPECT_FALSE(test::Exists(File("missing.syx")));
 
   auto source = Holding(0, 5);
   ASSERT_EQ(ExportItemFile(*source, File("good.syx")), 0);
-  EXPECT_EQ(Run(&ImportItemFile, empty, File("good.syx"), messages), -1);
+  EXPECT_EQ(Run(kImport, empty, File("good.syx"), messages), -1);
   EXPECT_EQ(messages, "");
   EXPECT_EQ(empty.GetItem(S2I_File::kAnyKind), nullptr) << "no item is made";
 }
@@ -847,7 +853,7 @@ TEST_F(ByExtensionItems, SyxImportOfAMissingFileReportsAndKeepsTheItem) {
   const Item* held = file->GetItem(S2I_File::kAnyKind);
   const Bytes image = ImageOf(*held);
   std::string messages;
-  EXPECT_EQ(Run(&ImportItemFile, *file, File("missing.syx"), messages), -1);
+  EXPECT_EQ(Run(kImport, *file, File("missing.syx"), messages), -1);
   EXPECT_EQ(messages, "Error opening file: No such file or directory\n");
   EXPECT_FALSE(test::Exists(File("missing.syx")));
   EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held);
@@ -889,7 +895,7 @@ TEST_F(ByExtensionItems, SyxWithoutDataForTheHeldKindFailsAndKeepsTheItem) {
       names.push_back("broken.syx");
     for (const std::string& name : names) {
       std::string messages;
-      EXPECT_EQ(Run(&ImportItemFile, *file, File(name), messages), -1) << k.kind << " " << name;
+      EXPECT_EQ(Run(kImport, *file, File(name), messages), -1) << k.kind << " " << name;
       EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held) << name;
       EXPECT_EQ(held->Kind(), static_cast<ItemKind>(k.kind)) << name;
       EXPECT_EQ(ImageOf(*held), image) << k.kind << " " << name;
@@ -905,7 +911,7 @@ TEST_F(ByExtensionItems, SyxWithoutDataForTheHeldKindFailsAndKeepsTheItem) {
   test::WriteBytes(File("one-block.syx"), Slice(full, parts[1].offset, 11 + 56));
   auto target = Holding(0, 81);
   std::string messages;
-  EXPECT_EQ(Run(&ImportItemFile, *target, File("one-block.syx"), messages), 0);
+  EXPECT_EQ(Run(kImport, *target, File("one-block.syx"), messages), 0);
   EXPECT_EQ(Slice(ImageOf(*target->GetItem(S2I_File::kAnyKind)), 0, 56),
             Slice(ImageOf(*source->GetItem(S2I_File::kAnyKind)), 0, 56));
 }
@@ -968,6 +974,62 @@ TEST_F(ByExtensionItems, FirstItemDumpOfASyxFileOrElseItsBulkDataGivesTheItem) {
   }
 }
 
+// One rule for the editor and the command line: the first item dump of the held item's kind,
+// wherever addressed; the report counts the dumps and the blocks missing.
+TEST_F(ByExtensionItems, SyxImportTakesTheFirstDumpOfTheHeldKind) {
+  S2A_File document;
+  DemoBank::FillDocument(document, 7);
+  const Item& voice = *document.InternalInstrumentBank().ItemAt(0);
+  const Item& kit = *document.InternalPercussionBank().ItemAt(1);
+  const Item& performance = *document.ExternalPerformanceBank().ItemAt(9);
+  SYX_File buffer, four, others, gappy, headless;
+  buffer.StoreToEditBuffer(*document.ExternalInstrumentBank().ItemAt(4));
+  for (const Item* item : {&voice, &kit, &performance})
+    four.AppendItemDump(*item);
+  four.AppendBytes(buffer.Bytes());
+  others.AppendItemDump(kit);
+  others.AppendItemDump(performance);
+  // The voice's dump without the message of its second block, with and without its frame.
+  SYX_File voiceDump;
+  voiceDump.StoreToMemory(voice);
+  const auto messages = MidiWire::SysExMessages(voiceDump.Bytes());
+  for (std::size_t i = 0; i < messages.size(); ++i) {
+    if (i != 2)
+      gappy.AppendBytes(messages[i]);
+    if (i != 2 && i > 0 && i + 1 < messages.size())
+      headless.AppendBytes(messages[i]);
+  }
+  gappy.AppendItemDump(kit);
+  Bytes gappyVoice = ImageOf(voice);
+  const ParamBlockTable blocks = InstrumentBlockTable();
+  std::fill_n(gappyVoice.begin() + blocks[0].size, blocks[1].size, 0);
+
+  const struct {
+    SYX_File* file;
+    int heldKind;
+    Bytes image;  // empty: the held item is kept
+    ItemImportReport report;
+  } cases[] = {
+      {&four, 0, ImageOf(voice), {4, 2, 0, 32}},       {&four, 1, ImageOf(kit), {4, 1, 0, 372}},
+      {&four, 2, ImageOf(performance), {4, 1, 0, 32}}, {&others, 0, {}, {2, 0, 0, 0}},
+      {&gappy, 0, gappyVoice, {2, 1, 1, 32}},          {&headless, 0, gappyVoice, {0, 0, 1, 32}},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    ASSERT_EQ(c.file->Save(File("import.syx")), 0);
+    auto held = Holding(c.heldKind, 140);
+    const Bytes before = ImageOf(*held->GetItem(S2I_File::kAnyKind));
+    ItemImportReport report{9, 9, 9, 9};
+    EXPECT_EQ(ImportItemFile(*held, File("import.syx"), &report), c.image.empty() ? -1 : 0) << i;
+    EXPECT_EQ(ImageOf(*held->GetItem(S2I_File::kAnyKind)), c.image.empty() ? before : c.image) << i;
+    EXPECT_EQ(
+        std::tie(report.itemDumps, report.dumpsOfKind, report.missingBlocks, report.totalBlocks),
+        std::tie(c.report.itemDumps, c.report.dumpsOfKind, c.report.missingBlocks,
+                 c.report.totalBlocks))
+        << i;
+  }
+}
+
 TEST_F(ByExtensionItems, S2iExportAndImportRoundTrip) {
   const std::size_t sizes[] = {806, 3839, 1139};
   for (int kind = 0; kind < 3; ++kind) {
@@ -987,7 +1049,7 @@ TEST_F(ByExtensionItems, S2iExportAndImportRoundTrip) {
     // The file's item replaces the held one, of whatever kind that was.
     S2I_File target;
     target.GetItem((kind + 1) % 3);
-    EXPECT_EQ(Run(&ImportItemFile, target, path, messages), 0);
+    EXPECT_EQ(Run(kImport, target, path, messages), 0);
     EXPECT_EQ(messages, "");
     ASSERT_NE(target.GetItem(S2I_File::kAnyKind), nullptr);
     EXPECT_EQ(target.GetItem(S2I_File::kAnyKind)->Kind(), static_cast<ItemKind>(kind));
@@ -1012,7 +1074,7 @@ TEST_F(ByExtensionItems, UnknownExtensionsFailAndKeepTheItem) {
   const std::vector<std::string> entries = dir_.Entries();
   for (const Path& path : paths) {
     std::string messages;
-    EXPECT_EQ(Run(&ImportItemFile, *file, path, messages), -1) << path.value_or("(none)");
+    EXPECT_EQ(Run(kImport, *file, path, messages), -1) << path.value_or("(none)");
     EXPECT_EQ(messages, "");
     EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held);
     EXPECT_EQ(ImageOf(*held), image);
