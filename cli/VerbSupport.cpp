@@ -62,7 +62,7 @@ void ReportSevenBitBytes(const char* verb, const std::string& where, const Item&
   if (count == 0)
     return;
   std::fprintf(stderr, "corvale-cli: %s: %s \"%s\": %zu %s sent as %s\n", verb, where.c_str(),
-               item.Name().c_str(), count, count == 1 ? "byte" : "bytes",
+               item.PrintableName().c_str(), count, count == 1 ? "byte" : "bytes",
                count == 1 ? "a seven-bit value" : "seven-bit values");
 }
 

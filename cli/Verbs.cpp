@@ -46,8 +46,8 @@ void PrintItemDumps(const std::string& path, const ItemDumpList& list) {
                                       : " (" + std::to_string(dump.missingBlocks) + " of " +
                                             std::to_string(dump.totalBlocks) + " blocks missing)";
       std::printf("\t%s: %s %s:%s%s%s\n", where.c_str(), KindInfo(dump.item->Kind()).name,
-                  dump.item->CategoryName().c_str(), dump.item->Name().c_str(), missing.c_str(),
-                  dump.complete ? "" : " (no footer)");
+                  dump.item->CategoryName().c_str(), dump.item->PrintableName().c_str(),
+                  missing.c_str(), dump.complete ? "" : " (no footer)");
     } else {
       std::printf("\t%s%s\n", where.c_str(), dump.complete ? "" : " (no footer)");
     }

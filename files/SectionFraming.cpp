@@ -112,7 +112,7 @@ void PrintBankLines(const Bank& bank, const char* lineFormat) {
   int slot = 0;
   bank.ForEachItem([&slot, lineFormat](const Item& item) {
     std::printf(lineFormat, slot + 1, Bank::SlotLabel(slot).c_str(), item.CategoryName().c_str(),
-                item.Name().c_str());
+                item.PrintableName().c_str());
     ++slot;
   });
 }

@@ -381,6 +381,32 @@ TEST_F(CorvaleCli, AnUnreadableSettingsFileIsOneLineAndNeverHolds) {
   }
 }
 
+// Names are listed with their control bytes escaped: no escape sequence reaches the terminal and
+// no line break adds a listing line.
+TEST_F(CorvaleCli, ListingsEscapeTheControlBytesOfNames) {
+  Item& title = *demo_.InternalInstrumentBank().ItemAt(0);
+  Item& lines = *demo_.InternalInstrumentBank().ItemAt(1);
+  std::memcpy(title.Data().data(), "\x1b]0;Pwn\x07\0\0", 10);  // would retitle the terminal
+  std::memcpy(lines.Data().data(), "Two\nLines\0", 10);
+  ASSERT_EQ(demo_.Save(dir_.File("names.s2a")), 0);
+  S2I_File item;
+  item.SetItem(title);
+  ASSERT_EQ(item.Save(dir_.File("title.s2i")), 0);
+  SYX_File dump;
+  dump.StoreToMemory(lines);
+  ASSERT_EQ(dump.Save(dir_.File("lines.syx")), 0);
+  const std::string shownTitle = ":\\x1b]0;Pwn\\x07\n", shownLines = ":Two\\x0aLines\n";
+  const std::pair<const char*, std::string> cases[] = {
+      {"names.s2a", "\tINT:001(A01) " + title.CategoryName() + shownTitle},
+      {"names.s2a", "\tINT:002(A02) " + lines.CategoryName() + shownLines},
+      {"title.s2i", "\t" + title.CategoryName() + shownTitle},
+      {"lines.syx", "(A02): Instrument " + lines.CategoryName() + shownLines}};
+  for (const auto& [file, line] : cases) {
+    const ToolRun run = Invoke("list " + Quoted(file));
+    EXPECT_NE(run.out.find(line), std::string::npos) << file << "\n" << run.out;
+  }
+}
+
 // Neither a pipe nobody reads nor the file size limit ends a run: each gives one error line,
 // exit status 1 and no file left behind.
 TEST_F(CorvaleCli, WritesTheSystemRefusesGiveOneErrorLine) {
