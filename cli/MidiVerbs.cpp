@@ -240,7 +240,7 @@ void PrintPorts(const char* heading, const std::vector<std::string>& names, int 
 // "again, item 2 of 7: ..." in a round that asks again for what had not arrived.
 void ShowProgress(const BankTransfer::Step& step) {
   const BankTransfer::Slot& slot = *step.slot;
-  const std::string name = slot.item->Name();
+  const std::string name = slot.item->PrintableName();
   std::fprintf(stderr, "\r\033[K%sitem %d of %d: %s%s%s", step.round > 0 ? "again, " : "",
                step.position + 1, step.count, ItemSlot{slot.layout, slot.index}.Label().c_str(),
                name.empty() ? "" : " ", name.c_str());

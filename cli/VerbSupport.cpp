@@ -62,15 +62,22 @@ void ReportSevenBitBytes(const char* verb, const std::string& where, const Item&
   if (count == 0)
     return;
   std::fprintf(stderr, "corvale-cli: %s: %s \"%s\": %zu %s sent as %s\n", verb, where.c_str(),
-               item.Name().c_str(), count, count == 1 ? "byte" : "bytes",
+               item.PrintableName().c_str(), count, count == 1 ? "byte" : "bytes",
                count == 1 ? "a seven-bit value" : "seven-bit values");
 }
 
-// Opens a bank file into a fresh document made of the default set.
 int OpenDocument(const char* verb, const std::string& path, S2A_File& document) {
-  if (OpenBankFile(document, path) != 0)
+  BankLoadReport report;
+  if (OpenBankFile(document, path, &report) != 0)
     return Failure(verb, path + ": could not be loaded");
+  ReportMissingItems(verb, path, report.missingItems);
   return kExitSuccess;
+}
+
+void ReportMissingItems(const char* verb, const std::string& path, int missingItems) {
+  const std::string warning = BankLoadWarning(BankLoadReport{missingItems});
+  if (!warning.empty())
+    std::fprintf(stderr, "corvale-cli: %s: %s: %s\n", verb, path.c_str(), warning.c_str());
 }
 
 int SaveDocument(const char* verb, S2A_File& document, const std::string& path) {

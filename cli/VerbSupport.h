@@ -38,8 +38,12 @@ int WrongKind(const char* verb, const std::string& path, const char* expected);
 void ReportSevenBitBytes(const char* verb, const std::string& where, const Item& item,
                          std::size_t count);
 
-// Opens a bank file into a fresh document made of the default set.
+// Opens a bank file into a fresh document made of the default set. A file that ends before its
+// last item record opens, with one line on standard error that says so.
 int OpenDocument(const char* verb, const std::string& path, S2A_File& document);
+// "corvale-cli: <verb>: <path>: the file ends early: 376 items were not in it", when any were
+// missing.
+void ReportMissingItems(const char* verb, const std::string& path, int missingItems);
 int SaveDocument(const char* verb, S2A_File& document, const std::string& path);
 
 // Checks an ITEM argument against the bank file it is taken from; usage errors return the

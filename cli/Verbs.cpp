@@ -1,6 +1,8 @@
 #include "cli/Verbs.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <memory>
 
@@ -44,8 +46,8 @@ void PrintItemDumps(const std::string& path, const ItemDumpList& list) {
                                       : " (" + std::to_string(dump.missingBlocks) + " of " +
                                             std::to_string(dump.totalBlocks) + " blocks missing)";
       std::printf("\t%s: %s %s:%s%s%s\n", where.c_str(), KindInfo(dump.item->Kind()).name,
-                  dump.item->CategoryName().c_str(), dump.item->Name().c_str(), missing.c_str(),
-                  dump.complete ? "" : " (no footer)");
+                  dump.item->CategoryName().c_str(), dump.item->PrintableName().c_str(),
+                  missing.c_str(), dump.complete ? "" : " (no footer)");
     } else {
       std::printf("\t%s%s\n", where.c_str(), dump.complete ? "" : " (no footer)");
     }
@@ -96,6 +98,7 @@ int ListFile(const std::string& path) {
   if (container->Load(path) != 0)
     return kExitFailure;
   container->PrintListing();
+  ReportMissingItems("list", path, container->MissingItemRecords());
   return kExitSuccess;
 }
 
@@ -117,8 +120,8 @@ int ListFiles(std::span<const std::string> files) {
 
 // --- Items ---
 
-// Reads a single item: from an .s2i file, or from the first item dump of a .syx file whose
-// header names a known location. A .syx file without item dumps is read as bulk data for the
+// Reads a single item of any kind: from an .s2i file, or from the first item dump of a .syx file
+// whose header names a known location. A .syx file without item dumps is read as bulk data for the
 // kind `item` already holds, when it holds one.
 int LoadSingleItem(const char* verb, const std::string& path, S2I_File& item) {
   if (!HasExtension(path, "syx")) {
@@ -135,6 +138,39 @@ int LoadSingleItem(const char* verb, const std::string& path, S2I_File& item) {
   if (dumpCount > 1) {
     std::fprintf(stderr, "corvale-cli: %s: %s holds %zu item dumps; the first is used\n", verb,
                  path.c_str(), dumpCount);
+  }
+  return kExitSuccess;
+}
+
+std::string LowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// The slot's item from a .syx file, as the editor imports it: the first item dump of the slot's
+// kind, or the bulk data of a file without item dumps. Says on standard error when the file
+// held more than one dump of that kind, and when blocks were missing.
+int ImportDumpForSlot(const std::string& path, const ItemSlot& slot, S2I_File& item) {
+  const std::string kind = KindInfo(slot.layout->kind).name;
+  ItemImportReport report;
+  if (ImportItemFile(item, path, &report) != 0) {
+    if (report.itemDumps > 0 && report.dumpsOfKind == 0) {
+      return Failure("import", path + " holds no " + kind + " dump among its " +
+                                   std::to_string(report.itemDumps) + " item dumps, but " +
+                                   slot.Describe() + " takes " + kind + " items; nothing written");
+    }
+    if (report.totalBlocks > 0)
+      return Failure("import", path + " holds no " + kind + " data; nothing written");
+    return Failure("import", path + ": could not be loaded");
+  }
+  if (report.dumpsOfKind > 1) {
+    std::fprintf(stderr, "corvale-cli: import: %s holds %zu %s dumps; the first is used\n",
+                 path.c_str(), report.dumpsOfKind, LowerCase(kind).c_str());
+  }
+  if (report.missingBlocks > 0) {
+    std::fprintf(stderr, "corvale-cli: import: %s: %d of %d blocks missing; they become 0\n",
+                 path.c_str(), report.missingBlocks, report.totalBlocks);
   }
   return kExitSuccess;
 }
@@ -218,8 +254,10 @@ int Import(std::span<const std::string> arguments) {
     return status;
   Item& target = slot->ItemIn(document);
   S2I_File item;
-  item.SetItem(target);  // bulk data without item dumps fills this copy of the slot's item
-  if (const int status = LoadSingleItem("import", itemPath, item); status != kExitSuccess)
+  item.SetItem(target);  // gives the kind; bulk data without item dumps fills this copy
+  const int status = HasExtension(itemPath, "syx") ? ImportDumpForSlot(itemPath, *slot, item)
+                                                   : LoadSingleItem("import", itemPath, item);
+  if (status != kExitSuccess)
     return status;
   const Item* imported = item.GetItem(S2I_File::kAnyKind);
   if (imported->Kind() != target.Kind()) {
@@ -246,8 +284,9 @@ constexpr std::array<Verb, 8> kVerbs{{
      "      int-perf, ext-perf, SLOT a number from 1 or a label A01 ... H16.",
      "corvale-cli export \"My Banks.s2a\" int-inst:A05 piano.s2i", &Export},
     {"import", "import DOC ITEM FILE [OUT]",
-     "Replace one item of a bank file by the item of an .s2i or .syx file (of the same kind)\n"
-     "      and save the bank file to OUT, or back to DOC. Blocks a .syx dump lacks become 0.",
+     "Replace one item of a bank file by the item of an .s2i file (of the same kind), or by the\n"
+     "      first item dump of the slot's kind in a .syx file, and save the bank file to OUT, or\n"
+     "      back to DOC. Blocks a .syx dump lacks become 0.",
      "corvale-cli import \"My Banks.s2a\" ext-perf:64 lead.syx \"New Banks.s2a\"", &Import},
     {"ports", "ports [--in N] [--out N]",
      "List the MIDI input and output ports, numbered, the current ones marked with *. The\n"

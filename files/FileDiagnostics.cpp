@@ -1,5 +1,6 @@
 #include "files/FileDiagnostics.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -43,9 +44,12 @@ FileDiagnosticHandler SetFileDiagnosticHandler(FileDiagnosticHandler handler) {
   return previous;
 }
 
+// A text said again (the settings file, unreadable at every read) is kept once.
 FileDiagnosticCapture::FileDiagnosticCapture()
-    : previous_(
-          SetFileDiagnosticHandler([this](const std::string& text) { kept_.push_back(text); })) {}
+    : previous_(SetFileDiagnosticHandler([this](const std::string& text) {
+        if (std::find(kept_.begin(), kept_.end(), text) == kept_.end())
+          kept_.push_back(text);
+      })) {}
 
 FileDiagnosticCapture::~FileDiagnosticCapture() {
   SetFileDiagnosticHandler(std::move(previous_));

@@ -23,7 +23,7 @@ class FileDiagnosticCapture {
   FileDiagnosticCapture(const FileDiagnosticCapture&) = delete;
   FileDiagnosticCapture& operator=(const FileDiagnosticCapture&) = delete;
 
-  // What was reported, joined by "; ".
+  // What was reported, each text once, joined by "; ".
   std::string Text() const;
   // Text, after which the capture starts empty again.
   std::string TakeText();

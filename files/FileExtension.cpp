@@ -54,37 +54,83 @@ bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank) {
 
 namespace {
 
-// Reads an S2A file into a copy of the document, which takes over only when the load
-// succeeded (a load that reports a read error still succeeds, with what was read).
-int LoadAllBanksInto(S2A_File& document, const std::string& path) {
-  S2A_File working;
-  working.CopyFrom(document);
-  const int result = working.Load(path);
-  if (result == -1)
+// Loads a bank file into `working`: the banks the file holds replace its own, item by item as
+// far as the file goes, so that the slots of records the file ended before keep what `working`
+// held. `missingItems` receives how many those were.
+int LoadBankFileInto(S2A_File& working, const std::string& path, int& missingItems) {
+  if (HasExtension(path, "s2a")) {
+    const int result = working.Load(path);
+    missingItems = working.MissingItemRecords();
     return result;
-  document.CopyFrom(working);
-  document.SetFileName(working.FileName());
-  return result;
+  }
+  if (HasExtension(path, "s2v")) {
+    S2V_File voices;
+    voices.CopyBanksFrom(working);
+    if (voices.Load(path) == -1)
+      return -1;
+    missingItems = voices.MissingItemRecords();
+    working.MergeVoiceBanks(voices);
+    return 0;
+  }
+  if (HasExtension(path, "s2e")) {
+    S2E_File externals;
+    externals.CopyBanksFrom(working);
+    if (externals.Load(path) == -1)
+      return -1;
+    missingItems = externals.MissingItemRecords();
+    working.MergeExternalBanks(externals);
+    return 0;
+  }
+  return -1;
 }
 
-template <class BankFile, class Take>
-int LoadBankFileInto(const std::string& path, Take take) {
-  BankFile file;
-  if (file.Load(path) == -1)
+// Loads into `working`, which the document becomes only when the load succeeded (a load that
+// reports a read error still succeeds, with what was read).
+int TakeLoadedBankFile(S2A_File& document, S2A_File& working,
+                       const std::optional<std::string>& path, BankLoadReport* report) {
+  if (report != nullptr)
+    *report = {};
+  int missingItems = 0;
+  if (!path || LoadBankFileInto(working, *path, missingItems) == -1)
     return -1;
-  take(file);
+  document.CopyFrom(working);
+  document.SetFileName(working.FileName());
+  if (report != nullptr)
+    report->missingItems = missingItems;
   return 0;
 }
 
-// The held item's blocks from the bulk data of a .syx file, when it holds data for any of them.
-int LoadHeldItemFromBulk(S2I_File& item, SYX_File& dump) {
-  Item* held = item.GetItem(S2I_File::kAnyKind);
-  if (held == nullptr)
+// The held item's blocks from bulk data, when any of them arrived whole.
+int LoadHeldItemFromBulk(Item& held, const SysxMemoryCore& memory, ItemImportReport& found) {
+  found.totalBlocks = held.BlockCount();
+  found.missingBlocks = held.MissingBulkBlockCount(memory);
+  if (found.missingBlocks == found.totalBlocks)
     return -1;
-  const SysxMemoryCore& memory = dump.Memory();
-  if (!held->HasBulkDataIn(memory))
+  return held.LoadFromBulk(memory);
+}
+
+// The held item from the first item dump of its kind, or from the bulk data of a file without
+// item dumps.
+int ImportFirstDumpOfKind(Item& held, SYX_File& dump, ItemImportReport& found) {
+  const ItemDumpList list = FindItemDumps(dump.Bytes());
+  const FoundItemDump* taken = nullptr;
+  for (const FoundItemDump& candidate : list.dumps) {
+    if (candidate.item == nullptr)
+      continue;
+    ++found.itemDumps;
+    if (candidate.item->Kind() == held.Kind() && found.dumpsOfKind++ == 0)
+      taken = &candidate;
+  }
+  if (found.itemDumps == 0)
+    return LoadHeldItemFromBulk(held, dump.Memory(), found);
+  if (taken == nullptr)
     return -1;
-  return held->LoadFromBulk(memory);
+  found.missingBlocks = taken->missingBlocks;
+  found.totalBlocks = taken->totalBlocks;
+  if (taken->missingBlocks == taken->totalBlocks)
+    return -1;
+  held.Assign(*taken->item);
+  return 0;
 }
 
 template <class BankFile>
@@ -96,32 +142,25 @@ int SaveBanksAs(const S2A_File& document, const std::string& path) {
 
 }  // namespace
 
-int OpenBankFile(S2A_File& document, const std::optional<std::string>& path) {
-  if (!path)
-    return -1;
-  if (HasExtension(path, "s2a"))
-    return LoadAllBanksInto(document, *path);
-  if (HasExtension(path, "s2v"))
-    return LoadBankFileInto<S2V_File>(*path,
-                                      [&](const S2V_File& file) { document.LoadVoiceBanks(file); });
-  if (HasExtension(path, "s2e"))
-    return LoadBankFileInto<S2E_File>(
-        *path, [&](const S2E_File& file) { document.LoadExternalBanks(file); });
-  return -1;
+int OpenBankFile(S2A_File& document, const std::optional<std::string>& path,
+                 BankLoadReport* report) {
+  S2A_File fresh;
+  return TakeLoadedBankFile(document, fresh, path, report);
 }
 
-int MergeBankFile(S2A_File& document, const std::optional<std::string>& path) {
-  if (!path)
-    return -1;
-  if (HasExtension(path, "s2a"))
-    return LoadAllBanksInto(document, *path);
-  if (HasExtension(path, "s2v"))
-    return LoadBankFileInto<S2V_File>(
-        *path, [&](const S2V_File& file) { document.MergeVoiceBanks(file); });
-  if (HasExtension(path, "s2e"))
-    return LoadBankFileInto<S2E_File>(
-        *path, [&](const S2E_File& file) { document.MergeExternalBanks(file); });
-  return -1;
+int MergeBankFile(S2A_File& document, const std::optional<std::string>& path,
+                  BankLoadReport* report) {
+  S2A_File working;
+  working.CopyFrom(document);
+  working.SetFileName(document.FileName());
+  return TakeLoadedBankFile(document, working, path, report);
+}
+
+std::string BankLoadWarning(const BankLoadReport& report) {
+  if (report.missingItems <= 0)
+    return {};
+  return "the file ends early: " + std::to_string(report.missingItems) +
+         (report.missingItems == 1 ? " item was" : " items were") + " not in it";
 }
 
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {
@@ -142,18 +181,23 @@ int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {
   return -1;
 }
 
-int ImportItemFile(S2I_File& item, const std::optional<std::string>& path) {
+int ImportItemFile(S2I_File& item, const std::optional<std::string>& path,
+                   ItemImportReport* report) {
+  ItemImportReport unasked;
+  ItemImportReport& found = report != nullptr ? *report : unasked;
+  found = {};
   if (!path)
     return -1;
   if (HasExtension(path, "s2i"))
     return item.Load(path);
   if (HasExtension(path, "syx")) {
-    if (item.GetItem(S2I_File::kAnyKind) == nullptr)
+    Item* held = item.GetItem(S2I_File::kAnyKind);
+    if (held == nullptr)
       return -1;
     SYX_File dump;
     if (dump.Load(path) == -1)
       return -1;
-    return LoadHeldItemFromBulk(item, dump);
+    return ImportFirstDumpOfKind(*held, dump, found);
   }
   return -1;
 }
@@ -163,8 +207,11 @@ int ImportFirstItemDump(S2I_File& item, SYX_File& dump, std::size_t& dumpCount) 
   const ItemDumpList list = FindItemDumps(dump.Bytes());
   const auto first = std::find_if(list.dumps.begin(), list.dumps.end(),
                                   [](const FoundItemDump& found) { return found.item != nullptr; });
-  if (first == list.dumps.end())
-    return LoadHeldItemFromBulk(item, dump);
+  if (first == list.dumps.end()) {
+    Item* held = item.GetItem(S2I_File::kAnyKind);
+    ItemImportReport unasked;
+    return held != nullptr ? LoadHeldItemFromBulk(*held, dump.Memory(), unasked) : -1;
+  }
   item.SetItem(*first->item);
   dumpCount = list.dumps.size();
   return 0;

@@ -27,22 +27,47 @@ bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank);
 // absent path or an unknown extension fails without a message); the readers and writers
 // print their own messages. A load that fails leaves the document or item as it was.
 
-// .s2a replaces what the file holds; .s2v the four voice banks (performances reset to
-// defaults); .s2e the three external banks (internal banks reset).
-int OpenBankFile(S2A_File& document, const std::optional<std::string>& path);
-// As opening, but .s2v keeps the performances and .s2e keeps the internal banks.
-int MergeBankFile(S2A_File& document, const std::optional<std::string>& path);
+// What a bank file load found. A file that ends before its last item record still loads (0).
+struct BankLoadReport {
+  // The item records the file ended before: those slots keep the defaults on Open, or what the
+  // document held on Merge.
+  int missingItems = 0;
+};
+
+// Makes the document a fresh one (a copy of the default set, nothing of what it held) and loads
+// the file into it: .s2a everything the file holds; .s2v the four voice banks; .s2e the three
+// external banks. `report`, when given, is filled on success and cleared otherwise.
+int OpenBankFile(S2A_File& document, const std::optional<std::string>& path,
+                 BankLoadReport* report = nullptr);
+// Loads the file into the document as it is: what the file holds replaces the matching part, all
+// else stays (.s2v keeps the performances, .s2e the internal banks).
+int MergeBankFile(S2A_File& document, const std::optional<std::string>& path,
+                  BankLoadReport* report = nullptr);
+// The warning for a file that ended early, "the file ends early: 376 items were not in it";
+// empty when it held every item.
+std::string BankLoadWarning(const BankLoadReport& report);
 // .s2a, .s2v, .s2e, or .ins for the instrument definition.
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
-// .s2i replaces the held item by the file's; .syx fills the held item (which must exist, of
-// the kind being imported) from the file's bulk data, and fails when the file holds no data
-// for any of the item's blocks.
-int ImportItemFile(S2I_File& item, const std::optional<std::string>& path);
-// A single item from a loaded .syx file: the item of the file's first item dump whose header
-// names a known location; in a file without one, the bulk data for the held item's blocks, as
-// ImportItemFile reads a .syx file. 0 on success; -1 leaves the item unchanged. `dumpCount` is
-// set to the number of item dumps in the file when the item came from the first of them, and to
-// 0 otherwise.
+
+// What an item import found in a .syx file.
+struct ItemImportReport {
+  std::size_t itemDumps = 0;    // item dumps whose header names a known location
+  std::size_t dumpsOfKind = 0;  // those of the held item's kind
+  int missingBlocks = 0;        // of the item taken: its blocks that did not arrive (became 0)
+  int totalBlocks = 0;          // of the item taken: its blocks
+};
+// .s2i replaces the held item by the file's. .syx fills the held item (which must exist: it
+// gives the kind) from the first item dump of that kind, whatever its location (memory or edit
+// buffer); a file with item dumps but none of that kind fails (the report tells so). A file
+// without any item dump is read as bulk data for the held kind. Either way the import fails
+// when none of the item's blocks arrived. `report`, when given, is filled for .syx files (also
+// when the import fails) and cleared otherwise.
+int ImportItemFile(S2I_File& item, const std::optional<std::string>& path,
+                   ItemImportReport* report = nullptr);
+// A single item from a loaded .syx file, whatever the kind: the item of the file's first item
+// dump whose header names a known location; in a file without one, the bulk data for the held
+// item's blocks. 0 on success; -1 leaves the item unchanged. `dumpCount` is set to the number of
+// item dumps in the file when the item came from the first of them, and to 0 otherwise.
 int ImportFirstItemDump(S2I_File& item, SYX_File& dump, std::size_t& dumpCount);
 // .s2i, or .syx as a dump to the edit buffer of the item's kind.
 int ExportItemFile(S2I_File& item, const std::optional<std::string>& path);

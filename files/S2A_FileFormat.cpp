@@ -26,6 +26,9 @@ constexpr std::size_t kFileHeaderConstantsOffset = 16;
 
 constexpr std::size_t kVoiceDirectoryEntries = 260;
 constexpr std::size_t kPerformanceDirectoryEntries = 192;
+// Each section holds one item record per directory entry.
+constexpr int kVoiceRecords = static_cast<int>(kVoiceDirectoryEntries);
+constexpr int kPerformanceRecords = static_cast<int>(kPerformanceDirectoryEntries);
 constexpr std::size_t kVoiceSectionPadding = 260;
 constexpr std::size_t kPerformanceSectionPadding = 448;
 
@@ -43,6 +46,7 @@ void ReadBlock(SmartFile& file, std::span<std::uint8_t> block) {
 }  // namespace
 
 int S2A_File::Load(const std::optional<std::string>& path) {
+  SetMissingItemRecords(0);
   if (!TakePath(path))
     return -1;
   SmartFile file;
@@ -57,19 +61,24 @@ int S2A_File::Load(const std::optional<std::string>& path) {
     ReportFileDiagnostic("Error: \"%s\" Has Unknown version.\n", FileNameText().c_str());
     return -1;
   }
+  // The records each item section lacked; a section the file does not hold lacks them all.
+  int voicesMissing = kVoiceRecords;
+  int performancesMissing = kPerformanceRecords;
   // The file kind is not checked: an S2V file's voice section reads like an S2A file's.
-  return RunSectionLoop(file, FileNameText(), [&](const HeaderBlock& section) {
+  const int result = RunSectionLoop(file, FileNameText(), [&](const HeaderBlock& section) {
     if (IsSectionTag(section, kVoiceType)) {
       file.Skip(kDirectorySize);
-      ReadItemRecords(file, InternalInstrumentBank(), kInternalInstrumentLayout.capacity);
-      ReadItemRecords(file, InternalPercussionBank(), kInternalPercussionLayout.capacity);
-      ReadItemRecords(file, ExternalInstrumentBank(), kExternalInstrumentLayout.capacity);
-      ReadItemRecords(file, ExternalPercussionBank(), kExternalPercussionLayout.capacity);
+      voicesMissing =
+          ReadBanks(file, {{&InternalInstrumentBank(), kInternalInstrumentLayout.capacity},
+                           {&InternalPercussionBank(), kInternalPercussionLayout.capacity},
+                           {&ExternalInstrumentBank(), kExternalInstrumentLayout.capacity},
+                           {&ExternalPercussionBank(), kExternalPercussionLayout.capacity}});
       file.Skip(kVoiceSectionPadding);
     } else if (IsSectionTag(section, kPerformanceType)) {
       file.Skip(kDirectorySize);
-      ReadItemRecords(file, InternalPerformanceBank(), kInternalPerformanceLayout.capacity);
-      ReadItemRecords(file, ExternalPerformanceBank(), kExternalPerformanceLayout.capacity);
+      performancesMissing =
+          ReadBanks(file, {{&InternalPerformanceBank(), kInternalPerformanceLayout.capacity},
+                           {&ExternalPerformanceBank(), kExternalPerformanceLayout.capacity}});
       file.Skip(kPerformanceSectionPadding);
     } else if (IsSectionTag(section, kSystemType)) {
       ReadBlock(file, SysBlock());
@@ -85,6 +94,8 @@ int S2A_File::Load(const std::optional<std::string>& path) {
     }
     return SectionResult::Handled;
   });
+  SetMissingItemRecords(voicesMissing + performancesMissing);
+  return result;
 }
 
 int S2A_File::Save(const std::optional<std::string>& path) {

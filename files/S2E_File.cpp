@@ -23,6 +23,8 @@ constexpr std::size_t kInternalVoiceEntries = 130;
 constexpr std::size_t kExternalVoiceEntries = 130;
 constexpr std::size_t kInternalPerformanceEntries = 128;
 constexpr std::size_t kExternalPerformanceEntries = 64;
+constexpr int kVoiceRecords = static_cast<int>(kExternalVoiceEntries);
+constexpr int kPerformanceRecords = static_cast<int>(kExternalPerformanceEntries);
 constexpr std::size_t kVoiceSectionPadding = 386;
 constexpr std::size_t kPerformanceSectionPadding = 320;
 // The reader skips 16 bytes less after the last section, so that the lead-block skip that
@@ -44,6 +46,7 @@ void S2E_File::CopyBanksFrom(const S2A_File& document) {
 }
 
 int S2E_File::Load(const std::optional<std::string>& path) {
+  SetMissingItemRecords(0);
   if (!TakePath(path))
     return -1;
   SmartFile file;
@@ -59,21 +62,28 @@ int S2E_File::Load(const std::optional<std::string>& path) {
     ReportFileDiagnostic(problem, FileNameText().c_str());
     return -1;
   }
-  return RunSectionLoop(file, FileNameText(), [&](const HeaderBlock& section) {
+  // The records each item section lacked; a section the file does not hold lacks them all.
+  int voicesMissing = kVoiceRecords;
+  int performancesMissing = kPerformanceRecords;
+  const int result = RunSectionLoop(file, FileNameText(), [&](const HeaderBlock& section) {
     if (IsSectionTag(section, kVoiceType)) {
       file.Skip(kDirectorySize);
-      ReadItemRecords(file, *externalInstrument_, kExternalInstrumentLayout.capacity);
-      ReadItemRecords(file, *externalPercussion_, kExternalPercussionLayout.capacity);
+      voicesMissing =
+          ReadBanks(file, {{externalInstrument_.get(), kExternalInstrumentLayout.capacity},
+                           {externalPercussion_.get(), kExternalPercussionLayout.capacity}});
       file.Skip(kVoiceSectionPadding);
     } else if (IsSectionTag(section, kPerformanceType)) {
       file.Skip(kDirectorySize);
-      ReadItemRecords(file, *externalPerformance_, kExternalPerformanceLayout.capacity);
+      performancesMissing =
+          ReadItemRecords(file, *externalPerformance_, kExternalPerformanceLayout.capacity);
       file.Skip(kPerformanceSectionReadPadding);
     } else {
       return SectionResult::Unknown;
     }
     return SectionResult::Handled;
   });
+  SetMissingItemRecords(voicesMissing + performancesMissing);
+  return result;
 }
 
 int S2E_File::Save(const std::optional<std::string>& path) {

@@ -80,5 +80,5 @@ void S2I_File::PrintListing() {
   if (!item_)
     return;
   std::printf("File %s (S2I File):\n", FileNameText().c_str());
-  std::printf("\t%s:%s\n", item_->CategoryName().c_str(), item_->Name().c_str());
+  std::printf("\t%s:%s\n", item_->CategoryName().c_str(), item_->PrintableName().c_str());
 }

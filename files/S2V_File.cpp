@@ -34,6 +34,7 @@ void S2V_File::CopyBanksFrom(const S2A_File& document) {
 }
 
 int S2V_File::Load(const std::optional<std::string>& path) {
+  SetMissingItemRecords(0);
   if (!TakePath(path))
     return -1;
   SmartFile file;
@@ -62,10 +63,11 @@ int S2V_File::Load(const std::optional<std::string>& path) {
     return -1;
   }
   file.Skip(kRestOfHeaderBlock + static_cast<long>(kDirectorySize));
-  ReadItemRecords(file, *internalInstrument_, kInternalInstrumentLayout.capacity);
-  ReadItemRecords(file, *internalPercussion_, kInternalPercussionLayout.capacity);
-  ReadItemRecords(file, *externalInstrument_, kExternalInstrumentLayout.capacity);
-  ReadItemRecords(file, *externalPercussion_, kExternalPercussionLayout.capacity);
+  SetMissingItemRecords(
+      ReadBanks(file, {{internalInstrument_.get(), kInternalInstrumentLayout.capacity},
+                       {internalPercussion_.get(), kInternalPercussionLayout.capacity},
+                       {externalInstrument_.get(), kExternalInstrumentLayout.capacity},
+                       {externalPercussion_.get(), kExternalPercussionLayout.capacity}}));
   return 0;
 }
 

@@ -61,13 +61,23 @@ void WriteSectionHeader(SmartFile& file, const char* type) {
   file.Write(block);
 }
 
-void ReadItemRecords(SmartFile& file, Bank& bank, int count) {
+int ReadItemRecords(SmartFile& file, Bank& bank, int count) {
+  int cut = 0;
   Item* item = bank.First();
   for (int slot = 0; slot < count; ++slot, item = bank.Next()) {
     if (item == nullptr)
       item = bank.ItemAt(slot);
-    item->ReadFrom(file);
+    if (item->ReadFrom(file) == 0)
+      ++cut;
   }
+  return cut;
+}
+
+int ReadBanks(SmartFile& file, std::initializer_list<BankRecords> banks) {
+  int cut = 0;
+  for (const BankRecords& records : banks)
+    cut += ReadItemRecords(file, *records.bank, records.count);
+  return cut;
 }
 
 void WriteItemRecords(SmartFile& file, const Bank& bank) {
@@ -81,6 +91,9 @@ void WriteDirectoryEntries(SmartFile& file, const Bank& bank) {
 int RunSectionLoop(SmartFile& file, const std::string& fileName,
                    const std::function<SectionResult(const HeaderBlock&)>& handle) {
   while (file.Tell() < file.Size()) {
+    // Fewer bytes than a header block: the file ends inside a section header.
+    if (file.Size() - file.Tell() < static_cast<std::int64_t>(kBlockSize))
+      return 0;
     const HeaderBlock header = ReadHeaderBlock(file);
     if (file.Error() != 0) {
       ReportFileDiagnostic("Error: Error While reading file - %s.\n", file.ErrorText().c_str());
@@ -99,7 +112,7 @@ void PrintBankLines(const Bank& bank, const char* lineFormat) {
   int slot = 0;
   bank.ForEachItem([&slot, lineFormat](const Item& item) {
     std::printf(lineFormat, slot + 1, Bank::SlotLabel(slot).c_str(), item.CategoryName().c_str(),
-                item.Name().c_str());
+                item.PrintableName().c_str());
     ++slot;
   });
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <span>
 #include <string>
 
@@ -52,16 +53,25 @@ HeaderBlock ReadHeaderBlock(SmartFile& file);
 // The section header twice: the lead block, then the header the reader compares.
 void WriteSectionHeader(SmartFile& file, const char* type);
 
-// The first `count` items of a bank, in slot order.
-void ReadItemRecords(SmartFile& file, Bank& bank, int count);
+// Reads the first `count` items of a bank, in slot order. Returns how many of their records the
+// file ended before (their items keep what they held beyond the end).
+int ReadItemRecords(SmartFile& file, Bank& bank, int count);
+// ReadItemRecords of each bank in turn, for its first `count` items; the records the file ended
+// before, in all.
+struct BankRecords {
+  Bank* bank;
+  int count;
+};
+int ReadBanks(SmartFile& file, std::initializer_list<BankRecords> banks);
 void WriteItemRecords(SmartFile& file, const Bank& bank);
 void WriteDirectoryEntries(SmartFile& file, const Bank& bank);
 
 enum class SectionResult { Handled, Unknown };
 
 // Reads the sections of a file whose file header has been read and checked. `handle` is given
-// each section header and reads the section's content. 0 when the file ends (also after a read
-// error, which is reported), -1 after an unknown section (reported with `fileName`).
+// each section header and reads the section's content. 0 when the file ends (also inside a
+// section header, and after a read error, which is reported), -1 after an unknown section
+// (reported with `fileName`).
 int RunSectionLoop(SmartFile& file, const std::string& fileName,
                    const std::function<SectionResult(const HeaderBlock&)>& handle);
 

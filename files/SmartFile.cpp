@@ -117,6 +117,21 @@ bool ReadRest(std::FILE* stream, std::vector<std::uint8_t>& bytes) {
   return !beyondLimit;
 }
 
+std::atomic<bool>& RegularFilesOnlyPolicy() {
+  static std::atomic<bool> on = false;
+  return on;
+}
+
+const char* KindOfNonRegularFile(mode_t mode) {
+  if (S_ISFIFO(mode))
+    return "a pipe";
+  if (S_ISCHR(mode) || S_ISBLK(mode))
+    return "a device";
+  if (S_ISSOCK(mode))
+    return "a socket";
+  return "a special file";
+}
+
 // Makes a rename in the folder of `path` durable; a folder that cannot be synced is no error.
 void SyncFolderOf(const std::string& path) {
   const int fd = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -229,7 +244,23 @@ void SmartFile::RecordError(int fallback) {
   error_ = errno != 0 ? errno : fallback;
 }
 
+void SmartFile::SetRegularFilesOnly(bool on) {
+  RegularFilesOnlyPolicy() = on;
+}
+
+bool SmartFile::RegularFilesOnly() {
+  return RegularFilesOnlyPolicy();
+}
+
 bool SmartFile::Open(const std::optional<std::string>& path) {
+  return OpenForReading(path, RegularFilesOnly());
+}
+
+bool SmartFile::OpenRegularFile(const std::optional<std::string>& path) {
+  return OpenForReading(path, true);
+}
+
+bool SmartFile::OpenForReading(const std::optional<std::string>& path, bool regularOnly) {
   if (!path || IsOpen())
     return false;
   SetPath(path);
@@ -237,12 +268,41 @@ bool SmartFile::Open(const std::optional<std::string>& path) {
     error_ = ENAMETOOLONG;
     return false;
   }
-  std::FILE* stream = std::fopen(Path().c_str(), "rbe");
+  errno = 0;
+  error_ = 0;
+  std::FILE* stream = regularOnly ? OpenRegularStream() : std::fopen(Path().c_str(), "rbe");
   if (stream == nullptr) {
-    RecordError(EIO);
+    if (error_ == 0)
+      RecordError(EIO);
     return false;
   }
   return AttachForReading(stream);
+}
+
+// Opens without waiting (an ordinary open of a pipe waits for a writer) and without taking a
+// terminal as the controlling one, and keeps the file only when it is a regular one.
+std::FILE* SmartFile::OpenRegularStream() {
+  const int fd = open(Path().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0)
+    return nullptr;
+  struct stat info {};
+  std::FILE* stream = nullptr;
+  if (fstat(fd, &info) != 0) {
+    RecordError(EIO);
+  } else if (!S_ISREG(info.st_mode)) {
+    RefuseNonRegular(info.st_mode);
+  } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+             (stream = fdopen(fd, "rb")) == nullptr) {
+    RecordError(EIO);
+  }
+  if (stream == nullptr)
+    close(fd);
+  return stream;
+}
+
+void SmartFile::RefuseNonRegular(mode_t mode) {
+  error_ = S_ISDIR(mode) ? EISDIR : kNotRegularFile;
+  refusedMode_ = mode;
 }
 
 bool SmartFile::OpenOrReport(const std::optional<std::string>& path) {
@@ -278,6 +338,10 @@ bool SmartFile::OpenForSave(const std::string& path) {
   struct stat existing {};
   const bool exists = stat(targetPath_.c_str(), &existing) == 0;
   inPlace_ = exists && !S_ISREG(existing.st_mode);
+  if (inPlace_ && RegularFilesOnly()) {
+    RefuseNonRegular(existing.st_mode);
+    return false;
+  }
   std::FILE* stream = nullptr;
   if (inPlace_) {
     // A device or a pipe cannot be replaced by renaming; it is written where it is.
@@ -391,7 +455,8 @@ bool SmartFile::CanSaveTo(const std::string& path) {
   file.SetPath(path);
   struct stat existing {};
   const std::string target = FollowLinks(file.Path());
-  if (!target.empty() && stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+  if (!target.empty() && stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+      !RegularFilesOnly())
     return true;
   if (!file.OpenForSave(path)) {
     ReportFileDiagnostic("Error opening file: %s\n", file.ErrorText().c_str());
@@ -482,5 +547,7 @@ int SmartFile::Error() {
 }
 
 std::string SmartFile::ErrorText() const {
+  if (error_ == kNotRegularFile)
+    return std::string("not a regular file (") + KindOfNonRegularFile(refusedMode_) + ")";
   return std::strerror(error_);
 }

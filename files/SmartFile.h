@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -36,13 +38,24 @@ class SmartFile : public SmartFilename {
   bool Open(const std::optional<std::string>& path);
   // Open, printing "Error opening file: %s\n" with the system's text when it fails.
   bool OpenOrReport(const std::optional<std::string>& path);
+  // Open, refusing whatever is not a regular file (ErrorText says what it is), whatever the
+  // process-wide policy: for files that are never streams, such as the settings.
+  bool OpenRegularFile(const std::optional<std::string>& path);
+
+  // Process-wide, off by default: when on, Open and saving refuse a path that is not a regular
+  // file (a pipe, a device, a socket) instead of reading it whole or writing it in place, so that
+  // a pipe nobody writes to or reads from never holds the program. Opening never waits for one.
+  static void SetRegularFilesOnly(bool on);
+  static bool RegularFilesOnly();
+
   // Takes over a stream that is already open for reading (standard input, or a stream built by
   // the caller) as Open takes its file; `name` becomes the path. A stream that cannot be read
   // whole when it must be is closed.
   bool Adopt(std::FILE* stream, const std::string& name);
 
   // Starts saving to `path`: a temporary file in the target's folder (the folder of the file a
-  // symbolic link points to), or the target itself when it exists and is not a regular file.
+  // symbolic link points to), or the target itself when it exists and is not a regular file
+  // (refused while RegularFilesOnly is on).
   // The temporary file is created owner-only, then given the old file's permissions (a new
   // file's: 0666 less the umask); when these cannot be given, the save fails.
   bool OpenForSave(const std::string& path);
@@ -81,6 +94,12 @@ class SmartFile : public SmartFilename {
 
   struct MemoryStream;
 
+  // Error() of a path refused for not being a regular file; ErrorText names what it is.
+  static constexpr int kNotRegularFile = -1;
+
+  bool OpenForReading(const std::optional<std::string>& path, bool regularOnly);
+  std::FILE* OpenRegularStream();
+  void RefuseNonRegular(mode_t mode);
   bool Attach(std::FILE* stream);
   bool AttachForReading(std::FILE* stream);
   std::FILE* CopyIntoMemory(std::FILE* source);
@@ -97,6 +116,7 @@ class SmartFile : public SmartFilename {
   std::unique_ptr<std::FILE, Closer> file_;
   std::int64_t size_ = 0;
   int error_ = 0;
+  mode_t refusedMode_ = 0;  // what a path refused with kNotRegularFile is
 
   // While saving: where the content goes and where it ends up. The temporary path is empty
   // while the temporary file has no name, and always when the target is written in place.

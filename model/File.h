@@ -27,11 +27,18 @@ class File {
   std::string FileNameText() const { return fileName_.value_or(""); }
   void SetFileName(const std::optional<std::string>& path) { fileName_ = path; }
 
+  // For the bank files: how many of the format's item records the last Load did not find whole
+  // because the file ended before their last byte (their items keep what they held).
+  int MissingItemRecords() const { return missingItemRecords_; }
+
  protected:
+  void SetMissingItemRecords(int count) { missingItemRecords_ = count; }
+
   // The base step of every derived Load and Save: keeps the path when one is given; true when
   // the object then has a file name to work on.
   bool TakePath(const std::optional<std::string>& path);
 
  private:
   std::optional<std::string> fileName_;
+  int missingItemRecords_ = 0;
 };

@@ -20,6 +20,10 @@ constexpr std::array<const char*, 23> kCategoryNames{"--", "Pf", "Cp", "Or", "Gt
                                                      "Br", "Rd", "Pi", "Ld", "Pd", "Fx", "Et", "Pc",
                                                      "Se", "Dr", "Sc", "Vo", "Co", "Wv", "Sq"};
 
+bool IsPrintableAscii(char c) {
+  return c >= 0x20 && c <= 0x7E;
+}
+
 }  // namespace
 
 const ItemKindInfo& KindInfo(ItemKind kind) {
@@ -86,10 +90,25 @@ std::string Item::Name() const {
   return std::string(image_.begin(), std::find(image_.begin(), nameEnd, 0));
 }
 
+std::string Item::PrintableName() const {
+  static constexpr char kHexDigits[] = "0123456789abcdef";
+  std::string printable;
+  for (const char c : Name()) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (IsPrintableAscii(c)) {
+      printable += c;
+    } else {
+      printable += "\\x";
+      printable += kHexDigits[byte >> 4];
+      printable += kHexDigits[byte & 0x0F];
+    }
+  }
+  return printable;
+}
+
 int Item::SetName(std::string_view name) {
-  const auto printable = [](char c) { return c >= 0x20 && c <= 0x7E; };
   if (name.size() > static_cast<std::size_t>(kItemNameLength) ||
-      !std::all_of(name.begin(), name.end(), printable))
+      !std::all_of(name.begin(), name.end(), IsPrintableAscii))
     return -1;
   const auto nameEnd = std::copy(name.begin(), name.end(), image_.begin());
   std::fill(nameEnd, image_.begin() + kItemNameLength, 0);

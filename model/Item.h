@@ -28,6 +28,9 @@ class Item {
   int BankSelectLsb() const;
 
   std::string Name() const;
+  // The name for a listing or a message on a terminal: each byte outside printable ASCII written
+  // as \xHH (a name read from a file may hold an escape sequence or a line break).
+  std::string PrintableName() const;
   // A name of at most kItemNameLength printable ASCII characters (0x20-0x7E), NUL-padded: 0, or
   // -1 for any other name, which changes nothing.
   int SetName(std::string_view name);

@@ -6,6 +6,7 @@
 
 #include "files/FileDiagnostics.h"
 #include "files/S2I_File.h"
+#include "files/SmartFile.h"
 #include "files/SmartFilename.h"
 #include "midi/settings/SettingsStore.h"
 #include "model/Item.h"
@@ -23,6 +24,13 @@ Registry& TheRegistry() {
   return registry;
 }
 
+// Why `path` cannot be opened as a regular file, as the loader would say it; empty when it can.
+// A default file is never a stream: one that is a pipe must not hold the program.
+std::string RegularFileProblem(const std::string& path) {
+  SmartFile probe;
+  return probe.OpenRegularFile(path) ? std::string() : "Error opening file: " + probe.ErrorText();
+}
+
 }  // namespace
 
 std::string SharedDefaults::DefaultFilePath(const char* fileName) {
@@ -38,8 +46,8 @@ bool SharedDefaults::LoadDefaultFile(const char* fileName,
   std::error_code error;
   if (!std::filesystem::exists(path, error) && !error)
     return false;
-  std::string reason;
-  {
+  std::string reason = RegularFileProblem(path);
+  if (reason.empty()) {
     const FileDiagnosticCapture capture;
     if (load(path) == 0)
       return true;

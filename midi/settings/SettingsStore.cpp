@@ -6,10 +6,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <vector>
 
+#include "files/FileDiagnostics.h"
 #include "files/SmartFile.h"
 #include "midi/settings/SettingsFile.h"
 
@@ -25,23 +27,36 @@ std::string EnvironmentValue(const char* name) {
   return value ? value : "";
 }
 
-// The settings file's text; none when the file exists but cannot be read.
-std::optional<std::string> ReadSettingsText(const std::string& location) {
-  std::error_code error;
-  if (!std::filesystem::exists(location, error))
-    return std::string();
+// The settings file's content, or why a file that is there cannot be read.
+struct SettingsText {
+  std::string content;
+  std::string problem;  // empty when the content is the file's, or there is no file
+};
+
+SettingsText ReadSettingsText(const std::string& location) {
   SmartFile file;
-  if (!file.Open(location))
-    return std::nullopt;
+  if (!file.OpenRegularFile(location)) {
+    if (file.Error() == ENOENT || file.Error() == ENOTDIR)
+      return {};
+    return {{}, file.ErrorText()};
+  }
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
   if (!bytes.empty() && !file.Read(bytes))
-    return std::nullopt;
-  return std::string(bytes.begin(), bytes.end());
+    return {{}, file.Error() != 0 ? file.ErrorText() : std::strerror(EIO)};
+  return {std::string(bytes.begin(), bytes.end()), {}};
 }
 
+std::string ReadProblemLine(const std::string& location, const std::string& problem) {
+  return "Settings file \"" + location + "\" could not be read: " + problem;
+}
+
+// The settings as read, the defaults when the file cannot be read: that is said each time.
 SettingsFile ReadSettingsForReading() {
-  const std::optional<std::string> text = ReadSettingsText(SettingsStore::Location());
-  return SettingsFile(text.value_or(""));
+  const std::string location = SettingsStore::Location();
+  const SettingsText text = ReadSettingsText(location);
+  if (!text.problem.empty())
+    ReportFileDiagnostic("%s", ReadProblemLine(location, text.problem).c_str());
+  return SettingsFile(text.content);
 }
 
 // An advisory lock on the lock file beside the settings file, held while it lives: the program
@@ -51,13 +66,15 @@ class SettingsWriteLock {
  public:
   explicit SettingsWriteLock(const std::string& location)
       : fd_(open((location + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-    if (fd_ < 0)
+    if (fd_ < 0) {
+      error_ = errno;
       return;
+    }
     int result = 0;
     do {
       result = flock(fd_, LOCK_EX);
     } while (result != 0 && errno == EINTR);
-    locked_ = result == 0;
+    error_ = result == 0 ? 0 : errno;
   }
   ~SettingsWriteLock() {
     if (fd_ >= 0)
@@ -66,45 +83,66 @@ class SettingsWriteLock {
   SettingsWriteLock(const SettingsWriteLock&) = delete;
   SettingsWriteLock& operator=(const SettingsWriteLock&) = delete;
 
-  bool Locked() const { return locked_; }
+  // 0 when the lock is held, else why not.
+  int Error() const { return error_; }
 
  private:
   int fd_;
-  bool locked_ = false;
+  int error_ = 0;
 };
 
-// Reads the file, lets `change` alter it, and writes it back whole, under the write lock;
-// throws on any failure, so that an unreadable file is never replaced by one that lost its
-// other values.
-template <class Change>
-void RewriteSettings(const std::string& name, Change change) {
+// "A', 'B": the names of a batch, for the quotes of "Failed to set data for '%s'".
+std::string NamesOf(const std::vector<SettingValue>& values) {
+  std::string names;
+  for (const SettingValue& value : values)
+    names += (names.empty() ? "" : "', '") + value.name;
+  return names;
+}
+
+void SetValue(SettingsFile& settings, const SettingValue& value) {
+  if (const int* number = std::get_if<int>(&value.value))
+    settings.SetInteger(value.name, *number);
+  else
+    settings.SetText(value.name, std::get<std::string>(value.value));
+}
+
+// Reads the file, sets the values, and writes it back whole, under the write lock; throws on
+// any failure, so that an unreadable file is never replaced by one that lost its other values.
+void RewriteSettings(const std::vector<SettingValue>& values) {
+  if (values.empty())
+    return;
   const std::string location = SettingsStore::Location();
+  const auto failure = [&](const std::string& reason) {
+    return SettingsWriteError(NamesOf(values), location, reason);
+  };
   std::error_code error;
   const std::filesystem::path folder = std::filesystem::path(location).parent_path();
   if (!folder.empty())
     std::filesystem::create_directories(folder, error);
   const SettingsWriteLock lock(location);
-  if (!lock.Locked())
-    throw SettingsWriteError(name);
-  const std::optional<std::string> text = ReadSettingsText(location);
-  if (!text)
-    throw SettingsWriteError(name);
-  SettingsFile settings(*text);
-  change(settings);
+  if (lock.Error() != 0)
+    throw failure(std::strerror(lock.Error()));
+  const SettingsText text = ReadSettingsText(location);
+  if (!text.problem.empty())
+    throw failure(text.problem);
+  SettingsFile settings(text.content);
+  for (const SettingValue& value : values)
+    SetValue(settings, value);
 
   const std::string content = settings.Content();
   SmartFile file;
   if (!file.OpenForSave(location))
-    throw SettingsWriteError(name);
+    throw failure(file.ErrorText());
   file.Write(std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
   if (!file.CommitSave())
-    throw SettingsWriteError(name);
+    throw failure(file.ErrorText());
 }
 
 }  // namespace
 
-SettingsWriteError::SettingsWriteError(const std::string& name)
-    : std::runtime_error("Failed to set data for '" + name + "'") {}
+SettingsWriteError::SettingsWriteError(const std::string& names, const std::string& location,
+                                       const std::string& reason)
+    : std::runtime_error("Failed to set data for '" + names + "': " + location + ": " + reason) {}
 
 std::string SettingsStore::Location() {
   const std::string explicitFile = EnvironmentValue("CORVALE_SETTINGS");
@@ -117,12 +155,16 @@ std::string SettingsStore::Location() {
 }
 
 std::string SettingsStore::WriteSettingString(const std::string& name, const std::string& text) {
-  RewriteSettings(name, [&](SettingsFile& settings) { settings.SetText(name, text); });
+  RewriteSettings({{name, text}});
   return text;
 }
 
 void SettingsStore::WriteSettingInteger(const std::string& name, int value) {
-  RewriteSettings(name, [&](SettingsFile& settings) { settings.SetInteger(name, value); });
+  RewriteSettings({{name, value}});
+}
+
+void SettingsStore::WriteSettings(const std::vector<SettingValue>& values) {
+  RewriteSettings(values);
 }
 
 std::string SettingsStore::ReadSettingString(const std::string& name,
@@ -152,4 +194,10 @@ const std::string& SettingsStore::ConfigurationDirectoryValue() {
 
 void SettingsStore::ForgetConfigurationDirectory() {
   KeptConfigurationDirectory().reset();
+}
+
+std::string SettingsStore::ReadProblem() {
+  const std::string location = Location();
+  const SettingsText text = ReadSettingsText(location);
+  return text.problem.empty() ? std::string() : ReadProblemLine(location, text.problem);
 }

@@ -1,4 +1,5 @@
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -326,6 +327,84 @@ TEST_F(CorvaleCli, ImportReplacesOneItemAndRefusesAnotherKind) {
   EXPECT_NE(run.err.find("Error opening file: No such file or directory"), std::string::npos);
   EXPECT_FALSE(test::Exists(dir_.File("missing.syx")));
   EXPECT_EQ(Invoke("import " + Quoted("demo.s2a") + " int-inst:1").status, 2);
+}
+
+// A bank file cut short is listed and converted, with one line saying how many items it lacked.
+TEST_F(CorvaleCli, AFileThatEndsEarlyIsUsedWithOneLineSayingSo) {
+  const Bytes whole = test::ReadBytes(dir_.File("demo.s2a"));
+  test::WriteBytes(dir_.File("cut.s2a"), Bytes(whole.begin(), whole.begin() + 100000));
+  const std::string said =
+      dir_.File("cut.s2a") + ": the file ends early: 324 items were not in it\n";
+  for (const std::string verb : {"list", "convert"}) {
+    const std::string out = verb == "list" ? "" : " " + Quoted("out.s2v");
+    const ToolRun run = Invoke(verb + " " + Quoted("cut.s2a") + out);
+    EXPECT_EQ(run.status, 0) << verb;
+    EXPECT_EQ(run.err, "corvale-cli: " + verb + ": " + said);
+  }
+}
+
+// import takes the first dump of the slot's kind, as the editor does, and says so.
+TEST_F(CorvaleCli, ImportTakesTheFirstDumpOfTheSlotsKind) {
+  SYX_File four;  // an instrument, a kit, a performance, an instrument to the edit buffer
+  four.AppendItemDump(*demo_.InternalInstrumentBank().ItemAt(0));
+  four.AppendItemDump(*demo_.ExternalPercussionBank().ItemAt(1));
+  four.AppendItemDump(*demo_.InternalPerformanceBank().ItemAt(5));
+  four.AppendBytes(EditBufferDumpOf(*demo_.ExternalInstrumentBank().ItemAt(7)));
+  ASSERT_EQ(four.Save(dir_.File("four.syx")), 0);
+  const std::pair<const char*, std::string> cases[] = {
+      {"ext-inst:3", "corvale-cli: import: " + dir_.File("four.syx") +
+                         " holds 2 instrument dumps; the first is used\n"},
+      {"int-perc:2", ""},
+      {"ext-perf:1", ""}};
+  for (const auto& [slot, err] : cases) {
+    const ToolRun run = Invoke("import " + Quoted("demo.s2a") + " " + slot + " " +
+                               Quoted("four.syx") + " " + Quoted("new.s2a"));
+    EXPECT_EQ(run.status, 0) << slot;
+    EXPECT_EQ(run.err, err) << slot;
+  }
+}
+
+// An unreadable settings file, or a pipe (never waited for), is one line naming it and why.
+TEST_F(CorvaleCli, AnUnreadableSettingsFileIsOneLineAndNeverHolds) {
+  ASSERT_EQ(mkdir(dir_.File("folder.conf").c_str(), 0700), 0);
+  ASSERT_EQ(mkfifo(dir_.File("pipe.conf").c_str(), 0600), 0);
+  const std::pair<std::string, std::string> cases[] = {
+      {"folder.conf", std::strerror(EISDIR)}, {"pipe.conf", "not a regular file (a pipe)"}};
+  for (const auto& [settings, reason] : cases) {
+    // `timeout` only turns a tool that would wait for the pipe forever into a failure.
+    const ToolRun run =
+        RunCommand("timeout 300 env CORVALE_SETTINGS=" + Quoted(settings) + " '" + cli_ +
+                   "' convert " + Quoted("demo.s2a") + " " + Quoted("copy.s2v"));
+    EXPECT_EQ(run.status, 0) << settings;
+    EXPECT_EQ(run.err, "corvale-cli: convert: Settings file \"" + dir_.File(settings) +
+                           "\" could not be read: " + reason + "\n");
+  }
+}
+
+// Names are listed with their control bytes escaped: no escape sequence reaches the terminal and
+// no line break adds a listing line.
+TEST_F(CorvaleCli, ListingsEscapeTheControlBytesOfNames) {
+  Item& title = *demo_.InternalInstrumentBank().ItemAt(0);
+  Item& lines = *demo_.InternalInstrumentBank().ItemAt(1);
+  std::memcpy(title.Data().data(), "\x1b]0;Pwn\x07\0\0", 10);  // would retitle the terminal
+  std::memcpy(lines.Data().data(), "Two\nLines\0", 10);
+  ASSERT_EQ(demo_.Save(dir_.File("names.s2a")), 0);
+  S2I_File item;
+  item.SetItem(title);
+  ASSERT_EQ(item.Save(dir_.File("title.s2i")), 0);
+  SYX_File dump;
+  dump.StoreToMemory(lines);
+  ASSERT_EQ(dump.Save(dir_.File("lines.syx")), 0);
+  const std::string shownTitle = ":\\x1b]0;Pwn\\x07\n", shownLines = ":Two\\x0aLines\n";
+  const std::pair<const char*, std::string> cases[] = {
+      {"names.s2a", "\tINT:001(A01) " + title.CategoryName() + shownTitle},
+      {"names.s2a", "\tINT:002(A02) " + lines.CategoryName() + shownLines},
+      {"title.s2i", "\t" + title.CategoryName() + shownTitle},
+      {"lines.syx", "(A02): Instrument " + lines.CategoryName() + shownLines}};
+  for (const auto& [file, line] : cases) {
+    const ToolRun run = Invoke("list " + Quoted(file));
+    EXPECT_NE(run.out.find(line), std::string::npos) << file << "\n" << run.out;
+  }
 }
 
 // Neither a pipe nobody reads nor the file size limit ends a run: each gives one error line,

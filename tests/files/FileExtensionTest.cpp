@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "demo/DemoBank.h"
@@ -18,9 +19,11 @@
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "midi/MidiWire.h"
 #include "midi/sysex/BulkMessageScanner.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
+#include "model/ParamBlockTable.h"
 #include "model/S2A_File.h"
 #include "model/SharedDefaults.h"
 #include "tests/files/FormatTestSupport.h"
@@ -221,6 +224,13 @@ void UseFilledDefaults(const test::TempDir& home) {
 }
 
 using BankEntry = int (*)(S2A_File&, const Path&);
+// The by-extension entry points without their reports.
+constexpr BankEntry kOpen = [](S2A_File& document, const Path& path) {
+  return OpenBankFile(document, path);
+};
+constexpr BankEntry kMerge = [](S2A_File& document, const Path& path) {
+  return MergeBankFile(document, path);
+};
 
 class ByExtensionBanks : public testing::Test {
  protected:
@@ -269,7 +279,7 @@ class ByExtensionBanks : public testing::Test {
 const struct {
   const char* name;
   BankEntry entry;
-} kLoadEntries[] = {{"open", &OpenBankFile}, {"merge", &MergeBankFile}};
+} kLoadEntries[] = {{"open", kOpen}, {"merge", kMerge}};
 
 TEST_F(ByExtensionBanks, AnAbsentPathOrUnknownExtensionFailsSilentlyAndChangesNothing) {
   // The same bytes as a good S2A file: the extension decides, never the content.
@@ -303,17 +313,17 @@ TEST_F(ByExtensionBanks, ExtensionsInCapitalsOpenAsTheirKind) {
   std::string messages;
 
   auto voices = MakeDocument();
-  EXPECT_EQ(Run(&OpenBankFile, *voices, File("DIR/Name.S2V"), messages), 0);
+  EXPECT_EQ(Run(kOpen, *voices, File("DIR/Name.S2V"), messages), 0);
   EXPECT_EQ(messages, "");
   ExpectSameBanks(StateOf(*voices), source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, ".S2V");
 
   auto externals = MakeDocument();
-  EXPECT_EQ(Run(&OpenBankFile, *externals, File("DIR/Ext.S2e"), messages), 0);
+  EXPECT_EQ(Run(kOpen, *externals, File("DIR/Ext.S2e"), messages), 0);
   EXPECT_EQ(messages, "");
   ExpectSameBanks(StateOf(*externals), source, {kExtVoice, kExtDrums, kExtPerf}, ".S2e");
 
   auto all = MakeDocument();
-  EXPECT_EQ(Run(&OpenBankFile, *all, File("DIR/All.S2A"), messages), 0);
+  EXPECT_EQ(Run(kOpen, *all, File("DIR/All.S2A"), messages), 0);
   EXPECT_EQ(messages, "");
   DocumentState expected = source;
   expected.fileName = File("DIR/All.S2A");
@@ -341,16 +351,16 @@ TEST_F(ByExtensionBanks, AVoiceFileReplacesTheVoiceBanksAndOpeningResetsThePerfo
   const DocumentState source = StateOf(*source_);
   const DocumentState before = StateOf(*document_);
   std::string messages;
-  ASSERT_EQ(Run(&OpenBankFile, *document_, File("source.s2v"), messages), 0);
+  ASSERT_EQ(Run(kOpen, *document_, File("source.s2v"), messages), 0);
   EXPECT_EQ(messages, "");
   const DocumentState opened = StateOf(*document_);
   ExpectSameBanks(opened, source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, "open .s2v");
   ExpectDefaultBank(opened, kIntPerf, "open .s2v");
   ExpectDefaultBank(opened, kExtPerf, "open .s2v");
-  ExpectSameBlocks(opened, before, "open .s2v");
+  ExpectSameBlocks(opened, StateOf(SharedDefaults::DefaultSet()), "open .s2v");
 
   auto merged = MakeDocument();
-  ASSERT_EQ(Run(&MergeBankFile, *merged, File("source.s2v"), messages), 0);
+  ASSERT_EQ(Run(kMerge, *merged, File("source.s2v"), messages), 0);
   EXPECT_EQ(messages, "");
   const DocumentState mergedState = StateOf(*merged);
   ExpectSameBanks(mergedState, source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, "merge .s2v");
@@ -362,17 +372,17 @@ TEST_F(ByExtensionBanks, AnExternalFileReplacesTheExternalBanksAndOpeningResetsT
   const DocumentState source = StateOf(*source_);
   const DocumentState before = StateOf(*document_);
   std::string messages;
-  ASSERT_EQ(Run(&OpenBankFile, *document_, File("source.s2e"), messages), 0);
+  ASSERT_EQ(Run(kOpen, *document_, File("source.s2e"), messages), 0);
   EXPECT_EQ(messages, "");
   const DocumentState opened = StateOf(*document_);
   ExpectSameBanks(opened, source, {kExtVoice, kExtDrums, kExtPerf}, "open .s2e");
   ExpectDefaultBank(opened, kIntVoice, "open .s2e");
   ExpectDefaultBank(opened, kIntDrums, "open .s2e");
   ExpectDefaultBank(opened, kIntPerf, "open .s2e");
-  ExpectSameBlocks(opened, before, "open .s2e");
+  ExpectSameBlocks(opened, StateOf(SharedDefaults::DefaultSet()), "open .s2e");
 
   auto merged = MakeDocument();
-  ASSERT_EQ(Run(&MergeBankFile, *merged, File("source.s2e"), messages), 0);
+  ASSERT_EQ(Run(kMerge, *merged, File("source.s2e"), messages), 0);
   EXPECT_EQ(messages, "");
   const DocumentState mergedState = StateOf(*merged);
   ExpectSameBanks(mergedState, source, {kExtVoice, kExtDrums, kExtPerf}, "merge .s2e");
@@ -390,23 +400,51 @@ TEST_F(ByExtensionBanks, AnAllBankFileReplacesEverythingAndTakesTheName) {
     EXPECT_EQ(messages, "") << load.name;
     ExpectSameDocument(StateOf(*document), expected, load.name);
   }
+}
 
-  // A file cut inside a record still loads (with 0): the result is what a plain load into the
-  // same document gives, old content beyond the cut included.
-  const std::string cut = File("cut.s2a");
-  test::WriteBytes(cut, Slice(test::ReadBytes(File("source.s2a")), 0, 4096 + 742 * 2 + 100));
-  for (const auto& load : kLoadEntries) {
-    auto plain = MakeDocument();
-    ASSERT_EQ(plain->Load(cut), 0);
-    auto document = MakeDocument();
-    std::string messages;
-    EXPECT_EQ(Run(load.entry, *document, cut, messages), 0) << load.name;
-    EXPECT_EQ(messages, "") << load.name;
-    const DocumentState state = StateOf(*document);
-    ExpectSameDocument(state, StateOf(*plain), std::string("cut, ") + load.name);
-    EXPECT_EQ(state.items[kIntVoice][1], StateOf(*source_).items[kIntVoice][1]);
-    EXPECT_EQ(state.items[kIntVoice][9], StateOf(*MakeDocument()).items[kIntVoice][9]);
-    EXPECT_EQ(state.fileName, cut);
+// A bank file cut short opens (0) and reports the item records it lacked: their slots come from
+// a fresh document on Open, from the document itself on Merge.
+TEST_F(ByExtensionBanks, AFileThatEndsEarlyOpensAndCountsTheItemsItLacked) {
+  const struct {
+    const char* source;
+    std::size_t length;
+    int missing;
+    int notHeld;  // slots of banks the file kind lacks
+  } cases[] = {
+      {"source.s2a", 548864, 0, 0},
+      {"source.s2a", 100000, 1 + 1 + 128 + 2 + 192, 0},  // in the first kit
+      {"source.s2a", 209472 + 32, 192, 0},               // in the performance section header
+      {"source.s2v", 100000, 1 + 1 + 128 + 2, 192},
+      {"source.s2e", 60000, 53 + 2 + 64, 258},  // in the 76th instrument
+  };
+  const DocumentState source = StateOf(*source_);
+  for (const auto& c : cases) {
+    const std::string cut = File(std::string("cut") + (c.source + 6));
+    test::WriteBytes(cut, Slice(test::ReadBytes(File(c.source)), 0, c.length));
+    for (const auto& load : kLoadEntries) {
+      const bool opening = load.entry == kOpen;
+      auto document = MakeDocument();
+      const DocumentState base = opening ? StateOf(S2A_File()) : StateOf(*document);
+      BankLoadReport report{-1};
+      testing::internal::CaptureStderr();
+      ASSERT_EQ(
+          opening ? OpenBankFile(*document, cut, &report) : MergeBankFile(*document, cut, &report),
+          0);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+      EXPECT_EQ(report.missingItems, c.missing) << load.name << " " << cut << " " << c.length;
+      // Each slot holds the file's item or the base's, but for a record the cut runs through.
+      const DocumentState state = StateOf(*document);
+      int fromFile = 0, fromBase = 0;
+      for (int bank = 0; bank < kBankCount; ++bank) {
+        for (std::size_t slot = 0; slot < state.items[bank].size(); ++slot) {
+          fromFile += state.items[bank][slot] == source.items[bank][slot];
+          fromBase += state.items[bank][slot] == base.items[bank][slot];
+        }
+      }
+      EXPECT_EQ(fromFile, 452 - c.notHeld - c.missing) << load.name << " " << c.length;
+      EXPECT_GE(fromBase, c.notHeld + c.missing - 1) << load.name << " " << c.length;
+      ExpectSameBlocks(state, c.length == 548864 ? source : base, load.name);
+    }
   }
 }
 
@@ -421,8 +459,6 @@ TEST_F(ByExtensionBanks, AFailedAllBankLoadLeavesTheDocumentExactlyAsItWas) {
   Bytes badVersion = good;
   badVersion[14] = '1';
   test::WriteBytes(File("version.s2a"), badVersion);
-  // The voice section, the performance lead block and half a header: ends as unknown.
-  test::WriteBytes(File("cut.s2a"), Slice(good, 0, 209472 + 32));
   // Voice and performance sections, then a section nobody knows.
   Bytes unknown = Slice(good, 0, 420352);
   const Bytes bogus = HeaderBlockOf("ZZZ");
@@ -448,7 +484,6 @@ TEST_F(ByExtensionBanks, AFailedAllBankLoadLeavesTheDocumentExactlyAsItWas) {
       {"missing.s2a", "Error opening file: No such file or directory\n", false},
       {"mark.s2a", quoted("Error: \"%s\" Has Unknown format.\n", "mark.s2a"), false},
       {"version.s2a", quoted("Error: \"%s\" Has Unknown version.\n", "version.s2a"), false},
-      {"cut.s2a", quoted("Error: Encountered unknown section in file \"%s\"\n", "cut.s2a"), true},
       {"unknown.s2a", quoted("Error: Encountered unknown section in file \"%s\"\n", "unknown.s2a"),
        true},
       {"last.s2a", quoted("Error: Encountered unknown section in file \"%s\"\n", "last.s2a"), true},
@@ -550,14 +585,14 @@ TEST_F(ByExtensionBanks, SavedBankFilesOpenWithIdenticalItems) {
   EXPECT_EQ(messages, "");
   EXPECT_EQ(Slice(test::ReadBytes(File("out.s2v")), 0, 64), HeaderBlockOf("VCE"));
   S2A_File voices;
-  ASSERT_EQ(Run(&OpenBankFile, voices, File("out.s2v"), messages), 0);
+  ASSERT_EQ(Run(kOpen, voices, File("out.s2v"), messages), 0);
   ExpectSameBanks(StateOf(voices), saved, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, ".s2v");
 
   ASSERT_EQ(Run(&SaveBankFile, *document_, File("out.s2e"), messages), 0);
   EXPECT_EQ(messages, "");
   EXPECT_EQ(Slice(test::ReadBytes(File("out.s2e")), 0, 64), HeaderBlockOf("EXT"));
   S2A_File externals;
-  ASSERT_EQ(Run(&OpenBankFile, externals, File("out.s2e"), messages), 0);
+  ASSERT_EQ(Run(kOpen, externals, File("out.s2e"), messages), 0);
   ExpectSameBanks(StateOf(externals), saved, {kExtVoice, kExtDrums, kExtPerf}, ".s2e");
 
   document_->SetHasClpBlock(true);
@@ -567,7 +602,7 @@ TEST_F(ByExtensionBanks, SavedBankFilesOpenWithIdenticalItems) {
   EXPECT_EQ(test::ReadBytes(all).size(), 548864u);
   EXPECT_EQ(document_->FileName(), all);
   S2A_File reopened;
-  ASSERT_EQ(Run(&OpenBankFile, reopened, all, messages), 0);
+  ASSERT_EQ(Run(kOpen, reopened, all, messages), 0);
   ExpectSameDocument(StateOf(reopened), StateOf(*document_), ".s2a");
 }
 
@@ -670,6 +705,9 @@ const KindDump kDumps[] = {
 };
 
 using ItemEntry = int (*)(S2I_File&, const Path&);
+constexpr ItemEntry kImport = [](S2I_File& item, const Path& path) {
+  return ImportItemFile(item, path);
+};
 
 class ByExtensionItems : public testing::Test {
  protected:
@@ -741,7 +779,7 @@ TEST_F(ByExtensionItems, SyxExportThenImportGivesBackTheImage) {
     Item* held = target.GetItem(k.kind);
     ASSERT_NE(held, nullptr);
     ASSERT_NE(ImageOf(*held), image);
-    EXPECT_EQ(Run(&ImportItemFile, target, path, messages), 0) << k.kind;
+    EXPECT_EQ(Run(kImport, target, path, messages), 0) << k.kind;
     EXPECT_EQ(messages, "");
     EXPECT_EQ(target.GetItem(S2I_File::kAnyKind), held) << "filled in place";
     EXPECT_EQ(ImageOf(*held), image) << k.kind;
@@ -757,7 +795,7 @@ TEST_F(ByExtensionItems, SyxExportThenImportGivesBackTheImage) {
   S2I_File target;
   target.GetItem(2);
   std::string messages;
-  EXPECT_EQ(Run(&ImportItemFile, target, File("slot.syx"), messages), 0);
+  EXPECT_EQ(Run(kImport, target, File("slot.syx"), messages), 0);
   EXPECT_EQ(ImageOf(*target.GetItem(S2I_File::kAnyKind)), ImageOf(slot));
 }
 
@@ -799,13 +837,13 @@ TEST_F(ByExtensionItems, SyxExportCarriesHighBytesAsTheirLowSevenBitsAndTheItemK
 TEST_F(ByExtensionItems, SyxImportNeedsAHeldItemAndThenDoesNotReadTheFile) {
   S2I_File empty;
   std::string messages;
-  EXPECT_EQ(Run(&ImportItemFile, empty, File("missing.syx"), messages), -1);
+  EXPECT_EQ(Run(kImport, empty, File("missing.syx"), messages), -1);
   EXPECT_EQ(messages, "") << "the file is not even opened";
   EXPECT_FALSE(test::Exists(File("missing.syx")));
 
   auto source = Holding(0, 5);
   ASSERT_EQ(ExportItemFile(*source, File("good.syx")), 0);
-  EXPECT_EQ(Run(&ImportItemFile, empty, File("good.syx"), messages), -1);
+  EXPECT_EQ(Run(kImport, empty, File("good.syx"), messages), -1);
   EXPECT_EQ(messages, "");
   EXPECT_EQ(empty.GetItem(S2I_File::kAnyKind), nullptr) << "no item is made";
 }
@@ -815,7 +853,7 @@ TEST_F(ByExtensionItems, SyxImportOfAMissingFileReportsAndKeepsTheItem) {
   const Item* held = file->GetItem(S2I_File::kAnyKind);
   const Bytes image = ImageOf(*held);
   std::string messages;
-  EXPECT_EQ(Run(&ImportItemFile, *file, File("missing.syx"), messages), -1);
+  EXPECT_EQ(Run(kImport, *file, File("missing.syx"), messages), -1);
   EXPECT_EQ(messages, "Error opening file: No such file or directory\n");
   EXPECT_FALSE(test::Exists(File("missing.syx")));
   EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held);
@@ -857,7 +895,7 @@ TEST_F(ByExtensionItems, SyxWithoutDataForTheHeldKindFailsAndKeepsTheItem) {
       names.push_back("broken.syx");
     for (const std::string& name : names) {
       std::string messages;
-      EXPECT_EQ(Run(&ImportItemFile, *file, File(name), messages), -1) << k.kind << " " << name;
+      EXPECT_EQ(Run(kImport, *file, File(name), messages), -1) << k.kind << " " << name;
       EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held) << name;
       EXPECT_EQ(held->Kind(), static_cast<ItemKind>(k.kind)) << name;
       EXPECT_EQ(ImageOf(*held), image) << k.kind << " " << name;
@@ -873,7 +911,7 @@ TEST_F(ByExtensionItems, SyxWithoutDataForTheHeldKindFailsAndKeepsTheItem) {
   test::WriteBytes(File("one-block.syx"), Slice(full, parts[1].offset, 11 + 56));
   auto target = Holding(0, 81);
   std::string messages;
-  EXPECT_EQ(Run(&ImportItemFile, *target, File("one-block.syx"), messages), 0);
+  EXPECT_EQ(Run(kImport, *target, File("one-block.syx"), messages), 0);
   EXPECT_EQ(Slice(ImageOf(*target->GetItem(S2I_File::kAnyKind)), 0, 56),
             Slice(ImageOf(*source->GetItem(S2I_File::kAnyKind)), 0, 56));
 }
@@ -936,6 +974,62 @@ TEST_F(ByExtensionItems, FirstItemDumpOfASyxFileOrElseItsBulkDataGivesTheItem) {
   }
 }
 
+// One rule for the editor and the command line: the first item dump of the held item's kind,
+// wherever addressed; the report counts the dumps and the blocks missing.
+TEST_F(ByExtensionItems, SyxImportTakesTheFirstDumpOfTheHeldKind) {
+  S2A_File document;
+  DemoBank::FillDocument(document, 7);
+  const Item& voice = *document.InternalInstrumentBank().ItemAt(0);
+  const Item& kit = *document.InternalPercussionBank().ItemAt(1);
+  const Item& performance = *document.ExternalPerformanceBank().ItemAt(9);
+  SYX_File buffer, four, others, gappy, headless;
+  buffer.StoreToEditBuffer(*document.ExternalInstrumentBank().ItemAt(4));
+  for (const Item* item : {&voice, &kit, &performance})
+    four.AppendItemDump(*item);
+  four.AppendBytes(buffer.Bytes());
+  others.AppendItemDump(kit);
+  others.AppendItemDump(performance);
+  // The voice's dump without the message of its second block, with and without its frame.
+  SYX_File voiceDump;
+  voiceDump.StoreToMemory(voice);
+  const auto messages = MidiWire::SysExMessages(voiceDump.Bytes());
+  for (std::size_t i = 0; i < messages.size(); ++i) {
+    if (i != 2)
+      gappy.AppendBytes(messages[i]);
+    if (i != 2 && i > 0 && i + 1 < messages.size())
+      headless.AppendBytes(messages[i]);
+  }
+  gappy.AppendItemDump(kit);
+  Bytes gappyVoice = ImageOf(voice);
+  const ParamBlockTable blocks = InstrumentBlockTable();
+  std::fill_n(gappyVoice.begin() + blocks[0].size, blocks[1].size, 0);
+
+  const struct {
+    SYX_File* file;
+    int heldKind;
+    Bytes image;  // empty: the held item is kept
+    ItemImportReport report;
+  } cases[] = {
+      {&four, 0, ImageOf(voice), {4, 2, 0, 32}},       {&four, 1, ImageOf(kit), {4, 1, 0, 372}},
+      {&four, 2, ImageOf(performance), {4, 1, 0, 32}}, {&others, 0, {}, {2, 0, 0, 0}},
+      {&gappy, 0, gappyVoice, {2, 1, 1, 32}},          {&headless, 0, gappyVoice, {0, 0, 1, 32}},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    ASSERT_EQ(c.file->Save(File("import.syx")), 0);
+    auto held = Holding(c.heldKind, 140);
+    const Bytes before = ImageOf(*held->GetItem(S2I_File::kAnyKind));
+    ItemImportReport report{9, 9, 9, 9};
+    EXPECT_EQ(ImportItemFile(*held, File("import.syx"), &report), c.image.empty() ? -1 : 0) << i;
+    EXPECT_EQ(ImageOf(*held->GetItem(S2I_File::kAnyKind)), c.image.empty() ? before : c.image) << i;
+    EXPECT_EQ(
+        std::tie(report.itemDumps, report.dumpsOfKind, report.missingBlocks, report.totalBlocks),
+        std::tie(c.report.itemDumps, c.report.dumpsOfKind, c.report.missingBlocks,
+                 c.report.totalBlocks))
+        << i;
+  }
+}
+
 TEST_F(ByExtensionItems, S2iExportAndImportRoundTrip) {
   const std::size_t sizes[] = {806, 3839, 1139};
   for (int kind = 0; kind < 3; ++kind) {
@@ -955,7 +1049,7 @@ TEST_F(ByExtensionItems, S2iExportAndImportRoundTrip) {
     // The file's item replaces the held one, of whatever kind that was.
     S2I_File target;
     target.GetItem((kind + 1) % 3);
-    EXPECT_EQ(Run(&ImportItemFile, target, path, messages), 0);
+    EXPECT_EQ(Run(kImport, target, path, messages), 0);
     EXPECT_EQ(messages, "");
     ASSERT_NE(target.GetItem(S2I_File::kAnyKind), nullptr);
     EXPECT_EQ(target.GetItem(S2I_File::kAnyKind)->Kind(), static_cast<ItemKind>(kind));
@@ -980,7 +1074,7 @@ TEST_F(ByExtensionItems, UnknownExtensionsFailAndKeepTheItem) {
   const std::vector<std::string> entries = dir_.Entries();
   for (const Path& path : paths) {
     std::string messages;
-    EXPECT_EQ(Run(&ImportItemFile, *file, path, messages), -1) << path.value_or("(none)");
+    EXPECT_EQ(Run(kImport, *file, path, messages), -1) << path.value_or("(none)");
     EXPECT_EQ(messages, "");
     EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held);
     EXPECT_EQ(ImageOf(*held), image);

@@ -23,6 +23,7 @@
 #include "midi/sysex/SYX_File.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
+#include "tests/files/FormatTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -484,6 +485,40 @@ TEST_F(SmartFileTest, StreamsWithoutASizeLoadLikeRegularFiles) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(endless.Load("/dev/zero"), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error opening file: File too large\n");
+}
+
+// With regular files only (the editor's choice), loading and saving refuse a pipe nobody writes
+// to or reads from, a device and a folder at once, saying what each is, and touch nothing.
+TEST_F(SmartFileTest, RegularFilesOnlyRefusesWhatIsNotARegularFile) {
+  const struct RegularFilesOnly {
+    RegularFilesOnly() { SmartFile::SetRegularFilesOnly(true); }
+    ~RegularFilesOnly() { SmartFile::SetRegularFilesOnly(false); }
+  } policy;
+  ASSERT_EQ(mkfifo(dir_.File("pipe.s2a").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir(dir_.File("folder.syx").c_str(), 0755), 0);
+  const std::pair<std::string, std::string> cases[] = {
+      {dir_.File("pipe.s2a"), "not a regular file (a pipe)"},
+      {"/dev/null", "not a regular file (a device)"},
+      {dir_.File("folder.syx"), std::strerror(EISDIR)}};
+  S2A_File document;
+  SYX_File dump;
+  for (const auto& [path, reason] : cases) {
+    const mode_t before = ModeOf(path);
+    int result = 0;
+    for (File* file : {static_cast<File*>(&document), static_cast<File*>(&dump)}) {
+      EXPECT_EQ(test::StderrOf([&] { return file->Load(path); }, result),
+                "Error opening file: " + reason + "\n");
+      EXPECT_EQ(test::StderrOf([&] { return file->Save(path); }, result),
+                "Error opening file: " + reason + "\n");
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SmartFile::CanSaveTo(path)) << path;
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ModeOf(path), before) << path;
+  }
+  EXPECT_EQ(document.Save(dir_.File("bank.s2a")), 0) << "a regular file still saves";
+  EXPECT_EQ(document.Load(dir_.File("bank.s2a")), 0);
+  EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"bank.s2a", "folder.syx", "pipe.s2a"}));
 }
 
 TEST_F(SmartFileTest, UnwritableFolderKeepsTheOldFile) {

@@ -1,5 +1,6 @@
 #include "midi/settings/SettingsStore.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,15 +8,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <tuple>
 
+#include "files/FileDiagnostics.h"
 #include "files/SmartFilename.h"
 #include "midi/settings/SettingsFile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
+
+struct stat StatOf(const std::string& path) {
+  struct stat info {};
+  lstat(path.c_str(), &info);
+  return info;
+}
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
@@ -108,10 +120,80 @@ TEST_F(SettingsStoreTest, AFailedWriteThrowsAndLeavesTheFileAsItWas) {
     SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, 99);
     FAIL() << "no exception";
   } catch (const SettingsWriteError& error) {
-    EXPECT_STREQ(error.what(), "Failed to set data for 'MidiInputTimeout'");
+    EXPECT_EQ(error.what(), "Failed to set data for 'MidiInputTimeout': " + location_ +
+                                "/inside.conf: " + std::strerror(ENOTDIR));
   }
   ::setenv("CORVALE_SETTINGS", location_.c_str(), 1);
   EXPECT_EQ(ReadRaw(), "MidiInputTimeout=30\n");
+}
+
+// A settings file that is there but cannot be read gives the built-in values and, at each read,
+// a line naming it and why; a write fails naming it, and leaves it as it was. A pipe is never
+// waited for.
+TEST_F(SettingsStoreTest, AnUnreadableSettingsFileIsSaidAtEachReadAndNeverReplaced) {
+  std::filesystem::create_directories(std::filesystem::path(location_).parent_path());
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[&] { std::filesystem::create_directory(location_); }, std::strerror(EISDIR)},
+      {[&] { ASSERT_EQ(mkfifo(location_.c_str(), 0600), 0); }, "not a regular file (a pipe)"},
+      {[&] {
+         WriteRaw("MidiInputTimeout=30\n");
+         chmod(location_.c_str(), 0);
+       },
+       std::strerror(EACCES)}};  // a case only without root, who reads whatever the mode
+  for (const auto& [make, reason] : cases) {
+    if (reason == std::strerror(EACCES) && geteuid() == 0)
+      continue;
+    make();
+    const struct stat before = StatOf(location_);
+    std::vector<std::string> said;
+    const FileDiagnosticHandler previous =
+        SetFileDiagnosticHandler([&](const std::string& text) { said.push_back(text); });
+    EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputTimeout, 25), 25);
+    EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastOpenDirectory, "x"), "");
+    SetFileDiagnosticHandler(previous);
+    const std::string line = "Settings file \"" + location_ + "\" could not be read: " + reason;
+    EXPECT_EQ(said, std::vector<std::string>(2, line));
+    EXPECT_EQ(SettingsStore::ReadProblem(), line);
+    try {
+      SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, 99);
+      ADD_FAILURE() << reason;
+    } catch (const SettingsWriteError& error) {
+      EXPECT_EQ(error.what(),
+                "Failed to set data for 'MidiInputTimeout': " + location_ + ": " + reason);
+    }
+    const struct stat after = StatOf(location_);
+    EXPECT_EQ(std::tie(after.st_ino, after.st_mode), std::tie(before.st_ino, before.st_mode));
+    std::filesystem::remove(location_);
+  }
+}
+
+// A batch replaces the file once with all its values, or throws and leaves it as it was.
+TEST_F(SettingsStoreTest, ABatchWriteSetsAllItsValuesOrNone) {
+  WriteRaw("# kept\nMidiInputTimeout=30\n");
+  std::vector<SettingValue> batch = {{Settings::kMidiInputTimeout, 40},
+                                     {Settings::kMidiInputDeviceName, "UM-ONE"}};
+  SettingsStore::WriteSettings(batch);
+  const std::string written = "# kept\nMidiInputTimeout=40\nMidiInputDeviceName=\"UM-ONE\"\n";
+  EXPECT_EQ(ReadRaw(), written);
+  // The file may not grow (as root too): the new one cannot be written whole.
+  batch = {{Settings::kMidiInputTimeout, 50},
+           {Settings::kLastOpenDirectory, std::string(4096, 'x')}};
+  EXPECT_EQ(test::RunInChild([&] {
+              const rlimit limit{1024, 1024};
+              try {
+                setrlimit(RLIMIT_FSIZE, &limit);
+                SettingsStore::WriteSettings(batch);
+              } catch (const SettingsWriteError& error) {
+                return std::string(error.what()) ==
+                               "Failed to set data for 'MidiInputTimeout', 'LastOpenDirectory': " +
+                                   location_ + ": " + std::strerror(EFBIG)
+                           ? 0
+                           : 1;
+              }
+              return 2;
+            }),
+            0);
+  EXPECT_EQ(ReadRaw(), written) << "none of the batch";
 }
 
 // The program and the command-line tool may write at the same time: no write undoes another.
