@@ -13,7 +13,9 @@
 #include "app/WindowPlacement.h"
 #include "files/FileDiagnostics.h"
 #include "files/SafeSave.h"
+#include "files/SmartFile.h"
 #include "files/SmartFilename.h"
+#include "midi/settings/SettingsStore.h"
 #include "simulator/MidiSimulatorSetup.h"
 
 namespace {
@@ -38,6 +40,8 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   // The program ends when the first window closes, whatever other windows are left.
   application.setQuitOnLastWindowClosed(false);
   PrepareProcessForSaving();
+  // A pipe or a device named as a bank file would hold the window until someone wrote to it.
+  SmartFile::SetRegularFilesOnly(true);
 
   auto Form1 = std::make_unique<TForm1>();
   SmartFilename::StartupDirectory();
@@ -67,6 +71,8 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   Form1->show();
   Form1->OpenCommandLineFiles(fileNames);
   ShowStartNote(*Form1, SingleApplication1.Note());
+  // Settings read before the window could say anything: an unreadable file is news.
+  ShowStartNote(*Form1, QString::fromStdString(SettingsStore::ReadProblem()));
   const int status = application.exec();
   SetFileDiagnosticHandler(nullptr);
   return status;

@@ -149,6 +149,14 @@ QString WhyNotABankFile(const QString& path) {
   return name + QStringLiteral(": not a bank file (.s2a, .s2v or .s2e)");
 }
 
+// Beside a successful open or merge: a file that ended before its last program.
+QString LoadWarning(const QString& path, const BankLoadReport& report) {
+  const std::string warning = BankLoadWarning(report);
+  return warning.empty() ? QString()
+                         : QFileInfo(path).fileName() + QStringLiteral(": ") +
+                               QString::fromStdString(warning);
+}
+
 // The same for a save: the extension typed decides the format.
 QString WhyNotSaved(const QString& path) {
   const QString name = QFileInfo(path).fileName();
@@ -538,7 +546,8 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
   if (alwaysNewWindow || (reuseWhenUntouched && !Untouched))
     return AppendWindow()->OpenFileInWindow(path, false, false);
   FileDiagnosticCapture diagnostics;
-  if (OpenBankFile(*Document, Path(path)) != 0) {
+  BankLoadReport report;
+  if (OpenBankFile(*Document, Path(path), &report) != 0) {
     SetStatus(QStringLiteral("Error opening file"),
               IsBankFile(Path(path)) ? FailureReason(path, diagnostics) : WhyNotABankFile(path));
     return this;
@@ -547,7 +556,7 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
   BecomeFileOf(path);
   RefreshList();
   show();
-  SetStatus(QStringLiteral("Open successful"));
+  SetStatus(QStringLiteral("Open successful"), LoadWarning(path, report));
   repaint();
   return this;
 }
@@ -882,13 +891,27 @@ void TForm1::EditImportExecute() {
   S2I_File held;
   held.GetItem(static_cast<int>(item->Kind()));
   FileDiagnosticCapture diagnostics;
-  if (ImportItemFile(held, Path(*path)) != 0) {
+  ItemImportReport report;
+  const std::string kind = KindInfo(item->Kind()).name;
+  const QString name = QFileInfo(*path).fileName();
+  if (ImportItemFile(held, Path(*path), &report) != 0) {
+    if (report.itemDumps > 0 && report.dumpsOfKind == 0) {
+      SetStatus(QStringLiteral("Couldn't Import, unmatched types"),
+                QStringLiteral("%1 holds no %2 dump among its %3 item dumps")
+                    .arg(name, QString::fromStdString(kind))
+                    .arg(report.itemDumps));
+      return;
+    }
     SetStatus(QStringLiteral("Error importing from file"), FailureReason(*path, diagnostics));
     return;
   }
   // An .s2i file brings its own kind, and an item takes nothing from another kind.
-  if (TakeItemOfSameKind(*item, *held.GetItem(S2I_File::kAnyKind), "Import"))
-    SetStatus(QStringLiteral("Import successful"));
+  if (!TakeItemOfSameKind(*item, *held.GetItem(S2I_File::kAnyKind), "Import"))
+    return;
+  QStringList notes;
+  for (const std::string& note : ItemImportNotes(report, kind))
+    notes << name + u' ' + QString::fromStdString(note);
+  SetStatus(QStringLiteral("Import successful"), notes.join(QStringLiteral("; ")));
 }
 
 void TForm1::EditExportExecute() {
@@ -1385,7 +1408,8 @@ void TForm1::Merge1Click() {
     return;
   }
   FileDiagnosticCapture diagnostics;
-  if (MergeBankFile(*Document, Path(path)) != 0) {
+  BankLoadReport report;
+  if (MergeBankFile(*Document, Path(path), &report) != 0) {
     SetStatus(QStringLiteral("Error merging file"),
               IsBankFile(Path(path)) ? FailureReason(path, diagnostics) : WhyNotABankFile(path));
     return;
@@ -1395,7 +1419,7 @@ void TForm1::Merge1Click() {
   StartHistory(false);
   RefreshList();
   MarkEdited();
-  SetStatus(QStringLiteral("Merge successful"));
+  SetStatus(QStringLiteral("Merge successful"), LoadWarning(path, report));
 }
 
 void TForm1::ExportSupportingFile1Click() {

@@ -18,6 +18,7 @@
 #include "app/UserDialogs.h"
 #include "app/WindowPlacement.h"
 #include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiDevice.h"
 #include "midi/settings/SettingsStore.h"
 
 namespace {
@@ -243,19 +244,38 @@ bool TPreferencesForm::NumbersInRange() {
 bool TPreferencesForm::ApplyChoices() {
   if (!NumbersInRange())
     return false;
+  const int input = MIDIInputComboBox->currentIndex();
+  const int output = MIDIOutputComboBox->currentIndex();
+  const int bufferSize = NumberIn(*BufferSizeEdit, MidiControl::InputBufferSize());
+  const int bufferCount = NumberIn(*BufferNumberEdit, MidiControl::InputBufferCount());
+  const int timeout = NumberIn(*RecvTimeoutPrefEdit, MidiControl::InputTimeout());
+  const int retries = NumberIn(*ReceiveRetriesEdit, MidiControl::ReceiveRetries());
+  const bool verify = VerifyCheckBox->isChecked();
+  // All stored at once or none; only then put in force, so that what is in force is what the
+  // settings hold.
+  std::vector<SettingValue> values{{Settings::kMidiInputBufSize, bufferSize},
+                                   {Settings::kMidiInputBufNumber, bufferCount},
+                                   {Settings::kMidiInputTimeout, timeout},
+                                   {Settings::kReceiveRetries, retries},
+                                   {Settings::kVerifyAfterSending, verify ? 1 : 0}};
+  if (const MidiDevice* device = midi_->InputDevice(input))
+    values.push_back({Settings::kMidiInputDeviceName, device->Name()});
+  if (const MidiDevice* device = midi_->OutputDevice(output))
+    values.push_back({Settings::kMidiOutputDeviceName, device->Name()});
   try {
-    midi_->SelectInputDevice(MIDIInputComboBox->currentIndex());
-    midi_->SelectOutputDevice(MIDIOutputComboBox->currentIndex());
-    midi_->SetInputBufferSize(NumberIn(*BufferSizeEdit, MidiControl::InputBufferSize()));
-    midi_->SetInputBufferCount(NumberIn(*BufferNumberEdit, MidiControl::InputBufferCount()));
-    midi_->SetInputTimeout(NumberIn(*RecvTimeoutPrefEdit, MidiControl::InputTimeout()));
-    midi_->SetReceiveRetries(NumberIn(*ReceiveRetriesEdit, MidiControl::ReceiveRetries()));
-    midi_->SetVerifyAfterSending(VerifyCheckBox->isChecked());
-    return true;
+    SettingsStore::WriteSettings(values);
   } catch (const SettingsWriteError& error) {
-    Dialogs().ShowError(this, windowTitle(), QString::fromUtf8(error.what()));
+    Dialogs().ShowError(this, windowTitle(),
+                        QString::fromUtf8(error.what()) +
+                            QStringLiteral("\nNothing was applied."));
     return false;
   }
+  midi_->UseInputDevice(input);
+  midi_->UseOutputDevice(output);
+  midi_->UseReceiveNumbers(bufferSize, bufferCount, timeout);
+  midi_->UseReceiveRetries(retries);
+  midi_->UseVerifyAfterSending(verify);
+  return true;
 }
 
 void TPreferencesForm::OkButtonClick() {

@@ -142,12 +142,6 @@ int LoadSingleItem(const char* verb, const std::string& path, S2I_File& item) {
   return kExitSuccess;
 }
 
-std::string LowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 // The slot's item from a .syx file, as the editor imports it: the first item dump of the slot's
 // kind, or the bulk data of a file without item dumps. Says on standard error when the file
 // held more than one dump of that kind, and when blocks were missing.
@@ -164,14 +158,8 @@ int ImportDumpForSlot(const std::string& path, const ItemSlot& slot, S2I_File& i
       return Failure("import", path + " holds no " + kind + " data; nothing written");
     return Failure("import", path + ": could not be loaded");
   }
-  if (report.dumpsOfKind > 1) {
-    std::fprintf(stderr, "corvale-cli: import: %s holds %zu %s dumps; the first is used\n",
-                 path.c_str(), report.dumpsOfKind, LowerCase(kind).c_str());
-  }
-  if (report.missingBlocks > 0) {
-    std::fprintf(stderr, "corvale-cli: import: %s: %d of %d blocks missing; they become 0\n",
-                 path.c_str(), report.missingBlocks, report.totalBlocks);
-  }
+  for (const std::string& note : ItemImportNotes(report, kind))
+    std::fprintf(stderr, "corvale-cli: import: %s %s\n", path.c_str(), note.c_str());
   return kExitSuccess;
 }
 

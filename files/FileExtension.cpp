@@ -156,6 +156,23 @@ int MergeBankFile(S2A_File& document, const std::optional<std::string>& path,
   return TakeLoadedBankFile(document, working, path, report);
 }
 
+std::vector<std::string> ItemImportNotes(const ItemImportReport& report,
+                                         const std::string& kindName) {
+  std::vector<std::string> notes;
+  if (report.dumpsOfKind > 1) {
+    std::string kind = kindName;
+    std::transform(kind.begin(), kind.end(), kind.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    notes.push_back("holds " + std::to_string(report.dumpsOfKind) + " " + kind +
+                    " dumps; the first is used");
+  }
+  if (report.missingBlocks > 0) {
+    notes.push_back("lacks " + std::to_string(report.missingBlocks) + " of " +
+                    std::to_string(report.totalBlocks) + " blocks; they become 0");
+  }
+  return notes;
+}
+
 std::string BankLoadWarning(const BankLoadReport& report) {
   if (report.missingItems <= 0)
     return {};

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 class S2A_File;
 class S2I_File;
@@ -64,6 +65,11 @@ struct ItemImportReport {
 // when the import fails) and cleared otherwise.
 int ImportItemFile(S2I_File& item, const std::optional<std::string>& path,
                    ItemImportReport* report = nullptr);
+// What a successful import should tell, for an item of the kind named `kindName`: "holds 2
+// instrument dumps; the first is used", "lacks 3 of 32 blocks; they become 0". Each is said
+// after the file's name.
+std::vector<std::string> ItemImportNotes(const ItemImportReport& report,
+                                         const std::string& kindName);
 // A single item from a loaded .syx file, whatever the kind: the item of the file's first item
 // dump whose header names a known location; in a file without one, the bulk data for the held
 // item's blocks. 0 on success; -1 leaves the item unchanged. `dumpCount` is set to the number of

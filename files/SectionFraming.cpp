@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "files/FileDiagnostics.h"
 #include "files/SmartFile.h"
@@ -67,8 +68,12 @@ int ReadItemRecords(SmartFile& file, Bank& bank, int count) {
   for (int slot = 0; slot < count; ++slot, item = bank.Next()) {
     if (item == nullptr)
       item = bank.ItemAt(slot);
-    if (item->ReadFrom(file) == 0)
+    // A record the file ends within would leave half a program: the slot keeps what it held.
+    const std::vector<std::uint8_t> held(item->Data().begin(), item->Data().end());
+    if (item->ReadFrom(file) == 0) {
+      std::copy(held.begin(), held.end(), item->Data().begin());
       ++cut;
+    }
   }
   return cut;
 }

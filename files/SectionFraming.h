@@ -54,7 +54,7 @@ HeaderBlock ReadHeaderBlock(SmartFile& file);
 void WriteSectionHeader(SmartFile& file, const char* type);
 
 // Reads the first `count` items of a bank, in slot order. Returns how many of their records the
-// file ended before (their items keep what they held beyond the end).
+// file ended before, or within (their items keep what they held: never half a record).
 int ReadItemRecords(SmartFile& file, Bank& bank, int count);
 // ReadItemRecords of each bank in turn, for its first `count` items; the records the file ended
 // before, in all.

@@ -303,6 +303,17 @@ const std::atomic<bool>* MidiControl::CancelFlag() {
   return State().cancel;
 }
 
+void MidiControl::UseReceiveNumbers(int bufferSize, int bufferCount, int timeout) {
+  MidiState& state = State();
+  const bool rebuild = bufferSize != state.bufferSize || bufferCount != state.bufferCount;
+  state.bufferSize = bufferSize;
+  state.bufferCount = bufferCount;
+  state.timeout = timeout;
+  if (rebuild) {
+    ReopenOpenInputs();
+  }
+}
+
 void MidiControl::SetInputTimeout(int value) {
   State().timeout = value;
   SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, value);

@@ -62,6 +62,9 @@ class MidiControl {
   void SetInputBufferCount(int value);
   void SetInputBufferSize(int value);
   void SetInputTimeout(int value);
+  // All three for this run only, the settings not written (a caller that has written them
+  // itself, all at once): the buffers are rebuilt when their numbers change.
+  void UseReceiveNumbers(int bufferSize, int bufferCount, int timeout);
 
   // How many more times a receive asks for an item that arrived incomplete or damaged, and
   // whether every item sent to the synthesizer's memory is read back and compared.

@@ -1,9 +1,13 @@
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <functional>
 
 #include "demo/DemoBank.h"
 #include "files/FileExtension.h"
+#include "files/SmartFile.h"
+#include "midi/sysex/SYX_File.h"
 #include "midi/settings/SettingsStore.h"
 #include "model/BankLayouts.h"
 #include "model/Item.h"
@@ -311,4 +315,87 @@ TEST_F(WindowTest, OpenInNewWindowThatFailsIsReportedHere) {
   ASSERT_NE(form_->NextWindow, nullptr);
   EXPECT_TRUE(form_->NextWindow->isHidden());
   EXPECT_TRUE(form_->NextWindow->Untouched);
+}
+
+// Open replaces the whole document: a file that ends early leaves the defaults where its
+// programs were not, never the programs of the file it replaced, and says how many.
+TEST_F(WindowTest, OpenOfAFileThatEndsEarlyLeavesNothingOfTheOneBefore) {
+  OpenDemo(*form_);
+  S2A_File other;
+  DemoBank::FillDocument(other, 5);
+  ASSERT_EQ(other.Save(dir_.File("b.s2a")), 0);
+  auto bytes = test::ReadBytes(dir_.File("b.s2a"));
+  bytes.resize(100000);
+  test::WriteBytes(dir_.File("cut.s2a"), bytes);
+  dialogs_.paths.push_back(PathOf("cut.s2a"));
+  form_->Open1Click();
+  EXPECT_EQ(form_->StatusText(), "Open successful");
+  EXPECT_EQ(form_->StatusReason(), "cut.s2a: the file ends early: 324 items were not in it");
+  S2A_File defaults;
+  EXPECT_EQ(Bytes(form_->Document->InternalInstrumentBank().ItemAt(0)),
+            Bytes(other.InternalInstrumentBank().ItemAt(0)));
+  EXPECT_EQ(Bytes(form_->Document->ExternalInstrumentBank().ItemAt(0)),
+            Bytes(defaults.ExternalInstrumentBank().ItemAt(0)));
+  EXPECT_EQ(Bytes(form_->Document->ExternalPerformanceBank().ItemAt(63)),
+            Bytes(defaults.ExternalPerformanceBank().ItemAt(63)));
+}
+
+// Import takes the first dump of the slot's kind from a .syx file of several, whatever its
+// location, and says how many there were; a file without one of that kind is refused.
+TEST_F(WindowTest, ImportTakesTheFirstDumpOfTheSlotsKind) {
+  OpenDemo(*form_);
+  S2A_File source;
+  DemoBank::FillDocument(source, 6);
+  SYX_File dumps;
+  dumps.AppendItemDump(*source.InternalInstrumentBank().ItemAt(0));
+  dumps.AppendItemDump(*source.ExternalPercussionBank().ItemAt(1));
+  dumps.AppendItemDump(*source.InternalPerformanceBank().ItemAt(2));
+  SYX_File toBuffer;
+  toBuffer.StoreToEditBuffer(*source.InternalInstrumentBank().ItemAt(9));
+  dumps.AppendBytes(toBuffer.Bytes());
+  ASSERT_EQ(dumps.Save(dir_.File("four.syx")), 0);
+  SYX_File kitOnly;
+  kitOnly.AppendItemDump(*source.ExternalPercussionBank().ItemAt(1));
+  ASSERT_EQ(kitOnly.Save(dir_.File("kit.syx")), 0);
+  const struct {
+    int tab;
+    int line;
+    const char* file;
+    const char* status;
+    const char* reason;
+    const Item* taken;
+  } cases[] = {
+      {TForm1::InstrumentTab, 5, "four.syx", "Import successful",
+       "four.syx holds 2 instrument dumps; the first is used",
+       source.InternalInstrumentBank().ItemAt(0)},
+      {TForm1::PercussionTab, 0, "four.syx", "Import successful", "",
+       source.ExternalPercussionBank().ItemAt(1)},
+      {TForm1::InstrumentTab, 6, "kit.syx", "Couldn't Import, unmatched types",
+       "kit.syx holds no Instrument dump among its 1 item dumps", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    Select(*form_, c.tab, c.line);
+    const auto before = Bytes(form_->CurrentItem());
+    dialogs_.paths.push_back(PathOf(c.file));
+    form_->EditImport->trigger();
+    EXPECT_EQ(form_->StatusText(), c.status);
+    EXPECT_EQ(form_->StatusReason(), c.reason);
+    EXPECT_EQ(Bytes(form_->CurrentItem()), c.taken ? Bytes(c.taken) : before);
+  }
+}
+
+// With regular files only (as the editor runs), a pipe named as a bank file is refused at
+// once, with the reason, instead of holding the window until someone writes to it.
+TEST_F(WindowTest, APipeNamedAsABankFileIsRefusedAtOnce) {
+  SmartFile::SetRegularFilesOnly(true);
+  ASSERT_EQ(::mkfifo(dir_.File("pipe.s2a").c_str(), 0600), 0);
+  form_->OpenFileInWindow(PathOf("pipe.s2a"), false, false);
+  EXPECT_EQ(form_->StatusText(), "Error opening file");
+  EXPECT_EQ(form_->StatusReason(),
+            "pipe.s2a: Error opening file: not a regular file (a pipe)");
+  dialogs_.paths.push_back(PathOf("pipe.s2a"));
+  EXPECT_FALSE(form_->SaveAs1Click());
+  EXPECT_EQ(form_->StatusText(), "Error writing file");
+  SmartFile::SetRegularFilesOnly(false);
 }

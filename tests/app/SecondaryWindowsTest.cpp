@@ -257,16 +257,29 @@ TEST(AboutDialogTest, AClickAnywhereOrAReleaseOverTheRedBarClosesIt) {
   }
 }
 
-TEST_F(PreferencesTest, AChoiceThatCannotBeStoredIsToldAndKeepsTheDialogOpen) {
+// Settings that cannot be written are said with the file and the reason, and none of the
+// choices is put in force: what is in force stays what the settings hold.
+TEST_F(PreferencesTest, ChoicesThatCannotBeStoredAreToldAndNoneIsApplied) {
   ScriptedDialogs& dialogs = ScriptedDialogs::Install();
-  // A settings path whose folder is a regular file cannot be written.
-  ::setenv("CORVALE_SETTINGS", (SettingsStore::Location() + "/inside.conf").c_str(), 1);
   Reopen();
+  const int timeout = MidiControl::InputTimeout();
+  const int count = MidiControl::InputBufferCount();
+  // A settings path whose folder is a regular file cannot be written.
+  const std::string unwritable = SettingsStore::Location() + "/inside.conf";
+  ::setenv("CORVALE_SETTINGS", unwritable.c_str(), 1);
   form_->RecvTimeoutPrefEdit->setText(QStringLiteral("90"));
+  form_->BufferNumberEdit->setText(QStringLiteral("700"));
+  form_->VerifyCheckBox->setChecked(true);
   form_->OkButton->click();
   ASSERT_EQ(dialogs.requests.size(), 1u);
   EXPECT_EQ(dialogs.requests[0].kind, ScriptedDialogs::Kind::Error);
+  EXPECT_TRUE(dialogs.requests[0].text.contains(QString::fromStdString(unwritable)))
+      << dialogs.requests[0].text.toStdString();
+  EXPECT_TRUE(dialogs.requests[0].text.endsWith("Nothing was applied."));
   EXPECT_TRUE(form_->isVisible());
+  EXPECT_EQ(MidiControl::InputTimeout(), timeout);
+  EXPECT_EQ(MidiControl::InputBufferCount(), count);
+  EXPECT_FALSE(MidiControl::VerifyAfterSending());
   SetUserDialogs(nullptr);
 }
 
