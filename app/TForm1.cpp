@@ -153,8 +153,7 @@ QString WhyNotABankFile(const QString& path) {
 QString LoadWarning(const QString& path, const BankLoadReport& report) {
   const std::string warning = BankLoadWarning(report);
   return warning.empty() ? QString()
-                         : QFileInfo(path).fileName() + QStringLiteral(": ") +
-                               QString::fromStdString(warning);
+                         : QFileInfo(path).fileName() + u' ' + QString::fromStdString(warning);
 }
 
 // The same for a save: the extension typed decides the format.
@@ -402,11 +401,12 @@ void TForm1::BuildListArea() {
   // The outcome first; the reason beside it takes the room that is left.
   StatusMessage = new ElidingLabel(this);
   StatusMessage->setObjectName(QStringLiteral("StatusMessage"));
+  StatusMessage->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   StatusReasonLabel = new ElidingLabel(this);
   StatusReasonLabel->setObjectName(QStringLiteral("StatusReason"));
   statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-  statusBar()->addWidget(StatusMessage, 3);
-  statusBar()->addWidget(StatusReasonLabel, 2);
+  statusBar()->addWidget(StatusMessage);
+  statusBar()->addWidget(StatusReasonLabel, 1);
 }
 
 void TForm1::ConnectCommands() {
@@ -614,8 +614,10 @@ void TForm1::ShowTitle() {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (event->size().width() != event->oldSize().width())
+  if (event->size().width() != event->oldSize().width()) {
     ShowTitle();
+    FitStatus();
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1194,6 +1196,20 @@ void TForm1::SetStatus(const QString& text, const QString& reason) {
   StatusMessage->SetFullText(text);
   StatusReasonLabel->SetFullText(reason);
   StatusMessage->setToolTip(reason.isEmpty() ? text : text + u'\n' + reason);
+  FitStatus();
+}
+
+void TForm1::FitStatus() {
+  // The outcome keeps its whole width where the reason leaves room, and at least half the bar
+  // when both are long; the reason takes the rest.
+  constexpr int kGripAndMargins = 28;
+  const int room = std::max(statusBar()->width() - kGripAndMargins, 0);
+  const QFontMetrics metrics(StatusMessage->font());
+  const int textWidth = metrics.horizontalAdvance(StatusMessage->FullText()) + 8;
+  const int reasonWidth = StatusReasonLabel->FullText().isEmpty()
+                              ? 0
+                              : metrics.horizontalAdvance(StatusReasonLabel->FullText()) + 8;
+  StatusMessage->setFixedWidth(std::min(textWidth, std::max(room / 2, room - reasonWidth)));
 }
 
 // ---------------------------------------------------------------------------------------------

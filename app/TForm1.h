@@ -199,6 +199,8 @@ class TForm1 : public QMainWindow {
   // The title for the window's file ("Corvale - <path>", the folder shortened where the
   // window is too narrow, never the file's own name), marked while there are unsaved changes.
   void ShowTitle();
+  // Shares the status bar between the outcome and its reason.
+  void FitStatus();
   QAction* AddAction(QMenu* menu, const char* caption, const QKeySequence& shortcut = {});
   void BuildMenus();
   void BuildToolBar();

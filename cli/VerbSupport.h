@@ -41,7 +41,7 @@ void ReportSevenBitBytes(const char* verb, const std::string& where, const Item&
 // Opens a bank file into a fresh document made of the default set. A file that ends before its
 // last item record opens, with one line on standard error that says so.
 int OpenDocument(const char* verb, const std::string& path, S2A_File& document);
-// "corvale-cli: <verb>: <path>: the file ends early: 376 items were not in it", when any were
+// "corvale-cli: <verb>: <path>: ends early: 376 items missing", when any were
 // missing.
 void ReportMissingItems(const char* verb, const std::string& path, int missingItems);
 int SaveDocument(const char* verb, S2A_File& document, const std::string& path);

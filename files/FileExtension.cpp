@@ -176,8 +176,8 @@ std::vector<std::string> ItemImportNotes(const ItemImportReport& report,
 std::string BankLoadWarning(const BankLoadReport& report) {
   if (report.missingItems <= 0)
     return {};
-  return "the file ends early: " + std::to_string(report.missingItems) +
-         (report.missingItems == 1 ? " item was" : " items were") + " not in it";
+  return "ends early: " + std::to_string(report.missingItems) +
+         (report.missingItems == 1 ? " item missing" : " items missing");
 }
 
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {

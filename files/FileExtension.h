@@ -44,7 +44,7 @@ int OpenBankFile(S2A_File& document, const std::optional<std::string>& path,
 // else stays (.s2v keeps the performances, .s2e the internal banks).
 int MergeBankFile(S2A_File& document, const std::optional<std::string>& path,
                   BankLoadReport* report = nullptr);
-// The warning for a file that ended early, "the file ends early: 376 items were not in it";
+// The warning for a file that ended early, "ends early: 376 items missing";
 // empty when it held every item.
 std::string BankLoadWarning(const BankLoadReport& report);
 // .s2a, .s2v, .s2e, or .ins for the instrument definition.

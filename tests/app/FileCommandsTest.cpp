@@ -7,8 +7,8 @@
 #include "demo/DemoBank.h"
 #include "files/FileExtension.h"
 #include "files/SmartFile.h"
-#include "midi/sysex/SYX_File.h"
 #include "midi/settings/SettingsStore.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
@@ -330,7 +330,7 @@ TEST_F(WindowTest, OpenOfAFileThatEndsEarlyLeavesNothingOfTheOneBefore) {
   dialogs_.paths.push_back(PathOf("cut.s2a"));
   form_->Open1Click();
   EXPECT_EQ(form_->StatusText(), "Open successful");
-  EXPECT_EQ(form_->StatusReason(), "cut.s2a: the file ends early: 324 items were not in it");
+  EXPECT_EQ(form_->StatusReason(), "cut.s2a ends early: 324 items missing");
   S2A_File defaults;
   EXPECT_EQ(Bytes(form_->Document->InternalInstrumentBank().ItemAt(0)),
             Bytes(other.InternalInstrumentBank().ItemAt(0)));
@@ -392,8 +392,7 @@ TEST_F(WindowTest, APipeNamedAsABankFileIsRefusedAtOnce) {
   ASSERT_EQ(::mkfifo(dir_.File("pipe.s2a").c_str(), 0600), 0);
   form_->OpenFileInWindow(PathOf("pipe.s2a"), false, false);
   EXPECT_EQ(form_->StatusText(), "Error opening file");
-  EXPECT_EQ(form_->StatusReason(),
-            "pipe.s2a: Error opening file: not a regular file (a pipe)");
+  EXPECT_EQ(form_->StatusReason(), "pipe.s2a: Error opening file: not a regular file (a pipe)");
   dialogs_.paths.push_back(PathOf("pipe.s2a"));
   EXPECT_FALSE(form_->SaveAs1Click());
   EXPECT_EQ(form_->StatusText(), "Error writing file");

@@ -86,7 +86,7 @@ TEST_F(WindowTest, TheStatusAndItsReasonNeverOverlap) {
   const QString reason =
       QStringLiteral("Not received: ") + QStringLiteral("Instrument INT:001(A01), ").repeated(16);
   form_->SetStatus(text, reason);
-  QTest::qWait(0);
+  QTest::qWait(20);
   const QRect shown = form_->StatusMessage->geometry();
   const QRect beside = form_->StatusReasonLabel->geometry();
   EXPECT_LE(shown.right(), beside.left());

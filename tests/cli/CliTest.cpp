@@ -333,8 +333,7 @@ TEST_F(CorvaleCli, ImportReplacesOneItemAndRefusesAnotherKind) {
 TEST_F(CorvaleCli, AFileThatEndsEarlyIsUsedWithOneLineSayingSo) {
   const Bytes whole = test::ReadBytes(dir_.File("demo.s2a"));
   test::WriteBytes(dir_.File("cut.s2a"), Bytes(whole.begin(), whole.begin() + 100000));
-  const std::string said =
-      dir_.File("cut.s2a") + ": the file ends early: 324 items were not in it\n";
+  const std::string said = dir_.File("cut.s2a") + ": ends early: 324 items missing\n";
   for (const std::string verb : {"list", "convert"}) {
     const std::string out = verb == "list" ? "" : " " + Quoted("out.s2v");
     const ToolRun run = Invoke(verb + " " + Quoted("cut.s2a") + out);
