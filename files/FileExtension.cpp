@@ -54,6 +54,19 @@ bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank) {
 
 namespace {
 
+// An .s2v or .s2e file read over `working`'s own banks, then taken into it.
+template <class BankFile>
+int LoadBanksOfFile(S2A_File& working, const std::string& path, int& missingItems,
+                    S2A_File& (S2A_File::*take)(const BankFile&)) {
+  BankFile file;
+  file.CopyBanksFrom(working);
+  if (file.Load(path) == -1)
+    return -1;
+  missingItems = file.MissingItemRecords();
+  (working.*take)(file);
+  return 0;
+}
+
 // Loads a bank file into `working`: the banks the file holds replace its own, item by item as
 // far as the file goes, so that the slots of records the file ended before keep what `working`
 // held. `missingItems` receives how many those were.
@@ -63,24 +76,10 @@ int LoadBankFileInto(S2A_File& working, const std::string& path, int& missingIte
     missingItems = working.MissingItemRecords();
     return result;
   }
-  if (HasExtension(path, "s2v")) {
-    S2V_File voices;
-    voices.CopyBanksFrom(working);
-    if (voices.Load(path) == -1)
-      return -1;
-    missingItems = voices.MissingItemRecords();
-    working.MergeVoiceBanks(voices);
-    return 0;
-  }
-  if (HasExtension(path, "s2e")) {
-    S2E_File externals;
-    externals.CopyBanksFrom(working);
-    if (externals.Load(path) == -1)
-      return -1;
-    missingItems = externals.MissingItemRecords();
-    working.MergeExternalBanks(externals);
-    return 0;
-  }
+  if (HasExtension(path, "s2v"))
+    return LoadBanksOfFile<S2V_File>(working, path, missingItems, &S2A_File::MergeVoiceBanks);
+  if (HasExtension(path, "s2e"))
+    return LoadBanksOfFile<S2E_File>(working, path, missingItems, &S2A_File::MergeExternalBanks);
   return -1;
 }
 
