@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "files/FileDiagnostics.h"
 #include "files/SmartFile.h"
@@ -68,10 +67,13 @@ int ReadItemRecords(SmartFile& file, Bank& bank, int count) {
   for (int slot = 0; slot < count; ++slot, item = bank.Next()) {
     if (item == nullptr)
       item = bank.ItemAt(slot);
-    // A record the file ends within would leave half a program: the slot keeps what it held.
-    const std::vector<std::uint8_t> held(item->Data().begin(), item->Data().end());
-    if (item->ReadFrom(file) == 0) {
-      std::copy(held.begin(), held.end(), item->Data().begin());
+    // A record the file ends within is not read: half a program would be one nobody made, so
+    // the slot keeps what it held. Nothing after it is read either: its bytes are not a record.
+    const auto recordSize = static_cast<std::int64_t>(item->Data().size());
+    if (file.Size() - file.Tell() < recordSize) {
+      file.Seek(static_cast<long>(file.Size()));
+      ++cut;
+    } else if (item->ReadFrom(file) == 0) {
       ++cut;
     }
   }

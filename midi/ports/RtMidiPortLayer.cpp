@@ -172,14 +172,19 @@ std::optional<unsigned int> FindPort(RtMidi& midi, const ListedPort& port) {
   return static_cast<unsigned int>(found - rawNames.begin());
 }
 
+// The client and port numbers RtMidi puts at the end of an ALSA port's name: " 20:0".
+const std::regex& AlsaAddressPattern() {
+  static const std::regex pattern(R"( (\d+):(\d+)$)");
+  return pattern;
+}
+
 // Whether an ALSA sequencer port, known by the client and port numbers at the end of RtMidi's
 // name for it ("client:port 20:0"), is still there; through a sequencer handle of its own.
 class AlsaPortPresence {
  public:
   explicit AlsaPortPresence(const std::string& rawName) {
-    static const std::regex kAlsaAddress(R"( (\d+):(\d+)$)");
     std::smatch match;
-    if (std::regex_search(rawName, match, kAlsaAddress)) {
+    if (std::regex_search(rawName, match, AlsaAddressPattern())) {
       client_ = std::stoi(match[1].str());
       port_ = std::stoi(match[2].str());
     }
@@ -527,8 +532,7 @@ class RtMidiPortLayer final : public MidiPortLayer {
 // "client:port" of a raw name, the numbers ALSA adds taken off.
 std::pair<std::string, std::string> ClientAndPort(MidiSystem system, std::string rawName) {
   if (system == MidiSystem::kAlsa) {
-    static const std::regex kAlsaAddress(R"( \d+:\d+$)");
-    rawName = std::regex_replace(rawName, kAlsaAddress, "");
+    rawName = std::regex_replace(rawName, AlsaAddressPattern(), "");
   }
   const std::size_t colon = rawName.find(':');
   if (colon == std::string::npos) {
