@@ -138,9 +138,11 @@ QString FailureReason(const QString& path, FileDiagnosticCapture& diagnostics) {
                       : QFileInfo(path).fileName() + ": " + QString::fromStdString(said);
 }
 
-// Why a name did not open as a bank file, where the file layer had nothing to say: it names a
-// file of another kind.
-QString WhyNotABankFile(const QString& path) {
+// Why a name did not open as a bank file: the file layer's reason, or where it had nothing to
+// say, that the name is of another kind.
+QString WhyNotOpened(const QString& path, FileDiagnosticCapture& diagnostics) {
+  if (IsBankFile(Path(path)))
+    return FailureReason(path, diagnostics);
   const QString name = QFileInfo(path).fileName();
   if (IsItemFile(Path(path)))
     return name + QStringLiteral(" holds a single program: use Edit > Import");
@@ -157,15 +159,13 @@ QString LoadWarning(const QString& path, const BankLoadReport& report) {
 }
 
 // The same for a save: the extension typed decides the format.
-QString WhyNotSaved(const QString& path) {
+QString WhyNotSaved(const QString& path, FileDiagnosticCapture& diagnostics) {
+  if (IsBankFile(Path(path)) || HasExtension(Path(path), "ins"))
+    return FailureReason(path, diagnostics);
   const QString name = QFileInfo(path).fileName();
   if (IsItemFile(Path(path)))
     return name + QStringLiteral(": single programs only: use Edit > Export");
   return name + QStringLiteral(": add .s2a, .s2v, .s2e or .ins to the name");
-}
-
-bool IsSaveFormat(const QString& path) {
-  return IsBankFile(Path(path)) || HasExtension(Path(path), "ins");
 }
 
 // Whether the port a transfer needs is there; when it is not, that is said once, rather than
@@ -548,8 +548,7 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
   FileDiagnosticCapture diagnostics;
   BankLoadReport report;
   if (OpenBankFile(*Document, Path(path), &report) != 0) {
-    SetStatus(QStringLiteral("Error opening file"),
-              IsBankFile(Path(path)) ? FailureReason(path, diagnostics) : WhyNotABankFile(path));
+    SetStatus(QStringLiteral("Error opening file"), WhyNotOpened(path, diagnostics));
     return this;
   }
   StartHistory(true);
@@ -1366,8 +1365,7 @@ bool TForm1::SaveDocumentTo(const QString& path) {
   }
   FileDiagnosticCapture diagnostics;
   if (SaveBankFile(*Document, Path(path)) != 0) {
-    SetStatus(QStringLiteral("Error writing file"),
-              IsSaveFormat(path) ? FailureReason(path, diagnostics) : WhyNotSaved(path));
+    SetStatus(QStringLiteral("Error writing file"), WhyNotSaved(path, diagnostics));
     return false;
   }
   BecomeFileOf(path);
@@ -1426,8 +1424,7 @@ void TForm1::Merge1Click() {
   FileDiagnosticCapture diagnostics;
   BankLoadReport report;
   if (MergeBankFile(*Document, Path(path), &report) != 0) {
-    SetStatus(QStringLiteral("Error merging file"),
-              IsBankFile(Path(path)) ? FailureReason(path, diagnostics) : WhyNotABankFile(path));
+    SetStatus(QStringLiteral("Error merging file"), WhyNotOpened(path, diagnostics));
     return;
   }
   FileName = path;
@@ -1453,8 +1450,7 @@ void TForm1::ExportSupportingFile1Click() {
   RememberFolder(Settings::kLastSuppDirectory, *path);
   FileDiagnosticCapture diagnostics;
   if (SaveBankFile(*Document, Path(*path)) != 0)
-    SetStatus(QStringLiteral("Error writing file"),
-              IsSaveFormat(*path) ? FailureReason(*path, diagnostics) : WhyNotSaved(*path));
+    SetStatus(QStringLiteral("Error writing file"), WhyNotSaved(*path, diagnostics));
   else
     SetStatus(QStringLiteral("Save successful"));
 }

@@ -3,19 +3,17 @@
 #include <algorithm>
 #include <cctype>
 
+#include "cli/VerbSupport.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
 namespace {
 
-bool AllDigits(const std::string& text) {
-  return !text.empty() && text.size() <= 4 &&
-         std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
-}
-
 // The 0-based index of "5" or "A05"; -1 when the text is neither.
 int SlotIndexOf(const std::string& text) {
-  return AllDigits(text) ? std::stoi(text) - 1 : Bank::SlotIndexOfLabel(text);
+  if (const std::optional<int> number = DecimalNumber(text, 4))
+    return *number - 1;
+  return Bank::SlotIndexOfLabel(text);
 }
 
 // "int-inst, ext-inst, ..."

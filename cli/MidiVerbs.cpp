@@ -42,20 +42,8 @@ struct VerbOptions {
 constexpr int kMostRetries = 99;
 
 std::optional<int> ParsePortNumber(const std::string& text) {
-  if (text.empty() || text.size() > 4 ||
-      text.find_first_not_of("0123456789") != std::string::npos) {
-    return std::nullopt;
-  }
-  const int number = std::stoi(text);
-  return number >= 1 ? std::optional<int>(number) : std::nullopt;
-}
-
-std::optional<int> ParseRetries(const std::string& text) {
-  if (text.empty() || text.size() > 2 ||
-      text.find_first_not_of("0123456789") != std::string::npos) {
-    return std::nullopt;
-  }
-  return std::stoi(text);
+  const std::optional<int> number = DecimalNumber(text, 4);
+  return number && *number >= 1 ? number : std::nullopt;
 }
 
 // Usage errors return the status.
@@ -68,7 +56,7 @@ std::optional<int> ParseMidiArguments(const char* verb, std::span<const std::str
     } else if (argument == "--verify" && takes.verify) {
       parsed.verify = true;
     } else if (argument == "--retries" && takes.retries) {
-      parsed.retries = i + 1 < arguments.size() ? ParseRetries(arguments[++i]) : std::nullopt;
+      parsed.retries = i + 1 < arguments.size() ? DecimalNumber(arguments[++i], 2) : std::nullopt;
       if (!parsed.retries) {
         return UsageError(std::string(verb) + ": --retries needs a number from 0 to " +
                           std::to_string(kMostRetries));

@@ -1,6 +1,7 @@
 #include "cli/VerbSupport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -43,6 +44,14 @@ void FlushOutput() {
 
 int OutputError() {
   return FirstOutputError();
+}
+
+std::optional<int> DecimalNumber(const std::string& text, std::size_t maxDigits) {
+  if (text.empty() || text.size() > maxDigits ||
+      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    return std::nullopt;
+  }
+  return std::stoi(text);
 }
 
 int Failure(const char* verb, const std::string& what) {

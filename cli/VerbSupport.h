@@ -16,6 +16,9 @@ class S2A_File;
 inline constexpr const char* kBankFileKinds = ".s2a, .s2v or .s2e";
 inline constexpr const char* kItemFileKinds = ".s2i or .syx";
 
+// The number `text` writes in decimal digits, at most `maxDigits` of them and nothing else.
+std::optional<int> DecimalNumber(const std::string& text, std::size_t maxDigits);
+
 // From now on the file layers' diagnostics are kept for the verb's own error line instead of
 // going to standard error.
 void CollectFileDiagnostics();
