@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiErrorReport.h"
@@ -43,6 +44,13 @@ class TransferScope {
 
 bool Stopped(const std::atomic<bool>& cancel, const TransferScope& scope) {
   return cancel.load() || !scope.FirstError().empty();
+}
+
+// How the transfer ended. A cancel may also have cut short the last item.
+Summary Finished(Summary summary, const std::atomic<bool>& cancel, const TransferScope& scope) {
+  summary.cancelled = cancel.load() && !summary.missing.empty();
+  summary.portError = scope.FirstError();
+  return summary;
 }
 
 void AddSlots(std::vector<Slot>& list, std::span<const Slot> slots,
@@ -105,10 +113,7 @@ Summary Receive(MidiControl& control, std::span<const Slot> slots, const Progres
     pending = std::move(failed);
   }
   AddSlots(summary.missing, slots, pending);
-  // A cancel may also have cut short the last item.
-  summary.cancelled = cancel.load() && !summary.missing.empty();
-  summary.portError = scope.FirstError();
-  return summary;
+  return Finished(std::move(summary), cancel, scope);
 }
 
 Summary Send(MidiControl& control, std::span<const Slot> slots, const Progress& progress,
@@ -132,9 +137,7 @@ Summary Send(MidiControl& control, std::span<const Slot> slots, const Progress& 
   }
   summary.missing.insert(summary.missing.end(), slots.begin() + static_cast<std::ptrdiff_t>(next),
                          slots.end());
-  summary.cancelled = cancel.load() && !summary.missing.empty();
-  summary.portError = scope.FirstError();
-  return summary;
+  return Finished(std::move(summary), cancel, scope);
 }
 
 }  // namespace BankTransfer

@@ -55,6 +55,15 @@ int LastNamed(const PortList& list, const std::string& name) {
   return found;
 }
 
+// The port of the stored name becomes current (the last of several that carry it), else the
+// first port; it is opened.
+void ChooseStoredPort(PortList& list, const char* nameSetting) {
+  list.current = std::max(LastNamed(list, SettingsStore::ReadSettingString(nameSetting, "")), 0);
+  if (!list.Current()->IsOpen()) {
+    list.Current()->Open();
+  }
+}
+
 // The system's ports of one direction, as devices.
 template <class Device, class CountPorts>
 std::vector<std::unique_ptr<MidiDevice>> ListDevices(CountPorts countPorts) {
@@ -75,12 +84,7 @@ void Enumerate(PortList& list, CountPorts countPorts, const char* nameSetting) {
     list.current = -1;
     return;
   }
-  // A stored name that several ports carry selects the last of them; one no port carries,
-  // the first port.
-  list.current = std::max(LastNamed(list, SettingsStore::ReadSettingString(nameSetting, "")), 0);
-  if (!list.Current()->IsOpen()) {
-    list.Current()->Open();
-  }
+  ChooseStoredPort(list, nameSetting);
 }
 
 // A fresh listing replaces the devices; the current device carries on where its port is still
@@ -108,8 +112,7 @@ void Refresh(PortList& list, CountPorts countPorts, const char* nameSetting) {
   }
   kept.reset();  // closes it
   if (!list.devices.empty()) {
-    list.current = std::max(LastNamed(list, SettingsStore::ReadSettingString(nameSetting, "")), 0);
-    list.Current()->Open();
+    ChooseStoredPort(list, nameSetting);
   }
 }
 
