@@ -11,11 +11,12 @@
 #include "app/TForm1.h"
 #include "app/TSingleApplication.h"
 #include "app/WindowPlacement.h"
+#include "files/DefaultFiles.h"
 #include "files/FileDiagnostics.h"
 #include "files/SafeSave.h"
 #include "files/SmartFile.h"
 #include "files/SmartFilename.h"
-#include "midi/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "simulator/MidiSimulatorSetup.h"
 
 namespace {
@@ -35,6 +36,7 @@ void ShowStartNote(TForm1& window, const QString& note) {
 }  // namespace
 
 int RunProgram(QApplication& application, const QStringList& fileNames) {
+  DefaultFiles::Use();
   application.setApplicationName(QStringLiteral("Corvale"));
   application.setDesktopFileName(QStringLiteral("org.corvale.Corvale"));
   // The program ends when the first window closes, whatever other windows are left.

@@ -41,9 +41,9 @@
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiErrorReport.h"
 #include "midi/ports/MidiTransfer.h"
-#include "midi/settings/SettingsStore.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

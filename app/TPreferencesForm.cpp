@@ -19,7 +19,7 @@
 #include "app/WindowPlacement.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiDevice.h"
-#include "midi/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

@@ -26,15 +26,16 @@
 #include "cli/ItemSlot.h"
 #include "cli/MidiVerbs.h"
 #include "demo/DemoBank.h"
+#include "files/DefaultFiles.h"
 #include "files/FileExtension.h"
 #include "midi/MidiWire.h"
 #include "midi/ports/BankTransfer.h"
 #include "midi/ports/MidiPortLayer.h"
-#include "midi/settings/SettingsStore.h"
 #include "midi/sysex/BulkDump.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
+#include "settings/SettingsStore.h"
 #include "simulator/JackServerProcess.h"
 #include "simulator/LinkFaultOptions.h"
 #include "simulator/LoopbackPortLayer.h"
@@ -109,6 +110,7 @@ struct JackSimulator {
 }  // namespace
 
 int main(int argc, char** argv) {
+  DefaultFiles::Use();
   Choices choices;
   std::string error;
   if (!ReadChoices(argc, argv, choices, error)) {

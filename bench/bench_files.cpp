@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "demo/DemoBank.h"
+#include "files/DefaultFiles.h"
 #include "midi/sysex/ItemDumpList.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
@@ -310,6 +311,7 @@ void PrintSpeed(const RecordingReporter& reporter, const char* label, const char
 }
 
 int Run(int argc, char** argv) {
+  DefaultFiles::Use();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "demo/DemoBank.h"
+#include "files/DefaultFiles.h"
 #include "midi/MidiWire.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiDevice.h"
@@ -119,6 +120,7 @@ int main(int argc, char** argv) {
       std::filesystem::temp_directory_path() / ("corvale-bench-midi-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   setenv("CORVALE_SETTINGS", (folder / "settings.conf").c_str(), 1);
+  DefaultFiles::Use();
   {
     S2A_File document;
     DemoBank::FillDocument(document);

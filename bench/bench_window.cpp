@@ -27,6 +27,7 @@
 
 #include "app/ItemListBox.h"
 #include "app/TForm1.h"
+#include "files/DefaultFiles.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
   std::error_code ignored;  // without it, the open reports what is missing
   std::filesystem::copy_file(example / "settings.conf", folder / "settings.conf", ignored);
   setenv("CORVALE_SETTINGS", (folder / "settings.conf").c_str(), 1);
+  DefaultFiles::Use();
 
   const Clock::time_point start = Clock::now();
   int applicationArgc = 1;

@@ -7,6 +7,7 @@
 
 #include "cli/VerbSupport.h"
 #include "cli/Verbs.h"
+#include "files/DefaultFiles.h"
 #include "files/SafeSave.h"
 
 namespace {
@@ -82,6 +83,7 @@ int FinishOutput(const char* verbName, int status) {
 int main(int argc, char** argv) {
   // A closed pipe or the file size limit then fails a write instead of ending the tool.
   PrepareProcessForSaving();
+  DefaultFiles::Use();
   const char* verbName = nullptr;
   const int status = Run(std::vector<std::string>(argv + 1, argv + argc), verbName);
   return FinishOutput(verbName, status);

@@ -10,13 +10,14 @@
 #include <string>
 
 #include "demo/DemoBank.h"
+#include "files/DefaultFiles.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
 #include "files/SmartFilename.h"
-#include "midi/settings/SettingsStore.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
   // The settings file of the example names its configuration folder; this program's own
   // defaults come from the same place.
   ::setenv("CORVALE_SETTINGS", settings.c_str(), 1);
+  DefaultFiles::Use();
   try {
     SettingsStore::WriteSettingString(Settings::kConfigurationDirectory, configDir);
   } catch (const SettingsWriteError& error) {

@@ -58,10 +58,8 @@ void S2A_File::Reset() {
 }
 
 void S2A_File::FillAsSharedDefault() {
-  if (SharedDefaults::LoadDefaultFile("Default All.s2a",
-                                      [this](const std::string& path) { return Load(path); })) {
+  if (SharedDefaults::FillSet(*this))
     return;
-  }
   for (std::vector<std::uint8_t>* block : {&sysBlock_, &chnBlock_, &plvBlock_, &clpBlock_}) {
     std::fill(block->begin(), block->end(), 0);
   }

@@ -1,14 +1,8 @@
 #include "model/SharedDefaults.h"
 
 #include <array>
-#include <filesystem>
-#include <memory>
+#include <utility>
 
-#include "files/FileDiagnostics.h"
-#include "files/S2I_File.h"
-#include "files/SmartFile.h"
-#include "files/SmartFilename.h"
-#include "midi/settings/SettingsStore.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
 
@@ -17,6 +11,7 @@ namespace {
 struct Registry {
   std::array<std::unique_ptr<Item>, kItemKindCount> items;
   std::unique_ptr<S2A_File> set;
+  std::unique_ptr<DefaultSource> source;
 };
 
 Registry& TheRegistry() {
@@ -24,55 +19,19 @@ Registry& TheRegistry() {
   return registry;
 }
 
-// Why `path` cannot be opened as a regular file, as the loader would say it; empty when it can.
-// A default file is never a stream: one that is a pipe must not hold the program.
-std::string RegularFileProblem(const std::string& path) {
-  SmartFile probe;
-  return probe.OpenRegularFile(path) ? std::string() : "Error opening file: " + probe.ErrorText();
-}
-
 }  // namespace
 
-std::string SharedDefaults::DefaultFilePath(const char* fileName) {
-  std::string folder = SettingsStore::ConfigurationDirectoryValue();
-  if (folder.empty())
-    folder = std::filesystem::path(SettingsStore::Location()).parent_path().string();
-  return SmartFilename::Join(folder, fileName);
-}
-
-bool SharedDefaults::LoadDefaultFile(const char* fileName,
-                                     const std::function<int(const std::string& path)>& load) {
-  const std::string path = DefaultFilePath(fileName);
-  std::error_code error;
-  if (!std::filesystem::exists(path, error) && !error)
-    return false;
-  std::string reason = RegularFileProblem(path);
-  if (reason.empty()) {
-    const FileDiagnosticCapture capture;
-    if (load(path) == 0)
-      return true;
-    reason = capture.Text();
-  }
-  ReportFileDiagnostic("Default file \"%s\" could not be loaded: %s", path.c_str(),
-                       reason.empty() ? "unknown format" : reason.c_str());
-  return false;
-}
-
 const Item& SharedDefaults::DefaultItem(ItemKind kind) {
-  std::unique_ptr<Item>& slot = TheRegistry().items[static_cast<int>(kind)];
+  Registry& registry = TheRegistry();
+  std::unique_ptr<Item>& slot = registry.items[static_cast<int>(kind)];
   if (slot)
     return *slot;
 
-  // Registered before the file is read, so that the items made while reading it copy the
+  // Registered before the source fills it, so that the items made while it reads copy the
   // default in its current, all-zero state.
   slot = Item::CreateBlank(kind);
-  S2I_File file;
-  if (LoadDefaultFile(KindInfo(kind).defaultFileName,
-                      [&](const std::string& path) { return file.Load(path); })) {
-    const Item* loaded = file.GetItem(S2I_File::kAnyKind);
-    if (loaded != nullptr && loaded->Kind() == kind)
-      slot->Assign(loaded);
-  }
+  if (registry.source)
+    registry.source->FillItem(*slot);
   return *slot;
 }
 
@@ -83,10 +42,21 @@ const S2A_File& SharedDefaults::DefaultSet() {
   return *set;
 }
 
+bool SharedDefaults::FillSet(S2A_File& set) {
+  DefaultSource* source = TheRegistry().source.get();
+  return source && source->FillSet(set);
+}
+
+void SharedDefaults::Use(std::unique_ptr<DefaultSource> source) {
+  Forget();
+  TheRegistry().source = std::move(source);
+}
+
 void SharedDefaults::Forget() {
   Registry& registry = TheRegistry();
   registry.set.reset();
   for (std::unique_ptr<Item>& item : registry.items)
     item.reset();
-  SettingsStore::ForgetConfigurationDirectory();
+  if (registry.source)
+    registry.source->Forget();
 }

@@ -5,7 +5,7 @@
 
 #include "midi/ports/MidiDevice.h"
 #include "midi/ports/MidiPortLayer.h"
-#include "midi/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

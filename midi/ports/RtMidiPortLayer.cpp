@@ -22,7 +22,7 @@
 #include "midi/ports/JackServerWatch.h"
 #include "midi/ports/MidiInputQueue.h"
 #include "midi/ports/MidiWirePacer.h"
-#include "midi/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 // Why System Exclusive is paced here, one message at a time: RtMidi's ALSA output opens the
 // sequencer non-blocking and hands every event on at once, and the sequencer passes it

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "files/DefaultFiles.h"
 #include "files/FileExtension.h"
 #include "model/S2A_File.h"
 #include "simulator/LinkFaultOptions.h"
@@ -68,6 +69,7 @@ int WaitForTheEnd(const sigset_t& endingSignals, const SimulatorPorts& ports,
 }  // namespace
 
 int main(int argc, char** argv) {
+  DefaultFiles::Use();
   bool verbose = false;
   std::string file;
   SimulatedS80::Faults faults;

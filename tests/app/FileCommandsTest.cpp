@@ -7,11 +7,11 @@
 #include "demo/DemoBank.h"
 #include "files/FileExtension.h"
 #include "files/SmartFile.h"
-#include "midi/settings/SettingsStore.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
+#include "settings/SettingsStore.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {

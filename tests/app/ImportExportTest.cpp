@@ -1,9 +1,9 @@
 #include <QDir>
 #include <QFile>
 
-#include "midi/settings/SettingsStore.h"
 #include "model/Item.h"
 #include "model/ParamBlockTable.h"
+#include "settings/SettingsStore.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "midi/settings/SettingsFile.h"
-#include "midi/settings/SettingsStore.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsStore.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {

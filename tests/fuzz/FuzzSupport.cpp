@@ -9,6 +9,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "files/DefaultFiles.h"
+
 namespace fuzz {
 namespace {
 
@@ -48,6 +50,7 @@ ScratchDir& Scratch() {
 void Initialize() {
   WriteFile(SettingsPath(), {});
   ::setenv("CORVALE_SETTINGS", SettingsPath().c_str(), 1);
+  DefaultFiles::Use();
   std::fflush(stdout);
   if (std::freopen("/dev/null", "w", stdout) == nullptr)
     std::fprintf(stderr, "fuzz: standard output stays open\n");

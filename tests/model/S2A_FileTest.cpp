@@ -7,6 +7,7 @@
 #include <set>
 
 #include "demo/DemoBank.h"
+#include "files/DefaultFiles.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
@@ -198,6 +199,21 @@ TEST_F(SharedDefaultsTest, EachDefaultFileIsReadOncePerRun) {
   EXPECT_EQ(Image(first), Image(second));
   EXPECT_EQ(Image(*secondSet.InternalPerformanceBank().ItemAt(0)),
             Image(*firstSet.InternalPerformanceBank().ItemAt(0)));
+}
+
+// The model reads no file of its own: the defaults come from the source handed in.
+TEST_F(SharedDefaultsTest, WithoutASourceEveryDefaultIsZeroAndTheFilesAreReadOnceOneIsHandedIn) {
+  SharedDefaults::Use(nullptr);
+  Performance zero;
+  S2A_File zeroSet;
+  EXPECT_TRUE(AllZero(zero.Data()));
+  EXPECT_FALSE(zeroSet.HasClpBlock());
+
+  DefaultFiles::Use();
+  Performance performance;
+  S2A_File document;
+  EXPECT_EQ(Image(performance), Image(*defaults_.ExternalPerformanceBank().ItemAt(2)));
+  EXPECT_TRUE(document.HasClpBlock());
 }
 
 TEST_F(SharedDefaultsTest, ADefaultFileOfTheWrongKindGivesAZeroDefault) {

@@ -11,12 +11,12 @@
 #include <stdexcept>
 
 #include "demo/DemoBank.h"
+#include "files/DefaultFiles.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
-#include "model/SharedDefaults.h"
 
 namespace test {
 
@@ -82,7 +82,7 @@ void UseConfiguration(const TempDir& dir, const std::string& configDir) {
     out << "ConfigurationDirectory=\"" << configDir << "\"\n";
   out.close();
   ::setenv("CORVALE_SETTINGS", settings.c_str(), 1);
-  SharedDefaults::Forget();
+  DefaultFiles::Use();
 }
 
 void UseNoConfiguration(const TempDir& dir) {

@@ -11,7 +11,7 @@
 #include "midi/ports/MidiErrorReport.h"
 #include "midi/ports/MidiInputQueue.h"
 #include "midi/ports/MidiPortLayer.h"
-#include "midi/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "midi/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,7 +13,7 @@
 
 #include "files/FileDiagnostics.h"
 #include "files/SmartFile.h"
-#include "midi/settings/SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 namespace {
 

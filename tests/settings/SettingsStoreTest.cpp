@@ -1,4 +1,4 @@
-#include "midi/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,7 +18,7 @@
 
 #include "files/FileDiagnostics.h"
 #include "files/SmartFilename.h"
-#include "midi/settings/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

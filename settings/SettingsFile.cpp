@@ -1,4 +1,4 @@
-#include "midi/settings/SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 #include <charconv>
 #include <cstdint>
