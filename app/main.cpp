@@ -4,8 +4,8 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "app/CommandLine.h"
-#include "app/ProgramEntry.h"
+#include "app/startup/CommandLine.h"
+#include "app/startup/ProgramEntry.h"
 
 int main(int argc, char** argv) {
   // Takes the toolkit's own options out of argv.

@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ItemListBox.h"
-#include "app/TForm1.h"
+#include "app/list/ItemListView.h"
+#include "app/window/EditorWindow.h"
 #include "files/DefaultFiles.h"
 
 namespace {
@@ -79,7 +79,7 @@ const char* Verdict(double ms, double goalMs) {
 
 int Measure(const std::filesystem::path& bank, int runs, Clock::time_point start) {
   FirstPaint firstPaint;
-  TForm1 window;
+  EditorWindow window;
   window.InstLB->viewport()->installEventFilter(&firstPaint);
   // Shows the window, as it does for a file named on the command line.
   window.OpenFileInWindow(QString::fromStdString(bank.string()), true, false);

@@ -6,9 +6,9 @@
 #include <QtTest/QTest>
 #include <functional>
 
-#include "app/BankTransferDialog.h"
-#include "app/ItemListBox.h"
-#include "app/ProgramMidi.h"
+#include "app/commands/ProgramMidi.h"
+#include "app/dialogs/TransferDialog.h"
+#include "app/list/ItemListView.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/sysex/BulkDump.h"
 #include "model/BankLayouts.h"
@@ -53,7 +53,7 @@ class BankCommandsTest : public SynthesizerWindowTest {
 };
 
 TEST_F(BankCommandsTest, ReceivedBanksAreTheSynthesizersAndMarkTheDocumentChanged) {
-  Select(*form_, TForm1::PercussionTab, 2);
+  Select(*form_, EditorWindow::PercussionTab, 2);
   form_->MidiReceiveBank->trigger();
   EXPECT_EQ(form_->StatusText(), "Received 2 of 2 items");
   EXPECT_EQ(Window(kExternalPercussionLayout), Synthesizer(kExternalPercussionLayout));
@@ -74,7 +74,7 @@ TEST_F(BankCommandsTest, ReceivedBanksAreTheSynthesizersAndMarkTheDocumentChange
 // Only after the user agreed to replace what the synthesizer holds.
 TEST_F(BankCommandsTest, SentBanksLandInTheSynthesizersMemoryOnceTheUserAgrees) {
   const auto before = Synthesizer(kExternalPerformanceLayout);
-  Select(*form_, TForm1::PerformanceTab, 130);
+  Select(*form_, EditorWindow::PerformanceTab, 130);
   dialogs_.answers = {Answer::No, Answer::Yes};
   form_->MidiSendBank->trigger();
   EXPECT_EQ(Synthesizer(kExternalPerformanceLayout), before);
@@ -101,7 +101,7 @@ TEST_F(BankCommandsTest, SlotsWithoutAnswerAreNamedAndKeepTheirContent) {
         *BulkDump::MemoryLocation(*synthesizerBanks_.ExternalPerformanceBank().ItemAt(slot)));
   synthesizer_->SetFaults(faults);
   const auto before = Window(kExternalPerformanceLayout);
-  Select(*form_, TForm1::PerformanceTab, 128);
+  Select(*form_, EditorWindow::PerformanceTab, 128);
   form_->MidiReceiveBank->trigger();
   const QString named = "Performance EXT:001(A01), Performance EXT:064(D16)";
   EXPECT_EQ(form_->StatusText(), "Received 62 of 64 items; 2 needed a retry");
@@ -124,18 +124,18 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
   synthesizer_->SetBytesPerSecond(MidiWire::kDinBytesPerSecond);
   const struct {
     const char* way;
-    std::function<void(BankTransferDialog&)> cancel;
+    std::function<void(TransferDialog&)> cancel;
   } cases[] = {
       {"click",
-       [](BankTransferDialog& dialog) {
+       [](TransferDialog& dialog) {
          QTest::mouseClick(
              dialog.windowHandle(), Qt::LeftButton, {},
              dialog.CancelButton->mapTo(&dialog, dialog.CancelButton->rect().center()));
        }},
       {"Esc",
-       [](BankTransferDialog& dialog) { QTest::keyClick(dialog.windowHandle(), Qt::Key_Escape); }},
+       [](TransferDialog& dialog) { QTest::keyClick(dialog.windowHandle(), Qt::Key_Escape); }},
       {"close box",
-       [](BankTransferDialog& dialog) {
+       [](TransferDialog& dialog) {
          QCloseEvent close;
          QCoreApplication::sendEvent(dialog.windowHandle(), &close);
        }},
@@ -144,12 +144,12 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
   for (const auto& [way, cancel] : cases) {
     SCOPED_TRACE(way);
     const auto before = Window(kInternalInstrumentLayout);
-    Select(*form_, TForm1::InstrumentTab, 0);
+    Select(*form_, EditorWindow::InstrumentTab, 0);
     PaintCounter painted(form_->InstLB->viewport());
     bool cancelled = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-      auto* dialog = form_->findChild<BankTransferDialog*>();
+      auto* dialog = form_->findChild<TransferDialog*>();
       if (!dialog)
         return;
       form_->InstLB->viewport()->update();
@@ -177,7 +177,7 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
 
   // The ports are ready for the next transfer.
   synthesizer_->SetBytesPerSecond(0);
-  Select(*form_, TForm1::PercussionTab, 0);
+  Select(*form_, EditorWindow::PercussionTab, 0);
   form_->MidiReceiveBank->trigger();
   EXPECT_EQ(form_->StatusText(), "Received 2 of 2 items");
 }

@@ -15,13 +15,13 @@ class CloseTest : public WindowTest {
     third_->Modified = true;
   }
 
-  static bool IsClosed(const TForm1* window) {
+  static bool IsClosed(const EditorWindow* window) {
     return !window->Document && !window->isVisible() && !window->NextWindow &&
            !window->PreviousWindow;
   }
 
-  TForm1* second_ = nullptr;
-  TForm1* third_ = nullptr;
+  EditorWindow* second_ = nullptr;
+  EditorWindow* third_ = nullptr;
 };
 
 }  // namespace
@@ -34,7 +34,7 @@ TEST_F(CloseTest, CancelInAFollowerCancelsTheQuit) {
   EXPECT_EQ(form_->StatusText(), "Quit cancelled.");
   EXPECT_TRUE(form_->isVisible());
   EXPECT_FALSE(form_->CloseConfirmed);
-  EXPECT_EQ(Chain(*form_), (std::vector<TForm1*>{form_.get(), third_}));
+  EXPECT_EQ(Chain(*form_), (std::vector<EditorWindow*>{form_.get(), third_}));
   EXPECT_EQ(third_->PreviousWindow, form_.get());
 }
 
@@ -42,13 +42,13 @@ TEST_F(CloseTest, QuitFromALaterWindowAsksFromTheFirstWindowOn) {
   form_->Modified = true;
   form_->FileName = PathOf("first.s2a");
   third_->FileName = PathOf("third.s2a");
-  QSignalSpy closed(form_.get(), &TForm1::WindowClosed);
+  QSignalSpy closed(form_.get(), &EditorWindow::WindowClosed);
   dialogs_.answers = {Answer::No, Answer::No};
   third_->Quit1Click();
   ASSERT_EQ(dialogs_.requests.size(), 2u);
   EXPECT_TRUE(dialogs_.requests[0].text.startsWith(PathOf("first.s2a") + "\n"));
   EXPECT_TRUE(dialogs_.requests[1].text.startsWith(PathOf("third.s2a") + "\n"));
-  for (TForm1* window : {form_.get(), second_, third_}) {
+  for (EditorWindow* window : {form_.get(), second_, third_}) {
     EXPECT_TRUE(IsClosed(window));
     EXPECT_TRUE(window->CloseConfirmed);
   }
@@ -58,7 +58,7 @@ TEST_F(CloseTest, QuitFromALaterWindowAsksFromTheFirstWindowOn) {
 TEST_F(CloseTest, SystemCloseAsksUntilTheDocumentIsSavedOrLeft) {
   second_->Modified = true;
   second_->FileName = PathOf("absent/second.s2a");
-  QSignalSpy closed(second_, &TForm1::WindowClosed);
+  QSignalSpy closed(second_, &EditorWindow::WindowClosed);
   // A save that fails asks again.
   dialogs_.answers = {Answer::Yes, Answer::Cancel};
   EXPECT_FALSE(second_->close());
@@ -69,7 +69,7 @@ TEST_F(CloseTest, SystemCloseAsksUntilTheDocumentIsSavedOrLeft) {
   dialogs_.answers = {Answer::Yes, Answer::No};
   EXPECT_TRUE(second_->close());
   EXPECT_TRUE(IsClosed(second_));
-  EXPECT_EQ(Chain(*form_), (std::vector<TForm1*>{form_.get(), third_}));
+  EXPECT_EQ(Chain(*form_), (std::vector<EditorWindow*>{form_.get(), third_}));
   EXPECT_EQ(third_->PreviousWindow, form_.get());
   // Closed already: no question, and the window is unlinked only once.
   EXPECT_TRUE(second_->close());

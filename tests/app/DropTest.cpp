@@ -1,8 +1,8 @@
 #include <QCoreApplication>
 #include <QMimeData>
 
-#include "app/ItemListBox.h"
-#include "app/SharedEditingState.h"
+#include "app/commands/SharedEditingState.h"
+#include "app/list/ItemListView.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
@@ -17,7 +17,7 @@ class DropTest : public WindowTest {
     OpenDemo(*other_);
   }
 
-  TForm1* other_ = nullptr;
+  EditorWindow* other_ = nullptr;
 };
 
 }  // namespace
@@ -61,7 +61,7 @@ TEST_F(DropTest, BetweenWindowsACopyMarksTheTargetAndASwapBoth) {
 
 TEST_F(DropTest, RefusedDropsChangeNothing) {
   QMimeData otherProcess;
-  otherProcess.setData(TItemListBox::kDragMimeType,
+  otherProcess.setData(ItemListView::kDragMimeType,
                        QByteArray::number(QCoreApplication::applicationPid() + 1));
   const struct {
     int targetTab;
@@ -70,15 +70,15 @@ TEST_F(DropTest, RefusedDropsChangeNothing) {
     bool taken;
     const char* status;
   } cases[] = {
-      {TForm1::PerformanceTab, 0, nullptr, true, "Drag'n'drop types didn't match"},
-      {TForm1::PercussionTab, -1, nullptr, true, "Unknown Internal Error"},
-      {TForm1::InstrumentTab, 0, &otherProcess, false, ""},
-      {TForm1::InstrumentTab, 130, nullptr, true, ""},  // onto itself
+      {EditorWindow::PerformanceTab, 0, nullptr, true, "Drag'n'drop types didn't match"},
+      {EditorWindow::PercussionTab, -1, nullptr, true, "Unknown Internal Error"},
+      {EditorWindow::InstrumentTab, 0, &otherProcess, false, ""},
+      {EditorWindow::InstrumentTab, 130, nullptr, true, ""},  // onto itself
   };
   const QStringList sourceLines = form_->ListLines();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.status);
-    TForm1& target = c.to == 130 ? *form_ : *other_;
+    EditorWindow& target = c.to == 130 ? *form_ : *other_;
     Select(target, c.targetTab, -1);
     const QStringList before = target.ListLines();
     target.SetStatus({});

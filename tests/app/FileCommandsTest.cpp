@@ -16,10 +16,10 @@
 
 namespace {
 
-using Command = std::function<void(TForm1&)>;
+using Command = std::function<void(EditorWindow&)>;
 using Kind = ScriptedDialogs::Kind;
 
-void ExpectUntitledAndUntouched(const TForm1& window) {
+void ExpectUntitledAndUntouched(const EditorWindow& window) {
   EXPECT_TRUE(window.FileName.isEmpty());
   EXPECT_EQ(ShownTitle(window), "Corvale");
   EXPECT_FALSE(window.Modified);
@@ -41,20 +41,21 @@ TEST_F(WindowTest, CancelledFileDialogsChangeNothing) {
     const char* offered;
     const char* status;
   } cases[] = {
-      {&TForm1::Open1Click, Kind::Open, "Open...", OpenDialogFilters(), "", "Canceled Open"},
-      {&TForm1::OpenNewWin1Click, Kind::Open, "Open in New Window...", OpenDialogFilters(), "",
-       "Canceled Open"},
-      {&TForm1::Save1Click, Kind::Save, "Save As...", SaveDialogFilters(), "untitled.s2a",
+      {&EditorWindow::Open1Click, Kind::Open, "Open...", OpenDialogFilters(), "", "Canceled Open"},
+      {&EditorWindow::OpenNewWin1Click, Kind::Open, "Open in New Window...", OpenDialogFilters(),
+       "", "Canceled Open"},
+      {&EditorWindow::Save1Click, Kind::Save, "Save As...", SaveDialogFilters(), "untitled.s2a",
        "Canceled Save"},
-      {&TForm1::Merge1Click, Kind::Open, "Merge...", OpenDialogFilters(), "", "Canceled Merge"},
+      {&EditorWindow::Merge1Click, Kind::Open, "Merge...", OpenDialogFilters(), "",
+       "Canceled Merge"},
       // Through the save dialog, which asks before it replaces a file.
-      {&TForm1::ExportSupportingFile1Click, Kind::Save, "Export Supporting Files...",
+      {&EditorWindow::ExportSupportingFile1Click, Kind::Save, "Export Supporting Files...",
        ExportSuppDialogFilters(), "untitled.ins", "Canceled Save"},
   };
   const auto files = dir_.Entries();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);
-    TForm1 window;
+    EditorWindow window;
     dialogs_.requests.clear();
     dialogs_.paths.push_back({});
     c.command(window);
@@ -81,25 +82,25 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     bool modified;
     const char* reason;
   } cases[] = {
-      {&TForm1::Open1Click, "demo.s2a", "Open successful", true, false, ""},
-      {&TForm1::Open1Click, "demo.syx", "Error opening file", false, false,
+      {&EditorWindow::Open1Click, "demo.s2a", "Open successful", true, false, ""},
+      {&EditorWindow::Open1Click, "demo.syx", "Error opening file", false, false,
        "demo.syx holds a single program: use Edit > Import"},
-      {&TForm1::Open1Click, "song.mid", "Error opening file", false, false,
+      {&EditorWindow::Open1Click, "song.mid", "Error opening file", false, false,
        "song.mid: MIDI files cannot be opened"},
-      {&TForm1::Merge1Click, "demo.s2v", "Merge successful", true, true, ""},
-      {&TForm1::Merge1Click, "missing.s2e", "Error merging file", false, false, nullptr},
-      {&TForm1::SaveAs1Click, "new.s2e", "Save successful", true, false, ""},
-      {&TForm1::SaveAs1Click, "noextension", "Error writing file", false, false,
+      {&EditorWindow::Merge1Click, "demo.s2v", "Merge successful", true, true, ""},
+      {&EditorWindow::Merge1Click, "missing.s2e", "Error merging file", false, false, nullptr},
+      {&EditorWindow::SaveAs1Click, "new.s2e", "Save successful", true, false, ""},
+      {&EditorWindow::SaveAs1Click, "noextension", "Error writing file", false, false,
        "noextension: add .s2a, .s2v, .s2e or .ins to the name"},
-      {&TForm1::SaveAs1Click, "one.syx", "Error writing file", false, false,
+      {&EditorWindow::SaveAs1Click, "one.syx", "Error writing file", false, false,
        "one.syx: single programs only: use Edit > Export"},
-      {&TForm1::ExportSupportingFile1Click, "out.ins", "Save successful", false, false, ""},
-      {&TForm1::ExportSupportingFile1Click, "out.txt", "Error writing file", false, false,
+      {&EditorWindow::ExportSupportingFile1Click, "out.ins", "Save successful", false, false, ""},
+      {&EditorWindow::ExportSupportingFile1Click, "out.txt", "Error writing file", false, false,
        "out.txt: add .s2a, .s2v, .s2e or .ins to the name"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    TForm1 window;
+    EditorWindow window;
     dialogs_.paths.push_back(PathOf(c.path));
     c.command(window);
     EXPECT_EQ(window.StatusText(), c.status);
@@ -143,7 +144,7 @@ TEST_F(WindowTest, ASaveThatWouldLeaveChangedProgramsOutAsksFirst) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    TForm1 window;
+    EditorWindow window;
     ASSERT_EQ(c.changed.bankIn(*window.Document).ItemAt(0)->SetName("Changed"), 0);
     window.MarkEdited();
     dialogs_.requests.clear();
@@ -205,29 +206,30 @@ TEST_F(WindowTest, DialogsStartInTheRememberedFolders) {
 
 TEST_F(WindowTest, UnsavedChangesAreAskedAbout) {
   const struct {
-    void (TForm1::*command)();
+    void (EditorWindow::*command)();
     const char* ending;
     Answer answer;
     const char* name;  // of the modified document
     bool goesOn;
     const char* status;
   } cases[] = {
-      {&TForm1::New1Click, "creating a new file?", Answer::Cancel, "demo.s2a", false, ""},
-      {&TForm1::Open1Click, "opening another file?", Answer::Cancel, "", false, ""},
-      {&TForm1::Close1Click, "closing?", Answer::Cancel, "demo.s2a", false, "Close cancelled"},
+      {&EditorWindow::New1Click, "creating a new file?", Answer::Cancel, "demo.s2a", false, ""},
+      {&EditorWindow::Open1Click, "opening another file?", Answer::Cancel, "", false, ""},
+      {&EditorWindow::Close1Click, "closing?", Answer::Cancel, "demo.s2a", false,
+       "Close cancelled"},
       // A save that did not happen stops the command before anything is lost.
-      {&TForm1::New1Click, "creating a new file?", Answer::Yes, "", false, "Canceled Save"},
-      {&TForm1::Open1Click, "opening another file?", Answer::Yes, "absent/a.s2a", false,
+      {&EditorWindow::New1Click, "creating a new file?", Answer::Yes, "", false, "Canceled Save"},
+      {&EditorWindow::Open1Click, "opening another file?", Answer::Yes, "absent/a.s2a", false,
        "Error writing file"},
-      {&TForm1::New1Click, "creating a new file?", Answer::No, "demo.s2a", true, ""},
-      {&TForm1::Open1Click, "opening another file?", Answer::Yes, "demo.s2a", true,
+      {&EditorWindow::New1Click, "creating a new file?", Answer::No, "demo.s2a", true, ""},
+      {&EditorWindow::Open1Click, "opening another file?", Answer::Yes, "demo.s2a", true,
        "Open successful"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ending + (" " + std::to_string(&c - cases)));
     ASSERT_TRUE(test::WriteDemoFiles(dir_));
     const auto demo = test::ReadBytes(dir_.File("demo.s2a"));
-    TForm1 window;
+    EditorWindow window;
     MakeModifiedDemo(window);
     const QString name = *c.name ? PathOf(c.name) : QString();
     window.FileName = name;
@@ -236,7 +238,7 @@ TEST_F(WindowTest, UnsavedChangesAreAskedAbout) {
     const QStringList edited = window.ListLines();
     dialogs_.requests.clear();
     dialogs_.answers.push_back(c.answer);
-    const bool open = c.command == &TForm1::Open1Click;
+    const bool open = c.command == &EditorWindow::Open1Click;
     if (c.answer == Answer::Yes && name.isEmpty())
       dialogs_.paths.push_back({});
     if (c.goesOn && open)
@@ -281,7 +283,7 @@ TEST_F(WindowTest, NewWindowsCascadeFromTheLastOne) {
   EXPECT_EQ(ShownTitle(*windows[1]), "Corvale");
   EXPECT_TRUE(windows[1]->Untouched);
   // A clone is a modified copy under the same name.
-  TForm1& clone = *windows[2];
+  EditorWindow& clone = *windows[2];
   EXPECT_EQ(clone.FileName, form_->FileName);
   EXPECT_EQ(ShownTitle(clone), ShownTitle(*form_) + u'*');
   EXPECT_TRUE(clone.Modified);
@@ -365,10 +367,10 @@ TEST_F(WindowTest, ImportTakesTheFirstDumpOfTheSlotsKind) {
     const char* reason;
     const Item* taken;
   } cases[] = {
-      {TForm1::InstrumentTab, 5, "four.syx", "Import successful",
+      {EditorWindow::InstrumentTab, 5, "four.syx", "Import successful",
        "four.syx holds 2 instrument dumps; the first is used",
        source.InternalInstrumentBank().ItemAt(0)},
-      {TForm1::InstrumentTab, 6, "kit.syx", "Couldn't Import, unmatched types",
+      {EditorWindow::InstrumentTab, 6, "kit.syx", "Couldn't Import, unmatched types",
        "kit.syx holds no Instrument dump among its 1 item dumps", nullptr},
   };
   for (const auto& c : cases) {

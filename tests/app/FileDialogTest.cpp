@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QFileSystemModel>
 
-#include "app/QtUserDialogs.h"
+#include "app/dialogs/QtUserDialogs.h"
 #include "tests/app/WindowFixture.h"
 
 TEST(FileDialog, ListsTheTypesAsWritten) {

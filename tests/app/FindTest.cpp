@@ -2,8 +2,8 @@
 #include <QLineEdit>
 #include <QtTest/QTest>
 
-#include "app/ItemListBox.h"
-#include "app/SharedEditingState.h"
+#include "app/commands/SharedEditingState.h"
+#include "app/list/ItemListView.h"
 #include "files/S2I_File.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
@@ -44,18 +44,21 @@ TEST_F(FindTest, NarrowsEachTabToMatchingNamesAndCategories) {
     int count;
     const char* first;
   } cases[] = {
-      {"Perc", TForm1::PercussionTab, 1, "EXT:002(A02)  Pc:Perc Kit"},
-      {"Perc", TForm1::InstrumentTab, 0, ""},
-      {"dR", TForm1::PercussionTab, 3, "INT:001(A01)  Dr:Std Kit"},
-      {"dR", TForm1::PerformanceTab, 12, "INT:014(A14)  Dr:Drum Split"},
-      {"BR", TForm1::InstrumentTab, 24, "INT:002(A02)  Pf:Bright Pno"},
-      {"", TForm1::InstrumentTab, 256, "INT:001(A01)  Pf:Grand Pno"},
+      {"Perc", EditorWindow::PercussionTab, 1, "EXT:002(A02)  Pc:Perc Kit"},
+      {"Perc", EditorWindow::InstrumentTab, 0, ""},
+      {"dR", EditorWindow::PercussionTab, 3, "INT:001(A01)  Dr:Std Kit"},
+      {"dR", EditorWindow::PerformanceTab, 12, "INT:014(A14)  Dr:Drum Split"},
+      {"BR", EditorWindow::InstrumentTab, 24, "INT:002(A02)  Pf:Bright Pno"},
+      {"", EditorWindow::InstrumentTab, 256, "INT:001(A01)  Pf:Grand Pno"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.filter) + " on tab " + std::to_string(c.tab));
     form_->FindEdit->setText(QString::fromUtf8(c.filter));
     // Switching tabs applies the filter to the new tab.
-    Select(*form_, c.tab == TForm1::InstrumentTab ? TForm1::PluginTab : TForm1::InstrumentTab, -1);
+    Select(*form_,
+           c.tab == EditorWindow::InstrumentTab ? EditorWindow::PluginTab
+                                                : EditorWindow::InstrumentTab,
+           -1);
     Select(*form_, c.tab, -1);
     ASSERT_EQ(form_->InstLB->count(), c.count);
     EXPECT_EQ(form_->ListLines().value(0), c.first);
@@ -67,21 +70,21 @@ TEST_F(FindTest, CommandsActOnTheItemOfTheShownLine) {
   const auto fresh = CreateItem(ItemKind::Instrument);
   fresh->Reset();
   const struct {
-    void (TForm1::*command)();
+    void (EditorWindow::*command)();
     int line;
     const BankLayout& layout;
     int position;
     bool taken;    // the item is now the clipboard's
     bool cleared;  // the item is now the default one
   } cases[] = {
-      {&TForm1::Copy1Click, 4, kExternalInstrumentLayout, 2, true, false},
-      {&TForm1::Paste1Click, 1, kInternalInstrumentLayout, 50, false, false},
-      {&TForm1::Clear1Click, 2, kInternalInstrumentLayout, 82, false, true},
-      {&TForm1::Cut1Click, 5, kExternalInstrumentLayout, 66, true, true},
+      {&EditorWindow::Copy1Click, 4, kExternalInstrumentLayout, 2, true, false},
+      {&EditorWindow::Paste1Click, 1, kInternalInstrumentLayout, 50, false, false},
+      {&EditorWindow::Clear1Click, 2, kInternalInstrumentLayout, 82, false, true},
+      {&EditorWindow::Cut1Click, 5, kExternalInstrumentLayout, 66, true, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    Select(*form_, TForm1::InstrumentTab, c.line);
+    Select(*form_, EditorWindow::InstrumentTab, c.line);
     ASSERT_EQ(form_->CurrentItem(), ItemAt(c.layout, c.position));
     const auto before = Image(c.layout, c.position);
     const auto held = ClipboardImage();
@@ -111,7 +114,7 @@ TEST_F(FindTest, DropsMoveTheItemsOfTheShownLines) {
 }
 
 TEST_F(FindTest, EscapeShowsEveryLineAndKeepsTheSelectedItem) {
-  Select(*form_, TForm1::InstrumentTab, 5);
+  Select(*form_, EditorWindow::InstrumentTab, 5);
   QTest::keyClick(form_->FindEdit, Qt::Key_Escape);
   EXPECT_FALSE(form_->FindEdit->isVisible());
   EXPECT_EQ(form_->InstLB->count(), 256);

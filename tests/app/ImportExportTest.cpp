@@ -35,12 +35,12 @@ TEST(ExportFileNameFor, KeepsLettersDigitsBlanksAndBrackets) {
       {"Lead 1 2 3 4", "Lead 1 2 3.s2i"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(TForm1::ExportFileNameFor(c.name), c.offered) << c.name;
+    EXPECT_EQ(EditorWindow::ExportFileNameFor(c.name), c.offered) << c.name;
 }
 
 TEST_F(WindowTest, ExportThenImportRoundTripsAnItemThroughBothFormats) {
   OpenDemo(*form_);
-  Select(*form_, TForm1::InstrumentTab, 0);
+  Select(*form_, EditorWindow::InstrumentTab, 0);
   const auto original = Bytes(form_->CurrentItem());
   for (const char* name : {"out/grand.s2i", "out/grand.syx"}) {
     SCOPED_TRACE(name);
@@ -58,7 +58,7 @@ TEST_F(WindowTest, ExportThenImportRoundTripsAnItemThroughBothFormats) {
     form_->EditImportExecute();
     EXPECT_EQ(form_->StatusText(), "Import successful");
     // Both commands start in the folder either of them used last.
-    EXPECT_EQ(dialogs_.requests.back().folder, TForm1::FolderOf(PathOf(name)));
+    EXPECT_EQ(dialogs_.requests.back().folder, EditorWindow::FolderOf(PathOf(name)));
     EXPECT_EQ(Bytes(form_->CurrentItem()), original);
     EXPECT_TRUE(form_->Modified);
     EXPECT_EQ(form_->ListLines()[0], "INT:001(A01)  Pf:Grand Pno");
@@ -76,27 +76,28 @@ TEST_F(WindowTest, ExportThenImportRoundTripsAnItemThroughBothFormats) {
 
 TEST_F(WindowTest, FailedOrCancelledImportsAndExportsChangeNothing) {
   OpenDemo(*form_);
-  Select(*form_, TForm1::PerformanceTab, 0);
+  Select(*form_, EditorWindow::PerformanceTab, 0);
   dialogs_.paths = {PathOf("performance.s2i")};
   form_->EditExportExecute();
-  Select(*form_, TForm1::InstrumentTab, 0);
+  Select(*form_, EditorWindow::InstrumentTab, 0);
   const auto before = Bytes(form_->CurrentItem());
   QFile(PathOf("song.mid")).open(QIODevice::WriteOnly);
   const struct {
-    void (TForm1::*command)();
+    void (EditorWindow::*command)();
     QString path;  // empty: cancelled
     const char* status;
     QString folderAfter;
   } cases[] = {
-      {&TForm1::EditImportExecute, "", "Canceled Import", ImportFolder()},
-      {&TForm1::EditExportExecute, "", "Canceled Export", ImportFolder()},
-      {&TForm1::EditImportExecute, PathOf("performance.s2i"), "Couldn't Import, unmatched types",
+      {&EditorWindow::EditImportExecute, "", "Canceled Import", ImportFolder()},
+      {&EditorWindow::EditExportExecute, "", "Canceled Export", ImportFolder()},
+      {&EditorWindow::EditImportExecute, PathOf("performance.s2i"),
+       "Couldn't Import, unmatched types", ImportFolder()},
+      {&EditorWindow::EditImportExecute, PathOf("song.mid"), "Error importing from file",
        ImportFolder()},
-      {&TForm1::EditImportExecute, PathOf("song.mid"), "Error importing from file", ImportFolder()},
-      {&TForm1::EditImportExecute, PathOf("missing.s2i"), "Error importing from file",
+      {&EditorWindow::EditImportExecute, PathOf("missing.s2i"), "Error importing from file",
        ImportFolder()},
-      {&TForm1::EditExportExecute, PathOf("sub/noextension"), "Error exporting to file",
-       TForm1::FolderOf(PathOf("sub/noextension"))},
+      {&EditorWindow::EditExportExecute, PathOf("sub/noextension"), "Error exporting to file",
+       EditorWindow::FolderOf(PathOf("sub/noextension"))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.status);
@@ -110,8 +111,8 @@ TEST_F(WindowTest, FailedOrCancelledImportsAndExportsChangeNothing) {
   EXPECT_FALSE(QFile::exists(PathOf("sub/noextension")));
 
   // Without a current item neither command asks for a file.
-  Select(*form_, TForm1::InstrumentTab, -1);
-  for (auto command : {&TForm1::EditImportExecute, &TForm1::EditExportExecute}) {
+  Select(*form_, EditorWindow::InstrumentTab, -1);
+  for (auto command : {&EditorWindow::EditImportExecute, &EditorWindow::EditExportExecute}) {
     (form_.get()->*command)();
     EXPECT_EQ(form_->StatusText(), "Unknown Internal Error");
   }

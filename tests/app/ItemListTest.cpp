@@ -1,13 +1,13 @@
 #include <QAction>
 #include <QtTest/QTest>
 
-#include "app/ItemListBox.h"
+#include "app/list/ItemListView.h"
 #include "model/S2A_File.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
 
-void ExpectItemCommands(const TForm1& w, bool enabled) {
+void ExpectItemCommands(const EditorWindow& w, bool enabled) {
   for (const QAction* action : {w.Cut1, w.Copy1, w.Clear1, w.Rename1, w.EditImport, w.EditExport,
                                 w.MidiSend, w.MidiSendToBuf, w.MidiReceive, w.MidiReceiveFromBuf})
     EXPECT_EQ(action->isEnabled(), enabled) << action->text().toStdString();
@@ -17,7 +17,7 @@ void ExpectItemCommands(const TForm1& w, bool enabled) {
 
 TEST_F(WindowTest, ListLinesOfEveryTab) {
   OpenDemo(*form_);
-  Select(*form_, TForm1::PercussionTab, -1);
+  Select(*form_, EditorWindow::PercussionTab, -1);
   EXPECT_EQ(form_->ListLines(),
             QStringList({"INT:001(A01)  Dr:Std Kit", "INT:002(A02)  Dr:Room Kit",
                          "EXT:001(A01)  Dr:Elec Kit", "EXT:002(A02)  Pc:Perc Kit"}));
@@ -27,12 +27,12 @@ TEST_F(WindowTest, ListLinesOfEveryTab) {
     int line;
     const char* text;
   } cases[] = {
-      {TForm1::InstrumentTab, 256, 0, "INT:001(A01)  Pf:Grand Pno"},
-      {TForm1::InstrumentTab, 256, 128, "EXT:001(A01)  Br:Brass Sect"},
-      {TForm1::InstrumentTab, 256, 255, "EXT:128(H16)  Vo:Choir Aa 4"},
-      {TForm1::PerformanceTab, 192, 16, "INT:017(B01)  Pf:Pno & St 2"},
-      {TForm1::PerformanceTab, 192, 191, "EXT:064(D16)  Gt:Rock Ban 4"},
-      {TForm1::PluginTab, 0, -1, ""},
+      {EditorWindow::InstrumentTab, 256, 0, "INT:001(A01)  Pf:Grand Pno"},
+      {EditorWindow::InstrumentTab, 256, 128, "EXT:001(A01)  Br:Brass Sect"},
+      {EditorWindow::InstrumentTab, 256, 255, "EXT:128(H16)  Vo:Choir Aa 4"},
+      {EditorWindow::PerformanceTab, 192, 16, "INT:017(B01)  Pf:Pno & St 2"},
+      {EditorWindow::PerformanceTab, 192, 191, "EXT:064(D16)  Gt:Rock Ban 4"},
+      {EditorWindow::PluginTab, 0, -1, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -59,25 +59,25 @@ TEST_F(WindowTest, CommandStatesFollowSelectionAndTabs) {
   ExpectItemCommands(*form_, true);
 
   // The line number carries over to the next tab where it exists.
-  Select(*form_, TForm1::InstrumentTab, 1);
-  form_->TabControl1->setCurrentIndex(TForm1::PercussionTab);
+  Select(*form_, EditorWindow::InstrumentTab, 1);
+  form_->TabControl1->setCurrentIndex(EditorWindow::PercussionTab);
   EXPECT_EQ(form_->CurrentItem(), form_->ItemAtLine(1));
 
   // Where it does not, nothing is selected, yet the commands stay enabled and do nothing.
-  Select(*form_, TForm1::InstrumentTab, 200);
-  form_->TabControl1->setCurrentIndex(TForm1::PercussionTab);
+  Select(*form_, EditorWindow::InstrumentTab, 200);
+  form_->TabControl1->setCurrentIndex(EditorWindow::PercussionTab);
   EXPECT_EQ(form_->CurrentItem(), nullptr);
   ExpectItemCommands(*form_, true);
-  for (void (TForm1::*command)() :
-       {&TForm1::Cut1Click, &TForm1::Copy1Click, &TForm1::Clear1Click, &TForm1::Paste1Click})
+  for (void (EditorWindow::*command)() : {&EditorWindow::Cut1Click, &EditorWindow::Copy1Click,
+                                          &EditorWindow::Clear1Click, &EditorWindow::Paste1Click})
     (form_.get()->*command)();
   EXPECT_FALSE(form_->Modified);
   EXPECT_FALSE(form_->Paste1->isEnabled());
   EXPECT_EQ(form_->StatusText(), "");
 
   // The empty Plugin list keeps them enabled until the next refresh.
-  Select(*form_, TForm1::PercussionTab, 1);
-  form_->TabControl1->setCurrentIndex(TForm1::PluginTab);
+  Select(*form_, EditorWindow::PercussionTab, 1);
+  form_->TabControl1->setCurrentIndex(EditorWindow::PluginTab);
   ExpectItemCommands(*form_, true);
   form_->RefreshList();
   ExpectItemCommands(*form_, false);
@@ -85,8 +85,8 @@ TEST_F(WindowTest, CommandStatesFollowSelectionAndTabs) {
 
 TEST_F(WindowTest, PasteMatchesKindsAcrossWindows) {
   OpenDemo(*form_);
-  TForm1* other = form_->AppendWindow();
-  Select(*form_, TForm1::InstrumentTab, 130);
+  EditorWindow* other = form_->AppendWindow();
+  Select(*form_, EditorWindow::InstrumentTab, 130);
   const auto copied = Bytes(form_->CurrentItem());
   form_->Copy1Click();
   EXPECT_TRUE(form_->Paste1->isEnabled());
@@ -94,14 +94,14 @@ TEST_F(WindowTest, PasteMatchesKindsAcrossWindows) {
   // The clipboard holds a copy taken at that moment, for as many pastes as wanted.
   form_->Clear1Click();
   for (const int line : {0, 129}) {
-    Select(*other, TForm1::InstrumentTab, line);
+    Select(*other, EditorWindow::InstrumentTab, line);
     other->Paste1Click();
     EXPECT_EQ(Bytes(other->ItemAtLine(line)), copied);
   }
   EXPECT_TRUE(other->Modified);
   EXPECT_FALSE(other->Untouched);
 
-  Select(*other, TForm1::PerformanceTab, 0);
+  Select(*other, EditorWindow::PerformanceTab, 0);
   const auto performance = Bytes(other->CurrentItem());
   other->Paste1Click();
   EXPECT_EQ(other->StatusText(), "Couldn't Paste, unmatched types");
@@ -109,9 +109,9 @@ TEST_F(WindowTest, PasteMatchesKindsAcrossWindows) {
 }
 
 TEST_F(WindowTest, CutAndClearLeaveAWindowUntouched) {
-  Select(*form_, TForm1::InstrumentTab, 0);
+  Select(*form_, EditorWindow::InstrumentTab, 0);
   form_->Cut1Click();
-  Select(*form_, TForm1::InstrumentTab, 1);
+  Select(*form_, EditorWindow::InstrumentTab, 1);
   form_->Clear1Click();
   EXPECT_TRUE(form_->Modified);
   EXPECT_TRUE(form_->Untouched);

@@ -3,9 +3,9 @@
 #include <QtTest/QTest>
 #include <chrono>
 
-#include "app/ElidingLabel.h"
-#include "app/ItemListBox.h"
-#include "app/ProgramMidi.h"
+#include "app/commands/ProgramMidi.h"
+#include "app/list/ItemListView.h"
+#include "app/window/ElidingLabel.h"
 #include "demo/DemoBank.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiErrorReport.h"
@@ -84,7 +84,7 @@ class MidiCommandsTest : public WindowTest {
 };
 
 TEST_F(MidiCommandsTest, SendCommandsPaintEachStepAndPutTheirSequenceOnTheWire) {
-  EXPECT_EQ(Run(TForm1::InstrumentTab, 5, form_->MidiSendToBuf),
+  EXPECT_EQ(Run(EditorWindow::InstrumentTab, 5, form_->MidiSendToBuf),
             QStringList({"Switching Bank", "Sending Data", "Send to Buffer Completed"}));
   auto received = synthesizer_->ReceivedMessages();
   ASSERT_EQ(received.size(), 2u + 3u + 34u);
@@ -95,7 +95,7 @@ TEST_F(MidiCommandsTest, SendCommandsPaintEachStepAndPutTheirSequenceOnTheWire) 
   EXPECT_EQ(Bytes(synthesizer_->EditBuffer(ItemKind::Instrument).get()),
             Bytes(form_->CurrentItem()));
 
-  EXPECT_EQ(Run(TForm1::InstrumentTab, 5, form_->MidiSend),
+  EXPECT_EQ(Run(EditorWindow::InstrumentTab, 5, form_->MidiSend),
             QStringList({"Sending Data", "Switching Bank", "Send Completed"}));
   received = synthesizer_->ReceivedMessages();
   ASSERT_EQ(received.size(), 34u + 2u + 3u);
@@ -122,13 +122,13 @@ TEST_F(MidiCommandsTest, AReceiveTakesTheAnswerIntoTheItemAndMarksTheDocumentCha
     const char* completed;
     const Item* expected;
   } cases[] = {
-      {TForm1::PerformanceTab,
+      {EditorWindow::PerformanceTab,
        131,
        form_->MidiReceive,
        {0xF0, 0x43, 0x20, 0x64, 0x0E, 0x41, 0x03, 0xF7},
        "Receive Completed",
        synthesizerBanks.ExternalPerformanceBank().ItemAt(3)},
-      {TForm1::PercussionTab,
+      {EditorWindow::PercussionTab,
        3,
        form_->MidiReceiveFromBuf,
        {0xF0, 0x43, 0x20, 0x64, 0x0E, 0x2F, 0x00, 0xF7},
@@ -153,10 +153,10 @@ TEST_F(MidiCommandsTest, AReceiveTakesTheAnswerIntoTheItemAndMarksTheDocumentCha
 TEST_F(MidiCommandsTest, NothingReceivedLeavesItemListAndFlagsAsTheyWere) {
   synthesizer_->SetFaults({.silent = true});
   for (QAction* command : {form_->MidiReceive, form_->MidiReceiveFromBuf}) {
-    Select(*form_, TForm1::InstrumentTab, 5);
+    Select(*form_, EditorWindow::InstrumentTab, 5);
     const auto before = Bytes(form_->CurrentItem());
     const QStringList lines = form_->ListLines();
-    EXPECT_EQ(Run(TForm1::InstrumentTab, 5, command),
+    EXPECT_EQ(Run(EditorWindow::InstrumentTab, 5, command),
               QStringList({"Receiving Data", "Receiving Data Again (1 of 2)",
                            "Receiving Data Again (2 of 2)", "No Data Received"}));
     EXPECT_EQ(Bytes(form_->CurrentItem()), before);
@@ -170,10 +170,10 @@ TEST_F(MidiCommandsTest, NothingReceivedLeavesItemListAndFlagsAsTheyWere) {
 // get the item back.
 TEST_F(MidiCommandsTest, AnAnswerCutShortSaysHowManyBlocksAreMissing) {
   synthesizer_->SetFaults({.dropMessage = 2});
-  Select(*form_, TForm1::InstrumentTab, 5);
+  Select(*form_, EditorWindow::InstrumentTab, 5);
   const auto before = Bytes(form_->CurrentItem());
   EXPECT_EQ(
-      Run(TForm1::InstrumentTab, 5, form_->MidiReceive),
+      Run(EditorWindow::InstrumentTab, 5, form_->MidiReceive),
       QStringList({"Receiving Data", "Receiving Data Again (1 of 2)",
                    "Receiving Data Again (2 of 2)", "Converting Data", "Receive Incomplete"}));
   EXPECT_EQ(form_->StatusReason(),
@@ -203,7 +203,7 @@ TEST_F(NoPortsTest, EachCommandShowsOneErrorBox) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command->text().toStdString());
     dialogs_.requests.clear();
-    Run(TForm1::InstrumentTab, 5, c.command);
+    Run(EditorWindow::InstrumentTab, 5, c.command);
     ASSERT_EQ(dialogs_.requests.size(), 1u);
     EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Error);
     EXPECT_EQ(dialogs_.requests[0].title, c.caption);

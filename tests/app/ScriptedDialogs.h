@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "app/UserDialogs.h"
+#include "app/dialogs/UserDialogs.h"
 
 // Dialogs that answer from queues and record every request. A dialog shown without a queued
 // answer fails the test and is cancelled.

@@ -12,9 +12,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/TAboutDialog.h"
-#include "app/TPreferencesForm.h"
-#include "app/WindowPlacement.h"
+#include "app/dialogs/AboutDialog.h"
+#include "app/dialogs/PreferencesDialog.h"
+#include "app/dialogs/WindowPlacement.h"
 #include "demo/DemoBank.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiPortLayer.h"
@@ -31,17 +31,17 @@ namespace {
 
 // A text field and the number behind it.
 struct NumberField {
-  QLineEdit* TPreferencesForm::*edit;
+  QLineEdit* PreferencesDialog::*edit;
   int (*inForce)();
   const char* setting;
 };
-const NumberField kSize{&TPreferencesForm::BufferSizeEdit, MidiControl::InputBufferSize,
+const NumberField kSize{&PreferencesDialog::BufferSizeEdit, MidiControl::InputBufferSize,
                         Settings::kMidiInputBufSize};
-const NumberField kCount{&TPreferencesForm::BufferNumberEdit, MidiControl::InputBufferCount,
+const NumberField kCount{&PreferencesDialog::BufferNumberEdit, MidiControl::InputBufferCount,
                          Settings::kMidiInputBufNumber};
-const NumberField kTimeout{&TPreferencesForm::RecvTimeoutPrefEdit, MidiControl::InputTimeout,
+const NumberField kTimeout{&PreferencesDialog::RecvTimeoutPrefEdit, MidiControl::InputTimeout,
                            Settings::kMidiInputTimeout};
-const NumberField kRetries{&TPreferencesForm::ReceiveRetriesEdit, MidiControl::ReceiveRetries,
+const NumberField kRetries{&PreferencesDialog::ReceiveRetriesEdit, MidiControl::ReceiveRetries,
                            Settings::kReceiveRetries};
 
 // Loopback ports that are there or not, as a device that is plugged in and pulled out.
@@ -62,7 +62,7 @@ class PreferencesTest : public testing::Test {
     secondPorts_ = second.get();
     InstallMidiPortLayer(std::make_unique<CombinedMidiPortLayer>(
         std::make_unique<LoopbackPortLayer>(first_), std::move(second)));
-    form_ = std::make_unique<TPreferencesForm>();
+    form_ = std::make_unique<PreferencesDialog>();
   }
   ~PreferencesTest() override {
     form_.reset();
@@ -82,7 +82,7 @@ class PreferencesTest : public testing::Test {
   std::shared_ptr<SimulatedS80> first_ = std::make_shared<SimulatedS80>(0);
   std::shared_ptr<SimulatedS80> second_ = std::make_shared<SimulatedS80>(0);
   PluggableLoopback* secondPorts_ = nullptr;
-  std::unique_ptr<TPreferencesForm> form_;
+  std::unique_ptr<PreferencesDialog> form_;
 };
 
 }  // namespace
@@ -222,7 +222,7 @@ TEST_F(PreferencesTest, TheChosenPortsCarryTheNextTransfer) {
 
 // A click is a press and a release on the same part; a release over the red bar always closes.
 TEST(AboutDialogTest, AClickAnywhereOrAReleaseOverTheRedBarClosesIt) {
-  TAboutDialog about;
+  AboutDialog about;
   EXPECT_EQ(about.VersionLabel->text(), "Version 1.1");
   EXPECT_EQ(about.Picture->pixmap().size(), QSize(145, 201));
   QWidget* const none = nullptr;

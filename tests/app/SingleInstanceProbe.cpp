@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/CommandLine.h"
-#include "app/ProgramEntry.h"
-#include "app/TForm1.h"
+#include "app/startup/CommandLine.h"
+#include "app/startup/ProgramEntry.h"
+#include "app/window/EditorWindow.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ class ShownWindows : public QObject {
 QString WindowLines() {
   QString lines;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
-    auto* first = qobject_cast<TForm1*>(widget);
+    auto* first = qobject_cast<EditorWindow*>(widget);
     if (!first || first->PreviousWindow || first->isHidden())
       continue;
-    for (TForm1* window = first; window; window = window->NextWindow) {
+    for (EditorWindow* window = first; window; window = window->NextWindow) {
       // The file a title names (the title shortens long folders to fit the window).
       if (!window->isHidden())
         lines += (window->windowFilePath().isEmpty()

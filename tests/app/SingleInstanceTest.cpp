@@ -18,8 +18,8 @@
 #include <memory>
 #include <thread>
 
-#include "app/CommandLine.h"
-#include "app/TSingleApplication.h"
+#include "app/startup/CommandLine.h"
+#include "app/startup/SingleApplication.h"
 #include "files/SmartFilename.h"
 #include "tests/app/WindowFixture.h"
 
@@ -48,9 +48,9 @@ QString OpenedLine(const QString& path, const QString& reason = {}) {
   return QString::fromUtf8((Title(path) + "\tOpen successful\t" + reason).toUtf8());
 }
 
-QStringList TitlesAndStatuses(TForm1& first) {
+QStringList TitlesAndStatuses(EditorWindow& first) {
   QStringList windows;
-  for (TForm1* window : Chain(first))
+  for (EditorWindow* window : Chain(first))
     windows << (window->windowFilePath().isEmpty() ? QStringLiteral("Corvale")
                                                    : "Corvale - " + window->windowFilePath()) +
                    " | " + window->StatusText();
@@ -81,7 +81,7 @@ class SingleInstance : public WindowTest {
     std::atomic<bool> done = false;
     bool first = false;
     std::thread start([&] {
-      TSingleApplication later(nullptr);
+      SingleApplication later(nullptr);
       later.FileNames = names;
       first = later.RegisterApplication();
       done = true;
@@ -99,7 +99,7 @@ class SingleInstance : public WindowTest {
     auto later = std::make_unique<QLocalSocket>();
     later->connectToServer(SocketIn(Runtime()));
     EXPECT_TRUE(later->waitForConnected(kPatienceMs));
-    later->write(TSingleApplication::Frame(names));
+    later->write(SingleApplication::Frame(names));
     return later;
   }
 
@@ -111,7 +111,7 @@ class SingleInstance : public WindowTest {
 
   test::TempDir runtime_;
   QByteArray savedRuntime_;
-  TSingleApplication running_{form_.get()};
+  SingleApplication running_{form_.get()};
 };
 
 TEST_F(SingleInstance, LongNamesWithBlanksOpenInTheRunningProgram) {
@@ -130,7 +130,7 @@ TEST_F(SingleInstance, LongNamesWithBlanksOpenInTheRunningProgram) {
   // without the steps up.
   const QString startup = QString::fromStdString(SmartFilename::StartupDirectory());
   const QStringList names = {QDir(startup).relativeFilePath(paths[0]), paths[1], paths[2]};
-  ASSERT_GT(TSingleApplication::Frame(names).size(), 4096);
+  ASSERT_GT(SingleApplication::Frame(names).size(), 4096);
 
   EXPECT_FALSE(StartAnother(names));
   const QStringList expected = {Opened(paths[0]), Opened(paths[1]), Opened(paths[2])};
@@ -148,7 +148,7 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
   const QStringList before = TitlesAndStatuses(*form_);
 
   // Starts that end before their frame is whole, then a start without names.
-  const QByteArray frame = TSingleApplication::Frame({PathOf("demo.s2v")});
+  const QByteArray frame = SingleApplication::Frame({PathOf("demo.s2v")});
   for (const qsizetype cut : {qsizetype(2), qsizetype(10), frame.size() - 1}) {
     QLocalSocket socket;
     socket.connectToServer(SocketIn(Runtime()));
@@ -169,7 +169,7 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
 
 TEST_F(SingleInstance, LockAndSocketOfAKilledRunAreCleared) {
   const int killed = test::RunInChild([] {
-    TSingleApplication crashed(nullptr);
+    SingleApplication crashed(nullptr);
     crashed.RegisterApplication();
     ::raise(SIGKILL);
     return 0;
@@ -190,7 +190,7 @@ TEST_F(SingleInstance, AFailedNameIsSaidInTheWindowBroughtToTheFront) {
   OpenDemo(*form_);
   for (const char* name : {"demo.s2v", "missing.s2a", "gone.s2e"})
     EXPECT_FALSE(StartAnother({PathOf(name)}));
-  TForm1* front = form_->NextWindow;
+  EditorWindow* front = form_->NextWindow;
   ASSERT_TRUE(front->NextWindow && front->NextWindow->isHidden());
   EXPECT_EQ(Eventually(&QApplication::activeWindow, front), front);
   EXPECT_EQ(front->StatusReason(), "gone.s2e: Error opening file: No such file or directory");
@@ -208,18 +208,18 @@ TEST_F(SingleInstance, NamesWaitUntilNoDialogIsOpenForStartsThatStillWait) {
   const auto gaveUp = HandOver({PathOf("demo.s2e")});
   const auto waits = HandOver({PathOf("demo.s2v")});
   QByteArray gaveUpAnswers, answers;
-  ASSERT_TRUE(AnswerCame(*gaveUp, gaveUpAnswers, TSingleApplication::kHeld));
-  ASSERT_TRUE(AnswerCame(*waits, answers, TSingleApplication::kHeld));
+  ASSERT_TRUE(AnswerCame(*gaveUp, gaveUpAnswers, SingleApplication::kHeld));
+  ASSERT_TRUE(AnswerCame(*waits, answers, SingleApplication::kHeld));
   gaveUp->abort();
   question.close();
-  EXPECT_TRUE(AnswerCame(*waits, answers, TSingleApplication::kTaken));
+  EXPECT_TRUE(AnswerCame(*waits, answers, SingleApplication::kTaken));
   EXPECT_EQ(TitlesAndStatuses(*form_), QStringList{Opened(PathOf("demo.s2v"))});
 }
 
 // Names that come while the quit question is open are held; when the user answers No and the
 // program ends, they were never taken, and their start goes on with them.
 TEST_F(SingleInstance, NamesHeldWhenTheProgramEndsAreNotTaken) {
-  auto running = std::make_unique<TSingleApplication>(form_.get());
+  auto running = std::make_unique<SingleApplication>(form_.get());
   ASSERT_TRUE(running->RegisterApplication());
   MakeModifiedDemo(*form_);
   std::unique_ptr<UserDialogs> scripted = SetUserDialogs(nullptr);
@@ -228,7 +228,7 @@ TEST_F(SingleInstance, NamesHeldWhenTheProgramEndsAreNotTaken) {
   QByteArray answers;
   QTimer::singleShot(0, [&] {
     later = HandOver({PathOf("demo.s2v")});
-    EXPECT_TRUE(AnswerCame(*later, answers, TSingleApplication::kHeld));
+    EXPECT_TRUE(AnswerCame(*later, answers, SingleApplication::kHeld));
     if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
       question->button(QMessageBox::No)->click();
   });
@@ -236,12 +236,12 @@ TEST_F(SingleInstance, NamesHeldWhenTheProgramEndsAreNotTaken) {
   ASSERT_TRUE(form_->CloseConfirmed && later);
   // Closed, the first window takes no names, though events may still come before the end.
   answers.clear();
-  EXPECT_TRUE(AnswerCame(*later, answers, TSingleApplication::kHeld));
+  EXPECT_TRUE(AnswerCame(*later, answers, SingleApplication::kHeld));
   running.reset();
   EXPECT_TRUE(QTest::qWaitFor([&] { return later->state() == QLocalSocket::UnconnectedState; },
                               kPatienceMs));
   answers += later->readAll();
-  EXPECT_EQ(answers, QByteArray(answers.size(), TSingleApplication::kHeld));
+  EXPECT_EQ(answers, QByteArray(answers.size(), SingleApplication::kHeld));
 }
 
 // The probe program (the editor's start-up, reporting the windows it shows) run as separate

@@ -7,14 +7,14 @@
 #include <QtTest/QTest>
 #include <functional>
 
-#include "app/ElidingLabel.h"
-#include "app/ItemListBox.h"
+#include "app/list/ItemListView.h"
+#include "app/window/ElidingLabel.h"
 #include "model/Item.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
 
-QMenu* MenuTitled(TForm1& window, const QString& title) {
+QMenu* MenuTitled(EditorWindow& window, const QString& title) {
   for (QAction* action : window.menuBar()->actions()) {
     if (action->text() == title)
       return action->menu();
@@ -33,15 +33,17 @@ TEST_F(WindowTest, EveryEditSaysWhatItDid) {
     std::function<void()> command;
     const char* status;
   } steps[] = {
-      {[&] { select(TForm1::InstrumentTab, 2), form_->Copy1->trigger(); }, "Copied INT:003(A03)"},
-      {[&] { select(TForm1::PercussionTab, 0), form_->Paste1->trigger(); },
+      {[&] { select(EditorWindow::InstrumentTab, 2), form_->Copy1->trigger(); },
+       "Copied INT:003(A03)"},
+      {[&] { select(EditorWindow::PercussionTab, 0), form_->Paste1->trigger(); },
        "Couldn't Paste, unmatched types"},
-      {[&] { select(TForm1::InstrumentTab, 9), form_->Paste1->trigger(); },
+      {[&] { select(EditorWindow::InstrumentTab, 9), form_->Paste1->trigger(); },
        "Pasted into INT:010(A10)"},
       {[&] { form_->Undo1->trigger(); }, "Undo Paste"},
       {[&] { form_->Redo1->trigger(); }, "Redo Paste"},
-      {[&] { select(TForm1::InstrumentTab, 4), form_->Clear1->trigger(); }, "Cleared INT:005(A05)"},
-      {[&] { select(TForm1::InstrumentTab, 6), form_->Cut1->trigger(); }, "Cut INT:007(A07)"},
+      {[&] { select(EditorWindow::InstrumentTab, 4), form_->Clear1->trigger(); },
+       "Cleared INT:005(A05)"},
+      {[&] { select(EditorWindow::InstrumentTab, 6), form_->Cut1->trigger(); }, "Cut INT:007(A07)"},
   };
   for (const auto& step : steps) {
     step.command();
@@ -53,7 +55,7 @@ TEST_F(WindowTest, EveryEditSaysWhatItDid) {
 // The list has the keyboard as the window opens, and the line that looks chosen is the one the
 // commands act on.
 TEST_F(WindowTest, AnOpenedWindowsListHasTheKeyboardAndItsMarkedLineIsSelected) {
-  TForm1* window = form_->AppendWindow();
+  EditorWindow* window = form_->AppendWindow();
   window->OpenFileInWindow(PathOf("demo.s2a"), false, false);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
@@ -107,7 +109,7 @@ TEST_F(WindowTest, KeysReachMenusFindAndTheFieldTheyAreTypedIn) {
   midi->close();
 
   OpenDemo(*form_);
-  Select(*form_, TForm1::InstrumentTab, 4);
+  Select(*form_, EditorWindow::InstrumentTab, 4);
   const auto cleared = Bytes(form_->CurrentItem());
   form_->Clear1->trigger();
   const auto afterClear = Bytes(form_->ItemAtLine(4));

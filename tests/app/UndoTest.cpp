@@ -2,7 +2,7 @@
 #include <QtTest/QTest>
 #include <functional>
 
-#include "app/ItemListBox.h"
+#include "app/list/ItemListView.h"
 #include "model/BankLayouts.h"
 #include "tests/app/WindowFixture.h"
 
@@ -10,7 +10,7 @@ namespace {
 
 using Images = std::vector<std::vector<std::uint8_t>>;
 
-Images DocumentImages(const TForm1& window) {
+Images DocumentImages(const EditorWindow& window) {
   Images images;
   for (const BankLayout& layout : kBankLayouts)
     layout.bankIn(*window.Document).ForEachItem([&](Item& item) {
@@ -20,7 +20,7 @@ Images DocumentImages(const TForm1& window) {
 }
 
 // Types a name over the current line and ends the edit with `key`.
-void RenameByKeys(TForm1& window, const QString& name, Qt::Key key = Qt::Key_Return) {
+void RenameByKeys(EditorWindow& window, const QString& name, Qt::Key key = Qt::Key_Return) {
   window.Rename1->trigger();
   auto* editor = window.InstLB->findChild<QLineEdit*>("RenameEditor");
   ASSERT_TRUE(editor && editor->isVisible());
@@ -36,35 +36,37 @@ class UndoTest : public SynthesizerWindowTest {
 };
 
 TEST_F(UndoTest, EachCommandIsUndoneAndRedoneToTheExactImages) {
-  TForm1& w = *form_;
+  EditorWindow& w = *form_;
   const struct {
     const char* what;
     int tab, line;
     std::function<void()> command;
   } cases[] = {
-      {"Cut", TForm1::InstrumentTab, 3, [&] { w.Cut1Click(); }},
-      {"Paste", TForm1::InstrumentTab, 5,
+      {"Cut", EditorWindow::InstrumentTab, 3, [&] { w.Cut1Click(); }},
+      {"Paste", EditorWindow::InstrumentTab, 5,
        [&] {
-         Select(w, TForm1::InstrumentTab, 0);
+         Select(w, EditorWindow::InstrumentTab, 0);
          w.Copy1Click();
-         Select(w, TForm1::InstrumentTab, 5);
+         Select(w, EditorWindow::InstrumentTab, 5);
          w.Paste1Click();
        }},
-      {"Clear", TForm1::PerformanceTab, 2, [&] { w.Clear1Click(); }},
-      {"Drop", TForm1::InstrumentTab, 0, [&] { DragLine(w, 130, Qt::NoModifier, w, 0); }},
-      {"Swap", TForm1::InstrumentTab, 0, [&] { DragLine(w, 130, Qt::ControlModifier, w, 0); }},
-      {"Import", TForm1::InstrumentTab, 6,
+      {"Clear", EditorWindow::PerformanceTab, 2, [&] { w.Clear1Click(); }},
+      {"Drop", EditorWindow::InstrumentTab, 0, [&] { DragLine(w, 130, Qt::NoModifier, w, 0); }},
+      {"Swap", EditorWindow::InstrumentTab, 0,
+       [&] { DragLine(w, 130, Qt::ControlModifier, w, 0); }},
+      {"Import", EditorWindow::InstrumentTab, 6,
        [&] {
          dialogs_.paths = {PathOf("first.s2i"), PathOf("first.s2i")};
-         Select(w, TForm1::InstrumentTab, 0);
+         Select(w, EditorWindow::InstrumentTab, 0);
          w.EditExportExecute();
-         Select(w, TForm1::InstrumentTab, 6);
+         Select(w, EditorWindow::InstrumentTab, 6);
          w.EditImportExecute();
        }},
-      {"Receive", TForm1::PerformanceTab, 131, [&] { w.MidiReceive->trigger(); }},
-      {"Receive From Buffer", TForm1::PercussionTab, 3, [&] { w.MidiReceiveFromBuf->trigger(); }},
-      {"Receive Bank", TForm1::PercussionTab, 2, [&] { w.MidiReceiveBank->trigger(); }},
-      {"Rename", TForm1::InstrumentTab, 9, [&] { RenameByKeys(w, "Renamed 1"); }},
+      {"Receive", EditorWindow::PerformanceTab, 131, [&] { w.MidiReceive->trigger(); }},
+      {"Receive From Buffer", EditorWindow::PercussionTab, 3,
+       [&] { w.MidiReceiveFromBuf->trigger(); }},
+      {"Receive Bank", EditorWindow::PercussionTab, 2, [&] { w.MidiReceiveBank->trigger(); }},
+      {"Rename", EditorWindow::InstrumentTab, 9, [&] { RenameByKeys(w, "Renamed 1"); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -96,10 +98,10 @@ TEST_F(UndoTest, EachCommandIsUndoneAndRedoneToTheExactImages) {
 }
 
 TEST_F(UndoTest, ASwapBetweenWindowsIsUndoneInEachWindowAlone) {
-  TForm1* other = form_->AppendWindow();
+  EditorWindow* other = form_->AppendWindow();
   other->show();
   OpenDemo(*other);
-  Select(*other, TForm1::InstrumentTab, 1);
+  Select(*other, EditorWindow::InstrumentTab, 1);
   other->Clear1Click();
   const Images sourceBefore = DocumentImages(*form_);
   const Images targetBefore = DocumentImages(*other);
@@ -120,10 +122,10 @@ TEST_F(UndoTest, ASwapBetweenWindowsIsUndoneInEachWindowAlone) {
 }
 
 TEST_F(UndoTest, ModifiedFollowsTheStateLastOpenedOrSaved) {
-  Select(*form_, TForm1::InstrumentTab, 3);
+  Select(*form_, EditorWindow::InstrumentTab, 3);
   form_->Clear1Click();
   ASSERT_TRUE(form_->Save1Click());
-  Select(*form_, TForm1::InstrumentTab, 4);
+  Select(*form_, EditorWindow::InstrumentTab, 4);
   form_->Clear1Click();
   const struct {
     QAction* step;
@@ -166,7 +168,7 @@ TEST_F(UndoTest, NewOpenAndMergeStartAFreshHistory) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
     OpenDemo(*form_);
-    Select(*form_, TForm1::InstrumentTab, 0);
+    Select(*form_, EditorWindow::InstrumentTab, 0);
     form_->Clear1Click();
     form_->Clear1Click();
     form_->Undo1->trigger();
@@ -177,7 +179,7 @@ TEST_F(UndoTest, NewOpenAndMergeStartAFreshHistory) {
     EXPECT_FALSE(form_->Redo1->isEnabled());
     EXPECT_EQ(form_->Modified, c.modified);
     // A document that is no file's content stays modified however far it is undone.
-    Select(*form_, TForm1::InstrumentTab, 0);
+    Select(*form_, EditorWindow::InstrumentTab, 0);
     form_->Clear1Click();
     form_->Undo1->trigger();
     EXPECT_EQ(form_->Modified, c.modified);
@@ -196,7 +198,7 @@ TEST_F(UndoTest, RenameTakesAtMostTenPrintableAsciiCharacters) {
       {"Escaped", Qt::Key_Escape, false},
       {"~ Ten (+)!", Qt::Key_Enter, true},
   };
-  Select(*form_, TForm1::InstrumentTab, 2);
+  Select(*form_, EditorWindow::InstrumentTab, 2);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name.toStdString());
     form_->SetStatus({});

@@ -5,9 +5,9 @@
 #include <QDropEvent>
 #include <QTabBar>
 
-#include "app/ItemListBox.h"
-#include "app/ProgramMidi.h"
-#include "app/SharedEditingState.h"
+#include "app/commands/ProgramMidi.h"
+#include "app/commands/SharedEditingState.h"
+#include "app/list/ItemListView.h"
 #include "demo/DemoBank.h"
 #include "files/S2I_File.h"
 #include "midi/ports/MidiControl.h"
@@ -20,7 +20,7 @@ WindowTest::WindowTest() : dialogs_(ScriptedDialogs::Install()) {
   EXPECT_TRUE(test::WriteDemoFiles(dir_));
   Editing().ItemClipboard = std::make_unique<S2I_File>();
   Editing().ClipboardEmpty = true;
-  form_ = std::make_unique<TForm1>();
+  form_ = std::make_unique<EditorWindow>();
   form_->move(100, 100);
   form_->show();
 }
@@ -31,14 +31,14 @@ WindowTest::~WindowTest() {
   SetUserDialogs(nullptr);
 }
 
-void WindowTest::OpenDemo(TForm1& window) {
+void WindowTest::OpenDemo(EditorWindow& window) {
   window.OpenFileInWindow(PathOf("demo.s2a"), false, false);
   ASSERT_EQ(window.StatusText(), "Open successful");
 }
 
-void WindowTest::MakeModifiedDemo(TForm1& window) {
+void WindowTest::MakeModifiedDemo(EditorWindow& window) {
   OpenDemo(window);
-  Select(window, TForm1::InstrumentTab, 3);
+  Select(window, EditorWindow::InstrumentTab, 3);
   window.Clear1Click();
 }
 
@@ -63,21 +63,21 @@ std::vector<std::uint8_t> Bytes(const Item* item) {
   return {item->Data().begin(), item->Data().end()};
 }
 
-std::vector<TForm1*> Chain(TForm1& first) {
-  std::vector<TForm1*> windows;
-  for (TForm1* window = &first; window; window = window->NextWindow)
+std::vector<EditorWindow*> Chain(EditorWindow& first) {
+  std::vector<EditorWindow*> windows;
+  for (EditorWindow* window = &first; window; window = window->NextWindow)
     windows.push_back(window);
   return windows;
 }
 
-void Select(TForm1& window, int tab, int line) {
+void Select(EditorWindow& window, int tab, int line) {
   window.TabControl1->setCurrentIndex(tab);
   window.InstLB->setCurrentRow(line);
 }
 
 namespace {
 
-QPoint PointOfLine(TForm1& window, int line) {
+QPoint PointOfLine(EditorWindow& window, int line) {
   if (line < 0)
     return {5, window.InstLB->viewport()->height() - 2};
   window.InstLB->scrollToItem(window.InstLB->item(line));
@@ -86,8 +86,8 @@ QPoint PointOfLine(TForm1& window, int line) {
 
 }  // namespace
 
-bool DragLine(TForm1& source, int from, Qt::KeyboardModifiers modifiers, TForm1& target, int to,
-              const QMimeData* data) {
+bool DragLine(EditorWindow& source, int from, Qt::KeyboardModifiers modifiers, EditorWindow& target,
+              int to, const QMimeData* data) {
   source.InstLB->HandleMouseDown(Qt::LeftButton, modifiers, PointOfLine(source, from));
   const std::unique_ptr<QDrag> drag(source.InstLB->MakeDrag());
   const QPoint point = PointOfLine(target, to);

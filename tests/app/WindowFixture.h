@@ -7,7 +7,7 @@
 #include <ostream>
 #include <vector>
 
-#include "app/TForm1.h"
+#include "app/window/EditorWindow.h"
 #include "model/S2A_File.h"
 #include "tests/app/ScriptedDialogs.h"
 #include "tests/support/TestSupport.h"
@@ -45,13 +45,13 @@ class WindowTest : public testing::Test {
 
   QString PathOf(const char* name) const { return QString::fromStdString(dir_.File(name)); }
   // Opens demo.s2a into the window as a command-line name does.
-  void OpenDemo(TForm1& window);
+  void OpenDemo(EditorWindow& window);
   // demo.s2a opened, and its fourth instrument cleared.
-  void MakeModifiedDemo(TForm1& window);
+  void MakeModifiedDemo(EditorWindow& window);
 
   test::TempDir dir_;
   ScriptedDialogs& dialogs_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<EditorWindow> form_;
 };
 
 // A WindowTest with a simulated synthesizer on the program's ports; its memory holds example
@@ -67,14 +67,14 @@ class SynthesizerWindowTest : public WindowTest {
 };
 
 std::vector<std::uint8_t> Bytes(const Item* item);
-std::vector<TForm1*> Chain(TForm1& first);
+std::vector<EditorWindow*> Chain(EditorWindow& first);
 // Chooses a tab and a line (-1: none) as the user does.
-void Select(TForm1& window, int tab, int line);
+void Select(EditorWindow& window, int tab, int line);
 // Presses on a line of `source`, then sends the drag's enter, move and drop events over a line
 // of `target` (-1: below the last) with the source's drag data, or `data`; true when the target
 // took the drop.
-bool DragLine(TForm1& source, int from, Qt::KeyboardModifiers modifiers, TForm1& target, int to,
-              const QMimeData* data = nullptr);
+bool DragLine(EditorWindow& source, int from, Qt::KeyboardModifiers modifiers, EditorWindow& target,
+              int to, const QMimeData* data = nullptr);
 
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';

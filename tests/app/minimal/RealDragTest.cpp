@@ -4,8 +4,8 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "app/ItemListBox.h"
-#include "app/SharedEditingState.h"
+#include "app/commands/SharedEditingState.h"
+#include "app/list/ItemListView.h"
 #include "tests/app/WindowFixture.h"
 
 // The window of the other tests, on a platform whose drags are real.
@@ -13,7 +13,7 @@ using MouseDragTest = WindowTest;
 
 TEST_F(MouseDragTest, CopiesALine) {
   OpenDemo(*form_);
-  Select(*form_, TForm1::PercussionTab, -1);
+  Select(*form_, EditorWindow::PercussionTab, -1);
   QWidget* viewport = form_->InstLB->viewport();
   const QPoint from = form_->InstLB->visualItemRect(form_->InstLB->item(0)).center();
   const QPoint onto = form_->InstLB->visualItemRect(form_->InstLB->item(3)).center();
@@ -35,7 +35,7 @@ TEST_F(MouseDragTest, CopiesALine) {
     stopper.start(0);
   });
   QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-  QTest::mouseMove(viewport, from + QPoint(0, TItemListBox::kDragDistance + 1));
+  QTest::mouseMove(viewport, from + QPoint(0, ItemListView::kDragDistance + 1));
 
   EXPECT_TRUE(fed);
   EXPECT_EQ(Bytes(form_->ItemAtLine(3)), dragged);

@@ -1,8 +1,8 @@
-#include "app/ProgramMidi.h"
+#include "app/commands/ProgramMidi.h"
 
 #include <QApplication>
 
-#include "app/UserDialogs.h"
+#include "app/dialogs/UserDialogs.h"
 #include "midi/ports/MidiControl.h"
 
 namespace {

@@ -6,14 +6,14 @@ class QAction;
 class QTreeWidget;
 
 // The library window: an empty tree and a menu bar whose commands do nothing yet.
-class TLibraryForm : public QMainWindow {
+class LibraryWindow : public QMainWindow {
   Q_OBJECT
 
  public:
   static constexpr int kDesignWidth = 513;
   static constexpr int kDesignHeight = 408;
 
-  explicit TLibraryForm(QWidget* parent = nullptr);
+  explicit LibraryWindow(QWidget* parent = nullptr);
 
   QTreeWidget* TreeView1 = nullptr;
   QAction* New1 = nullptr;

@@ -3,7 +3,7 @@
 #include <QFileDialog>
 #include <memory>
 
-#include "app/UserDialogs.h"
+#include "app/dialogs/UserDialogs.h"
 
 // The toolkit's dialogs. File dialogs are Qt's own (the same on every desktop): they list each
 // filter by its description exactly as written and show the files its patterns match in any

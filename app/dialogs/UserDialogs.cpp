@@ -1,6 +1,6 @@
-#include "app/UserDialogs.h"
+#include "app/dialogs/UserDialogs.h"
 
-#include "app/QtUserDialogs.h"
+#include "app/dialogs/QtUserDialogs.h"
 
 namespace {
 

@@ -16,7 +16,7 @@ class QShowEvent;
 // opening, so edits abandoned with Cancel are forgotten. The port lists are read afresh at
 // every opening and by Refresh, so ports that came since are there; Apply opens the chosen
 // ports afresh, also the ones in use (a port that went away and came back is reached again).
-class TPreferencesForm : public QDialog {
+class PreferencesDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -24,8 +24,8 @@ class TPreferencesForm : public QDialog {
   // Taller than the original 275, for the retries and the verify choice.
   static constexpr int kClientHeight = 305;
 
-  explicit TPreferencesForm(QWidget* parent = nullptr);
-  ~TPreferencesForm() override;
+  explicit PreferencesDialog(QWidget* parent = nullptr);
+  ~PreferencesDialog() override;
 
   // Shows the dialog modally, centred on `mainWindow`; returns when it has closed.
   int ShowModalOver(QWidget* mainWindow);

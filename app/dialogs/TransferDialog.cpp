@@ -1,4 +1,4 @@
-#include "app/BankTransferDialog.h"
+#include "app/dialogs/TransferDialog.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -48,44 +48,44 @@ QString StepText(const BankTransfer::Step& step) {
       .arg(step.round > 0 ? QStringLiteral("Asking again: item") : QStringLiteral("Item"))
       .arg(step.position + 1)
       .arg(step.count)
-      .arg(BankTransferDialog::SlotName(slot), QString::fromStdString(slot.item->Name()));
+      .arg(TransferDialog::SlotName(slot), QString::fromStdString(slot.item->Name()));
 }
 
 }  // namespace
 
-QString BankTransferDialog::SlotName(const BankTransfer::Slot& slot) {
+QString TransferDialog::SlotName(const BankTransfer::Slot& slot) {
   return QString::fromStdString(std::string(KindInfo(slot.layout->kind).name) + " " +
                                 SlotPlace(*slot.layout, slot.index));
 }
 
-BankTransferDialog::BankTransferDialog(QWidget* parent, const QString& title) : QDialog(parent) {
+TransferDialog::TransferDialog(QWidget* parent, const QString& title) : QDialog(parent) {
   setWindowTitle(title);
   setWindowModality(Qt::ApplicationModal);
   StepLabel = new QLabel(this);
   StepLabel->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
   ProgressBar = new QProgressBar(this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  connect(CancelButton, &QPushButton::clicked, this, &BankTransferDialog::reject);
+  connect(CancelButton, &QPushButton::clicked, this, &TransferDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(StepLabel);
   layout->addWidget(ProgressBar);
   layout->addWidget(CancelButton, 0, Qt::AlignRight);
 }
 
-BankTransferDialog::~BankTransferDialog() = default;
+TransferDialog::~TransferDialog() = default;
 
-bool BankTransferDialog::Running() {
+bool TransferDialog::Running() {
   return running;
 }
 
-void BankTransferDialog::reject() {
+void TransferDialog::reject() {
   // The dialog closes when the transfer has stopped, not before.
   cancelRequested = true;
   CancelButton->setEnabled(false);
   StepLabel->setText(StepLabel->text() + QStringLiteral("\nCancelling..."));
 }
 
-bool BankTransferDialog::eventFilter(QObject* watched, QEvent* event) {
+bool TransferDialog::eventFilter(QObject* watched, QEvent* event) {
   // Before the dialog shows, and around it, the windows take no input: the transfer owns the
   // ports and will write into the document.
   if (!IsUserInput(event->type()) || BelongsToDialog(watched))
@@ -94,7 +94,7 @@ bool BankTransferDialog::eventFilter(QObject* watched, QEvent* event) {
   return true;
 }
 
-bool BankTransferDialog::BelongsToDialog(const QObject* watched) const {
+bool TransferDialog::BelongsToDialog(const QObject* watched) const {
   if (const auto* widget = qobject_cast<const QWidget*>(watched))
     return widget == this || isAncestorOf(widget);
   // The window system's input (a click, a key, the close box) reaches the dialog's window
@@ -103,8 +103,8 @@ bool BankTransferDialog::BelongsToDialog(const QObject* watched) const {
   return window != nullptr && window == windowHandle();
 }
 
-BankTransfer::Summary BankTransferDialog::Run(Direction direction, MidiControl& control,
-                                              std::span<const BankTransfer::Slot> places) {
+BankTransfer::Summary TransferDialog::Run(Direction direction, MidiControl& control,
+                                          std::span<const BankTransfer::Slot> places) {
   const int count = static_cast<int>(places.size());
   ProgressBar->setRange(0, count);
   ProgressBar->setValue(0);

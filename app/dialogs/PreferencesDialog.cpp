@@ -1,4 +1,4 @@
-#include "app/TPreferencesForm.h"
+#include "app/dialogs/PreferencesDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/UserDialogs.h"
-#include "app/WindowPlacement.h"
+#include "app/dialogs/UserDialogs.h"
+#include "app/dialogs/WindowPlacement.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiDevice.h"
 #include "settings/SettingsStore.h"
@@ -81,7 +81,7 @@ QFrame* Separator() {
 
 }  // namespace
 
-TPreferencesForm::TPreferencesForm(QWidget* parent)
+PreferencesDialog::PreferencesDialog(QWidget* parent)
     : QDialog(parent), midi_(std::make_unique<MidiControl>()) {
   setWindowTitle(QStringLiteral("Preferences..."));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -94,9 +94,9 @@ TPreferencesForm::TPreferencesForm(QWidget* parent)
   setFixedSize(kClientWidth, kClientHeight);
 }
 
-TPreferencesForm::~TPreferencesForm() = default;
+PreferencesDialog::~PreferencesDialog() = default;
 
-QGroupBox* TPreferencesForm::BuildMidiGroup() {
+QGroupBox* PreferencesDialog::BuildMidiGroup() {
   auto* group = new QGroupBox(QStringLiteral("MIDI"));
   MIDIInputComboBox = PortList();
   MIDIOutputComboBox = PortList();
@@ -109,7 +109,7 @@ QGroupBox* TPreferencesForm::BuildMidiGroup() {
   RefreshButton = new QPushButton(QStringLiteral("&Refresh"));
   RefreshButton->setObjectName(QStringLiteral("RefreshButton"));
   RefreshButton->setToolTip(QStringLiteral("Read the lists of MIDI ports again"));
-  connect(RefreshButton, &QPushButton::clicked, this, &TPreferencesForm::RefreshButtonClick);
+  connect(RefreshButton, &QPushButton::clicked, this, &PreferencesDialog::RefreshButtonClick);
   grid->addWidget(RefreshButton, 0, 2, 2, 1, Qt::AlignVCenter);
   grid->addWidget(BuildSysxDumpGroup(), 2, 0, 1, 3);
   VerifyCheckBox = new QCheckBox(QStringLiteral("&Verify after sending"));
@@ -122,7 +122,7 @@ QGroupBox* TPreferencesForm::BuildMidiGroup() {
 }
 
 // Two pairs of fields side by side; the unavailable delays below a line.
-QGroupBox* TPreferencesForm::BuildSysxDumpGroup() {
+QGroupBox* PreferencesDialog::BuildSysxDumpGroup() {
   auto* group = new QGroupBox(QStringLiteral("Sysx Dump"));
   BufferSizeEdit = NumberField();
   BufferNumberEdit = NumberField();
@@ -154,14 +154,14 @@ QGroupBox* TPreferencesForm::BuildSysxDumpGroup() {
   return group;
 }
 
-QLayout* TPreferencesForm::BuildButtonRow() {
+QLayout* PreferencesDialog::BuildButtonRow() {
   OkButton = new QPushButton(QStringLiteral("&OK"));
   CancelButton = new QPushButton(QStringLiteral("&Cancel"));
   ApplyButton = new QPushButton(QStringLiteral("&Apply"));
   OkButton->setDefault(true);
-  connect(OkButton, &QPushButton::clicked, this, &TPreferencesForm::OkButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &TPreferencesForm::CancelButtonClick);
-  connect(ApplyButton, &QPushButton::clicked, this, &TPreferencesForm::ApplyButtonClick);
+  connect(OkButton, &QPushButton::clicked, this, &PreferencesDialog::OkButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &PreferencesDialog::CancelButtonClick);
+  connect(ApplyButton, &QPushButton::clicked, this, &PreferencesDialog::ApplyButtonClick);
   auto* row = new QHBoxLayout;
   row->addStretch();
   for (QPushButton* button : {OkButton, CancelButton, ApplyButton})
@@ -169,20 +169,20 @@ QLayout* TPreferencesForm::BuildButtonRow() {
   return row;
 }
 
-int TPreferencesForm::ShowModalOver(QWidget* mainWindow) {
+int PreferencesDialog::ShowModalOver(QWidget* mainWindow) {
   if (mainWindow)
     CentreOver(*this, mainWindow->frameGeometry(), mainWindow);
   return exec();
 }
 
-void TPreferencesForm::showEvent(QShowEvent* event) {
+void PreferencesDialog::showEvent(QShowEvent* event) {
   // Not when the window system merely shows it again (a restored desktop).
   if (!event->spontaneous())
     OnShowForm();
   QDialog::showEvent(event);
 }
 
-void TPreferencesForm::FillPortLists() {
+void PreferencesDialog::FillPortLists() {
   midi_->RefreshDevices();
   std::vector<std::string> names;
   midi_->ListInputDevices(names);
@@ -191,7 +191,7 @@ void TPreferencesForm::FillPortLists() {
   Fill(*MIDIOutputComboBox, names, midi_->OutputDeviceIndex());
 }
 
-void TPreferencesForm::OnShowForm() {
+void PreferencesDialog::OnShowForm() {
   FillPortLists();
   BufferSizeEdit->setText(QString::number(MidiControl::InputBufferSize()));
   BufferNumberEdit->setText(QString::number(MidiControl::InputBufferCount()));
@@ -202,27 +202,27 @@ void TPreferencesForm::OnShowForm() {
   Edit3->setText(QString::fromUtf8(kUnavailableDelay));
 }
 
-void TPreferencesForm::ApplyButtonClick() {
+void PreferencesDialog::ApplyButtonClick() {
   ApplyChoices();
 }
 
 // The numbers that work: a buffer holds at least a short message, a kit's answer (374
 // messages, each completing a buffer) finds buffers enough, and a receive waits at all.
-struct TPreferencesForm::NumberRange {
-  QLineEdit* TPreferencesForm::*field;
+struct PreferencesDialog::NumberRange {
+  QLineEdit* PreferencesDialog::*field;
   const char* label;
   int lowest;
   int highest;
 };
 
-const TPreferencesForm::NumberRange TPreferencesForm::kNumberRanges[] = {
-    {&TPreferencesForm::BufferSizeEdit, "Buffer Size", 64, 65536},
-    {&TPreferencesForm::BufferNumberEdit, "Number", 400, 65536},
-    {&TPreferencesForm::RecvTimeoutPrefEdit, "Recv Timeout", 1, 60000},
-    {&TPreferencesForm::ReceiveRetriesEdit, "Retries", 0, kMostRetries},
+const PreferencesDialog::NumberRange PreferencesDialog::kNumberRanges[] = {
+    {&PreferencesDialog::BufferSizeEdit, "Buffer Size", 64, 65536},
+    {&PreferencesDialog::BufferNumberEdit, "Number", 400, 65536},
+    {&PreferencesDialog::RecvTimeoutPrefEdit, "Recv Timeout", 1, 60000},
+    {&PreferencesDialog::ReceiveRetriesEdit, "Retries", 0, kMostRetries},
 };
 
-bool TPreferencesForm::NumbersInRange() {
+bool PreferencesDialog::NumbersInRange() {
   for (const NumberRange& range : kNumberRanges) {
     bool whole = false;
     const int number = (this->*range.field)->text().toInt(&whole, 10);
@@ -241,7 +241,7 @@ bool TPreferencesForm::NumbersInRange() {
   return true;
 }
 
-bool TPreferencesForm::ApplyChoices() {
+bool PreferencesDialog::ApplyChoices() {
   if (!NumbersInRange())
     return false;
   const int input = MIDIInputComboBox->currentIndex();
@@ -266,8 +266,7 @@ bool TPreferencesForm::ApplyChoices() {
     SettingsStore::WriteSettings(values);
   } catch (const SettingsWriteError& error) {
     Dialogs().ShowError(this, windowTitle(),
-                        QString::fromUtf8(error.what()) +
-                            QStringLiteral("\nNothing was applied."));
+                        QString::fromUtf8(error.what()) + QStringLiteral("\nNothing was applied."));
     return false;
   }
   midi_->UseInputDevice(input);
@@ -278,17 +277,17 @@ bool TPreferencesForm::ApplyChoices() {
   return true;
 }
 
-void TPreferencesForm::OkButtonClick() {
+void PreferencesDialog::OkButtonClick() {
   // A choice that could not be stored keeps the dialog open, so that it is not taken as done.
   if (ApplyChoices())
     accept();
 }
 
-void TPreferencesForm::CancelButtonClick() {
+void PreferencesDialog::CancelButtonClick() {
   reject();
 }
 
-void TPreferencesForm::RefreshButtonClick() {
+void PreferencesDialog::RefreshButtonClick() {
   // What was picked but not applied yet stays picked where that port is still listed: at the
   // same place when it is there (two ports may share a name), else wherever it is.
   const std::pair<QComboBox*, int> picked[] = {

@@ -1,4 +1,4 @@
-#include "app/FileFilters.h"
+#include "app/dialogs/FileFilters.h"
 
 #include <QRegularExpression>
 #include <array>

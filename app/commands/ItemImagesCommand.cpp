@@ -1,4 +1,4 @@
-#include "app/ItemEditCommand.h"
+#include "app/commands/ItemImagesCommand.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 
 class Item;
 class S2I_File;
-class TForm1;
+class EditorWindow;
 
 // What every window shares while the user edits, so that items move between documents: the
 // item clipboard and the drag under way.
@@ -20,14 +20,14 @@ struct SharedEditingState {
   bool ClipboardEmpty = true;
   // The item whose drag is under way, the window it came from, and Copy or Swap.
   Item* DragSourceItem = nullptr;
-  QPointer<TForm1> DragSourceWindow;
+  QPointer<EditorWindow> DragSourceWindow;
   std::uint8_t DragMode = 0;
 
   SharedEditingState();
   ~SharedEditingState();
 
   // Forgets a drag that started in `window`, whose document is going away.
-  void ForgetDragFrom(const TForm1* window);
+  void ForgetDragFrom(const EditorWindow* window);
 };
 
 // The one state of the process.

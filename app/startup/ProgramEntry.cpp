@@ -1,4 +1,4 @@
-#include "app/ProgramEntry.h"
+#include "app/startup/ProgramEntry.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "app/ProgramMidi.h"
-#include "app/SecondaryWindows.h"
-#include "app/TForm1.h"
-#include "app/TSingleApplication.h"
-#include "app/WindowPlacement.h"
+#include "app/commands/ProgramMidi.h"
+#include "app/dialogs/SecondaryWindows.h"
+#include "app/dialogs/WindowPlacement.h"
+#include "app/startup/SingleApplication.h"
+#include "app/window/EditorWindow.h"
 #include "files/DefaultFiles.h"
 #include "files/FileDiagnostics.h"
 #include "files/SafeSave.h"
@@ -22,7 +22,7 @@
 namespace {
 
 // How this start found the lock and the socket, said beside what the command line's names said.
-void ShowStartNote(TForm1& window, const QString& note) {
+void ShowStartNote(EditorWindow& window, const QString& note) {
   if (note.isEmpty())
     return;
   if (window.StatusText().isEmpty()) {
@@ -45,9 +45,9 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   // A pipe or a device named as a bank file would hold the window until someone wrote to it.
   SmartFile::SetRegularFilesOnly(true);
 
-  auto Form1 = std::make_unique<TForm1>();
+  auto Form1 = std::make_unique<EditorWindow>();
   SmartFilename::StartupDirectory();
-  TSingleApplication SingleApplication1(Form1.get());
+  SingleApplication SingleApplication1(Form1.get());
   SingleApplication1.FileNames = fileNames;
   if (!SingleApplication1.RegisterApplication())
     return 0;
@@ -63,11 +63,11 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   // Commands show what the file layers say about their own failures; anything said outside a
   // command lands beside the status of the window in front.
   SetFileDiagnosticHandler([first = Form1.get()](const std::string& text) {
-    auto* active = qobject_cast<TForm1*>(QApplication::activeWindow());
-    TForm1* window = active ? active : first;
+    auto* active = qobject_cast<EditorWindow*>(QApplication::activeWindow());
+    EditorWindow* window = active ? active : first;
     window->SetStatus(window->StatusText(), QString::fromStdString(text));
   });
-  QObject::connect(Form1.get(), &TForm1::WindowClosed, &application, &QApplication::quit);
+  QObject::connect(Form1.get(), &EditorWindow::WindowClosed, &application, &QApplication::quit);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     CentreOver(*Form1, screen->availableGeometry());
   Form1->show();

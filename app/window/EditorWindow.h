@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BankTransferDialog.h"
+#include "app/dialogs/TransferDialog.h"
 #include "midi/ports/MidiTransfer.h"
 
 class ElidingLabel;
@@ -23,13 +23,13 @@ class QLineEdit;
 class QTabBar;
 class QUndoStack;
 class S2A_File;
-class TItemListBox;
+class ItemListView;
 enum class Answer;
 
 // A document window: one bank set, its file, and the list of its items. The windows of a run
 // form a chain; the first one is the program's main window, and the program ends when it
 // closes.
-class TForm1 : public QMainWindow {
+class EditorWindow : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -40,26 +40,27 @@ class TForm1 : public QMainWindow {
   static constexpr int kCascadeStep = 22;
   enum Tab { InstrumentTab, PercussionTab, PerformanceTab, PluginTab };
 
-  TForm1();
-  ~TForm1() override;
+  EditorWindow();
+  ~EditorWindow() override;
 
   // The document: none once the window has closed.
   std::unique_ptr<S2A_File> Document;
   QString FileName;
-  TForm1* NextWindow = nullptr;
-  TForm1* PreviousWindow = nullptr;
+  EditorWindow* NextWindow = nullptr;
+  EditorWindow* PreviousWindow = nullptr;
   bool Modified = false;
   bool Untouched = true;
   bool CloseConfirmed = false;
 
   // The chain.
-  TForm1* AppendWindow();
-  TForm1* LastWindow();
-  TForm1* FirstWindow();
-  TForm1* OpenFileInWindow(const QString& path, bool reuseWhenUntouched, bool alwaysNewWindow);
+  EditorWindow* AppendWindow();
+  EditorWindow* LastWindow();
+  EditorWindow* FirstWindow();
+  EditorWindow* OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
+                                 bool alwaysNewWindow);
   // Opens each name in turn from the last window on; returns the window they landed in, which
   // also says when one could not be opened.
-  TForm1* OpenCommandLineFiles(const QStringList& names);
+  EditorWindow* OpenCommandLineFiles(const QStringList& names);
   // The folder of a file, absolute, with its closing separator.
   static QString FolderOf(const QString& path);
 
@@ -147,7 +148,7 @@ class TForm1 : public QMainWindow {
   QTabBar* TabControl1 = nullptr;
   // Narrows the list to the lines whose name or category holds its text, in any case.
   QLineEdit* FindEdit = nullptr;
-  TItemListBox* InstLB = nullptr;
+  ItemListView* InstLB = nullptr;
   ElidingLabel* StatusMessage = nullptr;
   ElidingLabel* StatusReasonLabel = nullptr;
 
@@ -243,7 +244,7 @@ class TForm1 : public QMainWindow {
   // Whole banks: the bank of the selected line, or all six.
   std::vector<const BankLayout*> BankOfCurrentLine() const;
   static std::vector<const BankLayout*> AllBanks();
-  void TransferBanks(BankTransferDialog::Direction direction,
+  void TransferBanks(TransferDialog::Direction direction,
                      const std::vector<const BankLayout*>& banks, const char* title);
   // Before the synthesizer's memory is overwritten: whether the user agrees.
   bool ConfirmReplacing(const std::vector<const BankLayout*>& banks, const char* title);
@@ -260,7 +261,7 @@ class TForm1 : public QMainWindow {
   QStringList CollectShownLines();
   int LineOf(const ShownLine& shown) const;
 
-  std::vector<std::unique_ptr<TForm1>> ownedWindows_;
+  std::vector<std::unique_ptr<EditorWindow>> ownedWindows_;
   // What each line of the list shows, as RefreshList listed it, and for which tab.
   std::vector<ShownLine> shownLines_;
   int shownTab_ = -1;

@@ -1,11 +1,11 @@
-#include "app/TLibraryForm.h"
+#include "app/dialogs/LibraryWindow.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTreeWidget>
 
-TLibraryForm::TLibraryForm(QWidget* parent) : QMainWindow(parent) {
+LibraryWindow::LibraryWindow(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("Library"));
   resize(kDesignWidth, kDesignHeight);
 

@@ -9,7 +9,7 @@ class QShowEvent;
 
 // The program's name, picture and version on black. A click anywhere on it, or a mouse button
 // released over the red bar, closes it. Shown with exec().
-class TAboutDialog : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -18,7 +18,7 @@ class TAboutDialog : public QDialog {
   // The version the dialog names, whatever the build's own version number.
   static constexpr const char* kVersion = "1.1";
 
-  explicit TAboutDialog(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 
   // A click on the dialog or any of its parts.
   void FormClick();

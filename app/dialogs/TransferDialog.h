@@ -14,7 +14,7 @@ class QPushButton;
 // whole length, while the windows stay painted. The dialog shows the item under way with a
 // Cancel button; it appears only when the transfer takes longer than half a second. Until the
 // transfer ends, no window takes input but the dialog.
-class BankTransferDialog : public QDialog {
+class TransferDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -22,8 +22,8 @@ class BankTransferDialog : public QDialog {
   static constexpr int kShowAfterMs = 500;
   static constexpr int kPollMs = 50;
 
-  BankTransferDialog(QWidget* parent, const QString& title);
-  ~BankTransferDialog() override;
+  TransferDialog(QWidget* parent, const QString& title);
+  ~TransferDialog() override;
 
   BankTransfer::Summary Run(Direction direction, MidiControl& control,
                             std::span<const BankTransfer::Slot> places);

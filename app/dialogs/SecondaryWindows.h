@@ -2,9 +2,9 @@
 
 #include <memory>
 
-class TAboutDialog;
-class TLibraryForm;
-class TPreferencesForm;
+class AboutDialog;
+class LibraryWindow;
+class PreferencesDialog;
 
 // The About dialog, the Preferences dialog and the Library window: made once when the program
 // starts, after its first window (and after the ports, which the Preferences dialog holds),
@@ -17,9 +17,14 @@ class SecondaryWindows {
   SecondaryWindows& operator=(const SecondaryWindows&) = delete;
 
   // The program's set; none before it made them or after they went.
-  static SecondaryWindows* Current();
+  static SecondaryWindows* current();
 
-  std::unique_ptr<TAboutDialog> AboutDialog;
-  std::unique_ptr<TPreferencesForm> PreferencesForm;
-  std::unique_ptr<TLibraryForm> LibraryForm;
+  AboutDialog& aboutDialog() const { return *aboutDialog_; }
+  PreferencesDialog& preferencesDialog() const { return *preferencesDialog_; }
+  LibraryWindow& libraryWindow() const { return *libraryWindow_; }
+
+ private:
+  std::unique_ptr<AboutDialog> aboutDialog_;
+  std::unique_ptr<PreferencesDialog> preferencesDialog_;
+  std::unique_ptr<LibraryWindow> libraryWindow_;
 };

@@ -1,4 +1,4 @@
-#include "app/TForm1.h"
+#include "app/window/EditorWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,18 +22,18 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/BankTransferDialog.h"
-#include "app/CommandLine.h"
-#include "app/ElidingLabel.h"
-#include "app/ItemEditCommand.h"
-#include "app/ItemListBox.h"
-#include "app/ProgramMidi.h"
-#include "app/SecondaryWindows.h"
-#include "app/SharedEditingState.h"
-#include "app/TAboutDialog.h"
-#include "app/TLibraryForm.h"
-#include "app/TPreferencesForm.h"
-#include "app/UserDialogs.h"
+#include "app/commands/ItemImagesCommand.h"
+#include "app/commands/ProgramMidi.h"
+#include "app/commands/SharedEditingState.h"
+#include "app/dialogs/AboutDialog.h"
+#include "app/dialogs/LibraryWindow.h"
+#include "app/dialogs/PreferencesDialog.h"
+#include "app/dialogs/SecondaryWindows.h"
+#include "app/dialogs/TransferDialog.h"
+#include "app/dialogs/UserDialogs.h"
+#include "app/list/ItemListView.h"
+#include "app/startup/CommandLine.h"
+#include "app/window/ElidingLabel.h"
 #include "files/FileDiagnostics.h"
 #include "files/FileExtension.h"
 #include "files/S2I_File.h"
@@ -170,7 +170,7 @@ QString WhyNotSaved(const QString& path, FileDiagnosticCapture& diagnostics) {
 
 // Whether the port a transfer needs is there; when it is not, that is said once, rather than
 // for each of the transfer's messages, in a box and in the status bar of `window`.
-bool HasPortFor(const MidiControl& control, bool receiving, TForm1& window) {
+bool HasPortFor(const MidiControl& control, bool receiving, EditorWindow& window) {
   if (receiving ? control.CurrentInputDevice() : control.CurrentOutputDevice())
     return true;
   const char* text = receiving ? MidiErrors::kOpenInputFirst : MidiErrors::kOpenOutputFirst;
@@ -228,7 +228,7 @@ static void RegisterImages() {
   Q_INIT_RESOURCE(corvale);
 }
 
-TForm1::TForm1() : Document(std::make_unique<S2A_File>()) {
+EditorWindow::EditorWindow() : Document(std::make_unique<S2A_File>()) {
   RegisterImages();
   resize(kDesignWidth, kDesignHeight);
   SetTitleFor({});
@@ -240,7 +240,7 @@ TForm1::TForm1() : Document(std::make_unique<S2A_File>()) {
   RefreshList();
 }
 
-TForm1::~TForm1() {
+EditorWindow::~EditorWindow() {
   Editing().ForgetDragFrom(this);
   // Ended while the window can still take its end: the editor's focus would end it later.
   FinishRename(false);
@@ -251,13 +251,13 @@ TForm1::~TForm1() {
 // ---------------------------------------------------------------------------------------------
 // Controls
 
-QAction* TForm1::AddAction(QMenu* menu, const char* caption, const QKeySequence& shortcut) {
+QAction* EditorWindow::AddAction(QMenu* menu, const char* caption, const QKeySequence& shortcut) {
   auto* action = menu->addAction(Text(caption));
   action->setShortcut(shortcut);
   return action;
 }
 
-void TForm1::BuildMenus() {
+void EditorWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   New1 = AddAction(file, "&New");
   NewNewWin1 = AddAction(file, "New in New &Window");
@@ -314,7 +314,7 @@ void TForm1::BuildMenus() {
   About1 = AddAction(help, "About...");
 }
 
-void TForm1::BuildToolBar() {
+void EditorWindow::BuildToolBar() {
   const auto hint = [](QAction* action, const char* text, QIcon icon) {
     action->setToolTip(Text(text));
     action->setStatusTip(Text(text));
@@ -359,7 +359,7 @@ void TForm1::BuildToolBar() {
   addDropDown(MidiSendToBuf, MidiSend, "SendButton");
 }
 
-void TForm1::BuildListArea() {
+void EditorWindow::BuildListArea() {
   auto* area = new QWidget(this);
   auto* layout = new QVBoxLayout(area);
   layout->setContentsMargins(2, 2, 2, 2);
@@ -382,7 +382,7 @@ void TForm1::BuildListArea() {
   FindEdit->setPlaceholderText(QStringLiteral("Find name or category"));
   FindEdit->setClearButtonEnabled(true);
   FindEdit->hide();
-  InstLB = new TItemListBox(*this);
+  InstLB = new ItemListView(*this);
   layout->addWidget(TabControl1);
   layout->addWidget(FindEdit);
   layout->addWidget(InstLB, 1);
@@ -409,39 +409,39 @@ void TForm1::BuildListArea() {
   statusBar()->addWidget(StatusReasonLabel, 1);
 }
 
-void TForm1::ConnectCommands() {
+void EditorWindow::ConnectCommands() {
   const auto on = [this](QAction* action, auto handler) {
     connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
   };
-  on(New1, &TForm1::New1Click);
-  on(NewNewWin1, &TForm1::NewNewWin1Click);
-  on(Open1, &TForm1::Open1Click);
-  on(OpenNewWin1, &TForm1::OpenNewWin1Click);
-  on(Save1, &TForm1::Save1Click);
-  on(SaveAs1, &TForm1::SaveAs1Click);
-  on(Close1, &TForm1::Close1Click);
-  on(Quit1, &TForm1::Quit1Click);
-  on(Clone1, &TForm1::Clone1Click);
-  on(Merge1, &TForm1::Merge1Click);
-  on(ExportSupportingFile1, &TForm1::ExportSupportingFile1Click);
-  on(Cut1, &TForm1::Cut1Click);
-  on(Copy1, &TForm1::Copy1Click);
-  on(Paste1, &TForm1::Paste1Click);
-  on(Clear1, &TForm1::Clear1Click);
-  on(Rename1, &TForm1::Rename1Click);
-  on(EditImport, &TForm1::EditImportExecute);
-  on(EditExport, &TForm1::EditExportExecute);
-  on(MidiSend, &TForm1::MidiSendExecute);
-  on(MidiReceive, &TForm1::MidiReceiveExecute);
-  on(MidiSendToBuf, &TForm1::MidiSendToBufExecute);
-  on(MidiReceiveFromBuf, &TForm1::MidiReceiveFromBufExecute);
-  on(MidiReceiveBank, &TForm1::MidiReceiveBankExecute);
-  on(MidiReceiveAllBanks, &TForm1::MidiReceiveAllBanksExecute);
-  on(MidiSendBank, &TForm1::MidiSendBankExecute);
-  on(MidiSendAllBanks, &TForm1::MidiSendAllBanksExecute);
-  on(Preferences1, &TForm1::Preferences1Click);
-  on(About1, &TForm1::About1Click);
-  on(Library1, &TForm1::Library1Click);
+  on(New1, &EditorWindow::New1Click);
+  on(NewNewWin1, &EditorWindow::NewNewWin1Click);
+  on(Open1, &EditorWindow::Open1Click);
+  on(OpenNewWin1, &EditorWindow::OpenNewWin1Click);
+  on(Save1, &EditorWindow::Save1Click);
+  on(SaveAs1, &EditorWindow::SaveAs1Click);
+  on(Close1, &EditorWindow::Close1Click);
+  on(Quit1, &EditorWindow::Quit1Click);
+  on(Clone1, &EditorWindow::Clone1Click);
+  on(Merge1, &EditorWindow::Merge1Click);
+  on(ExportSupportingFile1, &EditorWindow::ExportSupportingFile1Click);
+  on(Cut1, &EditorWindow::Cut1Click);
+  on(Copy1, &EditorWindow::Copy1Click);
+  on(Paste1, &EditorWindow::Paste1Click);
+  on(Clear1, &EditorWindow::Clear1Click);
+  on(Rename1, &EditorWindow::Rename1Click);
+  on(EditImport, &EditorWindow::EditImportExecute);
+  on(EditExport, &EditorWindow::EditExportExecute);
+  on(MidiSend, &EditorWindow::MidiSendExecute);
+  on(MidiReceive, &EditorWindow::MidiReceiveExecute);
+  on(MidiSendToBuf, &EditorWindow::MidiSendToBufExecute);
+  on(MidiReceiveFromBuf, &EditorWindow::MidiReceiveFromBufExecute);
+  on(MidiReceiveBank, &EditorWindow::MidiReceiveBankExecute);
+  on(MidiReceiveAllBanks, &EditorWindow::MidiReceiveAllBanksExecute);
+  on(MidiSendBank, &EditorWindow::MidiSendBankExecute);
+  on(MidiSendAllBanks, &EditorWindow::MidiSendAllBanksExecute);
+  on(Preferences1, &EditorWindow::Preferences1Click);
+  on(About1, &EditorWindow::About1Click);
+  on(Library1, &EditorWindow::Library1Click);
   connect(TabControl1, &QTabBar::currentChanged, this, [this] { TabControl1Change(); });
   // A line chosen with the keyboard counts as a click, so arrow keys lead to the commands. The
   // line with the cursor is selected too (the list puts the cursor on its first line when it
@@ -454,11 +454,11 @@ void TForm1::ConnectCommands() {
     InstLBClick();
   });
   connect(InstLB, &QListWidget::itemClicked, this, [this] { InstLBClick(); });
-  on(Find1, &TForm1::Find1Click);
+  on(Find1, &EditorWindow::Find1Click);
   connect(FindEdit, &QLineEdit::textChanged, this, [this] { FindEditChange(); });
 }
 
-void TForm1::ConnectHistory() {
+void EditorWindow::ConnectHistory() {
   history_ = new QUndoStack(this);
   connect(Undo1, &QAction::triggered, this, [this] {
     const QString step = history_->undoText();
@@ -478,7 +478,7 @@ void TForm1::ConnectHistory() {
   connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { SetModified(!clean); });
 }
 
-void TForm1::StartHistory(bool fileContent) {
+void EditorWindow::StartHistory(bool fileContent) {
   // A rename under way was for an item of the document that is being replaced.
   FinishRename(false);
   history_->clear();
@@ -487,7 +487,7 @@ void TForm1::StartHistory(bool fileContent) {
   UpdateHistoryActions();
 }
 
-void TForm1::UpdateHistoryActions() {
+void EditorWindow::UpdateHistoryActions() {
   const auto show = [](QAction* action, bool can, const QString& hint) {
     action->setEnabled(can);
     action->setToolTip(hint);
@@ -497,17 +497,17 @@ void TForm1::UpdateHistoryActions() {
   show(Redo1, history_->canRedo(), QStringLiteral("Redo ") + history_->redoText());
 }
 
-void TForm1::ShowHistoryStep() {
+void EditorWindow::ShowHistoryStep() {
   Untouched = false;
   RefreshList();
 }
 
-std::unique_ptr<ItemImagesCommand> TForm1::StartEdit(const char* what,
-                                                     const std::vector<Item*>& items) {
+std::unique_ptr<ItemImagesCommand> EditorWindow::StartEdit(const char* what,
+                                                           const std::vector<Item*>& items) {
   return std::make_unique<ItemImagesCommand>(Text(what), items, [this] { ShowHistoryStep(); });
 }
 
-void TForm1::Record(std::unique_ptr<ItemImagesCommand> edit) {
+void EditorWindow::Record(std::unique_ptr<ItemImagesCommand> edit) {
   edit->TakeChangedImages();
   history_->push(edit.release());
 }
@@ -515,24 +515,24 @@ void TForm1::Record(std::unique_ptr<ItemImagesCommand> edit) {
 // ---------------------------------------------------------------------------------------------
 // The chain and opening
 
-TForm1* TForm1::LastWindow() {
-  TForm1* last = this;
+EditorWindow* EditorWindow::LastWindow() {
+  EditorWindow* last = this;
   while (last->NextWindow)
     last = last->NextWindow;
   return last;
 }
 
-TForm1* TForm1::FirstWindow() {
-  TForm1* first = this;
+EditorWindow* EditorWindow::FirstWindow() {
+  EditorWindow* first = this;
   while (first->PreviousWindow)
     first = first->PreviousWindow;
   return first;
 }
 
-TForm1* TForm1::AppendWindow() {
-  TForm1* last = LastWindow();
-  auto made = std::make_unique<TForm1>();
-  TForm1* window = made.get();
+EditorWindow* EditorWindow::AppendWindow() {
+  EditorWindow* last = LastWindow();
+  auto made = std::make_unique<EditorWindow>();
+  EditorWindow* window = made.get();
   last->ownedWindows_.push_back(std::move(made));
   last->NextWindow = window;
   window->PreviousWindow = last;
@@ -541,8 +541,8 @@ TForm1* TForm1::AppendWindow() {
   return window;
 }
 
-TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
-                                 bool alwaysNewWindow) {
+EditorWindow* EditorWindow::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
+                                             bool alwaysNewWindow) {
   if (alwaysNewWindow || (reuseWhenUntouched && !Untouched))
     return AppendWindow()->OpenFileInWindow(path, false, false);
   FileDiagnosticCapture diagnostics;
@@ -560,11 +560,11 @@ TForm1* TForm1::OpenFileInWindow(const QString& path, bool reuseWhenUntouched,
   return this;
 }
 
-TForm1* TForm1::OpenCommandLineFiles(const QStringList& names) {
-  TForm1* target = LastWindow();
+EditorWindow* EditorWindow::OpenCommandLineFiles(const QStringList& names) {
+  EditorWindow* target = LastWindow();
   // A window made for a name that could not be opened stays hidden (the next name opens into
   // it): the last window the user can see says so too.
-  TForm1* shown = target;
+  EditorWindow* shown = target;
   while (shown->isHidden() && shown->PreviousWindow)
     shown = shown->PreviousWindow;
   for (const QString& name : names) {
@@ -579,19 +579,19 @@ TForm1* TForm1::OpenCommandLineFiles(const QStringList& names) {
   return shown;
 }
 
-QString TForm1::FolderOf(const QString& path) {
+QString EditorWindow::FolderOf(const QString& path) {
   const QString absolute =
       QFileInfo(QString::fromStdString(SmartFilename::Resolve(Path(path)))).path();
   return absolute.endsWith(u'/') ? absolute : absolute + u'/';
 }
 
-void TForm1::SetTitleFor(const QString& path) {
+void EditorWindow::SetTitleFor(const QString& path) {
   titlePath_ = path;
   setWindowFilePath(path);
   ShowTitle();
 }
 
-void TForm1::ShowTitle() {
+void EditorWindow::ShowTitle() {
   // Room the window manager leaves for the text beside its buttons, roughly.
   constexpr int kTitleBarButtons = 110;
   const QString marker = QStringLiteral("[*]");
@@ -611,7 +611,7 @@ void TForm1::ShowTitle() {
   setWindowTitle(lead + shown + name + marker);
 }
 
-void TForm1::resizeEvent(QResizeEvent* event) {
+void EditorWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (event->size().width() != event->oldSize().width()) {
     ShowTitle();
@@ -622,11 +622,11 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // The item list
 
-int TForm1::CurrentTab() const {
+int EditorWindow::CurrentTab() const {
   return TabControl1->currentIndex();
 }
 
-const BankLayout* TForm1::BankOfLine(int line, int* position) const {
+const BankLayout* EditorWindow::BankOfLine(int line, int* position) const {
   if (!Document || line < 0 || line >= static_cast<int>(shownLines_.size()))
     return nullptr;
   const ShownLine& shown = shownLines_[line];
@@ -638,25 +638,25 @@ const BankLayout* TForm1::BankOfLine(int line, int* position) const {
   return shown.layout;
 }
 
-Item* TForm1::ItemAtLine(int line) const {
+Item* EditorWindow::ItemAtLine(int line) const {
   int position = 0;
   const BankLayout* layout = BankOfLine(line, &position);
   return layout ? layout->bankIn(*Document).ItemAt(position) : nullptr;
 }
 
-Item* TForm1::CurrentItem() const {
+Item* EditorWindow::CurrentItem() const {
   const QListWidgetItem* selected = InstLB->currentItem();
   return selected && selected->isSelected() ? ItemAtLine(InstLB->row(selected)) : nullptr;
 }
 
-QStringList TForm1::ListLines() const {
+QStringList EditorWindow::ListLines() const {
   QStringList lines;
   for (int row = 0; row < InstLB->count(); ++row)
     lines << InstLB->item(row)->text();
   return lines;
 }
 
-QStringList TForm1::CollectShownLines() {
+QStringList EditorWindow::CollectShownLines() {
   shownLines_.clear();
   shownTab_ = CurrentTab();
   QStringList lines;
@@ -673,12 +673,12 @@ QStringList TForm1::CollectShownLines() {
   return lines;
 }
 
-int TForm1::LineOf(const ShownLine& shown) const {
+int EditorWindow::LineOf(const ShownLine& shown) const {
   const auto found = std::find(shownLines_.begin(), shownLines_.end(), shown);
   return found == shownLines_.end() ? -1 : static_cast<int>(found - shownLines_.begin());
 }
 
-void TForm1::RefreshList() {
+void EditorWindow::RefreshList() {
   const int topLine = InstLB->verticalScrollBar()->value();
   const QListWidgetItem* current = InstLB->currentItem();
   const int selectedLine = current && current->isSelected() ? InstLB->row(current) : -1;
@@ -702,7 +702,7 @@ void TForm1::RefreshList() {
   UpdateCommandStates(sameTab ? line >= 0 : selectedLine >= 0);
 }
 
-void TForm1::UpdateCommandStates(bool selected) {
+void EditorWindow::UpdateCommandStates(bool selected) {
   for (QAction* action :
        {Cut1, Copy1, Clear1, Rename1, EditImport, EditExport, MidiSend, MidiSendToBuf, MidiReceive,
         MidiReceiveFromBuf, MidiReceiveBank, MidiSendBank})
@@ -710,43 +710,43 @@ void TForm1::UpdateCommandStates(bool selected) {
   UpdatePasteState();
 }
 
-void TForm1::UpdatePasteState() {
+void EditorWindow::UpdatePasteState() {
   Paste1->setEnabled(!Editing().ClipboardEmpty);
 }
 
-void TForm1::TabControl1Change() {
+void EditorWindow::TabControl1Change() {
   RefreshList();
 }
 
-void TForm1::Find1Click() {
+void EditorWindow::Find1Click() {
   FindEdit->show();
   FindEdit->setFocus();
   FindEdit->selectAll();
 }
 
-void TForm1::FindEditChange() {
+void EditorWindow::FindEditChange() {
   RefreshList();
   if (const QListWidgetItem* selected = InstLB->currentItem())
     InstLB->scrollToItem(selected);
 }
 
-void TForm1::HideFind() {
+void EditorWindow::HideFind() {
   // Emptying the field shows every line again, the selection still on its item.
   FindEdit->clear();
   FindEdit->hide();
   InstLB->setFocus();
 }
 
-void TForm1::InstLBClick() {
+void EditorWindow::InstLBClick() {
   UpdateCommandStates(true);
 }
 
-void TForm1::MarkEdited() {
+void EditorWindow::MarkEdited() {
   SetModified(true);
   Untouched = false;
 }
 
-void TForm1::Cut1Click() {
+void EditorWindow::Cut1Click() {
   Item* item = CurrentItem();
   if (!item)
     return;
@@ -759,7 +759,7 @@ void TForm1::Cut1Click() {
   SetStatus(QStringLiteral("Cut ") + PlaceText(*item));
 }
 
-void TForm1::Copy1Click() {
+void EditorWindow::Copy1Click() {
   if (const Item* item = CurrentItem()) {
     KeepOnClipboard(*item);
     RefreshList();
@@ -767,15 +767,15 @@ void TForm1::Copy1Click() {
   }
 }
 
-void TForm1::KeepOnClipboard(const Item& item) {
+void EditorWindow::KeepOnClipboard(const Item& item) {
   SharedEditingState& editing = Editing();
   editing.ItemClipboard->SetItem(item);
   editing.ClipboardEmpty = false;
-  for (TForm1* window = FirstWindow(); window; window = window->NextWindow)
+  for (EditorWindow* window = FirstWindow(); window; window = window->NextWindow)
     window->UpdatePasteState();
 }
 
-void TForm1::Paste1Click() {
+void EditorWindow::Paste1Click() {
   Item* item = CurrentItem();
   const Item* held = Editing().ItemClipboard->GetItem(S2I_File::kAnyKind);
   if (!item || !held)
@@ -784,7 +784,7 @@ void TForm1::Paste1Click() {
     SetStatus(QStringLiteral("Pasted into ") + PlaceText(*item));
 }
 
-bool TForm1::TakeItemOfSameKind(Item& item, const Item& source, const char* what) {
+bool EditorWindow::TakeItemOfSameKind(Item& item, const Item& source, const char* what) {
   if (source.Kind() != item.Kind()) {
     SetStatus(QStringLiteral("Couldn't %1, unmatched types").arg(QLatin1String(what)));
     return false;
@@ -797,7 +797,7 @@ bool TForm1::TakeItemOfSameKind(Item& item, const Item& source, const char* what
   return true;
 }
 
-void TForm1::Clear1Click() {
+void EditorWindow::Clear1Click() {
   Item* item = CurrentItem();
   if (item) {
     auto edit = StartEdit("Clear", {item});
@@ -810,7 +810,7 @@ void TForm1::Clear1Click() {
     SetStatus(QStringLiteral("Cleared ") + PlaceText(*item));
 }
 
-void TForm1::Rename1Click() {
+void EditorWindow::Rename1Click() {
   Item* item = CurrentItem();
   if (!item)
     return;
@@ -835,7 +835,7 @@ void TForm1::Rename1Click() {
   renameEditor_->setFocus();
 }
 
-void TForm1::FinishRename(bool commit) {
+void EditorWindow::FinishRename(bool commit) {
   Item* const item = renamedItem_;
   if (!item)
     return;
@@ -857,14 +857,14 @@ void TForm1::FinishRename(bool commit) {
   SetStatus(QStringLiteral("Renamed ") + PlaceText(*item));
 }
 
-QString TForm1::PlaceText(const Item& item) {
+QString EditorWindow::PlaceText(const Item& item) {
   return QString::fromStdString(SlotPlace(item));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Import and export
 
-QString TForm1::ExportFileNameFor(const std::string& itemName) {
+QString EditorWindow::ExportFileNameFor(const std::string& itemName) {
   QString name;
   for (const char c : itemName.substr(0, kItemNameLength)) {
     const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
@@ -875,7 +875,7 @@ QString TForm1::ExportFileNameFor(const std::string& itemName) {
   return name.trimmed() + QStringLiteral(".s2i");
 }
 
-void TForm1::EditImportExecute() {
+void EditorWindow::EditImportExecute() {
   Item* item = CurrentItem();
   if (!item) {
     SetStatus(QStringLiteral("Unknown Internal Error"));
@@ -915,7 +915,7 @@ void TForm1::EditImportExecute() {
   SetStatus(QStringLiteral("Import successful"), notes.join(QStringLiteral("; ")));
 }
 
-void TForm1::EditExportExecute() {
+void EditorWindow::EditExportExecute() {
   const Item* item = CurrentItem();
   if (!item) {
     SetStatus(QStringLiteral("Unknown Internal Error"));
@@ -942,30 +942,30 @@ void TForm1::EditExportExecute() {
 // ---------------------------------------------------------------------------------------------
 // MIDI transfers
 
-void TForm1::MidiSendExecute() {
+void EditorWindow::MidiSendExecute() {
   SendCurrentItem(MidiTransfer::Send);
 }
 
-void TForm1::MidiSendToBufExecute() {
+void EditorWindow::MidiSendToBufExecute() {
   SendCurrentItem(MidiTransfer::SendToBuffer);
 }
 
-void TForm1::MidiReceiveExecute() {
+void EditorWindow::MidiReceiveExecute() {
   ReceiveCurrentItem(MidiTransfer::Receive, "Receive");
 }
 
-void TForm1::MidiReceiveFromBufExecute() {
+void EditorWindow::MidiReceiveFromBufExecute() {
   ReceiveCurrentItem(MidiTransfer::ReceiveFromBuffer, "Receive From Buffer");
 }
 
-void TForm1::ShowStep(const char* text) {
+void EditorWindow::ShowStep(const char* text) {
   SetStatus(Text(text));
   // The event loop does not run until the transfer ends: the whole window is painted here, also
   // where the menu that started the transfer has just closed.
   repaint();
 }
 
-void TForm1::SendCurrentItem(SendSequence send) {
+void EditorWindow::SendCurrentItem(SendSequence send) {
   const Item* item = CurrentItem();
   MidiControl* control = ProgramMidi::Control();
   if (!item || !control)
@@ -993,7 +993,7 @@ void TForm1::SendCurrentItem(SendSequence send) {
     SetStatus(StatusText(), notes.join(QStringLiteral("; ")));
 }
 
-void TForm1::ReceiveCurrentItem(ReceiveSequence receive, const char* what) {
+void EditorWindow::ReceiveCurrentItem(ReceiveSequence receive, const char* what) {
   Item* item = CurrentItem();
   MidiControl* control = ProgramMidi::Control();
   if (!item || !control)
@@ -1026,7 +1026,7 @@ void TForm1::ReceiveCurrentItem(ReceiveSequence receive, const char* what) {
 // ---------------------------------------------------------------------------------------------
 // Whole banks over MIDI
 
-std::vector<const BankLayout*> TForm1::BankOfCurrentLine() const {
+std::vector<const BankLayout*> EditorWindow::BankOfCurrentLine() const {
   const QListWidgetItem* selected = InstLB->currentItem();
   if (!selected || !selected->isSelected())
     return {};
@@ -1034,35 +1034,35 @@ std::vector<const BankLayout*> TForm1::BankOfCurrentLine() const {
   return layout ? std::vector{layout} : std::vector<const BankLayout*>{};
 }
 
-std::vector<const BankLayout*> TForm1::AllBanks() {
+std::vector<const BankLayout*> EditorWindow::AllBanks() {
   std::vector<const BankLayout*> banks;
   for (const BankLayout& layout : kBankLayouts)
     banks.push_back(&layout);
   return banks;
 }
 
-void TForm1::MidiReceiveBankExecute() {
-  TransferBanks(BankTransferDialog::Direction::Receive, BankOfCurrentLine(), "Receive Bank");
+void EditorWindow::MidiReceiveBankExecute() {
+  TransferBanks(TransferDialog::Direction::Receive, BankOfCurrentLine(), "Receive Bank");
 }
 
-void TForm1::MidiReceiveAllBanksExecute() {
-  TransferBanks(BankTransferDialog::Direction::Receive, AllBanks(), "Receive All Banks");
+void EditorWindow::MidiReceiveAllBanksExecute() {
+  TransferBanks(TransferDialog::Direction::Receive, AllBanks(), "Receive All Banks");
 }
 
-void TForm1::MidiSendBankExecute() {
-  TransferBanks(BankTransferDialog::Direction::Send, BankOfCurrentLine(), "Send Bank");
+void EditorWindow::MidiSendBankExecute() {
+  TransferBanks(TransferDialog::Direction::Send, BankOfCurrentLine(), "Send Bank");
 }
 
-void TForm1::MidiSendAllBanksExecute() {
-  TransferBanks(BankTransferDialog::Direction::Send, AllBanks(), "Send All Banks");
+void EditorWindow::MidiSendAllBanksExecute() {
+  TransferBanks(TransferDialog::Direction::Send, AllBanks(), "Send All Banks");
 }
 
-void TForm1::TransferBanks(BankTransferDialog::Direction direction,
-                           const std::vector<const BankLayout*>& banks, const char* title) {
+void EditorWindow::TransferBanks(TransferDialog::Direction direction,
+                                 const std::vector<const BankLayout*>& banks, const char* title) {
   MidiControl* control = ProgramMidi::Control();
-  if (banks.empty() || !control || BankTransferDialog::Running())
+  if (banks.empty() || !control || TransferDialog::Running())
     return;
-  const bool receiving = direction == BankTransferDialog::Direction::Receive;
+  const bool receiving = direction == TransferDialog::Direction::Receive;
   if (!HasPortFor(*control, receiving, *this))
     return;
   if (!receiving && !ConfirmReplacing(banks, title)) {
@@ -1073,7 +1073,7 @@ void TForm1::TransferBanks(BankTransferDialog::Direction direction,
   S2A_File copy;
   copy.CopyFrom(*Document);
   const std::vector<BankTransfer::Slot> places = BankTransfer::SlotsOf(copy, banks);
-  BankTransferDialog dialog(this, Text(title));
+  TransferDialog dialog(this, Text(title));
   const BankTransfer::Summary summary = dialog.Run(direction, *control, places);
 
   if (receiving && summary.transferred > 0) {
@@ -1098,7 +1098,8 @@ void TForm1::TransferBanks(BankTransferDialog::Direction direction,
   ShowTransferSummary(summary, receiving, Text(title));
 }
 
-bool TForm1::ConfirmReplacing(const std::vector<const BankLayout*>& banks, const char* title) {
+bool EditorWindow::ConfirmReplacing(const std::vector<const BankLayout*>& banks,
+                                    const char* title) {
   int programs = 0;
   for (const BankLayout* layout : banks)
     programs += layout->capacity;
@@ -1117,7 +1118,7 @@ namespace {
 QString SlotNames(const std::vector<BankTransfer::Slot>& places) {
   QStringList names;
   for (const BankTransfer::Slot& slot : places)
-    names << BankTransferDialog::SlotName(slot);
+    names << TransferDialog::SlotName(slot);
   return names.join(QStringLiteral(", "));
 }
 
@@ -1125,8 +1126,8 @@ QString SlotNames(const std::vector<BankTransfer::Slot>& places) {
 
 // "Received 450 of 452 items; 31 needed a retry; not received: ...". A transfer that did not
 // bring or deliver everything also says so in a message, which lists every slot in full.
-void TForm1::ShowTransferSummary(const BankTransfer::Summary& summary, bool received,
-                                 const QString& title) {
+void EditorWindow::ShowTransferSummary(const BankTransfer::Summary& summary, bool received,
+                                       const QString& title) {
   QString text = QStringLiteral("%1 %2 of %3 items")
                      .arg(received ? QStringLiteral("Received") : QStringLiteral("Sent"))
                      .arg(summary.transferred)
@@ -1164,33 +1165,33 @@ void TForm1::ShowTransferSummary(const BankTransfer::Summary& summary, bool rece
 // ---------------------------------------------------------------------------------------------
 // The program's other windows
 
-void TForm1::Preferences1Click() {
-  if (SecondaryWindows* windows = SecondaryWindows::Current())
-    windows->PreferencesForm->ShowModalOver(FirstWindow());
+void EditorWindow::Preferences1Click() {
+  if (SecondaryWindows* windows = SecondaryWindows::current())
+    windows->preferencesDialog().ShowModalOver(FirstWindow());
 }
 
-void TForm1::About1Click() {
-  if (SecondaryWindows* windows = SecondaryWindows::Current())
-    windows->AboutDialog->exec();
+void EditorWindow::About1Click() {
+  if (SecondaryWindows* windows = SecondaryWindows::current())
+    windows->aboutDialog().exec();
 }
 
-void TForm1::Library1Click() {
-  if (SecondaryWindows* windows = SecondaryWindows::Current())
-    windows->LibraryForm->show();
+void EditorWindow::Library1Click() {
+  if (SecondaryWindows* windows = SecondaryWindows::current())
+    windows->libraryWindow().show();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Status
 
-QString TForm1::StatusText() const {
+QString EditorWindow::StatusText() const {
   return StatusMessage->FullText();
 }
 
-QString TForm1::StatusReason() const {
+QString EditorWindow::StatusReason() const {
   return StatusReasonLabel->FullText();
 }
 
-void TForm1::SetStatus(const QString& text, const QString& reason) {
+void EditorWindow::SetStatus(const QString& text, const QString& reason) {
   // Each label shows what fits; the whole of both is the outcome's tooltip.
   StatusMessage->SetFullText(text);
   StatusReasonLabel->SetFullText(reason);
@@ -1198,7 +1199,7 @@ void TForm1::SetStatus(const QString& text, const QString& reason) {
   FitStatus();
 }
 
-void TForm1::FitStatus() {
+void EditorWindow::FitStatus() {
   // The outcome keeps its whole width where the reason leaves room, and at least half the bar
   // when both are long; the reason takes the rest.
   constexpr int kGripAndMargins = 28;
@@ -1214,13 +1215,13 @@ void TForm1::FitStatus() {
 // ---------------------------------------------------------------------------------------------
 // File commands
 
-Answer TForm1::AskUnsavedChanges(const char* questionFormat) {
+Answer EditorWindow::AskUnsavedChanges(const char* questionFormat) {
   const QString name = FileName.isEmpty() ? Text(kUntitledName) : FileName;
   return Dialogs().AskYesNoCancel(this, QStringLiteral("Unsaved File"),
                                   Text(questionFormat).arg(name));
 }
 
-bool TForm1::SaveChangesBefore(const char* questionFormat) {
+bool EditorWindow::SaveChangesBefore(const char* questionFormat) {
   if (!Modified)
     return true;
   switch (AskUnsavedChanges(questionFormat)) {
@@ -1235,7 +1236,7 @@ bool TForm1::SaveChangesBefore(const char* questionFormat) {
   return false;
 }
 
-void TForm1::RememberFolder(const char* settingName, const QString& path) {
+void EditorWindow::RememberFolder(const char* settingName, const QString& path) {
   try {
     SettingsStore::WriteSettingString(settingName, Path(FolderOf(path)));
   } catch (const SettingsWriteError& error) {
@@ -1243,13 +1244,13 @@ void TForm1::RememberFolder(const char* settingName, const QString& path) {
   }
 }
 
-QString TForm1::AskOpenPath(const QString& title) {
+QString EditorWindow::AskOpenPath(const QString& title) {
   const auto path =
       Dialogs().OpenFileName(this, {title, OpenDialogFilters(), openDialogFolder_, {}});
   return path.value_or(QString());
 }
 
-QString TForm1::ChooseFileToOpen(const QString& title) {
+QString EditorWindow::ChooseFileToOpen(const QString& title) {
   openDialogFolder_ = SettingText(Settings::kLastOpenDirectory);
   const QString path = AskOpenPath(title);
   if (path.isEmpty()) {
@@ -1260,7 +1261,7 @@ QString TForm1::ChooseFileToOpen(const QString& title) {
   return path;
 }
 
-void TForm1::New1Click() {
+void EditorWindow::New1Click() {
   if (!SaveChangesBefore(kNewQuestion))
     return;
   FileName.clear();
@@ -1273,31 +1274,31 @@ void TForm1::New1Click() {
   SetStatus({});
 }
 
-void TForm1::NewNewWin1Click() {
+void EditorWindow::NewNewWin1Click() {
   AppendWindow()->show();
 }
 
-void TForm1::Open1Click() {
+void EditorWindow::Open1Click() {
   if (!SaveChangesBefore(kOpenQuestion))
     return;
   if (const QString path = ChooseFileToOpen(QStringLiteral("Open...")); !path.isEmpty())
     OpenFileInWindow(path, false, false);
 }
 
-void TForm1::OpenNewWin1Click() {
+void EditorWindow::OpenNewWin1Click() {
   const QString path = ChooseFileToOpen(QStringLiteral("Open in New Window..."));
   if (path.isEmpty())
     return;
-  TForm1* window = OpenFileInWindow(path, true, true);
+  EditorWindow* window = OpenFileInWindow(path, true, true);
   if (window->isHidden())
     SetStatus(window->StatusText(), window->StatusReason());
 }
 
-bool TForm1::Save1Click() {
+bool EditorWindow::Save1Click() {
   return FileName.isEmpty() ? SaveAs1Click() : SaveDocumentTo(FileName);
 }
 
-bool TForm1::SaveAs1Click() {
+bool EditorWindow::SaveAs1Click() {
   const QString offered = FileName.isEmpty() ? QStringLiteral("untitled.s2a") : FileName;
   const QString folder = SettingText(Settings::kLastOpenDirectory);
   const auto path = Dialogs().SaveFileName(
@@ -1345,7 +1346,7 @@ LeftOut LeftOutOfSave(S2A_File& document, const QString& path) {
 
 }  // namespace
 
-bool TForm1::SaveDocumentTo(const QString& path) {
+bool EditorWindow::SaveDocumentTo(const QString& path) {
   // A format that holds only some banks would drop the others' changes without a word.
   const LeftOut leftOut = LeftOutOfSave(*Document, path);
   if (leftOut.changedPrograms > 0) {
@@ -1383,7 +1384,7 @@ bool TForm1::SaveDocumentTo(const QString& path) {
   return true;
 }
 
-void TForm1::BecomeFileOf(const QString& path) {
+void EditorWindow::BecomeFileOf(const QString& path) {
   FileName = path;
   SetTitleFor(FileName);
   history_->setClean();
@@ -1391,21 +1392,21 @@ void TForm1::BecomeFileOf(const QString& path) {
   Untouched = false;
 }
 
-void TForm1::SetModified(bool modified) {
+void EditorWindow::SetModified(bool modified) {
   Modified = modified;
   setWindowModified(modified);
 }
 
-void TForm1::Close1Click() {
+void EditorWindow::Close1Click() {
   CloseWindow();
 }
 
-void TForm1::Quit1Click() {
+void EditorWindow::Quit1Click() {
   FirstWindow()->CloseWindow();
 }
 
-void TForm1::Clone1Click() {
-  TForm1* window = AppendWindow();
+void EditorWindow::Clone1Click() {
+  EditorWindow* window = AppendWindow();
   window->Document->CopyFrom(*Document);
   window->FileName = FileName;
   window->SetTitleFor(FileName);
@@ -1415,7 +1416,7 @@ void TForm1::Clone1Click() {
   window->MarkEdited();
 }
 
-void TForm1::Merge1Click() {
+void EditorWindow::Merge1Click() {
   const QString path = AskOpenPath(QStringLiteral("Merge..."));
   if (path.isEmpty()) {
     SetStatus(QStringLiteral("Canceled Merge"));
@@ -1435,7 +1436,7 @@ void TForm1::Merge1Click() {
   SetStatus(QStringLiteral("Merge successful"), LoadWarning(path, report));
 }
 
-void TForm1::ExportSupportingFile1Click() {
+void EditorWindow::ExportSupportingFile1Click() {
   SmartFilename name;
   name.SetPath(FileName.isEmpty() ? std::string("untitled") : Path(FileName));
   name.SetExtension("ins");
@@ -1458,7 +1459,7 @@ void TForm1::ExportSupportingFile1Click() {
 // ---------------------------------------------------------------------------------------------
 // Closing
 
-void TForm1::CloseWindow() {
+void EditorWindow::CloseWindow() {
   if (Modified) {
     switch (AskUnsavedChanges(kCloseQuestion)) {
       case Answer::Cancel:
@@ -1479,13 +1480,13 @@ void TForm1::CloseWindow() {
     close();
     return;
   }
-  for (TForm1* follower = NextWindow; follower;) {
-    TForm1* const successor = follower->NextWindow;
+  for (EditorWindow* follower = NextWindow; follower;) {
+    EditorWindow* const successor = follower->NextWindow;
     follower->CloseWindow();
     follower = successor;
   }
   bool followerLeftModified = false;
-  for (TForm1* follower = NextWindow; follower; follower = follower->NextWindow)
+  for (EditorWindow* follower = NextWindow; follower; follower = follower->NextWindow)
     followerLeftModified = followerLeftModified || follower->Modified;
   if (followerLeftModified) {
     SetStatus(QStringLiteral("Quit cancelled."));
@@ -1495,7 +1496,7 @@ void TForm1::CloseWindow() {
   close();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void EditorWindow::closeEvent(QCloseEvent* event) {
   if (!CloseConfirmed)
     CloseWindow();
   if (!CloseConfirmed) {
@@ -1512,7 +1513,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
   emit WindowClosed();
 }
 
-void TForm1::UnlinkFromChain() {
+void EditorWindow::UnlinkFromChain() {
   if (PreviousWindow)
     PreviousWindow->NextWindow = NextWindow;
   if (NextWindow)

@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-#include "app/FileFilters.h"
+#include "app/dialogs/FileFilters.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "app/ItemListBox.h"
+#include "app/list/ItemListView.h"
 
 #include <QCoreApplication>
 #include <QDrag>
@@ -8,12 +8,12 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
-#include "app/ItemEditCommand.h"
-#include "app/SharedEditingState.h"
-#include "app/TForm1.h"
+#include "app/commands/ItemImagesCommand.h"
+#include "app/commands/SharedEditingState.h"
+#include "app/window/EditorWindow.h"
 #include "model/Item.h"
 
-const char* const TItemListBox::kDragMimeType = "application/x-corvale-item";
+const char* const ItemListView::kDragMimeType = "application/x-corvale-item";
 
 namespace {
 
@@ -33,7 +33,7 @@ QPixmap DragCursorOf(std::uint8_t dragMode) {
 
 }  // namespace
 
-TItemListBox::TItemListBox(TForm1& window) : QListWidget(&window), window_(window) {
+ItemListView::ItemListView(EditorWindow& window) : QListWidget(&window), window_(window) {
   setObjectName(QStringLiteral("InstLB"));
   setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -43,12 +43,12 @@ TItemListBox::TItemListBox(TForm1& window) : QListWidget(&window), window_(windo
   setDropIndicatorShown(false);
 }
 
-int TItemListBox::LineAt(const QPoint& point) const {
+int ItemListView::LineAt(const QPoint& point) const {
   const QModelIndex index = indexAt(point);
   return index.isValid() ? index.row() : -1;
 }
 
-void TItemListBox::HandleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+void ItemListView::HandleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                                    const QPoint& point) {
   armed_ = false;
   const int line = LineAt(point);
@@ -65,12 +65,12 @@ void TItemListBox::HandleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers
   pressPoint_ = point;
 }
 
-bool TItemListBox::HandleDragOver(const QMimeData* data) const {
+bool ItemListView::HandleDragOver(const QMimeData* data) const {
   return data && data->hasFormat(QLatin1String(kDragMimeType)) &&
          data->data(QLatin1String(kDragMimeType)) == ThisProcess();
 }
 
-void TItemListBox::HandleDragDrop(const QPoint& point) {
+void ItemListView::HandleDragDrop(const QPoint& point) {
   SharedEditingState& editing = Editing();
   Item* const source = editing.DragSourceItem;
   Item* const target = window_.ItemAtLine(LineAt(point));
@@ -86,7 +86,7 @@ void TItemListBox::HandleDragDrop(const QPoint& point) {
   }
   if (editing.DragMode == SharedEditingState::kDragSwap) {
     // Each window's history holds only its own document's item.
-    TForm1* const sourceWindow = editing.DragSourceWindow;
+    EditorWindow* const sourceWindow = editing.DragSourceWindow;
     const bool between = sourceWindow && sourceWindow != &window_;
     auto edit =
         window_.StartEdit("Swap", between ? std::vector{target} : std::vector{target, source});
@@ -109,14 +109,14 @@ void TItemListBox::HandleDragDrop(const QPoint& point) {
   }
   window_.MarkEdited();
   window_.RefreshList();
-  const QString from = TForm1::PlaceText(*source);
-  const QString to = TForm1::PlaceText(*target);
+  const QString from = EditorWindow::PlaceText(*source);
+  const QString to = EditorWindow::PlaceText(*target);
   window_.SetStatus(editing.DragMode == SharedEditingState::kDragSwap
                         ? QStringLiteral("Swapped %1 and %2").arg(from, to)
                         : QStringLiteral("Copied %1 to %2").arg(from, to));
 }
 
-void TItemListBox::HandleEndDrag() {
+void ItemListView::HandleEndDrag() {
   SharedEditingState& editing = Editing();
   if (editing.DragSourceItem)
     editing.DragSourceItem = nullptr;
@@ -124,7 +124,7 @@ void TItemListBox::HandleEndDrag() {
     window_.RefreshList();
 }
 
-QDrag* TItemListBox::MakeDrag() {
+QDrag* ItemListView::MakeDrag() {
   auto* data = new QMimeData;
   data->setData(QLatin1String(kDragMimeType), ThisProcess());
   auto* drag = new QDrag(this);
@@ -134,19 +134,19 @@ QDrag* TItemListBox::MakeDrag() {
   return drag;
 }
 
-void TItemListBox::StartDrag() {
+void ItemListView::StartDrag() {
   const Qt::DropAction action = DropActionOf(Editing().DragMode);
   // One action only, so that the toolkit's own modifier keys cannot turn a copy into a swap.
   MakeDrag()->exec(action, action);
   HandleEndDrag();
 }
 
-void TItemListBox::mousePressEvent(QMouseEvent* event) {
+void ItemListView::mousePressEvent(QMouseEvent* event) {
   HandleMouseDown(event->button(), event->modifiers(), event->position().toPoint());
   QListWidget::mousePressEvent(event);
 }
 
-void TItemListBox::mouseMoveEvent(QMouseEvent* event) {
+void ItemListView::mouseMoveEvent(QMouseEvent* event) {
   if (!armed_) {
     QListWidget::mouseMoveEvent(event);
     return;
@@ -162,23 +162,23 @@ void TItemListBox::mouseMoveEvent(QMouseEvent* event) {
   }
 }
 
-void TItemListBox::mouseReleaseEvent(QMouseEvent* event) {
+void ItemListView::mouseReleaseEvent(QMouseEvent* event) {
   armed_ = false;
   QListWidget::mouseReleaseEvent(event);
 }
 
-void TItemListBox::dragEnterEvent(QDragEnterEvent* event) {
+void ItemListView::dragEnterEvent(QDragEnterEvent* event) {
   dragMoveEvent(event);
 }
 
-void TItemListBox::dragMoveEvent(QDragMoveEvent* event) {
+void ItemListView::dragMoveEvent(QDragMoveEvent* event) {
   if (HandleDragOver(event->mimeData()))
     event->acceptProposedAction();
   else
     event->ignore();
 }
 
-void TItemListBox::dropEvent(QDropEvent* event) {
+void ItemListView::dropEvent(QDropEvent* event) {
   if (!HandleDragOver(event->mimeData())) {
     event->ignore();
     return;

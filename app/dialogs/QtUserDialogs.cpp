@@ -1,4 +1,4 @@
-#include "app/QtUserDialogs.h"
+#include "app/dialogs/QtUserDialogs.h"
 
 #include <QComboBox>
 #include <QFileSystemModel>

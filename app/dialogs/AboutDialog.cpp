@@ -1,4 +1,4 @@
-#include "app/TAboutDialog.h"
+#include "app/dialogs/AboutDialog.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -7,7 +7,7 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include "app/WindowPlacement.h"
+#include "app/dialogs/WindowPlacement.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ QFont PlainFont(int pixelSize) {
 
 }  // namespace
 
-TAboutDialog::TAboutDialog(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Corvale..."));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
@@ -85,7 +85,7 @@ TAboutDialog::TAboutDialog(QWidget* parent) : QDialog(parent) {
   VersionLabel->setGeometry(kLeft + 2, 196, kWidth - 2, 22);
 }
 
-void TAboutDialog::showEvent(QShowEvent* event) {
+void AboutDialog::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) {
     pressedPart_ = nullptr;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -94,18 +94,18 @@ void TAboutDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
-QWidget* TAboutDialog::PartAt(const QPoint& point) {
+QWidget* AboutDialog::PartAt(const QPoint& point) {
   QWidget* child = childAt(point);
   return child ? child : this;
 }
 
 // The labels and the bar leave mouse events to the dialog, in the dialog's coordinates.
-void TAboutDialog::mousePressEvent(QMouseEvent* event) {
+void AboutDialog::mousePressEvent(QMouseEvent* event) {
   pressedPart_ = PartAt(event->position().toPoint());
   event->accept();
 }
 
-void TAboutDialog::mouseReleaseEvent(QMouseEvent* event) {
+void AboutDialog::mouseReleaseEvent(QMouseEvent* event) {
   QWidget* part = PartAt(event->position().toPoint());
   QWidget* pressed = pressedPart_;
   pressedPart_ = nullptr;
@@ -116,10 +116,10 @@ void TAboutDialog::mouseReleaseEvent(QMouseEvent* event) {
     FormClick();
 }
 
-void TAboutDialog::FormClick() {
+void AboutDialog::FormClick() {
   accept();
 }
 
-void TAboutDialog::FormMouseDown() {
+void AboutDialog::FormMouseDown() {
   accept();
 }

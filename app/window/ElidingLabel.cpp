@@ -1,4 +1,4 @@
-#include "app/ElidingLabel.h"
+#include "app/window/ElidingLabel.h"
 
 #include <QFontMetrics>
 

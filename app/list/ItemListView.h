@@ -4,12 +4,12 @@
 #include <QPoint>
 
 class QDrag;
-class TForm1;
+class EditorWindow;
 
 // The item list of a window (InstLB): one line per item of the current tab, in a fixed-pitch
 // font, and the drag of one item onto another, in one list or between two windows. A drag
 // copies the item, or swaps the two when Ctrl was held as the button went down.
-class TItemListBox : public QListWidget {
+class ItemListView : public QListWidget {
   Q_OBJECT
 
  public:
@@ -18,7 +18,7 @@ class TItemListBox : public QListWidget {
   // Marks the data of a drag this process started.
   static const char* const kDragMimeType;
 
-  explicit TItemListBox(TForm1& window);
+  explicit ItemListView(EditorWindow& window);
 
   // The line at a point of the list, or -1 below the last one.
   int LineAt(const QPoint& point) const;
@@ -46,7 +46,7 @@ class TItemListBox : public QListWidget {
  private:
   void StartDrag();
 
-  TForm1& window_;
+  EditorWindow& window_;
   // Where the left button went down over an item, while a drag may still begin.
   bool armed_ = false;
   QPoint pressPoint_;

@@ -1,13 +1,13 @@
-#include "app/SharedEditingState.h"
+#include "app/commands/SharedEditingState.h"
 
-#include "app/TForm1.h"
+#include "app/window/EditorWindow.h"
 #include "files/S2I_File.h"
 
 SharedEditingState::SharedEditingState() : ItemClipboard(std::make_unique<S2I_File>()) {}
 
 SharedEditingState::~SharedEditingState() = default;
 
-void SharedEditingState::ForgetDragFrom(const TForm1* window) {
+void SharedEditingState::ForgetDragFrom(const EditorWindow* window) {
   if (DragSourceWindow != window)
     return;
   DragSourceItem = nullptr;

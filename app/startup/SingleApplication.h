@@ -12,7 +12,7 @@
 class QLocalServer;
 class QLocalSocket;
 class QLockFile;
-class TForm1;
+class EditorWindow;
 
 // One running program per user. The first start holds the lock "<ApplicationName>.Mutex" for
 // its whole run and listens on the local socket "<ApplicationName>.Message", both in the user's
@@ -20,15 +20,15 @@ class TForm1;
 // first has taken them; the first opens them as if it had been started with them. A start that
 // can neither take the lock nor reach the program holding it runs alone, with a window of its
 // own.
-class TSingleApplication : public QObject {
+class SingleApplication : public QObject {
   Q_OBJECT
 
  public:
   // Handed-over names open from the chain of `form` on.
-  explicit TSingleApplication(TForm1* form);
+  explicit SingleApplication(EditorWindow* form);
   // Stops listening, then gives up the lock, so that the next start is a first one again.
   // Hand-overs still held are not taken: their starts go on without this program.
-  ~TSingleApplication() override;
+  ~SingleApplication() override;
 
   QString ApplicationName = QStringLiteral("Corvale");
   // The file names a later start hands over, exactly as it was given them.
@@ -83,7 +83,7 @@ class TSingleApplication : public QObject {
   // the window they landed in comes to the front. No names change nothing.
   void OnApplicationMessage(const QStringList& names);
 
-  TForm1* form_;
+  EditorWindow* form_;
   QString folder_;
   QString note_;
   std::unique_ptr<QLockFile> lock_;

@@ -1,4 +1,4 @@
-#include "app/TSingleApplication.h"
+#include "app/startup/SingleApplication.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,9 +19,9 @@
 #include <optional>
 #include <utility>
 
-#include "app/BankTransferDialog.h"
-#include "app/CommandLine.h"
-#include "app/TForm1.h"
+#include "app/dialogs/TransferDialog.h"
+#include "app/startup/CommandLine.h"
+#include "app/window/EditorWindow.h"
 
 namespace {
 
@@ -114,18 +114,18 @@ bool IsStale(const QLockFile& lock) {
 
 }  // namespace
 
-TSingleApplication::TSingleApplication(TForm1* form) : form_(form) {
+SingleApplication::SingleApplication(EditorWindow* form) : form_(form) {
   heldRetry_.setSingleShot(true);
   heldRetry_.setInterval(kHeldRetryMs);
-  connect(&heldRetry_, &QTimer::timeout, this, &TSingleApplication::OpenHeldNames);
+  connect(&heldRetry_, &QTimer::timeout, this, &SingleApplication::OpenHeldNames);
 }
 
-TSingleApplication::~TSingleApplication() {
+SingleApplication::~SingleApplication() {
   server_.reset();
   lock_.reset();
 }
 
-QByteArray TSingleApplication::Frame(const QStringList& names) {
+QByteArray SingleApplication::Frame(const QStringList& names) {
   QByteArray body;
   AppendNumber(body, quint32(names.size()));
   for (const QString& name : names) {
@@ -138,7 +138,7 @@ QByteArray TSingleApplication::Frame(const QStringList& names) {
   return frame + body;
 }
 
-QString TSingleApplication::RuntimeFolder() {
+QString SingleApplication::RuntimeFolder() {
   QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
   if (folder.isEmpty())
     folder = QDir::tempPath() + QStringLiteral("/corvale-") + QString::number(::getuid());
@@ -151,22 +151,22 @@ QString TSingleApplication::RuntimeFolder() {
   return usersAlone ? folder : QString();
 }
 
-QString TSingleApplication::PathOf(const char* suffix) const {
+QString SingleApplication::PathOf(const char* suffix) const {
   return folder_ + u'/' + ApplicationName + QString::fromLatin1(suffix);
 }
 
-void TSingleApplication::SayNote(const QString& note) {
+void SingleApplication::SayNote(const QString& note) {
   note_ = note;
   Say(note);
 }
 
-bool TSingleApplication::RunAlone(const QString& why) {
+bool SingleApplication::RunAlone(const QString& why) {
   lock_.reset();
   SayNote(QStringLiteral("Running alone: ") + why);
   return true;
 }
 
-bool TSingleApplication::RegisterApplication() {
+bool SingleApplication::RegisterApplication() {
   folder_ = RuntimeFolder();
   if (folder_.isEmpty())
     return RunAlone(QStringLiteral("no private runtime folder"));
@@ -209,7 +209,7 @@ bool TSingleApplication::RegisterApplication() {
   }
 }
 
-TSingleApplication::StaleLock TSingleApplication::ClearStaleLock() {
+SingleApplication::StaleLock SingleApplication::ClearStaleLock() {
   const QString path = lock_->fileName();
   // Only one start clears at a time: another could take the lock in between, and its fresh
   // lock must stay.
@@ -222,7 +222,7 @@ TSingleApplication::StaleLock TSingleApplication::ClearStaleLock() {
   return StaleLock::Cleared;
 }
 
-bool TSingleApplication::StartListening() {
+bool SingleApplication::StartListening() {
   const QString path = PathOf(".Message");
   // Whoever holds the lock owns the socket: one found now was left by a start that crashed.
   QLocalServer::removeServer(path);
@@ -235,12 +235,11 @@ bool TSingleApplication::StartListening() {
     // Without a listener the lock would only keep later starts waiting for nobody.
     return RunAlone(QStringLiteral("cannot listen on %1").arg(path));
   }
-  connect(server_.get(), &QLocalServer::newConnection, this,
-          &TSingleApplication::AcceptConnections);
+  connect(server_.get(), &QLocalServer::newConnection, this, &SingleApplication::AcceptConnections);
   return true;
 }
 
-TSingleApplication::HandOver TSingleApplication::Send(const QByteArray& frame) const {
+SingleApplication::HandOver SingleApplication::Send(const QByteArray& frame) const {
   QLocalSocket socket;
   socket.connectToServer(PathOf(".Message"));
   if (!socket.waitForConnected(kAnswerPatienceMs))
@@ -264,7 +263,7 @@ TSingleApplication::HandOver TSingleApplication::Send(const QByteArray& frame) c
   return held ? HandOver::ListenerLeft : HandOver::NoListener;
 }
 
-void TSingleApplication::AcceptConnections() {
+void SingleApplication::AcceptConnections() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     auto received = std::make_shared<QByteArray>();
@@ -273,7 +272,7 @@ void TSingleApplication::AcceptConnections() {
   }
 }
 
-void TSingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
+void SingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
   received += socket.readAll();
   Unframed frame = Unframe(received);
   if (frame.state == Unframed::Partial)
@@ -287,7 +286,7 @@ void TSingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
   OpenHeldNames();
 }
 
-void TSingleApplication::OpenHeldNames() {
+void SingleApplication::OpenHeldNames() {
   // A start that gave up has closed its end, and opens its names itself.
   std::erase_if(held_, [](const HeldNames& held) {
     if (held.socket)
@@ -308,15 +307,15 @@ void TSingleApplication::OpenHeldNames() {
   }
 }
 
-bool TSingleApplication::CanOpenNow() const {
+bool SingleApplication::CanOpenNow() const {
   return form_ && !form_->CloseConfirmed && !QApplication::activeModalWidget() &&
-         !BankTransferDialog::Running();
+         !TransferDialog::Running();
 }
 
-void TSingleApplication::OnApplicationMessage(const QStringList& names) {
+void SingleApplication::OnApplicationMessage(const QStringList& names) {
   if (names.isEmpty())
     return;
-  TForm1* target = form_->OpenCommandLineFiles(names);
+  EditorWindow* target = form_->OpenCommandLineFiles(names);
   if (target->isMinimized())
     target->showNormal();
   target->raise();

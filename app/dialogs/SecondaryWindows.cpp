@@ -1,0 +1,24 @@
+#include "app/dialogs/SecondaryWindows.h"
+
+#include "app/dialogs/AboutDialog.h"
+#include "app/dialogs/LibraryWindow.h"
+#include "app/dialogs/PreferencesDialog.h"
+
+namespace {
+SecondaryWindows* currentWindows = nullptr;
+}  // namespace
+
+SecondaryWindows::SecondaryWindows()
+    : aboutDialog_(std::make_unique<AboutDialog>()),
+      preferencesDialog_(std::make_unique<PreferencesDialog>()),
+      libraryWindow_(std::make_unique<LibraryWindow>()) {
+  currentWindows = this;
+}
+
+SecondaryWindows::~SecondaryWindows() {
+  currentWindows = nullptr;
+}
+
+SecondaryWindows* SecondaryWindows::current() {
+  return currentWindows;
+}
