@@ -80,39 +80,39 @@ const char* Verdict(double ms, double goalMs) {
 int Measure(const std::filesystem::path& bank, int runs, Clock::time_point start) {
   FirstPaint firstPaint;
   EditorWindow window;
-  window.InstLB->viewport()->installEventFilter(&firstPaint);
+  window.itemList()->viewport()->installEventFilter(&firstPaint);
   // Shows the window, as it does for a file named on the command line.
-  window.OpenFileInWindow(QString::fromStdString(bank.string()), true, false);
-  const bool opened = window.StatusText() == QStringLiteral("Open successful");
+  window.openFileInWindow(QString::fromStdString(bank.string()), true, false);
+  const bool opened = window.statusText() == QStringLiteral("Open successful");
   if (opened && !firstPaint.at) {
     QTimer::singleShot(kPaintTimeoutMs, &firstPaint.wait, &QEventLoop::quit);
     firstPaint.wait.exec();
   }
   if (!opened || !firstPaint.at) {
     std::fprintf(stderr, "corvale-bench-window: %s: not opened and painted: %s\n", bank.c_str(),
-                 qPrintable(window.StatusReason()));
+                 qPrintable(window.statusReason()));
     return 1;
   }
   const double firstPaintMs = Milliseconds(*firstPaint.at - start).count();
-  const Spread refresh = TimeRuns(runs, [&window] { window.RefreshList(); });
+  const Spread refresh = TimeRuns(runs, [&window] { window.refreshList(); });
   const Spread painted = TimeRuns(runs, [&window] {
-    window.RefreshList();
-    window.InstLB->viewport()->repaint();
+    window.refreshList();
+    window.itemList()->viewport()->repaint();
   });
   std::printf("Editor window on the %s platform (QT_QPA_PLATFORM), %s\n",
               qPrintable(QGuiApplication::platformName()), bank.c_str());
   std::printf("start to first paint of the list  %.1f ms (goal %.0f ms: %s)\n", firstPaintMs,
               kFirstPaintGoalMs, Verdict(firstPaintMs, kFirstPaintGoalMs));
   std::printf("RefreshList, %d lines, %d runs  median %.3f ms, max %.3f ms (goal %.0f ms: %s)\n",
-              window.InstLB->count(), runs, refresh.median, refresh.max, kRefreshGoalMs,
+              window.itemList()->count(), runs, refresh.median, refresh.max, kRefreshGoalMs,
               Verdict(refresh.max, kRefreshGoalMs));
   std::printf("RefreshList and repaint          median %.3f ms, max %.3f ms\n", painted.median,
               painted.max);
-  window.FindEdit->setText(QString::fromUtf8(kFindText));
-  const Spread filtered = TimeRuns(runs, [&window] { window.RefreshList(); });
+  window.findField()->setText(QString::fromUtf8(kFindText));
+  const Spread filtered = TimeRuns(runs, [&window] { window.refreshList(); });
   std::printf(
       "RefreshList, found \"%s\", %d lines  median %.3f ms, max %.3f ms (goal %.0f ms: %s)\n",
-      kFindText, window.InstLB->count(), filtered.median, filtered.max, kRefreshGoalMs,
+      kFindText, window.itemList()->count(), filtered.median, filtered.max, kRefreshGoalMs,
       Verdict(filtered.max, kRefreshGoalMs));
   return 0;
 }

@@ -1,20 +1,43 @@
 #include "app/commands/SharedEditingState.h"
 
-#include "app/window/EditorWindow.h"
 #include "files/S2I_File.h"
 
-SharedEditingState::SharedEditingState() : ItemClipboard(std::make_unique<S2I_File>()) {}
+SharedEditingState::SharedEditingState() : clipboard_(std::make_unique<S2I_File>()) {}
 
 SharedEditingState::~SharedEditingState() = default;
 
-void SharedEditingState::ForgetDragFrom(const EditorWindow* window) {
-  if (DragSourceWindow != window)
-    return;
-  DragSourceItem = nullptr;
-  DragSourceWindow = nullptr;
+const Item* SharedEditingState::clipboardItem() const {
+  return clipboardEmpty_ ? nullptr : clipboard_->GetItem(S2I_File::kAnyKind);
 }
 
-SharedEditingState& Editing() {
+void SharedEditingState::keepOnClipboard(const Item& item) {
+  clipboard_->SetItem(item);
+  clipboardEmpty_ = false;
+  emit clipboardChanged();
+}
+
+void SharedEditingState::clearClipboard() {
+  clipboard_ = std::make_unique<S2I_File>();
+  clipboardEmpty_ = true;
+  emit clipboardChanged();
+}
+
+void SharedEditingState::startDrag(Item* item, DocumentView& view, QObject& window, DragMode mode) {
+  dragItem_ = item;
+  dragView_ = &view;
+  dragWindow_ = &window;
+  dragMode_ = mode;
+}
+
+void SharedEditingState::forgetDragFrom(const DocumentView& view) {
+  if (dragView_ != &view)
+    return;
+  dragItem_ = nullptr;
+  dragView_ = nullptr;
+  dragWindow_ = nullptr;
+}
+
+SharedEditingState& sharedEditing() {
   static SharedEditingState state;
   return state;
 }

@@ -1,34 +1,53 @@
 #pragma once
 
+#include <QObject>
 #include <QPointer>
-#include <cstdint>
 #include <memory>
 
+class DocumentView;
 class Item;
 class S2I_File;
-class EditorWindow;
 
 // What every window shares while the user edits, so that items move between documents: the
 // item clipboard and the drag under way.
-struct SharedEditingState {
-  static constexpr std::uint8_t kDragCopy = 1;
-  static constexpr std::uint8_t kDragSwap = 2;
+class SharedEditingState : public QObject {
+  Q_OBJECT
 
-  // The cut or copied item, an independent copy; holds nothing until the first Cut or Copy.
-  std::unique_ptr<S2I_File> ItemClipboard;
-  // Nothing has been cut or copied yet in this run.
-  bool ClipboardEmpty = true;
-  // The item whose drag is under way, the window it came from, and Copy or Swap.
-  Item* DragSourceItem = nullptr;
-  QPointer<EditorWindow> DragSourceWindow;
-  std::uint8_t DragMode = 0;
+ public:
+  enum class DragMode { Copy, Swap };
 
   SharedEditingState();
-  ~SharedEditingState();
+  ~SharedEditingState() override;
 
-  // Forgets a drag that started in `window`, whose document is going away.
-  void ForgetDragFrom(const EditorWindow* window);
+  // The cut or copied item, an independent copy; none until the first Cut or Copy.
+  const Item* clipboardItem() const;
+  void keepOnClipboard(const Item& item);
+  // Empties the clipboard, as at the start of a run.
+  void clearClipboard();
+
+  // The drag under way: the item pressed on, the window it belongs to, and Copy or Swap.
+  void startDrag(Item* item, DocumentView& view, QObject& window, DragMode mode);
+  Item* dragSourceItem() const { return dragItem_; }
+  // The window the drag came from; none once it has closed.
+  DocumentView* dragSourceView() const { return dragWindow_ ? dragView_ : nullptr; }
+  DragMode dragMode() const { return dragMode_; }
+  // The drag has been dropped, or the item pressed on is no longer dragged.
+  void endDrag() { dragItem_ = nullptr; }
+  // Forgets a drag that started in `view`, whose document is going away.
+  void forgetDragFrom(const DocumentView& view);
+
+ signals:
+  // Something was cut or copied: Paste follows in every window.
+  void clipboardChanged();
+
+ private:
+  std::unique_ptr<S2I_File> clipboard_;
+  bool clipboardEmpty_ = true;
+  Item* dragItem_ = nullptr;
+  DocumentView* dragView_ = nullptr;
+  QPointer<QObject> dragWindow_;
+  DragMode dragMode_ = DragMode::Copy;
 };
 
 // The one state of the process.
-SharedEditingState& Editing();
+SharedEditingState& sharedEditing();

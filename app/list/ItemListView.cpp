@@ -7,10 +7,13 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScrollBar>
 
+#include "app/commands/CommandTexts.h"
+#include "app/commands/DocumentView.h"
 #include "app/commands/ItemImagesCommand.h"
 #include "app/commands/SharedEditingState.h"
-#include "app/window/EditorWindow.h"
+#include "app/list/NameEditor.h"
 #include "model/Item.h"
 
 const char* const ItemListView::kDragMimeType = "application/x-corvale-item";
@@ -22,18 +25,20 @@ QByteArray ThisProcess() {
   return QByteArray::number(QCoreApplication::applicationPid());
 }
 
-Qt::DropAction DropActionOf(std::uint8_t dragMode) {
-  return dragMode == SharedEditingState::kDragSwap ? Qt::MoveAction : Qt::CopyAction;
+using DragMode = SharedEditingState::DragMode;
+
+Qt::DropAction DropActionOf(DragMode dragMode) {
+  return dragMode == DragMode::Swap ? Qt::MoveAction : Qt::CopyAction;
 }
 
-QPixmap DragCursorOf(std::uint8_t dragMode) {
-  return QPixmap(dragMode == SharedEditingState::kDragSwap ? QStringLiteral(":/cursors/swap.png")
-                                                           : QStringLiteral(":/cursors/copy.png"));
+QPixmap DragCursorOf(DragMode dragMode) {
+  return QPixmap(dragMode == DragMode::Swap ? QStringLiteral(":/cursors/swap.png")
+                                            : QStringLiteral(":/cursors/copy.png"));
 }
 
 }  // namespace
 
-ItemListView::ItemListView(EditorWindow& window) : QListWidget(&window), window_(window) {
+ItemListView::ItemListView(QWidget* parent, DocumentView& view) : QListWidget(parent), view_(view) {
   setObjectName(QStringLiteral("InstLB"));
   setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -43,106 +48,189 @@ ItemListView::ItemListView(EditorWindow& window) : QListWidget(&window), window_
   setDropIndicatorShown(false);
 }
 
-int ItemListView::LineAt(const QPoint& point) const {
+ItemListView::~ItemListView() {
+  // Ended while the list can still take its end: the editor's focus would end it later.
+  finishRename(false);
+}
+
+bool ItemListView::showLines(int tab, const QString& filter) {
+  const int topLine = verticalScrollBar()->value();
+  const int oldLine = selectedLine();
+  const bool sameTab = listed_.tab() == tab;
+  int position = 0;
+  const BankLayout* selectedBank = listed_.bankOfLine(view_.document(), oldLine, &position);
+  const QStringList shown = listed_.collect(view_.document(), tab, filter);
+  const int line = !sameTab ? oldLine : selectedBank ? listed_.lineOf(selectedBank, position) : -1;
+  {
+    const QSignalBlocker quiet(this);
+    setUpdatesEnabled(false);
+    clear();
+    addItems(shown);
+    if (line >= 0 && line < count())
+      setCurrentRow(line);
+    verticalScrollBar()->setValue(topLine);
+    setUpdatesEnabled(true);
+  }
+  viewport()->update();
+  return sameTab ? line >= 0 : oldLine >= 0;
+}
+
+int ItemListView::selectedLine() const {
+  const QListWidgetItem* current = currentItem();
+  return current && current->isSelected() ? row(current) : -1;
+}
+
+Item* ItemListView::itemAtLine(int line) const {
+  return listed_.itemAtLine(view_.document(), line);
+}
+
+const BankLayout* ItemListView::bankOfLine(int line) const {
+  return listed_.bankOfLine(view_.document(), line);
+}
+
+QStringList ItemListView::lines() const {
+  QStringList all;
+  for (int line = 0; line < count(); ++line)
+    all << item(line)->text();
+  return all;
+}
+
+int ItemListView::lineAt(const QPoint& point) const {
   const QModelIndex index = indexAt(point);
   return index.isValid() ? index.row() : -1;
 }
 
-void ItemListView::HandleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+void ItemListView::startRename(Item& item) {
+  if (!nameEditor_) {
+    nameEditor_ = new NameEditor(viewport(), [this](bool commit) { finishRename(commit); });
+    nameEditor_->setFont(font());
+  }
+  renamedItem_ = &item;
+  // Over the name only: the rest of the line stays as it is shown.
+  QListWidgetItem* line = currentItem();
+  scrollToItem(line);
+  const QString name = QString::fromStdString(item.Name());
+  const QString lead = line->text().left(line->text().size() - name.size());
+  QRect place = visualItemRect(line);
+  place.setLeft(place.left() + QFontMetrics(font()).horizontalAdvance(lead));
+  nameEditor_->setGeometry(place);
+  nameEditor_->setText(name);
+  nameEditor_->selectAll();
+  nameEditor_->show();
+  nameEditor_->setFocus();
+}
+
+void ItemListView::finishRename(bool commit) {
+  Item* const item = renamedItem_;
+  if (!item)
+    return;
+  // Hiding the editor takes its focus away, which finishes the rename again.
+  renamedItem_ = nullptr;
+  nameEditor_->hide();
+  setFocus();
+  if (commit)
+    emit renamed(item, nameEditor_->text());
+}
+
+void ItemListView::handleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                                    const QPoint& point) {
   armed_ = false;
-  const int line = LineAt(point);
+  const int line = lineAt(point);
   if (button != Qt::LeftButton || line < 0)
     return;
-  SharedEditingState& editing = Editing();
-  editing.DragSourceItem = window_.ItemAtLine(line);
-  editing.DragSourceWindow = &window_;
-  if (!editing.DragSourceItem)
+  SharedEditingState& editing = sharedEditing();
+  Item* item = itemAtLine(line);
+  const DragMode mode = modifiers.testFlag(Qt::ControlModifier) ? DragMode::Swap : DragMode::Copy;
+  editing.startDrag(item, view_, *this, item ? mode : editing.dragMode());
+  if (!item)
     return;
-  editing.DragMode = modifiers.testFlag(Qt::ControlModifier) ? SharedEditingState::kDragSwap
-                                                             : SharedEditingState::kDragCopy;
   armed_ = true;
   pressPoint_ = point;
 }
 
-bool ItemListView::HandleDragOver(const QMimeData* data) const {
+bool ItemListView::handleDragOver(const QMimeData* data) const {
   return data && data->hasFormat(QLatin1String(kDragMimeType)) &&
          data->data(QLatin1String(kDragMimeType)) == ThisProcess();
 }
 
-void ItemListView::HandleDragDrop(const QPoint& point) {
-  SharedEditingState& editing = Editing();
-  Item* const source = editing.DragSourceItem;
-  Item* const target = window_.ItemAtLine(LineAt(point));
+void ItemListView::handleDragDrop(const QPoint& point) {
+  SharedEditingState& editing = sharedEditing();
+  Item* const source = editing.dragSourceItem();
+  Item* const target = itemAtLine(lineAt(point));
   if (target == source)
     return;
   if (!target || !source) {
-    window_.SetStatus(QStringLiteral("Unknown Internal Error"));
+    view_.setStatus(QStringLiteral("Unknown Internal Error"));
     return;
   }
   if (target->Kind() != source->Kind()) {
-    window_.SetStatus(QStringLiteral("Drag'n'drop types didn't match"));
+    view_.setStatus(QStringLiteral("Drag'n'drop types didn't match"));
     return;
   }
-  if (editing.DragMode == SharedEditingState::kDragSwap) {
-    // Each window's history holds only its own document's item.
-    EditorWindow* const sourceWindow = editing.DragSourceWindow;
-    const bool between = sourceWindow && sourceWindow != &window_;
-    auto edit =
-        window_.StartEdit("Swap", between ? std::vector{target} : std::vector{target, source});
-    auto sourceEdit = between ? sourceWindow->StartEdit("Swap", {source}) : nullptr;
-    const auto spare = CreateItem(target->Kind());
-    spare->Assign(source);
-    source->Assign(target);
-    target->Assign(*spare);
-    editing.DragSourceItem = nullptr;
-    window_.Record(std::move(edit));
-    // The source document changed too: its window must ask before that change is lost.
-    if (between) {
-      sourceWindow->Record(std::move(sourceEdit));
-      sourceWindow->MarkEdited();
-    }
+  if (editing.dragMode() == DragMode::Swap) {
+    swapWith(*target, *source);
   } else {
-    auto edit = window_.StartEdit("Drop", {target});
+    auto edit = view_.startEdit("Drop", {target});
     target->Assign(source);
-    window_.Record(std::move(edit));
+    view_.record(std::move(edit));
   }
-  window_.MarkEdited();
-  window_.RefreshList();
-  const QString from = EditorWindow::PlaceText(*source);
-  const QString to = EditorWindow::PlaceText(*target);
-  window_.SetStatus(editing.DragMode == SharedEditingState::kDragSwap
-                        ? QStringLiteral("Swapped %1 and %2").arg(from, to)
-                        : QStringLiteral("Copied %1 to %2").arg(from, to));
+  view_.markEdited();
+  view_.refreshList();
+  const QString from = PlaceText(*source);
+  const QString to = PlaceText(*target);
+  view_.setStatus(editing.dragMode() == DragMode::Swap
+                      ? QStringLiteral("Swapped %1 and %2").arg(from, to)
+                      : QStringLiteral("Copied %1 to %2").arg(from, to));
 }
 
-void ItemListView::HandleEndDrag() {
-  SharedEditingState& editing = Editing();
-  if (editing.DragSourceItem)
-    editing.DragSourceItem = nullptr;
+void ItemListView::swapWith(Item& target, Item& source) {
+  SharedEditingState& editing = sharedEditing();
+  // Each window's history holds only its own document's item.
+  DocumentView* const sourceView = editing.dragSourceView();
+  const bool between = sourceView && sourceView != &view_;
+  auto edit =
+      view_.startEdit("Swap", between ? std::vector{&target} : std::vector{&target, &source});
+  auto sourceEdit = between ? sourceView->startEdit("Swap", {&source}) : nullptr;
+  const auto spare = CreateItem(target.Kind());
+  spare->Assign(source);
+  source.Assign(target);
+  target.Assign(*spare);
+  editing.endDrag();
+  view_.record(std::move(edit));
+  // The source document changed too: its window must ask before that change is lost.
+  if (between) {
+    sourceView->record(std::move(sourceEdit));
+    sourceView->markEdited();
+  }
+}
+
+void ItemListView::handleEndDrag() {
+  SharedEditingState& editing = sharedEditing();
+  if (editing.dragSourceItem())
+    editing.endDrag();
   else
-    window_.RefreshList();
+    view_.refreshList();
 }
 
-QDrag* ItemListView::MakeDrag() {
+QDrag* ItemListView::makeDrag() {
   auto* data = new QMimeData;
   data->setData(QLatin1String(kDragMimeType), ThisProcess());
   auto* drag = new QDrag(this);
   drag->setMimeData(data);
-  const std::uint8_t mode = Editing().DragMode;
+  const DragMode mode = sharedEditing().dragMode();
   drag->setDragCursor(DragCursorOf(mode), DropActionOf(mode));
   return drag;
 }
 
-void ItemListView::StartDrag() {
-  const Qt::DropAction action = DropActionOf(Editing().DragMode);
+void ItemListView::startDrag() {
+  const Qt::DropAction action = DropActionOf(sharedEditing().dragMode());
   // One action only, so that the toolkit's own modifier keys cannot turn a copy into a swap.
-  MakeDrag()->exec(action, action);
-  HandleEndDrag();
+  makeDrag()->exec(action, action);
+  handleEndDrag();
 }
 
 void ItemListView::mousePressEvent(QMouseEvent* event) {
-  HandleMouseDown(event->button(), event->modifiers(), event->position().toPoint());
+  handleMouseDown(event->button(), event->modifiers(), event->position().toPoint());
   QListWidget::mousePressEvent(event);
 }
 
@@ -158,7 +246,7 @@ void ItemListView::mouseMoveEvent(QMouseEvent* event) {
   }
   if ((event->position().toPoint() - pressPoint_).manhattanLength() >= kDragDistance) {
     armed_ = false;
-    StartDrag();
+    startDrag();
   }
 }
 
@@ -172,17 +260,17 @@ void ItemListView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void ItemListView::dragMoveEvent(QDragMoveEvent* event) {
-  if (HandleDragOver(event->mimeData()))
+  if (handleDragOver(event->mimeData()))
     event->acceptProposedAction();
   else
     event->ignore();
 }
 
 void ItemListView::dropEvent(QDropEvent* event) {
-  if (!HandleDragOver(event->mimeData())) {
+  if (!handleDragOver(event->mimeData())) {
     event->ignore();
     return;
   }
   event->acceptProposedAction();
-  HandleDragDrop(event->position().toPoint());
+  handleDragDrop(event->position().toPoint());
 }

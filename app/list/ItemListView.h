@@ -3,12 +3,17 @@
 #include <QListWidget>
 #include <QPoint>
 
+#include "app/list/ListedLines.h"
+
+class DocumentView;
+class NameEditor;
 class QDrag;
-class EditorWindow;
+struct BankLayout;
 
 // The item list of a window (InstLB): one line per item of the current tab, in a fixed-pitch
-// font, and the drag of one item onto another, in one list or between two windows. A drag
-// copies the item, or swaps the two when Ctrl was held as the button went down.
+// font; the rename of an item over its line; and the drag of one item onto another, in one list
+// or between two windows. A drag copies the item, or swaps the two when Ctrl was held as the
+// button went down.
 class ItemListView : public QListWidget {
   Q_OBJECT
 
@@ -18,22 +23,42 @@ class ItemListView : public QListWidget {
   // Marks the data of a drag this process started.
   static const char* const kDragMimeType;
 
-  explicit ItemListView(EditorWindow& window);
+  ItemListView(QWidget* parent, DocumentView& view);
+  ~ItemListView() override;
 
+  // Lists a tab's items that pass the filter. On the same tab the selection stays with its
+  // item; on another, at its line number. True when a line counts as selected.
+  bool showLines(int tab, const QString& filter);
+  int shownTab() const { return listed_.tab(); }
+  // The line selected, -1 when none is.
+  int selectedLine() const;
+  Item* itemAtLine(int line) const;
+  // The bank a line lists; none below the last line.
+  const BankLayout* bankOfLine(int line) const;
+  // The list's lines, as shown.
+  QStringList lines() const;
   // The line at a point of the list, or -1 below the last one.
-  int LineAt(const QPoint& point) const;
+  int lineAt(const QPoint& point) const;
+
+  // Edits the name of `item`, on the current line, over that line; Enter takes it (renamed),
+  // Esc drops it.
+  void startRename(Item& item);
+  void finishRename(bool commit);
+  bool isRenaming() const { return renamedItem_ != nullptr; }
 
   // The drag, as the list's mouse and drag events run it; callable directly.
-  void HandleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+  void handleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                        const QPoint& point);
   // Whether a drag over the list is taken: one that this process started.
-  bool HandleDragOver(const QMimeData* data) const;
-  void HandleDragDrop(const QPoint& point);
-  void HandleEndDrag();
-
+  bool handleDragOver(const QMimeData* data) const;
+  void handleDragDrop(const QPoint& point);
+  void handleEndDrag();
   // A drag of the current mode, with its data and cursor; the list owns it until the toolkit
   // disposes of it after the drag.
-  QDrag* MakeDrag();
+  QDrag* makeDrag();
+
+ signals:
+  void renamed(Item* item, const QString& name);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -44,10 +69,15 @@ class ItemListView : public QListWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  void StartDrag();
+  void startDrag();
+  void swapWith(Item& target, Item& source);
 
-  EditorWindow& window_;
+  DocumentView& view_;
+  ListedLines listed_;
   // Where the left button went down over an item, while a drag may still begin.
   bool armed_ = false;
   QPoint pressPoint_;
+  // The name being edited over the current line, and the item it is for.
+  NameEditor* nameEditor_ = nullptr;
+  Item* renamedItem_ = nullptr;
 };

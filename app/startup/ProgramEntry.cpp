@@ -25,12 +25,12 @@ namespace {
 void ShowStartNote(EditorWindow& window, const QString& note) {
   if (note.isEmpty())
     return;
-  if (window.StatusText().isEmpty()) {
-    window.SetStatus(note);
+  if (window.statusText().isEmpty()) {
+    window.setStatus(note);
     return;
   }
-  const QString reason = window.StatusReason();
-  window.SetStatus(window.StatusText(), reason.isEmpty() ? note : reason + "; " + note);
+  const QString reason = window.statusReason();
+  window.setStatus(window.statusText(), reason.isEmpty() ? note : reason + "; " + note);
 }
 
 }  // namespace
@@ -65,13 +65,13 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   SetFileDiagnosticHandler([first = Form1.get()](const std::string& text) {
     auto* active = qobject_cast<EditorWindow*>(QApplication::activeWindow());
     EditorWindow* window = active ? active : first;
-    window->SetStatus(window->StatusText(), QString::fromStdString(text));
+    window->setStatus(window->statusText(), QString::fromStdString(text));
   });
-  QObject::connect(Form1.get(), &EditorWindow::WindowClosed, &application, &QApplication::quit);
+  QObject::connect(Form1.get(), &EditorWindow::windowClosed, &application, &QApplication::quit);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     CentreOver(*Form1, screen->availableGeometry());
   Form1->show();
-  Form1->OpenCommandLineFiles(fileNames);
+  Form1->openCommandLineFiles(fileNames);
   ShowStartNote(*Form1, SingleApplication1.Note());
   // Settings read before the window could say anything: an unreadable file is news.
   ShowStartNote(*Form1, QString::fromStdString(SettingsStore::ReadProblem()));

@@ -308,14 +308,14 @@ void SingleApplication::OpenHeldNames() {
 }
 
 bool SingleApplication::CanOpenNow() const {
-  return form_ && !form_->CloseConfirmed && !QApplication::activeModalWidget() &&
+  return form_ && !form_->isCloseConfirmed() && !QApplication::activeModalWidget() &&
          !TransferDialog::Running();
 }
 
 void SingleApplication::OnApplicationMessage(const QStringList& names) {
   if (names.isEmpty())
     return;
-  EditorWindow* target = form_->OpenCommandLineFiles(names);
+  EditorWindow* target = form_->openCommandLineFiles(names);
   if (target->isMinimized())
     target->showNormal();
   target->raise();

@@ -9,6 +9,7 @@
 #include "app/commands/ProgramMidi.h"
 #include "app/dialogs/TransferDialog.h"
 #include "app/list/ItemListView.h"
+#include "app/list/ListedLines.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/sysex/BulkDump.h"
 #include "model/BankLayouts.h"
@@ -45,7 +46,7 @@ class BankCommandsTest : public SynthesizerWindowTest {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
   }
   std::vector<std::vector<std::uint8_t>> Window(const BankLayout& layout) {
-    return BankImages(*form_->Document, layout);
+    return BankImages(*form_->document(), layout);
   }
   std::vector<std::vector<std::uint8_t>> Synthesizer(const BankLayout& layout) {
     return BankImages(*synthesizer_->MemorySnapshot(), layout);
@@ -53,20 +54,20 @@ class BankCommandsTest : public SynthesizerWindowTest {
 };
 
 TEST_F(BankCommandsTest, ReceivedBanksAreTheSynthesizersAndMarkTheDocumentChanged) {
-  Select(*form_, EditorWindow::PercussionTab, 2);
-  form_->MidiReceiveBank->trigger();
-  EXPECT_EQ(form_->StatusText(), "Received 2 of 2 items");
+  Select(*form_, ListedLines::PercussionTab, 2);
+  ActionOf(*form_, "MidiReceiveBank")->trigger();
+  EXPECT_EQ(form_->statusText(), "Received 2 of 2 items");
   EXPECT_EQ(Window(kExternalPercussionLayout), Synthesizer(kExternalPercussionLayout));
   EXPECT_NE(Window(kInternalPercussionLayout), Synthesizer(kInternalPercussionLayout));
-  EXPECT_TRUE(form_->Modified);
+  EXPECT_TRUE(form_->isModified());
   EXPECT_EQ(
-      form_->InstLB->item(2)->text(),
+      form_->itemList()->item(2)->text(),
       "EXT:001(A01)  " + QString::fromStdString(
                              synthesizerBanks_.ExternalPercussionBank().ItemAt(0)->CategoryName() +
                              ":" + synthesizerBanks_.ExternalPercussionBank().ItemAt(0)->Name()));
 
-  form_->MidiReceiveAllBanks->trigger();
-  EXPECT_EQ(form_->StatusText(), "Received 452 of 452 items");
+  ActionOf(*form_, "MidiReceiveAllBanks")->trigger();
+  EXPECT_EQ(form_->statusText(), "Received 452 of 452 items");
   for (const BankLayout& layout : kBankLayouts)
     EXPECT_EQ(Window(layout), Synthesizer(layout)) << layout.longName;
 }
@@ -74,22 +75,22 @@ TEST_F(BankCommandsTest, ReceivedBanksAreTheSynthesizersAndMarkTheDocumentChange
 // Only after the user agreed to replace what the synthesizer holds.
 TEST_F(BankCommandsTest, SentBanksLandInTheSynthesizersMemoryOnceTheUserAgrees) {
   const auto before = Synthesizer(kExternalPerformanceLayout);
-  Select(*form_, EditorWindow::PerformanceTab, 130);
+  Select(*form_, ListedLines::PerformanceTab, 130);
   dialogs_.answers = {Answer::No, Answer::Yes};
-  form_->MidiSendBank->trigger();
+  ActionOf(*form_, "MidiSendBank")->trigger();
   EXPECT_EQ(Synthesizer(kExternalPerformanceLayout), before);
   EXPECT_TRUE(synthesizer_->ReceivedMessages().empty());
-  form_->MidiSendBank->trigger();
+  ActionOf(*form_, "MidiSendBank")->trigger();
   ASSERT_EQ(dialogs_.requests.size(), 2u);
   EXPECT_EQ(dialogs_.requests[0].text,
             "Replace the 64 programs of the S80's External Performance bank?");
-  EXPECT_EQ(form_->StatusText(), "Sent 64 of 64 items");
+  EXPECT_EQ(form_->statusText(), "Sent 64 of 64 items");
   EXPECT_EQ(Synthesizer(kExternalPerformanceLayout), Window(kExternalPerformanceLayout));
   EXPECT_NE(Synthesizer(kInternalPerformanceLayout), Window(kInternalPerformanceLayout));
-  EXPECT_FALSE(form_->Modified);
+  EXPECT_FALSE(form_->isModified());
 
   dialogs_.answers = {Answer::No};
-  form_->MidiSendAllBanks->trigger();
+  ActionOf(*form_, "MidiSendAllBanks")->trigger();
   EXPECT_EQ(dialogs_.requests.back().text, "Replace all 452 programs of the S80's 6 banks?");
   EXPECT_NE(Synthesizer(kInternalPerformanceLayout), Window(kInternalPerformanceLayout));
 }
@@ -101,11 +102,11 @@ TEST_F(BankCommandsTest, SlotsWithoutAnswerAreNamedAndKeepTheirContent) {
         *BulkDump::MemoryLocation(*synthesizerBanks_.ExternalPerformanceBank().ItemAt(slot)));
   synthesizer_->SetFaults(faults);
   const auto before = Window(kExternalPerformanceLayout);
-  Select(*form_, EditorWindow::PerformanceTab, 128);
-  form_->MidiReceiveBank->trigger();
+  Select(*form_, ListedLines::PerformanceTab, 128);
+  ActionOf(*form_, "MidiReceiveBank")->trigger();
   const QString named = "Performance EXT:001(A01), Performance EXT:064(D16)";
-  EXPECT_EQ(form_->StatusText(), "Received 62 of 64 items; 2 needed a retry");
-  EXPECT_EQ(form_->StatusReason(), "Not received: " + named);
+  EXPECT_EQ(form_->statusText(), "Received 62 of 64 items; 2 needed a retry");
+  EXPECT_EQ(form_->statusReason(), "Not received: " + named);
   // The whole outcome in a message, however long the list.
   ASSERT_EQ(dialogs_.requests.size(), 1u);
   EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Message);
@@ -144,15 +145,15 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
   for (const auto& [way, cancel] : cases) {
     SCOPED_TRACE(way);
     const auto before = Window(kInternalInstrumentLayout);
-    Select(*form_, EditorWindow::InstrumentTab, 0);
-    PaintCounter painted(form_->InstLB->viewport());
+    Select(*form_, ListedLines::InstrumentTab, 0);
+    PaintCounter painted(form_->itemList()->viewport());
     bool cancelled = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
       auto* dialog = form_->findChild<TransferDialog*>();
       if (!dialog)
         return;
-      form_->InstLB->viewport()->update();
+      form_->itemList()->viewport()->update();
       if (!cancelled && dialog->isVisible() && QTest::qWaitForWindowExposed(dialog) &&
           dialog->StepLabel->text().startsWith("Item 3 of 128")) {
         cancelled = true;
@@ -160,12 +161,12 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
       }
     });
     watch.start(20);
-    form_->MidiReceiveBank->trigger();
+    ActionOf(*form_, "MidiReceiveBank")->trigger();
     watch.stop();
 
     EXPECT_TRUE(cancelled);
     EXPECT_GT(painted.paints, 2);
-    const QString status = form_->StatusText();
+    const QString status = form_->statusText();
     EXPECT_TRUE(status.endsWith("of 128 items; cancelled")) << status.toStdString();
     const int received = status.section(' ', 1, 1).toInt();
     EXPECT_GE(received, 2);
@@ -177,9 +178,9 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
 
   // The ports are ready for the next transfer.
   synthesizer_->SetBytesPerSecond(0);
-  Select(*form_, EditorWindow::PercussionTab, 0);
-  form_->MidiReceiveBank->trigger();
-  EXPECT_EQ(form_->StatusText(), "Received 2 of 2 items");
+  Select(*form_, ListedLines::PercussionTab, 0);
+  ActionOf(*form_, "MidiReceiveBank")->trigger();
+  EXPECT_EQ(form_->statusText(), "Received 2 of 2 items");
 }
 
 }  // namespace

@@ -8,16 +8,16 @@ namespace {
 class CloseTest : public WindowTest {
  protected:
   void SetUp() override {
-    form_->NewNewWin1Click();
-    form_->NewNewWin1Click();
-    second_ = form_->NextWindow;
-    third_ = second_->NextWindow;
-    third_->Modified = true;
+    form_->fileCommands().newWindow();
+    form_->fileCommands().newWindow();
+    second_ = form_->nextWindow();
+    third_ = second_->nextWindow();
+    third_->setModified(true);
   }
 
   static bool IsClosed(const EditorWindow* window) {
-    return !window->Document && !window->isVisible() && !window->NextWindow &&
-           !window->PreviousWindow;
+    return !window->document() && !window->isVisible() && !window->nextWindow() &&
+           !window->previousWindow();
   }
 
   EditorWindow* second_ = nullptr;
@@ -28,49 +28,49 @@ class CloseTest : public WindowTest {
 
 TEST_F(CloseTest, CancelInAFollowerCancelsTheQuit) {
   dialogs_.answers.push_back(Answer::Cancel);
-  form_->Close1Click();
+  form_->closeWindow();
   EXPECT_TRUE(IsClosed(second_));
-  EXPECT_EQ(third_->StatusText(), "Close cancelled");
-  EXPECT_EQ(form_->StatusText(), "Quit cancelled.");
+  EXPECT_EQ(third_->statusText(), "Close cancelled");
+  EXPECT_EQ(form_->statusText(), "Quit cancelled.");
   EXPECT_TRUE(form_->isVisible());
-  EXPECT_FALSE(form_->CloseConfirmed);
+  EXPECT_FALSE(form_->isCloseConfirmed());
   EXPECT_EQ(Chain(*form_), (std::vector<EditorWindow*>{form_.get(), third_}));
-  EXPECT_EQ(third_->PreviousWindow, form_.get());
+  EXPECT_EQ(third_->previousWindow(), form_.get());
 }
 
 TEST_F(CloseTest, QuitFromALaterWindowAsksFromTheFirstWindowOn) {
-  form_->Modified = true;
-  form_->FileName = PathOf("first.s2a");
-  third_->FileName = PathOf("third.s2a");
-  QSignalSpy closed(form_.get(), &EditorWindow::WindowClosed);
+  form_->setModified(true);
+  form_->nameFile(PathOf("first.s2a"));
+  third_->nameFile(PathOf("third.s2a"));
+  QSignalSpy closed(form_.get(), &EditorWindow::windowClosed);
   dialogs_.answers = {Answer::No, Answer::No};
-  third_->Quit1Click();
+  third_->quit();
   ASSERT_EQ(dialogs_.requests.size(), 2u);
   EXPECT_TRUE(dialogs_.requests[0].text.startsWith(PathOf("first.s2a") + "\n"));
   EXPECT_TRUE(dialogs_.requests[1].text.startsWith(PathOf("third.s2a") + "\n"));
   for (EditorWindow* window : {form_.get(), second_, third_}) {
     EXPECT_TRUE(IsClosed(window));
-    EXPECT_TRUE(window->CloseConfirmed);
+    EXPECT_TRUE(window->isCloseConfirmed());
   }
   EXPECT_EQ(closed.count(), 1);
 }
 
 TEST_F(CloseTest, SystemCloseAsksUntilTheDocumentIsSavedOrLeft) {
-  second_->Modified = true;
-  second_->FileName = PathOf("absent/second.s2a");
-  QSignalSpy closed(second_, &EditorWindow::WindowClosed);
+  second_->setModified(true);
+  second_->nameFile(PathOf("absent/second.s2a"));
+  QSignalSpy closed(second_, &EditorWindow::windowClosed);
   // A save that fails asks again.
   dialogs_.answers = {Answer::Yes, Answer::Cancel};
   EXPECT_FALSE(second_->close());
   EXPECT_EQ(dialogs_.requests.size(), 2u);
   EXPECT_TRUE(second_->isVisible());
-  EXPECT_EQ(second_->StatusText(), "Close cancelled");
+  EXPECT_EQ(second_->statusText(), "Close cancelled");
 
   dialogs_.answers = {Answer::Yes, Answer::No};
   EXPECT_TRUE(second_->close());
   EXPECT_TRUE(IsClosed(second_));
   EXPECT_EQ(Chain(*form_), (std::vector<EditorWindow*>{form_.get(), third_}));
-  EXPECT_EQ(third_->PreviousWindow, form_.get());
+  EXPECT_EQ(third_->previousWindow(), form_.get());
   // Closed already: no question, and the window is unlinked only once.
   EXPECT_TRUE(second_->close());
   EXPECT_EQ(closed.count(), 1);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <functional>
 
+#include "app/list/ListedLines.h"
 #include "demo/DemoBank.h"
 #include "files/FileExtension.h"
 #include "files/SmartFile.h"
@@ -16,14 +17,14 @@
 
 namespace {
 
-using Command = std::function<void(EditorWindow&)>;
+using Command = WindowCommand;
 using Kind = ScriptedDialogs::Kind;
 
 void ExpectUntitledAndUntouched(const EditorWindow& window) {
-  EXPECT_TRUE(window.FileName.isEmpty());
+  EXPECT_TRUE(window.fileName().isEmpty());
   EXPECT_EQ(ShownTitle(window), "Corvale");
-  EXPECT_FALSE(window.Modified);
-  EXPECT_TRUE(window.Untouched);
+  EXPECT_FALSE(window.isModified());
+  EXPECT_TRUE(window.isUntouched());
 }
 
 QString Question(const QString& name, const char* ending) {
@@ -41,15 +42,14 @@ TEST_F(WindowTest, CancelledFileDialogsChangeNothing) {
     const char* offered;
     const char* status;
   } cases[] = {
-      {&EditorWindow::Open1Click, Kind::Open, "Open...", OpenDialogFilters(), "", "Canceled Open"},
-      {&EditorWindow::OpenNewWin1Click, Kind::Open, "Open in New Window...", OpenDialogFilters(),
-       "", "Canceled Open"},
-      {&EditorWindow::Save1Click, Kind::Save, "Save As...", SaveDialogFilters(), "untitled.s2a",
+      {&command::open, Kind::Open, "Open...", OpenDialogFilters(), "", "Canceled Open"},
+      {&command::openInNewWindow, Kind::Open, "Open in New Window...", OpenDialogFilters(), "",
+       "Canceled Open"},
+      {&command::save, Kind::Save, "Save As...", SaveDialogFilters(), "untitled.s2a",
        "Canceled Save"},
-      {&EditorWindow::Merge1Click, Kind::Open, "Merge...", OpenDialogFilters(), "",
-       "Canceled Merge"},
+      {&command::merge, Kind::Open, "Merge...", OpenDialogFilters(), "", "Canceled Merge"},
       // Through the save dialog, which asks before it replaces a file.
-      {&EditorWindow::ExportSupportingFile1Click, Kind::Save, "Export Supporting Files...",
+      {&command::exportSupportingFile, Kind::Save, "Export Supporting Files...",
        ExportSuppDialogFilters(), "untitled.ins", "Canceled Save"},
   };
   const auto files = dir_.Entries();
@@ -64,9 +64,9 @@ TEST_F(WindowTest, CancelledFileDialogsChangeNothing) {
     EXPECT_EQ(dialogs_.requests[0].title, c.title);
     EXPECT_EQ(dialogs_.requests[0].filters, FilterDescriptions(c.filters));
     EXPECT_EQ(dialogs_.requests[0].fileName, c.offered);
-    EXPECT_EQ(window.StatusText(), c.status);
+    EXPECT_EQ(window.statusText(), c.status);
     ExpectUntitledAndUntouched(window);
-    EXPECT_EQ(window.NextWindow, nullptr);
+    EXPECT_EQ(window.nextWindow(), nullptr);
   }
   EXPECT_EQ(dir_.Entries(), files);
   EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastSuppDirectory, ""), "");
@@ -82,20 +82,20 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     bool modified;
     const char* reason;
   } cases[] = {
-      {&EditorWindow::Open1Click, "demo.s2a", "Open successful", true, false, ""},
-      {&EditorWindow::Open1Click, "demo.syx", "Error opening file", false, false,
+      {&command::open, "demo.s2a", "Open successful", true, false, ""},
+      {&command::open, "demo.syx", "Error opening file", false, false,
        "demo.syx holds a single program: use Edit > Import"},
-      {&EditorWindow::Open1Click, "song.mid", "Error opening file", false, false,
+      {&command::open, "song.mid", "Error opening file", false, false,
        "song.mid: MIDI files cannot be opened"},
-      {&EditorWindow::Merge1Click, "demo.s2v", "Merge successful", true, true, ""},
-      {&EditorWindow::Merge1Click, "missing.s2e", "Error merging file", false, false, nullptr},
-      {&EditorWindow::SaveAs1Click, "new.s2e", "Save successful", true, false, ""},
-      {&EditorWindow::SaveAs1Click, "noextension", "Error writing file", false, false,
+      {&command::merge, "demo.s2v", "Merge successful", true, true, ""},
+      {&command::merge, "missing.s2e", "Error merging file", false, false, nullptr},
+      {&command::saveAs, "new.s2e", "Save successful", true, false, ""},
+      {&command::saveAs, "noextension", "Error writing file", false, false,
        "noextension: add .s2a, .s2v, .s2e or .ins to the name"},
-      {&EditorWindow::SaveAs1Click, "one.syx", "Error writing file", false, false,
+      {&command::saveAs, "one.syx", "Error writing file", false, false,
        "one.syx: single programs only: use Edit > Export"},
-      {&EditorWindow::ExportSupportingFile1Click, "out.ins", "Save successful", false, false, ""},
-      {&EditorWindow::ExportSupportingFile1Click, "out.txt", "Error writing file", false, false,
+      {&command::exportSupportingFile, "out.ins", "Save successful", false, false, ""},
+      {&command::exportSupportingFile, "out.txt", "Error writing file", false, false,
        "out.txt: add .s2a, .s2v, .s2e or .ins to the name"},
   };
   for (const auto& c : cases) {
@@ -103,19 +103,19 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     EditorWindow window;
     dialogs_.paths.push_back(PathOf(c.path));
     c.command(window);
-    EXPECT_EQ(window.StatusText(), c.status);
+    EXPECT_EQ(window.statusText(), c.status);
     if (c.reason) {  // none: the system's own words
-      EXPECT_EQ(window.StatusReason(), c.reason);
+      EXPECT_EQ(window.statusReason(), c.reason);
     }
     if (!c.takesName) {
       ExpectUntitledAndUntouched(window);
       continue;
     }
-    EXPECT_EQ(window.FileName, PathOf(c.path));
+    EXPECT_EQ(window.fileName(), PathOf(c.path));
     EXPECT_TRUE(TitleNames(window, PathOf(c.path)));
-    EXPECT_EQ(window.Modified, c.modified);
+    EXPECT_EQ(window.isModified(), c.modified);
     EXPECT_EQ(window.isWindowModified(), c.modified);
-    EXPECT_FALSE(window.Untouched);
+    EXPECT_FALSE(window.isUntouched());
   }
   for (const char* written : {"new.s2e", "out.ins"})
     EXPECT_TRUE(test::Exists(dir_.File(written)));
@@ -145,30 +145,30 @@ TEST_F(WindowTest, ASaveThatWouldLeaveChangedProgramsOutAsksFirst) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     EditorWindow window;
-    ASSERT_EQ(c.changed.bankIn(*window.Document).ItemAt(0)->SetName("Changed"), 0);
-    window.MarkEdited();
+    ASSERT_EQ(c.changed.bankIn(*window.document()).ItemAt(0)->SetName("Changed"), 0);
+    window.markEdited();
     dialogs_.requests.clear();
     dialogs_.paths.push_back(PathOf(c.file));
     if (c.asks)
       dialogs_.answers.push_back(c.answer);
-    const bool saved = window.SaveAs1Click();
+    const bool saved = window.fileCommands().saveAs();
     EXPECT_EQ(saved, c.answer == Answer::Yes);
     EXPECT_EQ(test::Exists(dir_.File(c.file)), saved);
     ASSERT_EQ(dialogs_.requests.size(), c.asks ? 2u : 1u);
     if (c.question) {
       EXPECT_EQ(dialogs_.requests[1].text, c.question);
     }
-    EXPECT_EQ(window.StatusText(), saved ? "Save successful" : "Canceled Save");
+    EXPECT_EQ(window.statusText(), saved ? "Save successful" : "Canceled Save");
     // Left out, the change is still unsaved; saved whole, it is not.
-    EXPECT_EQ(window.Modified, c.asks);
-    window.Modified = false;
+    EXPECT_EQ(window.isModified(), c.asks);
+    window.setModified(false);
   }
 }
 
 TEST_F(WindowTest, SavesWriteWhatTheCoreWrites) {
   MakeModifiedDemo(*form_);
-  ASSERT_TRUE(form_->Save1Click());
-  EXPECT_FALSE(form_->Modified);
+  ASSERT_TRUE(form_->fileCommands().save());
+  EXPECT_FALSE(form_->isModified());
   S2A_File expected;
   DemoBank::FillDocument(expected);
   expected.InternalInstrumentBank().ItemAt(3)->Reset();
@@ -179,24 +179,24 @@ TEST_F(WindowTest, SavesWriteWhatTheCoreWrites) {
 
   dialogs_.paths = {PathOf("saved.s2v"), PathOf("defs.ins")};
   dialogs_.answers = {Answer::Yes};  // the performances are not saved
-  ASSERT_TRUE(form_->SaveAs1Click());
-  EXPECT_TRUE(form_->Modified);
+  ASSERT_TRUE(form_->fileCommands().saveAs());
+  EXPECT_TRUE(form_->isModified());
   EXPECT_EQ(test::ReadBytes(dir_.File("saved.s2v")), test::ReadBytes(dir_.File("core/saved.s2v")));
-  form_->ExportSupportingFile1Click();
+  form_->fileCommands().exportSupportingFile();
   EXPECT_EQ(dialogs_.requests.back().fileName, "saved.ins");
   EXPECT_EQ(test::ReadBytes(dir_.File("defs.ins")), test::ReadBytes(dir_.File("core/defs.ins")));
-  EXPECT_EQ(form_->FileName, PathOf("saved.s2v"));
+  EXPECT_EQ(form_->fileName(), PathOf("saved.s2v"));
 }
 
 TEST_F(WindowTest, DialogsStartInTheRememberedFolders) {
   ASSERT_TRUE(QDir(PathOf("")).mkdir("defs"));
   dialogs_.paths = {PathOf("demo.s2a"), {}, {}, PathOf("defs/a.ins"), {}, PathOf("demo.s2v")};
-  form_->Open1Click();
-  form_->Open1Click();
-  form_->SaveAs1Click();
-  form_->ExportSupportingFile1Click();
-  form_->ExportSupportingFile1Click();
-  form_->Merge1Click();
+  form_->fileCommands().open();
+  form_->fileCommands().open();
+  form_->fileCommands().saveAs();
+  form_->fileCommands().exportSupportingFile();
+  form_->fileCommands().exportSupportingFile();
+  form_->fileCommands().merge();
   const QStringList expected{"", PathOf(""), PathOf(""), "", PathOf("defs/"), PathOf("")};
   ASSERT_EQ(dialogs_.requests.size(), 6u);
   for (int i = 0; i < 6; ++i)
@@ -206,24 +206,22 @@ TEST_F(WindowTest, DialogsStartInTheRememberedFolders) {
 
 TEST_F(WindowTest, UnsavedChangesAreAskedAbout) {
   const struct {
-    void (EditorWindow::*command)();
+    WindowCommand command;
     const char* ending;
     Answer answer;
     const char* name;  // of the modified document
     bool goesOn;
     const char* status;
   } cases[] = {
-      {&EditorWindow::New1Click, "creating a new file?", Answer::Cancel, "demo.s2a", false, ""},
-      {&EditorWindow::Open1Click, "opening another file?", Answer::Cancel, "", false, ""},
-      {&EditorWindow::Close1Click, "closing?", Answer::Cancel, "demo.s2a", false,
-       "Close cancelled"},
+      {&command::newDocument, "creating a new file?", Answer::Cancel, "demo.s2a", false, ""},
+      {&command::open, "opening another file?", Answer::Cancel, "", false, ""},
+      {&command::close, "closing?", Answer::Cancel, "demo.s2a", false, "Close cancelled"},
       // A save that did not happen stops the command before anything is lost.
-      {&EditorWindow::New1Click, "creating a new file?", Answer::Yes, "", false, "Canceled Save"},
-      {&EditorWindow::Open1Click, "opening another file?", Answer::Yes, "absent/a.s2a", false,
+      {&command::newDocument, "creating a new file?", Answer::Yes, "", false, "Canceled Save"},
+      {&command::open, "opening another file?", Answer::Yes, "absent/a.s2a", false,
        "Error writing file"},
-      {&EditorWindow::New1Click, "creating a new file?", Answer::No, "demo.s2a", true, ""},
-      {&EditorWindow::Open1Click, "opening another file?", Answer::Yes, "demo.s2a", true,
-       "Open successful"},
+      {&command::newDocument, "creating a new file?", Answer::No, "demo.s2a", true, ""},
+      {&command::open, "opening another file?", Answer::Yes, "demo.s2a", true, "Open successful"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ending + (" " + std::to_string(&c - cases)));
@@ -232,91 +230,91 @@ TEST_F(WindowTest, UnsavedChangesAreAskedAbout) {
     EditorWindow window;
     MakeModifiedDemo(window);
     const QString name = *c.name ? PathOf(c.name) : QString();
-    window.FileName = name;
-    window.SetStatus({});
+    window.nameFile(name);
+    window.setStatus({});
     const QString title = ShownTitle(window);
-    const QStringList edited = window.ListLines();
+    const QStringList edited = window.listLines();
     dialogs_.requests.clear();
     dialogs_.answers.push_back(c.answer);
-    const bool open = c.command == &EditorWindow::Open1Click;
+    const bool open = c.command == &command::open;
     if (c.answer == Answer::Yes && name.isEmpty())
       dialogs_.paths.push_back({});
     if (c.goesOn && open)
       dialogs_.paths.push_back(PathOf("demo.s2e"));
-    (window.*c.command)();
+    c.command(window);
     EXPECT_EQ(dialogs_.requests[0].title, "Unsaved File");
     EXPECT_EQ(dialogs_.requests[0].text, Question(*c.name ? name : "<Untitled>", c.ending));
-    EXPECT_EQ(window.StatusText(), c.status);
+    EXPECT_EQ(window.statusText(), c.status);
     EXPECT_EQ(test::ReadBytes(dir_.File("demo.s2a")) != demo, c.goesOn && c.answer == Answer::Yes);
     if (!c.goesOn) {
-      EXPECT_TRUE(window.Modified);
-      EXPECT_EQ(window.FileName, name);
+      EXPECT_TRUE(window.isModified());
+      EXPECT_EQ(window.fileName(), name);
       EXPECT_EQ(ShownTitle(window), title);
-      EXPECT_EQ(window.ListLines(), edited);
+      EXPECT_EQ(window.listLines(), edited);
       continue;
     }
     const QString opened = open ? PathOf("demo.s2e") : QString();
-    EXPECT_EQ(window.FileName, opened);
+    EXPECT_EQ(window.fileName(), opened);
     if (opened.isEmpty())
       EXPECT_EQ(ShownTitle(window), "Corvale");
     else
       EXPECT_TRUE(TitleNames(window, opened));
-    EXPECT_FALSE(window.Modified);
-    EXPECT_EQ(window.Untouched, !open);
-    EXPECT_NE(window.ListLines(), edited);
+    EXPECT_FALSE(window.isModified());
+    EXPECT_EQ(window.isUntouched(), !open);
+    EXPECT_NE(window.listLines(), edited);
   }
 }
 
 TEST_F(WindowTest, NewWindowsCascadeFromTheLastOne) {
   form_->resize(300, 500);
-  form_->NewNewWin1Click();
+  form_->fileCommands().newWindow();
   OpenDemo(*form_);
-  form_->Clone1Click();
+  form_->fileCommands().cloneToNewWindow();
   const auto windows = Chain(*form_);
   ASSERT_EQ(windows.size(), 3u);
   for (int i = 1; i < 3; ++i) {
     EXPECT_EQ(windows[i]->pos(), QPoint(100 + 22 * i, 100 + 22 * i));
     EXPECT_EQ(windows[i]->size(), QSize(300, 500));
-    EXPECT_EQ(windows[i]->PreviousWindow, windows[i - 1]);
+    EXPECT_EQ(windows[i]->previousWindow(), windows[i - 1]);
     EXPECT_TRUE(windows[i]->isVisible());
   }
   EXPECT_EQ(ShownTitle(*windows[1]), "Corvale");
-  EXPECT_TRUE(windows[1]->Untouched);
+  EXPECT_TRUE(windows[1]->isUntouched());
   // A clone is a modified copy under the same name.
   EditorWindow& clone = *windows[2];
-  EXPECT_EQ(clone.FileName, form_->FileName);
+  EXPECT_EQ(clone.fileName(), form_->fileName());
   EXPECT_EQ(ShownTitle(clone), ShownTitle(*form_) + u'*');
-  EXPECT_TRUE(clone.Modified);
-  EXPECT_FALSE(clone.Untouched);
-  EXPECT_EQ(clone.ListLines(), form_->ListLines());
+  EXPECT_TRUE(clone.isModified());
+  EXPECT_FALSE(clone.isUntouched());
+  EXPECT_EQ(clone.listLines(), form_->listLines());
 }
 
 TEST_F(WindowTest, CommandLineNamesOpenInTurn) {
   ASSERT_TRUE(QDir(PathOf("")).mkdir("my banks"));
   const QString quoted = PathOf("my banks/first one.s2a");
   ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), quoted));
-  form_->OpenCommandLineFiles(
+  form_->openCommandLineFiles(
       {quoted, PathOf("missing.s2v"), PathOf("gone.s2a"), PathOf("demo.s2e")});
-  EXPECT_EQ(form_->FileName, quoted);
+  EXPECT_EQ(form_->fileName(), quoted);
   EXPECT_TRUE(TitleNames(*form_, quoted));
   // The window made for the names that failed stays hidden and takes the next name; the window
   // before it reports each failure.
-  EXPECT_EQ(form_->StatusText(), "Error opening file");
-  EXPECT_EQ(form_->StatusReason(), "gone.s2a: Error opening file: No such file or directory");
+  EXPECT_EQ(form_->statusText(), "Error opening file");
+  EXPECT_EQ(form_->statusReason(), "gone.s2a: Error opening file: No such file or directory");
   const auto windows = Chain(*form_);
   ASSERT_EQ(windows.size(), 2u);
-  EXPECT_EQ(windows[1]->FileName, PathOf("demo.s2e"));
+  EXPECT_EQ(windows[1]->fileName(), PathOf("demo.s2e"));
   EXPECT_TRUE(windows[1]->isVisible());
 }
 
 TEST_F(WindowTest, OpenInNewWindowThatFailsIsReportedHere) {
   dialogs_.paths.push_back(PathOf("missing.s2a"));
-  form_->OpenNewWin1Click();
-  EXPECT_EQ(form_->StatusText(), "Error opening file");
-  EXPECT_EQ(form_->StatusReason(), "missing.s2a: Error opening file: No such file or directory");
-  ASSERT_NE(form_->NextWindow, nullptr);
-  EXPECT_TRUE(form_->NextWindow->isHidden());
-  EXPECT_TRUE(form_->NextWindow->Untouched);
+  form_->fileCommands().openInNewWindow();
+  EXPECT_EQ(form_->statusText(), "Error opening file");
+  EXPECT_EQ(form_->statusReason(), "missing.s2a: Error opening file: No such file or directory");
+  ASSERT_NE(form_->nextWindow(), nullptr);
+  EXPECT_TRUE(form_->nextWindow()->isHidden());
+  EXPECT_TRUE(form_->nextWindow()->isUntouched());
 }
 
 // Open replaces the whole document: a file that ends early leaves the defaults where its
@@ -330,15 +328,15 @@ TEST_F(WindowTest, OpenOfAFileThatEndsEarlyLeavesNothingOfTheOneBefore) {
   bytes.resize(100000);
   test::WriteBytes(dir_.File("cut.s2a"), bytes);
   dialogs_.paths.push_back(PathOf("cut.s2a"));
-  form_->Open1Click();
-  EXPECT_EQ(form_->StatusText(), "Open successful");
-  EXPECT_EQ(form_->StatusReason(), "cut.s2a ends early: 324 items missing");
+  form_->fileCommands().open();
+  EXPECT_EQ(form_->statusText(), "Open successful");
+  EXPECT_EQ(form_->statusReason(), "cut.s2a ends early: 324 items missing");
   S2A_File defaults;
-  EXPECT_EQ(Bytes(form_->Document->InternalInstrumentBank().ItemAt(0)),
+  EXPECT_EQ(Bytes(form_->document()->InternalInstrumentBank().ItemAt(0)),
             Bytes(other.InternalInstrumentBank().ItemAt(0)));
-  EXPECT_EQ(Bytes(form_->Document->ExternalInstrumentBank().ItemAt(0)),
+  EXPECT_EQ(Bytes(form_->document()->ExternalInstrumentBank().ItemAt(0)),
             Bytes(defaults.ExternalInstrumentBank().ItemAt(0)));
-  EXPECT_EQ(Bytes(form_->Document->ExternalPerformanceBank().ItemAt(63)),
+  EXPECT_EQ(Bytes(form_->document()->ExternalPerformanceBank().ItemAt(63)),
             Bytes(defaults.ExternalPerformanceBank().ItemAt(63)));
 }
 
@@ -367,21 +365,21 @@ TEST_F(WindowTest, ImportTakesTheFirstDumpOfTheSlotsKind) {
     const char* reason;
     const Item* taken;
   } cases[] = {
-      {EditorWindow::InstrumentTab, 5, "four.syx", "Import successful",
+      {ListedLines::InstrumentTab, 5, "four.syx", "Import successful",
        "four.syx holds 2 instrument dumps; the first is used",
        source.InternalInstrumentBank().ItemAt(0)},
-      {EditorWindow::InstrumentTab, 6, "kit.syx", "Couldn't Import, unmatched types",
+      {ListedLines::InstrumentTab, 6, "kit.syx", "Couldn't Import, unmatched types",
        "kit.syx holds no Instrument dump among its 1 item dumps", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     Select(*form_, c.tab, c.line);
-    const auto before = Bytes(form_->CurrentItem());
+    const auto before = Bytes(form_->currentItem());
     dialogs_.paths.push_back(PathOf(c.file));
-    form_->EditImport->trigger();
-    EXPECT_EQ(form_->StatusText(), c.status);
-    EXPECT_EQ(form_->StatusReason(), c.reason);
-    EXPECT_EQ(Bytes(form_->CurrentItem()), c.taken ? Bytes(c.taken) : before);
+    ActionOf(*form_, "EditImport")->trigger();
+    EXPECT_EQ(form_->statusText(), c.status);
+    EXPECT_EQ(form_->statusReason(), c.reason);
+    EXPECT_EQ(Bytes(form_->currentItem()), c.taken ? Bytes(c.taken) : before);
   }
 }
 
@@ -390,8 +388,8 @@ TEST_F(WindowTest, ImportTakesTheFirstDumpOfTheSlotsKind) {
 TEST_F(WindowTest, APipeNamedAsABankFileIsRefusedAtOnce) {
   SmartFile::SetRegularFilesOnly(true);
   ASSERT_EQ(::mkfifo(dir_.File("pipe.s2a").c_str(), 0600), 0);
-  form_->OpenFileInWindow(PathOf("pipe.s2a"), false, false);
-  EXPECT_EQ(form_->StatusText(), "Error opening file");
-  EXPECT_EQ(form_->StatusReason(), "pipe.s2a: Error opening file: not a regular file (a pipe)");
+  form_->openFileInWindow(PathOf("pipe.s2a"), false, false);
+  EXPECT_EQ(form_->statusText(), "Error opening file");
+  EXPECT_EQ(form_->statusReason(), "pipe.s2a: Error opening file: not a regular file (a pipe)");
   SmartFile::SetRegularFilesOnly(false);
 }

@@ -4,6 +4,7 @@
 
 #include "app/commands/SharedEditingState.h"
 #include "app/list/ItemListView.h"
+#include "app/list/ListedLines.h"
 #include "files/S2I_File.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
@@ -17,52 +18,52 @@ class FindTest : public WindowTest {
  protected:
   void SetUp() override {
     OpenDemo(*form_);
-    form_->Find1Click();
-    form_->FindEdit->setText(QStringLiteral("alto"));
-    ASSERT_EQ(form_->InstLB->count(), 8);
+    form_->showFind();
+    form_->findField()->setText(QStringLiteral("alto"));
+    ASSERT_EQ(form_->itemList()->count(), 8);
   }
 
   std::vector<std::uint8_t> Image(const BankLayout& layout, int position) {
     return Bytes(ItemAt(layout, position));
   }
   Item* ItemAt(const BankLayout& layout, int position) {
-    return layout.bankIn(*form_->Document).ItemAt(position);
+    return layout.bankIn(*form_->document()).ItemAt(position);
   }
 };
 
 std::vector<std::uint8_t> ClipboardImage() {
-  return Bytes(Editing().ItemClipboard->GetItem(S2I_File::kAnyKind));
+  return Bytes(sharedEditing().clipboardItem());
 }
 
 }  // namespace
 
 TEST_F(FindTest, NarrowsEachTabToMatchingNamesAndCategories) {
-  EXPECT_TRUE(form_->FindEdit->isVisible());
+  EXPECT_TRUE(form_->findField()->isVisible());
   const struct {
     const char* filter;
     int tab;
     int count;
     const char* first;
   } cases[] = {
-      {"Perc", EditorWindow::PercussionTab, 1, "EXT:002(A02)  Pc:Perc Kit"},
-      {"Perc", EditorWindow::InstrumentTab, 0, ""},
-      {"dR", EditorWindow::PercussionTab, 3, "INT:001(A01)  Dr:Std Kit"},
-      {"dR", EditorWindow::PerformanceTab, 12, "INT:014(A14)  Dr:Drum Split"},
-      {"BR", EditorWindow::InstrumentTab, 24, "INT:002(A02)  Pf:Bright Pno"},
-      {"", EditorWindow::InstrumentTab, 256, "INT:001(A01)  Pf:Grand Pno"},
+      {"Perc", ListedLines::PercussionTab, 1, "EXT:002(A02)  Pc:Perc Kit"},
+      {"Perc", ListedLines::InstrumentTab, 0, ""},
+      {"dR", ListedLines::PercussionTab, 3, "INT:001(A01)  Dr:Std Kit"},
+      {"dR", ListedLines::PerformanceTab, 12, "INT:014(A14)  Dr:Drum Split"},
+      {"BR", ListedLines::InstrumentTab, 24, "INT:002(A02)  Pf:Bright Pno"},
+      {"", ListedLines::InstrumentTab, 256, "INT:001(A01)  Pf:Grand Pno"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.filter) + " on tab " + std::to_string(c.tab));
-    form_->FindEdit->setText(QString::fromUtf8(c.filter));
+    form_->findField()->setText(QString::fromUtf8(c.filter));
     // Switching tabs applies the filter to the new tab.
-    Select(*form_,
-           c.tab == EditorWindow::InstrumentTab ? EditorWindow::PluginTab
-                                                : EditorWindow::InstrumentTab,
-           -1);
+    Select(
+        *form_,
+        c.tab == ListedLines::InstrumentTab ? ListedLines::PluginTab : ListedLines::InstrumentTab,
+        -1);
     Select(*form_, c.tab, -1);
-    ASSERT_EQ(form_->InstLB->count(), c.count);
-    EXPECT_EQ(form_->ListLines().value(0), c.first);
-    EXPECT_EQ(form_->ItemAtLine(c.count), nullptr);
+    ASSERT_EQ(form_->itemList()->count(), c.count);
+    EXPECT_EQ(form_->listLines().value(0), c.first);
+    EXPECT_EQ(form_->itemAtLine(c.count), nullptr);
   }
 }
 
@@ -70,33 +71,33 @@ TEST_F(FindTest, CommandsActOnTheItemOfTheShownLine) {
   const auto fresh = CreateItem(ItemKind::Instrument);
   fresh->Reset();
   const struct {
-    void (EditorWindow::*command)();
+    WindowCommand command;
     int line;
     const BankLayout& layout;
     int position;
     bool taken;    // the item is now the clipboard's
     bool cleared;  // the item is now the default one
   } cases[] = {
-      {&EditorWindow::Copy1Click, 4, kExternalInstrumentLayout, 2, true, false},
-      {&EditorWindow::Paste1Click, 1, kInternalInstrumentLayout, 50, false, false},
-      {&EditorWindow::Clear1Click, 2, kInternalInstrumentLayout, 82, false, true},
-      {&EditorWindow::Cut1Click, 5, kExternalInstrumentLayout, 66, true, true},
+      {&command::copy, 4, kExternalInstrumentLayout, 2, true, false},
+      {&command::paste, 1, kInternalInstrumentLayout, 50, false, false},
+      {&command::clear, 2, kInternalInstrumentLayout, 82, false, true},
+      {&command::cut, 5, kExternalInstrumentLayout, 66, true, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    Select(*form_, EditorWindow::InstrumentTab, c.line);
-    ASSERT_EQ(form_->CurrentItem(), ItemAt(c.layout, c.position));
+    Select(*form_, ListedLines::InstrumentTab, c.line);
+    ASSERT_EQ(form_->currentItem(), ItemAt(c.layout, c.position));
     const auto before = Image(c.layout, c.position);
     const auto held = ClipboardImage();
-    (form_.get()->*c.command)();
+    c.command(*form_);
     EXPECT_EQ(ClipboardImage(), c.taken ? before : held);
     EXPECT_EQ(Image(c.layout, c.position), c.cleared ? Bytes(fresh.get())
                                            : c.taken ? before
                                                      : held);
     // A cleared item no longer matches; any other keeps its line and the selection.
-    EXPECT_EQ(form_->CurrentItem(), c.cleared ? nullptr : ItemAt(c.layout, c.position));
+    EXPECT_EQ(form_->currentItem(), c.cleared ? nullptr : ItemAt(c.layout, c.position));
   }
-  EXPECT_EQ(form_->ListLines(),
+  EXPECT_EQ(form_->listLines(),
             QStringList({"INT:019(B03)  Rd:Alto Sax", "INT:051(D03)  Rd:Alto Sax",
                          "INT:115(H03)  Rd:Alto Sax 4", "EXT:003(A03)  Rd:Alto Sax",
                          "EXT:035(C03)  Rd:Alto Sax 2", "EXT:099(G03)  Rd:Alto Sax 4"}));
@@ -114,10 +115,10 @@ TEST_F(FindTest, DropsMoveTheItemsOfTheShownLines) {
 }
 
 TEST_F(FindTest, EscapeShowsEveryLineAndKeepsTheSelectedItem) {
-  Select(*form_, EditorWindow::InstrumentTab, 5);
-  QTest::keyClick(form_->FindEdit, Qt::Key_Escape);
-  EXPECT_FALSE(form_->FindEdit->isVisible());
-  EXPECT_EQ(form_->InstLB->count(), 256);
-  EXPECT_EQ(form_->InstLB->currentRow(), 128 + 34);
-  EXPECT_EQ(form_->CurrentItem(), ItemAt(kExternalInstrumentLayout, 34));
+  Select(*form_, ListedLines::InstrumentTab, 5);
+  QTest::keyClick(form_->findField(), Qt::Key_Escape);
+  EXPECT_FALSE(form_->findField()->isVisible());
+  EXPECT_EQ(form_->itemList()->count(), 256);
+  EXPECT_EQ(form_->itemList()->currentRow(), 128 + 34);
+  EXPECT_EQ(form_->currentItem(), ItemAt(kExternalInstrumentLayout, 34));
 }

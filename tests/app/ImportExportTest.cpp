@@ -1,6 +1,8 @@
 #include <QDir>
 #include <QFile>
 
+#include "app/commands/CommandTexts.h"
+#include "app/list/ListedLines.h"
 #include "model/Item.h"
 #include "model/ParamBlockTable.h"
 #include "settings/SettingsStore.h"
@@ -35,86 +37,84 @@ TEST(ExportFileNameFor, KeepsLettersDigitsBlanksAndBrackets) {
       {"Lead 1 2 3 4", "Lead 1 2 3.s2i"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(EditorWindow::ExportFileNameFor(c.name), c.offered) << c.name;
+    EXPECT_EQ(ItemCommands::exportFileNameFor(c.name), c.offered) << c.name;
 }
 
 TEST_F(WindowTest, ExportThenImportRoundTripsAnItemThroughBothFormats) {
   OpenDemo(*form_);
-  Select(*form_, EditorWindow::InstrumentTab, 0);
-  const auto original = Bytes(form_->CurrentItem());
+  Select(*form_, ListedLines::InstrumentTab, 0);
+  const auto original = Bytes(form_->currentItem());
   for (const char* name : {"out/grand.s2i", "out/grand.syx"}) {
     SCOPED_TRACE(name);
-    form_->Modified = false;
+    form_->setModified(false);
     ASSERT_TRUE(QDir().mkpath(PathOf("out")));
     dialogs_.paths = {PathOf(name)};
-    form_->EditExportExecute();
-    EXPECT_EQ(form_->StatusText(), "Export successful");
+    form_->itemCommands().exportItem();
+    EXPECT_EQ(form_->statusText(), "Export successful");
     EXPECT_EQ(dialogs_.requests.back().fileName, "Grand Pno.s2i");
-    EXPECT_FALSE(form_->Modified);
+    EXPECT_FALSE(form_->isModified());
 
-    form_->Clear1Click();
-    form_->Modified = false;
+    form_->itemCommands().clear();
+    form_->setModified(false);
     dialogs_.paths = {PathOf(name)};
-    form_->EditImportExecute();
-    EXPECT_EQ(form_->StatusText(), "Import successful");
+    form_->itemCommands().importItem();
+    EXPECT_EQ(form_->statusText(), "Import successful");
     // Both commands start in the folder either of them used last.
-    EXPECT_EQ(dialogs_.requests.back().folder, EditorWindow::FolderOf(PathOf(name)));
-    EXPECT_EQ(Bytes(form_->CurrentItem()), original);
-    EXPECT_TRUE(form_->Modified);
-    EXPECT_EQ(form_->ListLines()[0], "INT:001(A01)  Pf:Grand Pno");
+    EXPECT_EQ(dialogs_.requests.back().folder, FolderOf(PathOf(name)));
+    EXPECT_EQ(Bytes(form_->currentItem()), original);
+    EXPECT_TRUE(form_->isModified());
+    EXPECT_EQ(form_->listLines()[0], "INT:001(A01)  Pf:Grand Pno");
   }
 
   // A dump lacking a block: the block's bytes come back as zeros, the rest as they were.
   DropFirstBlock(PathOf("out/grand.syx"));
   dialogs_.paths = {PathOf("out/grand.syx")};
-  form_->EditImportExecute();
-  EXPECT_EQ(form_->StatusText(), "Import successful");
+  form_->itemCommands().importItem();
+  EXPECT_EQ(form_->statusText(), "Import successful");
   auto expected = original;
   std::fill_n(expected.begin(), InstrumentBlockTable()[0].size, 0);
-  EXPECT_EQ(Bytes(form_->CurrentItem()), expected);
+  EXPECT_EQ(Bytes(form_->currentItem()), expected);
 }
 
 TEST_F(WindowTest, FailedOrCancelledImportsAndExportsChangeNothing) {
   OpenDemo(*form_);
-  Select(*form_, EditorWindow::PerformanceTab, 0);
+  Select(*form_, ListedLines::PerformanceTab, 0);
   dialogs_.paths = {PathOf("performance.s2i")};
-  form_->EditExportExecute();
-  Select(*form_, EditorWindow::InstrumentTab, 0);
-  const auto before = Bytes(form_->CurrentItem());
+  form_->itemCommands().exportItem();
+  Select(*form_, ListedLines::InstrumentTab, 0);
+  const auto before = Bytes(form_->currentItem());
   QFile(PathOf("song.mid")).open(QIODevice::WriteOnly);
   const struct {
-    void (EditorWindow::*command)();
+    WindowCommand command;
     QString path;  // empty: cancelled
     const char* status;
     QString folderAfter;
   } cases[] = {
-      {&EditorWindow::EditImportExecute, "", "Canceled Import", ImportFolder()},
-      {&EditorWindow::EditExportExecute, "", "Canceled Export", ImportFolder()},
-      {&EditorWindow::EditImportExecute, PathOf("performance.s2i"),
-       "Couldn't Import, unmatched types", ImportFolder()},
-      {&EditorWindow::EditImportExecute, PathOf("song.mid"), "Error importing from file",
+      {&command::importItem, "", "Canceled Import", ImportFolder()},
+      {&command::exportItem, "", "Canceled Export", ImportFolder()},
+      {&command::importItem, PathOf("performance.s2i"), "Couldn't Import, unmatched types",
        ImportFolder()},
-      {&EditorWindow::EditImportExecute, PathOf("missing.s2i"), "Error importing from file",
-       ImportFolder()},
-      {&EditorWindow::EditExportExecute, PathOf("sub/noextension"), "Error exporting to file",
-       EditorWindow::FolderOf(PathOf("sub/noextension"))},
+      {&command::importItem, PathOf("song.mid"), "Error importing from file", ImportFolder()},
+      {&command::importItem, PathOf("missing.s2i"), "Error importing from file", ImportFolder()},
+      {&command::exportItem, PathOf("sub/noextension"), "Error exporting to file",
+       FolderOf(PathOf("sub/noextension"))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.status);
     dialogs_.paths = {c.path};
-    (form_.get()->*c.command)();
-    EXPECT_EQ(form_->StatusText(), c.status);
+    c.command(*form_);
+    EXPECT_EQ(form_->statusText(), c.status);
     EXPECT_EQ(ImportFolder(), c.folderAfter);
-    EXPECT_EQ(Bytes(form_->CurrentItem()), before);
-    EXPECT_FALSE(form_->Modified);
+    EXPECT_EQ(Bytes(form_->currentItem()), before);
+    EXPECT_FALSE(form_->isModified());
   }
   EXPECT_FALSE(QFile::exists(PathOf("sub/noextension")));
 
   // Without a current item neither command asks for a file.
-  Select(*form_, EditorWindow::InstrumentTab, -1);
-  for (auto command : {&EditorWindow::EditImportExecute, &EditorWindow::EditExportExecute}) {
-    (form_.get()->*command)();
-    EXPECT_EQ(form_->StatusText(), "Unknown Internal Error");
+  Select(*form_, ListedLines::InstrumentTab, -1);
+  for (auto command : {&command::importItem, &command::exportItem}) {
+    command(*form_);
+    EXPECT_EQ(form_->statusText(), "Unknown Internal Error");
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/commands/ProgramMidi.h"
 #include "app/list/ItemListView.h"
+#include "app/list/ListedLines.h"
 #include "app/window/ElidingLabel.h"
 #include "demo/DemoBank.h"
 #include "midi/ports/MidiControl.h"
@@ -74,7 +75,7 @@ class MidiCommandsTest : public WindowTest {
   QStringList Run(int tab, int line, QAction* command) {
     Select(*form_, tab, line);
     synthesizer_->ClearReceivedMessages();
-    PaintedStatus painted(form_->StatusMessage);
+    PaintedStatus painted(StatusLabel(*form_, "StatusMessage"));
     command->trigger();
     return painted.texts;
   }
@@ -84,7 +85,7 @@ class MidiCommandsTest : public WindowTest {
 };
 
 TEST_F(MidiCommandsTest, SendCommandsPaintEachStepAndPutTheirSequenceOnTheWire) {
-  EXPECT_EQ(Run(EditorWindow::InstrumentTab, 5, form_->MidiSendToBuf),
+  EXPECT_EQ(Run(ListedLines::InstrumentTab, 5, ActionOf(*form_, "MidiSendToBuf")),
             QStringList({"Switching Bank", "Sending Data", "Send to Buffer Completed"}));
   auto received = synthesizer_->ReceivedMessages();
   ASSERT_EQ(received.size(), 2u + 3u + 34u);
@@ -93,18 +94,18 @@ TEST_F(MidiCommandsTest, SendCommandsPaintEachStepAndPutTheirSequenceOnTheWire) 
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(received[2 + i].bytes, kProgramOfInternalInstrument6[i]);
   EXPECT_EQ(Bytes(synthesizer_->EditBuffer(ItemKind::Instrument).get()),
-            Bytes(form_->CurrentItem()));
+            Bytes(form_->currentItem()));
 
-  EXPECT_EQ(Run(EditorWindow::InstrumentTab, 5, form_->MidiSend),
+  EXPECT_EQ(Run(ListedLines::InstrumentTab, 5, ActionOf(*form_, "MidiSend")),
             QStringList({"Sending Data", "Switching Bank", "Send Completed"}));
   received = synthesizer_->ReceivedMessages();
   ASSERT_EQ(received.size(), 34u + 2u + 3u);
   EXPECT_EQ(received[36].bytes, kProgramOfInternalInstrument6[0]);
   EXPECT_GE(received[36].at - received[35].at, 60ms);
   EXPECT_EQ(Bytes(synthesizer_->MemorySnapshot()->InternalInstrumentBank().ItemAt(5)),
-            Bytes(form_->CurrentItem()));
+            Bytes(form_->currentItem()));
   // Sending changes nothing in the document.
-  EXPECT_FALSE(form_->Modified);
+  EXPECT_FALSE(form_->isModified());
 }
 
 TEST_F(MidiCommandsTest, AReceiveTakesTheAnswerIntoTheItemAndMarksTheDocumentChanged) {
@@ -113,7 +114,7 @@ TEST_F(MidiCommandsTest, AReceiveTakesTheAnswerIntoTheItemAndMarksTheDocumentCha
   synthesizer_->LoadMemory(synthesizerBanks);
   const QString title = ShownTitle(*form_);
   // A fresh window, which a file named on a command line would otherwise take over.
-  ASSERT_TRUE(form_->Untouched);
+  ASSERT_TRUE(form_->isUntouched());
   const std::unique_ptr<Item> percussionBuffer = synthesizer_->EditBuffer(ItemKind::Percussion);
   const struct {
     int tab, line;
@@ -122,47 +123,48 @@ TEST_F(MidiCommandsTest, AReceiveTakesTheAnswerIntoTheItemAndMarksTheDocumentCha
     const char* completed;
     const Item* expected;
   } cases[] = {
-      {EditorWindow::PerformanceTab,
+      {ListedLines::PerformanceTab,
        131,
-       form_->MidiReceive,
+       ActionOf(*form_, "MidiReceive"),
        {0xF0, 0x43, 0x20, 0x64, 0x0E, 0x41, 0x03, 0xF7},
        "Receive Completed",
        synthesizerBanks.ExternalPerformanceBank().ItemAt(3)},
-      {EditorWindow::PercussionTab,
+      {ListedLines::PercussionTab,
        3,
-       form_->MidiReceiveFromBuf,
+       ActionOf(*form_, "MidiReceiveFromBuf"),
        {0xF0, 0x43, 0x20, 0x64, 0x0E, 0x2F, 0x00, 0xF7},
        "Receive From Buffer Completed",
        percussionBuffer.get()},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.completed);
-    const QString lineBefore = form_->InstLB->item(c.line)->text();
+    const QString lineBefore = form_->itemList()->item(c.line)->text();
     EXPECT_EQ(Run(c.tab, c.line, c.command),
               QStringList({"Receiving Data", "Converting Data", c.completed}));
     EXPECT_EQ(WireMessages(), std::vector<Wire>{c.request});
-    EXPECT_EQ(Bytes(form_->CurrentItem()), Bytes(c.expected));
-    EXPECT_NE(form_->InstLB->item(c.line)->text(), lineBefore);
-    EXPECT_EQ(form_->InstLB->currentRow(), c.line);
-    EXPECT_TRUE(form_->Modified);
-    EXPECT_FALSE(form_->Untouched);
+    EXPECT_EQ(Bytes(form_->currentItem()), Bytes(c.expected));
+    EXPECT_NE(form_->itemList()->item(c.line)->text(), lineBefore);
+    EXPECT_EQ(form_->itemList()->currentRow(), c.line);
+    EXPECT_TRUE(form_->isModified());
+    EXPECT_FALSE(form_->isUntouched());
     EXPECT_EQ(ShownTitle(*form_), title + u'*');
   }
 }
 
 TEST_F(MidiCommandsTest, NothingReceivedLeavesItemListAndFlagsAsTheyWere) {
   synthesizer_->SetFaults({.silent = true});
-  for (QAction* command : {form_->MidiReceive, form_->MidiReceiveFromBuf}) {
-    Select(*form_, EditorWindow::InstrumentTab, 5);
-    const auto before = Bytes(form_->CurrentItem());
-    const QStringList lines = form_->ListLines();
-    EXPECT_EQ(Run(EditorWindow::InstrumentTab, 5, command),
+  for (QAction* command :
+       {ActionOf(*form_, "MidiReceive"), ActionOf(*form_, "MidiReceiveFromBuf")}) {
+    Select(*form_, ListedLines::InstrumentTab, 5);
+    const auto before = Bytes(form_->currentItem());
+    const QStringList lines = form_->listLines();
+    EXPECT_EQ(Run(ListedLines::InstrumentTab, 5, command),
               QStringList({"Receiving Data", "Receiving Data Again (1 of 2)",
                            "Receiving Data Again (2 of 2)", "No Data Received"}));
-    EXPECT_EQ(Bytes(form_->CurrentItem()), before);
-    EXPECT_EQ(form_->ListLines(), lines);
-    EXPECT_FALSE(form_->Modified);
-    EXPECT_TRUE(form_->Untouched);
+    EXPECT_EQ(Bytes(form_->currentItem()), before);
+    EXPECT_EQ(form_->listLines(), lines);
+    EXPECT_FALSE(form_->isModified());
+    EXPECT_TRUE(form_->isUntouched());
   }
 }
 
@@ -170,16 +172,16 @@ TEST_F(MidiCommandsTest, NothingReceivedLeavesItemListAndFlagsAsTheyWere) {
 // get the item back.
 TEST_F(MidiCommandsTest, AnAnswerCutShortSaysHowManyBlocksAreMissing) {
   synthesizer_->SetFaults({.dropMessage = 2});
-  Select(*form_, EditorWindow::InstrumentTab, 5);
-  const auto before = Bytes(form_->CurrentItem());
+  Select(*form_, ListedLines::InstrumentTab, 5);
+  const auto before = Bytes(form_->currentItem());
   EXPECT_EQ(
-      Run(EditorWindow::InstrumentTab, 5, form_->MidiReceive),
+      Run(ListedLines::InstrumentTab, 5, ActionOf(*form_, "MidiReceive")),
       QStringList({"Receiving Data", "Receiving Data Again (1 of 2)",
                    "Receiving Data Again (2 of 2)", "Converting Data", "Receive Incomplete"}));
-  EXPECT_EQ(form_->StatusReason(),
+  EXPECT_EQ(form_->statusReason(),
             "1 of 32 blocks did not arrive (asked 3 times) and are 0 (Undo restores the item)");
-  form_->Undo1->trigger();
-  EXPECT_EQ(Bytes(form_->CurrentItem()), before);
+  ActionOf(*form_, "Undo1")->trigger();
+  EXPECT_EQ(Bytes(form_->currentItem()), before);
 }
 
 class NoPortsTest : public MidiCommandsTest {
@@ -189,28 +191,29 @@ class NoPortsTest : public MidiCommandsTest {
 
 // Each command tells once that it cannot reach the synthesizer, however many messages it has.
 TEST_F(NoPortsTest, EachCommandShowsOneErrorBox) {
-  const auto before = Bytes(form_->ItemAtLine(5));
+  const auto before = Bytes(form_->itemAtLine(5));
   const struct {
     QAction* command;
     const char* text;
     const char* caption;
   } cases[] = {
-      {form_->MidiSend, MidiErrors::kOpenOutputFirst, MidiErrors::kSendCaption},
-      {form_->MidiSendToBuf, MidiErrors::kOpenOutputFirst, MidiErrors::kSendCaption},
-      {form_->MidiReceive, MidiErrors::kOpenInputFirst, MidiErrors::kDumpCaption},
-      {form_->MidiReceiveFromBuf, MidiErrors::kOpenInputFirst, MidiErrors::kDumpCaption},
+      {ActionOf(*form_, "MidiSend"), MidiErrors::kOpenOutputFirst, MidiErrors::kSendCaption},
+      {ActionOf(*form_, "MidiSendToBuf"), MidiErrors::kOpenOutputFirst, MidiErrors::kSendCaption},
+      {ActionOf(*form_, "MidiReceive"), MidiErrors::kOpenInputFirst, MidiErrors::kDumpCaption},
+      {ActionOf(*form_, "MidiReceiveFromBuf"), MidiErrors::kOpenInputFirst,
+       MidiErrors::kDumpCaption},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command->text().toStdString());
     dialogs_.requests.clear();
-    Run(EditorWindow::InstrumentTab, 5, c.command);
+    Run(ListedLines::InstrumentTab, 5, c.command);
     ASSERT_EQ(dialogs_.requests.size(), 1u);
     EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Error);
     EXPECT_EQ(dialogs_.requests[0].title, c.caption);
     EXPECT_EQ(dialogs_.requests[0].text, c.text);
   }
-  EXPECT_EQ(Bytes(form_->ItemAtLine(5)), before);
-  EXPECT_FALSE(form_->Modified);
+  EXPECT_EQ(Bytes(form_->itemAtLine(5)), before);
+  EXPECT_FALSE(form_->isModified());
 }
 
 }  // namespace

@@ -30,15 +30,15 @@ QString WindowLines() {
   QString lines;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     auto* first = qobject_cast<EditorWindow*>(widget);
-    if (!first || first->PreviousWindow || first->isHidden())
+    if (!first || first->previousWindow() || first->isHidden())
       continue;
-    for (EditorWindow* window = first; window; window = window->NextWindow) {
+    for (EditorWindow* window = first; window; window = window->nextWindow()) {
       // The file a title names (the title shortens long folders to fit the window).
       if (!window->isHidden())
         lines += (window->windowFilePath().isEmpty()
                       ? QStringLiteral("Corvale")
                       : QStringLiteral("Corvale - ") + window->windowFilePath()) +
-                 u'\t' + window->StatusText() + u'\t' + window->StatusReason() + u'\n';
+                 u'\t' + window->statusText() + u'\t' + window->statusReason() + u'\n';
     }
   }
   return lines;

@@ -53,7 +53,7 @@ QStringList TitlesAndStatuses(EditorWindow& first) {
   for (EditorWindow* window : Chain(first))
     windows << (window->windowFilePath().isEmpty() ? QStringLiteral("Corvale")
                                                    : "Corvale - " + window->windowFilePath()) +
-                   " | " + window->StatusText();
+                   " | " + window->statusText();
   return windows;
 }
 
@@ -135,14 +135,14 @@ TEST_F(SingleInstance, LongNamesWithBlanksOpenInTheRunningProgram) {
   EXPECT_FALSE(StartAnother(names));
   const QStringList expected = {Opened(paths[0]), Opened(paths[1]), Opened(paths[2])};
   EXPECT_EQ(TitlesAndStatuses(*form_), expected);
-  EXPECT_EQ(Eventually(&QApplication::activeWindow, form_->LastWindow()), form_->LastWindow());
+  EXPECT_EQ(Eventually(&QApplication::activeWindow, &form_->lastWindow()), &form_->lastWindow());
 }
 
 TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
   ASSERT_TRUE(running_.RegisterApplication());
   OpenDemo(*form_);
   // Untouched: the names of a hand-over open into it.
-  form_->AppendWindow()->show();
+  form_->appendWindow().show();
   form_->activateWindow();
   ASSERT_EQ(Eventually(&QApplication::activeWindow, form_.get()), form_.get());
   const QStringList before = TitlesAndStatuses(*form_);
@@ -164,7 +164,7 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
   EXPECT_FALSE(StartAnother({PathOf("demo.s2e")}));
   EXPECT_EQ(TitlesAndStatuses(*form_),
             (QStringList{Opened(PathOf("demo.s2a")), Opened(PathOf("demo.s2e"))}));
-  EXPECT_EQ(Eventually(&QApplication::activeWindow, form_->LastWindow()), form_->LastWindow());
+  EXPECT_EQ(Eventually(&QApplication::activeWindow, &form_->lastWindow()), &form_->lastWindow());
 }
 
 TEST_F(SingleInstance, LockAndSocketOfAKilledRunAreCleared) {
@@ -190,11 +190,11 @@ TEST_F(SingleInstance, AFailedNameIsSaidInTheWindowBroughtToTheFront) {
   OpenDemo(*form_);
   for (const char* name : {"demo.s2v", "missing.s2a", "gone.s2e"})
     EXPECT_FALSE(StartAnother({PathOf(name)}));
-  EditorWindow* front = form_->NextWindow;
-  ASSERT_TRUE(front->NextWindow && front->NextWindow->isHidden());
+  EditorWindow* front = form_->nextWindow();
+  ASSERT_TRUE(front->nextWindow() && front->nextWindow()->isHidden());
   EXPECT_EQ(Eventually(&QApplication::activeWindow, front), front);
-  EXPECT_EQ(front->StatusReason(), "gone.s2e: Error opening file: No such file or directory");
-  EXPECT_EQ(form_->StatusText(), "Open successful");
+  EXPECT_EQ(front->statusReason(), "gone.s2e: Error opening file: No such file or directory");
+  EXPECT_EQ(form_->statusText(), "Open successful");
 }
 
 // A command in the middle of a question keeps its window: handed-over names wait, and their
@@ -232,8 +232,8 @@ TEST_F(SingleInstance, NamesHeldWhenTheProgramEndsAreNotTaken) {
     if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
       question->button(QMessageBox::No)->click();
   });
-  form_->Quit1Click();
-  ASSERT_TRUE(form_->CloseConfirmed && later);
+  form_->quit();
+  ASSERT_TRUE(form_->isCloseConfirmed() && later);
   // Closed, the first window takes no names, though events may still come before the end.
   answers.clear();
   EXPECT_TRUE(AnswerCame(*later, answers, SingleApplication::kHeld));

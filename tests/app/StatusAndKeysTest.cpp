@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/list/ItemListView.h"
+#include "app/list/ListedLines.h"
 #include "app/window/ElidingLabel.h"
 #include "model/Item.h"
 #include "tests/app/WindowFixture.h"
@@ -27,46 +28,47 @@ QMenu* MenuTitled(EditorWindow& window, const QString& title) {
 // Each command writes its outcome over what was there, the reason beside it too.
 TEST_F(WindowTest, EveryEditSaysWhatItDid) {
   OpenDemo(*form_);
-  form_->SetStatus(QStringLiteral("Send Completed"), QStringLiteral("an earlier reason"));
+  form_->setStatus(QStringLiteral("Send Completed"), QStringLiteral("an earlier reason"));
   const auto select = [&](int tab, int line) { Select(*form_, tab, line); };
   const struct {
     std::function<void()> command;
     const char* status;
   } steps[] = {
-      {[&] { select(EditorWindow::InstrumentTab, 2), form_->Copy1->trigger(); },
+      {[&] { select(ListedLines::InstrumentTab, 2), ActionOf(*form_, "Copy1")->trigger(); },
        "Copied INT:003(A03)"},
-      {[&] { select(EditorWindow::PercussionTab, 0), form_->Paste1->trigger(); },
+      {[&] { select(ListedLines::PercussionTab, 0), ActionOf(*form_, "Paste1")->trigger(); },
        "Couldn't Paste, unmatched types"},
-      {[&] { select(EditorWindow::InstrumentTab, 9), form_->Paste1->trigger(); },
+      {[&] { select(ListedLines::InstrumentTab, 9), ActionOf(*form_, "Paste1")->trigger(); },
        "Pasted into INT:010(A10)"},
-      {[&] { form_->Undo1->trigger(); }, "Undo Paste"},
-      {[&] { form_->Redo1->trigger(); }, "Redo Paste"},
-      {[&] { select(EditorWindow::InstrumentTab, 4), form_->Clear1->trigger(); },
+      {[&] { ActionOf(*form_, "Undo1")->trigger(); }, "Undo Paste"},
+      {[&] { ActionOf(*form_, "Redo1")->trigger(); }, "Redo Paste"},
+      {[&] { select(ListedLines::InstrumentTab, 4), ActionOf(*form_, "Clear1")->trigger(); },
        "Cleared INT:005(A05)"},
-      {[&] { select(EditorWindow::InstrumentTab, 6), form_->Cut1->trigger(); }, "Cut INT:007(A07)"},
+      {[&] { select(ListedLines::InstrumentTab, 6), ActionOf(*form_, "Cut1")->trigger(); },
+       "Cut INT:007(A07)"},
   };
   for (const auto& step : steps) {
     step.command();
-    EXPECT_EQ(form_->StatusText(), step.status);
-    EXPECT_EQ(form_->StatusReason(), "");
+    EXPECT_EQ(form_->statusText(), step.status);
+    EXPECT_EQ(form_->statusReason(), "");
   }
 }
 
 // The list has the keyboard as the window opens, and the line that looks chosen is the one the
 // commands act on.
 TEST_F(WindowTest, AnOpenedWindowsListHasTheKeyboardAndItsMarkedLineIsSelected) {
-  EditorWindow* window = form_->AppendWindow();
-  window->OpenFileInWindow(PathOf("demo.s2a"), false, false);
+  EditorWindow* window = &form_->appendWindow();
+  window->openFileInWindow(PathOf("demo.s2a"), false, false);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-  EXPECT_EQ(QApplication::focusWidget(), window->InstLB);
-  const int row = window->InstLB->currentRow();
+  EXPECT_EQ(QApplication::focusWidget(), window->itemList());
+  const int row = window->itemList()->currentRow();
   ASSERT_GE(row, 0);
-  EXPECT_TRUE(window->InstLB->item(row)->isSelected());
-  EXPECT_EQ(window->CurrentItem(), window->ItemAtLine(row));
-  EXPECT_TRUE(window->EditExport->isEnabled());
-  QTest::keyClick(window->InstLB, Qt::Key_Down);
-  EXPECT_EQ(window->CurrentItem(), window->ItemAtLine(row + 1));
+  EXPECT_TRUE(window->itemList()->item(row)->isSelected());
+  EXPECT_EQ(window->currentItem(), window->itemAtLine(row));
+  EXPECT_TRUE(ActionOf(*window, "EditExport")->isEnabled());
+  QTest::keyClick(window->itemList(), Qt::Key_Down);
+  EXPECT_EQ(window->currentItem(), window->itemAtLine(row + 1));
   window->close();
 }
 
@@ -75,7 +77,7 @@ TEST_F(WindowTest, TitlesShortenTheFolderNeverTheFileName) {
   const QString folder = PathOf("") + QStringLiteral("a folder with a long name/").repeated(4);
   ASSERT_TRUE(QDir().mkpath(folder));
   ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), folder + "BANK1.S2A"));
-  form_->OpenFileInWindow(folder + "BANK1.S2A", false, false);
+  form_->openFileInWindow(folder + "BANK1.S2A", false, false);
   EXPECT_TRUE(TitleNames(*form_, folder + "BANK1.S2A"));
   EXPECT_TRUE(ShownTitle(*form_).contains(u'…')) << ShownTitle(*form_).toStdString();
   form_->resize(4000, form_->height());
@@ -87,14 +89,14 @@ TEST_F(WindowTest, TheStatusAndItsReasonNeverOverlap) {
   const QString text = QStringLiteral("Received 436 of 452 items; 16 needed a retry");
   const QString reason =
       QStringLiteral("Not received: ") + QStringLiteral("Instrument INT:001(A01), ").repeated(16);
-  form_->SetStatus(text, reason);
+  form_->setStatus(text, reason);
   QTest::qWait(20);
-  const QRect shown = form_->StatusMessage->geometry();
-  const QRect beside = form_->StatusReasonLabel->geometry();
+  const QRect shown = StatusLabel(*form_, "StatusMessage")->geometry();
+  const QRect beside = StatusLabel(*form_, "StatusReason")->geometry();
   EXPECT_LE(shown.right(), beside.left());
-  EXPECT_TRUE(form_->StatusReasonLabel->text().endsWith(u'…'));
-  EXPECT_EQ(form_->StatusText(), text);
-  EXPECT_EQ(form_->StatusReason(), reason);
+  EXPECT_TRUE(StatusLabel(*form_, "StatusReason")->text().endsWith(u'…'));
+  EXPECT_EQ(form_->statusText(), text);
+  EXPECT_EQ(form_->statusReason(), reason);
 }
 
 // Alt+M opens the Midi menu; Esc puts Find away wherever the keyboard is; Ctrl+Z in the Find
@@ -109,21 +111,21 @@ TEST_F(WindowTest, KeysReachMenusFindAndTheFieldTheyAreTypedIn) {
   midi->close();
 
   OpenDemo(*form_);
-  Select(*form_, EditorWindow::InstrumentTab, 4);
-  const auto cleared = Bytes(form_->CurrentItem());
-  form_->Clear1->trigger();
-  const auto afterClear = Bytes(form_->ItemAtLine(4));
-  form_->Find1->trigger();
-  QTest::keyClicks(form_->FindEdit, QStringLiteral("pno"));
-  QTest::keyClick(form_->FindEdit, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_NE(form_->FindEdit->text(), "pno");
-  EXPECT_TRUE(form_->FindEdit->isVisible());
+  Select(*form_, ListedLines::InstrumentTab, 4);
+  const auto cleared = Bytes(form_->currentItem());
+  ActionOf(*form_, "Clear1")->trigger();
+  const auto afterClear = Bytes(form_->itemAtLine(4));
+  ActionOf(*form_, "Find1")->trigger();
+  QTest::keyClicks(form_->findField(), QStringLiteral("pno"));
+  QTest::keyClick(form_->findField(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_NE(form_->findField()->text(), "pno");
+  EXPECT_TRUE(form_->findField()->isVisible());
   EXPECT_NE(afterClear, cleared);
-  EXPECT_EQ(Bytes(form_->Document->InternalInstrumentBank().ItemAt(4)), afterClear);
+  EXPECT_EQ(Bytes(form_->document()->InternalInstrumentBank().ItemAt(4)), afterClear);
 
-  form_->FindEdit->setText(QStringLiteral("pno"));
-  form_->InstLB->setFocus();
-  QTest::keyClick(form_->InstLB, Qt::Key_Escape);
-  EXPECT_FALSE(form_->FindEdit->isVisible());
-  EXPECT_EQ(form_->InstLB->count(), 256);
+  form_->findField()->setText(QStringLiteral("pno"));
+  form_->itemList()->setFocus();
+  QTest::keyClick(form_->itemList(), Qt::Key_Escape);
+  EXPECT_FALSE(form_->findField()->isVisible());
+  EXPECT_EQ(form_->itemList()->count(), 256);
 }

@@ -1,4 +1,5 @@
 #include "tests/app/WindowFixture.h"
+#include "app/list/ListedLines.h"
 
 #include <QCoreApplication>
 #include <QDrag>
@@ -8,6 +9,7 @@
 #include "app/commands/ProgramMidi.h"
 #include "app/commands/SharedEditingState.h"
 #include "app/list/ItemListView.h"
+#include "app/window/ElidingLabel.h"
 #include "demo/DemoBank.h"
 #include "files/S2I_File.h"
 #include "midi/ports/MidiControl.h"
@@ -18,8 +20,7 @@
 WindowTest::WindowTest() : dialogs_(ScriptedDialogs::Install()) {
   test::UseNoConfiguration(dir_);
   EXPECT_TRUE(test::WriteDemoFiles(dir_));
-  Editing().ItemClipboard = std::make_unique<S2I_File>();
-  Editing().ClipboardEmpty = true;
+  sharedEditing().clearClipboard();
   form_ = std::make_unique<EditorWindow>();
   form_->move(100, 100);
   form_->show();
@@ -32,14 +33,14 @@ WindowTest::~WindowTest() {
 }
 
 void WindowTest::OpenDemo(EditorWindow& window) {
-  window.OpenFileInWindow(PathOf("demo.s2a"), false, false);
-  ASSERT_EQ(window.StatusText(), "Open successful");
+  window.openFileInWindow(PathOf("demo.s2a"), false, false);
+  ASSERT_EQ(window.statusText(), "Open successful");
 }
 
 void WindowTest::MakeModifiedDemo(EditorWindow& window) {
   OpenDemo(window);
-  Select(window, EditorWindow::InstrumentTab, 3);
-  window.Clear1Click();
+  Select(window, ListedLines::InstrumentTab, 3);
+  window.itemCommands().clear();
 }
 
 SynthesizerWindowTest::SynthesizerWindowTest() : synthesizer_(std::make_shared<SimulatedS80>(0)) {
@@ -65,41 +66,53 @@ std::vector<std::uint8_t> Bytes(const Item* item) {
 
 std::vector<EditorWindow*> Chain(EditorWindow& first) {
   std::vector<EditorWindow*> windows;
-  for (EditorWindow* window = &first; window; window = window->NextWindow)
+  for (EditorWindow* window = &first; window; window = window->nextWindow())
     windows.push_back(window);
   return windows;
 }
 
 void Select(EditorWindow& window, int tab, int line) {
-  window.TabControl1->setCurrentIndex(tab);
-  window.InstLB->setCurrentRow(line);
+  window.tabBar()->setCurrentIndex(tab);
+  window.itemList()->setCurrentRow(line);
 }
 
 namespace {
 
 QPoint PointOfLine(EditorWindow& window, int line) {
   if (line < 0)
-    return {5, window.InstLB->viewport()->height() - 2};
-  window.InstLB->scrollToItem(window.InstLB->item(line));
-  return window.InstLB->visualItemRect(window.InstLB->item(line)).center();
+    return {5, window.itemList()->viewport()->height() - 2};
+  window.itemList()->scrollToItem(window.itemList()->item(line));
+  return window.itemList()->visualItemRect(window.itemList()->item(line)).center();
 }
 
 }  // namespace
 
 bool DragLine(EditorWindow& source, int from, Qt::KeyboardModifiers modifiers, EditorWindow& target,
               int to, const QMimeData* data) {
-  source.InstLB->HandleMouseDown(Qt::LeftButton, modifiers, PointOfLine(source, from));
-  const std::unique_ptr<QDrag> drag(source.InstLB->MakeDrag());
+  source.itemList()->handleMouseDown(Qt::LeftButton, modifiers, PointOfLine(source, from));
+  const std::unique_ptr<QDrag> drag(source.itemList()->makeDrag());
   const QPoint point = PointOfLine(target, to);
   data = data ? data : drag->mimeData();
   const Qt::DropAction action = modifiers ? Qt::MoveAction : Qt::CopyAction;
   QDragEnterEvent enter(point, action, data, Qt::LeftButton, modifiers);
   QDragMoveEvent move(point, action, data, Qt::LeftButton, modifiers);
   QDropEvent drop(point, action, data, Qt::LeftButton, modifiers);
-  QWidget* viewport = target.InstLB->viewport();
+  QWidget* viewport = target.itemList()->viewport();
   QCoreApplication::sendEvent(viewport, &enter);
   QCoreApplication::sendEvent(viewport, &move);
   QCoreApplication::sendEvent(viewport, &drop);
-  source.InstLB->HandleEndDrag();
+  source.itemList()->handleEndDrag();
   return enter.isAccepted() && move.isAccepted() && drop.isAccepted();
+}
+
+QAction* ActionOf(const QWidget& window, const char* name) {
+  auto* action = window.findChild<QAction*>(QString::fromUtf8(name));
+  EXPECT_NE(action, nullptr) << name;
+  return action;
+}
+
+ElidingLabel* StatusLabel(const QWidget& window, const char* name) {
+  auto* label = window.findChild<ElidingLabel*>(QString::fromUtf8(name));
+  EXPECT_NE(label, nullptr) << name;
+  return label;
 }

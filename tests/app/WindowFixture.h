@@ -12,7 +12,9 @@
 #include "tests/app/ScriptedDialogs.h"
 #include "tests/support/TestSupport.h"
 
+class ElidingLabel;
 class Item;
+class QAction;
 class QMimeData;
 class ProgramMidi;
 class SimulatedS80;
@@ -75,6 +77,58 @@ void Select(EditorWindow& window, int tab, int line);
 // took the drop.
 bool DragLine(EditorWindow& source, int from, Qt::KeyboardModifiers modifiers, EditorWindow& target,
               int to, const QMimeData* data = nullptr);
+
+// A window's command, as the tests' tables name them.
+using WindowCommand = void (*)(EditorWindow&);
+namespace command {
+inline void newDocument(EditorWindow& w) {
+  w.fileCommands().newDocument();
+}
+inline void open(EditorWindow& w) {
+  w.fileCommands().open();
+}
+inline void openInNewWindow(EditorWindow& w) {
+  w.fileCommands().openInNewWindow();
+}
+inline void save(EditorWindow& w) {
+  w.fileCommands().save();
+}
+inline void saveAs(EditorWindow& w) {
+  w.fileCommands().saveAs();
+}
+inline void merge(EditorWindow& w) {
+  w.fileCommands().merge();
+}
+inline void exportSupportingFile(EditorWindow& w) {
+  w.fileCommands().exportSupportingFile();
+}
+inline void close(EditorWindow& w) {
+  w.closeWindow();
+}
+inline void cut(EditorWindow& w) {
+  w.itemCommands().cut();
+}
+inline void copy(EditorWindow& w) {
+  w.itemCommands().copy();
+}
+inline void paste(EditorWindow& w) {
+  w.itemCommands().paste();
+}
+inline void clear(EditorWindow& w) {
+  w.itemCommands().clear();
+}
+inline void importItem(EditorWindow& w) {
+  w.itemCommands().importItem();
+}
+inline void exportItem(EditorWindow& w) {
+  w.itemCommands().exportItem();
+}
+}  // namespace command
+
+// An action of a window by its objectName ("Undo1", "MidiSendToBuf", ...).
+QAction* ActionOf(const QWidget& window, const char* name);
+// A label of a window's status bar: "StatusMessage" or "StatusReason".
+ElidingLabel* StatusLabel(const QWidget& window, const char* name);
 
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';

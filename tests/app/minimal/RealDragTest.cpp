@@ -6,6 +6,7 @@
 
 #include "app/commands/SharedEditingState.h"
 #include "app/list/ItemListView.h"
+#include "app/list/ListedLines.h"
 #include "tests/app/WindowFixture.h"
 
 // The window of the other tests, on a platform whose drags are real.
@@ -13,12 +14,12 @@ using MouseDragTest = WindowTest;
 
 TEST_F(MouseDragTest, CopiesALine) {
   OpenDemo(*form_);
-  Select(*form_, EditorWindow::PercussionTab, -1);
-  QWidget* viewport = form_->InstLB->viewport();
-  const QPoint from = form_->InstLB->visualItemRect(form_->InstLB->item(0)).center();
-  const QPoint onto = form_->InstLB->visualItemRect(form_->InstLB->item(3)).center();
-  const auto dragged = Bytes(form_->ItemAtLine(0));
-  ASSERT_NE(Bytes(form_->ItemAtLine(3)), dragged);
+  Select(*form_, ListedLines::PercussionTab, -1);
+  QWidget* viewport = form_->itemList()->viewport();
+  const QPoint from = form_->itemList()->visualItemRect(form_->itemList()->item(0)).center();
+  const QPoint onto = form_->itemList()->visualItemRect(form_->itemList()->item(3)).center();
+  const auto dragged = Bytes(form_->itemAtLine(0));
+  ASSERT_NE(Bytes(form_->itemAtLine(3)), dragged);
 
   // Ends the drag should the release not have reached it, so that a failure cannot hang; it
   // goes with the test, so that it cannot end a later drag.
@@ -38,9 +39,9 @@ TEST_F(MouseDragTest, CopiesALine) {
   QTest::mouseMove(viewport, from + QPoint(0, ItemListView::kDragDistance + 1));
 
   EXPECT_TRUE(fed);
-  EXPECT_EQ(Bytes(form_->ItemAtLine(3)), dragged);
-  EXPECT_EQ(form_->ListLines()[3], "EXT:002(A02)  Dr:Std Kit");
-  EXPECT_TRUE(form_->Modified);
+  EXPECT_EQ(Bytes(form_->itemAtLine(3)), dragged);
+  EXPECT_EQ(form_->listLines()[3], "EXT:002(A02)  Dr:Std Kit");
+  EXPECT_TRUE(form_->isModified());
   // The drag has ended: its source is forgotten.
-  EXPECT_EQ(Editing().DragSourceItem, nullptr);
+  EXPECT_EQ(sharedEditing().dragSourceItem(), nullptr);
 }

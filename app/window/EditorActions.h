@@ -1,0 +1,54 @@
+#pragma once
+
+class QAction;
+class QMainWindow;
+
+// The commands of a document window as its menus and tool bar offer them. Each action's
+// objectName is the name its menu item has always had ("New1", "MidiSendToBuf", ...).
+struct EditorActions {
+  // File
+  QAction* newDocument;
+  QAction* newWindow;
+  QAction* open;
+  QAction* openInNewWindow;
+  QAction* save;
+  QAction* saveAs;
+  QAction* close;
+  QAction* cloneToNewWindow;
+  QAction* merge;
+  QAction* exportSupportingFile;
+  QAction* quit;
+  // Edit
+  QAction* undo;
+  QAction* redo;
+  QAction* cut;
+  QAction* copy;
+  QAction* paste;
+  QAction* clear;
+  QAction* importItem;
+  QAction* exportItem;
+  QAction* exportAll;
+  QAction* find;
+  QAction* edit;
+  QAction* rename;
+  QAction* library;
+  QAction* preferences;
+  // Midi
+  QAction* send;
+  QAction* receive;
+  QAction* sendToBuffer;
+  QAction* receiveFromBuffer;
+  QAction* receiveBank;
+  QAction* receiveAllBanks;
+  QAction* sendBank;
+  QAction* sendAllBanks;
+  // Help
+  QAction* about;
+
+  // Builds the menu bar and the tool bar of `window`, which owns the actions.
+  static EditorActions build(QMainWindow& window);
+
+ private:
+  void buildMenus(QMainWindow& window);
+  void buildToolBar(QMainWindow& window) const;
+};
