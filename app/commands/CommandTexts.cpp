@@ -64,6 +64,7 @@ void RememberFolder(QWidget* parent, const char* settingName, const QString& pat
   try {
     SettingsStore::WriteSettingString(settingName, SystemPath(FolderOf(path)));
   } catch (const SettingsWriteError& error) {
-    Dialogs().ShowError(parent, QString::fromUtf8(kProgramTitle), QString::fromUtf8(error.what()));
+    userDialogs().showError(parent, QString::fromUtf8(kProgramTitle),
+                            QString::fromUtf8(error.what()));
   }
 }

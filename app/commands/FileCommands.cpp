@@ -57,8 +57,8 @@ LeftOut LeftOutOfSave(S2A_File& document, const QString& path) {
 
 Answer FileCommands::askUnsavedChanges(const char* questionFormat) {
   const QString name = window_.fileName().isEmpty() ? Text(kUntitledName) : window_.fileName();
-  return Dialogs().AskYesNoCancel(window_.widget(), QStringLiteral("Unsaved File"),
-                                  Text(questionFormat).arg(name));
+  return userDialogs().askYesNoCancel(window_.widget(), QStringLiteral("Unsaved File"),
+                                      Text(questionFormat).arg(name));
 }
 
 bool FileCommands::saveChangesBefore(const char* questionFormat) {
@@ -77,8 +77,8 @@ bool FileCommands::saveChangesBefore(const char* questionFormat) {
 }
 
 QString FileCommands::askOpenPath(const QString& title) {
-  const auto path =
-      Dialogs().OpenFileName(window_.widget(), {title, OpenDialogFilters(), openDialogFolder_, {}});
+  const auto path = userDialogs().openFileName(window_.widget(),
+                                               {title, OpenDialogFilters(), openDialogFolder_, {}});
   return path.value_or(QString());
 }
 
@@ -140,7 +140,7 @@ bool FileCommands::save() {
 bool FileCommands::saveAs() {
   const QString offered =
       window_.fileName().isEmpty() ? QStringLiteral("untitled.s2a") : window_.fileName();
-  const auto path = Dialogs().SaveFileName(
+  const auto path = userDialogs().saveFileName(
       window_.widget(), {QStringLiteral("Save As..."), SaveDialogFilters(),
                          RememberedFolder(Settings::kLastOpenDirectory), offered});
   if (!path) {
@@ -161,7 +161,7 @@ bool FileCommands::confirmLeavingOut(const QString& path, int changedPrograms,
           .arg(changedPrograms)
           .arg(changedPrograms == 1 ? QStringLiteral("program") : QStringLiteral("programs"),
                Text(otherBanks));
-  return Dialogs().AskYesNo(window_.widget(), QStringLiteral("Save"), question) == Answer::Yes;
+  return userDialogs().askYesNo(window_.widget(), QStringLiteral("Save"), question) == Answer::Yes;
 }
 
 bool FileCommands::saveDocumentTo(const QString& path) {
@@ -226,7 +226,7 @@ void FileCommands::exportSupportingFile() {
                                             : SystemPath(window_.fileName()));
   name.SetExtension("ins");
   const QString offered = QFileInfo(QString::fromStdString(name.Path())).fileName();
-  const auto path = Dialogs().SaveFileName(
+  const auto path = userDialogs().saveFileName(
       window_.widget(), {QStringLiteral("Export Supporting Files..."), ExportSuppDialogFilters(),
                          RememberedFolder(Settings::kLastSuppDirectory), offered});
   if (!path) {

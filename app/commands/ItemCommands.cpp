@@ -102,10 +102,10 @@ void ItemCommands::importItem() {
     return;
   }
   const auto path =
-      Dialogs().OpenFileName(view_.widget(), {QStringLiteral("Import..."),
-                                              ImportDialogFilters(),
-                                              RememberedFolder(Settings::kLastImportDirectory),
-                                              {}});
+      userDialogs().openFileName(view_.widget(), {QStringLiteral("Import..."),
+                                                  ImportDialogFilters(),
+                                                  RememberedFolder(Settings::kLastImportDirectory),
+                                                  {}});
   if (!path) {
     view_.setStatus(QStringLiteral("Canceled Import"));
     return;
@@ -143,10 +143,10 @@ void ItemCommands::exportItem() {
     view_.setStatus(QStringLiteral("Unknown Internal Error"));
     return;
   }
-  const auto path =
-      Dialogs().SaveFileName(view_.widget(), {QStringLiteral("Export..."), ExportDialogFilters(),
-                                              RememberedFolder(Settings::kLastImportDirectory),
-                                              exportFileNameFor(item->Name())});
+  const auto path = userDialogs().saveFileName(
+      view_.widget(),
+      {QStringLiteral("Export..."), ExportDialogFilters(),
+       RememberedFolder(Settings::kLastImportDirectory), exportFileNameFor(item->Name())});
   if (!path) {
     view_.setStatus(QStringLiteral("Canceled Export"));
     return;

@@ -19,13 +19,13 @@ ItemImagesCommand::ItemImagesCommand(const QString& text, const std::vector<Item
     changes_.push_back({item, ImageOf(*item), {}});
 }
 
-void ItemImagesCommand::TakeChangedImages() {
+void ItemImagesCommand::takeChangedImages() {
   for (Change& change : changes_)
     change.after = ImageOf(*change.item);
 }
 
 void ItemImagesCommand::undo() {
-  Restore(false);
+  restore(false);
 }
 
 void ItemImagesCommand::redo() {
@@ -33,10 +33,10 @@ void ItemImagesCommand::redo() {
     done_ = true;
     return;
   }
-  Restore(true);
+  restore(true);
 }
 
-void ItemImagesCommand::Restore(bool after) {
+void ItemImagesCommand::restore(bool after) {
   for (const Change& change : changes_) {
     const std::vector<std::uint8_t>& image = after ? change.after : change.before;
     std::copy(image.begin(), image.end(), change.item->Data().begin());

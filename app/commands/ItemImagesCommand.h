@@ -17,7 +17,7 @@ class ItemImagesCommand : public QUndoCommand {
                     std::function<void()> shown);
 
   // Keeps the images the items have once changed.
-  void TakeChangedImages();
+  void takeChangedImages();
 
   void undo() override;
   // The first redo is the change itself, already made: it shows nothing.
@@ -29,7 +29,7 @@ class ItemImagesCommand : public QUndoCommand {
     std::vector<std::uint8_t> before;
     std::vector<std::uint8_t> after;
   };
-  void Restore(bool after);
+  void restore(bool after);
 
   std::vector<Change> changes_;
   std::function<void()> shown_;

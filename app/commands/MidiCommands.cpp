@@ -31,7 +31,7 @@ class BusyCursor {
 QString SlotNames(const std::vector<BankTransfer::Slot>& places) {
   QStringList names;
   for (const BankTransfer::Slot& slot : places)
-    names << TransferDialog::SlotName(slot);
+    names << TransferDialog::slotName(slot);
   return names.join(QStringLiteral(", "));
 }
 
@@ -100,7 +100,7 @@ bool MidiCommands::hasPortFor(const MidiControl& control, bool receiving) {
 
 void MidiCommands::sendCurrentItem(SendSequence send) {
   const Item* item = view_.currentItem();
-  MidiControl* control = ProgramMidi::Control();
+  MidiControl* control = ProgramMidi::control();
   if (!item || !control)
     return;
   if (!hasPortFor(*control, false))
@@ -115,7 +115,7 @@ void MidiCommands::sendCurrentItem(SendSequence send) {
 
 void MidiCommands::receiveCurrentItem(ReceiveSequence receive, const char* what) {
   Item* item = view_.currentItem();
-  MidiControl* control = ProgramMidi::Control();
+  MidiControl* control = ProgramMidi::control();
   if (!item || !control)
     return;
   const BusyCursor busy;
@@ -162,8 +162,8 @@ void MidiCommands::sendAllBanks() {
 
 void MidiCommands::transferBanks(TransferDialog::Direction direction,
                                  const std::vector<const BankLayout*>& banks, const char* title) {
-  MidiControl* control = ProgramMidi::Control();
-  if (banks.empty() || !control || TransferDialog::Running())
+  MidiControl* control = ProgramMidi::control();
+  if (banks.empty() || !control || TransferDialog::isRunning())
     return;
   const bool receiving = direction == TransferDialog::Direction::Receive;
   if (!hasPortFor(*control, receiving))
@@ -177,7 +177,7 @@ void MidiCommands::transferBanks(TransferDialog::Direction direction,
   copy.CopyFrom(*view_.document());
   const std::vector<BankTransfer::Slot> places = BankTransfer::SlotsOf(copy, banks);
   TransferDialog dialog(view_.widget(), Text(title));
-  const BankTransfer::Summary summary = dialog.Run(direction, *control, places);
+  const BankTransfer::Summary summary = dialog.run(direction, *control, places);
   if (receiving && summary.transferred > 0)
     takeReceivedItems(summary, places, title);
   showTransferSummary(summary, receiving, Text(title));
@@ -218,7 +218,7 @@ bool MidiCommands::confirmReplacing(const std::vector<const BankLayout*>& banks,
                            : QStringLiteral("Replace all %1 programs of the S80's %2 banks?")
                                  .arg(programs)
                                  .arg(banks.size());
-  return Dialogs().AskYesNo(view_.widget(), Text(title), text) == Answer::Yes;
+  return userDialogs().askYesNo(view_.widget(), Text(title), text) == Answer::Yes;
 }
 
 // "Received 450 of 452 items; 31 needed a retry; not received: ...". A transfer that did not
@@ -245,7 +245,8 @@ void MidiCommands::showTransferSummary(const BankTransfer::Summary& summary, boo
   if (!summary.portError.empty()) {
     text += QStringLiteral("; stopped: ") + QString::fromStdString(summary.portError);
     view_.setStatus(text);
-    Dialogs().ShowMessage(view_.widget(), title, text + u'.', failed.join(QStringLiteral(";\n")));
+    userDialogs().showMessage(view_.widget(), title, text + u'.',
+                              failed.join(QStringLiteral(";\n")));
     return;
   }
   if (failed.isEmpty()) {
@@ -255,6 +256,6 @@ void MidiCommands::showTransferSummary(const BankTransfer::Summary& summary, boo
   QString reason = failed.join(QStringLiteral("; "));
   reason[0] = reason[0].toUpper();
   view_.setStatus(text, reason);
-  Dialogs().ShowMessage(view_.widget(), title, text + u'.',
-                        reason.replace(QStringLiteral("; "), QStringLiteral(";\n")));
+  userDialogs().showMessage(view_.widget(), title, text + u'.',
+                            reason.replace(QStringLiteral("; "), QStringLiteral(";\n")));
 }

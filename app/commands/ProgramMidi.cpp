@@ -10,8 +10,8 @@ namespace {
 MidiControl* liveControl = nullptr;
 
 void ShowMidiError(const std::string& text, const std::string& caption) {
-  Dialogs().ShowError(QApplication::activeWindow(), QString::fromStdString(caption),
-                      QString::fromStdString(text));
+  userDialogs().showError(QApplication::activeWindow(), QString::fromStdString(caption),
+                          QString::fromStdString(text));
 }
 
 }  // namespace
@@ -28,6 +28,6 @@ ProgramMidi::~ProgramMidi() {
   SetMidiErrorHandler(std::move(previousHandler_));
 }
 
-MidiControl* ProgramMidi::Control() {
+MidiControl* ProgramMidi::control() {
   return liveControl;
 }

@@ -17,7 +17,7 @@ class ProgramMidi {
   ProgramMidi& operator=(const ProgramMidi&) = delete;
 
   // The live handle; none before the program made it or after it ended.
-  static MidiControl* Control();
+  static MidiControl* control();
 
  private:
   // The handler comes first: opening the stored ports may already report.

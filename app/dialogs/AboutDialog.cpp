@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
+#include <utility>
 
 #include "app/dialogs/WindowPlacement.h"
 
@@ -64,25 +65,34 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setAutoFillBackground(true);
   Paint(*this, QPalette::Window, kBackground);
 
-  Picture = new QLabel(this);
-  Picture->setPixmap(QPixmap(QStringLiteral(":/about/panel.png")));
-  Picture->setGeometry(24, 29, 145, 201);
+  picture_ = new QLabel(this);
+  picture_->setPixmap(QPixmap(QStringLiteral(":/about/panel.png")));
+  picture_->setGeometry(24, 29, 145, 201);
 
   // The texts share one column right of the picture.
   constexpr int kLeft = 196;
   constexpr int kWidth = kClientWidth - kLeft - 24;
-  ProgramName = TextLabel(this, "Corvale", kNameColour, NameFont());
-  ProgramName->setGeometry(kLeft, 44, kWidth, 64);
-  RedBar = new QFrame(this);
-  RedBar->setAutoFillBackground(true);
-  Paint(*RedBar, QPalette::Window, kBarColour);
-  RedBar->setGeometry(kLeft + 2, 112, kWidth - 2, 6);
-  Description = TextLabel(this, "Bank editor and librarian\nfor the Yamaha S80", kDescriptionColour,
-                          PlainFont(13));
-  Description->setGeometry(kLeft + 2, 128, kWidth - 2, 40);
-  VersionLabel = TextLabel(this, "", kVersionColour, BoldFont(14));
-  VersionLabel->setText(QStringLiteral("Version ") + QString::fromUtf8(kVersion));
-  VersionLabel->setGeometry(kLeft + 2, 196, kWidth - 2, 22);
+  programName_ = TextLabel(this, "Corvale", kNameColour, NameFont());
+  programName_->setGeometry(kLeft, 44, kWidth, 64);
+  redBar_ = new QFrame(this);
+  redBar_->setAutoFillBackground(true);
+  Paint(*redBar_, QPalette::Window, kBarColour);
+  redBar_->setGeometry(kLeft + 2, 112, kWidth - 2, 6);
+  description_ = TextLabel(this, "Bank editor and librarian\nfor the Yamaha S80",
+                           kDescriptionColour, PlainFont(13));
+  description_->setGeometry(kLeft + 2, 128, kWidth - 2, 40);
+  versionLabel_ = TextLabel(this, "", kVersionColour, BoldFont(14));
+  versionLabel_->setText(QStringLiteral("Version ") + QString::fromUtf8(kVersion));
+  versionLabel_->setGeometry(kLeft + 2, 196, kWidth - 2, 22);
+
+  setObjectName(QStringLiteral("AboutDialog"));
+  const std::pair<QWidget*, const char*> names[] = {{picture_, "Picture"},
+                                                    {programName_, "ProgramName"},
+                                                    {redBar_, "RedBar"},
+                                                    {description_, "Description"},
+                                                    {versionLabel_, "VersionLabel"}};
+  for (const auto& [part, name] : names)
+    part->setObjectName(QString::fromUtf8(name));
 }
 
 void AboutDialog::showEvent(QShowEvent* event) {
@@ -94,32 +104,32 @@ void AboutDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
-QWidget* AboutDialog::PartAt(const QPoint& point) {
+QWidget* AboutDialog::partAt(const QPoint& point) {
   QWidget* child = childAt(point);
   return child ? child : this;
 }
 
 // The labels and the bar leave mouse events to the dialog, in the dialog's coordinates.
 void AboutDialog::mousePressEvent(QMouseEvent* event) {
-  pressedPart_ = PartAt(event->position().toPoint());
+  pressedPart_ = partAt(event->position().toPoint());
   event->accept();
 }
 
 void AboutDialog::mouseReleaseEvent(QMouseEvent* event) {
-  QWidget* part = PartAt(event->position().toPoint());
+  QWidget* part = partAt(event->position().toPoint());
   QWidget* pressed = pressedPart_;
   pressedPart_ = nullptr;
   event->accept();
-  if (part == RedBar)
-    FormMouseDown();
+  if (part == redBar_)
+    closeOnRedBar();
   else if (part == pressed)
-    FormClick();
+    closeOnClick();
 }
 
-void AboutDialog::FormClick() {
+void AboutDialog::closeOnClick() {
   accept();
 }
 
-void AboutDialog::FormMouseDown() {
+void AboutDialog::closeOnRedBar() {
   accept();
 }

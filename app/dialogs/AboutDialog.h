@@ -21,15 +21,9 @@ class AboutDialog : public QDialog {
   explicit AboutDialog(QWidget* parent = nullptr);
 
   // A click on the dialog or any of its parts.
-  void FormClick();
+  void closeOnClick();
   // A mouse button released over the red bar.
-  void FormMouseDown();
-
-  QLabel* Picture = nullptr;
-  QLabel* ProgramName = nullptr;
-  QFrame* RedBar = nullptr;
-  QLabel* Description = nullptr;
-  QLabel* VersionLabel = nullptr;
+  void closeOnRedBar();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -38,8 +32,15 @@ class AboutDialog : public QDialog {
 
  private:
   // The part under a point of the dialog: one of its controls, or the dialog itself.
-  QWidget* PartAt(const QPoint& point);
+  QWidget* partAt(const QPoint& point);
 
+  // The parts, by the names they have always had: Picture, ProgramName, RedBar, Description
+  // and VersionLabel.
+  QLabel* picture_ = nullptr;
+  QLabel* programName_ = nullptr;
+  QFrame* redBar_ = nullptr;
+  QLabel* description_ = nullptr;
+  QLabel* versionLabel_ = nullptr;
   // Where the mouse button went down; a click is a press and a release on the same part.
   QWidget* pressedPart_ = nullptr;
 };

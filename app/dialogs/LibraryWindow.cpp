@@ -10,16 +10,23 @@ LibraryWindow::LibraryWindow(QWidget* parent) : QMainWindow(parent) {
   resize(kDesignWidth, kDesignHeight);
 
   QMenu* library = menuBar()->addMenu(QStringLiteral("Library"));
-  New1 = library->addAction(QStringLiteral("&New..."));
-  Close1 = library->addAction(QStringLiteral("&Close"));
+  newAction_ = library->addAction(QStringLiteral("&New..."));
+  closeAction_ = library->addAction(QStringLiteral("&Close"));
   QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
-  Undo1 = edit->addAction(QStringLiteral("&Undo"));
-  Undo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-  Undo1->setEnabled(false);
+  undoAction_ = edit->addAction(QStringLiteral("&Undo"));
+  undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  undoAction_->setEnabled(false);
   edit->addSeparator();
-  Cut1 = edit->addAction(QStringLiteral("&Cut"));
+  cutAction_ = edit->addAction(QStringLiteral("&Cut"));
 
-  TreeView1 = new QTreeWidget;
-  TreeView1->setHeaderHidden(true);
-  setCentralWidget(TreeView1);
+  tree_ = new QTreeWidget;
+  tree_->setHeaderHidden(true);
+  setCentralWidget(tree_);
+
+  setObjectName(QStringLiteral("LibraryForm"));
+  tree_->setObjectName(QStringLiteral("TreeView1"));
+  newAction_->setObjectName(QStringLiteral("New1"));
+  closeAction_->setObjectName(QStringLiteral("Close1"));
+  undoAction_->setObjectName(QStringLiteral("Undo1"));
+  cutAction_->setObjectName(QStringLiteral("Cut1"));
 }

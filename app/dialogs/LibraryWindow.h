@@ -15,9 +15,10 @@ class LibraryWindow : public QMainWindow {
 
   explicit LibraryWindow(QWidget* parent = nullptr);
 
-  QTreeWidget* TreeView1 = nullptr;
-  QAction* New1 = nullptr;
-  QAction* Close1 = nullptr;
-  QAction* Undo1 = nullptr;
-  QAction* Cut1 = nullptr;
+ private:
+  QTreeWidget* tree_ = nullptr;
+  QAction* newAction_ = nullptr;
+  QAction* closeAction_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QAction* cutAction_ = nullptr;
 };

@@ -88,51 +88,69 @@ PreferencesDialog::PreferencesDialog(QWidget* parent)
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(kMargins.left(), 9, kMargins.right(), 9);
-  layout->addWidget(BuildMidiGroup());
+  layout->addWidget(buildMidiGroup());
   layout->addStretch();
-  layout->addLayout(BuildButtonRow());
+  layout->addLayout(buildButtonRow());
   setFixedSize(kClientWidth, kClientHeight);
+  nameControls();
+}
+
+// The names the dialog and its controls have always had, by which they can be found.
+void PreferencesDialog::nameControls() {
+  setObjectName(QStringLiteral("PreferencesForm"));
+  const std::pair<QObject*, const char*> names[] = {{inputPorts_, "MIDIInputComboBox"},
+                                                    {outputPorts_, "MIDIOutputComboBox"},
+                                                    {bufferSizeField_, "BufferSizeEdit"},
+                                                    {bufferCountField_, "BufferNumberEdit"},
+                                                    {timeoutField_, "RecvTimeoutPrefEdit"},
+                                                    {retriesField_, "ReceiveRetriesEdit"},
+                                                    {verifyBox_, "VerifyCheckBox"},
+                                                    {refreshButton_, "RefreshButton"},
+                                                    {bufferDelayField_, "Edit2"},
+                                                    {f7DelayField_, "Edit3"},
+                                                    {okButton_, "OkButton"},
+                                                    {cancelButton_, "CancelButton"},
+                                                    {applyButton_, "ApplyButton"}};
+  for (const auto& [control, name] : names)
+    control->setObjectName(QString::fromUtf8(name));
 }
 
 PreferencesDialog::~PreferencesDialog() = default;
 
-QGroupBox* PreferencesDialog::BuildMidiGroup() {
+QGroupBox* PreferencesDialog::buildMidiGroup() {
   auto* group = new QGroupBox(QStringLiteral("MIDI"));
-  MIDIInputComboBox = PortList();
-  MIDIOutputComboBox = PortList();
+  inputPorts_ = PortList();
+  outputPorts_ = PortList();
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(kMargins);
-  grid->addWidget(Label("MIDI Input:", MIDIInputComboBox), 0, 0);
-  grid->addWidget(MIDIInputComboBox, 0, 1);
-  grid->addWidget(Label("MIDI Output:", MIDIOutputComboBox), 1, 0);
-  grid->addWidget(MIDIOutputComboBox, 1, 1);
-  RefreshButton = new QPushButton(QStringLiteral("&Refresh"));
-  RefreshButton->setObjectName(QStringLiteral("RefreshButton"));
-  RefreshButton->setToolTip(QStringLiteral("Read the lists of MIDI ports again"));
-  connect(RefreshButton, &QPushButton::clicked, this, &PreferencesDialog::RefreshButtonClick);
-  grid->addWidget(RefreshButton, 0, 2, 2, 1, Qt::AlignVCenter);
-  grid->addWidget(BuildSysxDumpGroup(), 2, 0, 1, 3);
-  VerifyCheckBox = new QCheckBox(QStringLiteral("&Verify after sending"));
-  VerifyCheckBox->setObjectName(QStringLiteral("VerifyCheckBox"));
-  VerifyCheckBox->setToolTip(
+  grid->addWidget(Label("MIDI Input:", inputPorts_), 0, 0);
+  grid->addWidget(inputPorts_, 0, 1);
+  grid->addWidget(Label("MIDI Output:", outputPorts_), 1, 0);
+  grid->addWidget(outputPorts_, 1, 1);
+  refreshButton_ = new QPushButton(QStringLiteral("&Refresh"));
+  refreshButton_->setToolTip(QStringLiteral("Read the lists of MIDI ports again"));
+  connect(refreshButton_, &QPushButton::clicked, this, &PreferencesDialog::refreshPorts);
+  grid->addWidget(refreshButton_, 0, 2, 2, 1, Qt::AlignVCenter);
+  grid->addWidget(buildSysxDumpGroup(), 2, 0, 1, 3);
+  verifyBox_ = new QCheckBox(QStringLiteral("&Verify after sending"));
+  verifyBox_->setToolTip(
       QStringLiteral("Read each program back after storing it on the synthesizer and compare"));
-  grid->addWidget(VerifyCheckBox, 3, 0, 1, 3);
+  grid->addWidget(verifyBox_, 3, 0, 1, 3);
   grid->setColumnStretch(1, 1);
   return group;
 }
 
 // Two pairs of fields side by side; the unavailable delays below a line.
-QGroupBox* PreferencesDialog::BuildSysxDumpGroup() {
+QGroupBox* PreferencesDialog::buildSysxDumpGroup() {
   auto* group = new QGroupBox(QStringLiteral("Sysx Dump"));
-  BufferSizeEdit = NumberField();
-  BufferNumberEdit = NumberField();
-  RecvTimeoutPrefEdit = NumberField();
-  ReceiveRetriesEdit = NumberField();
-  ReceiveRetriesEdit->setObjectName(QStringLiteral("ReceiveRetriesEdit"));
-  ReceiveRetriesEdit->setToolTip(
+  bufferSizeField_ = NumberField();
+  bufferCountField_ = NumberField();
+  timeoutField_ = NumberField();
+  retriesField_ = NumberField();
+  retriesField_->setToolTip(
       QStringLiteral("How many more times to ask for a program that arrived incomplete"));
-  Edit2 = UnavailableField();
-  Edit3 = UnavailableField();
+  bufferDelayField_ = UnavailableField();
+  f7DelayField_ = UnavailableField();
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(kMargins);
   grid->setHorizontalSpacing(4);
@@ -143,33 +161,33 @@ QGroupBox* PreferencesDialog::BuildSysxDumpGroup() {
     if (inMilliseconds)
       grid->addWidget(Label("ms"), row, column + 2);
   };
-  addField(0, 0, "Buffer Size:", BufferSizeEdit, false);
-  addField(0, 4, "Number:", BufferNumberEdit, false);
-  addField(1, 0, "Recv Timeout:", RecvTimeoutPrefEdit, true);
-  addField(1, 4, "Retries:", ReceiveRetriesEdit, false);
+  addField(0, 0, "Buffer Size:", bufferSizeField_, false);
+  addField(0, 4, "Number:", bufferCountField_, false);
+  addField(1, 0, "Recv Timeout:", timeoutField_, true);
+  addField(1, 4, "Retries:", retriesField_, false);
   grid->addWidget(Separator(), 2, 0, 1, 7);
-  addField(3, 0, "Buffer Delay:", Edit2, true);
-  addField(3, 4, "F7 Delay:", Edit3, true);
+  addField(3, 0, "Buffer Delay:", bufferDelayField_, true);
+  addField(3, 4, "F7 Delay:", f7DelayField_, true);
   grid->setColumnMinimumWidth(3, 6);
   return group;
 }
 
-QLayout* PreferencesDialog::BuildButtonRow() {
-  OkButton = new QPushButton(QStringLiteral("&OK"));
-  CancelButton = new QPushButton(QStringLiteral("&Cancel"));
-  ApplyButton = new QPushButton(QStringLiteral("&Apply"));
-  OkButton->setDefault(true);
-  connect(OkButton, &QPushButton::clicked, this, &PreferencesDialog::OkButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &PreferencesDialog::CancelButtonClick);
-  connect(ApplyButton, &QPushButton::clicked, this, &PreferencesDialog::ApplyButtonClick);
+QLayout* PreferencesDialog::buildButtonRow() {
+  okButton_ = new QPushButton(QStringLiteral("&OK"));
+  cancelButton_ = new QPushButton(QStringLiteral("&Cancel"));
+  applyButton_ = new QPushButton(QStringLiteral("&Apply"));
+  okButton_->setDefault(true);
+  connect(okButton_, &QPushButton::clicked, this, &PreferencesDialog::applyAndClose);
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(applyButton_, &QPushButton::clicked, this, &PreferencesDialog::apply);
   auto* row = new QHBoxLayout;
   row->addStretch();
-  for (QPushButton* button : {OkButton, CancelButton, ApplyButton})
+  for (QPushButton* button : {okButton_, cancelButton_, applyButton_})
     row->addWidget(button);
   return row;
 }
 
-int PreferencesDialog::ShowModalOver(QWidget* mainWindow) {
+int PreferencesDialog::showModalOver(QWidget* mainWindow) {
   if (mainWindow)
     CentreOver(*this, mainWindow->frameGeometry(), mainWindow);
   return exec();
@@ -178,32 +196,32 @@ int PreferencesDialog::ShowModalOver(QWidget* mainWindow) {
 void PreferencesDialog::showEvent(QShowEvent* event) {
   // Not when the window system merely shows it again (a restored desktop).
   if (!event->spontaneous())
-    OnShowForm();
+    loadCurrentChoices();
   QDialog::showEvent(event);
 }
 
-void PreferencesDialog::FillPortLists() {
+void PreferencesDialog::fillPortLists() {
   midi_->RefreshDevices();
   std::vector<std::string> names;
   midi_->ListInputDevices(names);
-  Fill(*MIDIInputComboBox, names, midi_->InputDeviceIndex());
+  Fill(*inputPorts_, names, midi_->InputDeviceIndex());
   midi_->ListOutputDevices(names);
-  Fill(*MIDIOutputComboBox, names, midi_->OutputDeviceIndex());
+  Fill(*outputPorts_, names, midi_->OutputDeviceIndex());
 }
 
-void PreferencesDialog::OnShowForm() {
-  FillPortLists();
-  BufferSizeEdit->setText(QString::number(MidiControl::InputBufferSize()));
-  BufferNumberEdit->setText(QString::number(MidiControl::InputBufferCount()));
-  RecvTimeoutPrefEdit->setText(QString::number(MidiControl::InputTimeout()));
-  ReceiveRetriesEdit->setText(QString::number(MidiControl::ReceiveRetries()));
-  VerifyCheckBox->setChecked(MidiControl::VerifyAfterSending());
-  Edit2->setText(QString::fromUtf8(kUnavailableDelay));
-  Edit3->setText(QString::fromUtf8(kUnavailableDelay));
+void PreferencesDialog::loadCurrentChoices() {
+  fillPortLists();
+  bufferSizeField_->setText(QString::number(MidiControl::InputBufferSize()));
+  bufferCountField_->setText(QString::number(MidiControl::InputBufferCount()));
+  timeoutField_->setText(QString::number(MidiControl::InputTimeout()));
+  retriesField_->setText(QString::number(MidiControl::ReceiveRetries()));
+  verifyBox_->setChecked(MidiControl::VerifyAfterSending());
+  bufferDelayField_->setText(QString::fromUtf8(kUnavailableDelay));
+  f7DelayField_->setText(QString::fromUtf8(kUnavailableDelay));
 }
 
-void PreferencesDialog::ApplyButtonClick() {
-  ApplyChoices();
+void PreferencesDialog::apply() {
+  applyChoices();
 }
 
 // The numbers that work: a buffer holds at least a short message, a kit's answer (374
@@ -216,24 +234,24 @@ struct PreferencesDialog::NumberRange {
 };
 
 const PreferencesDialog::NumberRange PreferencesDialog::kNumberRanges[] = {
-    {&PreferencesDialog::BufferSizeEdit, "Buffer Size", 64, 65536},
-    {&PreferencesDialog::BufferNumberEdit, "Number", 400, 65536},
-    {&PreferencesDialog::RecvTimeoutPrefEdit, "Recv Timeout", 1, 60000},
-    {&PreferencesDialog::ReceiveRetriesEdit, "Retries", 0, kMostRetries},
+    {&PreferencesDialog::bufferSizeField_, "Buffer Size", 64, 65536},
+    {&PreferencesDialog::bufferCountField_, "Number", 400, 65536},
+    {&PreferencesDialog::timeoutField_, "Recv Timeout", 1, 60000},
+    {&PreferencesDialog::retriesField_, "Retries", 0, kMostRetries},
 };
 
-bool PreferencesDialog::NumbersInRange() {
+bool PreferencesDialog::numbersInRange() {
   for (const NumberRange& range : kNumberRanges) {
     bool whole = false;
     const int number = (this->*range.field)->text().toInt(&whole, 10);
     if (whole && (number < range.lowest || number > range.highest)) {
-      Dialogs().ShowError(this, windowTitle(),
-                          QStringLiteral("%1 must be from %2 to %3; %4 does not work. Nothing "
-                                         "was applied.")
-                              .arg(QString::fromUtf8(range.label))
-                              .arg(range.lowest)
-                              .arg(range.highest)
-                              .arg(number));
+      userDialogs().showError(this, windowTitle(),
+                              QStringLiteral("%1 must be from %2 to %3; %4 does not work. Nothing "
+                                             "was applied.")
+                                  .arg(QString::fromUtf8(range.label))
+                                  .arg(range.lowest)
+                                  .arg(range.highest)
+                                  .arg(number));
       (this->*range.field)->setFocus();
       return false;
     }
@@ -241,16 +259,16 @@ bool PreferencesDialog::NumbersInRange() {
   return true;
 }
 
-bool PreferencesDialog::ApplyChoices() {
-  if (!NumbersInRange())
+bool PreferencesDialog::applyChoices() {
+  if (!numbersInRange())
     return false;
-  const int input = MIDIInputComboBox->currentIndex();
-  const int output = MIDIOutputComboBox->currentIndex();
-  const int bufferSize = NumberIn(*BufferSizeEdit, MidiControl::InputBufferSize());
-  const int bufferCount = NumberIn(*BufferNumberEdit, MidiControl::InputBufferCount());
-  const int timeout = NumberIn(*RecvTimeoutPrefEdit, MidiControl::InputTimeout());
-  const int retries = NumberIn(*ReceiveRetriesEdit, MidiControl::ReceiveRetries());
-  const bool verify = VerifyCheckBox->isChecked();
+  const int input = inputPorts_->currentIndex();
+  const int output = outputPorts_->currentIndex();
+  const int bufferSize = NumberIn(*bufferSizeField_, MidiControl::InputBufferSize());
+  const int bufferCount = NumberIn(*bufferCountField_, MidiControl::InputBufferCount());
+  const int timeout = NumberIn(*timeoutField_, MidiControl::InputTimeout());
+  const int retries = NumberIn(*retriesField_, MidiControl::ReceiveRetries());
+  const bool verify = verifyBox_->isChecked();
   // All stored at once or none; only then put in force, so that what is in force is what the
   // settings hold.
   std::vector<SettingValue> values{{Settings::kMidiInputBufSize, bufferSize},
@@ -265,8 +283,9 @@ bool PreferencesDialog::ApplyChoices() {
   try {
     SettingsStore::WriteSettings(values);
   } catch (const SettingsWriteError& error) {
-    Dialogs().ShowError(this, windowTitle(),
-                        QString::fromUtf8(error.what()) + QStringLiteral("\nNothing was applied."));
+    userDialogs().showError(
+        this, windowTitle(),
+        QString::fromUtf8(error.what()) + QStringLiteral("\nNothing was applied."));
     return false;
   }
   midi_->UseInputDevice(input);
@@ -277,24 +296,19 @@ bool PreferencesDialog::ApplyChoices() {
   return true;
 }
 
-void PreferencesDialog::OkButtonClick() {
+void PreferencesDialog::applyAndClose() {
   // A choice that could not be stored keeps the dialog open, so that it is not taken as done.
-  if (ApplyChoices())
+  if (applyChoices())
     accept();
 }
 
-void PreferencesDialog::CancelButtonClick() {
-  reject();
-}
-
-void PreferencesDialog::RefreshButtonClick() {
+void PreferencesDialog::refreshPorts() {
   // What was picked but not applied yet stays picked where that port is still listed: at the
   // same place when it is there (two ports may share a name), else wherever it is.
-  const std::pair<QComboBox*, int> picked[] = {
-      {MIDIInputComboBox, MIDIInputComboBox->currentIndex()},
-      {MIDIOutputComboBox, MIDIOutputComboBox->currentIndex()}};
-  const QString names[] = {MIDIInputComboBox->currentText(), MIDIOutputComboBox->currentText()};
-  FillPortLists();
+  const std::pair<QComboBox*, int> picked[] = {{inputPorts_, inputPorts_->currentIndex()},
+                                               {outputPorts_, outputPorts_->currentIndex()}};
+  const QString names[] = {inputPorts_->currentText(), outputPorts_->currentText()};
+  fillPortLists();
   for (std::size_t i = 0; i < std::size(picked); ++i) {
     const auto [list, index] = picked[i];
     if (index >= 0 && list->itemText(index) == names[i])

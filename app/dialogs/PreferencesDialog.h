@@ -28,49 +28,49 @@ class PreferencesDialog : public QDialog {
   ~PreferencesDialog() override;
 
   // Shows the dialog modally, centred on `mainWindow`; returns when it has closed.
-  int ShowModalOver(QWidget* mainWindow);
+  int showModalOver(QWidget* mainWindow);
 
   // Every opening: the port lists and the numbers as MidiControl has them.
-  void OnShowForm();
+  void loadCurrentChoices();
   // The chosen ports and the numbers in force; a text that is not a whole decimal number
   // stands for the value already in force.
-  void ApplyButtonClick();
-  void OkButtonClick();
-  void CancelButtonClick();
+  void apply();
+  void applyAndClose();
   // The port lists read afresh; the other fields keep what was typed.
-  void RefreshButtonClick();
-
-  QComboBox* MIDIInputComboBox = nullptr;
-  QComboBox* MIDIOutputComboBox = nullptr;
-  QLineEdit* BufferSizeEdit = nullptr;
-  QLineEdit* BufferNumberEdit = nullptr;
-  QLineEdit* RecvTimeoutPrefEdit = nullptr;
-  // How many more times a receive asks for an item that arrived incomplete; 0 to 99.
-  QLineEdit* ReceiveRetriesEdit = nullptr;
-  QCheckBox* VerifyCheckBox = nullptr;
-  QPushButton* RefreshButton = nullptr;
-  // Buffer Delay and F7 Delay: always disabled, always 0, nothing behind them.
-  QLineEdit* Edit2 = nullptr;
-  QLineEdit* Edit3 = nullptr;
-  QPushButton* OkButton = nullptr;
-  QPushButton* CancelButton = nullptr;
-  QPushButton* ApplyButton = nullptr;
+  void refreshPorts();
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  QGroupBox* BuildMidiGroup();
-  QGroupBox* BuildSysxDumpGroup();
-  QLayout* BuildButtonRow();
+  QGroupBox* buildMidiGroup();
+  QGroupBox* buildSysxDumpGroup();
+  QLayout* buildButtonRow();
   // False, after telling the user, when a choice could not be stored.
-  bool ApplyChoices();
+  bool applyChoices();
   // False, after telling the user which and what would, when a field holds a whole number
   // outside what works (a text that is no number stands for the value in force).
-  bool NumbersInRange();
+  bool numbersInRange();
   struct NumberRange;
   static const NumberRange kNumberRanges[];
-  void FillPortLists();
+  void fillPortLists();
 
+  void nameControls();
+
+  QComboBox* inputPorts_ = nullptr;
+  QComboBox* outputPorts_ = nullptr;
+  QLineEdit* bufferSizeField_ = nullptr;
+  QLineEdit* bufferCountField_ = nullptr;
+  QLineEdit* timeoutField_ = nullptr;
+  // How many more times a receive asks for an item that arrived incomplete; 0 to 99.
+  QLineEdit* retriesField_ = nullptr;
+  QCheckBox* verifyBox_ = nullptr;
+  QPushButton* refreshButton_ = nullptr;
+  // Buffer Delay and F7 Delay: always disabled, always 0, nothing behind them.
+  QLineEdit* bufferDelayField_ = nullptr;
+  QLineEdit* f7DelayField_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QPushButton* applyButton_ = nullptr;
   std::unique_ptr<MidiControl> midi_;
 };

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QSortFilterProxyModel>
 #include <QTreeView>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -67,7 +68,7 @@ void FilterThroughProxy(QFileDialog& dialog, std::span<const FileFilter> filters
 
 }  // namespace
 
-std::unique_ptr<QFileDialog> QtUserDialogs::MakeFileDialog(QWidget* parent,
+std::unique_ptr<QFileDialog> QtUserDialogs::makeFileDialog(QWidget* parent,
                                                            const FileDialogRequest& request,
                                                            QFileDialog::AcceptMode mode) {
   auto dialog = std::make_unique<QFileDialog>(parent, request.title, request.folder);
@@ -101,17 +102,17 @@ std::optional<QString> RunFileDialog(QFileDialog& dialog) {
 
 }  // namespace
 
-std::optional<QString> QtUserDialogs::OpenFileName(QWidget* parent,
+std::optional<QString> QtUserDialogs::openFileName(QWidget* parent,
                                                    const FileDialogRequest& request) {
-  return RunFileDialog(*MakeFileDialog(parent, request, QFileDialog::AcceptOpen));
+  return RunFileDialog(*makeFileDialog(parent, request, QFileDialog::AcceptOpen));
 }
 
-std::optional<QString> QtUserDialogs::SaveFileName(QWidget* parent,
+std::optional<QString> QtUserDialogs::saveFileName(QWidget* parent,
                                                    const FileDialogRequest& request) {
-  return RunFileDialog(*MakeFileDialog(parent, request, QFileDialog::AcceptSave));
+  return RunFileDialog(*makeFileDialog(parent, request, QFileDialog::AcceptSave));
 }
 
-Answer QtUserDialogs::AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
+Answer QtUserDialogs::askYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
   QMessageBox box(QMessageBox::Warning, title, text,
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
   box.setDefaultButton(QMessageBox::Cancel);
@@ -125,20 +126,40 @@ Answer QtUserDialogs::AskYesNoCancel(QWidget* parent, const QString& title, cons
   }
 }
 
-Answer QtUserDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& text) {
+Answer QtUserDialogs::askYesNo(QWidget* parent, const QString& title, const QString& text) {
   QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-void QtUserDialogs::ShowMessage(QWidget* parent, const QString& title, const QString& text,
+void QtUserDialogs::showMessage(QWidget* parent, const QString& title, const QString& text,
                                 const QString& details) {
   QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
   box.setDetailedText(details);
   box.exec();
 }
 
-void QtUserDialogs::ShowError(QWidget* parent, const QString& caption, const QString& text) {
+void QtUserDialogs::showError(QWidget* parent, const QString& caption, const QString& text) {
   QMessageBox::critical(parent, caption, text);
+}
+
+// The one place that knows the toolkit's dialogs are the default.
+namespace {
+
+std::unique_ptr<UserDialogs>& InstalledDialogs() {
+  static std::unique_ptr<UserDialogs> dialogs = std::make_unique<QtUserDialogs>();
+  return dialogs;
+}
+
+}  // namespace
+
+UserDialogs& userDialogs() {
+  return *InstalledDialogs();
+}
+
+std::unique_ptr<UserDialogs> setUserDialogs(std::unique_ptr<UserDialogs> dialogs) {
+  if (!dialogs)
+    dialogs = std::make_unique<QtUserDialogs>();
+  return std::exchange(InstalledDialogs(), std::move(dialogs));
 }

@@ -11,16 +11,16 @@
 // extension decides the format.
 class QtUserDialogs : public UserDialogs {
  public:
-  std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
-  std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
-  Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override;
-  Answer AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
-  void ShowMessage(QWidget* parent, const QString& title, const QString& text,
+  std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+  Answer askYesNoCancel(QWidget* parent, const QString& title, const QString& text) override;
+  Answer askYesNo(QWidget* parent, const QString& title, const QString& text) override;
+  void showMessage(QWidget* parent, const QString& title, const QString& text,
                    const QString& details) override;
-  void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
+  void showError(QWidget* parent, const QString& caption, const QString& text) override;
 
   // The dialog these show, ready to run.
-  static std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent,
+  static std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent,
                                                      const FileDialogRequest& request,
                                                      QFileDialog::AcceptMode mode);
 };

@@ -48,12 +48,12 @@ QString StepText(const BankTransfer::Step& step) {
       .arg(step.round > 0 ? QStringLiteral("Asking again: item") : QStringLiteral("Item"))
       .arg(step.position + 1)
       .arg(step.count)
-      .arg(TransferDialog::SlotName(slot), QString::fromStdString(slot.item->Name()));
+      .arg(TransferDialog::slotName(slot), QString::fromStdString(slot.item->Name()));
 }
 
 }  // namespace
 
-QString TransferDialog::SlotName(const BankTransfer::Slot& slot) {
+QString TransferDialog::slotName(const BankTransfer::Slot& slot) {
   return QString::fromStdString(std::string(KindInfo(slot.layout->kind).name) + " " +
                                 SlotPlace(*slot.layout, slot.index));
 }
@@ -61,40 +61,43 @@ QString TransferDialog::SlotName(const BankTransfer::Slot& slot) {
 TransferDialog::TransferDialog(QWidget* parent, const QString& title) : QDialog(parent) {
   setWindowTitle(title);
   setWindowModality(Qt::ApplicationModal);
-  StepLabel = new QLabel(this);
-  StepLabel->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
-  ProgressBar = new QProgressBar(this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  connect(CancelButton, &QPushButton::clicked, this, &TransferDialog::reject);
+  stepLabel_ = new QLabel(this);
+  stepLabel_->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+  progressBar_ = new QProgressBar(this);
+  cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+  connect(cancelButton_, &QPushButton::clicked, this, &TransferDialog::reject);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(StepLabel);
-  layout->addWidget(ProgressBar);
-  layout->addWidget(CancelButton, 0, Qt::AlignRight);
+  layout->addWidget(stepLabel_);
+  layout->addWidget(progressBar_);
+  layout->addWidget(cancelButton_, 0, Qt::AlignRight);
+  stepLabel_->setObjectName(QStringLiteral("StepLabel"));
+  progressBar_->setObjectName(QStringLiteral("ProgressBar"));
+  cancelButton_->setObjectName(QStringLiteral("CancelButton"));
 }
 
 TransferDialog::~TransferDialog() = default;
 
-bool TransferDialog::Running() {
+bool TransferDialog::isRunning() {
   return running;
 }
 
 void TransferDialog::reject() {
   // The dialog closes when the transfer has stopped, not before.
   cancelRequested = true;
-  CancelButton->setEnabled(false);
-  StepLabel->setText(StepLabel->text() + QStringLiteral("\nCancelling..."));
+  cancelButton_->setEnabled(false);
+  stepLabel_->setText(stepLabel_->text() + QStringLiteral("\nCancelling..."));
 }
 
 bool TransferDialog::eventFilter(QObject* watched, QEvent* event) {
   // Before the dialog shows, and around it, the windows take no input: the transfer owns the
   // ports and will write into the document.
-  if (!IsUserInput(event->type()) || BelongsToDialog(watched))
+  if (!IsUserInput(event->type()) || belongsToDialog(watched))
     return false;
   event->ignore();
   return true;
 }
 
-bool TransferDialog::BelongsToDialog(const QObject* watched) const {
+bool TransferDialog::belongsToDialog(const QObject* watched) const {
   if (const auto* widget = qobject_cast<const QWidget*>(watched))
     return widget == this || isAncestorOf(widget);
   // The window system's input (a click, a key, the close box) reaches the dialog's window
@@ -103,12 +106,12 @@ bool TransferDialog::BelongsToDialog(const QObject* watched) const {
   return window != nullptr && window == windowHandle();
 }
 
-BankTransfer::Summary TransferDialog::Run(Direction direction, MidiControl& control,
+BankTransfer::Summary TransferDialog::run(Direction direction, MidiControl& control,
                                           std::span<const BankTransfer::Slot> places) {
   const int count = static_cast<int>(places.size());
-  ProgressBar->setRange(0, count);
-  ProgressBar->setValue(0);
-  CancelButton->setEnabled(true);
+  progressBar_->setRange(0, count);
+  progressBar_->setValue(0);
+  cancelButton_->setEnabled(true);
   cancelRequested = false;
   running = true;
   qApp->installEventFilter(this);
@@ -137,9 +140,9 @@ BankTransfer::Summary TransferDialog::Run(Direction direction, MidiControl& cont
   connect(&poll, &QTimer::timeout, this, [&] {
     const std::lock_guard lock(stepMutex);
     if (!cancelRequested)
-      StepLabel->setText(step);
-    ProgressBar->setRange(0, total);
-    ProgressBar->setValue(position);
+      stepLabel_->setText(step);
+    progressBar_->setRange(0, total);
+    progressBar_->setValue(position);
   });
   poll.start(kPollMs);
   QTimer showLater;

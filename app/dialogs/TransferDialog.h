@@ -25,22 +25,23 @@ class TransferDialog : public QDialog {
   TransferDialog(QWidget* parent, const QString& title);
   ~TransferDialog() override;
 
-  BankTransfer::Summary Run(Direction direction, MidiControl& control,
+  BankTransfer::Summary run(Direction direction, MidiControl& control,
                             std::span<const BankTransfer::Slot> places);
 
   // "Instrument EXT:001(A01)"
-  static QString SlotName(const BankTransfer::Slot& slot);
+  static QString slotName(const BankTransfer::Slot& slot);
   // Whether a transfer runs: the ports belong to its thread until it ends.
-  static bool Running();
-
-  QLabel* StepLabel = nullptr;
-  QProgressBar* ProgressBar = nullptr;
-  QPushButton* CancelButton = nullptr;
+  static bool isRunning();
 
  protected:
   void reject() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool BelongsToDialog(const QObject* watched) const;
+  bool belongsToDialog(const QObject* watched) const;
+
+  // StepLabel, ProgressBar and CancelButton.
+  QLabel* stepLabel_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
 };

@@ -28,22 +28,22 @@ class UserDialogs {
   virtual ~UserDialogs() = default;
 
   // The chosen path, or none when the user cancelled.
-  virtual std::optional<QString> OpenFileName(QWidget* parent,
+  virtual std::optional<QString> openFileName(QWidget* parent,
                                               const FileDialogRequest& request) = 0;
   // As above; the dialog asks before an existing file is replaced.
-  virtual std::optional<QString> SaveFileName(QWidget* parent,
+  virtual std::optional<QString> saveFileName(QWidget* parent,
                                               const FileDialogRequest& request) = 0;
   // A warning with Yes, No and Cancel, Cancel the default.
-  virtual Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) = 0;
+  virtual Answer askYesNoCancel(QWidget* parent, const QString& title, const QString& text) = 0;
   // A question with Yes and No, No the default (and the answer when the dialog is closed).
-  virtual Answer AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
-  virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
+  virtual Answer askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+  virtual void showError(QWidget* parent, const QString& caption, const QString& text) = 0;
   // An outcome too long for the status bar: its text, and the whole of it behind a button.
-  virtual void ShowMessage(QWidget* parent, const QString& title, const QString& text,
+  virtual void showMessage(QWidget* parent, const QString& title, const QString& text,
                            const QString& details) = 0;
 };
 
-// The dialogs in use: the toolkit's unless replaced.
-UserDialogs& Dialogs();
+// The dialogs in use: the toolkit's unless replaced (kept beside them, in QtUserDialogs.cpp).
+UserDialogs& userDialogs();
 // Replaces the dialogs in use and returns the previous ones (none: back to the toolkit's).
-std::unique_ptr<UserDialogs> SetUserDialogs(std::unique_ptr<UserDialogs> dialogs);
+std::unique_ptr<UserDialogs> setUserDialogs(std::unique_ptr<UserDialogs> dialogs);

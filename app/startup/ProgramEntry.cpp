@@ -9,6 +9,7 @@
 #include "app/commands/ProgramMidi.h"
 #include "app/dialogs/SecondaryWindows.h"
 #include "app/dialogs/WindowPlacement.h"
+#include "app/startup/CommandLineFiles.h"
 #include "app/startup/SingleApplication.h"
 #include "app/window/EditorWindow.h"
 #include "files/DefaultFiles.h"
@@ -45,11 +46,11 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   // A pipe or a device named as a bank file would hold the window until someone wrote to it.
   SmartFile::SetRegularFilesOnly(true);
 
-  auto Form1 = std::make_unique<EditorWindow>();
+  auto mainWindow = std::make_unique<EditorWindow>();
   SmartFilename::StartupDirectory();
-  SingleApplication SingleApplication1(Form1.get());
-  SingleApplication1.FileNames = fileNames;
-  if (!SingleApplication1.RegisterApplication())
+  SingleApplication singleInstance(mainWindow.get());
+  singleInstance.setFileNames(fileNames);
+  if (!singleInstance.registerApplication())
     return 0;
 
   // Only the running program opens the ports: before its first window shows, for its whole run.
@@ -62,19 +63,20 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
 
   // Commands show what the file layers say about their own failures; anything said outside a
   // command lands beside the status of the window in front.
-  SetFileDiagnosticHandler([first = Form1.get()](const std::string& text) {
+  SetFileDiagnosticHandler([first = mainWindow.get()](const std::string& text) {
     auto* active = qobject_cast<EditorWindow*>(QApplication::activeWindow());
     EditorWindow* window = active ? active : first;
     window->setStatus(window->statusText(), QString::fromStdString(text));
   });
-  QObject::connect(Form1.get(), &EditorWindow::windowClosed, &application, &QApplication::quit);
+  QObject::connect(mainWindow.get(), &EditorWindow::windowClosed, &application,
+                   &QApplication::quit);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
-    CentreOver(*Form1, screen->availableGeometry());
-  Form1->show();
-  Form1->openCommandLineFiles(fileNames);
-  ShowStartNote(*Form1, SingleApplication1.Note());
+    CentreOver(*mainWindow, screen->availableGeometry());
+  mainWindow->show();
+  OpenCommandLineFiles(*mainWindow, fileNames);
+  ShowStartNote(*mainWindow, singleInstance.note());
   // Settings read before the window could say anything: an unreadable file is news.
-  ShowStartNote(*Form1, QString::fromStdString(SettingsStore::ReadProblem()));
+  ShowStartNote(*mainWindow, QString::fromStdString(SettingsStore::ReadProblem()));
   const int status = application.exec();
   SetFileDiagnosticHandler(nullptr);
   return status;

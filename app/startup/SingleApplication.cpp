@@ -21,6 +21,7 @@
 
 #include "app/dialogs/TransferDialog.h"
 #include "app/startup/CommandLine.h"
+#include "app/startup/CommandLineFiles.h"
 #include "app/window/EditorWindow.h"
 
 namespace {
@@ -117,7 +118,7 @@ bool IsStale(const QLockFile& lock) {
 SingleApplication::SingleApplication(EditorWindow* form) : form_(form) {
   heldRetry_.setSingleShot(true);
   heldRetry_.setInterval(kHeldRetryMs);
-  connect(&heldRetry_, &QTimer::timeout, this, &SingleApplication::OpenHeldNames);
+  connect(&heldRetry_, &QTimer::timeout, this, &SingleApplication::openHeldNames);
 }
 
 SingleApplication::~SingleApplication() {
@@ -125,7 +126,7 @@ SingleApplication::~SingleApplication() {
   lock_.reset();
 }
 
-QByteArray SingleApplication::Frame(const QStringList& names) {
+QByteArray SingleApplication::frame(const QStringList& names) {
   QByteArray body;
   AppendNumber(body, quint32(names.size()));
   for (const QString& name : names) {
@@ -138,7 +139,7 @@ QByteArray SingleApplication::Frame(const QStringList& names) {
   return frame + body;
 }
 
-QString SingleApplication::RuntimeFolder() {
+QString SingleApplication::runtimeFolder() {
   QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
   if (folder.isEmpty())
     folder = QDir::tempPath() + QStringLiteral("/corvale-") + QString::number(::getuid());
@@ -151,43 +152,43 @@ QString SingleApplication::RuntimeFolder() {
   return usersAlone ? folder : QString();
 }
 
-QString SingleApplication::PathOf(const char* suffix) const {
-  return folder_ + u'/' + ApplicationName + QString::fromLatin1(suffix);
+QString SingleApplication::pathOf(const char* suffix) const {
+  return folder_ + QStringLiteral("/Corvale") + QString::fromLatin1(suffix);
 }
 
-void SingleApplication::SayNote(const QString& note) {
+void SingleApplication::sayNote(const QString& note) {
   note_ = note;
   Say(note);
 }
 
-bool SingleApplication::RunAlone(const QString& why) {
+bool SingleApplication::runAlone(const QString& why) {
   lock_.reset();
-  SayNote(QStringLiteral("Running alone: ") + why);
+  sayNote(QStringLiteral("Running alone: ") + why);
   return true;
 }
 
-bool SingleApplication::RegisterApplication() {
-  folder_ = RuntimeFolder();
+bool SingleApplication::registerApplication() {
+  folder_ = runtimeFolder();
   if (folder_.isEmpty())
-    return RunAlone(QStringLiteral("no private runtime folder"));
-  lock_ = std::make_unique<QLockFile>(PathOf(".Mutex"));
+    return runAlone(QStringLiteral("no private runtime folder"));
+  lock_ = std::make_unique<QLockFile>(pathOf(".Mutex"));
   // Held for the whole run: only a holder that no longer runs makes the lock stale.
   lock_->setStaleLockTime(0);
   const QString unanswered =
       QStringLiteral("another Corvale holds %1 but does not answer").arg(lock_->fileName());
   const QString untaken = QStringLiteral("cannot take %1").arg(lock_->fileName());
-  const QByteArray frame = Frame(AbsoluteNames(FileNames));
+  const QByteArray handOver = frame(AbsoluteNames(fileNames_));
   QDeadlineTimer patience(kListenerPatienceMs);
   for (;;) {
     if (lock_->tryLock(0))
-      return StartListening();
+      return startListening();
     if (lock_->error() != QLockFile::LockFailedError)
-      return RunAlone(untaken);
-    switch (Send(frame)) {
+      return runAlone(untaken);
+    switch (send(handOver)) {
       case HandOver::Taken:
         return false;
       case HandOver::Unanswered:
-        return RunAlone(unanswered);
+        return runAlone(unanswered);
       case HandOver::ListenerLeft:
         // It held the names and is ending: its lock is free soon.
         patience.setRemainingTime(kListenerPatienceMs);
@@ -195,21 +196,21 @@ bool SingleApplication::RegisterApplication() {
       case HandOver::NoListener:
         break;
     }
-    switch (ClearStaleLock()) {
+    switch (clearStaleLock()) {
       case StaleLock::Cleared:
         continue;
       case StaleLock::Stuck:
-        return RunAlone(untaken);
+        return runAlone(untaken);
       case StaleLock::None:
         break;
     }
     if (patience.hasExpired())
-      return RunAlone(unanswered);
+      return runAlone(unanswered);
     QThread::msleep(kRetryIntervalMs);
   }
 }
 
-SingleApplication::StaleLock SingleApplication::ClearStaleLock() {
+SingleApplication::StaleLock SingleApplication::clearStaleLock() {
   const QString path = lock_->fileName();
   // Only one start clears at a time: another could take the lock in between, and its fresh
   // lock must stay.
@@ -218,30 +219,30 @@ SingleApplication::StaleLock SingleApplication::ClearStaleLock() {
     return StaleLock::None;
   if (!(QFileInfo(path).isDir() ? QDir().rmdir(path) : QFile::remove(path)))
     return StaleLock::Stuck;
-  SayNote(QStringLiteral("Cleared the stale %1").arg(path));
+  sayNote(QStringLiteral("Cleared the stale %1").arg(path));
   return StaleLock::Cleared;
 }
 
-bool SingleApplication::StartListening() {
-  const QString path = PathOf(".Message");
+bool SingleApplication::startListening() {
+  const QString path = pathOf(".Message");
   // Whoever holds the lock owns the socket: one found now was left by a start that crashed.
   QLocalServer::removeServer(path);
   if (QFileInfo(path).isDir() && QDir().rmdir(path))
-    SayNote(QStringLiteral("Cleared the stale %1").arg(path));
+    sayNote(QStringLiteral("Cleared the stale %1").arg(path));
   server_ = std::make_unique<QLocalServer>();
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   if (!server_->listen(path)) {
     server_.reset();
     // Without a listener the lock would only keep later starts waiting for nobody.
-    return RunAlone(QStringLiteral("cannot listen on %1").arg(path));
+    return runAlone(QStringLiteral("cannot listen on %1").arg(path));
   }
-  connect(server_.get(), &QLocalServer::newConnection, this, &SingleApplication::AcceptConnections);
+  connect(server_.get(), &QLocalServer::newConnection, this, &SingleApplication::acceptConnections);
   return true;
 }
 
-SingleApplication::HandOver SingleApplication::Send(const QByteArray& frame) const {
+SingleApplication::HandOver SingleApplication::send(const QByteArray& frame) const {
   QLocalSocket socket;
-  socket.connectToServer(PathOf(".Message"));
+  socket.connectToServer(pathOf(".Message"));
   if (!socket.waitForConnected(kAnswerPatienceMs))
     return HandOver::NoListener;
   socket.write(frame);
@@ -263,16 +264,16 @@ SingleApplication::HandOver SingleApplication::Send(const QByteArray& frame) con
   return held ? HandOver::ListenerLeft : HandOver::NoListener;
 }
 
-void SingleApplication::AcceptConnections() {
+void SingleApplication::acceptConnections() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     auto received = std::make_shared<QByteArray>();
     connect(socket, &QLocalSocket::readyRead, this,
-            [this, socket, received] { Receive(*socket, *received); });
+            [this, socket, received] { receive(*socket, *received); });
   }
 }
 
-void SingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
+void SingleApplication::receive(QLocalSocket& socket, QByteArray& received) {
   received += socket.readAll();
   Unframed frame = Unframe(received);
   if (frame.state == Unframed::Partial)
@@ -283,17 +284,17 @@ void SingleApplication::Receive(QLocalSocket& socket, QByteArray& received) {
     return;
   }
   held_.push_back({&socket, std::move(frame.names)});
-  OpenHeldNames();
+  openHeldNames();
 }
 
-void SingleApplication::OpenHeldNames() {
+void SingleApplication::openHeldNames() {
   // A start that gave up has closed its end, and opens its names itself.
   std::erase_if(held_, [](const HeldNames& held) {
     if (held.socket)
       held.socket->waitForReadyRead(0);
     return !held.socket || held.socket->state() != QLocalSocket::ConnectedState;
   });
-  if (!CanOpenNow()) {
+  if (!canOpenNow()) {
     for (const HeldNames& held : held_)
       Reply(*held.socket, kHeld);
     if (!held_.empty())
@@ -303,19 +304,19 @@ void SingleApplication::OpenHeldNames() {
   for (const HeldNames& held : std::exchange(held_, {})) {
     // Before the names open, so that their start ends meanwhile.
     Reply(*held.socket, kTaken);
-    OnApplicationMessage(held.names);
+    openNamesFromMessage(held.names);
   }
 }
 
-bool SingleApplication::CanOpenNow() const {
+bool SingleApplication::canOpenNow() const {
   return form_ && !form_->isCloseConfirmed() && !QApplication::activeModalWidget() &&
-         !TransferDialog::Running();
+         !TransferDialog::isRunning();
 }
 
-void SingleApplication::OnApplicationMessage(const QStringList& names) {
+void SingleApplication::openNamesFromMessage(const QStringList& names) {
   if (names.isEmpty())
     return;
-  EditorWindow* target = form_->openCommandLineFiles(names);
+  EditorWindow* target = OpenCommandLineFiles(*form_, names);
   if (target->isMinimized())
     target->showNormal();
   target->raise();

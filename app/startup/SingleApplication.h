@@ -14,8 +14,8 @@ class QLocalSocket;
 class QLockFile;
 class EditorWindow;
 
-// One running program per user. The first start holds the lock "<ApplicationName>.Mutex" for
-// its whole run and listens on the local socket "<ApplicationName>.Message", both in the user's
+// One running program per user. The first start holds the lock "Corvale.Mutex" for
+// its whole run and listens on the local socket "Corvale.Message", both in the user's
 // private runtime folder. A later start hands its file names over that socket and ends once the
 // first has taken them; the first opens them as if it had been started with them. A start that
 // can neither take the lock nor reach the program holding it runs alone, with a window of its
@@ -30,20 +30,19 @@ class SingleApplication : public QObject {
   // Hand-overs still held are not taken: their starts go on without this program.
   ~SingleApplication() override;
 
-  QString ApplicationName = QStringLiteral("Corvale");
   // The file names a later start hands over, exactly as it was given them.
-  QStringList FileNames;
+  void setFileNames(const QStringList& names) { fileNames_ = names; }
 
   // True when this start goes on with a window of its own: the first start, or one that runs
   // alone; false when its names went to the running program, which then opens them.
-  bool RegisterApplication();
+  bool registerApplication();
   // What this start's first window says about the lock and the socket: empty when all was as
   // usual, else a stale lock it cleared or why it runs alone. Also said on stderr.
-  const QString& Note() const { return note_; }
+  const QString& note() const { return note_; }
 
   // A hand-over on the wire: the number of bytes that follow, the number of names, then each
   // name's bytes after their number; every number four bytes, most significant first.
-  static QByteArray Frame(const QStringList& names);
+  static QByteArray frame(const QStringList& names);
   // The running program's answers to a whole frame: the names were taken and open now, or they
   // are held until no dialog is open (said again while they wait).
   static constexpr char kTaken = '\x06';
@@ -59,32 +58,33 @@ class SingleApplication : public QObject {
 
   // The folder of the lock and the socket: $XDG_RUNTIME_DIR, else a folder named with the user
   // id in the temporary folder, made when missing; empty when it is not the user's alone.
-  static QString RuntimeFolder();
+  static QString runtimeFolder();
 
-  QString PathOf(const char* suffix) const;
-  bool StartListening();
+  QString pathOf(const char* suffix) const;
+  bool startListening();
   // Gives up the lock and says why this start goes on without the others: true.
-  bool RunAlone(const QString& why);
-  void SayNote(const QString& note);
-  HandOver Send(const QByteArray& frame) const;
+  bool runAlone(const QString& why);
+  void sayNote(const QString& note);
+  HandOver send(const QByteArray& frame) const;
   // Removes a lock that no start running on this machine can hold.
-  StaleLock ClearStaleLock();
-  void AcceptConnections();
+  StaleLock clearStaleLock();
+  void acceptConnections();
   // Collects a connection's bytes; once its frame is whole, holds its names.
-  void Receive(QLocalSocket& socket, QByteArray& received);
+  void receive(QLocalSocket& socket, QByteArray& received);
   // Confirms and opens the held names once the windows can take them; until then, tells their
   // starts to wait. Names whose start went away are dropped: it opens them itself. Names still
   // held when the program ends were never taken: their starts go on without it.
-  void OpenHeldNames();
+  void openHeldNames();
   // Not while a command waits on a question, a file dialog or an error box (it goes on with the
   // window it had), a bank transfer runs on its document, or the program is ending.
-  bool CanOpenNow() const;
+  bool canOpenNow() const;
   // Names handed over by a later start: they open from the last window of the chain on, and
   // the window they landed in comes to the front. No names change nothing.
-  void OnApplicationMessage(const QStringList& names);
+  void openNamesFromMessage(const QStringList& names);
 
   EditorWindow* form_;
   QString folder_;
+  QStringList fileNames_;
   QString note_;
   std::unique_ptr<QLockFile> lock_;
   std::unique_ptr<QLocalServer> server_;

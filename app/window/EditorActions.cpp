@@ -9,6 +9,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/commands/FileCommands.h"
+#include "app/commands/ItemCommands.h"
+#include "app/commands/MidiCommands.h"
+
 namespace {
 
 QString Text(const char* text) {
@@ -138,4 +142,34 @@ void EditorActions::buildToolBar(QMainWindow& window) const {
   };
   addDropDown(receiveFromBuffer, receive, "ReceiveButton");
   addDropDown(sendToBuffer, send, "SendButton");
+}
+
+void EditorActions::connectTo(QObject& context, FileCommands& file, ItemCommands& item,
+                              MidiCommands& midi) const {
+  const auto on = [&context](QAction* action, auto command) {
+    QObject::connect(action, &QAction::triggered, &context, command);
+  };
+  on(newDocument, [&file] { file.newDocument(); });
+  on(newWindow, [&file] { file.newWindow(); });
+  on(open, [&file] { file.open(); });
+  on(openInNewWindow, [&file] { file.openInNewWindow(); });
+  on(save, [&file] { file.save(); });
+  on(saveAs, [&file] { file.saveAs(); });
+  on(cloneToNewWindow, [&file] { file.cloneToNewWindow(); });
+  on(merge, [&file] { file.merge(); });
+  on(exportSupportingFile, [&file] { file.exportSupportingFile(); });
+  on(cut, [&item] { item.cut(); });
+  on(copy, [&item] { item.copy(); });
+  on(paste, [&item] { item.paste(); });
+  on(clear, [&item] { item.clear(); });
+  on(importItem, [&item] { item.importItem(); });
+  on(exportItem, [&item] { item.exportItem(); });
+  on(send, [&midi] { midi.send(); });
+  on(receive, [&midi] { midi.receive(); });
+  on(sendToBuffer, [&midi] { midi.sendToBuffer(); });
+  on(receiveFromBuffer, [&midi] { midi.receiveFromBuffer(); });
+  on(receiveBank, [&midi] { midi.receiveBank(); });
+  on(receiveAllBanks, [&midi] { midi.receiveAllBanks(); });
+  on(sendBank, [&midi] { midi.sendBank(); });
+  on(sendAllBanks, [&midi] { midi.sendAllBanks(); });
 }

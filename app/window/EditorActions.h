@@ -1,7 +1,11 @@
 #pragma once
 
+class FileCommands;
+class ItemCommands;
+class MidiCommands;
 class QAction;
 class QMainWindow;
+class QObject;
 
 // The commands of a document window as its menus and tool bar offer them. Each action's
 // objectName is the name its menu item has always had ("New1", "MidiSendToBuf", ...).
@@ -47,6 +51,9 @@ struct EditorActions {
 
   // Builds the menu bar and the tool bar of `window`, which owns the actions.
   static EditorActions build(QMainWindow& window);
+  // Runs the commands of the menus when their actions are triggered, while `context` lives.
+  void connectTo(QObject& context, FileCommands& file, ItemCommands& item,
+                 MidiCommands& midi) const;
 
  private:
   void buildMenus(QMainWindow& window);

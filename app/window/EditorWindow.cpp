@@ -6,11 +6,11 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/commands/CommandTexts.h"
+#include "app/commands/DocumentHistory.h"
 #include "app/commands/ItemImagesCommand.h"
 #include "app/commands/SharedEditingState.h"
 #include "app/dialogs/AboutDialog.h"
@@ -18,8 +18,10 @@
 #include "app/dialogs/PreferencesDialog.h"
 #include "app/dialogs/SecondaryWindows.h"
 #include "app/dialogs/UserDialogs.h"
+#include "app/list/BankTabBar.h"
 #include "app/list/FindField.h"
 #include "app/list/ItemListView.h"
+#include "app/window/WindowTitle.h"
 #include "model/S2A_File.h"
 
 // The images are linked in from a static library, whose resources only register when asked.
@@ -46,8 +48,6 @@ EditorWindow::EditorWindow()
 
 EditorWindow::~EditorWindow() {
   sharedEditing().forgetDragFrom(*this);
-  // The history empties itself as it goes, after this window's part of the object is gone.
-  history_->disconnect(this);
 }
 
 void EditorWindow::buildListArea() {
@@ -55,19 +55,7 @@ void EditorWindow::buildListArea() {
   auto* layout = new QVBoxLayout(area);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->setSpacing(0);
-  tabBar_ = new QTabBar(area);
-  tabBar_->setObjectName(QStringLiteral("TabControl1"));
-  // Four tabs share the narrow window: each as wide as its caption, no scrolling.
-  tabBar_->setUsesScrollButtons(false);
-  tabBar_->setExpanding(false);
-  tabBar_->setStyleSheet(QStringLiteral(
-      "QTabBar::tab { padding: 3px 5px; margin-right: 1px; border: 1px solid palette(mid);"
-      " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
-      " background: palette(button); }"
-      "QTabBar::tab:selected { background: palette(base); }"
-      "QTabBar::tab:!selected { margin-top: 2px; }"));
-  for (const char* tab : {"Instrument", "Percussion", "Performance", "Plugin"})
-    tabBar_->addTab(QString::fromUtf8(tab));
+  tabBar_ = new BankTabBar(area);
   findField_ = new FindField(area, [this] { hideFind(); });
   itemList_ = new ItemListView(this, *this);
   layout->addWidget(tabBar_);
@@ -87,35 +75,13 @@ void EditorWindow::buildListArea() {
 }
 
 void EditorWindow::connectCommands() {
+  actions_.connectTo(*this, fileCommands_, itemCommands_, midiCommands_);
   const auto on = [this](QAction* action, auto command) {
     connect(action, &QAction::triggered, this, command);
   };
-  on(actions_.newDocument, [this] { fileCommands_.newDocument(); });
-  on(actions_.newWindow, [this] { fileCommands_.newWindow(); });
-  on(actions_.open, [this] { fileCommands_.open(); });
-  on(actions_.openInNewWindow, [this] { fileCommands_.openInNewWindow(); });
-  on(actions_.save, [this] { fileCommands_.save(); });
-  on(actions_.saveAs, [this] { fileCommands_.saveAs(); });
   on(actions_.close, [this] { closeWindow(); });
   on(actions_.quit, [this] { quit(); });
-  on(actions_.cloneToNewWindow, [this] { fileCommands_.cloneToNewWindow(); });
-  on(actions_.merge, [this] { fileCommands_.merge(); });
-  on(actions_.exportSupportingFile, [this] { fileCommands_.exportSupportingFile(); });
-  on(actions_.cut, [this] { itemCommands_.cut(); });
-  on(actions_.copy, [this] { itemCommands_.copy(); });
-  on(actions_.paste, [this] { itemCommands_.paste(); });
-  on(actions_.clear, [this] { itemCommands_.clear(); });
   on(actions_.rename, [this] { rename(); });
-  on(actions_.importItem, [this] { itemCommands_.importItem(); });
-  on(actions_.exportItem, [this] { itemCommands_.exportItem(); });
-  on(actions_.send, [this] { midiCommands_.send(); });
-  on(actions_.receive, [this] { midiCommands_.receive(); });
-  on(actions_.sendToBuffer, [this] { midiCommands_.sendToBuffer(); });
-  on(actions_.receiveFromBuffer, [this] { midiCommands_.receiveFromBuffer(); });
-  on(actions_.receiveBank, [this] { midiCommands_.receiveBank(); });
-  on(actions_.receiveAllBanks, [this] { midiCommands_.receiveAllBanks(); });
-  on(actions_.sendBank, [this] { midiCommands_.sendBank(); });
-  on(actions_.sendAllBanks, [this] { midiCommands_.sendAllBanks(); });
   on(actions_.preferences, [this] { showPreferences(); });
   on(actions_.about, [this] { showAbout(); });
   on(actions_.library, [this] { showLibrary(); });
@@ -147,58 +113,30 @@ void EditorWindow::connectCommands() {
 // The history
 
 void EditorWindow::connectHistory() {
-  history_ = new QUndoStack(this);
-  connect(actions_.undo, &QAction::triggered, this, [this] {
-    const QString step = history_->undoText();
-    history_->undo();
-    setStatus(QStringLiteral("Undo ") + step);
+  history_ = new DocumentHistory(this, *actions_.undo, *actions_.redo, [this] {
+    untouched_ = false;
+    refreshList();
   });
-  connect(actions_.redo, &QAction::triggered, this, [this] {
-    const QString step = history_->redoText();
-    history_->redo();
-    setStatus(QStringLiteral("Redo ") + step);
-  });
+  connect(history_, &DocumentHistory::stepTaken, this,
+          [this](const QString& step) { setStatus(step); });
   // Modified follows the history: back at the state last opened or saved, nothing is unsaved.
-  connect(history_, &QUndoStack::indexChanged, this, [this] {
-    setModified(!history_->isClean());
-    updateHistoryActions();
-  });
-  connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { setModified(!clean); });
+  connect(history_, &DocumentHistory::unsavedChanged, this,
+          [this](bool unsaved) { setModified(unsaved); });
 }
 
 void EditorWindow::startHistory(bool fileContent) {
   // A rename under way was for an item of the document that is being replaced.
   itemList_->finishRename(false);
-  history_->clear();
-  if (!fileContent)
-    history_->resetClean();
-  updateHistoryActions();
-}
-
-void EditorWindow::updateHistoryActions() {
-  const auto show = [](QAction* action, bool can, const QString& hint) {
-    action->setEnabled(can);
-    action->setToolTip(hint);
-    action->setStatusTip(hint);
-  };
-  show(actions_.undo, history_->canUndo(), QStringLiteral("Undo ") + history_->undoText());
-  show(actions_.redo, history_->canRedo(), QStringLiteral("Redo ") + history_->redoText());
-}
-
-void EditorWindow::showHistoryStep() {
-  untouched_ = false;
-  refreshList();
+  history_->restart(fileContent);
 }
 
 std::unique_ptr<ItemImagesCommand> EditorWindow::startEdit(const char* what,
                                                            const std::vector<Item*>& items) {
-  return std::make_unique<ItemImagesCommand>(QString::fromUtf8(what), items,
-                                             [this] { showHistoryStep(); });
+  return history_->start(what, items);
 }
 
 void EditorWindow::record(std::unique_ptr<ItemImagesCommand> edit) {
-  edit->TakeChangedImages();
-  history_->push(edit.release());
+  history_->record(std::move(edit));
 }
 
 void EditorWindow::markEdited() {
@@ -212,7 +150,7 @@ void EditorWindow::setModified(bool modified) {
 }
 
 void EditorWindow::keepUnsavedChanges() {
-  history_->resetClean();
+  history_->forgetSavedState();
   setModified(true);
 }
 
@@ -222,7 +160,7 @@ void EditorWindow::keepUnsavedChanges() {
 void EditorWindow::becomeFileOf(const QString& path) {
   fileName_ = path;
   setTitleFor(fileName_);
-  history_->setClean();
+  history_->markSaved();
   setModified(false);
   untouched_ = false;
 }
@@ -250,23 +188,7 @@ void EditorWindow::setTitleFor(const QString& path) {
 }
 
 void EditorWindow::showTitle() {
-  // Room the window manager leaves for the text beside its buttons, roughly.
-  constexpr int kTitleBarButtons = 110;
-  const QString marker = QStringLiteral("[*]");
-  const QString program = QString::fromUtf8(kProgramTitle);
-  if (titlePath_.isEmpty()) {
-    setWindowTitle(program + marker);
-    return;
-  }
-  const QString lead = program + QStringLiteral(" - ");
-  const QString name = QFileInfo(titlePath_).fileName();
-  const QString folder = titlePath_.left(titlePath_.size() - name.size());
-  const QFontMetrics metrics(font());
-  const int room = width() - kTitleBarButtons - metrics.horizontalAdvance(lead + name);
-  QString shown = metrics.elidedText(folder, Qt::ElideMiddle, std::max(room, 0));
-  if (!folder.isEmpty() && !shown.endsWith(u'/'))
-    shown = QStringLiteral("…/");
-  setWindowTitle(lead + shown + name + marker);
+  setWindowTitle(WindowTitleFor(titlePath_, QFontMetrics(font()), width()));
 }
 
 void EditorWindow::resizeEvent(QResizeEvent* event) {
@@ -358,7 +280,7 @@ void EditorWindow::showStep(const QString& text) {
 
 void EditorWindow::showPreferences() {
   if (SecondaryWindows* windows = SecondaryWindows::current())
-    windows->preferencesDialog().ShowModalOver(&firstWindow());
+    windows->preferencesDialog().showModalOver(&firstWindow());
 }
 
 void EditorWindow::showAbout() {
@@ -406,25 +328,6 @@ EditorWindow& EditorWindow::openFileInWindow(const QString& path, bool reuseWhen
     return appendWindow().openFileInWindow(path, false, false);
   fileCommands_.openHere(path);
   return *this;
-}
-
-EditorWindow* EditorWindow::openCommandLineFiles(const QStringList& names) {
-  EditorWindow* target = &lastWindow();
-  // A window made for a name that could not be opened stays hidden (the next name opens into
-  // it): the last window the user can see says so too.
-  EditorWindow* shown = target;
-  while (shown->isHidden() && shown->previousWindow_)
-    shown = shown->previousWindow_;
-  for (const QString& name : names) {
-    target->raise();
-    target->activateWindow();
-    target = &target->openFileInWindow(name, true, false);
-    if (!target->isHidden())
-      shown = target;
-    else if (shown != target)
-      shown->setStatus(target->statusText(), target->statusReason());
-  }
-  return shown;
 }
 
 // ---------------------------------------------------------------------------------------------

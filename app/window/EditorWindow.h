@@ -15,7 +15,7 @@ class FindField;
 class ItemListView;
 class QLineEdit;
 class QTabBar;
-class QUndoStack;
+class DocumentHistory;
 
 // A document window (Form1): one bank set, its file, and the list of its items, with the
 // commands of its menus. The windows of a run form a chain; the first one is the program's main
@@ -68,9 +68,6 @@ class EditorWindow : public QMainWindow, public DocumentWindow {
   EditorWindow* previousWindow() const { return previousWindow_; }
   EditorWindow& openFileInWindow(const QString& path, bool reuseWhenUntouched,
                                  bool alwaysNewWindow) override;
-  // Opens each name in turn from the last window on; returns the window they landed in, which
-  // also says when one could not be opened.
-  EditorWindow* openCommandLineFiles(const QStringList& names);
   void closeWindow() override;
   // Nothing has been opened into the window or done to its document yet.
   bool isUntouched() const { return untouched_; }
@@ -112,8 +109,6 @@ class EditorWindow : public QMainWindow, public DocumentWindow {
   void buildListArea();
   void connectCommands();
   void connectHistory();
-  void showHistoryStep();
-  void updateHistoryActions();
   void updatePasteState();
   // The title for the window's file ("Corvale - <path>", the folder shortened where the
   // window is too narrow, never the file's own name), marked while there are unsaved changes.
@@ -139,8 +134,7 @@ class EditorWindow : public QMainWindow, public DocumentWindow {
   FindField* findField_ = nullptr;
   ItemListView* itemList_ = nullptr;
   StatusLine status_;
-  // What the window has done to its document, to be undone and redone.
-  QUndoStack* history_ = nullptr;
+  DocumentHistory* history_ = nullptr;
 
   FileCommands fileCommands_;
   ItemCommands itemCommands_;

@@ -7,10 +7,10 @@ ElidingLabel::ElidingLabel(QWidget* parent) : QLabel(parent) {
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
-void ElidingLabel::SetFullText(const QString& text) {
+void ElidingLabel::setFullText(const QString& text) {
   fullText_ = text;
   setToolTip(text);
-  Elide();
+  elide();
   updateGeometry();
 }
 
@@ -25,10 +25,10 @@ QSize ElidingLabel::sizeHint() const {
 
 void ElidingLabel::resizeEvent(QResizeEvent* event) {
   QLabel::resizeEvent(event);
-  Elide();
+  elide();
 }
 
-void ElidingLabel::Elide() {
+void ElidingLabel::elide() {
   const int room = contentsRect().width() - 2 * margin();
   setText(fontMetrics().elidedText(fullText_, Qt::ElideRight, std::max(room, 0)));
 }

@@ -11,8 +11,8 @@ class ElidingLabel : public QLabel {
  public:
   explicit ElidingLabel(QWidget* parent = nullptr);
 
-  void SetFullText(const QString& text);
-  const QString& FullText() const { return fullText_; }
+  void setFullText(const QString& text);
+  const QString& fullText() const { return fullText_; }
   QSize minimumSizeHint() const override;
   QSize sizeHint() const override;
 
@@ -20,7 +20,7 @@ class ElidingLabel : public QLabel {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void Elide();
+  void elide();
 
   QString fullText_;
 };

@@ -17,16 +17,16 @@ StatusLine::StatusLine(QStatusBar& bar)
 }
 
 QString StatusLine::text() const {
-  return message_->FullText();
+  return message_->fullText();
 }
 
 QString StatusLine::reason() const {
-  return reason_->FullText();
+  return reason_->fullText();
 }
 
 void StatusLine::set(const QString& text, const QString& reason) {
-  message_->SetFullText(text);
-  reason_->SetFullText(reason);
+  message_->setFullText(text);
+  reason_->setFullText(reason);
   message_->setToolTip(reason.isEmpty() ? text : text + u'\n' + reason);
   fit();
 }
@@ -37,8 +37,8 @@ void StatusLine::fit() {
   constexpr int kGripAndMargins = 28;
   const int room = std::max(bar_.width() - kGripAndMargins, 0);
   const QFontMetrics metrics(message_->font());
-  const int textWidth = metrics.horizontalAdvance(message_->FullText()) + 8;
+  const int textWidth = metrics.horizontalAdvance(message_->fullText()) + 8;
   const int reasonWidth =
-      reason_->FullText().isEmpty() ? 0 : metrics.horizontalAdvance(reason_->FullText()) + 8;
+      reason_->fullText().isEmpty() ? 0 : metrics.horizontalAdvance(reason_->fullText()) + 8;
   message_->setFixedWidth(std::min(textWidth, std::max(room / 2, room - reasonWidth)));
 }

@@ -5,7 +5,7 @@
 ScriptedDialogs& ScriptedDialogs::Install() {
   auto dialogs = std::make_unique<ScriptedDialogs>();
   ScriptedDialogs& installed = *dialogs;
-  SetUserDialogs(std::move(dialogs));
+  setUserDialogs(std::move(dialogs));
   return installed;
 }
 
@@ -32,12 +32,12 @@ std::optional<QString> ScriptedDialogs::NextPath(Kind kind, const FileDialogRequ
   return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
-Answer ScriptedDialogs::AskYesNoCancel(QWidget*, const QString& title, const QString& text) {
+Answer ScriptedDialogs::askYesNoCancel(QWidget*, const QString& title, const QString& text) {
   requests.push_back({Kind::Question, title, {}, {}, {}, text, {}});
   return Next(answers, Answer::Cancel);
 }
 
-Answer ScriptedDialogs::AskYesNo(QWidget*, const QString& title, const QString& text) {
+Answer ScriptedDialogs::askYesNo(QWidget*, const QString& title, const QString& text) {
   requests.push_back({Kind::Question, title, {}, {}, {}, text, {}});
   return Next(answers, Answer::No);
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QWidget>
+
 #include <QStringList>
 #include <deque>
 #include <vector>
@@ -29,18 +33,18 @@ class ScriptedDialogs : public UserDialogs {
   // Installed as the windows' dialogs until SetUserDialogs replaces them.
   static ScriptedDialogs& Install();
 
-  std::optional<QString> OpenFileName(QWidget*, const FileDialogRequest& request) override {
+  std::optional<QString> openFileName(QWidget*, const FileDialogRequest& request) override {
     return NextPath(Kind::Open, request);
   }
-  std::optional<QString> SaveFileName(QWidget*, const FileDialogRequest& request) override {
+  std::optional<QString> saveFileName(QWidget*, const FileDialogRequest& request) override {
     return NextPath(Kind::Save, request);
   }
-  Answer AskYesNoCancel(QWidget*, const QString& title, const QString& text) override;
-  Answer AskYesNo(QWidget*, const QString& title, const QString& text) override;
-  void ShowError(QWidget*, const QString& caption, const QString& text) override {
+  Answer askYesNoCancel(QWidget*, const QString& title, const QString& text) override;
+  Answer askYesNo(QWidget*, const QString& title, const QString& text) override;
+  void showError(QWidget*, const QString& caption, const QString& text) override {
     requests.push_back({Kind::Error, caption, {}, {}, {}, text, {}});
   }
-  void ShowMessage(QWidget*, const QString& title, const QString& text,
+  void showMessage(QWidget*, const QString& title, const QString& text,
                    const QString& details) override {
     requests.push_back({Kind::Message, title, {}, {}, {}, text, details});
   }
@@ -50,3 +54,11 @@ class ScriptedDialogs : public UserDialogs {
   template <class T>
   T Next(std::deque<T>& queue, T cancelled);
 };
+
+// A control of a window or dialog by its objectName ("OkButton", "StepLabel", ...).
+template <typename Control>
+Control* Child(const QWidget& parent, const char* name) {
+  auto* control = parent.findChild<Control*>(QString::fromUtf8(name));
+  EXPECT_NE(control, nullptr) << name;
+  return control;
+}

@@ -29,7 +29,7 @@ WindowTest::WindowTest() : dialogs_(ScriptedDialogs::Install()) {
 WindowTest::~WindowTest() {
   EXPECT_TRUE(dialogs_.paths.empty() && dialogs_.answers.empty()) << "an answer was not used";
   form_.reset();
-  SetUserDialogs(nullptr);
+  setUserDialogs(nullptr);
 }
 
 void WindowTest::OpenDemo(EditorWindow& window) {
@@ -50,7 +50,7 @@ SynthesizerWindowTest::SynthesizerWindowTest() : synthesizer_(std::make_shared<S
   midi_ = std::make_unique<ProgramMidi>();
   // A loaded machine can hold the simulator's thread back for longer than the built-in quiet
   // time; answered receives end at their footer, so only unanswered ones wait this longer one.
-  ProgramMidi::Control()->SetInputTimeout(300);
+  ProgramMidi::control()->SetInputTimeout(300);
 }
 
 SynthesizerWindowTest::~SynthesizerWindowTest() {

@@ -42,8 +42,8 @@ class PaintedStatus : public QObject {
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint && (texts.isEmpty() || texts.last() != label_->FullText()))
-      texts << label_->FullText();
+    if (event->type() == QEvent::Paint && (texts.isEmpty() || texts.last() != label_->fullText()))
+      texts << label_->fullText();
     return false;
   }
 
@@ -59,7 +59,7 @@ class MidiCommandsTest : public WindowTest {
     InstallMidiPortLayer(layer ? std::move(layer)
                                : std::make_unique<LoopbackPortLayer>(synthesizer_));
     midi_ = std::make_unique<ProgramMidi>();
-    ProgramMidi::Control()->SetInputTimeout(300);
+    ProgramMidi::control()->SetInputTimeout(300);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
   }
   ~MidiCommandsTest() override {

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/list/ListedLines.h"
+#include "app/startup/CommandLineFiles.h"
 #include "demo/DemoBank.h"
 #include "files/FileExtension.h"
 #include "files/SmartFile.h"
@@ -293,8 +294,8 @@ TEST_F(WindowTest, CommandLineNamesOpenInTurn) {
   ASSERT_TRUE(QDir(PathOf("")).mkdir("my banks"));
   const QString quoted = PathOf("my banks/first one.s2a");
   ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), quoted));
-  form_->openCommandLineFiles(
-      {quoted, PathOf("missing.s2v"), PathOf("gone.s2a"), PathOf("demo.s2e")});
+  OpenCommandLineFiles(*form_,
+                       {quoted, PathOf("missing.s2v"), PathOf("gone.s2a"), PathOf("demo.s2e")});
   EXPECT_EQ(form_->fileName(), quoted);
   EXPECT_TRUE(TitleNames(*form_, quoted));
   // The window made for the names that failed stays hidden and takes the next name; the window

@@ -3,6 +3,7 @@
 
 #include "app/list/ItemListView.h"
 #include "app/list/ListedLines.h"
+#include "app/startup/CommandLineFiles.h"
 #include "model/S2A_File.h"
 #include "tests/app/WindowFixture.h"
 
@@ -120,7 +121,7 @@ TEST_F(WindowTest, CutAndClearLeaveAWindowUntouched) {
   EXPECT_TRUE(form_->isModified());
   EXPECT_TRUE(form_->isUntouched());
   // So it still takes the next command-line name, without a question.
-  form_->openCommandLineFiles({PathOf("demo.s2a")});
+  OpenCommandLineFiles(*form_, {PathOf("demo.s2a")});
   EXPECT_EQ(form_->nextWindow(), nullptr);
   EXPECT_EQ(form_->fileName(), PathOf("demo.s2a"));
 }

@@ -131,7 +131,8 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
        [](TransferDialog& dialog) {
          QTest::mouseClick(
              dialog.windowHandle(), Qt::LeftButton, {},
-             dialog.CancelButton->mapTo(&dialog, dialog.CancelButton->rect().center()));
+             Child<QPushButton>(dialog, "CancelButton")
+                 ->mapTo(&dialog, Child<QPushButton>(dialog, "CancelButton")->rect().center()));
        }},
       {"Esc",
        [](TransferDialog& dialog) { QTest::keyClick(dialog.windowHandle(), Qt::Key_Escape); }},
@@ -155,7 +156,7 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
         return;
       form_->itemList()->viewport()->update();
       if (!cancelled && dialog->isVisible() && QTest::qWaitForWindowExposed(dialog) &&
-          dialog->StepLabel->text().startsWith("Item 3 of 128")) {
+          Child<QLabel>(*dialog, "StepLabel")->text().startsWith("Item 3 of 128")) {
         cancelled = true;
         cancel(*dialog);
       }

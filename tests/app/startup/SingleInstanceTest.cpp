@@ -82,8 +82,8 @@ class SingleInstance : public WindowTest {
     bool first = false;
     std::thread start([&] {
       SingleApplication later(nullptr);
-      later.FileNames = names;
-      first = later.RegisterApplication();
+      later.setFileNames(names);
+      first = later.registerApplication();
       done = true;
     });
     const bool ended = QTest::qWaitFor([&] { return done.load(); }, kPatienceMs);
@@ -99,7 +99,7 @@ class SingleInstance : public WindowTest {
     auto later = std::make_unique<QLocalSocket>();
     later->connectToServer(SocketIn(Runtime()));
     EXPECT_TRUE(later->waitForConnected(kPatienceMs));
-    later->write(SingleApplication::Frame(names));
+    later->write(SingleApplication::frame(names));
     return later;
   }
 
@@ -115,7 +115,7 @@ class SingleInstance : public WindowTest {
 };
 
 TEST_F(SingleInstance, LongNamesWithBlanksOpenInTheRunningProgram) {
-  ASSERT_TRUE(running_.RegisterApplication());
+  ASSERT_TRUE(running_.registerApplication());
   // Names with blanks, deep enough that the hand-over is longer than 4096 bytes.
   QString folder = QString::fromStdString(dir_.Path());
   for (int level = 0; level < 7; ++level)
@@ -130,7 +130,7 @@ TEST_F(SingleInstance, LongNamesWithBlanksOpenInTheRunningProgram) {
   // without the steps up.
   const QString startup = QString::fromStdString(SmartFilename::StartupDirectory());
   const QStringList names = {QDir(startup).relativeFilePath(paths[0]), paths[1], paths[2]};
-  ASSERT_GT(SingleApplication::Frame(names).size(), 4096);
+  ASSERT_GT(SingleApplication::frame(names).size(), 4096);
 
   EXPECT_FALSE(StartAnother(names));
   const QStringList expected = {Opened(paths[0]), Opened(paths[1]), Opened(paths[2])};
@@ -139,7 +139,7 @@ TEST_F(SingleInstance, LongNamesWithBlanksOpenInTheRunningProgram) {
 }
 
 TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
-  ASSERT_TRUE(running_.RegisterApplication());
+  ASSERT_TRUE(running_.registerApplication());
   OpenDemo(*form_);
   // Untouched: the names of a hand-over open into it.
   form_->appendWindow().show();
@@ -148,7 +148,7 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
   const QStringList before = TitlesAndStatuses(*form_);
 
   // Starts that end before their frame is whole, then a start without names.
-  const QByteArray frame = SingleApplication::Frame({PathOf("demo.s2v")});
+  const QByteArray frame = SingleApplication::frame({PathOf("demo.s2v")});
   for (const qsizetype cut : {qsizetype(2), qsizetype(10), frame.size() - 1}) {
     QLocalSocket socket;
     socket.connectToServer(SocketIn(Runtime()));
@@ -170,7 +170,7 @@ TEST_F(SingleInstance, EmptyOrCutHandOversChangeNothing) {
 TEST_F(SingleInstance, LockAndSocketOfAKilledRunAreCleared) {
   const int killed = test::RunInChild([] {
     SingleApplication crashed(nullptr);
-    crashed.RegisterApplication();
+    crashed.registerApplication();
     ::raise(SIGKILL);
     return 0;
   });
@@ -178,7 +178,7 @@ TEST_F(SingleInstance, LockAndSocketOfAKilledRunAreCleared) {
   ASSERT_TRUE(QFile::exists(LockIn(Runtime())));
   ASSERT_TRUE(QFile::exists(SocketIn(Runtime())));
 
-  EXPECT_TRUE(running_.RegisterApplication());
+  EXPECT_TRUE(running_.registerApplication());
   EXPECT_FALSE(StartAnother({PathOf("demo.s2a")}));
   EXPECT_EQ(TitlesAndStatuses(*form_), QStringList{Opened(PathOf("demo.s2a"))});
 }
@@ -186,7 +186,7 @@ TEST_F(SingleInstance, LockAndSocketOfAKilledRunAreCleared) {
 // A window made for a name that could not be opened stays hidden at the end of the chain; the
 // next failure is said in the window that comes to the front, not in one behind it.
 TEST_F(SingleInstance, AFailedNameIsSaidInTheWindowBroughtToTheFront) {
-  ASSERT_TRUE(running_.RegisterApplication());
+  ASSERT_TRUE(running_.registerApplication());
   OpenDemo(*form_);
   for (const char* name : {"demo.s2v", "missing.s2a", "gone.s2e"})
     EXPECT_FALSE(StartAnother({PathOf(name)}));
@@ -201,7 +201,7 @@ TEST_F(SingleInstance, AFailedNameIsSaidInTheWindowBroughtToTheFront) {
 // starts are told so, until no dialog is open. A start that gave up meanwhile opens its names
 // itself, so they do not open here.
 TEST_F(SingleInstance, NamesWaitUntilNoDialogIsOpenForStartsThatStillWait) {
-  ASSERT_TRUE(running_.RegisterApplication());
+  ASSERT_TRUE(running_.registerApplication());
   QDialog question(form_.get());
   question.setModal(true);
   question.show();
@@ -220,10 +220,10 @@ TEST_F(SingleInstance, NamesWaitUntilNoDialogIsOpenForStartsThatStillWait) {
 // program ends, they were never taken, and their start goes on with them.
 TEST_F(SingleInstance, NamesHeldWhenTheProgramEndsAreNotTaken) {
   auto running = std::make_unique<SingleApplication>(form_.get());
-  ASSERT_TRUE(running->RegisterApplication());
+  ASSERT_TRUE(running->registerApplication());
   MakeModifiedDemo(*form_);
-  std::unique_ptr<UserDialogs> scripted = SetUserDialogs(nullptr);
-  const auto restoreDialogs = qScopeGuard([&] { SetUserDialogs(std::move(scripted)); });
+  std::unique_ptr<UserDialogs> scripted = setUserDialogs(nullptr);
+  const auto restoreDialogs = qScopeGuard([&] { setUserDialogs(std::move(scripted)); });
   std::unique_ptr<QLocalSocket> later;
   QByteArray answers;
   QTimer::singleShot(0, [&] {

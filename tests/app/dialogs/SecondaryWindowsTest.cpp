@@ -31,17 +31,17 @@ namespace {
 
 // A text field and the number behind it.
 struct NumberField {
-  QLineEdit* PreferencesDialog::*edit;
+  const char* edit;
   int (*inForce)();
   const char* setting;
 };
-const NumberField kSize{&PreferencesDialog::BufferSizeEdit, MidiControl::InputBufferSize,
+const NumberField kSize{"BufferSizeEdit", MidiControl::InputBufferSize,
                         Settings::kMidiInputBufSize};
-const NumberField kCount{&PreferencesDialog::BufferNumberEdit, MidiControl::InputBufferCount,
+const NumberField kCount{"BufferNumberEdit", MidiControl::InputBufferCount,
                          Settings::kMidiInputBufNumber};
-const NumberField kTimeout{&PreferencesDialog::RecvTimeoutPrefEdit, MidiControl::InputTimeout,
+const NumberField kTimeout{"RecvTimeoutPrefEdit", MidiControl::InputTimeout,
                            Settings::kMidiInputTimeout};
-const NumberField kRetries{&PreferencesDialog::ReceiveRetriesEdit, MidiControl::ReceiveRetries,
+const NumberField kRetries{"ReceiveRetriesEdit", MidiControl::ReceiveRetries,
                            Settings::kReceiveRetries};
 
 // Loopback ports that are there or not, as a device that is plugged in and pulled out.
@@ -73,7 +73,7 @@ class PreferencesTest : public testing::Test {
     form_->hide();
     form_->show();
   }
-  QLineEdit& Edit(const NumberField& field) { return *(form_.get()->*field.edit); }
+  QLineEdit& Edit(const NumberField& field) { return *Child<QLineEdit>(*form_, field.edit); }
   std::vector<std::uint8_t> SettingsFile() const {
     return test::ReadBytes(SettingsStore::Location());
   }
@@ -112,7 +112,7 @@ TEST_F(PreferencesTest, OkStoresWholeNumbersInRangeKeepsTheValueForOtherTextAndR
     const auto settings = SettingsFile();
     dialogs.requests.clear();
     Edit(entry.field).setText(QString::fromUtf8(entry.text));
-    form_->OkButton->click();
+    Child<QPushButton>(*form_, "OkButton")->click();
     EXPECT_EQ(form_->isVisible(), refuse);
     EXPECT_EQ(entry.field.inForce(), expected);
     if (refuse) {
@@ -127,7 +127,7 @@ TEST_F(PreferencesTest, OkStoresWholeNumbersInRangeKeepsTheValueForOtherTextAndR
     Reopen();
     EXPECT_EQ(Edit(entry.field).text(), QString::number(expected));
   }
-  SetUserDialogs(nullptr);
+  setUserDialogs(nullptr);
 }
 
 TEST_F(PreferencesTest, ApplyThenCancelKeepsTheAppliedValuesAndForgetsLaterEdits) {
@@ -136,12 +136,12 @@ TEST_F(PreferencesTest, ApplyThenCancelKeepsTheAppliedValuesAndForgetsLaterEdits
   Reopen();
   for (const auto& [field, value] : applied)
     Edit(*field).setText(QString::number(value));
-  EXPECT_FALSE(form_->VerifyCheckBox->isChecked());
-  form_->VerifyCheckBox->setChecked(true);
-  form_->ApplyButton->click();
-  form_->BufferSizeEdit->setText(QStringLiteral("5"));
-  form_->VerifyCheckBox->setChecked(false);
-  form_->CancelButton->click();
+  EXPECT_FALSE(Child<QCheckBox>(*form_, "VerifyCheckBox")->isChecked());
+  Child<QCheckBox>(*form_, "VerifyCheckBox")->setChecked(true);
+  Child<QPushButton>(*form_, "ApplyButton")->click();
+  Child<QLineEdit>(*form_, "BufferSizeEdit")->setText(QStringLiteral("5"));
+  Child<QCheckBox>(*form_, "VerifyCheckBox")->setChecked(false);
+  Child<QPushButton>(*form_, "CancelButton")->click();
   EXPECT_EQ(form_->result(), QDialog::Rejected);
   Reopen();
   for (const auto& [field, value] : applied) {
@@ -150,7 +150,7 @@ TEST_F(PreferencesTest, ApplyThenCancelKeepsTheAppliedValuesAndForgetsLaterEdits
   }
   EXPECT_TRUE(MidiControl::VerifyAfterSending());
   EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kVerifyAfterSending, 0), 1);
-  EXPECT_TRUE(form_->VerifyCheckBox->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(*form_, "VerifyCheckBox")->isChecked());
 }
 
 // Ports are listed as they are when the dialog opens, and again by Refresh, which keeps the
@@ -158,35 +158,35 @@ TEST_F(PreferencesTest, ApplyThenCancelKeepsTheAppliedValuesAndForgetsLaterEdits
 TEST_F(PreferencesTest, ThePortListsAreReadAfreshAtEachOpeningAndByRefresh) {
   secondPorts_->present = false;
   Reopen();
-  EXPECT_EQ(form_->MIDIOutputComboBox->count(), 1);
+  EXPECT_EQ(Child<QComboBox>(*form_, "MIDIOutputComboBox")->count(), 1);
   secondPorts_->present = true;
-  form_->RefreshButton->click();
-  EXPECT_EQ(form_->MIDIOutputComboBox->count(), 2);
-  form_->MIDIOutputComboBox->setCurrentIndex(1);
-  form_->RefreshButton->click();
-  EXPECT_EQ(form_->MIDIOutputComboBox->currentIndex(), 1);
-  form_->OkButton->click();
+  Child<QPushButton>(*form_, "RefreshButton")->click();
+  EXPECT_EQ(Child<QComboBox>(*form_, "MIDIOutputComboBox")->count(), 2);
+  Child<QComboBox>(*form_, "MIDIOutputComboBox")->setCurrentIndex(1);
+  Child<QPushButton>(*form_, "RefreshButton")->click();
+  EXPECT_EQ(Child<QComboBox>(*form_, "MIDIOutputComboBox")->currentIndex(), 1);
+  Child<QPushButton>(*form_, "OkButton")->click();
   EXPECT_EQ(MidiControl().OutputDeviceIndex(), 1);
   secondPorts_->present = false;
   Reopen();
-  EXPECT_EQ(form_->MIDIOutputComboBox->count(), 1);
-  EXPECT_EQ(form_->MIDIOutputComboBox->currentIndex(), 0);
+  EXPECT_EQ(Child<QComboBox>(*form_, "MIDIOutputComboBox")->count(), 1);
+  EXPECT_EQ(Child<QComboBox>(*form_, "MIDIOutputComboBox")->currentIndex(), 0);
 }
 
 TEST_F(PreferencesTest, TheDelayFieldsAreDisabledShowZeroAndStoreNothing) {
   Reopen();
-  form_->ApplyButton->click();
+  Child<QPushButton>(*form_, "ApplyButton")->click();
   const auto settings = SettingsFile();
-  for (QLineEdit* delay : {form_->Edit2, form_->Edit3}) {
+  for (QLineEdit* delay : {Child<QLineEdit>(*form_, "Edit2"), Child<QLineEdit>(*form_, "Edit3")}) {
     EXPECT_FALSE(delay->isEnabled());
     EXPECT_EQ(delay->text(), "0");
     delay->setText(QStringLiteral("500"));
   }
-  form_->ApplyButton->click();
+  Child<QPushButton>(*form_, "ApplyButton")->click();
   EXPECT_EQ(SettingsFile(), settings);
   Reopen();
-  EXPECT_EQ(form_->Edit2->text(), "0");
-  EXPECT_EQ(form_->Edit3->text(), "0");
+  EXPECT_EQ(Child<QLineEdit>(*form_, "Edit2")->text(), "0");
+  EXPECT_EQ(Child<QLineEdit>(*form_, "Edit3")->text(), "0");
 }
 
 // No port chosen changes nothing; the ports chosen with OK carry the next transfer.
@@ -197,17 +197,17 @@ TEST_F(PreferencesTest, TheChosenPortsCarryTheNextTransfer) {
   QPoint centre;
   QTimer::singleShot(0, form_.get(), [&] {
     centre = form_->frameGeometry().center();
-    form_->MIDIInputComboBox->setCurrentIndex(-1);
-    form_->ApplyButton->click();
-    EXPECT_EQ(form_->MIDIInputComboBox->currentIndex(), -1);
-    form_->MIDIInputComboBox->setCurrentIndex(1);
-    form_->MIDIOutputComboBox->setCurrentIndex(1);
-    form_->OkButton->click();
+    Child<QComboBox>(*form_, "MIDIInputComboBox")->setCurrentIndex(-1);
+    Child<QPushButton>(*form_, "ApplyButton")->click();
+    EXPECT_EQ(Child<QComboBox>(*form_, "MIDIInputComboBox")->currentIndex(), -1);
+    Child<QComboBox>(*form_, "MIDIInputComboBox")->setCurrentIndex(1);
+    Child<QComboBox>(*form_, "MIDIOutputComboBox")->setCurrentIndex(1);
+    Child<QPushButton>(*form_, "OkButton")->click();
   });
-  EXPECT_EQ(form_->ShowModalOver(&mainWindow), QDialog::Accepted);
+  EXPECT_EQ(form_->showModalOver(&mainWindow), QDialog::Accepted);
   EXPECT_EQ(centre, mainWindow.frameGeometry().center());
   Reopen();
-  EXPECT_EQ(form_->MIDIOutputComboBox->currentIndex(), 1);
+  EXPECT_EQ(Child<QComboBox>(*form_, "MIDIOutputComboBox")->currentIndex(), 1);
 
   S2A_File document;
   DemoBank::FillDocument(document, 3);
@@ -223,22 +223,22 @@ TEST_F(PreferencesTest, TheChosenPortsCarryTheNextTransfer) {
 // A click is a press and a release on the same part; a release over the red bar always closes.
 TEST(AboutDialogTest, AClickAnywhereOrAReleaseOverTheRedBarClosesIt) {
   AboutDialog about;
-  EXPECT_EQ(about.VersionLabel->text(), "Version 1.1");
-  EXPECT_EQ(about.Picture->pixmap().size(), QSize(145, 201));
+  EXPECT_EQ(Child<QLabel>(about, "VersionLabel")->text(), "Version 1.1");
+  EXPECT_EQ(Child<QLabel>(about, "Picture")->pixmap().size(), QSize(145, 201));
   QWidget* const none = nullptr;
   const struct {
     QWidget* pressed;
     QWidget* released;
     bool closes;
   } cases[] = {
-      {about.Picture, about.Picture, true},
-      {about.ProgramName, about.ProgramName, true},
-      {about.VersionLabel, about.VersionLabel, true},
+      {Child<QLabel>(about, "Picture"), Child<QLabel>(about, "Picture"), true},
+      {Child<QLabel>(about, "ProgramName"), Child<QLabel>(about, "ProgramName"), true},
+      {Child<QLabel>(about, "VersionLabel"), Child<QLabel>(about, "VersionLabel"), true},
       {&about, &about, true},
-      {none, about.RedBar, true},
-      {about.Picture, about.RedBar, true},
-      {none, about.Picture, false},
-      {about.Picture, about.VersionLabel, false},
+      {none, Child<QFrame>(about, "RedBar"), true},
+      {Child<QLabel>(about, "Picture"), Child<QFrame>(about, "RedBar"), true},
+      {none, Child<QLabel>(about, "Picture"), false},
+      {Child<QLabel>(about, "Picture"), Child<QLabel>(about, "VersionLabel"), false},
   };
   for (const auto& entry : cases) {
     SCOPED_TRACE(testing::Message()
@@ -267,10 +267,10 @@ TEST_F(PreferencesTest, ChoicesThatCannotBeStoredAreToldAndNoneIsApplied) {
   // A settings path whose folder is a regular file cannot be written.
   const std::string unwritable = SettingsStore::Location() + "/inside.conf";
   ::setenv("CORVALE_SETTINGS", unwritable.c_str(), 1);
-  form_->RecvTimeoutPrefEdit->setText(QStringLiteral("90"));
-  form_->BufferNumberEdit->setText(QStringLiteral("700"));
-  form_->VerifyCheckBox->setChecked(true);
-  form_->OkButton->click();
+  Child<QLineEdit>(*form_, "RecvTimeoutPrefEdit")->setText(QStringLiteral("90"));
+  Child<QLineEdit>(*form_, "BufferNumberEdit")->setText(QStringLiteral("700"));
+  Child<QCheckBox>(*form_, "VerifyCheckBox")->setChecked(true);
+  Child<QPushButton>(*form_, "OkButton")->click();
   ASSERT_EQ(dialogs.requests.size(), 1u);
   EXPECT_EQ(dialogs.requests[0].kind, ScriptedDialogs::Kind::Error);
   EXPECT_TRUE(dialogs.requests[0].text.contains(QString::fromStdString(unwritable)))
@@ -280,7 +280,7 @@ TEST_F(PreferencesTest, ChoicesThatCannotBeStoredAreToldAndNoneIsApplied) {
   EXPECT_EQ(MidiControl::InputTimeout(), timeout);
   EXPECT_EQ(MidiControl::InputBufferCount(), count);
   EXPECT_FALSE(MidiControl::VerifyAfterSending());
-  SetUserDialogs(nullptr);
+  setUserDialogs(nullptr);
 }
 
 // Centred over a window where there is room; moved in where the screen ends.

@@ -10,7 +10,7 @@ TEST(FileDialog, ListsTheTypesAsWritten) {
   // Qt simplifies the blanks of the filters it is given; the two blanks before the dash stay.
   EXPECT_EQ(QString(SaveDialogFilters()[5].description), "MIDI Files (*.mid)  - NOT IMPLEMENTED");
   for (const auto filters : {OpenDialogFilters(), SaveDialogFilters(), ExportSuppDialogFilters()}) {
-    const auto dialog = QtUserDialogs::MakeFileDialog(nullptr, {"Title", filters, {}, "a"},
+    const auto dialog = QtUserDialogs::makeFileDialog(nullptr, {"Title", filters, {}, "a"},
                                                       QFileDialog::AcceptSave);
     dialog->show();
     EXPECT_EQ(dialog->windowTitle(), "Title");
@@ -29,7 +29,7 @@ TEST(FileDialog, ListsFilesOfTheChosenTypeInAnyLetterCase) {
   for (const char* name : {"BANK1.S2A", "b.s2v", "c.txt"})
     test::WriteBytes(dir.File(name), {1});
   const QString folder = QString::fromStdString(dir.Path());
-  const auto dialog = QtUserDialogs::MakeFileDialog(
+  const auto dialog = QtUserDialogs::makeFileDialog(
       nullptr, {"Open...", OpenDialogFilters(), folder, {}}, QFileDialog::AcceptOpen);
   const QAbstractProxyModel* proxy = dialog->proxyModel();
   const auto* files = qobject_cast<const QFileSystemModel*>(proxy->sourceModel());
