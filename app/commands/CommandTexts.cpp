@@ -2,8 +2,8 @@
 
 #include <QFileInfo>
 
+#include "app/commands/FileNameText.h"
 #include "app/dialogs/UserDialogs.h"
-#include "app/startup/CommandLine.h"
 #include "files/FileDiagnostics.h"
 #include "files/FileExtension.h"
 #include "files/SmartFilename.h"

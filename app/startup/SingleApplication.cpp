@@ -19,6 +19,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/commands/FileNameText.h"
 #include "app/dialogs/TransferDialog.h"
 #include "app/startup/CommandLine.h"
 #include "app/startup/CommandLineFiles.h"

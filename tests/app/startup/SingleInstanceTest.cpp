@@ -18,7 +18,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/startup/CommandLine.h"
+#include "app/commands/FileNameText.h"
 #include "app/startup/SingleApplication.h"
 #include "files/SmartFilename.h"
 #include "tests/app/WindowFixture.h"
