@@ -1,6 +1,7 @@
 #pragma once
 
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 
 // A bulk-dump address: three 7-bit bytes (an eighth bit is dropped), ordered high, mid, low.
@@ -8,6 +9,8 @@
 class SysxAddress {
  public:
   static constexpr int kPageSize = 128;
+  // Every high and mid pair starts a page.
+  static constexpr std::size_t kPageCount = 128 * 128;
 
   constexpr SysxAddress() = default;
   constexpr SysxAddress(std::uint8_t high, std::uint8_t mid, std::uint8_t low)
@@ -21,6 +24,10 @@ class SysxAddress {
   SysxAddress& Add(int n);
   // The address of the first byte of this address's page.
   constexpr SysxAddress PageStart() const { return SysxAddress(high_, mid_, 0); }
+  // Where this address's page comes among all pages in address order, from 0 to kPageCount - 1.
+  constexpr std::size_t PageNumber() const {
+    return static_cast<std::size_t>(high_) * kPageSize + mid_;
+  }
 
   constexpr auto operator<=>(const SysxAddress&) const = default;
 

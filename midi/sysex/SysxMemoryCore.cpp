@@ -2,44 +2,50 @@
 
 #include <algorithm>
 
-SysxMemoryCore::Page* SysxMemoryCore::LastPageUpTo(SysxAddress key) const {
-  Page* page = static_cast<Page*>(first_.get());
-  if (recent_ != nullptr && recent_->Value().address <= key)
-    page = recent_;
-  if (page == nullptr || key < page->Value().address)
+SysxMemoryCore::Page* SysxMemoryCore::IndexedPage(SysxAddress address) const {
+  return index_ ? (*index_)[address.PageNumber()] : nullptr;
+}
+
+SysxMemoryCore::Page* SysxMemoryCore::StoredPageBefore(std::size_t number) const {
+  const Page* first = First();
+  if (first == nullptr || number < first->Value().address.PageNumber())
     return nullptr;
-  for (Page* next = page->NextNode(); next != nullptr && next->Value().address <= key;
-       next = next->NextNode()) {
-    page = next;
-  }
+  // The first page's slot lies below `number`, so the walk down ends there at the latest.
+  Page* page = nullptr;
+  while (page == nullptr)
+    page = (*index_)[--number];
   return page;
 }
 
-SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address, bool create) {
-  const SysxAddress key = address.PageStart();
-  Page* before = LastPageUpTo(key);
-  if (before != nullptr && before->Value().address == key)
-    return recent_ = before;
-  if (!create)
-    return nullptr;
-
-  auto created = std::make_unique<Page>(key);
+SysxMemoryCore::Page* SysxMemoryCore::AddPage(SysxAddress start) {
+  if (!index_)
+    index_ = std::make_unique<PageIndex>();
+  auto created = std::make_unique<Page>(start);
   Page* result = created.get();
-  if (before != nullptr) {
+  if (Page* before = StoredPageBefore(start.PageNumber()); before != nullptr) {
     InsertAfter(*before, std::move(created));
   } else {
     InsertBefore(first_, std::move(created));
   }
-  return recent_ = result;
+  (*index_)[start.PageNumber()] = result;
+  return result;
+}
+
+SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address, bool create) {
+  Page* found = IndexedPage(address);
+  if (found != nullptr || !create)
+    return found;
+  return AddPage(address.PageStart());
 }
 
 const SysxMemoryCore::Page* SysxMemoryCore::FindPage(SysxAddress address) const {
-  const SysxAddress key = address.PageStart();
-  Page* before = LastPageUpTo(key);
-  if (before == nullptr)
-    return nullptr;
-  recent_ = before;
-  return before->Value().address == key ? before : nullptr;
+  return IndexedPage(address);
+}
+
+void SysxMemoryCore::Clear() {
+  for (const Page* page = First(); page != nullptr; page = page->NextNode())
+    (*index_)[page->Value().address.PageNumber()] = nullptr;
+  first_.reset();
 }
 
 void SysxMemoryCore::WriteBytes(SysxAddress address, std::span<const std::uint8_t> source) {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <utility>
 
 #include "midi/sysex/SysxAddress.h"
 #include "model/DLList.h"
@@ -25,15 +24,6 @@ class SysxMemoryCore {
  public:
   using Page = DLList<SysxMemoryNode>;
 
-  SysxMemoryCore() = default;
-  SysxMemoryCore(SysxMemoryCore&& other) noexcept
-      : first_(std::move(other.first_)), recent_(std::exchange(other.recent_, nullptr)) {}
-  SysxMemoryCore& operator=(SysxMemoryCore&& other) noexcept {
-    first_ = std::move(other.first_);
-    recent_ = std::exchange(other.recent_, nullptr);
-    return *this;
-  }
-
   Page* FindPage(SysxAddress address, bool create);
   const Page* FindPage(SysxAddress address) const;
   void WriteBytes(SysxAddress address, std::span<const std::uint8_t> source);
@@ -41,20 +31,19 @@ class SysxMemoryCore {
   // Whether every one of the `count` bytes from `address` arrived: a page that holds some of a
   // block's bytes may still lack the others.
   bool Arrived(SysxAddress address, std::size_t count) const;
-  void Clear() {
-    first_.reset();
-    recent_ = nullptr;
-  }
+  void Clear();
   const Page* First() const { return static_cast<const Page*>(first_.get()); }
 
  private:
-  // The last page whose address is at most `key`, or none when every page lies past it.
-  Page* LastPageUpTo(SysxAddress key) const;
+  // The page stored under each page number, or none; the chain owns the pages.
+  using PageIndex = std::array<Page*, SysxAddress::kPageCount>;
+
+  Page* IndexedPage(SysxAddress address) const;
+  Page* AddPage(SysxAddress start);
+  // The stored page nearest below page number `number`, or none.
+  Page* StoredPageBefore(std::size_t number) const;
 
   std::unique_ptr<DLListCore> first_;
-  // The page found last, by writes and reads alike: a dump's messages come in address order, so
-  // the next page wanted is usually this one or one shortly after it, and the walk starts here
-  // instead of at the first page unless the wanted address lies before it. Only a starting
-  // point, so a const lookup may move it.
-  mutable Page* recent_ = nullptr;
+  // Made with the first page: a store never written to holds no table.
+  std::unique_ptr<PageIndex> index_;
 };

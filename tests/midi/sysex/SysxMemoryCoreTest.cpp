@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <map>
 #include <numeric>
+#include <optional>
 #include <random>
 #include <set>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -124,6 +126,73 @@ TEST(SysxMemoryCore, RunsWrittenAndReadInAnyOrderFindThePagesStored) {
         << step;
     reading.ReadBytes(address, run);
     ASSERT_EQ(run, expected.Read(address, run.size())) << step;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadRun(const SysxMemoryCore& memory, SysxAddress address, std::size_t count) {
+  Bytes run(count, 0xEE);
+  memory.ReadBytes(address, run);
+  return run;
+}
+
+// A store moved away leaves its pages, and every lookup in it, to the store it went to; both
+// go on to keep pages of their own. The run wraps from the last page address to the first.
+TEST(SysxMemoryCore, MovedPagesAreFoundOnlyInTheStoreTheyWentTo) {
+  struct Case {
+    const char* name;
+    bool construct;  // else a move assignment over a store that held `earlier`
+    std::vector<SysxAddress> earlier;
+  };
+  const Case cases[] = {
+      {"move construction", true, {}},
+      {"move assignment to an empty store", false, {}},
+      {"move assignment over other pages", false, {{0x41, 0x00, 0x05}, {0x00, 0x01, 0x00}}},
+      {"move assignment over the same pages", false, {{0x7F, 0x7F, 0x00}, {0x00, 0x00, 0x10}}},
+  };
+  const SysxAddress runStart(0x7F, 0x7F, 0x7E);
+  const Bytes run{1, 2, 3, 4};
+  const SysxAddress later(0x40, 0x00, 0x00);
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.name);
+    SysxMemoryCore from;
+    from.WriteBytes(runStart, run);
+    std::optional<SysxMemoryCore> to;
+    if (row.construct) {
+      to.emplace(std::move(from));
+    } else {
+      to.emplace();
+      for (const SysxAddress address : row.earlier)
+        to->WriteBytes(address, Bytes{9});
+      *to = std::move(from);
+    }
+    for (const SysxAddress address : row.earlier) {
+      EXPECT_EQ(ReadRun(*to, address, 1), Bytes{0});
+      EXPECT_FALSE(to->Arrived(address, 1));
+    }
+    EXPECT_EQ(ReadRun(*to, runStart, 4), run);
+    EXPECT_TRUE(to->Arrived(runStart, 4));
+    EXPECT_EQ(from.First(), nullptr);
+    EXPECT_EQ(std::as_const(from).FindPage(runStart), nullptr);
+    EXPECT_FALSE(from.Arrived(SysxAddress(0, 0, 0), 1));
+
+    from.WriteBytes(runStart, Bytes{5, 6});
+    to->WriteBytes(later, Bytes{7});
+    EXPECT_EQ(ReadRun(from, runStart, 4), (Bytes{5, 6, 0, 0}));
+    EXPECT_EQ(ReadRun(from, later, 1), Bytes{0});
+    EXPECT_EQ(ReadRun(*to, runStart, 4), run);
+    EXPECT_EQ(ReadRun(*to, later, 1), Bytes{7});
+    std::vector<SysxAddress> pages;
+    for (const auto* page = to->First(); page != nullptr; page = page->NextNode())
+      pages.push_back(page->Value().address);
+    EXPECT_EQ(pages, (std::vector<SysxAddress>{{0, 0, 0}, {0x40, 0, 0}, {0x7F, 0x7F, 0}}));
+    from.Clear();
+    EXPECT_EQ(ReadRun(*to, runStart, 4), run);
   }
 }
 
