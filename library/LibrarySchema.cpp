@@ -1,0 +1,127 @@
+#include "library/LibrarySchema.h"
+
+#include <array>
+
+#include "library/SqliteConnection.h"
+
+namespace LibrarySchema {
+namespace {
+
+// Step N brings a library of version N to version N + 1.
+constexpr std::array<const char*, kVersion> kMigrations{
+    R"sql(
+CREATE TABLE programs(
+  id INTEGER PRIMARY KEY,
+  kind INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  category TEXT NOT NULL,
+  search TEXT NOT NULL,
+  image_fingerprint BLOB NOT NULL,
+  sound_fingerprint BLOB NOT NULL,
+  added_at TEXT NOT NULL);
+CREATE INDEX programs_by_image ON programs(image_fingerprint);
+CREATE INDEX programs_by_sound ON programs(sound_fingerprint);
+CREATE INDEX programs_by_name ON programs(name COLLATE NOCASE, id);
+CREATE TABLE program_images(
+  program_id INTEGER PRIMARY KEY REFERENCES programs(id),
+  image BLOB NOT NULL);
+CREATE TABLE sources(
+  id INTEGER PRIMARY KEY,
+  program_id INTEGER NOT NULL REFERENCES programs(id),
+  origin INTEGER NOT NULL,
+  path TEXT NOT NULL,
+  bank TEXT NOT NULL,
+  slot INTEGER NOT NULL,
+  seen_at TEXT NOT NULL);
+CREATE INDEX sources_by_program ON sources(program_id);
+CREATE UNIQUE INDEX sources_of_files ON sources(program_id, path, bank, slot) WHERE origin = 0;
+CREATE TABLE collections(
+  id INTEGER PRIMARY KEY,
+  parent_id INTEGER REFERENCES collections(id),
+  kind INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  path TEXT NOT NULL UNIQUE,
+  added_at TEXT NOT NULL);
+CREATE INDEX collections_by_parent ON collections(parent_id);
+CREATE TABLE collection_entries(
+  collection_id INTEGER NOT NULL REFERENCES collections(id),
+  position INTEGER NOT NULL,
+  program_id INTEGER NOT NULL REFERENCES programs(id),
+  bank TEXT NOT NULL,
+  slot INTEGER NOT NULL,
+  PRIMARY KEY(collection_id, position)) WITHOUT ROWID;
+CREATE INDEX entries_by_program ON collection_entries(program_id);
+)sql",
+};
+
+int ReadPragma(SqliteConnection& connection, const char* sql, std::int64_t& value) {
+  SqliteStatement statement = connection.Prepare(sql);
+  if (!statement.NextRow())
+    return -1;
+  value = statement.Int(0);
+  return 0;
+}
+
+bool HasTables(SqliteConnection& connection) {
+  SqliteStatement statement = connection.Prepare("SELECT count(*) FROM sqlite_master");
+  return statement.NextRow() && statement.Int(0) > 0;
+}
+
+std::string Refusal(const std::string& why) {
+  return why + "; it is left as it is";
+}
+
+}  // namespace
+
+int Inspect(SqliteConnection& connection, int& version, std::string& error) {
+  std::int64_t applicationId = 0;
+  std::int64_t userVersion = 0;
+  if (ReadPragma(connection, "PRAGMA application_id", applicationId) != 0 ||
+      ReadPragma(connection, "PRAGMA user_version", userVersion) != 0) {
+    error = Refusal("not a Corvale library (" + connection.ErrorText() + ")");
+    return -1;
+  }
+  if (applicationId != kApplicationId) {
+    if (!HasTables(connection)) {
+      version = 0;
+      return 0;
+    }
+    error = Refusal("not a Corvale library (a database of another program)");
+    return -1;
+  }
+  if (userVersion > kVersion) {
+    error = Refusal("written by a newer Corvale (library version " + std::to_string(userVersion) +
+                    "; this one knows up to " + std::to_string(kVersion) + ")");
+    return -1;
+  }
+  version = static_cast<int>(userVersion);
+  return 0;
+}
+
+int BringUpToDate(SqliteConnection& connection, std::string& error) {
+  SqliteTransaction transaction(connection);
+  int version = 0;
+  // Read again under the write lock: another process may have created the tables meanwhile.
+  if (transaction.Begin() != 0 || Inspect(connection, version, error) != 0) {
+    if (error.empty())
+      error = connection.ErrorText();
+    return -1;
+  }
+  if (version == kVersion)
+    return 0;
+  for (int step = version; step < kVersion; ++step) {
+    if (connection.Execute(kMigrations[step]) != 0) {
+      error = "could not be brought up to date: " + connection.ErrorText();
+      return -1;
+    }
+  }
+  const std::string stamp = "PRAGMA application_id = " + std::to_string(kApplicationId) +
+                            "; PRAGMA user_version = " + std::to_string(kVersion);
+  if (connection.Execute(stamp.c_str()) != 0 || transaction.Commit() != 0) {
+    error = "could not be brought up to date: " + connection.ErrorText();
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace LibrarySchema

@@ -1,0 +1,405 @@
+#include "library/LibraryStore.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "library/LibrarySchema.h"
+#include "library/ProgramQuery.h"
+#include "library/Sha256.h"
+#include "library/SqliteConnection.h"
+#include "midi/sysex/BulkDump.h"
+#include "model/Item.h"
+
+namespace {
+
+// Long enough for the other program's change of a few files; an addition of many holds the
+// lock longer, and the waiting side then says the library is busy.
+constexpr int kBusyTimeoutMilliseconds = 10000;
+
+std::string EnvironmentText(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// `item` as the synthesizer receives it: every byte its low seven bits.
+std::unique_ptr<Item> SevenBitCopy(const Item& item) {
+  std::unique_ptr<Item> copy = CreateItem(item.Kind());
+  copy->Assign(item);
+  for (std::uint8_t& byte : copy->Data())
+    byte &= BulkDump::kDataBits;
+  return copy;
+}
+
+std::string SearchText(const Item& item) {
+  return item.PrintableName() + "\n" + item.CategoryName() + "\n" + KindInfo(item.Kind()).name;
+}
+
+ProgramRow ProgramRowOf(const SqliteStatement& statement) {
+  ProgramRow row;
+  row.id = statement.Int(0);
+  row.kind = ItemKindFromCode(static_cast<int>(statement.Int(1))).value_or(ItemKind::Instrument);
+  row.name = statement.Text(2);
+  row.category = statement.Text(3);
+  row.addedAt = statement.Text(4);
+  return row;
+}
+
+CollectionRow CollectionRowOf(const SqliteStatement& statement) {
+  CollectionRow row;
+  row.id = statement.Int(0);
+  row.parentId = statement.Int(1);
+  row.kind = statement.Int(2) == 1 ? CollectionRow::Kind::BankFile : CollectionRow::Kind::Folder;
+  row.name = statement.Text(3);
+  row.path = statement.Text(4);
+  row.entryCount = statement.Int(5);
+  return row;
+}
+
+constexpr const char* kCollectionColumns =
+    "SELECT c.id, ifnull(c.parent_id, 0), c.kind, c.name, c.path, "
+    "(SELECT count(*) FROM collection_entries e WHERE e.collection_id = c.id) FROM collections c ";
+
+std::string JournalMode(SqliteConnection& connection) {
+  SqliteStatement mode = connection.Prepare("PRAGMA journal_mode = WAL");
+  return mode.NextRow() ? mode.Text(0) : "";
+}
+
+int SetUpConnection(SqliteConnection& connection, std::string& error) {
+  connection.SetBusyTimeout(kBusyTimeoutMilliseconds);
+  int version = 0;
+  if (LibrarySchema::Inspect(connection, version, error) != 0)
+    return -1;
+  if (JournalMode(connection) != "wal") {
+    error = "could not be put in WAL mode: " + connection.ErrorText();
+    return -1;
+  }
+  if (connection.Execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON") != 0) {
+    error = connection.ErrorText();
+    return -1;
+  }
+  return LibrarySchema::BringUpToDate(connection, error);
+}
+
+}  // namespace
+
+std::string LibraryStore::DefaultPath() {
+  if (std::string chosen = EnvironmentText("CORVALE_LIBRARY"); !chosen.empty())
+    return chosen;
+  std::string dataHome = EnvironmentText("XDG_DATA_HOME");
+  if (dataHome.empty())
+    dataHome = EnvironmentText("HOME") + "/.local/share";
+  return dataHome + "/corvale/library.sqlite";
+}
+
+std::unique_ptr<LibraryStore> LibraryStore::Open(const std::string& path, std::string& error) {
+  error.clear();
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  std::error_code ignored;
+  if (!folder.empty())
+    std::filesystem::create_directories(folder, ignored);
+  std::unique_ptr<SqliteConnection> connection =
+      SqliteConnection::Open(path, SqliteConnection::Mode::ReadWriteCreate, error);
+  if (!connection || SetUpConnection(*connection, error) != 0)
+    return nullptr;
+  return std::make_unique<LibraryStore>(path, std::move(connection));
+}
+
+LibraryStore::LibraryStore(std::string path, std::unique_ptr<SqliteConnection> connection)
+    : path_(std::move(path)), connection_(std::move(connection)) {}
+
+LibraryStore::~LibraryStore() {
+  change_.reset();
+}
+
+int LibraryStore::Fail(const std::string& what) {
+  error_ = what + ": " + connection_->ErrorText();
+  return -1;
+}
+
+std::string LibraryStore::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+int LibraryStore::BeginChange() {
+  change_ = std::make_unique<SqliteTransaction>(*connection_);
+  if (change_->Begin() != 0) {
+    change_.reset();
+    if (connection_->ErrorCode() == SQLITE_BUSY)
+      return Fail("the library is busy: another program is changing it");
+    return Fail("the library cannot be changed");
+  }
+  changeTime_ = Now();
+  return 0;
+}
+
+int LibraryStore::CommitChange() {
+  if (!change_ || change_->Commit() != 0) {
+    const int result = Fail("the change could not be kept");
+    RollBackChange();
+    return result;
+  }
+  change_.reset();
+  return 0;
+}
+
+void LibraryStore::RollBackChange() {
+  change_.reset();
+}
+
+int LibraryStore::CheckIntegrity() {
+  SqliteStatement check = connection_->Prepare("PRAGMA quick_check");
+  if (!check.NextRow())
+    return Fail("the library could not be checked");
+  if (const std::string verdict = check.Text(0); verdict != "ok") {
+    error_ = "the library is damaged (" + verdict + "); it is left as it is";
+    return -1;
+  }
+  return 0;
+}
+
+int LibraryStore::FindProgram(ItemKind kind, std::span<const std::uint8_t> image,
+                              std::span<const std::uint8_t> fingerprint, std::int64_t& id) {
+  SqliteStatement& find = connection_->Cached(
+      "SELECT p.id, i.image FROM programs p JOIN program_images i ON i.program_id = p.id "
+      "WHERE p.image_fingerprint = ?1 AND p.kind = ?2");
+  find.Bind(1, fingerprint).Bind(2, static_cast<std::int64_t>(kind));
+  while (find.NextRow()) {
+    const std::span<const std::uint8_t> stored = find.Blob(1);
+    if (std::equal(stored.begin(), stored.end(), image.begin(), image.end())) {
+      id = find.Int(0);
+      find.Reset();
+      return 1;
+    }
+  }
+  return find.Failed() ? Fail("the library could not be read") : 0;
+}
+
+int LibraryStore::StoreProgram(const Item& item, std::int64_t& id, bool& isNew) {
+  const std::unique_ptr<Item> program = SevenBitCopy(item);
+  const std::span<const std::uint8_t> image = program->Data();
+  const Sha256::Digest fingerprint = Sha256::Of(image);
+  const int found = FindProgram(program->Kind(), image, fingerprint, id);
+  isNew = found == 0;
+  if (found != 0)
+    return found < 0 ? -1 : 0;
+  const Sha256::Digest soundFingerprint = Sha256::Of(image.subspan(kItemHeadSize));
+  SqliteStatement& insert = connection_->Cached(
+      "INSERT INTO programs(kind, name, category, search, image_fingerprint, sound_fingerprint, "
+      "added_at) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+  insert.Bind(1, static_cast<std::int64_t>(program->Kind()))
+      .Bind(2, program->PrintableName())
+      .Bind(3, program->CategoryName())
+      .Bind(4, SearchText(*program))
+      .Bind(5, fingerprint)
+      .Bind(6, soundFingerprint)
+      .Bind(7, changeTime_);
+  if (insert.Run() != 0)
+    return Fail("the program could not be stored");
+  id = connection_->LastInsertId();
+  SqliteStatement& insertImage =
+      connection_->Cached("INSERT INTO program_images(program_id, image) VALUES(?1, ?2)");
+  if (insertImage.Bind(1, id).Bind(2, image).Run() != 0)
+    return Fail("the program could not be stored");
+  return 0;
+}
+
+int LibraryStore::AddPlace(std::int64_t programId, const ProgramPlace& place) {
+  SqliteStatement& insert = connection_->Cached(
+      "INSERT OR IGNORE INTO sources(program_id, origin, path, bank, slot, seen_at) "
+      "VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
+  insert.Bind(1, programId)
+      .Bind(2, static_cast<std::int64_t>(place.origin))
+      .Bind(3, place.path)
+      .Bind(4, place.bank)
+      .Bind(5, std::int64_t{place.slot})
+      .Bind(6, place.seenAt.empty() ? changeTime_ : place.seenAt);
+  return insert.Run() == 0 ? 0 : Fail("the place of a program could not be stored");
+}
+
+int LibraryStore::StoreCollection(std::int64_t parentId, CollectionRow::Kind kind,
+                                  const std::string& path, std::int64_t& id) {
+  SqliteStatement& find =
+      connection_->Cached("SELECT id, ifnull(parent_id, 0) FROM collections WHERE path = ?1");
+  if (find.Bind(1, path).NextRow()) {
+    id = find.Int(0);
+    const bool moves = parentId != 0 && find.Int(1) != parentId;
+    find.Reset();
+    if (!moves)
+      return 0;
+    SqliteStatement& move =
+        connection_->Cached("UPDATE collections SET parent_id = ?1 WHERE id = ?2");
+    return move.Bind(1, parentId).Bind(2, id).Run() == 0 ? 0
+                                                         : Fail("a collection could not be moved");
+  }
+  if (find.Failed())
+    return Fail("the library could not be read");
+  SqliteStatement& insert = connection_->Cached(
+      "INSERT INTO collections(parent_id, kind, name, path, added_at) VALUES(?1, ?2, ?3, ?4, ?5)");
+  if (parentId != 0)
+    insert.Bind(1, parentId);
+  insert.Bind(2, static_cast<std::int64_t>(kind))
+      .Bind(3, std::filesystem::path(path).filename().string())
+      .Bind(4, path)
+      .Bind(5, changeTime_);
+  if (insert.Run() != 0)
+    return Fail("a collection could not be stored");
+  id = connection_->LastInsertId();
+  return 0;
+}
+
+int LibraryStore::ReplaceEntries(std::int64_t collectionId,
+                                 std::span<const CollectionEntry> entries) {
+  SqliteStatement& clear =
+      connection_->Cached("DELETE FROM collection_entries WHERE collection_id = ?1");
+  if (clear.Bind(1, collectionId).Run() != 0)
+    return Fail("a collection could not be changed");
+  SqliteStatement& insert = connection_->Cached(
+      "INSERT INTO collection_entries(collection_id, position, program_id, bank, slot) "
+      "VALUES(?1, ?2, ?3, ?4, ?5)");
+  std::int64_t position = 0;
+  for (const CollectionEntry& entry : entries) {
+    insert.Bind(1, collectionId)
+        .Bind(2, position++)
+        .Bind(3, entry.programId)
+        .Bind(4, entry.bank)
+        .Bind(5, std::int64_t{entry.slot});
+    if (insert.Run() != 0)
+      return Fail("a collection could not be changed");
+  }
+  return 0;
+}
+
+int LibraryStore::AddReceived(const Item& item, const std::string& receivedAt, std::int64_t& id) {
+  bool isNew = false;
+  ProgramPlace place;
+  place.origin = ProgramPlace::Origin::Received;
+  place.seenAt = receivedAt;
+  if (BeginChange() != 0 || StoreProgram(item, id, isNew) != 0 || AddPlace(id, place) != 0 ||
+      CommitChange() != 0) {
+    RollBackChange();
+    return -1;
+  }
+  return 0;
+}
+
+int LibraryStore::ReadImage(std::int64_t programId, ProgramImage& image) {
+  SqliteStatement& read = connection_->Cached(
+      "SELECT p.kind, i.image FROM programs p JOIN program_images i ON i.program_id = p.id "
+      "WHERE p.id = ?1");
+  if (!read.Bind(1, programId).NextRow()) {
+    error_ = read.Failed() ? "the library could not be read: " + connection_->ErrorText()
+                           : "no program " + std::to_string(programId) + " in the library";
+    return -1;
+  }
+  image.kind = ItemKindFromCode(static_cast<int>(read.Int(0))).value_or(ItemKind::Instrument);
+  const std::span<const std::uint8_t> bytes = read.Blob(1);
+  image.image.assign(bytes.begin(), bytes.end());
+  read.Reset();
+  return 0;
+}
+
+int LibraryStore::FillItem(Item& item, const ProgramImage& image) {
+  if (item.Kind() != image.kind || image.image.size() != item.Data().size())
+    return -1;
+  std::copy(image.image.begin(), image.image.end(), item.Data().begin());
+  return 0;
+}
+
+int LibraryStore::ReadProgram(std::int64_t programId, ProgramRow& row) {
+  SqliteStatement& read =
+      connection_->Cached("SELECT id, kind, name, category, added_at FROM programs WHERE id = ?1");
+  if (!read.Bind(1, programId).NextRow()) {
+    error_ = read.Failed() ? "the library could not be read: " + connection_->ErrorText()
+                           : "no program " + std::to_string(programId) + " in the library";
+    return -1;
+  }
+  row = ProgramRowOf(read);
+  read.Reset();
+  return 0;
+}
+
+int LibraryStore::Places(std::int64_t programId, std::vector<ProgramPlace>& places) {
+  places.clear();
+  SqliteStatement& read = connection_->Cached(
+      "SELECT origin, path, bank, slot, seen_at FROM sources WHERE program_id = ?1 ORDER BY id");
+  read.Bind(1, programId);
+  while (read.NextRow()) {
+    ProgramPlace place;
+    place.origin = read.Int(0) == 1 ? ProgramPlace::Origin::Received : ProgramPlace::Origin::File;
+    place.path = read.Text(1);
+    place.bank = read.Text(2);
+    place.slot = static_cast<int>(read.Int(3));
+    place.seenAt = read.Text(4);
+    places.push_back(std::move(place));
+  }
+  return read.Failed() ? Fail("the library could not be read") : 0;
+}
+
+int LibraryStore::SameSound(std::int64_t programId, std::vector<ProgramRow>& rows) {
+  rows.clear();
+  SqliteStatement& read = connection_->Cached(
+      "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p "
+      "JOIN programs q ON q.id = ?1 AND p.sound_fingerprint = q.sound_fingerprint "
+      "AND p.kind = q.kind WHERE p.id <> q.id ORDER BY p.id");
+  read.Bind(1, programId);
+  while (read.NextRow())
+    rows.push_back(ProgramRowOf(read));
+  return read.Failed() ? Fail("the library could not be read") : 0;
+}
+
+int LibraryStore::FindCollection(const std::string& numberOrPath, CollectionRow& row) {
+  SqliteStatement read = connection_->Prepare(std::string(kCollectionColumns) +
+                                              "WHERE c.path = ?1 OR CAST(c.id AS TEXT) = ?1");
+  if (!read.Bind(1, numberOrPath).NextRow()) {
+    error_ = read.Failed() ? "the library could not be read: " + connection_->ErrorText()
+                           : "no collection " + numberOrPath + " in the library";
+    return -1;
+  }
+  row = CollectionRowOf(read);
+  return 0;
+}
+
+int LibraryStore::Collections(std::int64_t parentId, std::vector<CollectionRow>& rows) {
+  rows.clear();
+  SqliteStatement read = connection_->Prepare(std::string(kCollectionColumns) +
+                                              "WHERE ifnull(c.parent_id, 0) = ?1 ORDER BY c.name");
+  read.Bind(1, parentId);
+  while (read.NextRow())
+    rows.push_back(CollectionRowOf(read));
+  return read.Failed() ? Fail("the library could not be read") : 0;
+}
+
+int LibraryStore::Entries(std::int64_t collectionId, std::vector<CollectionEntry>& entries) {
+  entries.clear();
+  SqliteStatement& read = connection_->Cached(
+      "SELECT program_id, bank, slot FROM collection_entries WHERE collection_id = ?1 "
+      "ORDER BY position");
+  read.Bind(1, collectionId);
+  while (read.NextRow())
+    entries.push_back({read.Int(0), read.Text(1), static_cast<int>(read.Int(2))});
+  return read.Failed() ? Fail("the library could not be read") : 0;
+}
+
+int LibraryStore::CountPrograms(const ProgramFilter& filter, std::int64_t& count) {
+  return ProgramQuery::Count(*connection_, filter, count) == 0
+             ? 0
+             : Fail("the library could not be searched");
+}
+
+int LibraryStore::FetchPrograms(const ProgramFilter& filter, std::int64_t offset, int limit,
+                                std::vector<ProgramRow>& rows) {
+  rows.clear();
+  SqliteStatement page = ProgramQuery::Page(*connection_, filter, offset, limit);
+  while (page.NextRow())
+    rows.push_back(ProgramRowOf(page));
+  return page.Failed() ? Fail("the library could not be searched") : 0;
+}
