@@ -34,6 +34,22 @@ std::unique_ptr<Item> SevenBitCopy(const Item& item) {
   return copy;
 }
 
+bool HasEightBitByte(const Item& item) {
+  const std::span<const std::uint8_t> image = item.Data();
+  return std::any_of(image.begin(), image.end(),
+                     [](std::uint8_t byte) { return (byte & ~BulkDump::kDataBits) != 0; });
+}
+
+// The digest of the head followed by the sound's digest: as collision-resistant as a digest of
+// the whole image, and the sound is hashed only once.
+Sha256::Digest ImageFingerprint(std::span<const std::uint8_t> image,
+                                const Sha256::Digest& soundFingerprint) {
+  Sha256 hash;
+  hash.Update(image.first(kItemHeadSize));
+  hash.Update(soundFingerprint);
+  return hash.Finish();
+}
+
 std::string SearchText(const Item& item) {
   return item.PrintableName() + "\n" + item.CategoryName() + "\n" + KindInfo(item.Kind()).name;
 }
@@ -77,7 +93,8 @@ int SetUpConnection(SqliteConnection& connection, std::string& error) {
     error = "could not be put in WAL mode: " + connection.ErrorText();
     return -1;
   }
-  if (connection.Execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON") != 0) {
+  if (connection.Execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON; "
+                         "PRAGMA cache_size = -32768") != 0) {
     error = connection.ErrorText();
     return -1;
   }
@@ -184,14 +201,17 @@ int LibraryStore::FindProgram(ItemKind kind, std::span<const std::uint8_t> image
 }
 
 int LibraryStore::StoreProgram(const Item& item, std::int64_t& id, bool& isNew) {
-  const std::unique_ptr<Item> program = SevenBitCopy(item);
+  std::unique_ptr<Item> copy;
+  if (HasEightBitByte(item))
+    copy = SevenBitCopy(item);
+  const Item* program = copy ? copy.get() : &item;
   const std::span<const std::uint8_t> image = program->Data();
-  const Sha256::Digest fingerprint = Sha256::Of(image);
+  const Sha256::Digest soundFingerprint = Sha256::Of(image.subspan(kItemHeadSize));
+  const Sha256::Digest fingerprint = ImageFingerprint(image, soundFingerprint);
   const int found = FindProgram(program->Kind(), image, fingerprint, id);
   isNew = found == 0;
   if (found != 0)
     return found < 0 ? -1 : 0;
-  const Sha256::Digest soundFingerprint = Sha256::Of(image.subspan(kItemHeadSize));
   SqliteStatement& insert = connection_->Cached(
       "INSERT INTO programs(kind, name, category, search, image_fingerprint, sound_fingerprint, "
       "added_at) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
