@@ -25,16 +25,19 @@ CREATE INDEX programs_by_name ON programs(name COLLATE NOCASE, id);
 CREATE TABLE program_images(
   program_id INTEGER PRIMARY KEY REFERENCES programs(id),
   image BLOB NOT NULL);
+CREATE TABLE files(
+  id INTEGER PRIMARY KEY,
+  path TEXT NOT NULL UNIQUE);
 CREATE TABLE sources(
   id INTEGER PRIMARY KEY,
   program_id INTEGER NOT NULL REFERENCES programs(id),
   origin INTEGER NOT NULL,
-  path TEXT NOT NULL,
+  file_id INTEGER REFERENCES files(id),
   bank TEXT NOT NULL,
   slot INTEGER NOT NULL,
   seen_at TEXT NOT NULL);
-CREATE INDEX sources_by_program ON sources(program_id);
-CREATE UNIQUE INDEX sources_of_files ON sources(program_id, path, bank, slot) WHERE origin = 0;
+-- A place in a file is kept once; a reception (file_id NULL, and NULLs never collide) each time.
+CREATE UNIQUE INDEX sources_by_program ON sources(program_id, file_id, bank, slot);
 CREATE TABLE collections(
   id INTEGER PRIMARY KEY,
   parent_id INTEGER REFERENCES collections(id),
@@ -50,7 +53,6 @@ CREATE TABLE collection_entries(
   bank TEXT NOT NULL,
   slot INTEGER NOT NULL,
   PRIMARY KEY(collection_id, position)) WITHOUT ROWID;
-CREATE INDEX entries_by_program ON collection_entries(program_id);
 )sql",
 };
 

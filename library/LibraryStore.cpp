@@ -147,6 +147,7 @@ std::string LibraryStore::Now() {
 }
 
 int LibraryStore::BeginChange() {
+  lastFile_ = {};
   change_ = std::make_unique<SqliteTransaction>(*connection_);
   if (change_->Begin() != 0) {
     change_.reset();
@@ -169,6 +170,7 @@ int LibraryStore::CommitChange() {
 }
 
 void LibraryStore::RollBackChange() {
+  lastFile_ = {};
   change_.reset();
 }
 
@@ -232,14 +234,38 @@ int LibraryStore::StoreProgram(const Item& item, std::int64_t& id, bool& isNew) 
   return 0;
 }
 
+int LibraryStore::FileId(const std::string& path, std::int64_t& id) {
+  if (path == lastFile_.path) {
+    id = lastFile_.id;
+    return 0;
+  }
+  SqliteStatement& find = connection_->Cached("SELECT id FROM files WHERE path = ?1");
+  if (find.Bind(1, path).NextRow()) {
+    id = find.Int(0);
+  } else if (find.Failed()) {
+    return Fail("the library could not be read");
+  } else {
+    SqliteStatement& insert = connection_->Cached("INSERT INTO files(path) VALUES(?1)");
+    if (insert.Bind(1, path).Run() != 0)
+      return Fail("the place of a program could not be stored");
+    id = connection_->LastInsertId();
+  }
+  lastFile_ = {path, id};
+  return 0;
+}
+
 int LibraryStore::AddPlace(std::int64_t programId, const ProgramPlace& place) {
+  std::int64_t file = 0;
+  const bool fromFile = place.origin == ProgramPlace::Origin::File;
+  if (fromFile && FileId(place.path, file) != 0)
+    return -1;
   SqliteStatement& insert = connection_->Cached(
-      "INSERT OR IGNORE INTO sources(program_id, origin, path, bank, slot, seen_at) "
+      "INSERT OR IGNORE INTO sources(program_id, origin, file_id, bank, slot, seen_at) "
       "VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
-  insert.Bind(1, programId)
-      .Bind(2, static_cast<std::int64_t>(place.origin))
-      .Bind(3, place.path)
-      .Bind(4, place.bank)
+  insert.Bind(1, programId).Bind(2, static_cast<std::int64_t>(place.origin));
+  if (fromFile)
+    insert.Bind(3, file);
+  insert.Bind(4, place.bank)
       .Bind(5, std::int64_t{place.slot})
       .Bind(6, place.seenAt.empty() ? changeTime_ : place.seenAt);
   return insert.Run() == 0 ? 0 : Fail("the place of a program could not be stored");
@@ -350,7 +376,8 @@ int LibraryStore::ReadProgram(std::int64_t programId, ProgramRow& row) {
 int LibraryStore::Places(std::int64_t programId, std::vector<ProgramPlace>& places) {
   places.clear();
   SqliteStatement& read = connection_->Cached(
-      "SELECT origin, path, bank, slot, seen_at FROM sources WHERE program_id = ?1 ORDER BY id");
+      "SELECT s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at FROM sources s "
+      "LEFT JOIN files f ON f.id = s.file_id WHERE s.program_id = ?1 ORDER BY s.id");
   read.Bind(1, programId);
   while (read.NextRow()) {
     ProgramPlace place;

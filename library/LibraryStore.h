@@ -86,6 +86,9 @@ class LibraryStore {
 
  private:
   int Fail(const std::string& what);
+  // The number of a file's path, made at its first place; the last one is kept at hand, since
+  // a bank file gives hundreds of places in a row.
+  int FileId(const std::string& path, std::int64_t& id);
   int FindProgram(ItemKind kind, std::span<const std::uint8_t> image,
                   std::span<const std::uint8_t> fingerprint, std::int64_t& id);
 
@@ -93,5 +96,9 @@ class LibraryStore {
   std::unique_ptr<SqliteConnection> connection_;
   std::unique_ptr<SqliteTransaction> change_;
   std::string changeTime_;
+  struct {
+    std::string path;
+    std::int64_t id = 0;
+  } lastFile_;
   std::string error_;
 };

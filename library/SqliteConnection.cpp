@@ -31,7 +31,7 @@ SqliteStatement& SqliteStatement::Bind(int index, std::string_view text) {
 }
 
 SqliteStatement& SqliteStatement::Bind(int index, std::span<const std::uint8_t> blob) {
-  sqlite3_bind_blob64(statement_, index, blob.data(), blob.size(), SQLITE_TRANSIENT);
+  sqlite3_bind_blob64(statement_, index, blob.data(), blob.size(), SQLITE_STATIC);
   return *this;
 }
 

@@ -28,6 +28,7 @@ class SqliteStatement {
   // Parameters count from 1, as in SQL.
   SqliteStatement& Bind(int index, std::int64_t value);
   SqliteStatement& Bind(int index, std::string_view text);
+  // The blob is not copied: it must live until the statement has run or is reset.
   SqliteStatement& Bind(int index, std::span<const std::uint8_t> blob);
   SqliteStatement& BindNull(int index);
 

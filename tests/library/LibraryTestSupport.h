@@ -28,7 +28,7 @@ inline std::int64_t RowCount(LibraryStore& store, const std::string& table) {
 inline std::vector<std::int64_t> Counts(LibraryStore& store) {
   std::vector<std::int64_t> counts;
   for (const char* table :
-       {"programs", "program_images", "sources", "collections", "collection_entries"})
+       {"programs", "program_images", "files", "sources", "collections", "collection_entries"})
     counts.push_back(RowCount(store, table));
   return counts;
 }
