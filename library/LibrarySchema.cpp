@@ -54,6 +54,16 @@ CREATE TABLE collection_entries(
   slot INTEGER NOT NULL,
   PRIMARY KEY(collection_id, position)) WITHOUT ROWID;
 )sql",
+    // The filter's index: every three characters of each program's search text, so that a
+    // search answers from the index instead of reading every row.
+    R"sql(
+CREATE VIRTUAL TABLE programs_fts USING fts5(
+  search, content='programs', content_rowid='id', tokenize='trigram');
+INSERT INTO programs_fts(programs_fts) VALUES('rebuild');
+CREATE TRIGGER programs_fts_after_insert AFTER INSERT ON programs BEGIN
+  INSERT INTO programs_fts(rowid, search) VALUES(new.id, new.search);
+END;
+)sql",
 };
 
 int ReadPragma(SqliteConnection& connection, const char* sql, std::int64_t& value) {
@@ -100,7 +110,7 @@ int Inspect(SqliteConnection& connection, int& version, std::string& error) {
   return 0;
 }
 
-int BringUpToDate(SqliteConnection& connection, std::string& error) {
+int BringUpToDate(SqliteConnection& connection, std::string& error, int targetVersion) {
   SqliteTransaction transaction(connection);
   int version = 0;
   // Read again under the write lock: another process may have created the tables meanwhile.
@@ -109,16 +119,16 @@ int BringUpToDate(SqliteConnection& connection, std::string& error) {
       error = connection.ErrorText();
     return -1;
   }
-  if (version == kVersion)
+  if (version >= targetVersion)
     return 0;
-  for (int step = version; step < kVersion; ++step) {
+  for (int step = version; step < targetVersion; ++step) {
     if (connection.Execute(kMigrations[step]) != 0) {
       error = "could not be brought up to date: " + connection.ErrorText();
       return -1;
     }
   }
   const std::string stamp = "PRAGMA application_id = " + std::to_string(kApplicationId) +
-                            "; PRAGMA user_version = " + std::to_string(kVersion);
+                            "; PRAGMA user_version = " + std::to_string(targetVersion);
   if (connection.Execute(stamp.c_str()) != 0 || transaction.Commit() != 0) {
     error = "could not be brought up to date: " + connection.ErrorText();
     return -1;

@@ -16,26 +16,56 @@ std::string ContainsPattern(const std::string& word) {
   return pattern + "%";
 }
 
+// The trigram index finds words of three characters or more; shorter ones are looked for in
+// every row.
+constexpr std::size_t kIndexedWordLength = 3;
+
+struct SplitWords {
+  std::string indexed;  // an FTS5 query: each word quoted, all of them required
+  std::vector<std::string> scanned;
+};
+
+SplitWords Split(const std::string& text) {
+  SplitWords split;
+  for (const std::string& word : FilterWords(text)) {
+    if (word.size() < kIndexedWordLength) {
+      split.scanned.push_back(word);
+      continue;
+    }
+    split.indexed += split.indexed.empty() ? "\"" : " \"";
+    for (const char c : word)
+      split.indexed += c == '"' ? std::string("\"\"") : std::string(1, c);
+    split.indexed += '"';
+  }
+  return split;
+}
+
 std::string FromAndWhere(const ProgramFilter& filter) {
+  const SplitWords words = Split(filter.text);
   std::string sql = " FROM programs p";
   if (filter.collection)
     sql += " JOIN collection_entries e ON e.program_id = p.id AND e.collection_id = ?";
   sql += " WHERE 1";
   if (filter.kind)
     sql += " AND p.kind = ?";
-  for (std::size_t i = 0; i < FilterWords(filter.text).size(); ++i)
+  if (!words.indexed.empty())
+    sql += " AND p.id IN (SELECT rowid FROM programs_fts WHERE programs_fts MATCH ?)";
+  for (std::size_t i = 0; i < words.scanned.size(); ++i)
     sql += " AND p.search LIKE ? ESCAPE '\\'";
   return sql;
 }
 
 // Binds the parameters of FromAndWhere in their order; returns the next free index.
 int BindFilter(SqliteStatement& statement, const ProgramFilter& filter) {
+  const SplitWords words = Split(filter.text);
   int index = 1;
   if (filter.collection)
     statement.Bind(index++, *filter.collection);
   if (filter.kind)
     statement.Bind(index++, static_cast<std::int64_t>(*filter.kind));
-  for (const std::string& word : FilterWords(filter.text))
+  if (!words.indexed.empty())
+    statement.Bind(index++, words.indexed);
+  for (const std::string& word : words.scanned)
     statement.Bind(index++, ContainsPattern(word));
   return index;
 }

@@ -40,12 +40,13 @@ class LibraryStoreTest : public testing::Test {
 
 // What is no library this program may change is refused with its reason, and its bytes stay.
 TEST_F(LibraryStoreTest, RefusesWhatIsNoLibraryAndLeavesItsBytes) {
-  const auto rawDatabase = [&](const char* sql) {
+  const auto rawDatabase = [&](const std::string& sql) {
     std::string error;
     auto connection =
         SqliteConnection::Open(Library(), SqliteConnection::Mode::ReadWriteCreate, error);
-    ASSERT_EQ(connection->Execute(sql), 0) << connection->ErrorText();
+    ASSERT_EQ(connection->Execute(sql.c_str()), 0) << connection->ErrorText();
   };
+  const std::string newer = std::to_string(LibrarySchema::kVersion + 1);
   const struct {
     const char* what;
     std::function<void()> make;
@@ -58,10 +59,10 @@ TEST_F(LibraryStoreTest, RefusesWhatIsNoLibraryAndLeavesItsBytes) {
       {"a newer library",
        [&] {
          test::OpenLibrary(Library());
-         rawDatabase("PRAGMA user_version = 2");
+         rawDatabase("PRAGMA user_version = " + newer);
        },
-       "written by a newer Corvale (library version 2; this one knows up to 1); it is left as "
-       "it is"},
+       "written by a newer Corvale (library version " + newer + "; this one knows up to " +
+           std::to_string(LibrarySchema::kVersion) + "); it is left as it is"},
   };
   for (const auto& [what, make, refusal] : cases) {
     std::filesystem::remove(Library());
@@ -72,6 +73,33 @@ TEST_F(LibraryStoreTest, RefusesWhatIsNoLibraryAndLeavesItsBytes) {
     EXPECT_EQ(error, refusal) << what;
     EXPECT_EQ(test::ReadBytes(Library()), before) << what;
   }
+}
+
+// A library of the first version, with a program in it, is brought up to date when opened,
+// and its program is found through the search index the second version added.
+TEST_F(LibraryStoreTest, AnOlderLibraryIsMigratedWithItsPrograms) {
+  {
+    std::string error;
+    auto connection =
+        SqliteConnection::Open(Library(), SqliteConnection::Mode::ReadWriteCreate, error);
+    ASSERT_EQ(LibrarySchema::BringUpToDate(*connection, error, 1), 0) << error;
+    ASSERT_EQ(connection->Execute(
+                  "INSERT INTO programs VALUES(7, 0, 'Old Pno', 'Pf', 'Old Pno\nPf\nInstrument', "
+                  "x'00', x'00', '2026-01-01T00:00:00Z')"),
+              0)
+        << connection->ErrorText();
+  }
+  auto store = test::OpenLibrary(Library());
+  ASSERT_NE(store, nullptr);
+  SqliteStatement version = store->Connection().Prepare("PRAGMA user_version");
+  ASSERT_TRUE(version.NextRow());
+  EXPECT_EQ(version.Int(0), LibrarySchema::kVersion);
+  ProgramFilter filter;
+  filter.text = "old pno";
+  std::vector<ProgramRow> rows;
+  ASSERT_EQ(store->FetchPrograms(filter, 0, 10, rows), 0) << store->LastError();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].id, 7);
 }
 
 TEST_F(LibraryStoreTest, ADamagedLibraryTakesNoAdditionAndKeepsItsBytes) {
@@ -167,6 +195,8 @@ TEST_F(LibraryStoreTest, FiltersCountAndPageTheRows) {
       {"50%", std::nullopt, false, {"50% Mix"}},
       {"kit percussion", std::nullopt, false, {"Std Kit"}},
       {"pf: mix", std::nullopt, false, {}},
+      {"Mi 50", std::nullopt, false, {"50% Mix", "500 Mix"}},
+      {"\"pno", std::nullopt, false, {}},
   };
   for (const auto& [text, kind, descending, names] : cases) {
     ProgramFilter filter;
