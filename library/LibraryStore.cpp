@@ -7,8 +7,8 @@
 #include <ctime>
 #include <filesystem>
 
+#include "library/LibraryQuery.h"
 #include "library/LibrarySchema.h"
-#include "library/ProgramQuery.h"
 #include "library/Sha256.h"
 #include "library/SqliteConnection.h"
 #include "midi/sysex/BulkDump.h"
@@ -53,31 +53,6 @@ Sha256::Digest ImageFingerprint(std::span<const std::uint8_t> image,
 std::string SearchText(const Item& item) {
   return item.PrintableName() + "\n" + item.CategoryName() + "\n" + KindInfo(item.Kind()).name;
 }
-
-ProgramRow ProgramRowOf(const SqliteStatement& statement) {
-  ProgramRow row;
-  row.id = statement.Int(0);
-  row.kind = ItemKindFromCode(static_cast<int>(statement.Int(1))).value_or(ItemKind::Instrument);
-  row.name = statement.Text(2);
-  row.category = statement.Text(3);
-  row.addedAt = statement.Text(4);
-  return row;
-}
-
-CollectionRow CollectionRowOf(const SqliteStatement& statement) {
-  CollectionRow row;
-  row.id = statement.Int(0);
-  row.parentId = statement.Int(1);
-  row.kind = statement.Int(2) == 1 ? CollectionRow::Kind::BankFile : CollectionRow::Kind::Folder;
-  row.name = statement.Text(3);
-  row.path = statement.Text(4);
-  row.entryCount = statement.Int(5);
-  return row;
-}
-
-constexpr const char* kCollectionColumns =
-    "SELECT c.id, ifnull(c.parent_id, 0), c.kind, c.name, c.path, "
-    "(SELECT count(*) FROM collection_entries e WHERE e.collection_id = c.id) FROM collections c ";
 
 std::string JournalMode(SqliteConnection& connection) {
   SqliteStatement mode = connection.Prepare("PRAGMA journal_mode = WAL");
@@ -137,6 +112,16 @@ int LibraryStore::Fail(const std::string& what) {
   return -1;
 }
 
+int LibraryStore::Found(int found, const std::string& absence) {
+  if (found < 0)
+    return Fail("the library could not be read");
+  if (found == 0) {
+    error_ = absence;
+    return -1;
+  }
+  return 0;
+}
+
 std::string LibraryStore::Now() {
   const std::time_t now = std::time(nullptr);
   std::tm utc{};
@@ -156,10 +141,27 @@ int LibraryStore::BeginChange() {
     return Fail("the library cannot be changed");
   }
   changeTime_ = Now();
+  SqliteStatement highest = connection_->Prepare("SELECT ifnull(max(id), 0) FROM programs");
+  if (!highest.NextRow()) {
+    const int result = Fail("the library could not be read");
+    RollBackChange();
+    return result;
+  }
+  lastProgramBefore_ = highest.Int(0);
   return 0;
 }
 
+int LibraryStore::IndexNewPrograms() {
+  SqliteStatement& index = connection_->Cached(
+      "INSERT INTO programs_fts(rowid, search) SELECT id, search FROM programs WHERE id > ?1");
+  return index.Bind(1, lastProgramBefore_).Run() == 0 ? 0 : Fail("the change could not be kept");
+}
+
 int LibraryStore::CommitChange() {
+  if (change_ && IndexNewPrograms() != 0) {
+    RollBackChange();
+    return -1;
+  }
   if (!change_ || change_->Commit() != 0) {
     const int result = Fail("the change could not be kept");
     RollBackChange();
@@ -361,92 +363,48 @@ int LibraryStore::FillItem(Item& item, const ProgramImage& image) {
 }
 
 int LibraryStore::ReadProgram(std::int64_t programId, ProgramRow& row) {
-  SqliteStatement& read =
-      connection_->Cached("SELECT id, kind, name, category, added_at FROM programs WHERE id = ?1");
-  if (!read.Bind(1, programId).NextRow()) {
-    error_ = read.Failed() ? "the library could not be read: " + connection_->ErrorText()
-                           : "no program " + std::to_string(programId) + " in the library";
-    return -1;
-  }
-  row = ProgramRowOf(read);
-  read.Reset();
-  return 0;
-}
-
-int LibraryStore::Places(std::int64_t programId, std::vector<ProgramPlace>& places) {
-  places.clear();
-  SqliteStatement& read = connection_->Cached(
-      "SELECT s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at FROM sources s "
-      "LEFT JOIN files f ON f.id = s.file_id WHERE s.program_id = ?1 ORDER BY s.id");
-  read.Bind(1, programId);
-  while (read.NextRow()) {
-    ProgramPlace place;
-    place.origin = read.Int(0) == 1 ? ProgramPlace::Origin::Received : ProgramPlace::Origin::File;
-    place.path = read.Text(1);
-    place.bank = read.Text(2);
-    place.slot = static_cast<int>(read.Int(3));
-    place.seenAt = read.Text(4);
-    places.push_back(std::move(place));
-  }
-  return read.Failed() ? Fail("the library could not be read") : 0;
-}
-
-int LibraryStore::SameSound(std::int64_t programId, std::vector<ProgramRow>& rows) {
-  rows.clear();
-  SqliteStatement& read = connection_->Cached(
-      "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p "
-      "JOIN programs q ON q.id = ?1 AND p.sound_fingerprint = q.sound_fingerprint "
-      "AND p.kind = q.kind WHERE p.id <> q.id ORDER BY p.id");
-  read.Bind(1, programId);
-  while (read.NextRow())
-    rows.push_back(ProgramRowOf(read));
-  return read.Failed() ? Fail("the library could not be read") : 0;
+  return Found(LibraryQuery::Program(*connection_, programId, row),
+               "no program " + std::to_string(programId) + " in the library");
 }
 
 int LibraryStore::FindCollection(const std::string& numberOrPath, CollectionRow& row) {
-  SqliteStatement read = connection_->Prepare(std::string(kCollectionColumns) +
-                                              "WHERE c.path = ?1 OR CAST(c.id AS TEXT) = ?1");
-  if (!read.Bind(1, numberOrPath).NextRow()) {
-    error_ = read.Failed() ? "the library could not be read: " + connection_->ErrorText()
-                           : "no collection " + numberOrPath + " in the library";
-    return -1;
-  }
-  row = CollectionRowOf(read);
-  return 0;
-}
-
-int LibraryStore::Collections(std::int64_t parentId, std::vector<CollectionRow>& rows) {
-  rows.clear();
-  SqliteStatement read = connection_->Prepare(std::string(kCollectionColumns) +
-                                              "WHERE ifnull(c.parent_id, 0) = ?1 ORDER BY c.name");
-  read.Bind(1, parentId);
-  while (read.NextRow())
-    rows.push_back(CollectionRowOf(read));
-  return read.Failed() ? Fail("the library could not be read") : 0;
-}
-
-int LibraryStore::Entries(std::int64_t collectionId, std::vector<CollectionEntry>& entries) {
-  entries.clear();
-  SqliteStatement& read = connection_->Cached(
-      "SELECT program_id, bank, slot FROM collection_entries WHERE collection_id = ?1 "
-      "ORDER BY position");
-  read.Bind(1, collectionId);
-  while (read.NextRow())
-    entries.push_back({read.Int(0), read.Text(1), static_cast<int>(read.Int(2))});
-  return read.Failed() ? Fail("the library could not be read") : 0;
+  return Found(LibraryQuery::Collection(*connection_, numberOrPath, row),
+               "no collection " + numberOrPath + " in the library");
 }
 
 int LibraryStore::CountPrograms(const ProgramFilter& filter, std::int64_t& count) {
-  return ProgramQuery::Count(*connection_, filter, count) == 0
+  return LibraryQuery::Count(*connection_, filter, count) == 0
              ? 0
              : Fail("the library could not be searched");
 }
 
 int LibraryStore::FetchPrograms(const ProgramFilter& filter, std::int64_t offset, int limit,
                                 std::vector<ProgramRow>& rows) {
-  rows.clear();
-  SqliteStatement page = ProgramQuery::Page(*connection_, filter, offset, limit);
-  while (page.NextRow())
-    rows.push_back(ProgramRowOf(page));
-  return page.Failed() ? Fail("the library could not be searched") : 0;
+  return LibraryQuery::Page(*connection_, filter, offset, limit, rows) == 0
+             ? 0
+             : Fail("the library could not be searched");
+}
+
+int LibraryStore::Places(std::int64_t programId, std::vector<ProgramPlace>& places) {
+  return LibraryQuery::Places(*connection_, programId, places) == 0
+             ? 0
+             : Fail("the library could not be read");
+}
+
+int LibraryStore::SameSound(std::int64_t programId, std::vector<ProgramRow>& rows) {
+  return LibraryQuery::SameSound(*connection_, programId, rows) == 0
+             ? 0
+             : Fail("the library could not be read");
+}
+
+int LibraryStore::Collections(std::int64_t parentId, std::vector<CollectionRow>& rows) {
+  return LibraryQuery::Collections(*connection_, parentId, rows) == 0
+             ? 0
+             : Fail("the library could not be read");
+}
+
+int LibraryStore::Entries(std::int64_t collectionId, std::vector<CollectionEntry>& entries) {
+  return LibraryQuery::Entries(*connection_, collectionId, entries) == 0
+             ? 0
+             : Fail("the library could not be read");
 }

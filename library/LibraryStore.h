@@ -86,6 +86,10 @@ class LibraryStore {
 
  private:
   int Fail(const std::string& what);
+  // Puts the programs the change added into the search index.
+  int IndexNewPrograms();
+  // 0 for a row found (1), else -1 with the failure or `absence` as the error.
+  int Found(int found, const std::string& absence);
   // The number of a file's path, made at its first place; the last one is kept at hand, since
   // a bank file gives hundreds of places in a row.
   int FileId(const std::string& path, std::int64_t& id);
@@ -96,6 +100,7 @@ class LibraryStore {
   std::unique_ptr<SqliteConnection> connection_;
   std::unique_ptr<SqliteTransaction> change_;
   std::string changeTime_;
+  std::int64_t lastProgramBefore_ = 0;
   struct {
     std::string path;
     std::int64_t id = 0;
