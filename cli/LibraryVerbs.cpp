@@ -34,6 +34,24 @@ std::unique_ptr<LibraryStore> OpenLibrary(const char* verb) {
   return store;
 }
 
+int LibraryFailure(const char* verb, const LibraryStore& store) {
+  return Failure(verb, store.Path() + ": " + store.LastError());
+}
+
+// The library, once OUT has one of the extensions `isKind` takes; none, with the exit status
+// in `status`, when it has not or the library cannot be opened.
+std::unique_ptr<LibraryStore> OpenLibraryWriting(const char* verb, const std::string& out,
+                                                 bool (*isKind)(const std::string&),
+                                                 const char* kinds, int& status) {
+  if (!isKind(out)) {
+    status = WrongKind(verb, out, kinds);
+    return nullptr;
+  }
+  std::unique_ptr<LibraryStore> store = OpenLibrary(verb);
+  status = store ? kExitSuccess : kExitFailure;
+  return store;
+}
+
 std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -136,10 +154,10 @@ int Find(std::span<const std::string> arguments) {
   std::vector<ProgramRow> rows;
   for (std::int64_t offset = 0;; offset += kPageSize) {
     if (store->FetchPrograms(filter, offset, kPageSize, rows) != 0)
-      return Failure(kVerb, store->Path() + ": " + store->LastError());
+      return LibraryFailure(kVerb, *store);
     for (const ProgramRow& row : rows) {
       if (PrintRow(*store, row) != 0)
-        return Failure(kVerb, store->Path() + ": " + store->LastError());
+        return LibraryFailure(kVerb, *store);
     }
     FlushOutput();
     if (rows.size() < static_cast<std::size_t>(kPageSize))
@@ -157,14 +175,13 @@ int Export(std::span<const std::string> arguments) {
   if (!id)
     return UsageError("library export: '" + arguments[0] + "' is no program number");
   const std::string& out = arguments[1];
-  if (!IsItemFile(out))
-    return WrongKind(kVerb, out, kItemFileKinds);
-  const std::unique_ptr<LibraryStore> store = OpenLibrary(kVerb);
+  int status = kExitSuccess;
+  const auto store = OpenLibraryWriting(kVerb, out, &IsItemFile, kItemFileKinds, status);
   if (!store)
-    return kExitFailure;
+    return status;
   ProgramImage image;
   if (store->ReadImage(*id, image) != 0)
-    return Failure(kVerb, store->Path() + ": " + store->LastError());
+    return LibraryFailure(kVerb, *store);
   S2I_File file;
   if (LibraryStore::FillItem(*file.GetItem(static_cast<int>(image.kind)), image) != 0)
     return Failure(kVerb, "program " + arguments[0] + " has an image of another size");
@@ -230,21 +247,20 @@ int Bank(std::span<const std::string> arguments) {
   if (arguments.size() != 2)
     return UsageError("library bank: expected COLLECTION OUT");
   const std::string& out = arguments[1];
-  if (!IsBankFile(out))
-    return WrongKind(kVerb, out, kBankFileKinds);
-  const std::unique_ptr<LibraryStore> store = OpenLibrary(kVerb);
+  int status = kExitSuccess;
+  const auto store = OpenLibraryWriting(kVerb, out, &IsBankFile, kBankFileKinds, status);
   if (!store)
-    return kExitFailure;
+    return status;
   CollectionRow collection;
   std::vector<CollectionEntry> entries;
   if (store->FindCollection(arguments[0], collection) != 0 ||
       store->Entries(collection.id, entries) != 0) {
-    return Failure(kVerb, store->Path() + ": " + store->LastError());
+    return LibraryFailure(kVerb, *store);
   }
   BankBuilder builder(*store, out);
   for (const CollectionEntry& entry : entries) {
     if (builder.Place(entry) != 0)
-      return Failure(kVerb, store->Path() + ": " + store->LastError());
+      return LibraryFailure(kVerb, *store);
   }
   if (builder.LeftOut() > 0) {
     std::fprintf(stderr, "corvale-cli: %s: %s: %s left out (no room for them in %s)\n", kVerb,

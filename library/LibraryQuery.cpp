@@ -6,9 +6,27 @@ namespace LibraryQuery {
 namespace {
 
 constexpr const char* kProgramColumns = "SELECT p.id, p.kind, p.name, p.category, p.added_at";
-constexpr const char* kCollectionColumns =
+constexpr const char* kProgramById =
+    "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p WHERE p.id = ?1";
+constexpr const char* kSameSound =
+    "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p "
+    "JOIN programs q ON q.id = ?1 AND p.sound_fingerprint = q.sound_fingerprint "
+    "AND p.kind = q.kind WHERE p.id <> q.id ORDER BY p.id";
+constexpr const char* kPlacesOfProgram =
+    "SELECT s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at FROM sources s "
+    "LEFT JOIN files f ON f.id = s.file_id WHERE s.program_id = ?1 ORDER BY s.id";
+// A collection with the number of its entries.
+constexpr const char* kCollectionByNumberOrPath =
     "SELECT c.id, ifnull(c.parent_id, 0), c.kind, c.name, c.path, "
-    "(SELECT count(*) FROM collection_entries e WHERE e.collection_id = c.id) FROM collections c ";
+    "(SELECT count(*) FROM collection_entries e WHERE e.collection_id = c.id) "
+    "FROM collections c WHERE c.path = ?1 OR CAST(c.id AS TEXT) = ?1";
+constexpr const char* kCollectionsUnder =
+    "SELECT c.id, ifnull(c.parent_id, 0), c.kind, c.name, c.path, "
+    "(SELECT count(*) FROM collection_entries e WHERE e.collection_id = c.id) "
+    "FROM collections c WHERE ifnull(c.parent_id, 0) = ?1 ORDER BY c.name";
+constexpr const char* kEntriesOfCollection =
+    "SELECT program_id, bank, slot FROM collection_entries WHERE collection_id = ?1 "
+    "ORDER BY position";
 
 ProgramRow ProgramRowOf(const SqliteStatement& statement) {
   ProgramRow row;
@@ -180,46 +198,33 @@ int Page(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t
 }
 
 int Program(SqliteConnection& connection, std::int64_t programId, ProgramRow& row) {
-  SqliteStatement& read = connection.Cached(
-      "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p WHERE p.id = ?1");
-  return ReadOneRow(read.Bind(1, programId), &ProgramRowOf, row);
+  return ReadOneRow(connection.Cached(kProgramById).Bind(1, programId), &ProgramRowOf, row);
 }
 
 int Places(SqliteConnection& connection, std::int64_t programId,
            std::vector<ProgramPlace>& places) {
-  SqliteStatement& read = connection.Cached(
-      "SELECT s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at FROM sources s "
-      "LEFT JOIN files f ON f.id = s.file_id WHERE s.program_id = ?1 ORDER BY s.id");
-  return ReadAllRows(read.Bind(1, programId), &PlaceOf, places);
+  return ReadAllRows(connection.Cached(kPlacesOfProgram).Bind(1, programId), &PlaceOf, places);
 }
 
 int SameSound(SqliteConnection& connection, std::int64_t programId, std::vector<ProgramRow>& rows) {
-  SqliteStatement& read = connection.Cached(
-      "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p "
-      "JOIN programs q ON q.id = ?1 AND p.sound_fingerprint = q.sound_fingerprint "
-      "AND p.kind = q.kind WHERE p.id <> q.id ORDER BY p.id");
-  return ReadAllRows(read.Bind(1, programId), &ProgramRowOf, rows);
+  return ReadAllRows(connection.Cached(kSameSound).Bind(1, programId), &ProgramRowOf, rows);
 }
 
 int Collection(SqliteConnection& connection, const std::string& numberOrPath, CollectionRow& row) {
-  SqliteStatement read = connection.Prepare(std::string(kCollectionColumns) +
-                                            "WHERE c.path = ?1 OR CAST(c.id AS TEXT) = ?1");
-  return ReadOneRow(read.Bind(1, numberOrPath), &CollectionRowOf, row);
+  return ReadOneRow(connection.Cached(kCollectionByNumberOrPath).Bind(1, numberOrPath),
+                    &CollectionRowOf, row);
 }
 
 int Collections(SqliteConnection& connection, std::int64_t parentId,
                 std::vector<CollectionRow>& rows) {
-  SqliteStatement read = connection.Prepare(std::string(kCollectionColumns) +
-                                            "WHERE ifnull(c.parent_id, 0) = ?1 ORDER BY c.name");
-  return ReadAllRows(read.Bind(1, parentId), &CollectionRowOf, rows);
+  return ReadAllRows(connection.Cached(kCollectionsUnder).Bind(1, parentId), &CollectionRowOf,
+                     rows);
 }
 
 int Entries(SqliteConnection& connection, std::int64_t collectionId,
             std::vector<CollectionEntry>& entries) {
-  SqliteStatement& read = connection.Cached(
-      "SELECT program_id, bank, slot FROM collection_entries WHERE collection_id = ?1 "
-      "ORDER BY position");
-  return ReadAllRows(read.Bind(1, collectionId), &EntryOf, entries);
+  return ReadAllRows(connection.Cached(kEntriesOfCollection).Bind(1, collectionId), &EntryOf,
+                     entries);
 }
 
 }  // namespace LibraryQuery

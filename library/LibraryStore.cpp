@@ -112,6 +112,10 @@ int LibraryStore::Fail(const std::string& what) {
   return -1;
 }
 
+int LibraryStore::Read(int result) {
+  return result == 0 ? 0 : Fail("the library could not be read");
+}
+
 int LibraryStore::Found(int found, const std::string& absence) {
   if (found < 0)
     return Fail("the library could not be read");
@@ -373,38 +377,26 @@ int LibraryStore::FindCollection(const std::string& numberOrPath, CollectionRow&
 }
 
 int LibraryStore::CountPrograms(const ProgramFilter& filter, std::int64_t& count) {
-  return LibraryQuery::Count(*connection_, filter, count) == 0
-             ? 0
-             : Fail("the library could not be searched");
+  return Read(LibraryQuery::Count(*connection_, filter, count));
 }
 
 int LibraryStore::FetchPrograms(const ProgramFilter& filter, std::int64_t offset, int limit,
                                 std::vector<ProgramRow>& rows) {
-  return LibraryQuery::Page(*connection_, filter, offset, limit, rows) == 0
-             ? 0
-             : Fail("the library could not be searched");
+  return Read(LibraryQuery::Page(*connection_, filter, offset, limit, rows));
 }
 
 int LibraryStore::Places(std::int64_t programId, std::vector<ProgramPlace>& places) {
-  return LibraryQuery::Places(*connection_, programId, places) == 0
-             ? 0
-             : Fail("the library could not be read");
+  return Read(LibraryQuery::Places(*connection_, programId, places));
 }
 
 int LibraryStore::SameSound(std::int64_t programId, std::vector<ProgramRow>& rows) {
-  return LibraryQuery::SameSound(*connection_, programId, rows) == 0
-             ? 0
-             : Fail("the library could not be read");
+  return Read(LibraryQuery::SameSound(*connection_, programId, rows));
 }
 
 int LibraryStore::Collections(std::int64_t parentId, std::vector<CollectionRow>& rows) {
-  return LibraryQuery::Collections(*connection_, parentId, rows) == 0
-             ? 0
-             : Fail("the library could not be read");
+  return Read(LibraryQuery::Collections(*connection_, parentId, rows));
 }
 
 int LibraryStore::Entries(std::int64_t collectionId, std::vector<CollectionEntry>& entries) {
-  return LibraryQuery::Entries(*connection_, collectionId, entries) == 0
-             ? 0
-             : Fail("the library could not be read");
+  return Read(LibraryQuery::Entries(*connection_, collectionId, entries));
 }

@@ -88,6 +88,8 @@ class LibraryStore {
   int Fail(const std::string& what);
   // Puts the programs the change added into the search index.
   int IndexNewPrograms();
+  // 0 for a query that succeeded (0), else -1 with the failure as the error.
+  int Read(int result);
   // 0 for a row found (1), else -1 with the failure or `absence` as the error.
   int Found(int found, const std::string& absence);
   // The number of a file's path, made at its first place; the last one is kept at hand, since

@@ -19,6 +19,7 @@
 
 namespace {
 
+// What one run of the tool left: its exit status and what it wrote.
 struct ToolRun {
   int status = -1;
   std::string out;
@@ -27,13 +28,13 @@ struct ToolRun {
 
 class LibraryCli : public testing::Test {
  protected:
+  // Each test's own library and files; the tool is the one ctest names in CORVALE_CLI.
   void SetUp() override {
-    const char* cli = std::getenv("CORVALE_CLI");
-    if (cli == nullptr)
+    if (std::getenv("CORVALE_CLI") == nullptr)
       GTEST_SKIP() << "CORVALE_CLI names the tool; ctest sets it";
-    cli_ = cli;
-    ::setenv("CORVALE_LIBRARY", Library().c_str(), 1);
+    cli_ = std::getenv("CORVALE_CLI");
     ASSERT_TRUE(test::WriteDemoFiles(dir_));
+    ::setenv("CORVALE_LIBRARY", Library().c_str(), 1);
   }
 
   std::string Library() const { return dir_.File("library.sqlite"); }
