@@ -12,6 +12,9 @@ constexpr const char* kSameSound =
     "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p "
     "JOIN programs q ON q.id = ?1 AND p.sound_fingerprint = q.sound_fingerprint "
     "AND p.kind = q.kind WHERE p.id <> q.id ORDER BY p.id";
+constexpr const char* kImageOfProgram =
+    "SELECT p.kind, i.image FROM programs p JOIN program_images i ON i.program_id = p.id "
+    "WHERE p.id = ?1";
 constexpr const char* kPlacesOfProgram =
     "SELECT s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at FROM sources s "
     "LEFT JOIN files f ON f.id = s.file_id WHERE s.program_id = ?1 ORDER BY s.id";
@@ -36,6 +39,12 @@ ProgramRow ProgramRowOf(const SqliteStatement& statement) {
   row.category = statement.Text(3);
   row.addedAt = statement.Text(4);
   return row;
+}
+
+ProgramImage ImageOf(const SqliteStatement& statement) {
+  const std::span<const std::uint8_t> bytes = statement.Blob(1);
+  return {ItemKindFromCode(static_cast<int>(statement.Int(0))).value_or(ItemKind::Instrument),
+          {bytes.begin(), bytes.end()}};
 }
 
 ProgramPlace PlaceOf(const SqliteStatement& statement) {
@@ -199,6 +208,10 @@ int Page(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t
 
 int Program(SqliteConnection& connection, std::int64_t programId, ProgramRow& row) {
   return ReadOneRow(connection.Cached(kProgramById).Bind(1, programId), &ProgramRowOf, row);
+}
+
+int Image(SqliteConnection& connection, std::int64_t programId, ProgramImage& image) {
+  return ReadOneRow(connection.Cached(kImageOfProgram).Bind(1, programId), &ImageOf, image);
 }
 
 int Places(SqliteConnection& connection, std::int64_t programId,

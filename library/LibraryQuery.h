@@ -21,6 +21,7 @@ int Page(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t
          std::vector<ProgramRow>& rows);
 
 int Program(SqliteConnection& connection, std::int64_t programId, ProgramRow& row);
+int Image(SqliteConnection& connection, std::int64_t programId, ProgramImage& image);
 int Places(SqliteConnection& connection, std::int64_t programId, std::vector<ProgramPlace>& places);
 // The other programs of the same kind whose image after the head is the same.
 int SameSound(SqliteConnection& connection, std::int64_t programId, std::vector<ProgramRow>& rows);

@@ -110,8 +110,14 @@ int Inspect(SqliteConnection& connection, int& version, std::string& error) {
 }
 
 int BringUpToDate(SqliteConnection& connection, std::string& error, int targetVersion) {
-  SqliteTransaction transaction(connection);
   int version = 0;
+  // A library that is up to date is only read: opening it never waits for another program's
+  // change.
+  if (Inspect(connection, version, error) != 0)
+    return -1;
+  if (version >= targetVersion)
+    return 0;
+  SqliteTransaction transaction(connection);
   // Read again under the write lock: another process may have created the tables meanwhile.
   if (transaction.Begin() != 0 || Inspect(connection, version, error) != 0) {
     if (error.empty())

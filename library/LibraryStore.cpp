@@ -344,19 +344,8 @@ int LibraryStore::AddReceived(const Item& item, const std::string& receivedAt, s
 }
 
 int LibraryStore::ReadImage(std::int64_t programId, ProgramImage& image) {
-  SqliteStatement& read = connection_->Cached(
-      "SELECT p.kind, i.image FROM programs p JOIN program_images i ON i.program_id = p.id "
-      "WHERE p.id = ?1");
-  if (!read.Bind(1, programId).NextRow()) {
-    error_ = read.Failed() ? "the library could not be read: " + connection_->ErrorText()
-                           : "no program " + std::to_string(programId) + " in the library";
-    return -1;
-  }
-  image.kind = ItemKindFromCode(static_cast<int>(read.Int(0))).value_or(ItemKind::Instrument);
-  const std::span<const std::uint8_t> bytes = read.Blob(1);
-  image.image.assign(bytes.begin(), bytes.end());
-  read.Reset();
-  return 0;
+  return Found(LibraryQuery::Image(*connection_, programId, image),
+               "no program " + std::to_string(programId) + " in the library");
 }
 
 int LibraryStore::FillItem(Item& item, const ProgramImage& image) {

@@ -14,6 +14,7 @@
 #include "demo/DemoBank.h"
 #include "files/S2I_File.h"
 #include "model/BankLayouts.h"
+#include "model/Item.h"
 #include "model/S2A_File.h"
 #include "tests/library/LibraryTestSupport.h"
 
@@ -154,6 +155,35 @@ TEST_F(LibraryCli, FailuresSayWhyAndChangeNothing) {
   EXPECT_EQ(run.err, "corvale-cli: library add: " + Library() +
                          ": not a Corvale library (file is not a database); it is left as it is\n");
   EXPECT_EQ(test::ReadBytes(Library()), std::vector<std::uint8_t>(8192, 'x'));
+}
+
+// While the editor's addition holds the library, the tool reads it without waiting and without
+// seeing that change, and its own addition waits for the lock and then goes in.
+TEST_F(LibraryCli, TheEditorAndTheToolShareOneLibrary) {
+  ASSERT_EQ(Run({"add", dir_.File("demo.s2i")}).status, 0);
+  auto editor = test::OpenLibrary(Library());
+  ASSERT_NE(editor, nullptr);
+  const std::unique_ptr<Item> held = CreateItem(ItemKind::Instrument);
+  DemoBank::FillItem(*held, "Held Pad", 11, 99);
+  std::int64_t id = 0;
+  bool isNew = false;
+  ASSERT_EQ(editor->BeginChange(), 0);
+  ASSERT_EQ(editor->StoreProgram(*held, id, isNew), 0);
+
+  ToolRun run = Run({"find", "kit"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Dr:Std Kit"), std::string::npos);
+  EXPECT_EQ(Run({"find", "held pad"}).out, "");
+
+  const pid_t adding = Start({"add", dir_.File("demo.s2a")});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(::waitpid(adding, nullptr, WNOHANG), 0) << "the tool waits for the lock";
+  ASSERT_EQ(editor->CommitChange(), 0);
+  run = Finish(adding);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "1 file read: 451 programs new, 1 already known; 0 files skipped\n");
+  EXPECT_EQ(Run({"find", "held pad"}).out.find(std::to_string(id) + "  Instrument  Ld:Held Pad"),
+            0u);
 }
 
 // kill -9 halfway through an addition: the library is as it was before it.
