@@ -92,6 +92,37 @@ TEST_F(LibraryAdditionTest, AFolderBecomesATreeOfCollectionsAndBanksKeepTheirOrd
   EXPECT_EQ(at, entries.size());
 }
 
+// A view of one collection counts its entries and pages them in bank order, either way.
+TEST_F(LibraryAdditionTest, ACollectionIsViewedInItsOwnOrder) {
+  const std::string root = WriteTree();
+  AdditionReport report;
+  ASSERT_EQ(Add({root}, report), 0) << error_;
+  ProgramFilter filter;
+  filter.collection = Collection(root + "/sub/demo.s2v").id;
+  filter.sort = ProgramFilter::Sort::Position;
+  std::int64_t count = 0;
+  ASSERT_EQ(store_->CountPrograms(filter, count), 0);
+  EXPECT_EQ(count, 260);
+  const struct {
+    bool descending;
+    std::int64_t offset;
+    std::vector<std::string> names;
+  } cases[] = {
+      {false, 0, {"Grand Pno", "Bright Pno"}},
+      {false, 256, {"Std Kit", "Room Kit"}},  // the first percussion slots follow the voices
+      {true, 0, {"Perc Kit", "Elec Kit"}},
+  };
+  for (const auto& [descending, offset, names] : cases) {
+    filter.descending = descending;
+    std::vector<ProgramRow> rows;
+    ASSERT_EQ(store_->FetchPrograms(filter, offset, 2, rows), 0);
+    std::vector<std::string> found;
+    for (const ProgramRow& row : rows)
+      found.push_back(row.name);
+    EXPECT_EQ(found, names) << offset << (descending ? " descending" : "");
+  }
+}
+
 TEST_F(LibraryAdditionTest, AddingTheSameFilesAgainAddsNothing) {
   const std::string root = WriteTree();
   AdditionReport report;
