@@ -87,9 +87,9 @@ int Add(std::span<const std::string> paths) {
   }
   if (result != 0)
     return Failure(kVerb, store->Path() + ": " + addition.Error());
-  std::printf("%s read: %s new, %s already known; %s skipped\n",
+  std::printf("%s read: %s, %s already known; %s skipped\n",
               Plural(report.filesRead, "file", "files").c_str(),
-              Plural(report.newPrograms, "program", "programs").c_str(),
+              Plural(report.newPrograms, "new program", "new programs").c_str(),
               std::to_string(report.knownPrograms).c_str(),
               Plural(report.skipped.size(), "file", "files").c_str());
   return report.skipped.empty() ? kExitSuccess : kExitFailure;
