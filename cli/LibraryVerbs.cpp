@@ -1,14 +1,14 @@
 #include "cli/LibraryVerbs.h"
 
+#include <strings.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "cli/ItemSlot.h"
 #include "cli/VerbSupport.h"
@@ -97,15 +97,17 @@ int Add(std::span<const std::string> paths) {
 
 // --- find ---
 
-std::optional<ItemKind> KindOfWord(std::string word) {
-  std::transform(word.begin(), word.end(), word.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+// The kind a word begins the name of, in any letter case: "inst", "Perc", "performance". Four
+// letters at least, since "per" would name two.
+std::optional<ItemKind> KindOfWord(const std::string& word) {
+  constexpr std::size_t kShortestWord = 4;
   for (int code = 0; code < kItemKindCount; ++code) {
-    std::string name = KindInfo(static_cast<ItemKind>(code)).name;
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (word.size() >= 4 && name.compare(0, word.size(), word) == 0)
-      return static_cast<ItemKind>(code);
+    const ItemKind kind = static_cast<ItemKind>(code);
+    const std::string_view name = KindInfo(kind).name;
+    if (word.size() >= kShortestWord && word.size() <= name.size() &&
+        strncasecmp(word.c_str(), name.data(), word.size()) == 0) {
+      return kind;
+    }
   }
   return std::nullopt;
 }
