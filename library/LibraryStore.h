@@ -17,8 +17,10 @@ class SqliteTransaction;
 // was seen, and the collections (folders and bank files) that hold them.
 //
 // The file is in WAL mode with a busy timeout, so that the editor and corvale-cli can use it at
-// once. A file that is no library, a damaged one or one of a newer version is refused and never
-// written to. Every method returns 0, or -1 with LastError saying why.
+// once: opening and reading never wait for another program's change. A file that is no
+// library, a damaged one or one of a newer version is refused and never written to. Every
+// method returns 0, or -1 with LastError saying why. A store serves one thread at a time; a
+// thread of its own (an addition behind a progress dialog) opens a store of its own.
 class LibraryStore {
  public:
   // $CORVALE_LIBRARY, else $XDG_DATA_HOME/corvale/library.sqlite, else
