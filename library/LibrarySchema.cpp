@@ -19,7 +19,6 @@ CREATE TABLE programs(
   image_fingerprint BLOB NOT NULL,
   sound_fingerprint BLOB NOT NULL,
   added_at TEXT NOT NULL);
-CREATE INDEX programs_by_image ON programs(image_fingerprint);
 CREATE INDEX programs_by_sound ON programs(sound_fingerprint);
 CREATE INDEX programs_by_name ON programs(name COLLATE NOCASE, id);
 CREATE TABLE program_images(

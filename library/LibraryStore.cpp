@@ -195,11 +195,12 @@ int LibraryStore::CheckIntegrity() {
 }
 
 int LibraryStore::FindProgram(ItemKind kind, std::span<const std::uint8_t> image,
-                              std::span<const std::uint8_t> fingerprint, std::int64_t& id) {
+                              std::span<const std::uint8_t> fingerprint,
+                              std::span<const std::uint8_t> soundFingerprint, std::int64_t& id) {
   SqliteStatement& find = connection_->Cached(
       "SELECT p.id, i.image FROM programs p JOIN program_images i ON i.program_id = p.id "
-      "WHERE p.image_fingerprint = ?1 AND p.kind = ?2");
-  find.Bind(1, fingerprint).Bind(2, static_cast<std::int64_t>(kind));
+      "WHERE p.sound_fingerprint = ?3 AND p.image_fingerprint = ?1 AND p.kind = ?2");
+  find.Bind(1, fingerprint).Bind(2, static_cast<std::int64_t>(kind)).Bind(3, soundFingerprint);
   while (find.NextRow()) {
     const std::span<const std::uint8_t> stored = find.Blob(1);
     if (std::equal(stored.begin(), stored.end(), image.begin(), image.end())) {
@@ -219,7 +220,7 @@ int LibraryStore::StoreProgram(const Item& item, std::int64_t& id, bool& isNew) 
   const std::span<const std::uint8_t> image = program->Data();
   const Sha256::Digest soundFingerprint = Sha256::Of(image.subspan(kItemHeadSize));
   const Sha256::Digest fingerprint = ImageFingerprint(image, soundFingerprint);
-  const int found = FindProgram(program->Kind(), image, fingerprint, id);
+  const int found = FindProgram(program->Kind(), image, fingerprint, soundFingerprint, id);
   isNew = found == 0;
   if (found != 0)
     return found < 0 ? -1 : 0;

@@ -98,7 +98,8 @@ class LibraryStore {
   // a bank file gives hundreds of places in a row.
   int FileId(const std::string& path, std::int64_t& id);
   int FindProgram(ItemKind kind, std::span<const std::uint8_t> image,
-                  std::span<const std::uint8_t> fingerprint, std::int64_t& id);
+                  std::span<const std::uint8_t> fingerprint,
+                  std::span<const std::uint8_t> soundFingerprint, std::int64_t& id);
 
   std::string path_;
   std::unique_ptr<SqliteConnection> connection_;
