@@ -15,10 +15,11 @@ CREATE TABLE programs(
   kind INTEGER NOT NULL,
   name TEXT NOT NULL,
   category TEXT NOT NULL,
-  search TEXT NOT NULL,
+  search TEXT NOT NULL, -- name, category and kind word, one a line
   image_fingerprint BLOB NOT NULL,
   sound_fingerprint BLOB NOT NULL,
   added_at TEXT NOT NULL);
+-- Finds the programs of one sound, and with image_fingerprint the program of one image.
 CREATE INDEX programs_by_sound ON programs(sound_fingerprint);
 CREATE INDEX programs_by_name ON programs(name COLLATE NOCASE, id);
 CREATE TABLE program_images(
