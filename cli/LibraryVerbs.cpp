@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -38,18 +39,14 @@ int LibraryFailure(const char* verb, const LibraryStore& store) {
   return Failure(verb, store.Path() + ": " + store.LastError());
 }
 
-// The library, once OUT has one of the extensions `isKind` takes; none, with the exit status
-// in `status`, when it has not or the library cannot be opened.
-std::unique_ptr<LibraryStore> OpenLibraryWriting(const char* verb, const std::string& out,
-                                                 bool (*isKind)(const std::string&),
-                                                 const char* kinds, int& status) {
-  if (!isKind(out)) {
-    status = WrongKind(verb, out, kinds);
-    return nullptr;
-  }
-  std::unique_ptr<LibraryStore> store = OpenLibrary(verb);
-  status = store ? kExitSuccess : kExitFailure;
-  return store;
+// Runs `write` on the library once OUT has one of the extensions `isKind` takes: its status, or
+// the usage error or failure to open the library.
+int WriteFromLibrary(const char* verb, const std::string& out, bool (*isKind)(const std::string&),
+                     const char* kinds, const std::function<int(LibraryStore&)>& write) {
+  if (!isKind(out))
+    return WrongKind(verb, out, kinds);
+  const std::unique_ptr<LibraryStore> store = OpenLibrary(verb);
+  return store ? write(*store) : kExitFailure;
 }
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
@@ -169,27 +166,28 @@ int Find(std::span<const std::string> arguments) {
 
 // --- export ---
 
-int Export(std::span<const std::string> arguments) {
+int WriteProgram(LibraryStore& store, int id, const std::string& out) {
   constexpr const char* kVerb = "library export";
+  ProgramImage image;
+  if (store.ReadImage(id, image) != 0)
+    return LibraryFailure(kVerb, store);
+  S2I_File file;
+  if (LibraryStore::FillItem(*file.GetItem(static_cast<int>(image.kind)), image) != 0)
+    return Failure(kVerb, "program " + std::to_string(id) + " has an image of another size");
+  if (ExportItemFile(file, out) != 0)
+    return Failure(kVerb, out + ": could not be saved");
+  return kExitSuccess;
+}
+
+int Export(std::span<const std::string> arguments) {
   if (arguments.size() != 2)
     return UsageError("library export: expected ID OUT");
   const std::optional<int> id = DecimalNumber(arguments[0], 9);
   if (!id)
     return UsageError("library export: '" + arguments[0] + "' is no program number");
   const std::string& out = arguments[1];
-  int status = kExitSuccess;
-  const auto store = OpenLibraryWriting(kVerb, out, &IsItemFile, kItemFileKinds, status);
-  if (!store)
-    return status;
-  ProgramImage image;
-  if (store->ReadImage(*id, image) != 0)
-    return LibraryFailure(kVerb, *store);
-  S2I_File file;
-  if (LibraryStore::FillItem(*file.GetItem(static_cast<int>(image.kind)), image) != 0)
-    return Failure(kVerb, "program " + arguments[0] + " has an image of another size");
-  if (ExportItemFile(file, out) != 0)
-    return Failure(kVerb, out + ": could not be saved");
-  return kExitSuccess;
+  return WriteFromLibrary("library export", out, &IsItemFile, kItemFileKinds,
+                          [&](LibraryStore& store) { return WriteProgram(store, *id, out); });
 }
 
 // --- bank ---
@@ -244,25 +242,16 @@ class BankBuilder {
   int leftOut_ = 0;
 };
 
-int Bank(std::span<const std::string> arguments) {
+int WriteCollection(LibraryStore& store, const std::string& name, const std::string& out) {
   constexpr const char* kVerb = "library bank";
-  if (arguments.size() != 2)
-    return UsageError("library bank: expected COLLECTION OUT");
-  const std::string& out = arguments[1];
-  int status = kExitSuccess;
-  const auto store = OpenLibraryWriting(kVerb, out, &IsBankFile, kBankFileKinds, status);
-  if (!store)
-    return status;
   CollectionRow collection;
   std::vector<CollectionEntry> entries;
-  if (store->FindCollection(arguments[0], collection) != 0 ||
-      store->Entries(collection.id, entries) != 0) {
-    return LibraryFailure(kVerb, *store);
-  }
-  BankBuilder builder(*store, out);
+  if (store.FindCollection(name, collection) != 0 || store.Entries(collection.id, entries) != 0)
+    return LibraryFailure(kVerb, store);
+  BankBuilder builder(store, out);
   for (const CollectionEntry& entry : entries) {
     if (builder.Place(entry) != 0)
-      return LibraryFailure(kVerb, *store);
+      return LibraryFailure(kVerb, store);
   }
   if (builder.LeftOut() > 0) {
     std::fprintf(stderr, "corvale-cli: %s: %s: %s left out (no room for them in %s)\n", kVerb,
@@ -270,6 +259,15 @@ int Bank(std::span<const std::string> arguments) {
                  out.c_str());
   }
   return SaveDocument(kVerb, builder.Document(), out);
+}
+
+int Bank(std::span<const std::string> arguments) {
+  if (arguments.size() != 2)
+    return UsageError("library bank: expected COLLECTION OUT");
+  const std::string& out = arguments[1];
+  return WriteFromLibrary(
+      "library bank", out, &IsBankFile, kBankFileKinds,
+      [&](LibraryStore& store) { return WriteCollection(store, arguments[0], out); });
 }
 
 struct LibraryAction {
