@@ -71,6 +71,16 @@ TEST_F(LibraryAdditionTest, AFolderBecomesATreeOfCollectionsAndBanksKeepTheirOrd
   EXPECT_EQ(all.kind, CollectionRow::Kind::BankFile);
   EXPECT_EQ(sub.entryCount, 2) << "the programs of the .s2i and .syx files";
   EXPECT_EQ(voices.entryCount, 260);
+  const auto names = [&](std::int64_t parent) {
+    std::vector<CollectionRow> rows;
+    EXPECT_EQ(store_->Collections(parent, rows), 0);
+    std::vector<std::string> found;
+    for (const CollectionRow& row : rows)
+      found.push_back(row.name);
+    return found;
+  };
+  EXPECT_EQ(names(0), std::vector<std::string>{"banks"});
+  EXPECT_EQ(names(top.id), (std::vector<std::string>{"demo.s2a", "sub"}));
 
   // Every slot of every bank, in bank order, with the image the file holds.
   S2A_File demo;
