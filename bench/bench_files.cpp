@@ -30,6 +30,7 @@
 #include <system_error>
 #include <vector>
 
+#include "bench/ScratchFolder.h"
 #include "demo/DemoBank.h"
 #include "files/DefaultFiles.h"
 #include "midi/sysex/ItemDumpList.h"
@@ -51,32 +52,6 @@ constexpr const char* kBuildDumps = "BuildDocumentDumps";
 constexpr const char* kCopyFloor = "CopyImagesFloor";
 // Copies of the document's dumps in the large .syx buffer (about 3 MB).
 constexpr int kDumpCopies = 5;
-
-// A new folder under the system's temporary folder, removed with everything in it.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "corvale-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      throw std::runtime_error("cannot make a temporary folder: " +
-                               std::string(std::strerror(errno)));
-    }
-    path_ = pattern;
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  ~ScratchFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // Prints like the console reporter and keeps each benchmark's real time per iteration, in
 // seconds. With repetitions the median stands for the benchmark.

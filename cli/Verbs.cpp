@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cli/ItemSlot.h"
+#include "cli/LibraryVerbs.h"
 #include "cli/MidiVerbs.h"
 #include "cli/VerbSupport.h"
 #include "files/FileExtension.h"
@@ -257,7 +258,7 @@ int Import(std::span<const std::string> arguments) {
   return SaveDocument("import", document, out);
 }
 
-constexpr std::array<Verb, 8> kVerbs{{
+constexpr std::array<Verb, 9> kVerbs{{
     {"list", "list FILE...",
      "Print the items of each bank file (.s2a, .s2v, .s2e) or item file (.s2i), and the item\n"
      "      dumps of a SysEx file (.syx) with their locations and the messages dropped as invalid.",
@@ -308,6 +309,18 @@ constexpr std::array<Verb, 8> kVerbs{{
      "      receive DOC all OUT. A backup that is not complete never replaces OUT: what arrived\n"
      "      goes to OUT.partial.s2a (.s2v, .s2e) beside it, and the exit status is 1.",
      "corvale-cli backup \"S80 Backup.s2a\"", &BackupVerb},
+    {"library",
+     "library add PATH... | library find TEXT [--kind KIND] | library export ID OUT |\n"
+     "    library bank COLLECTION OUT",
+     "The library of programs ($CORVALE_LIBRARY). add: read bank, item and SysEx files and\n"
+     "      folders (recursively) into it as one change, and say how many programs were new,\n"
+     "      already known, and which files were skipped and why (exit status 1 when any were).\n"
+     "      find: the programs whose name, category or kind (inst, perc, perf) hold every word\n"
+     "      of TEXT, with their number, first place and programs of the same sound; --kind\n"
+     "      keeps one kind. export: program ID to an .s2i or .syx file. bank: a collection (by\n"
+     "      number, or the path of the folder or bank file it was made from) to a bank file,\n"
+     "      each program of a bank file in its own slot.",
+     "corvale-cli library add ~/banks && corvale-cli library find piano --kind inst", &LibraryVerb},
 }};
 
 }  // namespace

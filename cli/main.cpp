@@ -30,6 +30,8 @@ void PrintHelp(std::FILE* out) {
       "a bank transfer shows its progress on standard error while that is a terminal.\n"
       "\nEnvironment:\n"
       "  CORVALE_SETTINGS          the settings file (default ~/.config/corvale/settings.conf)\n"
+      "  CORVALE_LIBRARY           the library file (default\n"
+      "                            $XDG_DATA_HOME/corvale/library.sqlite, ~/.local/share/...)\n"
       "  CORVALE_MIDI_SIMULATOR    1, or an .s2a file: adds the ports of a simulated S80 whose\n"
       "                            memory holds the example bank, or that file's banks\n"
       "  CORVALE_MIDI_SIMULATOR_RATE  the simulator's wire in bytes per second (default 3125;\n"

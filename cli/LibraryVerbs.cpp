@@ -1,0 +1,295 @@
+#include "cli/LibraryVerbs.h"
+
+#include <strings.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "cli/ItemSlot.h"
+#include "cli/VerbSupport.h"
+#include "cli/Verbs.h"
+#include "files/FileExtension.h"
+#include "files/S2I_File.h"
+#include "library/LibraryAddition.h"
+#include "library/LibraryStore.h"
+#include "model/BankLayouts.h"
+#include "model/Item.h"
+#include "model/S2A_File.h"
+
+namespace {
+
+constexpr int kPageSize = 500;
+
+std::unique_ptr<LibraryStore> OpenLibrary(const char* verb) {
+  const std::string path = LibraryStore::DefaultPath();
+  std::string error;
+  std::unique_ptr<LibraryStore> store = LibraryStore::Open(path, error);
+  if (!store)
+    Failure(verb, path + ": " + error);
+  return store;
+}
+
+int LibraryFailure(const char* verb, const LibraryStore& store) {
+  return Failure(verb, store.Path() + ": " + store.LastError());
+}
+
+// Runs `write` on the library once OUT has one of the extensions `isKind` takes: its status, or
+// the usage error or failure to open the library.
+int WriteFromLibrary(const char* verb, const std::string& out, bool (*isKind)(const std::string&),
+                     const char* kinds, const std::function<int(LibraryStore&)>& write) {
+  if (!isKind(out))
+    return WrongKind(verb, out, kinds);
+  const std::unique_ptr<LibraryStore> store = OpenLibrary(verb);
+  return store ? write(*store) : kExitFailure;
+}
+
+std::string Plural(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// --- add ---
+
+void ShowProgress(const AdditionProgress& progress) {
+  if (progress.path.empty()) {
+    std::fprintf(stderr, "\r\033[K");
+    return;
+  }
+  std::fprintf(stderr, "\r\033[Kfile %zu of %zu: %s", progress.filesDone + 1, progress.filesTotal,
+               progress.path.c_str());
+}
+
+int Add(std::span<const std::string> paths) {
+  constexpr const char* kVerb = "library add";
+  if (paths.empty())
+    return UsageError("library add: no file or folder given");
+  const std::unique_ptr<LibraryStore> store = OpenLibrary(kVerb);
+  if (!store)
+    return kExitFailure;
+  LibraryAddition addition(*store);
+  if (isatty(STDERR_FILENO))
+    addition.SetProgressHandler(&ShowProgress);
+  AdditionReport report;
+  const int result = addition.Add(paths, report);
+  for (const FileRemark& note : report.notes)
+    std::fprintf(stderr, "corvale-cli: %s: %s: %s\n", kVerb, note.path.c_str(), note.text.c_str());
+  for (const FileRemark& skip : report.skipped) {
+    std::fprintf(stderr, "corvale-cli: %s: %s: skipped: %s\n", kVerb, skip.path.c_str(),
+                 skip.text.c_str());
+  }
+  if (result != 0)
+    return Failure(kVerb, store->Path() + ": " + addition.Error());
+  std::printf("%s read: %s, %s already known; %s skipped\n",
+              Plural(report.filesRead, "file", "files").c_str(),
+              Plural(report.newPrograms, "new program", "new programs").c_str(),
+              std::to_string(report.knownPrograms).c_str(),
+              Plural(report.skipped.size(), "file", "files").c_str());
+  return report.skipped.empty() ? kExitSuccess : kExitFailure;
+}
+
+// --- find ---
+
+// The kind a word begins the name of, in any letter case: "inst", "Perc", "performance". Four
+// letters at least, since "per" would name two.
+std::optional<ItemKind> KindOfWord(const std::string& word) {
+  constexpr std::size_t kShortestWord = 4;
+  for (int code = 0; code < kItemKindCount; ++code) {
+    const ItemKind kind = static_cast<ItemKind>(code);
+    const std::string_view name = KindInfo(kind).name;
+    if (word.size() >= kShortestWord && word.size() <= name.size() &&
+        strncasecmp(word.c_str(), name.data(), word.size()) == 0) {
+      return kind;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string PlaceText(const ProgramPlace& place) {
+  if (place.origin == ProgramPlace::Origin::Received)
+    return "received from the S80 " + place.seenAt;
+  const BankLayout* layout = FindBankLayoutByWord(place.bank);
+  if (layout == nullptr || place.slot < 0)
+    return place.path;
+  return place.path + " " + ItemSlot{layout, place.slot}.Label();
+}
+
+// "12  Instrument  Pf:Grand Pno  /banks/a.s2a int-inst:A01 (+2 places)  same sound: 14, 20"
+int PrintRow(LibraryStore& store, const ProgramRow& row) {
+  std::vector<ProgramPlace> places;
+  std::vector<ProgramRow> sameSound;
+  if (store.Places(row.id, places) != 0 || store.SameSound(row.id, sameSound) != 0)
+    return -1;
+  std::string line = std::to_string(row.id) + "  " + KindInfo(row.kind).name + "  " + row.category +
+                     ":" + row.name;
+  if (!places.empty())
+    line += "  " + PlaceText(places.front());
+  if (places.size() > 1)
+    line += " (+" + Plural(places.size() - 1, "place", "places") + ")";
+  for (std::size_t i = 0; i < sameSound.size(); ++i)
+    line += (i == 0 ? "  same sound: " : ", ") + std::to_string(sameSound[i].id);
+  std::printf("%s\n", line.c_str());
+  return 0;
+}
+
+int Find(std::span<const std::string> arguments) {
+  constexpr const char* kVerb = "library find";
+  ProgramFilter filter;
+  if (arguments.size() == 3 && arguments[1] == "--kind") {
+    filter.kind = KindOfWord(arguments[2]);
+    if (!filter.kind)
+      return UsageError("library find: unknown kind '" + arguments[2] + "' (inst, perc or perf)");
+  } else if (arguments.size() != 1) {
+    return UsageError("library find: expected TEXT [--kind KIND]");
+  }
+  filter.text = arguments[0];
+  const std::unique_ptr<LibraryStore> store = OpenLibrary(kVerb);
+  if (!store)
+    return kExitFailure;
+  std::vector<ProgramRow> rows;
+  for (std::int64_t offset = 0;; offset += kPageSize) {
+    if (store->FetchPrograms(filter, offset, kPageSize, rows) != 0)
+      return LibraryFailure(kVerb, *store);
+    for (const ProgramRow& row : rows) {
+      if (PrintRow(*store, row) != 0)
+        return LibraryFailure(kVerb, *store);
+    }
+    FlushOutput();
+    if (rows.size() < static_cast<std::size_t>(kPageSize))
+      return kExitSuccess;
+  }
+}
+
+// --- export ---
+
+int WriteProgram(LibraryStore& store, int id, const std::string& out) {
+  constexpr const char* kVerb = "library export";
+  ProgramImage image;
+  if (store.ReadImage(id, image) != 0)
+    return LibraryFailure(kVerb, store);
+  S2I_File file;
+  if (LibraryStore::FillItem(*file.GetItem(static_cast<int>(image.kind)), image) != 0)
+    return Failure(kVerb, "program " + std::to_string(id) + " has an image of another size");
+  if (ExportItemFile(file, out) != 0)
+    return Failure(kVerb, out + ": could not be saved");
+  return kExitSuccess;
+}
+
+int Export(std::span<const std::string> arguments) {
+  if (arguments.size() != 2)
+    return UsageError("library export: expected ID OUT");
+  const std::optional<int> id = DecimalNumber(arguments[0], 9);
+  if (!id)
+    return UsageError("library export: '" + arguments[0] + "' is no program number");
+  const std::string& out = arguments[1];
+  return WriteFromLibrary("library export", out, &IsItemFile, kItemFileKinds,
+                          [&](LibraryStore& store) { return WriteProgram(store, *id, out); });
+}
+
+// --- bank ---
+
+// Places a collection's programs in a fresh bank set: each entry of a bank file in its own
+// slot, each other one in the next free slot of the first bank of its kind OUT holds.
+class BankBuilder {
+ public:
+  BankBuilder(LibraryStore& store, const std::string& out) : store_(store), out_(out) {}
+
+  int Place(const CollectionEntry& entry) {
+    ProgramImage image;
+    if (store_.ReadImage(entry.programId, image) != 0)
+      return -1;
+    const BankLayout* layout = FindBankLayoutByWord(entry.bank);
+    int slot = entry.slot;
+    if (layout == nullptr && !NextFreeSlot(image.kind, layout, slot))
+      return LeaveOut();
+    if (!BankFileHolds(out_, *layout) || layout->kind != image.kind)
+      return LeaveOut();
+    Item* item = layout->bankIn(document_).ItemAt(slot);
+    if (item == nullptr || LibraryStore::FillItem(*item, image) != 0)
+      return LeaveOut();
+    return 0;
+  }
+
+  S2A_File& Document() { return document_; }
+  int LeftOut() const { return leftOut_; }
+
+ private:
+  int LeaveOut() {
+    ++leftOut_;
+    return 0;
+  }
+
+  bool NextFreeSlot(ItemKind kind, const BankLayout*& layout, int& slot) {
+    for (const BankLayout& each : kBankLayouts) {
+      int& next = nextFree_[&each];
+      if (each.kind == kind && BankFileHolds(out_, each) && next < each.capacity) {
+        layout = &each;
+        slot = next++;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  LibraryStore& store_;
+  const std::string& out_;
+  S2A_File document_;
+  std::map<const BankLayout*, int> nextFree_;
+  int leftOut_ = 0;
+};
+
+int WriteCollection(LibraryStore& store, const std::string& name, const std::string& out) {
+  constexpr const char* kVerb = "library bank";
+  CollectionRow collection;
+  std::vector<CollectionEntry> entries;
+  if (store.FindCollection(name, collection) != 0 || store.Entries(collection.id, entries) != 0)
+    return LibraryFailure(kVerb, store);
+  BankBuilder builder(store, out);
+  for (const CollectionEntry& entry : entries) {
+    if (builder.Place(entry) != 0)
+      return LibraryFailure(kVerb, store);
+  }
+  if (builder.LeftOut() > 0) {
+    std::fprintf(stderr, "corvale-cli: %s: %s: %s left out (no room for them in %s)\n", kVerb,
+                 collection.path.c_str(), Plural(builder.LeftOut(), "program", "programs").c_str(),
+                 out.c_str());
+  }
+  return SaveDocument(kVerb, builder.Document(), out);
+}
+
+int Bank(std::span<const std::string> arguments) {
+  if (arguments.size() != 2)
+    return UsageError("library bank: expected COLLECTION OUT");
+  const std::string& out = arguments[1];
+  return WriteFromLibrary(
+      "library bank", out, &IsBankFile, kBankFileKinds,
+      [&](LibraryStore& store) { return WriteCollection(store, arguments[0], out); });
+}
+
+struct LibraryAction {
+  const char* name;
+  int (*run)(std::span<const std::string> arguments);
+};
+
+constexpr std::array<LibraryAction, 4> kActions{{
+    {"add", &Add},
+    {"find", &Find},
+    {"export", &Export},
+    {"bank", &Bank},
+}};
+
+}  // namespace
+
+int LibraryVerb(std::span<const std::string> arguments) {
+  if (!arguments.empty()) {
+    for (const LibraryAction& action : kActions) {
+      if (arguments[0] == action.name)
+        return action.run(arguments.subspan(1));
+    }
+  }
+  return UsageError("library: expected add, find, export or bank (see corvale-cli --help)");
+}

@@ -1,0 +1,172 @@
+#include "library/LibraryAddition.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "library/LibraryStore.h"
+#include "library/ProgramFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ignored;
+  return fs::absolute(path, ignored).lexically_normal().string();
+}
+
+// The readable files below `folder`, sorted by path.
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> found;
+  std::error_code error;
+  for (fs::recursive_directory_iterator
+           it(folder, fs::directory_options::skip_permission_denied, error),
+       end;
+       !error && it != end; it.increment(error)) {
+    std::error_code statError;
+    if (it->is_regular_file(statError) && ProgramFile::IsReadable(it->path().string()))
+      found.push_back(it->path().string());
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+}  // namespace
+
+int LibraryAddition::Add(std::span<const std::string> paths, AdditionReport& report) {
+  report = {};
+  error_.clear();
+  folderIds_.clear();
+  folderEntries_.clear();
+  const std::vector<PlannedFile> files = Plan(paths, report);
+  if (store_.CheckIntegrity() != 0 || store_.BeginChange() != 0) {
+    error_ = store_.LastError();
+    return -1;
+  }
+  if (AddAll(files, report) != 0) {
+    store_.RollBackChange();
+    return -1;
+  }
+  if (store_.CommitChange() != 0)
+    return Fail(store_.LastError());
+  Report(files.size(), files.size(), "");
+  return 0;
+}
+
+std::vector<LibraryAddition::PlannedFile> LibraryAddition::Plan(std::span<const std::string> paths,
+                                                                AdditionReport& report) {
+  std::vector<PlannedFile> files;
+  for (const std::string& given : paths) {
+    const std::string path = AbsolutePath(given);
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::is_directory(status)) {
+      for (std::string& found : FilesBelow(path))
+        files.push_back({std::move(found), path});
+    } else if (fs::exists(status)) {
+      files.push_back({path, ""});
+    } else {
+      report.skipped.push_back({path, error ? error.message() : "No such file or directory"});
+    }
+  }
+  return files;
+}
+
+int LibraryAddition::AddAll(const std::vector<PlannedFile>& files, AdditionReport& report) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (cancel_ != nullptr && cancel_->load())
+      return Fail("cancelled");
+    Report(i, files.size(), files[i].path);
+    if (AddFile(files[i], report) != 0)
+      return -1;
+  }
+  for (const auto& [collection, entries] : folderEntries_) {
+    if (store_.ReplaceEntries(collection, entries) != 0)
+      return Fail(store_.LastError());
+  }
+  return 0;
+}
+
+int LibraryAddition::AddFile(const PlannedFile& file, AdditionReport& report) {
+  ProgramFile programs;
+  if (programs.Load(file.path) != 0) {
+    report.skipped.push_back({file.path, programs.Reason()});
+    return 0;
+  }
+  ++report.filesRead;
+  if (!programs.Note().empty())
+    report.notes.push_back({file.path, programs.Note()});
+  std::int64_t folder = 0;
+  if (!file.root.empty() && FolderCollection(file, folder) != 0)
+    return -1;
+  std::vector<CollectionEntry> entries;
+  if (StorePrograms(programs, file.path, entries, report) != 0)
+    return -1;
+  if (!programs.IsBankFile()) {
+    if (folder != 0) {
+      std::vector<CollectionEntry>& held = folderEntries_[folder];
+      held.insert(held.end(), entries.begin(), entries.end());
+    }
+    return 0;
+  }
+  std::int64_t bank = 0;
+  if (store_.StoreCollection(folder, CollectionRow::Kind::BankFile, file.path, bank) != 0 ||
+      store_.ReplaceEntries(bank, entries) != 0) {
+    return Fail(store_.LastError());
+  }
+  return 0;
+}
+
+int LibraryAddition::StorePrograms(const ProgramFile& file, const std::string& path,
+                                   std::vector<CollectionEntry>& entries, AdditionReport& report) {
+  for (const ProgramFile::Program& program : file.Programs()) {
+    std::int64_t id = 0;
+    bool isNew = false;
+    ProgramPlace place;
+    place.path = path;
+    place.bank = program.bank;
+    place.slot = program.slot;
+    if (store_.StoreProgram(*program.item, id, isNew) != 0 || store_.AddPlace(id, place) != 0)
+      return Fail(store_.LastError());
+    ++(isNew ? report.newPrograms : report.knownPrograms);
+    entries.push_back({id, program.bank, program.slot});
+  }
+  return 0;
+}
+
+// The collection of the file's folder, made with those of the folders between it and the root.
+int LibraryAddition::FolderCollection(const PlannedFile& file, std::int64_t& id) {
+  const fs::path folder = fs::path(file.path).parent_path();
+  fs::path walked = file.root;
+  std::int64_t parent = 0;
+  const fs::path steps = folder.lexically_relative(file.root);
+  std::vector<fs::path> chain{walked};
+  for (const fs::path& step : steps) {
+    if (step != ".")
+      chain.push_back(walked /= step);
+  }
+  for (const fs::path& each : chain) {
+    const auto known = folderIds_.find(each.string());
+    if (known != folderIds_.end()) {
+      parent = known->second;
+      continue;
+    }
+    if (store_.StoreCollection(parent, CollectionRow::Kind::Folder, each.string(), parent) != 0)
+      return Fail(store_.LastError());
+    folderIds_[each.string()] = parent;
+    folderEntries_.try_emplace(parent);
+  }
+  id = parent;
+  return 0;
+}
+
+int LibraryAddition::Fail(const std::string& why) {
+  error_ = why + "; nothing of this addition was kept";
+  return -1;
+}
+
+void LibraryAddition::Report(std::size_t done, std::size_t total, const std::string& path) const {
+  if (progress_)
+    progress_({done, total, path});
+}

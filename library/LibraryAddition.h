@@ -1,0 +1,82 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "library/LibraryRows.h"
+
+class LibraryStore;
+class ProgramFile;
+
+struct AdditionProgress {
+  std::size_t filesDone = 0;
+  std::size_t filesTotal = 0;
+  std::string path;  // the file about to be read; empty at the end
+};
+
+struct FileRemark {
+  std::string path;
+  std::string text;
+};
+
+struct AdditionReport {
+  std::size_t filesRead = 0;
+  std::size_t newPrograms = 0;
+  // Programs read that the library already held (or that came earlier in the same addition).
+  std::size_t knownPrograms = 0;
+  std::vector<FileRemark> skipped;  // files that gave no program, and why
+  std::vector<FileRemark> notes;    // files read with something left out
+};
+
+// Adds files and folders to the library as one change: all of it is kept, or nothing (a
+// failure, a cancel, or the process ending halfway leaves the library as it was).
+//
+// A folder is read recursively; each folder holding readable files becomes a collection under
+// its parent's, keeping the tree, and holds the programs of its .s2i and .syx files. Each bank
+// file becomes a collection of every slot of its banks in bank order (defaults included), also
+// when its programs were known. A damaged file is skipped with its reason and the rest goes on.
+// Adding the same files again adds nothing new.
+class LibraryAddition {
+ public:
+  using ProgressHandler = std::function<void(const AdditionProgress&)>;
+
+  explicit LibraryAddition(LibraryStore& store) : store_(store) {}
+
+  // Called before each file and once at the end.
+  void SetProgressHandler(ProgressHandler handler) { progress_ = std::move(handler); }
+  // Seen before each file: once set, the addition stops and keeps nothing.
+  void SetCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+
+  // 0 when the addition was kept (skipped files included); -1 with Error set when nothing of it
+  // was. `report` tells what was read either way.
+  int Add(std::span<const std::string> paths, AdditionReport& report);
+  const std::string& Error() const { return error_; }
+
+ private:
+  struct PlannedFile {
+    std::string path;
+    std::string root;  // the folder named in the addition it was found in; empty for a file
+  };
+
+  std::vector<PlannedFile> Plan(std::span<const std::string> paths, AdditionReport& report);
+  int AddAll(const std::vector<PlannedFile>& files, AdditionReport& report);
+  int AddFile(const PlannedFile& file, AdditionReport& report);
+  int StorePrograms(const ProgramFile& file, const std::string& path,
+                    std::vector<CollectionEntry>& entries, AdditionReport& report);
+  int FolderCollection(const PlannedFile& file, std::int64_t& id);
+  int Fail(const std::string& why);
+  void Report(std::size_t done, std::size_t total, const std::string& path) const;
+
+  LibraryStore& store_;
+  ProgressHandler progress_;
+  const std::atomic<bool>* cancel_ = nullptr;
+  std::map<std::string, std::int64_t> folderIds_;
+  std::map<std::int64_t, std::vector<CollectionEntry>> folderEntries_;
+  std::string error_;
+};

@@ -1,0 +1,243 @@
+#include "library/LibraryQuery.h"
+
+#include <sstream>
+
+namespace LibraryQuery {
+namespace {
+
+constexpr const char* kProgramColumns = "SELECT p.id, p.kind, p.name, p.category, p.added_at";
+constexpr const char* kProgramById =
+    "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p WHERE p.id = ?1";
+constexpr const char* kSameSound =
+    "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p "
+    "JOIN programs q ON q.id = ?1 AND p.sound_fingerprint = q.sound_fingerprint "
+    "AND p.kind = q.kind WHERE p.id <> q.id ORDER BY p.id";
+constexpr const char* kImageOfProgram =
+    "SELECT p.kind, i.image FROM programs p JOIN program_images i ON i.program_id = p.id "
+    "WHERE p.id = ?1";
+constexpr const char* kPlacesOfProgram =
+    "SELECT s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at FROM sources s "
+    "LEFT JOIN files f ON f.id = s.file_id WHERE s.program_id = ?1 ORDER BY s.id";
+// A collection with the number of its entries.
+constexpr const char* kCollectionByNumberOrPath =
+    "SELECT c.id, ifnull(c.parent_id, 0), c.kind, c.name, c.path, "
+    "(SELECT count(*) FROM collection_entries e WHERE e.collection_id = c.id) "
+    "FROM collections c WHERE c.path = ?1 OR CAST(c.id AS TEXT) = ?1";
+constexpr const char* kCollectionsUnder =
+    "SELECT c.id, ifnull(c.parent_id, 0), c.kind, c.name, c.path, "
+    "(SELECT count(*) FROM collection_entries e WHERE e.collection_id = c.id) "
+    "FROM collections c WHERE ifnull(c.parent_id, 0) = ?1 ORDER BY c.name";
+constexpr const char* kEntriesOfCollection =
+    "SELECT program_id, bank, slot FROM collection_entries WHERE collection_id = ?1 "
+    "ORDER BY position";
+
+ProgramRow ProgramRowOf(const SqliteStatement& statement) {
+  ProgramRow row;
+  row.id = statement.Int(0);
+  row.kind = ItemKindFromCode(static_cast<int>(statement.Int(1))).value_or(ItemKind::Instrument);
+  row.name = statement.Text(2);
+  row.category = statement.Text(3);
+  row.addedAt = statement.Text(4);
+  return row;
+}
+
+ProgramImage ImageOf(const SqliteStatement& statement) {
+  const std::span<const std::uint8_t> bytes = statement.Blob(1);
+  return {ItemKindFromCode(static_cast<int>(statement.Int(0))).value_or(ItemKind::Instrument),
+          {bytes.begin(), bytes.end()}};
+}
+
+ProgramPlace PlaceOf(const SqliteStatement& statement) {
+  ProgramPlace place;
+  place.origin =
+      statement.Int(0) == 1 ? ProgramPlace::Origin::Received : ProgramPlace::Origin::File;
+  place.path = statement.Text(1);
+  place.bank = statement.Text(2);
+  place.slot = static_cast<int>(statement.Int(3));
+  place.seenAt = statement.Text(4);
+  return place;
+}
+
+CollectionRow CollectionRowOf(const SqliteStatement& statement) {
+  CollectionRow row;
+  row.id = statement.Int(0);
+  row.parentId = statement.Int(1);
+  row.kind = statement.Int(2) == 1 ? CollectionRow::Kind::BankFile : CollectionRow::Kind::Folder;
+  row.name = statement.Text(3);
+  row.path = statement.Text(4);
+  row.entryCount = statement.Int(5);
+  return row;
+}
+
+CollectionEntry EntryOf(const SqliteStatement& statement) {
+  return {statement.Int(0), statement.Text(1), static_cast<int>(statement.Int(2))};
+}
+
+template <class Row>
+int ReadAllRows(SqliteStatement& statement, Row (*rowOf)(const SqliteStatement&),
+                std::vector<Row>& rows) {
+  rows.clear();
+  while (statement.NextRow())
+    rows.push_back(rowOf(statement));
+  const bool failed = statement.Failed();
+  statement.Reset();
+  return failed ? -1 : 0;
+}
+
+template <class Row>
+int ReadOneRow(SqliteStatement& statement, Row (*rowOf)(const SqliteStatement&), Row& row) {
+  const bool found = statement.NextRow();
+  if (found)
+    row = rowOf(statement);
+  const bool failed = statement.Failed();
+  statement.Reset();
+  return failed ? -1 : found ? 1 : 0;
+}
+
+// "%word%" with LIKE's own characters taken literally (escaped by a backslash).
+std::string ContainsPattern(const std::string& word) {
+  std::string pattern = "%";
+  for (const char c : word) {
+    if (c == '%' || c == '_' || c == '\\')
+      pattern += '\\';
+    pattern += c;
+  }
+  return pattern + "%";
+}
+
+// The trigram index finds words of three characters or more; shorter ones are looked for in
+// every row.
+constexpr std::size_t kIndexedWordLength = 3;
+
+struct SplitWords {
+  std::string indexed;  // an FTS5 query: each word quoted, all of them required
+  std::vector<std::string> scanned;
+};
+
+SplitWords Split(const std::string& text) {
+  SplitWords split;
+  for (const std::string& word : FilterWords(text)) {
+    if (word.size() < kIndexedWordLength) {
+      split.scanned.push_back(word);
+      continue;
+    }
+    split.indexed += split.indexed.empty() ? "\"" : " \"";
+    for (const char c : word)
+      split.indexed += c == '"' ? std::string("\"\"") : std::string(1, c);
+    split.indexed += '"';
+  }
+  return split;
+}
+
+std::string FromAndWhere(const ProgramFilter& filter) {
+  const SplitWords words = Split(filter.text);
+  std::string sql = " FROM programs p";
+  if (filter.collection)
+    sql += " JOIN collection_entries e ON e.program_id = p.id AND e.collection_id = ?";
+  sql += " WHERE 1";
+  if (filter.kind)
+    sql += " AND p.kind = ?";
+  if (!words.indexed.empty())
+    sql += " AND p.id IN (SELECT rowid FROM programs_fts WHERE programs_fts MATCH ?)";
+  for (std::size_t i = 0; i < words.scanned.size(); ++i)
+    sql += " AND p.search LIKE ? ESCAPE '\\'";
+  return sql;
+}
+
+// Binds the parameters of FromAndWhere in their order; returns the next free index.
+int BindFilter(SqliteStatement& statement, const ProgramFilter& filter) {
+  const SplitWords words = Split(filter.text);
+  int index = 1;
+  if (filter.collection)
+    statement.Bind(index++, *filter.collection);
+  if (filter.kind)
+    statement.Bind(index++, static_cast<std::int64_t>(*filter.kind));
+  if (!words.indexed.empty())
+    statement.Bind(index++, words.indexed);
+  for (const std::string& word : words.scanned)
+    statement.Bind(index++, ContainsPattern(word));
+  return index;
+}
+
+std::string OrderBy(const ProgramFilter& filter) {
+  const std::string direction = filter.descending ? " DESC" : "";
+  const std::string byName = "p.name COLLATE NOCASE" + direction + ", p.id" + direction;
+  switch (filter.sort) {
+    case ProgramFilter::Sort::Name:
+      return byName;
+    case ProgramFilter::Sort::Category:
+      return "p.category" + direction + ", " + byName;
+    case ProgramFilter::Sort::Kind:
+      return "p.kind" + direction + ", " + byName;
+    case ProgramFilter::Sort::Added:
+      return "p.added_at" + direction + ", p.id" + direction;
+    case ProgramFilter::Sort::Position:
+      break;
+  }
+  return (filter.collection ? "e.position" : "p.id") + direction;
+}
+
+}  // namespace
+
+std::vector<std::string> FilterWords(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream stream(text);
+  for (std::string word; stream >> word;)
+    words.push_back(word);
+  return words;
+}
+
+int Count(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t& count) {
+  SqliteStatement statement = connection.Prepare("SELECT count(*)" + FromAndWhere(filter));
+  BindFilter(statement, filter);
+  if (!statement.NextRow())
+    return -1;
+  count = statement.Int(0);
+  return 0;
+}
+
+int Page(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t offset, int limit,
+         std::vector<ProgramRow>& rows) {
+  SqliteStatement statement =
+      connection.Prepare(std::string(kProgramColumns) + FromAndWhere(filter) + " ORDER BY " +
+                         OrderBy(filter) + " LIMIT ? OFFSET ?");
+  const int index = BindFilter(statement, filter);
+  statement.Bind(index, std::int64_t{limit}).Bind(index + 1, offset);
+  return ReadAllRows(statement, &ProgramRowOf, rows);
+}
+
+int Program(SqliteConnection& connection, std::int64_t programId, ProgramRow& row) {
+  return ReadOneRow(connection.Cached(kProgramById).Bind(1, programId), &ProgramRowOf, row);
+}
+
+int Image(SqliteConnection& connection, std::int64_t programId, ProgramImage& image) {
+  return ReadOneRow(connection.Cached(kImageOfProgram).Bind(1, programId), &ImageOf, image);
+}
+
+int Places(SqliteConnection& connection, std::int64_t programId,
+           std::vector<ProgramPlace>& places) {
+  return ReadAllRows(connection.Cached(kPlacesOfProgram).Bind(1, programId), &PlaceOf, places);
+}
+
+int SameSound(SqliteConnection& connection, std::int64_t programId, std::vector<ProgramRow>& rows) {
+  return ReadAllRows(connection.Cached(kSameSound).Bind(1, programId), &ProgramRowOf, rows);
+}
+
+int Collection(SqliteConnection& connection, const std::string& numberOrPath, CollectionRow& row) {
+  return ReadOneRow(connection.Cached(kCollectionByNumberOrPath).Bind(1, numberOrPath),
+                    &CollectionRowOf, row);
+}
+
+int Collections(SqliteConnection& connection, std::int64_t parentId,
+                std::vector<CollectionRow>& rows) {
+  return ReadAllRows(connection.Cached(kCollectionsUnder).Bind(1, parentId), &CollectionRowOf,
+                     rows);
+}
+
+int Entries(SqliteConnection& connection, std::int64_t collectionId,
+            std::vector<CollectionEntry>& entries) {
+  return ReadAllRows(connection.Cached(kEntriesOfCollection).Bind(1, collectionId), &EntryOf,
+                     entries);
+}
+
+}  // namespace LibraryQuery

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "library/LibraryRows.h"
+#include "library/SqliteConnection.h"
+
+// The SQL behind what the library shows: the programs a filter gives (their count and one page
+// of them), a program's places and sound twins, and the collections and their entries. Each
+// returns 0, or -1 when SQLite failed (its ErrorText says why); the single-row reads return 1
+// for a row found and 0 for none.
+namespace LibraryQuery {
+
+// The words of a filter text, split at blanks.
+std::vector<std::string> FilterWords(const std::string& text);
+
+int Count(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t& count);
+int Page(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t offset, int limit,
+         std::vector<ProgramRow>& rows);
+
+int Program(SqliteConnection& connection, std::int64_t programId, ProgramRow& row);
+int Image(SqliteConnection& connection, std::int64_t programId, ProgramImage& image);
+int Places(SqliteConnection& connection, std::int64_t programId, std::vector<ProgramPlace>& places);
+// The other programs of the same kind whose image after the head is the same.
+int SameSound(SqliteConnection& connection, std::int64_t programId, std::vector<ProgramRow>& rows);
+
+// A collection by its number or by the path it was made from.
+int Collection(SqliteConnection& connection, const std::string& numberOrPath, CollectionRow& row);
+int Collections(SqliteConnection& connection, std::int64_t parentId,
+                std::vector<CollectionRow>& rows);
+int Entries(SqliteConnection& connection, std::int64_t collectionId,
+            std::vector<CollectionEntry>& entries);
+
+}  // namespace LibraryQuery

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/ItemKind.h"
+
+// What the library stores and shows, as plain values.
+
+// A program as the synthesizer receives it: its kind and its image, every byte seven bits.
+struct ProgramImage {
+  ItemKind kind = ItemKind::Instrument;
+  std::vector<std::uint8_t> image;
+};
+
+// Where a program was seen: a file (with the bank word such as "int-inst" and the 0-based slot
+// when it came from one), or received from the S80.
+struct ProgramPlace {
+  enum class Origin { File = 0, Received = 1 };
+  Origin origin = Origin::File;
+  std::string path;  // empty when received
+  std::string bank;  // empty outside a bank (an .s2i file, an edit-buffer dump)
+  int slot = -1;
+  std::string seenAt;  // UTC, "2026-12-09T06:50:00Z"
+};
+
+struct ProgramRow {
+  std::int64_t id = 0;
+  ItemKind kind = ItemKind::Instrument;
+  std::string name;  // printable: bytes outside ASCII as \xHH
+  std::string category;
+  std::string addedAt;
+};
+
+struct CollectionRow {
+  enum class Kind { Folder = 0, BankFile = 1 };
+  std::int64_t id = 0;
+  std::int64_t parentId = 0;  // 0 for a collection at the top
+  Kind kind = Kind::Folder;
+  std::string name;
+  std::string path;
+  std::int64_t entryCount = 0;
+};
+
+// One program of a collection, in collection order; a bank file's entries carry their slot.
+struct CollectionEntry {
+  std::int64_t programId = 0;
+  std::string bank;
+  int slot = -1;
+};
+
+// Which programs a view shows, and in what order.
+struct ProgramFilter {
+  enum class Sort { Name, Category, Kind, Added, Position };
+  // Words that must each occur, in any letter case, in the name, the category name or the kind
+  // ("perf" finds performances).
+  std::string text;
+  std::optional<ItemKind> kind;
+  // Only the programs of this collection; Sort::Position then keeps the collection's order.
+  std::optional<std::int64_t> collection;
+  Sort sort = Sort::Name;
+  bool descending = false;
+};

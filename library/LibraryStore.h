@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "library/LibraryRows.h"
+
+class Item;
+class SqliteConnection;
+class SqliteTransaction;
+
+// The library: one SQLite file holding every program once (its kind and seven-bit image, with
+// fingerprints of the whole image and of the sound without the 13-byte head), every place each
+// was seen, and the collections (folders and bank files) that hold them.
+//
+// The file is in WAL mode with a busy timeout, so that the editor and corvale-cli can use it at
+// once: opening and reading never wait for another program's change. A file that is no
+// library, a damaged one or one of a newer version is refused and never written to. Every
+// method returns 0, or -1 with LastError saying why. A store serves one thread at a time; a
+// thread of its own (an addition behind a progress dialog) opens a store of its own.
+class LibraryStore {
+ public:
+  // $CORVALE_LIBRARY, else $XDG_DATA_HOME/corvale/library.sqlite, else
+  // ~/.local/share/corvale/library.sqlite.
+  static std::string DefaultPath();
+  // Opens the library at `path`, creating it (and its folder) when there is none; none, with
+  // `error` set, when it is refused or cannot be opened.
+  static std::unique_ptr<LibraryStore> Open(const std::string& path, std::string& error);
+
+  explicit LibraryStore(std::string path, std::unique_ptr<SqliteConnection> connection);
+  ~LibraryStore();
+  LibraryStore(const LibraryStore&) = delete;
+  LibraryStore& operator=(const LibraryStore&) = delete;
+
+  const std::string& Path() const { return path_; }
+  const std::string& LastError() const { return error_; }
+  SqliteConnection& Connection() { return *connection_; }
+
+  // --- Changing: every write happens between BeginChange and CommitChange, one transaction;
+  // a change not committed (a failure, a cancel, the process killed) leaves nothing behind.
+  int BeginChange();
+  int CommitChange();
+  void RollBackChange();
+  // Runs SQLite's quick integrity check over the whole file.
+  int CheckIntegrity();
+
+  // The program of `item` (its image as seven-bit bytes): the one stored with the same kind and
+  // image, or a new one (`isNew`).
+  int StoreProgram(const Item& item, std::int64_t& id, bool& isNew);
+  // Records that the program was seen there; a place already recorded for a file stays once.
+  int AddPlace(std::int64_t programId, const ProgramPlace& place);
+  // The collection made from `path` (a folder or a bank file), made when there is none; a
+  // collection found under another parent moves under `parentId` unless that is 0.
+  int StoreCollection(std::int64_t parentId, CollectionRow::Kind kind, const std::string& path,
+                      std::int64_t& id);
+  // The collection's programs become `entries`, in order.
+  int ReplaceEntries(std::int64_t collectionId, std::span<const CollectionEntry> entries);
+  // A program received from the S80 at `receivedAt` (UTC, as ProgramPlace::seenAt), in a
+  // change of its own.
+  int AddReceived(const Item& item, const std::string& receivedAt, std::int64_t& id);
+
+  // --- Reading.
+  int ReadImage(std::int64_t programId, ProgramImage& image);
+  int ReadProgram(std::int64_t programId, ProgramRow& row);
+  int Places(std::int64_t programId, std::vector<ProgramPlace>& places);
+  // The other programs with the same sound (equal images after the head): the same sound under
+  // another name or category.
+  int SameSound(std::int64_t programId, std::vector<ProgramRow>& rows);
+  // A collection by its number or by the path it was made from.
+  int FindCollection(const std::string& numberOrPath, CollectionRow& row);
+  // The collections under `parentId` (0: those at the top), by name.
+  int Collections(std::int64_t parentId, std::vector<CollectionRow>& rows);
+  int Entries(std::int64_t collectionId, std::vector<CollectionEntry>& entries);
+
+  // How many rows the filter gives, and one page of them: a view fetches what it shows.
+  int CountPrograms(const ProgramFilter& filter, std::int64_t& count);
+  int FetchPrograms(const ProgramFilter& filter, std::int64_t offset, int limit,
+                    std::vector<ProgramRow>& rows);
+
+  // Puts the image into an item of its kind: 0, or -1 (nothing changed) for another kind or size.
+  static int FillItem(Item& item, const ProgramImage& image);
+
+  // The time now, UTC, as the library writes it: "2026-12-09T06:50:00Z".
+  static std::string Now();
+
+ private:
+  int Fail(const std::string& what);
+  // Puts the programs the change added into the search index.
+  int IndexNewPrograms();
+  // 0 for a query that succeeded (0), else -1 with the failure as the error.
+  int Read(int result);
+  // 0 for a row found (1), else -1 with the failure or `absence` as the error.
+  int Found(int found, const std::string& absence);
+  // The number of a file's path, made at its first place; the last one is kept at hand, since
+  // a bank file gives hundreds of places in a row.
+  int FileId(const std::string& path, std::int64_t& id);
+  int FindProgram(ItemKind kind, std::span<const std::uint8_t> image,
+                  std::span<const std::uint8_t> fingerprint,
+                  std::span<const std::uint8_t> soundFingerprint, std::int64_t& id);
+
+  std::string path_;
+  std::unique_ptr<SqliteConnection> connection_;
+  std::unique_ptr<SqliteTransaction> change_;
+  std::string changeTime_;
+  std::int64_t lastProgramBefore_ = 0;
+  struct {
+    std::string path;
+    std::int64_t id = 0;
+  } lastFile_;
+  std::string error_;
+};
