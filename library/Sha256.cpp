@@ -1,8 +1,13 @@
 #include "library/Sha256.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
+
+// The processor's SHA instructions, where the build targets x86 (the rest uses the plain code).
+#if defined(__x86_64__) || defined(__i386__)
+#define CORVALE_SHA_EXTENSIONS 1
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -30,6 +35,7 @@ std::uint32_t BigEndianWord(const std::uint8_t* bytes) {
 
 // One block with the SHA extensions: four rounds per step, the message schedule four words
 // at a time in the four vectors of `w`.
+#ifdef CORVALE_SHA_EXTENSIONS
 __attribute__((target("sha,sse4.1"))) void CompressWithExtensions(std::uint32_t* state,
                                                                   const std::uint8_t* block) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
@@ -69,9 +75,22 @@ __attribute__((target("sha,sse4.1"))) void CompressWithExtensions(std::uint32_t*
 }
 
 bool HasShaExtensions() {
-  static const bool has = __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+  static const bool has = [] {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    constexpr unsigned kSse41 = 1u << 19;  // leaf 1, ecx
+    constexpr unsigned kSha = 1u << 29;    // leaf 7, ebx
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || !(ecx & kSse41))
+      return false;
+    return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & kSha);
+  }();
   return has;
 }
+#else
+bool HasShaExtensions() {
+  return false;
+}
+void CompressWithExtensions(std::uint32_t*, const std::uint8_t*) {}
+#endif
 
 }  // namespace
 
