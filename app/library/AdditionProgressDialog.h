@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QProgressDialog>
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "library/LibraryAddition.h"
+
+// Runs an addition on a thread of its own, with a store of its own on the library's file,
+// behind a progress dialog whose Cancel stops it before the next file and keeps nothing.
+class AdditionProgressDialog : public QProgressDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kShowAfterMs = 500;
+
+  explicit AdditionProgressDialog(QWidget* parent);
+
+  // 0 when the addition was kept; -1 with `error` set when nothing of it was (cancelled()
+  // tells a cancel from a failure).
+  int run(const std::string& libraryPath, const std::vector<std::string>& paths,
+          AdditionReport& report, std::string& error);
+  bool cancelled() const { return cancel_; }
+
+ signals:
+  // A file is about to be read: shown before the addition goes on.
+  void stepShown(int filesDone, int filesTotal);
+
+ private:
+  void showStep(const AdditionProgress& progress);
+
+  std::atomic<bool> cancel_ = false;
+};
