@@ -1,7 +1,9 @@
 #include "app/library/ProgramTableModel.h"
 
+#include <QMimeData>
 #include <algorithm>
 
+#include "app/list/ProgramDragData.h"
 #include "library/LibraryStore.h"
 
 namespace {
@@ -104,6 +106,11 @@ QVariant ProgramTableModel::headerData(int section, Qt::Orientation orientation,
   return QString::fromLatin1(kHeaders[section]);
 }
 
+Qt::ItemFlags ProgramTableModel::flags(const QModelIndex& index) const {
+  const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+  return index.isValid() ? flags | Qt::ItemIsDragEnabled : flags;
+}
+
 void ProgramTableModel::sort(int column, Qt::SortOrder order) {
   using Sort = ProgramFilter::Sort;
   ProgramFilter sorted = filter_;
@@ -129,4 +136,19 @@ void ProgramTableModel::sort(int column, Qt::SortOrder order) {
   }
   sorted.descending = column >= 0 && order == Qt::DescendingOrder;
   setFilter(sorted);
+}
+
+QStringList ProgramTableModel::mimeTypes() const {
+  return {QString::fromLatin1(ProgramDragData::kMimeType)};
+}
+
+QMimeData* ProgramTableModel::mimeData(const QModelIndexList& indexes) const {
+  if (indexes.isEmpty() || !store_)
+    return nullptr;
+  ProgramImage image;
+  if (store_->ReadImage(programId(indexes.front().row()), image) != 0)
+    return nullptr;
+  auto data = std::make_unique<QMimeData>();
+  data->setData(QLatin1String(ProgramDragData::kMimeType), ProgramDragData::encode(image));
+  return data.release();
 }

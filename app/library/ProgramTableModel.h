@@ -34,8 +34,11 @@ class ProgramTableModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
   // Name, Category, Kind and Added sort in the store; Sources keeps the order there is.
   void sort(int column, Qt::SortOrder order) override;
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
  private:
   struct ShownRow {
