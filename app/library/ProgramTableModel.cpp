@@ -1,14 +1,19 @@
 #include "app/library/ProgramTableModel.h"
 
 #include <QMimeData>
-#include <algorithm>
+#include <optional>
 
 #include "app/list/ProgramDragData.h"
 #include "library/LibraryStore.h"
 
 namespace {
 
+using Sort = ProgramFilter::Sort;
+
 const char* const kHeaders[] = {"Name", "Category", "Kind", "Sources", "Added"};
+// The order each column sorts in; Sources has none of its own in the store.
+constexpr std::optional<Sort> kColumnSorts[] = {Sort::Name, Sort::Category, Sort::Kind,
+                                                std::nullopt, Sort::Added};
 
 }  // namespace
 
@@ -112,29 +117,17 @@ Qt::ItemFlags ProgramTableModel::flags(const QModelIndex& index) const {
 }
 
 void ProgramTableModel::sort(int column, Qt::SortOrder order) {
-  using Sort = ProgramFilter::Sort;
   ProgramFilter sorted = filter_;
-  switch (column) {
-    case NameColumn:
-      sorted.sort = Sort::Name;
-      break;
-    case CategoryColumn:
-      sorted.sort = Sort::Category;
-      break;
-    case KindColumn:
-      sorted.sort = Sort::Kind;
-      break;
-    case AddedColumn:
-      sorted.sort = Sort::Added;
-      break;
-    case SourcesColumn:
+  if (column >= 0 && column < ColumnCount) {
+    if (!kColumnSorts[column])
       return;
-    default:
-      // No column: a collection's own order, else by name.
-      sorted.sort = sorted.collection ? Sort::Position : Sort::Name;
-      break;
+    sorted.sort = *kColumnSorts[column];
+    sorted.descending = order == Qt::DescendingOrder;
+  } else {
+    // No column: a collection's own order, else by name.
+    sorted.sort = sorted.collection ? ProgramFilter::Sort::Position : ProgramFilter::Sort::Name;
+    sorted.descending = false;
   }
-  sorted.descending = column >= 0 && order == Qt::DescendingOrder;
   setFilter(sorted);
 }
 
