@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "demo/DemoBank.h"
 #include "files/S2V_File.h"
 #include "midi/MidiWire.h"
 #include "midi/sysex/SYX_File.h"
@@ -213,6 +214,56 @@ TEST_F(LibraryAdditionTest, ACancelKeepsNothingOfTheAddition) {
   EXPECT_EQ(seen[0].filesTotal, 4u);
   EXPECT_EQ(seen[0].path, root + "/demo.s2a");
   EXPECT_EQ(test::Counts(*store_), before);
+}
+
+}  // namespace
+
+namespace {
+
+// A document held in memory goes in as its bank file would, with what it holds now: a changed
+// slot brings its new program, the rest is known; the file itself is not read.
+TEST_F(LibraryAdditionTest, ADocumentGoesInWithWhatItHoldsNotWhatItsFileHolds) {
+  ASSERT_TRUE(test::WriteDemoFiles(dir_));
+  const std::string path = dir_.File("demo.s2a");
+  AdditionReport report;
+  ASSERT_EQ(Add({path}, report), 0) << error_;
+  const std::vector<std::uint8_t> fileBytes = test::ReadBytes(path);
+  const CollectionRow before = Collection(path);
+
+  const struct {
+    bool cancel;
+    int result;
+    std::size_t newPrograms;
+  } cases[] = {{true, -1, 0}, {false, 0, 1}};
+  for (const auto& c : cases) {
+    auto document = std::make_unique<S2A_File>();
+    DemoBank::FillDocument(*document);
+    Item& changed = *document->InternalInstrumentBank().ItemAt(3);
+    DemoBank::FillItem(changed, "Changed", 2, 99);
+    const std::vector<std::uint8_t> changedImage = test::ImageOf(changed);
+    const std::vector<std::int64_t> counts = test::Counts(*store_);
+    cancel_ = c.cancel;
+    LibraryAddition addition(*store_);
+    addition.SetCancelFlag(&cancel_);
+    ASSERT_EQ(addition.AddDocument(std::move(document), path, report), c.result) << c.cancel;
+    if (c.cancel) {
+      EXPECT_EQ(test::Counts(*store_), counts);
+      continue;
+    }
+    EXPECT_EQ(report.newPrograms, c.newPrograms);
+    EXPECT_EQ(report.knownPrograms + report.newPrograms,
+              static_cast<std::size_t>(before.entryCount));
+    const CollectionRow after = Collection(path);
+    EXPECT_EQ(after.id, before.id);
+    std::vector<CollectionEntry> entries;
+    ASSERT_EQ(store_->Entries(after.id, entries), 0);
+    ASSERT_GT(entries.size(), 3u);
+    ProgramImage image;
+    ASSERT_EQ(store_->ReadImage(entries[3].programId, image), 0);
+    EXPECT_EQ(image.image, changedImage);
+    EXPECT_EQ(entries[3].bank, "int-inst");
+  }
+  EXPECT_EQ(test::ReadBytes(path), fileBytes);
 }
 
 }  // namespace
