@@ -22,9 +22,8 @@ void AdditionProgressDialog::showStep(const AdditionProgress& progress) {
   emit stepShown(static_cast<int>(progress.filesDone), static_cast<int>(progress.filesTotal));
 }
 
-int AdditionProgressDialog::run(const std::string& libraryPath,
-                                const std::vector<std::string>& paths, AdditionReport& report,
-                                std::string& error) {
+int AdditionProgressDialog::run(const std::string& libraryPath, const Job& job,
+                                AdditionReport& report, std::string& error) {
   cancel_ = false;
   int result = -1;
   QEventLoop loop;
@@ -39,7 +38,7 @@ int AdditionProgressDialog::run(const std::string& libraryPath,
         QMetaObject::invokeMethod(
             this, [this, progress] { showStep(progress); }, Qt::BlockingQueuedConnection);
       });
-      result = addition.Add(paths, report);
+      result = job(addition, report);
       if (result != 0)
         error = addition.Error();
     }

@@ -2,8 +2,8 @@
 
 #include <QProgressDialog>
 #include <atomic>
+#include <functional>
 #include <string>
-#include <vector>
 
 #include "library/LibraryAddition.h"
 
@@ -17,10 +17,13 @@ class AdditionProgressDialog : public QProgressDialog {
 
   explicit AdditionProgressDialog(QWidget* parent);
 
+  // What runs on the thread, with an addition on the thread's own store.
+  using Job = std::function<int(LibraryAddition& addition, AdditionReport& report)>;
+
   // 0 when the addition was kept; -1 with `error` set when nothing of it was (cancelled()
   // tells a cancel from a failure).
-  int run(const std::string& libraryPath, const std::vector<std::string>& paths,
-          AdditionReport& report, std::string& error);
+  int run(const std::string& libraryPath, const Job& job, AdditionReport& report,
+          std::string& error);
   bool cancelled() const { return cancel_; }
 
  signals:

@@ -19,7 +19,11 @@
 #include "app/library/BankWindowOpener.h"
 #include "app/library/CollectionBankFill.h"
 #include "app/library/ProgramTableModel.h"
+#include "library/LibraryAddition.h"
 #include "library/LibraryStore.h"
+#include "model/Bank.h"
+#include "model/BankLayouts.h"
+#include "model/S2A_File.h"
 
 namespace {
 
@@ -217,24 +221,35 @@ void LibraryWindow::addFolder() {
 
 void LibraryWindow::addDocument() {
   DocumentWindow* front = opener_.frontBankWindow();
+  // The document's file names its collection: one never saved has none yet.
   if (!front || front->fileName().isEmpty()) {
     setStatus(QStringLiteral("The document in front has no file yet: save it first"));
     return;
   }
-  // The library reads the document's file: changes not saved yet are not added.
-  addPaths({LocalPath(front->fileName())});
-  if (front->isModified())
-    setStatus(statusText() + QStringLiteral(" (as last saved)"));
+  // A copy, read on the addition's thread while the window goes on changing its own.
+  auto copy = std::make_unique<S2A_File>();
+  for (const BankLayout& layout : kBankLayouts)
+    layout.bankIn(*copy).AssignFrom(layout.bankIn(*front->document()));
+  const std::string path = LocalPath(front->fileName());
+  runAddition([&copy, &path](LibraryAddition& addition, AdditionReport& report) {
+    return addition.AddDocument(std::move(copy), path, report);
+  });
 }
 
 void LibraryWindow::addPaths(const std::vector<std::string>& paths) {
+  runAddition([&paths](LibraryAddition& addition, AdditionReport& report) {
+    return addition.Add(paths, report);
+  });
+}
+
+void LibraryWindow::runAddition(const std::function<int(LibraryAddition&, AdditionReport&)>& job) {
   if (!store_)
     return;
   AdditionProgressDialog dialog(this);
   emit additionStarting(&dialog);
   AdditionReport report;
   std::string error;
-  if (dialog.run(store_->Path(), paths, report, error) != 0) {
+  if (dialog.run(store_->Path(), job, report, error) != 0) {
     if (dialog.cancelled()) {
       setStatus(QStringLiteral("Addition cancelled: nothing added"));
     } else {

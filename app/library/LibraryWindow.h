@@ -2,11 +2,13 @@
 
 #include <QMainWindow>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 class BankWindowOpener;
+class LibraryAddition;
 class LibraryStore;
 class ProgramTableModel;
 class QAction;
@@ -43,7 +45,8 @@ class LibraryWindow : public QMainWindow {
   void addFolder();
   void addDocument();
   void newBankWindowFromCollection();
-  // Adds `paths` behind a progress dialog; the outcome goes to the status bar.
+  // Adds `paths` behind a progress dialog; the outcome goes to the status bar. Add Document
+  // adds what the bank window in front holds, saved or not, as its file's collection.
   void addPaths(const std::vector<std::string>& paths);
   // The collection chosen in the tree; 0 for all programs.
   std::int64_t currentCollection() const;
@@ -60,6 +63,7 @@ class LibraryWindow : public QMainWindow {
   void addCollections(QTreeWidgetItem* parent, std::int64_t parentId);
   void showCollection();
   void showSearch(const QString& text);
+  void runAddition(const std::function<int(LibraryAddition&, AdditionReport&)>& job);
   void showAdditionReport(const AdditionReport& report);
   void setStatus(const QString& text, const QString& details = QString());
 

@@ -39,3 +39,33 @@ TEST_F(LibraryWindowTest, ABankFileCollectionOpensAsABankWindowInItsOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LibraryWindowTest, AddDocumentTakesWhatTheWindowInFrontHolds) {
+  LibraryWindow& library = ShowLibrary();
+  ActionOf(library, "AddDocument1")->trigger();
+  EXPECT_EQ(library.statusText(), "The document in front has no file yet: save it first");
+  EXPECT_EQ(Child<QTreeWidget>(library, "TreeView1")->topLevelItemCount(), 1);
+
+  MakeModifiedDemo(*form_);
+  const std::vector<std::uint8_t> fileBytes = test::ReadBytes(PathOf("demo.s2a").toStdString());
+  ActionOf(*form_, "Library1")->trigger();
+  ActionOf(library, "AddDocument1")->trigger();
+  EXPECT_TRUE(library.statusText().startsWith("Added ")) << library.statusText().toStdString();
+  EXPECT_EQ(Child<QTreeWidget>(library, "TreeView1")->topLevelItemCount(), 2);
+  // The cleared fourth instrument went in as the window shows it; the file stayed as it was.
+  const std::unique_ptr<LibraryStore> store = test::OpenLibrary(LibraryPath());
+  CollectionRow collection;
+  ASSERT_EQ(store->FindCollection(PathOf("demo.s2a").toStdString(), collection), 0);
+  std::vector<CollectionEntry> entries;
+  ASSERT_EQ(store->Entries(collection.id, entries), 0);
+  ASSERT_GT(entries.size(), 3u);
+  ProgramImage image;
+  ASSERT_EQ(store->ReadImage(entries[3].programId, image), 0);
+  EXPECT_EQ(image.image, Bytes(form_->document()->InternalInstrumentBank().ItemAt(3)));
+  EXPECT_TRUE(form_->isModified());
+  EXPECT_EQ(test::ReadBytes(PathOf("demo.s2a").toStdString()), fileBytes);
+}
+
+}  // namespace
