@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/commands/DocumentWindow.h"
 #include "app/commands/ItemImagesCommand.h"
@@ -77,8 +78,15 @@ LibraryWindow::LibraryWindow(BankWindowOpener& opener, QWidget* parent)
   table_->verticalHeader()->hide();
   // Every row one height, so that a long table never measures rows it does not show.
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + kRowPadding);
   table_->horizontalHeader()->setStretchLastSection(true);
-  table_->setColumnWidth(ProgramTableModel::NameColumn, fontMetrics().averageCharWidth() * 16);
+  // Widths in characters, set rather than measured: measuring would read every row.
+  const int character = fontMetrics().averageCharWidth();
+  for (const auto& [column, characters] : {std::pair{ProgramTableModel::NameColumn, 18},
+                                           {ProgramTableModel::CategoryColumn, 11},
+                                           {ProgramTableModel::KindColumn, 14},
+                                           {ProgramTableModel::SourcesColumn, 10}})
+    table_->setColumnWidth(column, character * characters);
   table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
   table_->setSortingEnabled(true);
 
@@ -91,7 +99,7 @@ LibraryWindow::LibraryWindow(BankWindowOpener& opener, QWidget* parent)
   splitter->addWidget(tree_);
   splitter->addWidget(programs);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({kDesignWidth / 4, kDesignWidth * 3 / 4});
+  splitter->setSizes({kDesignWidth / 3, kDesignWidth * 2 / 3});
   setCentralWidget(splitter);
 
   status_ = new QLabel;

@@ -30,6 +30,8 @@ class LibraryWindow : public QMainWindow {
  public:
   static constexpr int kDesignWidth = 720;
   static constexpr int kDesignHeight = 440;
+  // Pixels between the text of a table row and the next.
+  static constexpr int kRowPadding = 6;
 
   explicit LibraryWindow(BankWindowOpener& opener, QWidget* parent = nullptr);
   ~LibraryWindow() override;
