@@ -1,5 +1,6 @@
 #include "app/library/AdditionProgressDialog.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <thread>
 
@@ -26,6 +27,7 @@ int AdditionProgressDialog::run(const std::string& libraryPath, const Job& job,
                                 AdditionReport& report, std::string& error) {
   cancel_ = false;
   int result = -1;
+  std::atomic<bool> finished = false;
   QEventLoop loop;
   std::thread worker([&] {
     const std::unique_ptr<LibraryStore> store = LibraryStore::Open(libraryPath, error);
@@ -42,9 +44,16 @@ int AdditionProgressDialog::run(const std::string& libraryPath, const Job& job,
       if (result != 0)
         error = addition.Error();
     }
+    finished = true;
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
   loop.exec();
+  // The program ending leaves the loop early; the addition, whose steps wait for this thread,
+  // stops at its next file and keeps nothing.
+  while (!finished) {
+    cancel_ = true;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
   worker.join();
   hide();
   return result;

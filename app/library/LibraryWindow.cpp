@@ -29,6 +29,7 @@
 namespace {
 
 constexpr int kCollectionRole = Qt::UserRole;
+constexpr int kNameRole = Qt::UserRole + 1;
 const QString kCaption = QStringLiteral("Library");
 
 std::string LocalPath(const QString& path) {
@@ -170,6 +171,7 @@ void LibraryWindow::addCollections(QTreeWidgetItem* parent, std::int64_t parentI
         QStringLiteral("%1 (%2)").arg(QString::fromStdString(row.name)).arg(row.entryCount);
     auto* item = parent ? new QTreeWidgetItem(parent, {text}) : new QTreeWidgetItem(tree_, {text});
     item->setData(0, kCollectionRole, qint64{row.id});
+    item->setData(0, kNameRole, QString::fromStdString(row.name));
     item->setToolTip(0, ShownPath(row.path));
     addCollections(item, row.id);
   }
@@ -313,7 +315,7 @@ void LibraryWindow::newBankWindowFromCollection() {
   window.record(std::move(edit));
   window.markEdited();
   window.refreshList();
-  const QString name = tree_->currentItem()->text(0);
+  const QString name = tree_->currentItem()->data(0, kNameRole).toString();
   window.setStatus(QStringLiteral("%1 programs from %2").arg(targets.size()).arg(name),
                    left > 0 ? QStringLiteral("%1 had no room").arg(left) : QString());
   if (filled != 0)

@@ -22,6 +22,7 @@ TEST_F(LibraryWindowTest, ABankFileCollectionOpensAsABankWindowInItsOrder) {
   EXPECT_TRUE(opened.isVisible());
   EXPECT_TRUE(opened.fileName().isEmpty());
   EXPECT_TRUE(opened.isModified());
+  EXPECT_EQ(opened.statusText(), "260 programs from demo.s2v");
   // Every slot of the voice banks as demo.s2a has it; the others left as a new document's.
   const S2A_File fresh;
   for (const BankLayout& layout : kBankLayouts) {
