@@ -267,3 +267,33 @@ TEST_F(LibraryAdditionTest, ADocumentGoesInWithWhatItHoldsNotWhatItsFileHolds) {
 }
 
 }  // namespace
+
+namespace {
+
+// A collection goes with those under it and their entries; the programs and every other
+// collection stay, and a collection that is not there changes nothing.
+TEST_F(LibraryAdditionTest, ADeletedCollectionTakesThoseUnderItAndLeavesThePrograms) {
+  const std::string root = WriteTree();
+  AdditionReport report;
+  ASSERT_EQ(Add({root}, report), 0) << error_;
+  const std::int64_t programs = test::RowCount(*store_, "programs");
+  const CollectionRow sub = Collection(root + "/sub");
+  const CollectionRow all = Collection(root + "/demo.s2a");
+
+  ASSERT_EQ(store_->DeleteCollection(sub.id), 0) << store_->LastError();
+  for (const std::string& gone : {root + "/sub", root + "/sub/demo.s2v"}) {
+    CollectionRow row;
+    EXPECT_EQ(store_->FindCollection(gone, row), -1) << gone;
+  }
+  EXPECT_EQ(Collection(root + "/demo.s2a").entryCount, all.entryCount);
+  EXPECT_EQ(Collection(root).id, sub.parentId);
+  EXPECT_EQ(test::RowCount(*store_, "programs"), programs);
+  EXPECT_EQ(test::RowCount(*store_, "collection_entries"), all.entryCount);
+
+  const std::vector<std::int64_t> before = test::Counts(*store_);
+  EXPECT_EQ(store_->DeleteCollection(sub.id), -1);
+  EXPECT_EQ(store_->LastError(), "no collection " + std::to_string(sub.id) + " in the library");
+  EXPECT_EQ(test::Counts(*store_), before);
+}
+
+}  // namespace
