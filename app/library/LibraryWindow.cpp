@@ -124,6 +124,8 @@ void LibraryWindow::buildMenus() {
   menu->addSeparator();
   newBankWindowAction_ = add("NewBankWindow1", "New Bank Window from Collection",
                              &LibraryWindow::newBankWindowFromCollection);
+  deleteCollectionAction_ =
+      add("DeleteCollection1", "Delete Collection…", &LibraryWindow::deleteCollection);
   menu->addSeparator();
   closeAction_ = menu->addAction(QStringLiteral("Close"), this, &QWidget::close);
   closeAction_->setObjectName(QStringLiteral("Close1"));
@@ -139,8 +141,8 @@ void LibraryWindow::showLibrary() {
     if (!store_)
       userDialogs().showError(this, kCaption, QString::fromStdString(error));
   }
-  for (QAction* action :
-       {addFilesAction_, addFolderAction_, addDocumentAction_, newBankWindowAction_})
+  for (QAction* action : {addFilesAction_, addFolderAction_, addDocumentAction_,
+                          newBankWindowAction_, deleteCollectionAction_})
     action->setEnabled(store_ != nullptr);
   model_->setStore(store_.get());
   reloadTree();
@@ -320,4 +322,25 @@ void LibraryWindow::newBankWindowFromCollection() {
                    left > 0 ? QStringLiteral("%1 had no room").arg(left) : QString());
   if (filled != 0)
     setStatus(QString::fromStdString(store_->LastError()));
+}
+
+void LibraryWindow::deleteCollection() {
+  const std::int64_t collection = currentCollection();
+  if (!store_ || collection == 0) {
+    setStatus(QStringLiteral("Choose a collection first"));
+    return;
+  }
+  const QString name = tree_->currentItem()->data(0, kNameRole).toString();
+  const QString question =
+      QStringLiteral(
+          "Delete \"%1\" and the collections under it? Its programs stay in the library.")
+          .arg(name);
+  if (userDialogs().askYesNo(this, QStringLiteral("Delete Collection"), question) != Answer::Yes)
+    return;
+  if (store_->DeleteCollection(collection) != 0) {
+    userDialogs().showError(this, kCaption, QString::fromStdString(store_->LastError()));
+    return;
+  }
+  reloadTree();
+  setStatus(QStringLiteral("Deleted collection %1").arg(name));
 }

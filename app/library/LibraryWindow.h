@@ -47,6 +47,8 @@ class LibraryWindow : public QMainWindow {
   void addFolder();
   void addDocument();
   void newBankWindowFromCollection();
+  // Asks first; the collections under it go too, the programs stay.
+  void deleteCollection();
   // Adds `paths` behind a progress dialog; the outcome goes to the status bar. Add Document
   // adds what the bank window in front holds, saved or not, as its file's collection.
   void addPaths(const std::vector<std::string>& paths);
@@ -80,5 +82,6 @@ class LibraryWindow : public QMainWindow {
   QAction* addFolderAction_ = nullptr;
   QAction* addDocumentAction_ = nullptr;
   QAction* newBankWindowAction_ = nullptr;
+  QAction* deleteCollectionAction_ = nullptr;
   QAction* closeAction_ = nullptr;
 };
