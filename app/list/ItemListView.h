@@ -12,8 +12,8 @@ struct BankLayout;
 
 // The item list of a window (InstLB): one line per item of the current tab, in a fixed-pitch
 // font; the rename of an item over its line; and the drag of one item onto another, in one list
-// or between two windows, and of a program from the library onto a line. A drag copies the item, or
-// swaps the two when Ctrl was held as the button went down.
+// or between two windows, and of a program from the library onto a line. A drag copies the
+// item, or swaps the two when Ctrl was held as the button went down.
 class ItemListView : public QListWidget {
   Q_OBJECT
 
