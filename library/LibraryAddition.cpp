@@ -6,6 +6,7 @@
 
 #include "library/LibraryStore.h"
 #include "library/ProgramFile.h"
+#include "model/S2A_File.h"
 
 namespace fs = std::filesystem;
 
@@ -34,12 +35,31 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
 
 }  // namespace
 
+LibraryAddition::LibraryAddition(LibraryStore& store) : store_(store) {}
+LibraryAddition::~LibraryAddition() = default;
+
 int LibraryAddition::Add(std::span<const std::string> paths, AdditionReport& report) {
+  Start(report);
+  return Run(Plan(paths, report), report);
+}
+
+int LibraryAddition::AddDocument(std::unique_ptr<S2A_File> document, const std::string& path,
+                                 AdditionReport& report) {
+  Start(report);
+  document_ = std::move(document);
+  const int result = Run({{AbsolutePath(path), ""}}, report);
+  document_.reset();
+  return result;
+}
+
+void LibraryAddition::Start(AdditionReport& report) {
   report = {};
   error_.clear();
   folderIds_.clear();
   folderEntries_.clear();
-  const std::vector<PlannedFile> files = Plan(paths, report);
+}
+
+int LibraryAddition::Run(const std::vector<PlannedFile>& files, AdditionReport& report) {
   if (store_.CheckIntegrity() != 0 || store_.BeginChange() != 0) {
     error_ = store_.LastError();
     return -1;
@@ -90,7 +110,9 @@ int LibraryAddition::AddAll(const std::vector<PlannedFile>& files, AdditionRepor
 
 int LibraryAddition::AddFile(const PlannedFile& file, AdditionReport& report) {
   ProgramFile programs;
-  if (programs.Load(file.path) != 0) {
+  if (document_) {
+    programs.Take(std::move(document_));
+  } else if (programs.Load(file.path) != 0) {
     report.skipped.push_back({file.path, programs.Reason()});
     return 0;
   }

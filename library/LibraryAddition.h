@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 
 class LibraryStore;
 class ProgramFile;
+class S2A_File;
 
 struct AdditionProgress {
   std::size_t filesDone = 0;
@@ -46,7 +48,10 @@ class LibraryAddition {
  public:
   using ProgressHandler = std::function<void(const AdditionProgress&)>;
 
-  explicit LibraryAddition(LibraryStore& store) : store_(store) {}
+  explicit LibraryAddition(LibraryStore& store);
+  ~LibraryAddition();
+  LibraryAddition(const LibraryAddition&) = delete;
+  LibraryAddition& operator=(const LibraryAddition&) = delete;
 
   // Called before each file and once at the end.
   void SetProgressHandler(ProgressHandler handler) { progress_ = std::move(handler); }
@@ -56,6 +61,10 @@ class LibraryAddition {
   // 0 when the addition was kept (skipped files included); -1 with Error set when nothing of it
   // was. `report` tells what was read either way.
   int Add(std::span<const std::string> paths, AdditionReport& report);
+  // As Add of the bank file `path`, with the programs of `document` (what a window holds,
+  // saved or not) in place of what the file holds.
+  int AddDocument(std::unique_ptr<S2A_File> document, const std::string& path,
+                  AdditionReport& report);
   const std::string& Error() const { return error_; }
 
  private:
@@ -64,6 +73,8 @@ class LibraryAddition {
     std::string root;  // the folder named in the addition it was found in; empty for a file
   };
 
+  void Start(AdditionReport& report);
+  int Run(const std::vector<PlannedFile>& files, AdditionReport& report);
   std::vector<PlannedFile> Plan(std::span<const std::string> paths, AdditionReport& report);
   int AddAll(const std::vector<PlannedFile>& files, AdditionReport& report);
   int AddFile(const PlannedFile& file, AdditionReport& report);
@@ -76,6 +87,8 @@ class LibraryAddition {
   LibraryStore& store_;
   ProgressHandler progress_;
   const std::atomic<bool>* cancel_ = nullptr;
+  // The document AddDocument reads in place of its file.
+  std::unique_ptr<S2A_File> document_;
   std::map<std::string, std::int64_t> folderIds_;
   std::map<std::int64_t, std::vector<CollectionEntry>> folderEntries_;
   std::string error_;

@@ -37,6 +37,18 @@ int ProgramFile::Load(const std::string& path) {
   return -1;
 }
 
+void ProgramFile::Take(std::unique_ptr<S2A_File> document) {
+  programs_.clear();
+  reason_.clear();
+  note_.clear();
+  document_ = std::move(document);
+  for (const BankLayout& layout : kBankLayouts) {
+    layout.bankIn(*document_).ForEachItem([&](const Item& item) {
+      programs_.push_back({&item, layout.word, item.SlotIndex()});
+    });
+  }
+}
+
 int ProgramFile::LoadBankFile(const std::string& path) {
   FileDiagnosticCapture capture;
   document_ = std::make_unique<S2A_File>();

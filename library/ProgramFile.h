@@ -30,6 +30,8 @@ class ProgramFile {
 
   // 0, or -1 with Reason saying why the file gives no program.
   int Load(const std::string& path);
+  // The programs of a document held in memory, as an .s2a file of it would give them.
+  void Take(std::unique_ptr<S2A_File> document);
   const std::string& Reason() const { return reason_; }
   // What was left out of a file that was read: "ends early: 3 items missing"; empty when
   // nothing was.

@@ -46,6 +46,11 @@ constexpr std::array kExportDialogFilters{
     kImportDialogFilters[3],
 };
 
+constexpr std::array kLibraryDialogFilters{
+    FileFilter{"S80 Programs (*.s2a;*.s2v;*.s2e;*.s2i;*.syx)", "*.s2a;*.s2v;*.s2e;*.s2i;*.syx"},
+    FileFilter{"All Files (*.*)", "*.*"},
+};
+
 }  // namespace
 
 std::span<const FileFilter> OpenDialogFilters() {
@@ -84,4 +89,8 @@ bool FilterMatches(const FileFilter& filter, const QString& fileName) {
       return true;
   }
   return false;
+}
+
+std::span<const FileFilter> LibraryDialogFilters() {
+  return kLibraryDialogFilters;
 }

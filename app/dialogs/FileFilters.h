@@ -20,6 +20,8 @@ std::span<const FileFilter> ExportSuppDialogFilters();
 // The dialogs of Import and Export.
 std::span<const FileFilter> ImportDialogFilters();
 std::span<const FileFilter> ExportDialogFilters();
+// The open dialog of the library's Add Files.
+std::span<const FileFilter> LibraryDialogFilters();
 
 QStringList FilterDescriptions(std::span<const FileFilter> filters);
 // Whether a file name matches one of the filter's patterns, without regard to letter case:

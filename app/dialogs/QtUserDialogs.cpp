@@ -107,6 +107,15 @@ std::optional<QString> QtUserDialogs::openFileName(QWidget* parent,
   return RunFileDialog(*makeFileDialog(parent, request, QFileDialog::AcceptOpen));
 }
 
+std::optional<QString> QtUserDialogs::folderName(QWidget* parent,
+                                                 const FileDialogRequest& request) {
+  QFileDialog dialog(parent, request.title, request.folder);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  return RunFileDialog(dialog);
+}
+
 std::optional<QString> QtUserDialogs::saveFileName(QWidget* parent,
                                                    const FileDialogRequest& request) {
   return RunFileDialog(*makeFileDialog(parent, request, QFileDialog::AcceptSave));

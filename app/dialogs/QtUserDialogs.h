@@ -12,6 +12,7 @@
 class QtUserDialogs : public UserDialogs {
  public:
   std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> folderName(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
   Answer askYesNoCancel(QWidget* parent, const QString& title, const QString& text) override;
   Answer askYesNo(QWidget* parent, const QString& title, const QString& text) override;

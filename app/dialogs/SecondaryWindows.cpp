@@ -1,7 +1,6 @@
 #include "app/dialogs/SecondaryWindows.h"
 
 #include "app/dialogs/AboutDialog.h"
-#include "app/dialogs/LibraryWindow.h"
 #include "app/dialogs/PreferencesDialog.h"
 
 namespace {
@@ -10,8 +9,7 @@ SecondaryWindows* currentWindows = nullptr;
 
 SecondaryWindows::SecondaryWindows()
     : aboutDialog_(std::make_unique<AboutDialog>()),
-      preferencesDialog_(std::make_unique<PreferencesDialog>()),
-      libraryWindow_(std::make_unique<LibraryWindow>()) {
+      preferencesDialog_(std::make_unique<PreferencesDialog>()) {
   currentWindows = this;
 }
 

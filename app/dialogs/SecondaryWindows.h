@@ -3,10 +3,9 @@
 #include <memory>
 
 class AboutDialog;
-class LibraryWindow;
 class PreferencesDialog;
 
-// The About dialog, the Preferences dialog and the Library window: made once when the program
+// The About dialog and the Preferences dialog: made once when the program
 // starts, after its first window (and after the ports, which the Preferences dialog holds),
 // hidden until asked for and reused at every opening.
 class SecondaryWindows {
@@ -21,10 +20,8 @@ class SecondaryWindows {
 
   AboutDialog& aboutDialog() const { return *aboutDialog_; }
   PreferencesDialog& preferencesDialog() const { return *preferencesDialog_; }
-  LibraryWindow& libraryWindow() const { return *libraryWindow_; }
 
  private:
   std::unique_ptr<AboutDialog> aboutDialog_;
   std::unique_ptr<PreferencesDialog> preferencesDialog_;
-  std::unique_ptr<LibraryWindow> libraryWindow_;
 };

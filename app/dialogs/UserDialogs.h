@@ -30,6 +30,8 @@ class UserDialogs {
   // The chosen path, or none when the user cancelled.
   virtual std::optional<QString> openFileName(QWidget* parent,
                                               const FileDialogRequest& request) = 0;
+  // A folder to open (the request's filters unused), or none when the user cancelled.
+  virtual std::optional<QString> folderName(QWidget* parent, const FileDialogRequest& request) = 0;
   // As above; the dialog asks before an existing file is replaced.
   virtual std::optional<QString> saveFileName(QWidget* parent,
                                               const FileDialogRequest& request) = 0;

@@ -11,9 +11,11 @@
 
 #include "app/commands/CommandTexts.h"
 #include "app/commands/DocumentView.h"
+#include "app/commands/ItemCommands.h"
 #include "app/commands/ItemImagesCommand.h"
 #include "app/commands/SharedEditingState.h"
 #include "app/list/NameEditor.h"
+#include "app/list/ProgramDragData.h"
 #include "model/Item.h"
 
 const char* const ItemListView::kDragMimeType = "application/x-corvale-item";
@@ -149,6 +151,8 @@ void ItemListView::handleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers
 }
 
 bool ItemListView::handleDragOver(const QMimeData* data) const {
+  if (ProgramDragData::carriesProgram(data))
+    return true;
   return data && data->hasFormat(QLatin1String(kDragMimeType)) &&
          data->data(QLatin1String(kDragMimeType)) == ThisProcess();
 }
@@ -181,6 +185,19 @@ void ItemListView::handleDragDrop(const QPoint& point) {
   view_.setStatus(editing.dragMode() == DragMode::Swap
                       ? QStringLiteral("Swapped %1 and %2").arg(from, to)
                       : QStringLiteral("Copied %1 to %2").arg(from, to));
+}
+
+void ItemListView::handleProgramDrop(const QMimeData* data, const QPoint& point) {
+  Item* const target = itemAtLine(lineAt(point));
+  const std::unique_ptr<Item> program = ProgramDragData::decode(data);
+  if (!target || !program) {
+    view_.setStatus(QStringLiteral("Unknown Internal Error"));
+    return;
+  }
+  ItemCommands commands(view_);
+  if (commands.takeItemOfSameKind(*target, *program, "Drop"))
+    view_.setStatus(QStringLiteral("Copied %1 to %2")
+                        .arg(QString::fromStdString(program->PrintableName()), PlaceText(*target)));
 }
 
 void ItemListView::swapWith(Item& target, Item& source) {
@@ -272,5 +289,8 @@ void ItemListView::dropEvent(QDropEvent* event) {
     return;
   }
   event->acceptProposedAction();
-  handleDragDrop(event->position().toPoint());
+  if (ProgramDragData::carriesProgram(event->mimeData()))
+    handleProgramDrop(event->mimeData(), event->position().toPoint());
+  else
+    handleDragDrop(event->position().toPoint());
 }

@@ -12,8 +12,8 @@ struct BankLayout;
 
 // The item list of a window (InstLB): one line per item of the current tab, in a fixed-pitch
 // font; the rename of an item over its line; and the drag of one item onto another, in one list
-// or between two windows. A drag copies the item, or swaps the two when Ctrl was held as the
-// button went down.
+// or between two windows, and of a program from the library onto a line. A drag copies the
+// item, or swaps the two when Ctrl was held as the button went down.
 class ItemListView : public QListWidget {
   Q_OBJECT
 
@@ -49,9 +49,12 @@ class ItemListView : public QListWidget {
   // The drag, as the list's mouse and drag events run it; callable directly.
   void handleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                        const QPoint& point);
-  // Whether a drag over the list is taken: one that this process started.
+  // Whether a drag over the list is taken: one that this process started, or a program from
+  // the library.
   bool handleDragOver(const QMimeData* data) const;
   void handleDragDrop(const QPoint& point);
+  // A library program onto a line: copied there as Paste does, one undoable step.
+  void handleProgramDrop(const QMimeData* data, const QPoint& point);
   void handleEndDrag();
   // A drag of the current mode, with its data and cursor; the list owns it until the toolkit
   // disposes of it after the drag.

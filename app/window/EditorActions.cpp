@@ -78,7 +78,7 @@ void EditorActions::buildMenus(QMainWindow& window) {
   library = Add(editMenu, "Library1", "Library...", QKeySequence(Qt::CTRL | Qt::Key_L));
   editMenu->addSeparator();
   preferences = Add(editMenu, "Preferences1", "Pr&eferences...");
-  for (QAction* disabled : {undo, redo, exportAll, edit, library})
+  for (QAction* disabled : {undo, redo, exportAll, edit})
     disabled->setEnabled(false);
 
   QMenu* midiMenu = window.menuBar()->addMenu(QStringLiteral("&Midi"));

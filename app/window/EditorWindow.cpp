@@ -14,10 +14,10 @@
 #include "app/commands/ItemImagesCommand.h"
 #include "app/commands/SharedEditingState.h"
 #include "app/dialogs/AboutDialog.h"
-#include "app/dialogs/LibraryWindow.h"
 #include "app/dialogs/PreferencesDialog.h"
 #include "app/dialogs/SecondaryWindows.h"
 #include "app/dialogs/UserDialogs.h"
+#include "app/library/LibraryWindow.h"
 #include "app/list/BankTabBar.h"
 #include "app/list/FindField.h"
 #include "app/list/ItemListView.h"
@@ -289,8 +289,28 @@ void EditorWindow::showAbout() {
 }
 
 void EditorWindow::showLibrary() {
-  if (SecondaryWindows* windows = SecondaryWindows::current())
-    windows->libraryWindow().show();
+  EditorWindow& first = firstWindow();
+  first.frontWindow_ = this;
+  if (!first.libraryWindow_)
+    first.libraryWindow_ = std::make_unique<LibraryWindow>(first);
+  first.libraryWindow_->showLibrary();
+}
+
+DocumentWindow* EditorWindow::frontBankWindow() {
+  EditorWindow* front = firstWindow().frontWindow_;
+  return front && front->document() ? front : nullptr;
+}
+
+EditorWindow& EditorWindow::openUntitledBankWindow() {
+  EditorWindow& window = appendWindow();
+  window.show();
+  return window;
+}
+
+void EditorWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    firstWindow().frontWindow_ = this;
+  QMainWindow::changeEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <vector>
 
@@ -8,10 +9,12 @@
 #include "app/commands/FileCommands.h"
 #include "app/commands/ItemCommands.h"
 #include "app/commands/MidiCommands.h"
+#include "app/library/BankWindowOpener.h"
 #include "app/window/EditorActions.h"
 #include "app/window/StatusLine.h"
 
 class FindField;
+class LibraryWindow;
 class ItemListView;
 class QLineEdit;
 class QTabBar;
@@ -20,7 +23,7 @@ class DocumentHistory;
 // A document window (Form1): one bank set, its file, and the list of its items, with the
 // commands of its menus. The windows of a run form a chain; the first one is the program's main
 // window, and the program ends when it closes.
-class EditorWindow : public QMainWindow, public DocumentWindow {
+class EditorWindow : public QMainWindow, public DocumentWindow, public BankWindowOpener {
   Q_OBJECT
 
  public:
@@ -86,7 +89,11 @@ class EditorWindow : public QMainWindow, public DocumentWindow {
   void rename();
   void showPreferences();
   void showAbout();
+  // The library window, made by the first window at its first showing.
   void showLibrary();
+  LibraryWindow* libraryWindow() { return firstWindow().libraryWindow_.get(); }
+  DocumentWindow* frontBankWindow() override;
+  EditorWindow& openUntitledBankWindow() override;
 
   // The list and the controls over it.
   ItemListView* itemList() const { return itemList_; }
@@ -104,6 +111,7 @@ class EditorWindow : public QMainWindow, public DocumentWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void buildListArea();
@@ -128,6 +136,9 @@ class EditorWindow : public QMainWindow, public DocumentWindow {
   bool closeConfirmed_ = false;
   bool closed_ = false;
   QString titlePath_;
+  // Kept by the first window: the window last in front, and the library window.
+  QPointer<EditorWindow> frontWindow_;
+  std::unique_ptr<LibraryWindow> libraryWindow_;
 
   EditorActions actions_;
   QTabBar* tabBar_ = nullptr;

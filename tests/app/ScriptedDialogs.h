@@ -14,7 +14,7 @@
 // answer fails the test and is cancelled.
 class ScriptedDialogs : public UserDialogs {
  public:
-  enum class Kind { Open, Save, Question, Error, Message };
+  enum class Kind { Open, Folder, Save, Question, Error, Message };
   struct Request {
     Kind kind;
     QString title;
@@ -35,6 +35,9 @@ class ScriptedDialogs : public UserDialogs {
 
   std::optional<QString> openFileName(QWidget*, const FileDialogRequest& request) override {
     return NextPath(Kind::Open, request);
+  }
+  std::optional<QString> folderName(QWidget*, const FileDialogRequest& request) override {
+    return NextPath(Kind::Folder, request);
   }
   std::optional<QString> saveFileName(QWidget*, const FileDialogRequest& request) override {
     return NextPath(Kind::Save, request);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "demo/DemoBank.h"
 #include "files/S2V_File.h"
 #include "midi/MidiWire.h"
 #include "midi/sysex/SYX_File.h"
@@ -212,6 +213,86 @@ TEST_F(LibraryAdditionTest, ACancelKeepsNothingOfTheAddition) {
   ASSERT_EQ(seen.size(), 3u);
   EXPECT_EQ(seen[0].filesTotal, 4u);
   EXPECT_EQ(seen[0].path, root + "/demo.s2a");
+  EXPECT_EQ(test::Counts(*store_), before);
+}
+
+}  // namespace
+
+namespace {
+
+// A document held in memory goes in as its bank file would, with what it holds now: a changed
+// slot brings its new program, the rest is known; the file itself is not read.
+TEST_F(LibraryAdditionTest, ADocumentGoesInWithWhatItHoldsNotWhatItsFileHolds) {
+  ASSERT_TRUE(test::WriteDemoFiles(dir_));
+  const std::string path = dir_.File("demo.s2a");
+  AdditionReport report;
+  ASSERT_EQ(Add({path}, report), 0) << error_;
+  const std::vector<std::uint8_t> fileBytes = test::ReadBytes(path);
+  const CollectionRow before = Collection(path);
+
+  const struct {
+    bool cancel;
+    int result;
+    std::size_t newPrograms;
+  } cases[] = {{true, -1, 0}, {false, 0, 1}};
+  for (const auto& c : cases) {
+    auto document = std::make_unique<S2A_File>();
+    DemoBank::FillDocument(*document);
+    Item& changed = *document->InternalInstrumentBank().ItemAt(3);
+    DemoBank::FillItem(changed, "Changed", 2, 99);
+    const std::vector<std::uint8_t> changedImage = test::ImageOf(changed);
+    const std::vector<std::int64_t> counts = test::Counts(*store_);
+    cancel_ = c.cancel;
+    LibraryAddition addition(*store_);
+    addition.SetCancelFlag(&cancel_);
+    ASSERT_EQ(addition.AddDocument(std::move(document), path, report), c.result) << c.cancel;
+    if (c.cancel) {
+      EXPECT_EQ(test::Counts(*store_), counts);
+      continue;
+    }
+    EXPECT_EQ(report.newPrograms, c.newPrograms);
+    EXPECT_EQ(report.knownPrograms + report.newPrograms,
+              static_cast<std::size_t>(before.entryCount));
+    const CollectionRow after = Collection(path);
+    EXPECT_EQ(after.id, before.id);
+    std::vector<CollectionEntry> entries;
+    ASSERT_EQ(store_->Entries(after.id, entries), 0);
+    ASSERT_GT(entries.size(), 3u);
+    ProgramImage image;
+    ASSERT_EQ(store_->ReadImage(entries[3].programId, image), 0);
+    EXPECT_EQ(image.image, changedImage);
+    EXPECT_EQ(entries[3].bank, "int-inst");
+  }
+  EXPECT_EQ(test::ReadBytes(path), fileBytes);
+}
+
+}  // namespace
+
+namespace {
+
+// A collection goes with those under it and their entries; the programs and every other
+// collection stay, and a collection that is not there changes nothing.
+TEST_F(LibraryAdditionTest, ADeletedCollectionTakesThoseUnderItAndLeavesThePrograms) {
+  const std::string root = WriteTree();
+  AdditionReport report;
+  ASSERT_EQ(Add({root}, report), 0) << error_;
+  const std::int64_t programs = test::RowCount(*store_, "programs");
+  const CollectionRow sub = Collection(root + "/sub");
+  const CollectionRow all = Collection(root + "/demo.s2a");
+
+  ASSERT_EQ(store_->DeleteCollection(sub.id), 0) << store_->LastError();
+  for (const std::string& gone : {root + "/sub", root + "/sub/demo.s2v"}) {
+    CollectionRow row;
+    EXPECT_EQ(store_->FindCollection(gone, row), -1) << gone;
+  }
+  EXPECT_EQ(Collection(root + "/demo.s2a").entryCount, all.entryCount);
+  EXPECT_EQ(Collection(root).id, sub.parentId);
+  EXPECT_EQ(test::RowCount(*store_, "programs"), programs);
+  EXPECT_EQ(test::RowCount(*store_, "collection_entries"), all.entryCount);
+
+  const std::vector<std::int64_t> before = test::Counts(*store_);
+  EXPECT_EQ(store_->DeleteCollection(sub.id), -1);
+  EXPECT_EQ(store_->LastError(), "no collection " + std::to_string(sub.id) + " in the library");
   EXPECT_EQ(test::Counts(*store_), before);
 }
 

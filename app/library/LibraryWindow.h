@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class BankWindowOpener;
+class LibraryAddition;
+class LibraryStore;
+class ProgramTableModel;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QTableView;
+class QTreeWidget;
+class QTreeWidgetItem;
+struct AdditionReport;
+
+// The library window (LibraryForm): the collections on the left, "All Programs" at the top,
+// and the programs of the one chosen on the right, read from the store as they are shown,
+// narrowed by the search field and sorted by the column headers. Its menu adds files, folders
+// and the document in front, and opens a collection as a new bank window. A program dragged
+// from the table onto a bank window's line is copied there.
+class LibraryWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int kDesignWidth = 720;
+  static constexpr int kDesignHeight = 440;
+  // Pixels between the text of a table row and the next.
+  static constexpr int kRowPadding = 6;
+
+  explicit LibraryWindow(BankWindowOpener& opener, QWidget* parent = nullptr);
+  ~LibraryWindow() override;
+
+  // Opens the store at LibraryStore::DefaultPath() when none is open, and shows the window. A
+  // refused store is told of, and the window shows nothing.
+  void showLibrary();
+  bool hasStore() const { return store_ != nullptr; }
+  ProgramTableModel& programModel() const { return *model_; }
+
+  // The menu's commands.
+  void addFiles();
+  void addFolder();
+  void addDocument();
+  void newBankWindowFromCollection();
+  // Asks first; the collections under it go too, the programs stay.
+  void deleteCollection();
+  // Adds `paths` behind a progress dialog; the outcome goes to the status bar. Add Document
+  // adds what the bank window in front holds, saved or not, as its file's collection.
+  void addPaths(const std::vector<std::string>& paths);
+  // The collection chosen in the tree; 0 for all programs.
+  std::int64_t currentCollection() const;
+  void selectCollection(std::int64_t collectionId);
+  QString statusText() const;
+
+ signals:
+  // An addition's progress dialog is about to run the addition (the tests cancel it there).
+  void additionStarting(QObject* dialog);
+
+ private:
+  void buildMenus();
+  void reloadTree();
+  void addCollections(QTreeWidgetItem* parent, std::int64_t parentId);
+  void showCollection();
+  void showSearch(const QString& text);
+  void runAddition(const std::function<int(LibraryAddition&, AdditionReport&)>& job);
+  void showAdditionReport(const AdditionReport& report);
+  void setStatus(const QString& text, const QString& details = QString());
+
+  BankWindowOpener& opener_;
+  std::unique_ptr<LibraryStore> store_;
+  ProgramTableModel* model_ = nullptr;
+  QTreeWidget* tree_ = nullptr;
+  QTableView* table_ = nullptr;
+  QLineEdit* search_ = nullptr;
+  QLabel* status_ = nullptr;
+  QAction* addFilesAction_ = nullptr;
+  QAction* addFolderAction_ = nullptr;
+  QAction* addDocumentAction_ = nullptr;
+  QAction* newBankWindowAction_ = nullptr;
+  QAction* deleteCollectionAction_ = nullptr;
+  QAction* closeAction_ = nullptr;
+};

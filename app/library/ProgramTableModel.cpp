@@ -1,0 +1,147 @@
+#include "app/library/ProgramTableModel.h"
+
+#include <QMimeData>
+#include <optional>
+
+#include "app/list/ProgramDragData.h"
+#include "library/LibraryStore.h"
+
+namespace {
+
+using Sort = ProgramFilter::Sort;
+
+const char* const kHeaders[] = {"Name", "Category", "Kind", "Sources", "Added"};
+// The order each column sorts in; Sources has none of its own in the store.
+constexpr std::optional<Sort> kColumnSorts[] = {Sort::Name, Sort::Category, Sort::Kind,
+                                                std::nullopt, Sort::Added};
+
+}  // namespace
+
+ProgramTableModel::ProgramTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ProgramTableModel::setStore(LibraryStore* store) {
+  store_ = store;
+  reload();
+}
+
+void ProgramTableModel::setFilter(const ProgramFilter& filter) {
+  filter_ = filter;
+  reload();
+}
+
+void ProgramTableModel::reload() {
+  beginResetModel();
+  pages_.clear();
+  pageOrder_.clear();
+  std::int64_t count = 0;
+  if (store_ && store_->CountPrograms(filter_, count) != 0)
+    count = 0;
+  count_ = static_cast<int>(count);
+  endResetModel();
+}
+
+const ProgramTableModel::ShownRow* ProgramTableModel::rowAt(int row) const {
+  if (!store_ || row < 0 || row >= count_)
+    return nullptr;
+  const std::int64_t page = row / kPageSize;
+  auto found = pages_.find(page);
+  if (found == pages_.end()) {
+    std::vector<ProgramRow> rows;
+    if (store_->FetchPrograms(filter_, page * kPageSize, kPageSize, rows) != 0)
+      return nullptr;
+    std::vector<ShownRow> shown;
+    shown.reserve(rows.size());
+    for (ProgramRow& program : rows) {
+      std::vector<ProgramPlace> places;
+      const int sources = store_->Places(program.id, places) == 0 ? int(places.size()) : 0;
+      shown.push_back({std::move(program), sources});
+    }
+    if (pageOrder_.size() >= kPagesKept) {
+      pages_.erase(pageOrder_.front());
+      pageOrder_.erase(pageOrder_.begin());
+    }
+    pageOrder_.push_back(page);
+    found = pages_.emplace(page, std::move(shown)).first;
+  }
+  const std::size_t offset = static_cast<std::size_t>(row % kPageSize);
+  return offset < found->second.size() ? &found->second[offset] : nullptr;
+}
+
+std::int64_t ProgramTableModel::programId(int row) const {
+  const ShownRow* shown = rowAt(row);
+  return shown ? shown->program.id : 0;
+}
+
+int ProgramTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : count_;
+}
+
+int ProgramTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ProgramTableModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid())
+    return {};
+  const ShownRow* shown = rowAt(index.row());
+  if (!shown)
+    return {};
+  const ProgramRow& program = shown->program;
+  switch (index.column()) {
+    case NameColumn:
+      return QString::fromStdString(program.name);
+    case CategoryColumn:
+      return QString::fromStdString(program.category);
+    case KindColumn:
+      return QString::fromLatin1(KindInfo(program.kind).name);
+    case SourcesColumn:
+      return shown->sources;
+    case AddedColumn:
+      // "2026-12-09T06:50:00Z" shown as "2026-12-09 06:50".
+      return QString::fromStdString(program.addedAt).left(16).replace(u'T', u' ');
+    default:
+      return {};
+  }
+}
+
+QVariant ProgramTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
+      section >= ColumnCount)
+    return QAbstractTableModel::headerData(section, orientation, role);
+  return QString::fromLatin1(kHeaders[section]);
+}
+
+Qt::ItemFlags ProgramTableModel::flags(const QModelIndex& index) const {
+  const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+  return index.isValid() ? flags | Qt::ItemIsDragEnabled : flags;
+}
+
+void ProgramTableModel::sort(int column, Qt::SortOrder order) {
+  ProgramFilter sorted = filter_;
+  if (column >= 0 && column < ColumnCount) {
+    if (!kColumnSorts[column])
+      return;
+    sorted.sort = *kColumnSorts[column];
+    sorted.descending = order == Qt::DescendingOrder;
+  } else {
+    // No column: a collection's own order, else by name.
+    sorted.sort = sorted.collection ? ProgramFilter::Sort::Position : ProgramFilter::Sort::Name;
+    sorted.descending = false;
+  }
+  setFilter(sorted);
+}
+
+QStringList ProgramTableModel::mimeTypes() const {
+  return {QString::fromLatin1(ProgramDragData::kMimeType)};
+}
+
+QMimeData* ProgramTableModel::mimeData(const QModelIndexList& indexes) const {
+  if (indexes.isEmpty() || !store_)
+    return nullptr;
+  ProgramImage image;
+  if (store_->ReadImage(programId(indexes.front().row()), image) != 0)
+    return nullptr;
+  auto data = std::make_unique<QMimeData>();
+  data->setData(QLatin1String(ProgramDragData::kMimeType), ProgramDragData::encode(image));
+  return data.release();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "library/LibraryRows.h"
+
+class LibraryStore;
+
+// The programs a filter gives, as the library's table shows them: the count comes from the
+// store, and the rows a view asks for are read a page at a time and kept in a few pages.
+class ProgramTableModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  enum Column { NameColumn, CategoryColumn, KindColumn, SourcesColumn, AddedColumn, ColumnCount };
+  static constexpr int kPageSize = 100;
+  static constexpr std::size_t kPagesKept = 8;
+
+  explicit ProgramTableModel(QObject* parent = nullptr);
+
+  // The store read from (none: an empty table) and the filter, each starting the rows afresh.
+  void setStore(LibraryStore* store);
+  void setFilter(const ProgramFilter& filter);
+  const ProgramFilter& filter() const { return filter_; }
+  // Reads the count again, after the library changed.
+  void reload();
+  // The program of a row; 0 when there is none.
+  std::int64_t programId(int row) const;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Name, Category, Kind and Added sort in the store; Sources keeps the order there is.
+  void sort(int column, Qt::SortOrder order) override;
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
+
+ private:
+  struct ShownRow {
+    ProgramRow program;
+    int sources = 0;
+  };
+  const ShownRow* rowAt(int row) const;
+
+  LibraryStore* store_ = nullptr;
+  ProgramFilter filter_;
+  int count_ = 0;
+  // Pages read, by number, and the order they were read in, to let the oldest go.
+  mutable std::map<std::int64_t, std::vector<ShownRow>> pages_;
+  mutable std::vector<std::int64_t> pageOrder_;
+};

@@ -1,0 +1,239 @@
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "app/library/AdditionProgressDialog.h"
+#include "app/library/ProgramTableModel.h"
+#include "tests/app/library/LibraryWindowFixture.h"
+
+namespace {
+
+using Column = ProgramTableModel::Column;
+
+TEST_F(LibraryWindowTest, ListsSearchesAndSortsThePrograms) {
+  const struct {
+    ItemKind kind;
+    const char* name;
+  } programs[] = {{ItemKind::Instrument, "Grand Pno"},
+                  {ItemKind::Instrument, "50% Mix"},
+                  {ItemKind::Performance, "Pno Split"},
+                  {ItemKind::Percussion, "Std Kit"},
+                  {ItemKind::Instrument, "bright pno"}};
+  std::uint32_t seed = 1;
+  for (const auto& [kind, name] : programs)
+    StoreProgram(kind, name, seed++);
+  LibraryWindow& library = ShowLibrary();
+  EXPECT_TRUE(library.isVisible());
+  EXPECT_EQ(library.windowTitle(), "Library");
+  EXPECT_EQ(Child<QLineEdit>(library, "LibrarySearch")->placeholderText(),
+            "Find name, category or kind");
+  EXPECT_EQ(Child<QTreeWidget>(library, "TreeView1")->topLevelItem(0)->text(0), "All Programs");
+  auto* table = Child<QTableView>(library, "ProgramTable");
+  QStringList headers;
+  for (int column = 0; column < Column::ColumnCount; ++column)
+    headers << table->model()->headerData(column, Qt::Horizontal).toString();
+  EXPECT_EQ(headers, QStringList({"Name", "Category", "Kind", "Sources", "Added"}));
+
+  const struct {
+    const char* typed;
+    int sortColumn;  // -1: as listed
+    Qt::SortOrder order;
+    int shownColumn;
+    QStringList shown;
+  } cases[] = {
+      {"",
+       -1,
+       Qt::AscendingOrder,
+       Column::NameColumn,
+       {"50% Mix", "bright pno", "Grand Pno", "Pno Split", "Std Kit"}},
+      {"pno", -1, Qt::AscendingOrder, Column::NameColumn, {"bright pno", "Grand Pno", "Pno Split"}},
+      {"pno",
+       Column::NameColumn,
+       Qt::DescendingOrder,
+       Column::NameColumn,
+       {"Pno Split", "Grand Pno", "bright pno"}},
+      {"perf", -1, Qt::AscendingOrder, Column::NameColumn, {"Pno Split"}},
+      {"",
+       Column::KindColumn,
+       Qt::DescendingOrder,
+       Column::KindColumn,
+       {"Performance", "Percussion", "Instrument", "Instrument", "Instrument"}},
+      {"kit", -1, Qt::AscendingOrder, Column::SourcesColumn, {"0"}},
+      {"nothing like it", -1, Qt::AscendingOrder, Column::NameColumn, {}},
+  };
+  auto* search = Child<QLineEdit>(library, "LibrarySearch");
+  for (const auto& c : cases) {
+    search->clear();
+    QTest::keyClicks(search, QString::fromUtf8(c.typed));
+    if (c.sortColumn >= 0)
+      table->sortByColumn(c.sortColumn, c.order);
+    EXPECT_EQ(Column(library, c.shownColumn), c.shown) << c.typed << " " << c.sortColumn;
+  }
+}
+
+TEST_F(LibraryWindowTest, ReadsALongListAPageAtATime) {
+  const std::unique_ptr<LibraryStore> store = test::OpenLibrary(LibraryPath());
+  ASSERT_EQ(store->BeginChange(), 0);
+  const int count = ProgramTableModel::kPageSize * ProgramTableModel::kPagesKept + 50;
+  for (int i = 0; i < count; ++i) {
+    const std::unique_ptr<Item> item = CreateItem(ItemKind::Instrument);
+    char name[16];
+    std::snprintf(name, sizeof name, "P%04d", i);
+    DemoBank::FillItem(*item, name, 1, static_cast<std::uint32_t>(i + 1));
+    std::int64_t id = 0;
+    bool isNew = false;
+    ASSERT_EQ(store->StoreProgram(*item, id, isNew), 0);
+  }
+  ASSERT_EQ(store->CommitChange(), 0);
+  const QAbstractItemModel* model = Child<QTableView>(ShowLibrary(), "ProgramTable")->model();
+  ASSERT_EQ(model->rowCount(), count);
+  // Back and forth across pages, past the number kept.
+  for (const int row : {0, count - 1, 99, 100, 1, count - 51, 0, 555})
+    EXPECT_EQ(model->index(row, 0).data().toString(),
+              QStringLiteral("P%1").arg(row, 4, 10, QChar(u'0')));
+}
+
+TEST_F(LibraryWindowTest, ARefusedLibraryIsToldOfAndLeftAsItWas) {
+  const std::vector<std::uint8_t> bytes(5000, 'x');
+  test::WriteBytes(LibraryPath(), bytes);
+  LibraryWindow& library = ShowLibrary();
+  ASSERT_EQ(dialogs_.requests.size(), 1u);
+  EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Error);
+  EXPECT_EQ(dialogs_.requests[0].title, "Library");
+  EXPECT_TRUE(dialogs_.requests[0].text.startsWith("not a Corvale library"))
+      << dialogs_.requests[0].text.toStdString();
+  EXPECT_TRUE(library.isVisible());
+  EXPECT_EQ(Child<QTreeWidget>(library, "TreeView1")->topLevelItemCount(), 1);
+  EXPECT_EQ(Child<QTableView>(library, "ProgramTable")->model()->rowCount(), 0);
+  for (const char* name : {"AddFiles1", "AddFolder1", "AddDocument1", "NewBankWindow1"})
+    EXPECT_FALSE(ActionOf(library, name)->isEnabled()) << name;
+  // Typed into and shown again: still nothing written.
+  QTest::keyClicks(Child<QLineEdit>(library, "LibrarySearch"), "pno");
+  library.close();
+  ShowLibrary();
+  EXPECT_EQ(dialogs_.requests.size(), 2u);
+  EXPECT_EQ(test::ReadBytes(LibraryPath()), bytes);
+}
+
+// The steps each addition's progress showed, as (files done, files in all).
+class AdditionSteps {
+ public:
+  explicit AdditionSteps(LibraryWindow& library, int cancelAt = -1) {
+    QObject::connect(&library, &LibraryWindow::additionStarting, &library,
+                     [this, cancelAt](QObject* dialog) {
+                       auto* progress = qobject_cast<AdditionProgressDialog*>(dialog);
+                       QObject::connect(progress, &AdditionProgressDialog::stepShown, progress,
+                                        [this, progress, cancelAt](int done, int total) {
+                                          steps << QStringLiteral("%1/%2").arg(done).arg(total);
+                                          if (done == cancelAt)
+                                            progress->findChild<QPushButton*>()->click();
+                                        });
+                     });
+  }
+  QStringList steps;
+};
+
+TEST_F(LibraryWindowTest, AddsFilesAndFoldersWithTheirProgressAndASummary) {
+  const std::string folder = dir_.File("more");
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(dir_.File("demo.s2i"), folder + "/kit.s2i");
+  test::WriteBytes(folder + "/broken.s2i", std::vector<std::uint8_t>(40, 0x55));
+  LibraryWindow& library = ShowLibrary();
+  AdditionSteps progress(library);
+  const struct {
+    const char* action;
+    QString path;
+    QString status;
+    QStringList steps;
+    int rows;
+    QString skipped;  // in the status's details
+  } cases[] = {
+      {"AddFiles1",
+       PathOf("demo.s2i"),
+       "Added 1 new programs, 0 already known; 0 files skipped",
+       {"0/1", "1/1"},
+       1,
+       ""},
+      {"AddFolder1",
+       QString::fromStdString(folder),
+       "Added 0 new programs, 1 already known; 1 files skipped",
+       {"0/2", "1/2", "2/2"},
+       1,
+       QString::fromStdString(folder + "/broken.s2i: ")},
+      {"AddFiles1",
+       PathOf("demo.syx"),
+       "Added 1 new programs, 0 already known; 0 files skipped",
+       {"0/1", "1/1"},
+       2,
+       ""},
+  };
+  for (const auto& c : cases) {
+    progress.steps.clear();
+    dialogs_.paths.push_back(c.path);
+    ActionOf(library, c.action)->trigger();
+    EXPECT_EQ(library.statusText(), c.status) << c.action;
+    EXPECT_EQ(progress.steps, c.steps) << c.action;
+    EXPECT_EQ(Child<QTableView>(library, "ProgramTable")->model()->rowCount(), c.rows);
+    EXPECT_TRUE(Child<QLabel>(library, "LibraryStatus")->toolTip().contains(c.skipped));
+  }
+  EXPECT_EQ(dialogs_.requests[0].title, "Add Files");
+  EXPECT_EQ(dialogs_.requests[1].kind, ScriptedDialogs::Kind::Folder);
+  // The folder became a collection.
+  auto* tree = Child<QTreeWidget>(library, "TreeView1");
+  ASSERT_EQ(tree->topLevelItemCount(), 2);
+  EXPECT_EQ(tree->topLevelItem(1)->text(0), "more (1)");
+}
+
+TEST_F(LibraryWindowTest, ACancelledAdditionKeepsNothing) {
+  StoreProgram(ItemKind::Instrument, "Kept", 7);
+  const std::vector<std::int64_t> before = test::Counts(*test::OpenLibrary(LibraryPath()));
+  LibraryWindow& library = ShowLibrary();
+  AdditionSteps progress(library, 2);
+  dialogs_.paths.push_back(QString::fromStdString(dir_.Path()));
+  ActionOf(library, "AddFolder1")->trigger();
+  EXPECT_EQ(progress.steps, QStringList({"0/5", "1/5", "2/5"}));
+  EXPECT_EQ(library.statusText(), "Addition cancelled: nothing added");
+  EXPECT_EQ(Column(library, Column::NameColumn), QStringList({"Kept"}));
+  EXPECT_EQ(Child<QTreeWidget>(library, "TreeView1")->topLevelItemCount(), 1);
+  EXPECT_EQ(test::Counts(*test::OpenLibrary(LibraryPath())), before);
+}
+
+TEST_F(LibraryWindowTest, ADeletedCollectionGoesAndItsProgramsStay) {
+  LibraryWindow& library = ShowLibrary();
+  dialogs_.paths.push_back(PathOf("demo.s2v"));
+  ActionOf(library, "AddFiles1")->trigger();
+  auto* tree = Child<QTreeWidget>(library, "TreeView1");
+  const int programs = Child<QTableView>(library, "ProgramTable")->model()->rowCount();
+  const struct {
+    Answer answer;
+    int collections;  // at the top, All Programs included
+    QString status;
+  } cases[] = {
+      {Answer::No, 2, "Added 260 new programs, 0 already known; 0 files skipped"},
+      {Answer::Yes, 1, "Deleted collection demo.s2v"},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::uint8_t> before = test::ReadBytes(LibraryPath());
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    tree->setCurrentItem(tree->topLevelItem(1));
+    dialogs_.answers.push_back(c.answer);
+    ActionOf(library, "DeleteCollection1")->trigger();
+    EXPECT_EQ(dialogs_.requests.back().text,
+              "Delete \"demo.s2v\" and the collections under it? Its programs stay in the "
+              "library.");
+    EXPECT_EQ(tree->topLevelItemCount(), c.collections);
+    EXPECT_EQ(library.statusText(), c.status);
+    if (c.answer == Answer::No) {
+      EXPECT_EQ(test::ReadBytes(LibraryPath()), before);
+    }
+  }
+  EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
+  EXPECT_EQ(Child<QTableView>(library, "ProgramTable")->model()->rowCount(), programs);
+}
+
+}  // namespace
