@@ -180,6 +180,8 @@ void MeasureSearches(const std::string& libraryPath) {
 
 int main(int argc, char** argv) {
   const int fileCount = argc > 1 ? std::atoi(argv[1]) : 10000;
+  // --keep PATH: the library is copied there at the end, for corvale-bench-library-window.
+  const std::string keep = argc > 3 && std::string(argv[2]) == "--keep" ? argv[3] : "";
   const ScratchFolder scratch;
   ::setenv("CORVALE_SETTINGS", scratch.File("settings.conf").c_str(), 1);
   const std::string root = scratch.File("banks");
@@ -228,5 +230,10 @@ int main(int argc, char** argv) {
               LibraryBytes(libraryPath) / 1e6,
               static_cast<double>(LibraryBytes(libraryPath)) / static_cast<double>(programs));
   MeasureSearches(libraryPath);
+  if (!keep.empty()) {
+    std::filesystem::copy_file(libraryPath, keep,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::printf("Kept as %s\n", keep.c_str());
+  }
   return 0;
 }
