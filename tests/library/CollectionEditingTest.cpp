@@ -31,10 +31,16 @@ std::vector<std::string> Dump(LibraryStore& store) {
   return lines;
 }
 
+// Whether the search index holds each program once, as the programs table says.
+bool IndexMatches(LibraryStore& store) {
+  return store.Connection().Execute(
+             "INSERT INTO programs_fts(programs_fts, rank) VALUES('integrity-check', 1)") == 0;
+}
+
 // What the search finds for each program name.
 std::vector<std::int64_t> Found(LibraryStore& store) {
   std::vector<std::int64_t> counts;
-  for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta"}) {
+  for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta", "Echo"}) {
     ProgramFilter filter;
     filter.text = name;
     std::int64_t count = -1;
@@ -45,20 +51,22 @@ std::vector<std::int64_t> Found(LibraryStore& store) {
 }
 
 struct Library {
-  std::int64_t alpha = 0, bravo = 0, charlie = 0, delta = 0;
+  std::int64_t alpha = 0, bravo = 0, charlie = 0, delta = 0, echo = 0;
   std::int64_t folder = 0, bank = 0, other = 0;
 };
 
-// Alpha, Bravo, Charlie and Delta in "folder" in that order; Charlie also in "bank.s2v" under
-// it, Alpha also in "other"; Bravo seen in a file; Delta held by "folder" alone.
+// Alpha, Bravo, Charlie, Delta and Echo in "folder" in that order; Charlie also in "bank.s2v"
+// under it, Alpha also in "other"; Bravo seen in a file; Delta and Echo held by "folder" alone,
+// Delta the first program stored and Echo the last.
 Library Fill(LibraryStore& store) {
   Library ids;
   EXPECT_EQ(store.BeginChange(), 0) << store.LastError();
   std::uint32_t seed = 1;
-  for (auto [name, id] : {std::pair{"Alpha", &ids.alpha},
+  for (auto [name, id] : {std::pair{"Delta", &ids.delta},
+                          {"Alpha", &ids.alpha},
                           {"Bravo", &ids.bravo},
                           {"Charlie", &ids.charlie},
-                          {"Delta", &ids.delta}}) {
+                          {"Echo", &ids.echo}}) {
     const std::unique_ptr<Item> item = CreateItem(ItemKind::Instrument);
     DemoBank::FillItem(*item, name, 1, seed++);
     bool isNew = false;
@@ -69,8 +77,11 @@ Library Fill(LibraryStore& store) {
   EXPECT_EQ(store.StoreCollection(0, Kind::Folder, "/lib/folder", ids.folder), 0);
   EXPECT_EQ(store.StoreCollection(ids.folder, Kind::BankFile, "/lib/folder/bank.s2v", ids.bank), 0);
   EXPECT_EQ(store.StoreCollection(0, Kind::Folder, "/lib/other", ids.other), 0);
-  const std::vector<CollectionEntry> folder{
-      {ids.alpha, "", -1}, {ids.bravo, "", -1}, {ids.charlie, "", -1}, {ids.delta, "", -1}};
+  const std::vector<CollectionEntry> folder{{ids.alpha, "", -1},
+                                            {ids.bravo, "", -1},
+                                            {ids.charlie, "", -1},
+                                            {ids.delta, "", -1},
+                                            {ids.echo, "", -1}};
   const std::vector<CollectionEntry> bank{{ids.charlie, "int-inst", 5}};
   const std::vector<CollectionEntry> other{{ids.alpha, "", -1}};
   EXPECT_EQ(store.ReplaceEntries(ids.folder, folder), 0);
@@ -88,46 +99,46 @@ TEST(CollectionEditingTest, ChangesAndPutsBackExactly) {
     const char* what;
     Change change;
     std::vector<std::int64_t> counts;  // Counts() after the change
-    std::vector<std::int64_t> found;   // Alpha, Bravo, Charlie, Delta after the change
+    std::vector<std::int64_t> found;   // Alpha, Bravo, Charlie, Delta, Echo after the change
     std::string folderName;            // "" when the folder is gone
   } cases[] = {
       {"rename",
        [](CollectionEditing& e, const Library& l, CollectionSnapshot& s) {
          return e.Rename(l.folder, "Renamed", s);
        },
-       {4, 4, 1, 1, 3, 6},
-       {1, 1, 1, 1},
+       {5, 5, 1, 1, 3, 7},
+       {1, 1, 1, 1, 1},
        "Renamed"},
       {"remove one held elsewhere, one seen in a file, one in the bank under it",
        [](CollectionEditing& e, const Library& l, CollectionSnapshot& s) {
          const std::int64_t ids[] = {l.alpha, l.bravo, l.charlie};
          return e.RemovePrograms(l.folder, ids, s);
        },
-       {4, 4, 1, 1, 3, 3},
-       {1, 1, 1, 1},
+       {5, 5, 1, 1, 3, 4},
+       {1, 1, 1, 1, 1},
        "folder"},
-      {"remove the one held by nothing else",
+      {"remove the two held by nothing else, the first stored and the last",
        [](CollectionEditing& e, const Library& l, CollectionSnapshot& s) {
-         const std::int64_t ids[] = {l.delta};
+         const std::int64_t ids[] = {l.delta, l.echo};
          return e.RemovePrograms(l.folder, ids, s);
        },
        {3, 3, 1, 1, 3, 5},
-       {1, 1, 1, 0},
+       {1, 1, 1, 0, 0},
        "folder"},
       {"remove from the bank: Charlie stays in the folder",
        [](CollectionEditing& e, const Library& l, CollectionSnapshot& s) {
          const std::int64_t ids[] = {l.charlie};
          return e.RemovePrograms(l.bank, ids, s);
        },
-       {4, 4, 1, 1, 3, 5},
-       {1, 1, 1, 1},
+       {5, 5, 1, 1, 3, 6},
+       {1, 1, 1, 1, 1},
        "folder"},
       {"delete the folder and the bank under it",
        [](CollectionEditing& e, const Library& l, CollectionSnapshot& s) {
          return e.Delete(l.folder, s);
        },
-       {4, 4, 1, 1, 1, 1},
-       {1, 1, 1, 1},
+       {5, 5, 1, 1, 1, 1},
+       {1, 1, 1, 1, 1},
        ""},
   };
   for (const auto& c : cases) {
@@ -143,12 +154,14 @@ TEST(CollectionEditingTest, ChangesAndPutsBackExactly) {
     ASSERT_EQ(c.change(editing, ids, snapshot), 0) << editing.LastError();
     EXPECT_EQ(test::Counts(*store), c.counts);
     EXPECT_EQ(Found(*store), c.found);
+    EXPECT_TRUE(IndexMatches(*store)) << store->Connection().ErrorText();
     CollectionRow folder;
     EXPECT_EQ(store->FindCollection("/lib/folder", folder) == 0 ? folder.name : "", c.folderName);
 
     ASSERT_EQ(editing.Restore(snapshot), 0) << editing.LastError();
     EXPECT_EQ(Dump(*store), before);
-    EXPECT_EQ(Found(*store), (std::vector<std::int64_t>{1, 1, 1, 1}));
+    EXPECT_EQ(Found(*store), (std::vector<std::int64_t>{1, 1, 1, 1, 1}));
+    EXPECT_TRUE(IndexMatches(*store)) << store->Connection().ErrorText();
     std::vector<CollectionEntry> folderAfter;
     ASSERT_EQ(store->Entries(ids.folder, folderAfter), 0);
     ASSERT_EQ(folderAfter.size(), folderBefore.size());
