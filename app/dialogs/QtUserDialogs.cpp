@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSortFilterProxyModel>
@@ -140,6 +141,14 @@ Answer QtUserDialogs::askYesNo(QWidget* parent, const QString& title, const QStr
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+std::optional<QString> QtUserDialogs::askText(QWidget* parent, const QString& title,
+                                              const QString& label, const QString& text) {
+  bool accepted = false;
+  const QString answer =
+      QInputDialog::getText(parent, title, label, QLineEdit::Normal, text, &accepted);
+  return accepted ? std::optional(answer) : std::nullopt;
 }
 
 void QtUserDialogs::showMessage(QWidget* parent, const QString& title, const QString& text,

@@ -16,6 +16,8 @@ class QtUserDialogs : public UserDialogs {
   std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
   Answer askYesNoCancel(QWidget* parent, const QString& title, const QString& text) override;
   Answer askYesNo(QWidget* parent, const QString& title, const QString& text) override;
+  std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
+                                 const QString& text) override;
   void showMessage(QWidget* parent, const QString& title, const QString& text,
                    const QString& details) override;
   void showError(QWidget* parent, const QString& caption, const QString& text) override;

@@ -39,6 +39,9 @@ class UserDialogs {
   virtual Answer askYesNoCancel(QWidget* parent, const QString& title, const QString& text) = 0;
   // A question with Yes and No, No the default (and the answer when the dialog is closed).
   virtual Answer askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+  // A line of text, starting as `text`; none when the user cancelled.
+  virtual std::optional<QString> askText(QWidget* parent, const QString& title,
+                                         const QString& label, const QString& text) = 0;
   virtual void showError(QWidget* parent, const QString& caption, const QString& text) = 0;
   // An outcome too long for the status bar: its text, and the whole of it behind a button.
   virtual void showMessage(QWidget* parent, const QString& title, const QString& text,

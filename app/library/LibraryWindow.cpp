@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -72,7 +73,7 @@ LibraryWindow::LibraryWindow(BankWindowOpener& opener, QWidget* parent)
   table_->setObjectName(QStringLiteral("ProgramTable"));
   table_->setModel(model_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   table_->setDragEnabled(true);
   table_->setDragDropMode(QAbstractItemView::DragOnly);
   table_->setDefaultDropAction(Qt::CopyAction);
@@ -124,11 +125,23 @@ void LibraryWindow::buildMenus() {
   menu->addSeparator();
   newBankWindowAction_ = add("NewBankWindow1", "New Bank Window from Collection",
                              &LibraryWindow::newBankWindowFromCollection);
+  renameCollectionAction_ =
+      add("RenameCollection1", "Rename Collection…", &LibraryWindow::renameCollection);
+  removeFromCollectionAction_ =
+      add("RemoveFromCollection1", "Remove from Collection", &LibraryWindow::removeFromCollection);
   deleteCollectionAction_ =
       add("DeleteCollection1", "Delete Collection…", &LibraryWindow::deleteCollection);
   menu->addSeparator();
   closeAction_ = menu->addAction(QStringLiteral("Close"), this, &QWidget::close);
   closeAction_->setObjectName(QStringLiteral("Close1"));
+
+  undoStack_ = new QUndoStack(this);
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  undoAction_ = edit->addAction(QStringLiteral("Undo"), this, &LibraryWindow::undo);
+  undoAction_->setObjectName(QStringLiteral("Undo1"));
+  undoAction_->setShortcut(QKeySequence::Undo);
+  undoAction_->setEnabled(false);
+  connect(undoStack_, &QUndoStack::canUndoChanged, undoAction_, &QAction::setEnabled);
 }
 
 void LibraryWindow::showLibrary() {
@@ -141,8 +154,9 @@ void LibraryWindow::showLibrary() {
     if (!store_)
       userDialogs().showError(this, kCaption, QString::fromStdString(error));
   }
-  for (QAction* action : {addFilesAction_, addFolderAction_, addDocumentAction_,
-                          newBankWindowAction_, deleteCollectionAction_})
+  for (QAction* action :
+       {addFilesAction_, addFolderAction_, addDocumentAction_, newBankWindowAction_,
+        deleteCollectionAction_, renameCollectionAction_, removeFromCollectionAction_})
     action->setEnabled(store_ != nullptr);
   model_->setStore(store_.get());
   reloadTree();
@@ -182,6 +196,11 @@ void LibraryWindow::addCollections(QTreeWidgetItem* parent, std::int64_t parentI
 std::int64_t LibraryWindow::currentCollection() const {
   const QTreeWidgetItem* item = tree_->currentItem();
   return item ? item->data(0, kCollectionRole).toLongLong() : 0;
+}
+
+QString LibraryWindow::currentCollectionName() const {
+  const QTreeWidgetItem* item = tree_->currentItem();
+  return item ? item->data(0, kNameRole).toString() : QString();
 }
 
 void LibraryWindow::selectCollection(std::int64_t collectionId) {
@@ -322,25 +341,4 @@ void LibraryWindow::newBankWindowFromCollection() {
                    left > 0 ? QStringLiteral("%1 had no room").arg(left) : QString());
   if (filled != 0)
     setStatus(QString::fromStdString(store_->LastError()));
-}
-
-void LibraryWindow::deleteCollection() {
-  const std::int64_t collection = currentCollection();
-  if (!store_ || collection == 0) {
-    setStatus(QStringLiteral("Choose a collection first"));
-    return;
-  }
-  const QString name = tree_->currentItem()->data(0, kNameRole).toString();
-  const QString question =
-      QStringLiteral(
-          "Delete \"%1\" and the collections under it? Its programs stay in the library.")
-          .arg(name);
-  if (userDialogs().askYesNo(this, QStringLiteral("Delete Collection"), question) != Answer::Yes)
-    return;
-  if (store_->DeleteCollection(collection) != 0) {
-    userDialogs().showError(this, kCaption, QString::fromStdString(store_->LastError()));
-    return;
-  }
-  reloadTree();
-  setStatus(QStringLiteral("Deleted collection %1").arg(name));
 }

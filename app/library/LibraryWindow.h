@@ -17,7 +17,9 @@ class QLineEdit;
 class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUndoStack;
 struct AdditionReport;
+struct CollectionSnapshot;
 
 // The library window (LibraryForm): the collections on the left, "All Programs" at the top,
 // and the programs of the one chosen on the right, read from the store as they are shown,
@@ -49,6 +51,13 @@ class LibraryWindow : public QMainWindow {
   void newBankWindowFromCollection();
   // Asks first; the collections under it go too, the programs stay.
   void deleteCollection();
+  // Asks the new name.
+  void renameCollection();
+  // The programs of the table's chosen rows leave the collection shown; a program that no
+  // collection and no place holds any more leaves the library.
+  void removeFromCollection();
+  // Undoes the last of Delete Collection, Rename Collection and Remove from Collection.
+  void undo();
   // Adds `paths` behind a progress dialog; the outcome goes to the status bar. Add Document
   // adds what the bank window in front holds, saved or not, as its file's collection.
   void addPaths(const std::vector<std::string>& paths);
@@ -70,6 +79,12 @@ class LibraryWindow : public QMainWindow {
   void runAddition(const std::function<int(LibraryAddition&, AdditionReport&)>& job);
   void showAdditionReport(const AdditionReport& report);
   void setStatus(const QString& text, const QString& details = QString());
+  QString currentCollectionName() const;
+  // Keeps `before` for Undo, and shows the change.
+  void recordChange(const QString& text, const CollectionSnapshot& before);
+  // Puts back what a change replaced (the Undo of its command).
+  void restore(const CollectionSnapshot& before, const QString& text);
+  friend class CollectionChangeCommand;
 
   BankWindowOpener& opener_;
   std::unique_ptr<LibraryStore> store_;
@@ -83,5 +98,9 @@ class LibraryWindow : public QMainWindow {
   QAction* addDocumentAction_ = nullptr;
   QAction* newBankWindowAction_ = nullptr;
   QAction* deleteCollectionAction_ = nullptr;
+  QAction* renameCollectionAction_ = nullptr;
+  QAction* removeFromCollectionAction_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QUndoStack* undoStack_ = nullptr;
   QAction* closeAction_ = nullptr;
 };

@@ -41,3 +41,10 @@ Answer ScriptedDialogs::askYesNo(QWidget*, const QString& title, const QString& 
   requests.push_back({Kind::Question, title, {}, {}, {}, text, {}});
   return Next(answers, Answer::No);
 }
+
+std::optional<QString> ScriptedDialogs::askText(QWidget*, const QString& title,
+                                                const QString& label, const QString& text) {
+  requests.push_back({Kind::Text, title, {}, {}, {}, label, text});
+  const QString typed = Next(texts, QString());
+  return typed.isNull() ? std::nullopt : std::optional(typed);
+}

@@ -14,20 +14,22 @@
 // answer fails the test and is cancelled.
 class ScriptedDialogs : public UserDialogs {
  public:
-  enum class Kind { Open, Folder, Save, Question, Error, Message };
+  enum class Kind { Open, Folder, Save, Question, Text, Error, Message };
   struct Request {
     Kind kind;
     QString title;
     QStringList filters;  // descriptions
     QString folder;
     QString fileName;  // offered by a save dialog
-    QString text;      // of a question, an error or a message
-    QString details;   // of a message
+    QString text;      // of a question, an error or a message; a text question's label
+    QString details;   // of a message; the text a text question starts with
   };
 
   // The chosen paths (an empty one cancels the dialog) and the answers to questions, in order.
   std::deque<QString> paths;
   std::deque<Answer> answers;
+  // The texts typed into text questions, in order; a null one cancels.
+  std::deque<QString> texts;
   std::vector<Request> requests;
 
   // Installed as the windows' dialogs until SetUserDialogs replaces them.
@@ -44,6 +46,8 @@ class ScriptedDialogs : public UserDialogs {
   }
   Answer askYesNoCancel(QWidget*, const QString& title, const QString& text) override;
   Answer askYesNo(QWidget*, const QString& title, const QString& text) override;
+  std::optional<QString> askText(QWidget*, const QString& title, const QString& label,
+                                 const QString& text) override;
   void showError(QWidget*, const QString& caption, const QString& text) override {
     requests.push_back({Kind::Error, caption, {}, {}, {}, text, {}});
   }
