@@ -1,6 +1,17 @@
 #include "app/startup/CommandLineFiles.h"
 
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "app/commands/CommandTexts.h"
+#include "app/library/LibraryWindow.h"
 #include "app/window/EditorWindow.h"
+#include "files/FileExtension.h"
+
+bool IsLibraryName(const QString& name) {
+  return IsItemFile(SystemPath(name));
+}
 
 EditorWindow* OpenCommandLineFiles(EditorWindow& window, const QStringList& names) {
   EditorWindow* target = &window.lastWindow();
@@ -9,7 +20,13 @@ EditorWindow* OpenCommandLineFiles(EditorWindow& window, const QStringList& name
   EditorWindow* shown = target;
   while (shown->isHidden() && shown->previousWindow())
     shown = shown->previousWindow();
+  std::vector<std::string> programFiles;
   for (const QString& name : names) {
+    // A single program has no bank window of its own: it goes to the library.
+    if (IsLibraryName(name)) {
+      programFiles.push_back(SystemPath(name));
+      continue;
+    }
     target->raise();
     target->activateWindow();
     target = &target->openFileInWindow(name, true, false);
@@ -17,6 +34,13 @@ EditorWindow* OpenCommandLineFiles(EditorWindow& window, const QStringList& name
       shown = target;
     else if (shown != target)
       shown->setStatus(target->statusText(), target->statusReason());
+  }
+  if (!programFiles.empty()) {
+    window.showLibrary();
+    // The addition waits for the event loop: its progress dialog must not run inside the
+    // hand-over's socket, which may go while it runs.
+    if (LibraryWindow* library = window.libraryWindow())
+      QTimer::singleShot(0, library, [library, programFiles] { library->addPaths(programFiles); });
   }
   return shown;
 }

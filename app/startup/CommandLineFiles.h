@@ -4,7 +4,13 @@
 
 class EditorWindow;
 
+// True for a name the library takes rather than a bank window: a single program (.s2i) or
+// the program dumps of a .syx.
+bool IsLibraryName(const QString& name);
+
 // Opens each name of a command line (or of a start that handed its names over) in turn, from
 // the last window of `window`'s chain on: into a window nothing was opened into, else into a
-// new one. Returns the window they landed in, which also says when one could not be opened.
+// new one. Single programs are added to the library instead, as soon as the event loop runs,
+// and the library window shows them. Returns the bank window they landed in, which also says
+// when one could not be opened.
 EditorWindow* OpenCommandLineFiles(EditorWindow& window, const QStringList& names);

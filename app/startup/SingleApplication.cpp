@@ -14,6 +14,7 @@
 #include <QSysInfo>
 #include <QThread>
 #include <QtEndian>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -21,6 +22,7 @@
 
 #include "app/commands/FileNameText.h"
 #include "app/dialogs/TransferDialog.h"
+#include "app/library/LibraryWindow.h"
 #include "app/startup/CommandLine.h"
 #include "app/startup/CommandLineFiles.h"
 #include "app/window/EditorWindow.h"
@@ -322,4 +324,10 @@ void SingleApplication::openNamesFromMessage(const QStringList& names) {
     target->showNormal();
   target->raise();
   target->activateWindow();
+  // Programs handed over were added to the library: its window shows them, in front.
+  LibraryWindow* library = form_->libraryWindow();
+  if (library && std::any_of(names.begin(), names.end(), IsLibraryName)) {
+    library->raise();
+    library->activateWindow();
+  }
 }

@@ -1,4 +1,5 @@
 #include <csignal>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QDialog>
@@ -19,6 +20,7 @@
 #include <thread>
 
 #include "app/commands/FileNameText.h"
+#include "app/library/LibraryWindow.h"
 #include "app/startup/SingleApplication.h"
 #include "files/SmartFilename.h"
 #include "tests/app/WindowFixture.h"
@@ -195,6 +197,25 @@ TEST_F(SingleInstance, AFailedNameIsSaidInTheWindowBroughtToTheFront) {
   EXPECT_EQ(Eventually(&QApplication::activeWindow, front), front);
   EXPECT_EQ(front->statusReason(), "gone.s2e: Error opening file: No such file or directory");
   EXPECT_EQ(form_->statusText(), "Open successful");
+}
+
+// A later start's single program is added to the library, whose window comes to the front;
+// its bank opens in a window of its own as before.
+TEST_F(SingleInstance, HandedOverProgramsGoToTheLibrary) {
+  ::setenv("CORVALE_LIBRARY", dir_.File("library.sqlite").c_str(), 1);
+  const auto restore = qScopeGuard([] { ::unsetenv("CORVALE_LIBRARY"); });
+  ASSERT_TRUE(running_.registerApplication());
+  OpenDemo(*form_);
+  EXPECT_FALSE(StartAnother({PathOf("demo.s2v"), PathOf("demo.s2i")}));
+  const auto windows = Chain(*form_);
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[1]->fileName(), PathOf("demo.s2v"));
+  QWidget* library = form_->libraryWindow();
+  ASSERT_NE(library, nullptr);
+  EXPECT_EQ(Eventually(&QApplication::activeWindow, library), library);
+  EXPECT_EQ(Eventually([this] { return form_->libraryWindow()->statusText(); },
+                       QStringLiteral("Added 1 new programs, 0 already known; 0 files skipped")),
+            "Added 1 new programs, 0 already known; 0 files skipped");
 }
 
 // A command in the middle of a question keeps its window: handed-over names wait, and their
