@@ -19,6 +19,7 @@
 #include "app/library/LibraryWindow.h"
 #include "app/library/ProgramTableModel.h"
 #include "app/window/EditorWindow.h"
+#include "bench/PaintWatch.h"
 #include "files/DefaultFiles.h"
 
 namespace {
@@ -28,7 +29,6 @@ using Milliseconds = std::chrono::duration<double, std::milli>;
 
 constexpr double kOpenGoalMs = 300;
 constexpr double kSearchGoalMs = 50;
-constexpr int kPaintTimeoutMs = 10000;
 
 // The process's resident memory, in MB.
 double ResidentMegabytes() {
@@ -41,23 +41,12 @@ double ResidentMegabytes() {
 
 // Waits for the next paint of `widget`; the time it came, none when it never did.
 std::optional<Clock::time_point> NextPaint(QWidget& widget) {
-  struct Watch : QObject {
-    std::optional<Clock::time_point> at;
-    QEventLoop wait;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-      if (event->type() == QEvent::Paint && !at) {
-        at = Clock::now();
-        QTimer::singleShot(0, &wait, &QEventLoop::quit);
-      }
-      return QObject::eventFilter(watched, event);
-    }
-  } watch;
+  PaintWatch watch;
   widget.installEventFilter(&watch);
   widget.update();
-  QTimer::singleShot(kPaintTimeoutMs, &watch.wait, &QEventLoop::quit);
-  watch.wait.exec();
+  const std::optional<Clock::time_point> at = watch.Wait();
   widget.removeEventFilter(&watch);
-  return watch.at;
+  return at;
 }
 
 const char* Verdict(double ms, double goalMs) {

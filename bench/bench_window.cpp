@@ -27,6 +27,7 @@
 
 #include "app/list/ItemListView.h"
 #include "app/window/EditorWindow.h"
+#include "bench/PaintWatch.h"
 #include "files/DefaultFiles.h"
 
 namespace {
@@ -38,24 +39,6 @@ constexpr double kFirstPaintGoalMs = 300;
 constexpr double kRefreshGoalMs = 5;
 // Found in the name or category of many lines of the Instrument tab.
 constexpr const char* kFindText = "p";
-// Long enough for any machine; reached only when the list is never painted.
-constexpr int kPaintTimeoutMs = 10000;
-
-// Notes when the watched widget is first asked to paint, and ends the wait for it. (Its own
-// loop: the application's quit would close the window.)
-class FirstPaint : public QObject {
- public:
-  std::optional<Clock::time_point> at;
-  QEventLoop wait;
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && !at) {
-      at = Clock::now();
-      QTimer::singleShot(0, &wait, &QEventLoop::quit);
-    }
-    return QObject::eventFilter(watched, event);
-  }
-};
 
 struct Spread {
   double median;
@@ -78,17 +61,13 @@ const char* Verdict(double ms, double goalMs) {
 }
 
 int Measure(const std::filesystem::path& bank, int runs, Clock::time_point start) {
-  FirstPaint firstPaint;
+  PaintWatch firstPaint;
   EditorWindow window;
   window.itemList()->viewport()->installEventFilter(&firstPaint);
   // Shows the window, as it does for a file named on the command line.
   window.openFileInWindow(QString::fromStdString(bank.string()), true, false);
   const bool opened = window.statusText() == QStringLiteral("Open successful");
-  if (opened && !firstPaint.at) {
-    QTimer::singleShot(kPaintTimeoutMs, &firstPaint.wait, &QEventLoop::quit);
-    firstPaint.wait.exec();
-  }
-  if (!opened || !firstPaint.at) {
+  if (!opened || !firstPaint.Wait()) {
     std::fprintf(stderr, "corvale-bench-window: %s: not opened and painted: %s\n", bank.c_str(),
                  qPrintable(window.statusReason()));
     return 1;
