@@ -129,8 +129,9 @@ TEST_F(LibraryEditingTest, ChangesCollectionsAndUndoesEachChange) {
   EXPECT_EQ(dialogs_.requests[0].details, "first");
 }
 
-// Remove from Collection needs a collection and rows; a cancelled rename changes nothing.
-TEST_F(LibraryEditingTest, RefusesWithoutACollectionAndKeepsACancelledRename) {
+// Remove from Collection needs a collection and rows; a cancelled rename or deletion changes
+// nothing, not a byte of the library.
+TEST_F(LibraryEditingTest, RefusesWithoutACollectionAndKeepsACancelledRenameOrDeletion) {
   FillLibrary();
   LibraryWindow& library = ShowLibrary();
   const auto contentsBefore = Contents();
@@ -139,8 +140,14 @@ TEST_F(LibraryEditingTest, RefusesWithoutACollectionAndKeepsACancelledRename) {
   Choose(library, "first (3)");
   ActionOf(library, "RemoveFromCollection1")->trigger();
   EXPECT_EQ(library.statusText(), "Choose the programs to remove first");
+  const std::vector<std::uint8_t> bytesBefore = test::ReadBytes(LibraryPath());
   dialogs_.texts.push_back(QString());
   ActionOf(library, "RenameCollection1")->trigger();
+  dialogs_.answers.push_back(Answer::No);
+  ActionOf(library, "DeleteCollection1")->trigger();
+  EXPECT_EQ(dialogs_.requests.back().text,
+            "Delete \"first\" and the collections under it? Its programs stay in the library.");
+  EXPECT_EQ(test::ReadBytes(LibraryPath()), bytesBefore);
   EXPECT_EQ(Contents(), contentsBefore);
   EXPECT_EQ(TreeTexts(library), QStringList({"All Programs", "first (3)", "second (1)"}));
   EXPECT_FALSE(ActionOf(library, "Undo1")->isEnabled());

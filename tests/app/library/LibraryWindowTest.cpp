@@ -203,37 +203,4 @@ TEST_F(LibraryWindowTest, ACancelledAdditionKeepsNothing) {
   EXPECT_EQ(test::Counts(*test::OpenLibrary(LibraryPath())), before);
 }
 
-TEST_F(LibraryWindowTest, ADeletedCollectionGoesAndItsProgramsStay) {
-  LibraryWindow& library = ShowLibrary();
-  dialogs_.paths.push_back(PathOf("demo.s2v"));
-  ActionOf(library, "AddFiles1")->trigger();
-  auto* tree = Child<QTreeWidget>(library, "TreeView1");
-  const int programs = Child<QTableView>(library, "ProgramTable")->model()->rowCount();
-  const struct {
-    Answer answer;
-    int collections;  // at the top, All Programs included
-    QString status;
-  } cases[] = {
-      {Answer::No, 2, "Added 260 new programs, 0 already known; 0 files skipped"},
-      {Answer::Yes, 1, "Deleted collection demo.s2v"},
-  };
-  for (const auto& c : cases) {
-    const std::vector<std::uint8_t> before = test::ReadBytes(LibraryPath());
-    ASSERT_EQ(tree->topLevelItemCount(), 2);
-    tree->setCurrentItem(tree->topLevelItem(1));
-    dialogs_.answers.push_back(c.answer);
-    ActionOf(library, "DeleteCollection1")->trigger();
-    EXPECT_EQ(dialogs_.requests.back().text,
-              "Delete \"demo.s2v\" and the collections under it? Its programs stay in the "
-              "library.");
-    EXPECT_EQ(tree->topLevelItemCount(), c.collections);
-    EXPECT_EQ(library.statusText(), c.status);
-    if (c.answer == Answer::No) {
-      EXPECT_EQ(test::ReadBytes(LibraryPath()), before);
-    }
-  }
-  EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
-  EXPECT_EQ(Child<QTableView>(library, "ProgramTable")->model()->rowCount(), programs);
-}
-
 }  // namespace

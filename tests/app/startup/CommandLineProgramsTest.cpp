@@ -19,13 +19,6 @@ int ShownPrograms(const LibraryWindow& library) {
 
 }  // namespace
 
-TEST(CommandLineNames, SingleProgramsGoToTheLibraryAndBanksToWindows) {
-  for (const char* name : {"demo.s2i", "kit.S2I", "dumps.syx", "/a/b/c.SYX"})
-    EXPECT_TRUE(IsLibraryName(QString::fromUtf8(name))) << name;
-  for (const char* name : {"demo.s2a", "demo.s2v", "demo.s2e", "song.mid", "notes.txt", "s2i"})
-    EXPECT_FALSE(IsLibraryName(QString::fromUtf8(name))) << name;
-}
-
 // A single program named on the command line is added to the library and shown there; no bank
 // window is made for it, and a bank named beside it still opens.
 TEST_F(LibraryWindowTest, CommandLineProgramsLandInTheLibraryBesideTheirBank) {
