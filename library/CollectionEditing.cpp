@@ -151,6 +151,37 @@ int CollectionEditing::RemovePrograms(std::int64_t collectionId,
   return Finish(0);
 }
 
+int CollectionEditing::AppendPrograms(std::int64_t collectionId, std::span<const Item* const> items,
+                                      CollectionSnapshot& before) {
+  before = {};
+  if (store_.BeginChange() != 0) {
+    error_ = store_.LastError();
+    return -1;
+  }
+  if (Record(collectionId, false, before) != 0)
+    return -1;
+  const std::vector<CollectionSnapshot::Collection::Entry>& entries =
+      before.collections.front().entries;
+  std::int64_t position = entries.empty() ? 0 : entries.back().position + 1;
+  for (const Item* item : items) {
+    std::int64_t programId = 0;
+    bool isNew = false;
+    if (store_.StoreProgram(*item, programId, isNew) != 0) {
+      error_ = store_.LastError();
+      store_.RollBackChange();
+      return -1;
+    }
+    if (isNew)
+      before.addedPrograms.push_back(programId);
+    SqliteStatement put = store_.Connection().Prepare(
+        "INSERT INTO collection_entries(collection_id, position, program_id, bank, slot) "
+        "VALUES(?1, ?2, ?3, '', -1)");
+    if (put.Bind(1, collectionId).Bind(2, position++).Bind(3, programId).Run() != 0)
+      return Fail("a program could not be added to the collection");
+  }
+  return Finish(0);
+}
+
 int CollectionEditing::Delete(std::int64_t collectionId, CollectionSnapshot& before) {
   before = {};
   if (store_.BeginChange() != 0) {
@@ -226,6 +257,11 @@ int CollectionEditing::Restore(const CollectionSnapshot& before) {
       if (put.Run() != 0)
         return Fail("a collection could not be put back");
     }
+  }
+  CollectionSnapshot unused;
+  for (const std::int64_t programId : before.addedPrograms) {
+    if (DeleteProgramIfUnheld(programId, unused) != 0)
+      return -1;
   }
   return Finish(0);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class Item;
 class LibraryStore;
 
 // What a change of collections is about to replace, kept so that Restore puts it back: the
@@ -39,6 +40,8 @@ struct CollectionSnapshot {
   };
   std::vector<Collection> collections;
   std::vector<Program> programs;
+  // Programs the change stored anew: putting the change back deletes each one nothing holds.
+  std::vector<std::int64_t> addedPrograms;
 };
 
 // The changes the Library window makes to collections, each one transaction of the store, each
@@ -52,10 +55,14 @@ class CollectionEditing {
   // the library too.
   int RemovePrograms(std::int64_t collectionId, std::span<const std::int64_t> programIds,
                      CollectionSnapshot& before);
+  // The programs of `items` join the end of the collection, each stored unless the library holds
+  // it already.
+  int AppendPrograms(std::int64_t collectionId, std::span<const Item* const> items,
+                     CollectionSnapshot& before);
   // The collection and those under it go; their programs stay.
   int Delete(std::int64_t collectionId, CollectionSnapshot& before);
   // Puts back what `before` recorded, as it was: the collections with their entries in their
-  // places, and the programs deleted.
+  // places, the programs deleted, and no program the change added.
   int Restore(const CollectionSnapshot& before);
 
   const std::string& LastError() const { return error_; }

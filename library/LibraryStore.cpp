@@ -347,33 +347,6 @@ int LibraryStore::AddReceived(const Item& item, const std::string& receivedAt, s
   return 0;
 }
 
-int LibraryStore::DeleteCollection(std::int64_t collectionId) {
-  CollectionRow row;
-  if (Found(LibraryQuery::Collection(*connection_, std::to_string(collectionId), row),
-            "no collection " + std::to_string(collectionId) + " in the library") != 0)
-    return -1;
-  static constexpr const char* kUnder =
-      "WITH RECURSIVE doomed(id) AS (SELECT ?1 UNION ALL SELECT c.id FROM collections c "
-      "JOIN doomed d ON c.parent_id = d.id) SELECT id FROM doomed";
-  static const std::string entries =
-      std::string("DELETE FROM collection_entries WHERE collection_id IN (") + kUnder + ")";
-  static const std::string collections =
-      std::string("DELETE FROM collections WHERE id IN (") + kUnder + ")";
-  if (BeginChange() != 0)
-    return -1;
-  if (connection_->Cached(entries.c_str()).Bind(1, collectionId).Run() != 0 ||
-      connection_->Cached(collections.c_str()).Bind(1, collectionId).Run() != 0) {
-    Fail("a collection could not be deleted");
-    RollBackChange();
-    return -1;
-  }
-  if (CommitChange() != 0) {
-    RollBackChange();
-    return -1;
-  }
-  return 0;
-}
-
 int LibraryStore::ReadImage(std::int64_t programId, ProgramImage& image) {
   return Found(LibraryQuery::Image(*connection_, programId, image),
                "no program " + std::to_string(programId) + " in the library");

@@ -58,8 +58,6 @@ class LibraryStore {
                       std::int64_t& id);
   // The collection's programs become `entries`, in order.
   int ReplaceEntries(std::int64_t collectionId, std::span<const CollectionEntry> entries);
-  // The collection and those under it go, in a change of their own; their programs stay.
-  int DeleteCollection(std::int64_t collectionId);
   // A program received from the S80 at `receivedAt` (UTC, as ProgramPlace::seenAt), in a
   // change of its own.
   int AddReceived(const Item& item, const std::string& receivedAt, std::int64_t& id);

@@ -1,6 +1,7 @@
 #include "app/library/LibraryWindow.h"
 
 #include <QFile>
+#include <QMimeData>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "app/library/AdditionProgressDialog.h"
 #include "app/library/BankWindowOpener.h"
 #include "app/library/CollectionBankFill.h"
+#include "app/library/CollectionTree.h"
 #include "app/library/ProgramTableModel.h"
 #include "library/LibraryAddition.h"
 #include "library/LibraryStore.h"
@@ -29,8 +31,8 @@
 
 namespace {
 
-constexpr int kCollectionRole = Qt::UserRole;
-constexpr int kNameRole = Qt::UserRole + 1;
+constexpr int kCollectionRole = CollectionTree::kCollectionRole;
+constexpr int kNameRole = CollectionTree::kCollectionRole + 1;
 const QString kCaption = QStringLiteral("Library");
 
 std::string LocalPath(const QString& path) {
@@ -57,10 +59,9 @@ LibraryWindow::LibraryWindow(BankWindowOpener& opener, QWidget* parent)
   resize(kDesignWidth, kDesignHeight);
   buildMenus();
 
-  tree_ = new QTreeWidget;
-  tree_->setObjectName(QStringLiteral("TreeView1"));
-  tree_->setHeaderHidden(true);
+  tree_ = new CollectionTree;
   connect(tree_, &QTreeWidget::currentItemChanged, this, [this] { showCollection(); });
+  connect(tree_, &CollectionTree::programsDropped, this, &LibraryWindow::addToCollection);
 
   search_ = new QLineEdit;
   search_->setObjectName(QStringLiteral("LibrarySearch"));
@@ -142,6 +143,11 @@ void LibraryWindow::buildMenus() {
   undoAction_->setShortcut(QKeySequence::Undo);
   undoAction_->setEnabled(false);
   connect(undoStack_, &QUndoStack::canUndoChanged, undoAction_, &QAction::setEnabled);
+  redoAction_ = edit->addAction(QStringLiteral("Redo"), this, &LibraryWindow::redo);
+  redoAction_->setObjectName(QStringLiteral("Redo1"));
+  redoAction_->setShortcut(QKeySequence::Redo);
+  redoAction_->setEnabled(false);
+  connect(undoStack_, &QUndoStack::canRedoChanged, redoAction_, &QAction::setEnabled);
 }
 
 void LibraryWindow::showLibrary() {

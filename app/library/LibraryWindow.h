@@ -8,14 +8,16 @@
 #include <vector>
 
 class BankWindowOpener;
+class CollectionEditing;
+class CollectionTree;
 class LibraryAddition;
 class LibraryStore;
 class ProgramTableModel;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QTableView;
-class QTreeWidget;
 class QTreeWidgetItem;
 class QUndoStack;
 struct AdditionReport;
@@ -25,7 +27,8 @@ struct CollectionSnapshot;
 // and the programs of the one chosen on the right, read from the store as they are shown,
 // narrowed by the search field and sorted by the column headers. Its menu adds files, folders
 // and the document in front, and opens a collection as a new bank window. A program dragged
-// from the table onto a bank window's line is copied there.
+// from the table onto a bank window's line is copied there; a bank window's line or tab dragged
+// onto a collection joins it.
 class LibraryWindow : public QMainWindow {
   Q_OBJECT
 
@@ -56,8 +59,13 @@ class LibraryWindow : public QMainWindow {
   // The programs of the table's chosen rows leave the collection shown; a program that no
   // collection and no place holds any more leaves the library.
   void removeFromCollection();
-  // Undoes the last of Delete Collection, Rename Collection and Remove from Collection.
+  // The programs of a drag (a bank window's line or tab, the table's rows) join the end of the
+  // collection.
+  void addToCollection(qint64 collectionId, const QMimeData* data);
+  // Undoes the last change of collections: Delete, Rename, Remove from Collection, or programs
+  // dropped on one. Redo makes the change undone again.
   void undo();
+  void redo();
   // Adds `paths` behind a progress dialog; the outcome goes to the status bar. Add Document
   // adds what the bank window in front holds, saved or not, as its file's collection.
   void addPaths(const std::vector<std::string>& paths);
@@ -80,16 +88,21 @@ class LibraryWindow : public QMainWindow {
   void showAdditionReport(const AdditionReport& report);
   void setStatus(const QString& text, const QString& details = QString());
   QString currentCollectionName() const;
-  // Keeps `before` for Undo, and shows the change.
-  void recordChange(const QString& text, const CollectionSnapshot& before);
+  using CollectionChange = std::function<int(CollectionEditing&, CollectionSnapshot&)>;
+  // Makes a change of collections into `before`; false, after telling why, when it failed.
+  bool makeChange(const CollectionChange& change, CollectionSnapshot& before);
+  // Keeps the change and what it replaced for Undo and Redo, and shows it.
+  void recordChange(const QString& text, CollectionChange change, CollectionSnapshot before);
   // Puts back what a change replaced (the Undo of its command).
   void restore(const CollectionSnapshot& before, const QString& text);
+  // Makes an undone change again, keeping anew what it replaces.
+  void remake(const CollectionChange& change, CollectionSnapshot& before, const QString& text);
   friend class CollectionChangeCommand;
 
   BankWindowOpener& opener_;
   std::unique_ptr<LibraryStore> store_;
   ProgramTableModel* model_ = nullptr;
-  QTreeWidget* tree_ = nullptr;
+  CollectionTree* tree_ = nullptr;
   QTableView* table_ = nullptr;
   QLineEdit* search_ = nullptr;
   QLabel* status_ = nullptr;
@@ -101,6 +114,7 @@ class LibraryWindow : public QMainWindow {
   QAction* renameCollectionAction_ = nullptr;
   QAction* removeFromCollectionAction_ = nullptr;
   QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
   QUndoStack* undoStack_ = nullptr;
   QAction* closeAction_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <QItemSelectionModel>
 #include <QTableView>
 #include <QUndoStack>
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -10,29 +11,57 @@
 #include "app/dialogs/UserDialogs.h"
 #include "app/library/LibraryWindow.h"
 #include "app/library/ProgramTableModel.h"
+#include "app/list/ProgramDragData.h"
 #include "library/CollectionEditing.h"
 #include "library/LibraryStore.h"
+#include "model/Item.h"
 
-// One change of the library's collections: what it replaced, put back by its undo. The change
-// itself is made before the command is pushed, so the first redo does nothing.
+// One change of the library's collections and what it replaced, put back by its undo. The
+// change itself is made before the command is pushed, so the first redo does nothing.
 class CollectionChangeCommand : public QUndoCommand {
  public:
-  CollectionChangeCommand(LibraryWindow& window, const QString& text, CollectionSnapshot before)
-      : QUndoCommand(text), window_(window), before_(std::move(before)) {}
+  CollectionChangeCommand(LibraryWindow& window, const QString& text,
+                          LibraryWindow::CollectionChange change, CollectionSnapshot before)
+      : QUndoCommand(text),
+        window_(window),
+        change_(std::move(change)),
+        before_(std::move(before)) {}
 
   void undo() override { window_.restore(before_, text()); }
-  // The library window offers no Redo: nothing to make again.
-  void redo() override {}
+  void redo() override {
+    if (std::exchange(made_, false))
+      return;
+    window_.remake(change_, before_, text());
+  }
 
  private:
   LibraryWindow& window_;
+  LibraryWindow::CollectionChange change_;
   CollectionSnapshot before_;
+  bool made_ = true;
 };
 
-void LibraryWindow::recordChange(const QString& text, const CollectionSnapshot& before) {
-  undoStack_->push(new CollectionChangeCommand(*this, text, before));
+bool LibraryWindow::makeChange(const CollectionChange& change, CollectionSnapshot& before) {
+  CollectionEditing editing(*store_);
+  if (change(editing, before) == 0)
+    return true;
+  userDialogs().showError(this, windowTitle(), QString::fromStdString(editing.LastError()));
+  return false;
+}
+
+void LibraryWindow::recordChange(const QString& text, CollectionChange change,
+                                 CollectionSnapshot before) {
+  undoStack_->push(new CollectionChangeCommand(*this, text, std::move(change), std::move(before)));
   reloadTree();
   setStatus(text);
+}
+
+void LibraryWindow::remake(const CollectionChange& change, CollectionSnapshot& before,
+                           const QString& text) {
+  if (!store_ || !makeChange(change, before))
+    return;
+  reloadTree();
+  setStatus(QStringLiteral("Redone: %1").arg(text));
 }
 
 void LibraryWindow::restore(const CollectionSnapshot& before, const QString& text) {
@@ -54,6 +83,41 @@ void LibraryWindow::undo() {
     undoStack_->undo();
 }
 
+void LibraryWindow::redo() {
+  if (undoStack_->canRedo())
+    undoStack_->redo();
+}
+
+void LibraryWindow::addToCollection(qint64 collectionId, const QMimeData* data) {
+  if (!store_ || collectionId == 0)
+    return;
+  auto items =
+      std::make_shared<std::vector<std::unique_ptr<Item>>>(ProgramDragData::decodeAll(data));
+  if (items->empty()) {
+    setStatus(QStringLiteral("Couldn't Drop, no whole program"));
+    return;
+  }
+  const CollectionChange change = [collectionId, items](CollectionEditing& editing,
+                                                        CollectionSnapshot& before) {
+    std::vector<const Item*> programs;
+    for (const std::unique_ptr<Item>& item : *items)
+      programs.push_back(item.get());
+    return editing.AppendPrograms(collectionId, programs, before);
+  };
+  CollectionSnapshot before;
+  if (!makeChange(change, before))
+    return;
+  const QString name = before.collections.empty()
+                           ? QString()
+                           : QString::fromStdString(before.collections.front().name);
+  const QString text = QStringLiteral("Added %1 programs to %2, %3 of them new to the library")
+                           .arg(items->size())
+                           .arg(name)
+                           .arg(before.addedPrograms.size());
+  recordChange(text, change, std::move(before));
+  selectCollection(collectionId);
+}
+
 void LibraryWindow::deleteCollection() {
   const std::int64_t collection = currentCollection();
   if (!store_ || collection == 0) {
@@ -67,13 +131,13 @@ void LibraryWindow::deleteCollection() {
           .arg(name);
   if (userDialogs().askYesNo(this, QStringLiteral("Delete Collection"), question) != Answer::Yes)
     return;
-  CollectionEditing editing(*store_);
+  const CollectionChange change = [collection](CollectionEditing& editing,
+                                               CollectionSnapshot& before) {
+    return editing.Delete(collection, before);
+  };
   CollectionSnapshot before;
-  if (editing.Delete(collection, before) != 0) {
-    userDialogs().showError(this, windowTitle(), QString::fromStdString(editing.LastError()));
-    return;
-  }
-  recordChange(QStringLiteral("Deleted collection %1").arg(name), before);
+  if (makeChange(change, before))
+    recordChange(QStringLiteral("Deleted collection %1").arg(name), change, std::move(before));
 }
 
 void LibraryWindow::renameCollection() {
@@ -87,13 +151,14 @@ void LibraryWindow::renameCollection() {
       this, QStringLiteral("Rename Collection"), QStringLiteral("New name:"), name);
   if (!typed || typed->trimmed().isEmpty() || *typed == name)
     return;
-  CollectionEditing editing(*store_);
+  const CollectionChange change = [collection, newName = typed->toStdString()](
+                                      CollectionEditing& editing, CollectionSnapshot& before) {
+    return editing.Rename(collection, newName, before);
+  };
   CollectionSnapshot before;
-  if (editing.Rename(collection, typed->toStdString(), before) != 0) {
-    userDialogs().showError(this, windowTitle(), QString::fromStdString(editing.LastError()));
-    return;
-  }
-  recordChange(QStringLiteral("Renamed collection %1 to %2").arg(name, *typed), before);
+  if (makeChange(change, before))
+    recordChange(QStringLiteral("Renamed collection %1 to %2").arg(name, *typed), change,
+                 std::move(before));
 }
 
 void LibraryWindow::removeFromCollection() {
@@ -111,15 +176,16 @@ void LibraryWindow::removeFromCollection() {
     return;
   }
   const std::vector<std::int64_t> programs(chosen.begin(), chosen.end());
-  CollectionEditing editing(*store_);
+  const CollectionChange change = [collection, programs](CollectionEditing& editing,
+                                                         CollectionSnapshot& before) {
+    return editing.RemovePrograms(collection, programs, before);
+  };
   CollectionSnapshot before;
-  if (editing.RemovePrograms(collection, programs, before) != 0) {
-    userDialogs().showError(this, windowTitle(), QString::fromStdString(editing.LastError()));
+  if (!makeChange(change, before))
     return;
-  }
-  recordChange(QStringLiteral("Removed %1 programs from %2, %3 of them from the library")
-                   .arg(programs.size())
-                   .arg(currentCollectionName())
-                   .arg(before.programs.size()),
-               before);
+  const QString text = QStringLiteral("Removed %1 programs from %2, %3 of them from the library")
+                           .arg(programs.size())
+                           .arg(currentCollectionName())
+                           .arg(before.programs.size());
+  recordChange(text, change, std::move(before));
 }

@@ -150,11 +150,13 @@ void ItemListView::handleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers
   pressPoint_ = point;
 }
 
-bool ItemListView::handleDragOver(const QMimeData* data) const {
-  if (ProgramDragData::carriesProgram(data))
-    return true;
+bool ItemListView::isOwnLineDrag(const QMimeData* data) {
   return data && data->hasFormat(QLatin1String(kDragMimeType)) &&
          data->data(QLatin1String(kDragMimeType)) == ThisProcess();
+}
+
+bool ItemListView::handleDragOver(const QMimeData* data) const {
+  return isOwnLineDrag(data) || ProgramDragData::carriesProgram(data);
 }
 
 void ItemListView::handleDragDrop(const QPoint& point) {
@@ -230,7 +232,9 @@ void ItemListView::handleEndDrag() {
 }
 
 QDrag* ItemListView::makeDrag() {
-  auto* data = new QMimeData;
+  // The item's program travels too, for a collection of the library to take.
+  Item* const item = sharedEditing().dragSourceItem();
+  auto* data = item ? ProgramDragData::mimeDataOf(*item) : new QMimeData;
   data->setData(QLatin1String(kDragMimeType), ThisProcess());
   auto* drag = new QDrag(this);
   drag->setMimeData(data);
@@ -289,8 +293,8 @@ void ItemListView::dropEvent(QDropEvent* event) {
     return;
   }
   event->acceptProposedAction();
-  if (ProgramDragData::carriesProgram(event->mimeData()))
-    handleProgramDrop(event->mimeData(), event->position().toPoint());
-  else
+  if (isOwnLineDrag(event->mimeData()))
     handleDragDrop(event->position().toPoint());
+  else
+    handleProgramDrop(event->mimeData(), event->position().toPoint());
 }

@@ -49,6 +49,8 @@ class ItemListView : public QListWidget {
   // The drag, as the list's mouse and drag events run it; callable directly.
   void handleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                        const QPoint& point);
+  // A line's drag that this process started (it also carries the line's program).
+  static bool isOwnLineDrag(const QMimeData* data);
   // Whether a drag over the list is taken: one that this process started, or a program from
   // the library.
   bool handleDragOver(const QMimeData* data) const;

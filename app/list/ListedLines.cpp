@@ -57,6 +57,13 @@ QStringList ListedLines::collect(S2A_File* document, int tab, const QString& fil
   return lines;
 }
 
+std::vector<const Item*> ListedLines::itemsOfTab(S2A_File& document, int tab) {
+  std::vector<const Item*> items;
+  ForEachItemOfTab(document, tab,
+                   [&](const BankLayout&, int, const Item& item) { items.push_back(&item); });
+  return items;
+}
+
 const BankLayout* ListedLines::bankOfLine(S2A_File* document, int line, int* position) const {
   if (!document || line < 0 || line >= static_cast<int>(places_.size()))
     return nullptr;

@@ -2,20 +2,34 @@
 
 #include <QByteArray>
 #include <memory>
+#include <span>
+#include <vector>
 
 class Item;
 class QMimeData;
 struct ProgramImage;
 
-// A program dragged out of the library: its kind and image travel in the drag's data itself,
-// so that a bank window takes it without reaching into the library.
+// Programs dragged out of the library or out of a bank window: their kinds and images travel in
+// the drag's data itself, so that a bank window takes a program without reaching into the
+// library and the library takes a bank window's programs without reaching into its document.
 class ProgramDragData {
  public:
+  // One program: a bank window's line takes it.
   static const char* const kMimeType;
+  // A whole tab's programs: only a collection takes them.
+  static const char* const kListMimeType;
 
   // The kind's code, then the image.
   static QByteArray encode(const ProgramImage& program);
+  // Each item as its kind's code, the image's size in four bytes (most significant first),
+  // then the image.
+  static QByteArray encodeList(std::span<const Item* const> items);
+  // A drag's data carrying `item` as one program.
+  static QMimeData* mimeDataOf(const Item& item);
   static bool carriesProgram(const QMimeData* data);
+  static bool carriesPrograms(const QMimeData* data);
   // The program as an item of its kind; none when the data is no whole program.
   static std::unique_ptr<Item> decode(const QMimeData* data);
+  // The one program or the list as items; none when any of them is not whole.
+  static std::vector<std::unique_ptr<Item>> decodeAll(const QMimeData* data);
 };

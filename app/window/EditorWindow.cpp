@@ -55,7 +55,9 @@ void EditorWindow::buildListArea() {
   auto* layout = new QVBoxLayout(area);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->setSpacing(0);
-  tabBar_ = new BankTabBar(area);
+  tabBar_ = new BankTabBar(area, [this](int tab) {
+    return document_ ? ListedLines::itemsOfTab(*document_, tab) : std::vector<const Item*>{};
+  });
   findField_ = new FindField(area, [this] { hideFind(); });
   itemList_ = new ItemListView(this, *this);
   layout->addWidget(tabBar_);

@@ -133,6 +133,18 @@ TEST(CollectionEditingTest, ChangesAndPutsBackExactly) {
        {5, 5, 1, 1, 3, 6},
        {1, 1, 1, 1, 1},
        "folder"},
+      {"append to the bank one program it does not hold, one the folder holds",
+       [](CollectionEditing& e, const Library& l, CollectionSnapshot& s) {
+         const std::unique_ptr<Item> foxtrot = CreateItem(ItemKind::Instrument);
+         DemoBank::FillItem(*foxtrot, "Foxtrot", 1, 99);
+         const std::unique_ptr<Item> delta = CreateItem(ItemKind::Instrument);
+         DemoBank::FillItem(*delta, "Delta", 1, 1);
+         const Item* const items[] = {foxtrot.get(), delta.get()};
+         return e.AppendPrograms(l.bank, items, s);
+       },
+       {6, 6, 1, 1, 3, 9},
+       {1, 1, 1, 1, 1},
+       "folder"},
       {"delete the folder and the bank under it",
        [](CollectionEditing& e, const Library& l, CollectionSnapshot& s) {
          return e.Delete(l.folder, s);

@@ -6,6 +6,7 @@
 
 #include "demo/DemoBank.h"
 #include "files/S2V_File.h"
+#include "library/CollectionEditing.h"
 #include "midi/MidiWire.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
@@ -280,7 +281,9 @@ TEST_F(LibraryAdditionTest, ADeletedCollectionTakesThoseUnderItAndLeavesTheProgr
   const CollectionRow sub = Collection(root + "/sub");
   const CollectionRow all = Collection(root + "/demo.s2a");
 
-  ASSERT_EQ(store_->DeleteCollection(sub.id), 0) << store_->LastError();
+  CollectionEditing editing(*store_);
+  CollectionSnapshot snapshot;
+  ASSERT_EQ(editing.Delete(sub.id, snapshot), 0) << editing.LastError();
   for (const std::string& gone : {root + "/sub", root + "/sub/demo.s2v"}) {
     CollectionRow row;
     EXPECT_EQ(store_->FindCollection(gone, row), -1) << gone;
@@ -291,8 +294,8 @@ TEST_F(LibraryAdditionTest, ADeletedCollectionTakesThoseUnderItAndLeavesTheProgr
   EXPECT_EQ(test::RowCount(*store_, "collection_entries"), all.entryCount);
 
   const std::vector<std::int64_t> before = test::Counts(*store_);
-  EXPECT_EQ(store_->DeleteCollection(sub.id), -1);
-  EXPECT_EQ(store_->LastError(), "no collection " + std::to_string(sub.id) + " in the library");
+  EXPECT_EQ(editing.Delete(sub.id, snapshot), -1);
+  EXPECT_EQ(editing.LastError(), "no collection " + std::to_string(sub.id) + " in the library");
   EXPECT_EQ(test::Counts(*store_), before);
 }
 

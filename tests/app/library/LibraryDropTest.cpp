@@ -2,6 +2,11 @@
 #include <QDropEvent>
 #include <QMimeData>
 
+#include <QDrag>
+#include <QTreeWidgetItemIterator>
+
+#include "app/library/CollectionTree.h"
+#include "app/list/BankTabBar.h"
 #include "app/list/ItemListView.h"
 #include "tests/app/library/LibraryWindowFixture.h"
 
@@ -65,6 +70,100 @@ TEST_F(LibraryWindowTest, AProgramDroppedOnALineIsCopiedThereAsOneUndoableStep) 
     ActionOf(*form_, "Undo1")->trigger();
     EXPECT_EQ(Bytes(target), before);
     EXPECT_FALSE(ActionOf(*form_, "Undo1")->isEnabled());
+  }
+}
+
+// Drops `data` on the tree's line that reads `line`, as the toolkit would; whether it was taken.
+bool DropOnCollection(LibraryWindow& library, const QString& line, const QMimeData& data) {
+  auto* tree = Child<CollectionTree>(library, "TreeView1");
+  for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+    if ((*it)->text(0) != line)
+      continue;
+    const QPoint point = tree->visualItemRect(*it).center();
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree->viewport(), &enter);
+    QCoreApplication::sendEvent(tree->viewport(), &move);
+    QCoreApplication::sendEvent(tree->viewport(), &drop);
+    return move.isAccepted() && drop.isAccepted();
+  }
+  ADD_FAILURE() << line.toStdString();
+  return false;
+}
+
+// A bank window's line, its whole tab, or a row of the table dropped on a collection joins its
+// end, in the tab's order, each program stored once; Undo takes it out again (and the programs
+// it stored), Redo puts it back. "All Programs" takes nothing.
+TEST_F(LibraryWindowTest, LinesTabsAndRowsDroppedOnACollectionJoinIt) {
+  const std::int64_t piano = StoreProgram(ItemKind::Instrument, "Lib Piano", 11);
+  {
+    const std::unique_ptr<LibraryStore> store = test::OpenLibrary(LibraryPath());
+    std::int64_t folder = 0;
+    ASSERT_EQ(store->BeginChange(), 0);
+    ASSERT_EQ(store->StoreCollection(0, CollectionRow::Kind::Folder, "/lib/mine", folder), 0);
+    const std::vector<CollectionEntry> entries{{piano, "", -1}};
+    ASSERT_EQ(store->ReplaceEntries(folder, entries), 0);
+    ASSERT_EQ(store->CommitChange(), 0);
+  }
+  OpenDemo(*form_);
+  LibraryWindow& library = ShowLibrary();
+  const std::vector<const Item*> performances =
+      ListedLines::itemsOfTab(*form_->document(), ListedLines::PerformanceTab);
+  ItemListView* list = form_->itemList();
+  Select(*form_, ListedLines::InstrumentTab, 2);
+  list->handleMouseDown(Qt::LeftButton, Qt::NoModifier,
+                        list->visualItemRect(list->item(2)).center());
+  const std::string lineName = form_->itemAtLine(2)->Name();
+  const std::unique_ptr<QDrag> lineDrag(list->makeDrag());
+  const std::unique_ptr<QDrag> tabDrag(
+      Child<BankTabBar>(*form_, "TabControl1")->makeDrag(ListedLines::PerformanceTab));
+  const std::unique_ptr<QMimeData> row = DragOfRow(library, "Lib Piano");
+
+  const struct {
+    const char* what;
+    const QMimeData* data;
+    std::size_t added;
+    std::size_t stored;  // new to the library
+    std::string last;    // the name of the collection's last program
+  } cases[] = {
+      {"a line", lineDrag->mimeData(), 1, 1, lineName},
+      {"a tab", tabDrag->mimeData(), performances.size(), performances.size(),
+       performances.back()->Name()},
+      {"a row of the table", row.get(), 1, 0, "Lib Piano"},
+  };
+  const auto mine = [this] {
+    const std::unique_ptr<LibraryStore> store = test::OpenLibrary(LibraryPath());
+    CollectionRow collection;
+    EXPECT_EQ(store->FindCollection("/lib/mine", collection), 0);
+    std::vector<CollectionEntry> entries;
+    EXPECT_EQ(store->Entries(collection.id, entries), 0);
+    ProgramRow last;
+    EXPECT_EQ(store->ReadProgram(entries.back().programId, last), 0);
+    return std::pair{entries.size(), last.name};
+  };
+  const std::int64_t programsBefore = test::RowCount(*test::OpenLibrary(LibraryPath()), "programs");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(DropOnCollection(library, "All Programs", *c.data));
+    ASSERT_TRUE(DropOnCollection(library, "mine (1)", *c.data));
+    EXPECT_EQ(library.statusText(), QStringLiteral("Added %1 programs to mine, %2 of them new to "
+                                                   "the library")
+                                        .arg(c.added)
+                                        .arg(c.stored));
+    EXPECT_EQ(mine(), std::pair(1 + c.added, c.last));
+    EXPECT_EQ(test::RowCount(*test::OpenLibrary(LibraryPath()), "programs"),
+              programsBefore + static_cast<std::int64_t>(c.stored));
+    EXPECT_EQ(library.currentCollection() != 0, true);
+    for (int twice = 0; twice < 2; ++twice) {
+      ActionOf(library, "Undo1")->trigger();
+      EXPECT_EQ(mine(), std::pair(std::size_t{1}, std::string("Lib Piano")));
+      EXPECT_EQ(test::RowCount(*test::OpenLibrary(LibraryPath()), "programs"), programsBefore);
+      if (twice == 0) {
+        ActionOf(library, "Redo1")->trigger();
+        EXPECT_EQ(mine(), std::pair(1 + c.added, c.last));
+      }
+    }
   }
 }
 
