@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string_view>
 
 #include "cli/ItemSlot.h"
@@ -193,7 +194,9 @@ int Export(std::span<const std::string> arguments) {
 // --- bank ---
 
 // Places a collection's programs in a fresh bank set: each entry of a bank file in its own
-// slot, each other one in the next free slot of the first bank of its kind OUT holds.
+// slot, each other one (a program dropped on the collection, an entry of a folder) in the next
+// slot of the first bank of its kind OUT holds that no entry of a bank file takes. Entries of
+// a bank file are to be placed first: HasSlot says whether an entry is one.
 class BankBuilder {
  public:
   BankBuilder(LibraryStore& store, const std::string& out) : store_(store), out_(out) {}
@@ -211,7 +214,12 @@ class BankBuilder {
     Item* item = layout->bankIn(document_).ItemAt(slot);
     if (item == nullptr || LibraryStore::FillItem(*item, image) != 0)
       return LeaveOut();
+    taken_.insert({layout, slot});
     return 0;
+  }
+
+  static bool HasSlot(const CollectionEntry& entry) {
+    return FindBankLayoutByWord(entry.bank) != nullptr;
   }
 
   S2A_File& Document() { return document_; }
@@ -226,6 +234,8 @@ class BankBuilder {
   bool NextFreeSlot(ItemKind kind, const BankLayout*& layout, int& slot) {
     for (const BankLayout& each : kBankLayouts) {
       int& next = nextFree_[&each];
+      while (next < each.capacity && taken_.contains({&each, next}))
+        ++next;
       if (each.kind == kind && BankFileHolds(out_, each) && next < each.capacity) {
         layout = &each;
         slot = next++;
@@ -239,6 +249,7 @@ class BankBuilder {
   const std::string& out_;
   S2A_File document_;
   std::map<const BankLayout*, int> nextFree_;
+  std::set<std::pair<const BankLayout*, int>> taken_;
   int leftOut_ = 0;
 };
 
@@ -249,9 +260,11 @@ int WriteCollection(LibraryStore& store, const std::string& name, const std::str
   if (store.FindCollection(name, collection) != 0 || store.Entries(collection.id, entries) != 0)
     return LibraryFailure(kVerb, store);
   BankBuilder builder(store, out);
-  for (const CollectionEntry& entry : entries) {
-    if (builder.Place(entry) != 0)
-      return LibraryFailure(kVerb, store);
+  for (const bool withSlot : {true, false}) {
+    for (const CollectionEntry& entry : entries) {
+      if (BankBuilder::HasSlot(entry) == withSlot && builder.Place(entry) != 0)
+        return LibraryFailure(kVerb, store);
+    }
   }
   if (builder.LeftOut() > 0) {
     std::fprintf(stderr, "corvale-cli: %s: %s: %s left out (no room for them in %s)\n", kVerb,

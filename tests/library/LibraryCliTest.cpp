@@ -14,6 +14,7 @@
 
 #include "demo/DemoBank.h"
 #include "files/S2I_File.h"
+#include "library/CollectionEditing.h"
 #include "model/BankLayouts.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
@@ -107,8 +108,24 @@ TEST_F(LibraryCli, AddFindExportAndBankGiveBackWhatWentIn) {
   ASSERT_EQ(Run({"export", id, dir_.File("kit.s2i")}).status, 0);
   EXPECT_EQ(test::ReadBytes(dir_.File("kit.s2i")), test::ReadBytes(dir_.File("demo.s2i")));
 
+  // A program dropped on the bank's collection takes no slot of the bank's own programs: the
+  // demo fills every slot, so it is left out.
+  {
+    const std::unique_ptr<LibraryStore> store = test::OpenLibrary(Library());
+    CollectionRow bank;
+    ASSERT_EQ(store->FindCollection(dir_.File("demo.s2a"), bank), 0);
+    const std::unique_ptr<Item> dropped = CreateItem(ItemKind::Instrument);
+    DemoBank::FillItem(*dropped, "Dropped", 1, 77);
+    const Item* const items[] = {dropped.get()};
+    CollectionSnapshot before;
+    CollectionEditing editing(*store);
+    ASSERT_EQ(editing.AppendPrograms(bank.id, items, before), 0) << editing.LastError();
+  }
   run = Run({"bank", dir_.File("demo.s2a"), dir_.File("again.s2a")});
   ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "corvale-cli: library bank: " + dir_.File("demo.s2a") +
+                         ": 1 program left out (no room for them in " + dir_.File("again.s2a") +
+                         ")\n");
   S2A_File original;
   S2A_File again;
   ASSERT_EQ(original.Load(dir_.File("demo.s2a")), 0);
