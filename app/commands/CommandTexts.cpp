@@ -68,3 +68,7 @@ void RememberFolder(QWidget* parent, const char* settingName, const QString& pat
                             QString::fromUtf8(error.what()));
   }
 }
+
+QString CountText(qsizetype count, const char* one, const char* many) {
+  return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(count == 1 ? one : many));
+}

@@ -15,6 +15,8 @@ inline constexpr const char* kProgramTitle = "Corvale";
 std::string SystemPath(const QString& path);
 // Where an item is, as the list and the status texts name it: "INT:005(A05)".
 QString PlaceText(const Item& item);
+// "1 program", "2 programs".
+QString CountText(qsizetype count, const char* one, const char* many);
 
 // What the file layer said about a failed command, after the name of the file it concerned.
 QString FailureReason(const QString& path, FileDiagnosticCapture& diagnostics);

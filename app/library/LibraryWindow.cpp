@@ -1,11 +1,11 @@
 #include "app/library/LibraryWindow.h"
 
 #include <QFile>
-#include <QMimeData>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "app/commands/CommandTexts.h"
 #include "app/commands/DocumentWindow.h"
 #include "app/commands/ItemImagesCommand.h"
 #include "app/dialogs/UserDialogs.h"
@@ -303,10 +304,10 @@ void LibraryWindow::showAdditionReport(const AdditionReport& report) {
   QString details = RemarkLines(report.skipped);
   if (!report.notes.empty())
     details += (details.isEmpty() ? QString() : QStringLiteral("\n")) + RemarkLines(report.notes);
-  setStatus(QStringLiteral("Added %1 new programs, %2 already known; %3 files skipped")
-                .arg(report.newPrograms)
+  setStatus(QStringLiteral("Added %1, %2 already known; %3 skipped")
+                .arg(CountText(report.newPrograms, "new program", "new programs"))
                 .arg(report.knownPrograms)
-                .arg(report.skipped.size()),
+                .arg(CountText(report.skipped.size(), "file", "files")),
             details);
 }
 
@@ -343,8 +344,9 @@ void LibraryWindow::newBankWindowFromCollection() {
   window.markEdited();
   window.refreshList();
   const QString name = tree_->currentItem()->data(0, kNameRole).toString();
-  window.setStatus(QStringLiteral("%1 programs from %2").arg(targets.size()).arg(name),
-                   left > 0 ? QStringLiteral("%1 had no room").arg(left) : QString());
+  window.setStatus(
+      QStringLiteral("%1 from %2").arg(CountText(targets.size(), "program", "programs"), name),
+      left > 0 ? QStringLiteral("%1 had no room").arg(left) : QString());
   if (filled != 0)
     setStatus(QString::fromStdString(store_->LastError()));
 }

@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "app/commands/CommandTexts.h"
 #include "app/dialogs/UserDialogs.h"
 #include "app/library/LibraryWindow.h"
 #include "app/library/ProgramTableModel.h"
@@ -110,10 +111,10 @@ void LibraryWindow::addToCollection(qint64 collectionId, const QMimeData* data) 
   const QString name = before.collections.empty()
                            ? QString()
                            : QString::fromStdString(before.collections.front().name);
-  const QString text = QStringLiteral("Added %1 programs to %2, %3 of them new to the library")
-                           .arg(items->size())
-                           .arg(name)
-                           .arg(before.addedPrograms.size());
+  const QString text =
+      QStringLiteral("Added %1 to %2 (%3 new to the library)")
+          .arg(CountText(static_cast<qsizetype>(items->size()), "program", "programs"), name)
+          .arg(before.addedPrograms.size());
   recordChange(text, change, std::move(before));
   selectCollection(collectionId);
 }
@@ -183,9 +184,10 @@ void LibraryWindow::removeFromCollection() {
   CollectionSnapshot before;
   if (!makeChange(change, before))
     return;
-  const QString text = QStringLiteral("Removed %1 programs from %2, %3 of them from the library")
-                           .arg(programs.size())
-                           .arg(currentCollectionName())
-                           .arg(before.programs.size());
+  const QString text =
+      QStringLiteral("Removed %1 from %2 (%3 gone from the library)")
+          .arg(CountText(static_cast<qsizetype>(programs.size()), "program", "programs"),
+               currentCollectionName())
+          .arg(before.programs.size());
   recordChange(text, change, std::move(before));
 }

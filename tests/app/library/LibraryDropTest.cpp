@@ -147,10 +147,11 @@ TEST_F(LibraryWindowTest, LinesTabsAndRowsDroppedOnACollectionJoinIt) {
     SCOPED_TRACE(c.what);
     EXPECT_FALSE(DropOnCollection(library, "All Programs", *c.data));
     ASSERT_TRUE(DropOnCollection(library, "mine (1)", *c.data));
-    EXPECT_EQ(library.statusText(), QStringLiteral("Added %1 programs to mine, %2 of them new to "
-                                                   "the library")
-                                        .arg(c.added)
-                                        .arg(c.stored));
+    EXPECT_EQ(library.statusText(),
+              QStringLiteral("Added %1 to mine (%2 new to the library)")
+                  .arg(c.added == 1 ? QStringLiteral("1 program")
+                                    : QStringLiteral("%1 programs").arg(c.added))
+                  .arg(c.stored));
     EXPECT_EQ(mine(), std::pair(1 + c.added, c.last));
     EXPECT_EQ(test::RowCount(*test::OpenLibrary(LibraryPath()), "programs"),
               programsBefore + static_cast<std::int64_t>(c.stored));

@@ -98,7 +98,7 @@ TEST_F(LibraryEditingTest, ChangesCollectionsAndUndoesEachChange) {
        },
        {"All Programs", "first (1)", "second (1)"},
        {"Bravo", "Charlie"},
-       "Removed 2 programs from first, 1 of them from the library"},
+       "Removed 2 programs from first (1 gone from the library)"},
       {"DeleteCollection1",
        [this] { dialogs_.answers.push_back(Answer::Yes); },
        {"All Programs", "second (1)"},

@@ -63,6 +63,6 @@ TEST_F(LibraryWindowTest, AMissingCommandLineProgramIsSkippedAndTheBankStillOpen
   LibraryWindow* library = form_->libraryWindow();
   ASSERT_NE(library, nullptr);
   AwaitAddition(*library);
-  EXPECT_EQ(library->statusText(), "Added 0 new programs, 0 already known; 1 files skipped");
+  EXPECT_EQ(library->statusText(), "Added 0 new programs, 0 already known; 1 file skipped");
   EXPECT_EQ(ShownPrograms(*library), 0);
 }

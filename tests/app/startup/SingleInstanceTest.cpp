@@ -214,8 +214,8 @@ TEST_F(SingleInstance, HandedOverProgramsGoToTheLibrary) {
   ASSERT_NE(library, nullptr);
   EXPECT_EQ(Eventually(&QApplication::activeWindow, library), library);
   EXPECT_EQ(Eventually([this] { return form_->libraryWindow()->statusText(); },
-                       QStringLiteral("Added 1 new programs, 0 already known; 0 files skipped")),
-            "Added 1 new programs, 0 already known; 0 files skipped");
+                       QStringLiteral("Added 1 new program, 0 already known; 0 files skipped")),
+            "Added 1 new program, 0 already known; 0 files skipped");
 }
 
 // A command in the middle of a question keeps its window: handed-over names wait, and their
