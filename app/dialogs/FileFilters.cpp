@@ -12,8 +12,8 @@ constexpr std::array kOpenDialogFilters{
     FileFilter{"S80 All Bank Files (*.s2a)", "*.s2a"},
     FileFilter{"S80 Voice Bank Files (*.s2v)", "*.s2v"},
     FileFilter{"S80 External Bank Files (*.s2e)", "*.s2e"},
-    FileFilter{"MIDI Files (*.mid) - NOT IMPLEMENTED", "*.mid"},
-    FileFilter{"System Exclusive Files (*.syx) - NOT IMPLEMENTED", "*.syx"},
+    FileFilter{"Standard MIDI Files (*.mid)", "*.mid"},
+    FileFilter{"System Exclusive Files (*.syx)", "*.syx"},
     FileFilter{"All Files (*.*)", "*.*"},
 };
 
@@ -23,18 +23,21 @@ constexpr std::array kSaveDialogFilters{
     kOpenDialogFilters[2],
     kOpenDialogFilters[3],
     kOpenDialogFilters[4],
-    FileFilter{"MIDI Files (*.mid)  - NOT IMPLEMENTED", "*.mid"},
-    FileFilter{"System Exclusive Files (*.syx)  - NOT IMPLEMENTED", "*.syx"},
+    kOpenDialogFilters[5],
+    kOpenDialogFilters[6],
 };
 
 constexpr std::array kExportSuppDialogFilters{
     FileFilter{"Cakewalk Instrument Definition (*.ins)", "*.ins"},
+    FileFilter{"MIDI Name Document (*.midnam)", "*.midnam"},
+    FileFilter{"System Exclusive Files, every program (*.syx)", "*.syx"},
+    FileFilter{"Standard MIDI Files, every program (*.mid)", "*.mid"},
 };
 
 constexpr std::array kImportDialogFilters{
     FileFilter{"All Importable Files (*.s2i;*.mid;*.syx)", "*.s2i;*.mid;*.syx"},
     FileFilter{"S80 Instrument Files (*.s2i)", "*.s2i"},
-    FileFilter{"MIDI Files (*.mid)  - NOT IMPLEMENTED", "*.mid"},
+    kOpenDialogFilters[5],
     FileFilter{"System Exclusive Files (*.syx)", "*.syx"},
     FileFilter{"All Files (*.*)", "*.*"},
 };
@@ -47,7 +50,8 @@ constexpr std::array kExportDialogFilters{
 };
 
 constexpr std::array kLibraryDialogFilters{
-    FileFilter{"S80 Programs (*.s2a;*.s2v;*.s2e;*.s2i;*.syx)", "*.s2a;*.s2v;*.s2e;*.s2i;*.syx"},
+    FileFilter{"S80 Programs (*.s2a;*.s2v;*.s2e;*.s2i;*.syx;*.mid)",
+               "*.s2a;*.s2v;*.s2e;*.s2i;*.syx;*.mid"},
     FileFilter{"All Files (*.*)", "*.*"},
 };
 

@@ -7,8 +7,6 @@
 #include "tests/app/WindowFixture.h"
 
 TEST(FileDialog, ListsTheTypesAsWritten) {
-  // Qt simplifies the blanks of the filters it is given; the two blanks before the dash stay.
-  EXPECT_EQ(QString(SaveDialogFilters()[5].description), "MIDI Files (*.mid)  - NOT IMPLEMENTED");
   for (const auto filters : {OpenDialogFilters(), SaveDialogFilters(), ExportSuppDialogFilters()}) {
     const auto dialog = QtUserDialogs::makeFileDialog(nullptr, {"Title", filters, {}, "a"},
                                                       QFileDialog::AcceptSave);
