@@ -12,9 +12,6 @@ class S2A_File;
 // for a sequencer. Written only; lines end in CR LF.
 class INS_File : public File {
  public:
-  // The base name (file name without folder and last extension) holds at most this many bytes.
-  static constexpr std::size_t kBaseNameLimit = 63;
-
   INS_File() = default;
 
   void Reset() override { text_.Clear(); }
@@ -24,7 +21,7 @@ class INS_File : public File {
   void PrintListing() override {}
 
   void BuildInstrumentDefinition(const S2A_File& document);
-  // The file name without its folder and its last extension; "Unknown" without a file name.
+  // The file name without its folder and its last extension (SupportingFileBaseName).
   std::string BaseName() const;
   const SmartBuffer& Text() const { return text_; }
 
