@@ -1,9 +1,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <span>
 #include <string>
@@ -11,6 +14,7 @@
 
 #include "model/File.h"
 #include "model/Item.h"
+#include "tests/support/TestSupport.h"
 
 namespace test {
 
@@ -48,6 +52,21 @@ inline std::vector<std::uint8_t> HeaderBlockOf(const char* type) {
 // The 14-byte directory entry of an item: its head and first body byte.
 inline std::vector<std::uint8_t> DirectoryEntryOf(const Item& item) {
   return {item.Data().begin(), item.Data().begin() + 14};
+}
+
+// Saves `file` to its file name in a child process that may write files of at most `limit`
+// bytes, its standard error going to `log`: 0 when the save failed, as it must for content
+// longer than the limit.
+inline int SaveBeyondFileSizeLimit(File& file, const std::string& log, rlim_t limit) {
+  return RunInChild([&] {
+    if (std::freopen(log.c_str(), "w", stderr) == nullptr)
+      return 90;
+    const rlimit fileSize{limit, limit};
+    if (setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
+      return 91;
+    std::signal(SIGXFSZ, SIG_IGN);
+    return file.Save() == -1 ? 0 : 1;
+  });
 }
 
 }  // namespace test

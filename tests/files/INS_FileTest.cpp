@@ -4,12 +4,9 @@
 #include "files/INS_File.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <array>
 #include <cerrno>
-#include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <span>
@@ -413,16 +410,7 @@ TEST_F(INS_FileTest, AFailedWriteKeepsTheOldFile) {
   definition.BuildInstrumentDefinition(*document_);
   ASSERT_GT(definition.Text().Size(), 4096);
   const std::string log = dir_.File("err.log");
-  const int status = test::RunInChild([&] {
-    if (std::freopen(log.c_str(), "w", stderr) == nullptr)
-      return 90;
-    const rlimit limit{4096, 4096};
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-      return 91;
-    std::signal(SIGXFSZ, SIG_IGN);
-    return definition.Save() == -1 ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(test::SaveBeyondFileSizeLimit(definition, log, 4096), 0);
   EXPECT_EQ(TextOf(test::ReadBytes(log)),
             std::string("Error writing file: ") + std::strerror(EFBIG) + "\n");
   EXPECT_EQ(test::ReadBytes(path), old);
