@@ -47,7 +47,7 @@ int MergeBankFile(S2A_File& document, const std::optional<std::string>& path,
 // The warning for a file that ended early, "ends early: 376 items missing";
 // empty when it held every item.
 std::string BankLoadWarning(const BankLoadReport& report);
-// .s2a, .s2v, .s2e, or .ins for the instrument definition.
+// .s2a, .s2v, .s2e, .ins for the instrument definition, or .midnam for the MIDI name document.
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
 
 // What an item import found in a .syx file.

@@ -14,6 +14,7 @@
 #include "demo/DemoBank.h"
 #include "files/FileExtension.h"
 #include "files/INS_File.h"
+#include "files/MIDNAM_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
 #include "midi/MidiWire.h"
@@ -211,6 +212,13 @@ TEST_F(CorvaleCli, ConvertBetweenBankFilesAndToAnInstrumentDefinition) {
   expected.BuildInstrumentDefinition(demo_);
   EXPECT_EQ(test::ReadBytes(dir_.File("Set.INS")),
             Bytes(expected.Text().Contents().begin(), expected.Text().Contents().end()));
+  run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("Set.midnam"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  MIDNAM_File names;
+  names.SetFileName(dir_.File("Set.midnam"));
+  names.BuildNameDocument(demo_);
+  EXPECT_EQ(test::ReadBytes(dir_.File("Set.midnam")),
+            Bytes(names.Text().Contents().begin(), names.Text().Contents().end()));
 
   run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("out.s2i"));
   EXPECT_EQ(run.status, 2);
@@ -221,8 +229,9 @@ TEST_F(CorvaleCli, ConvertBetweenBankFilesAndToAnInstrumentDefinition) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Error opening file: No such file or directory"), std::string::npos);
   EXPECT_EQ(Invoke("convert " + Quoted("demo.s2a")).status, 2);
-  EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"Set.INS", "demo.s2a", "settings.conf",
-                                                      "stderr.txt", "voices.s2v"}));
+  EXPECT_EQ(dir_.Entries(),
+            (std::vector<std::string>{"Set.INS", "Set.midnam", "demo.s2a", "settings.conf",
+                                      "stderr.txt", "voices.s2v"}));
 }
 
 TEST_F(CorvaleCli, ConvertSingleItemsTakesTheFirstDumpOfASysExFile) {
