@@ -45,6 +45,10 @@ bool IsItemFile(const std::string& path) {
   return HasAnyExtension(path, {"s2i", "syx"});
 }
 
+bool IsSupportingFile(const std::string& path) {
+  return HasAnyExtension(path, {"ins", "midnam"});
+}
+
 bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank) {
   if (HasExtension(bankFilePath, "s2v"))
     return bank.inVoiceFile;

@@ -20,6 +20,8 @@ bool HasExtension(const std::optional<std::string>& path,
 bool IsBankFile(const std::string& path);
 // .s2i or .syx.
 bool IsItemFile(const std::string& path);
+// .ins or .midnam: what a document exports for a sequencer.
+bool IsSupportingFile(const std::string& path);
 // Whether a bank file of this extension holds the bank: an .s2v file the four voice banks, an
 // .s2e file the three external banks, an .s2a file (or any other path) all six.
 bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank);

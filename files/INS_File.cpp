@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "files/SmartFile.h"
-#include "files/SupportingFileText.h"
 #include "model/S2A_File.h"
 
 namespace {
@@ -27,21 +25,6 @@ constexpr std::array<const char*, 32> kControllerLines{
 
 }  // namespace
 
-int INS_File::Load(const std::optional<std::string>&) {
-  return -1;
-}
-
-int INS_File::Save(const std::optional<std::string>& path) {
-  if (!TakePath(path))
-    return -1;
-  return SmartFile::SaveFile(*FileName(),
-                             [this](SmartFile& file) { file.Write(text_.Contents()); });
-}
-
-std::string INS_File::BaseName() const {
-  return SupportingFileBaseName(FileName());
-}
-
 void INS_File::BuildInstrumentDefinition(const S2A_File& document) {
   Reset();
   AppendHeader();
@@ -61,7 +44,7 @@ void INS_File::AppendLine(const char* text) {
 
 void INS_File::AppendHeader() {
   AppendLine("; File Auto-generated using Corvale");
-  text_.AppendFormat(";   %s\r\n", kSupportingFileAuthor);
+  text_.AppendFormat(";   %s\r\n", kAuthor);
   AppendLine("");
   AppendLine(kSeparatorLine);
   AppendLine(".Patch Names");

@@ -1,7 +1,5 @@
 #include "files/MIDNAM_File.h"
 
-#include "files/SmartFile.h"
-#include "files/SupportingFileText.h"
 #include "model/S2A_File.h"
 
 namespace {
@@ -51,23 +49,8 @@ std::size_t Utf8CharacterLength(std::string_view text) {
 
 }  // namespace
 
-int MIDNAM_File::Load(const std::optional<std::string>&) {
-  return -1;
-}
-
-int MIDNAM_File::Save(const std::optional<std::string>& path) {
-  if (!TakePath(path))
-    return -1;
-  return SmartFile::SaveFile(*FileName(),
-                             [this](SmartFile& file) { file.Write(text_.Contents()); });
-}
-
-std::string MIDNAM_File::BaseName() const {
-  return SupportingFileBaseName(FileName());
-}
-
 std::string MIDNAM_File::ModelName() const {
-  return std::string(kInstrumentModel) + " - " + BaseName();
+  return std::string(kModel) + " - " + BaseName();
 }
 
 std::string MIDNAM_File::Escaped(std::string_view text) {
@@ -101,10 +84,8 @@ std::string MIDNAM_File::Escaped(std::string_view text) {
 void MIDNAM_File::BuildNameDocument(const S2A_File& document) {
   Reset();
   const std::string baseName = BaseName();
-  text_.AppendFormat("%s  <Author>%s</Author>\n", kDocumentHead,
-                     Escaped(kSupportingFileAuthor).c_str());
-  text_.AppendFormat("  <MasterDeviceNames>\n    <Manufacturer>%s</Manufacturer>\n",
-                     kInstrumentMaker);
+  text_.AppendFormat("%s  <Author>%s</Author>\n", kDocumentHead, Escaped(kAuthor).c_str());
+  text_.AppendFormat("  <MasterDeviceNames>\n    <Manufacturer>%s</Manufacturer>\n", kMaker);
   text_.AppendFormat("    <Model>%s</Model>\n", Escaped(ModelName()).c_str());
   bool anyBank = false;
   ForEachBankWithContent(document, [&](const Bank&) { anyBank = true; });

@@ -3,8 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "midi/sysex/SmartBuffer.h"
-#include "model/File.h"
+#include "files/SupportingFile.h"
 
 class Bank;
 class S2A_File;
@@ -17,23 +16,14 @@ class S2A_File;
 // Program names are written as corvale-cli lists them: a byte outside printable ASCII becomes
 // "\xHH", so that no name can make the XML ill-formed. In the base name of the file, which the
 // user typed, UTF-8 characters stay; any other byte outside printable ASCII becomes U+FFFD.
-class MIDNAM_File : public File {
+class MIDNAM_File : public SupportingFile {
  public:
   MIDNAM_File() = default;
 
-  void Reset() override { text_.Clear(); }
-  int Load(const std::optional<std::string>& path = std::nullopt) override;
-  // Writes the text through the safe save: 0, or -1 after one line on standard error.
-  int Save(const std::optional<std::string>& path = std::nullopt) override;
-  void PrintListing() override {}
-
   void BuildNameDocument(const S2A_File& document);
-  // The file name without its folder and its last extension (SupportingFileBaseName).
-  std::string BaseName() const;
   // "S80 - <base>": a DAW keys its devices by model, so each document is a model of its own and
   // several can be loaded side by side.
   std::string ModelName() const;
-  const SmartBuffer& Text() const { return text_; }
 
   // `text` for XML character data or a quoted attribute value: & < > " ' as references, UTF-8
   // sequences as they are, every other byte outside printable ASCII as U+FFFD.
@@ -43,6 +33,4 @@ class MIDNAM_File : public File {
   void AppendDeviceMode(bool assignNameSet);
   void AppendChannelNameSet(const S2A_File& document, const std::string& baseName);
   void AppendPatchBank(const Bank& bank, const std::string& baseName);
-
-  SmartBuffer text_;
 };

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "cli/MidiVerbs.h"
 #include "demo/DemoBank.h"
@@ -205,20 +206,20 @@ TEST_F(CorvaleCli, ConvertBetweenBankFilesAndToAnInstrumentDefinition) {
   EXPECT_EQ(ImageOf(*voices.ExternalInstrumentBank().ItemAt(127)),
             ImageOf(*demo_.ExternalInstrumentBank().ItemAt(127)));
 
-  run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("Set.INS"));
-  ASSERT_EQ(run.status, 0) << run.err;
-  INS_File expected;
-  expected.SetFileName(dir_.File("Set.INS"));
-  expected.BuildInstrumentDefinition(demo_);
-  EXPECT_EQ(test::ReadBytes(dir_.File("Set.INS")),
-            Bytes(expected.Text().Contents().begin(), expected.Text().Contents().end()));
-  run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("Set.midnam"));
-  ASSERT_EQ(run.status, 0) << run.err;
+  INS_File definition;
+  definition.SetFileName(dir_.File("Set.INS"));
+  definition.BuildInstrumentDefinition(demo_);
   MIDNAM_File names;
   names.SetFileName(dir_.File("Set.midnam"));
   names.BuildNameDocument(demo_);
-  EXPECT_EQ(test::ReadBytes(dir_.File("Set.midnam")),
-            Bytes(names.Text().Contents().begin(), names.Text().Contents().end()));
+  for (const SupportingFile* expected :
+       std::initializer_list<const SupportingFile*>{&definition, &names}) {
+    const std::string& path = *expected->FileName();
+    run = Invoke("convert " + Quoted("demo.s2a") + " '" + path + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::ReadBytes(path),
+              Bytes(expected->Text().Contents().begin(), expected->Text().Contents().end()));
+  }
 
   run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("out.s2i"));
   EXPECT_EQ(run.status, 2);

@@ -8,12 +8,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "model/File.h"
 #include "model/Item.h"
+#include "model/S2A_File.h"
+#include "model/SharedDefaults.h"
 #include "tests/support/TestSupport.h"
 
 namespace test {
@@ -68,5 +71,32 @@ inline int SaveBeyondFileSizeLimit(File& file, const std::string& log, rlim_t li
     return file.Save() == -1 ? 0 : 1;
   });
 }
+
+// The tests of a supporting file (.ins, .midnam): no configuration, and a fresh document.
+class SupportingFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    UseNoConfiguration(dir_);
+    // The shared defaults are made now, without default files, so that their loaders' reports
+    // do not mix with what the tests capture.
+    testing::internal::CaptureStderr();
+    for (ItemKind kind : {ItemKind::Instrument, ItemKind::Percussion, ItemKind::Performance})
+      SharedDefaults::DefaultItem(kind);
+    document_ = std::make_unique<S2A_File>();
+    testing::internal::GetCapturedStderr();
+  }
+
+  // Saves `file` as `name` in the test's folder, quietly, and returns the text written.
+  std::string SaveAndRead(File& file, const std::string& name) {
+    int result = -1;
+    EXPECT_EQ(StderrOf([&] { return file.Save(dir_.File(name)); }, result), "");
+    EXPECT_EQ(result, 0);
+    const std::vector<std::uint8_t> bytes = ReadBytes(dir_.File(name));
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  TempDir dir_;
+  std::unique_ptr<S2A_File> document_;
+};
 
 }  // namespace test

@@ -8,14 +8,12 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "demo/DemoBank.h"
 #include "model/S2A_File.h"
-#include "model/SharedDefaults.h"
 #include "tests/files/FormatTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -156,29 +154,7 @@ std::string ExpectedDefinition(const S2A_File& document, const std::string& base
   return Text(lines);
 }
 
-class INS_FileTest : public testing::Test {
- protected:
-  void SetUp() override {
-    test::UseNoConfiguration(dir_);
-    // The shared defaults are made now, without default files, so that their loaders' reports
-    // do not mix with what the tests capture.
-    testing::internal::CaptureStderr();
-    for (ItemKind kind : {ItemKind::Instrument, ItemKind::Percussion, ItemKind::Performance})
-      SharedDefaults::DefaultItem(kind);
-    document_ = std::make_unique<S2A_File>();
-    testing::internal::GetCapturedStderr();
-  }
-
-  std::string SaveAndRead(INS_File& definition, const std::string& name) {
-    int result = -1;
-    EXPECT_EQ(StderrOf([&] { return definition.Save(dir_.File(name)); }, result), "");
-    EXPECT_EQ(result, 0);
-    return TextOf(test::ReadBytes(dir_.File(name)));
-  }
-
-  test::TempDir dir_;
-  std::unique_ptr<S2A_File> document_;
-};
+class INS_FileTest : public test::SupportingFileTest {};
 
 TEST_F(INS_FileTest, FullDocumentIsWrittenByteForByte) {
   S2A_File filled;

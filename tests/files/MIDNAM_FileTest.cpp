@@ -9,14 +9,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "demo/DemoBank.h"
 #include "files/FileExtension.h"
 #include "model/S2A_File.h"
-#include "model/SharedDefaults.h"
 #include "tests/files/FormatTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -155,29 +153,7 @@ bool WellFormed(const std::string& path) {
   return std::system(("xmllint --noout '" + path + "' 2>/dev/null").c_str()) == 0;
 }
 
-class MIDNAM_FileTest : public testing::Test {
- protected:
-  void SetUp() override {
-    test::UseNoConfiguration(dir_);
-    // The shared defaults are made now, without default files, so that their loaders' reports
-    // do not mix with what the tests capture.
-    testing::internal::CaptureStderr();
-    for (ItemKind kind : {ItemKind::Instrument, ItemKind::Percussion, ItemKind::Performance})
-      SharedDefaults::DefaultItem(kind);
-    document_ = std::make_unique<S2A_File>();
-    testing::internal::GetCapturedStderr();
-  }
-
-  std::string SaveAndRead(MIDNAM_File& names, const std::string& name) {
-    int result = -1;
-    EXPECT_EQ(StderrOf([&] { return names.Save(dir_.File(name)); }, result), "");
-    EXPECT_EQ(result, 0);
-    return TextOf(test::ReadBytes(dir_.File(name)));
-  }
-
-  test::TempDir dir_;
-  std::unique_ptr<S2A_File> document_;
-};
+class MIDNAM_FileTest : public test::SupportingFileTest {};
 
 TEST_F(MIDNAM_FileTest, EveryBankOfTheInsIsWrittenWithItsBankSelectAndNames) {
   S2A_File filled;
@@ -314,42 +290,38 @@ TEST_F(MIDNAM_FileTest, EscapedKeepsOnlyWellFormedUtf8) {
     EXPECT_EQ(MIDNAM_File::Escaped(c.text), c.escaped) << c.escaped;
 }
 
-TEST_F(MIDNAM_FileTest, LoadAlwaysFailsAndTouchesNothing) {
-  MIDNAM_File names;
-  names.SetFileName(dir_.File("written.midnam"));
-  names.BuildNameDocument(*document_);
-  const std::string written = SaveAndRead(names, "written.midnam");
-  int result = 0;
-  for (const std::optional<std::string>& path :
-       {std::optional<std::string>(), std::optional(dir_.File("written.midnam")),
-        std::optional(dir_.File("missing.midnam"))}) {
-    EXPECT_EQ(StderrOf([&] { return names.Load(path); }, result), "");
-    EXPECT_EQ(result, -1);
-  }
-  EXPECT_EQ(TextOf(names), written);
-  EXPECT_EQ(TextOf(test::ReadBytes(dir_.File("written.midnam"))), written);
-  EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"settings.conf", "written.midnam"}));
+TEST(SupportingFileExtension, InsOrMidnamInAnyLetterCase) {
+  const struct {
+    const char* path;
+    bool supporting;
+  } cases[] = {{"a.midnam", true}, {"/d/A.MIDNAM", true}, {"x.ins", true}, {"x.midnam.bak", false},
+               {"midnam", false},  {"x.s2a", false},      {"x.mid", false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(IsSupportingFile(c.path), c.supporting) << c.path;
 }
 
 TEST_F(MIDNAM_FileTest, AFailedSaveWritesNothingAndKeepsTheOldFile) {
   DemoBank::FillDocument(*document_, 8);
-  MIDNAM_File names;
-  names.BuildNameDocument(*document_);
   int result = 0;
-  EXPECT_EQ(StderrOf([&] { return names.Save(); }, result), "") << "no file name";
-  EXPECT_EQ(result, -1);
-  EXPECT_EQ(StderrOf([&] { return names.Save(dir_.File("missing/folder.midnam")); }, result),
+  EXPECT_EQ(StderrOf([&] { return SaveBankFile(*document_, dir_.File("no/such.midnam")); }, result),
             "Error opening file: No such file or directory\n");
   EXPECT_EQ(result, -1);
 
   const std::string path = dir_.File("kept.midnam");
   const std::vector<std::uint8_t> old(3000, 'o');
   test::WriteBytes(path, old);
+  MIDNAM_File names;
   names.SetFileName(path);
+  names.BuildNameDocument(*document_);
   ASSERT_GT(names.Text().Size(), 4096);
   EXPECT_EQ(test::SaveBeyondFileSizeLimit(names, dir_.File("err.log"), 4096), 0);
   EXPECT_EQ(TextOf(test::ReadBytes(dir_.File("err.log"))),
             std::string("Error writing file: ") + std::strerror(EFBIG) + "\n");
+  EXPECT_EQ(test::ReadBytes(path), old);
+  // Written only: a load fails and changes neither the text nor the file.
+  const std::string text = TextOf(names);
+  EXPECT_EQ(names.Load(), -1);
+  EXPECT_EQ(TextOf(names), text);
   EXPECT_EQ(test::ReadBytes(path), old);
   EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"err.log", "kept.midnam", "settings.conf"}));
 }
