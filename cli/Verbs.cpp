@@ -183,7 +183,7 @@ int Convert(std::span<const std::string> arguments) {
   const std::string& in = arguments[0];
   const std::string& out = arguments[1];
   if (IsBankFile(in)) {
-    if (!IsBankFile(out) && !HasExtension(out, "ins") && !HasExtension(out, "midnam"))
+    if (!IsBankFile(out) && !IsSupportingFile(out))
       return WrongKind("convert", out, ".s2a, .s2v, .s2e, .ins or .midnam for a bank file");
     S2A_File document;
     if (const int status = OpenDocument("convert", in, document); status != kExitSuccess)

@@ -29,6 +29,7 @@ constexpr std::array kSaveDialogFilters{
 
 constexpr std::array kExportSuppDialogFilters{
     FileFilter{"Cakewalk Instrument Definition (*.ins)", "*.ins"},
+    FileFilter{"MIDI Name Document (*.midnam)", "*.midnam"},
 };
 
 constexpr std::array kImportDialogFilters{
