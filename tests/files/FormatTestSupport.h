@@ -91,6 +91,9 @@ class SupportingFileTest : public testing::Test {
     int result = -1;
     EXPECT_EQ(StderrOf([&] { return file.Save(dir_.File(name)); }, result), "");
     EXPECT_EQ(result, 0);
+    return ReadText(name);
+  }
+  std::string ReadText(const std::string& name) const {
     const std::vector<std::uint8_t> bytes = ReadBytes(dir_.File(name));
     return std::string(bytes.begin(), bytes.end());
   }

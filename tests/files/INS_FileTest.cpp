@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <span>
 #include <string>
 #include <vector>
@@ -374,23 +372,6 @@ TEST_F(INS_FileTest, SaveFailuresReportAndWriteNothing) {
             "Error opening file: No such file or directory\n");
   EXPECT_EQ(result, -1);
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"settings.conf"});
-}
-
-TEST_F(INS_FileTest, AFailedWriteKeepsTheOldFile) {
-  DemoBank::FillDocument(*document_, 8);
-  const std::string path = dir_.File("kept.ins");
-  const std::vector<std::uint8_t> old(3000, 'o');
-  test::WriteBytes(path, old);
-  INS_File definition;
-  definition.SetFileName(path);
-  definition.BuildInstrumentDefinition(*document_);
-  ASSERT_GT(definition.Text().Size(), 4096);
-  const std::string log = dir_.File("err.log");
-  EXPECT_EQ(test::SaveBeyondFileSizeLimit(definition, log, 4096), 0);
-  EXPECT_EQ(TextOf(test::ReadBytes(log)),
-            std::string("Error writing file: ") + std::strerror(EFBIG) + "\n");
-  EXPECT_EQ(test::ReadBytes(path), old);
-  EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"err.log", "kept.ins", "settings.conf"}));
 }
 
 TEST_F(INS_FileTest, SavingOverALongerFileLeavesExactlyTheNewBytes) {
