@@ -183,8 +183,8 @@ int Convert(std::span<const std::string> arguments) {
   const std::string& in = arguments[0];
   const std::string& out = arguments[1];
   if (IsBankFile(in)) {
-    if (!IsBankFile(out) && !HasExtension(out, "ins"))
-      return WrongKind("convert", out, ".s2a, .s2v, .s2e or .ins for a bank file");
+    if (!IsBankFile(out) && !IsSupportingFile(out))
+      return WrongKind("convert", out, ".s2a, .s2v, .s2e, .ins or .midnam for a bank file");
     S2A_File document;
     if (const int status = OpenDocument("convert", in, document); status != kExitSuccess)
       return status;
@@ -264,8 +264,9 @@ constexpr std::array<Verb, 9> kVerbs{{
      "      dumps of a SysEx file (.syx) with their locations and the messages dropped as invalid.",
      "corvale-cli list \"My Banks.s2a\" piano.s2i dumps.syx", &ListFiles},
     {"convert", "convert IN OUT",
-     "Convert a bank file to another bank file or to a Cakewalk instrument definition (.ins),\n"
-     "      or a single item between .s2i and .syx. Banks a format lacks start as the defaults.",
+     "Convert a bank file to another bank file, to a Cakewalk instrument definition (.ins) or\n"
+     "      to a MIDI name document (.midnam, as a DAW such as Ardour reads it), or a single\n"
+     "      item between .s2i and .syx. Banks a format lacks start as the defaults.",
      "corvale-cli convert \"My Banks.s2a\" \"My Banks.ins\"", &Convert},
     {"export", "export DOC ITEM OUT",
      "Write one item of a bank file to an .s2i file, or to a .syx file as a dump to the edit\n"

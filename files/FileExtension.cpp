@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "files/INS_File.h"
+#include "files/MIDNAM_File.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
@@ -42,6 +43,10 @@ bool IsBankFile(const std::string& path) {
 
 bool IsItemFile(const std::string& path) {
   return HasAnyExtension(path, {"s2i", "syx"});
+}
+
+bool IsSupportingFile(const std::string& path) {
+  return HasAnyExtension(path, {"ins", "midnam"});
 }
 
 bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank) {
@@ -193,6 +198,12 @@ int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {
     definition.SetFileName(path);
     definition.BuildInstrumentDefinition(document);
     return definition.Save();
+  }
+  if (HasExtension(path, "midnam")) {
+    MIDNAM_File names;
+    names.SetFileName(path);
+    names.BuildNameDocument(document);
+    return names.Save();
   }
   return -1;
 }

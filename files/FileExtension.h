@@ -20,6 +20,8 @@ bool HasExtension(const std::optional<std::string>& path,
 bool IsBankFile(const std::string& path);
 // .s2i or .syx.
 bool IsItemFile(const std::string& path);
+// .ins or .midnam: what a document exports for a sequencer.
+bool IsSupportingFile(const std::string& path);
 // Whether a bank file of this extension holds the bank: an .s2v file the four voice banks, an
 // .s2e file the three external banks, an .s2a file (or any other path) all six.
 bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank);
@@ -47,7 +49,7 @@ int MergeBankFile(S2A_File& document, const std::optional<std::string>& path,
 // The warning for a file that ended early, "ends early: 376 items missing";
 // empty when it held every item.
 std::string BankLoadWarning(const BankLoadReport& report);
-// .s2a, .s2v, .s2e, or .ins for the instrument definition.
+// .s2a, .s2v, .s2e, .ins for the instrument definition, or .midnam for the MIDI name document.
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
 
 // What an item import found in a .syx file.

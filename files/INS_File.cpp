@@ -1,9 +1,7 @@
 #include "files/INS_File.h"
 
 #include <array>
-#include <functional>
 
-#include "files/SmartFile.h"
 #include "model/S2A_File.h"
 
 namespace {
@@ -25,49 +23,7 @@ constexpr std::array<const char*, 32> kControllerLines{
     "126=126-Mono",          "127=127-Poly",
 };
 
-// Cuts a text to at most `limit` bytes without splitting a UTF-8 sequence.
-std::string CutToLimit(std::string text, std::size_t limit) {
-  if (text.size() <= limit)
-    return text;
-  std::size_t end = limit;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-    --end;
-  text.resize(end);
-  return text;
-}
-
-void ForEachBankWithContent(const S2A_File& document,
-                            const std::function<void(const Bank&)>& visit) {
-  document.ForEachBank([&](const Bank& bank) {
-    if (bank.HasContent())
-      visit(bank);
-  });
-}
-
 }  // namespace
-
-int INS_File::Load(const std::optional<std::string>&) {
-  return -1;
-}
-
-int INS_File::Save(const std::optional<std::string>& path) {
-  if (!TakePath(path))
-    return -1;
-  return SmartFile::SaveFile(*FileName(),
-                             [this](SmartFile& file) { file.Write(text_.Contents()); });
-}
-
-std::string INS_File::BaseName() const {
-  if (!FileName())
-    return "Unknown";
-  const std::string& path = *FileName();
-  const std::size_t separator = path.rfind(SmartFilename::kSeparator);
-  std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos)
-    name.resize(dot);
-  return CutToLimit(name, kBaseNameLimit);
-}
 
 void INS_File::BuildInstrumentDefinition(const S2A_File& document) {
   Reset();
@@ -76,8 +32,8 @@ void INS_File::BuildInstrumentDefinition(const S2A_File& document) {
   ForEachBankWithContent(document, [&](const Bank& bank) { AppendPatchNames(bank, baseName); });
   AppendFixedBlock(baseName);
   ForEachBankWithContent(document, [&](const Bank& bank) {
-    text_.AppendFormat("Patch[%d]=Yamaha S80 - %s - %s\r\n", bank.BankSelectNumber(),
-                       baseName.c_str(), bank.LongName().c_str());
+    text_.AppendFormat("Patch[%d]=%s\r\n", bank.BankSelectNumber(),
+                       PatchListTitle(baseName, bank).c_str());
   });
   AppendLine("Patch[*]=General MIDI");
 }
@@ -88,7 +44,7 @@ void INS_File::AppendLine(const char* text) {
 
 void INS_File::AppendHeader() {
   AppendLine("; File Auto-generated using Corvale");
-  AppendLine(";   Corvale, the S80 bank editor and librarian, 2026");
+  text_.AppendFormat(";   %s\r\n", kAuthor);
   AppendLine("");
   AppendLine(kSeparatorLine);
   AppendLine(".Patch Names");
@@ -96,12 +52,10 @@ void INS_File::AppendHeader() {
 }
 
 void INS_File::AppendPatchNames(const Bank& bank, const std::string& baseName) {
-  text_.AppendFormat("[Yamaha S80 - %s - %s]\r\n", baseName.c_str(), bank.LongName().c_str());
+  text_.AppendFormat("[%s]\r\n", PatchListTitle(baseName, bank).c_str());
   int slot = 0;
   bank.ForEachItem([&](const Item& item) {
-    const char* format =
-        item.Kind() == ItemKind::Performance ? "%d=Perf: %10s [%2s]\r\n" : "%d=%10s [%2s]\r\n";
-    text_.AppendFormat(format, slot++, item.Name().c_str(), item.CategoryName().c_str());
+    text_.AppendFormat("%d=%s\r\n", slot++, PatchName(item, item.Name()).c_str());
   });
   AppendLine("");
 }
@@ -123,6 +77,6 @@ void INS_File::AppendFixedBlock(const std::string& baseName) {
   AppendLine(kSeparatorLine);
   AppendLine(".Instrument Definitions");
   AppendLine("");
-  text_.AppendFormat("[Yamaha S80 - %s]\r\n", baseName.c_str());
+  text_.AppendFormat("[%s]\r\n", InstrumentTitle(baseName).c_str());
   AppendLine("Control=Yamaha S80 Controllers");
 }

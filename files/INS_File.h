@@ -2,37 +2,22 @@
 
 #include <string>
 
-#include "midi/sysex/SmartBuffer.h"
-#include "model/File.h"
+#include "files/SupportingFile.h"
 
 class S2A_File;
 
 // A Cakewalk instrument definition (.ins): the patch names of every bank of a document that
 // holds content, the synthesizer's controller names, and the bank-select number of each bank,
 // for a sequencer. Written only; lines end in CR LF.
-class INS_File : public File {
+class INS_File : public SupportingFile {
  public:
-  // The base name (file name without folder and last extension) holds at most this many bytes.
-  static constexpr std::size_t kBaseNameLimit = 63;
-
   INS_File() = default;
 
-  void Reset() override { text_.Clear(); }
-  int Load(const std::optional<std::string>& path = std::nullopt) override;
-  // Writes the text through the safe save: 0, or -1 after one line on standard error.
-  int Save(const std::optional<std::string>& path = std::nullopt) override;
-  void PrintListing() override {}
-
   void BuildInstrumentDefinition(const S2A_File& document);
-  // The file name without its folder and its last extension; "Unknown" without a file name.
-  std::string BaseName() const;
-  const SmartBuffer& Text() const { return text_; }
 
  private:
   void AppendHeader();
   void AppendPatchNames(const Bank& bank, const std::string& baseName);
   void AppendFixedBlock(const std::string& baseName);
   void AppendLine(const char* text);
-
-  SmartBuffer text_;
 };

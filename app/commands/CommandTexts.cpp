@@ -36,12 +36,12 @@ QString WhyNotOpened(const QString& path, FileDiagnosticCapture& diagnostics) {
 }
 
 QString WhyNotSaved(const QString& path, FileDiagnosticCapture& diagnostics) {
-  if (IsBankFile(SystemPath(path)) || HasExtension(SystemPath(path), "ins"))
+  if (IsBankFile(SystemPath(path)) || IsSupportingFile(SystemPath(path)))
     return FailureReason(path, diagnostics);
   const QString name = QFileInfo(path).fileName();
   if (IsItemFile(SystemPath(path)))
     return name + QStringLiteral(": single programs only: use Edit > Export");
-  return name + QStringLiteral(": add .s2a, .s2v, .s2e or .ins to the name");
+  return name + QStringLiteral(": add .s2a, .s2v, .s2e, .ins or .midnam to the name");
 }
 
 QString LoadWarning(const QString& path, const BankLoadReport& report) {

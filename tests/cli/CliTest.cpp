@@ -9,11 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "cli/MidiVerbs.h"
 #include "demo/DemoBank.h"
 #include "files/FileExtension.h"
 #include "files/INS_File.h"
+#include "files/MIDNAM_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
 #include "midi/MidiWire.h"
@@ -204,13 +206,20 @@ TEST_F(CorvaleCli, ConvertBetweenBankFilesAndToAnInstrumentDefinition) {
   EXPECT_EQ(ImageOf(*voices.ExternalInstrumentBank().ItemAt(127)),
             ImageOf(*demo_.ExternalInstrumentBank().ItemAt(127)));
 
-  run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("Set.INS"));
-  ASSERT_EQ(run.status, 0) << run.err;
-  INS_File expected;
-  expected.SetFileName(dir_.File("Set.INS"));
-  expected.BuildInstrumentDefinition(demo_);
-  EXPECT_EQ(test::ReadBytes(dir_.File("Set.INS")),
-            Bytes(expected.Text().Contents().begin(), expected.Text().Contents().end()));
+  INS_File definition;
+  definition.SetFileName(dir_.File("Set.INS"));
+  definition.BuildInstrumentDefinition(demo_);
+  MIDNAM_File names;
+  names.SetFileName(dir_.File("Set.midnam"));
+  names.BuildNameDocument(demo_);
+  for (const SupportingFile* expected :
+       std::initializer_list<const SupportingFile*>{&definition, &names}) {
+    const std::string& path = *expected->FileName();
+    run = Invoke("convert " + Quoted("demo.s2a") + " '" + path + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::ReadBytes(path),
+              Bytes(expected->Text().Contents().begin(), expected->Text().Contents().end()));
+  }
 
   run = Invoke("convert " + Quoted("demo.s2a") + " " + Quoted("out.s2i"));
   EXPECT_EQ(run.status, 2);
@@ -221,8 +230,9 @@ TEST_F(CorvaleCli, ConvertBetweenBankFilesAndToAnInstrumentDefinition) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Error opening file: No such file or directory"), std::string::npos);
   EXPECT_EQ(Invoke("convert " + Quoted("demo.s2a")).status, 2);
-  EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"Set.INS", "demo.s2a", "settings.conf",
-                                                      "stderr.txt", "voices.s2v"}));
+  EXPECT_EQ(dir_.Entries(),
+            (std::vector<std::string>{"Set.INS", "Set.midnam", "demo.s2a", "settings.conf",
+                                      "stderr.txt", "voices.s2v"}));
 }
 
 TEST_F(CorvaleCli, ConvertSingleItemsTakesTheFirstDumpOfASysExFile) {

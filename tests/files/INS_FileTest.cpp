@@ -4,21 +4,14 @@
 #include "files/INS_File.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <array>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "demo/DemoBank.h"
 #include "model/S2A_File.h"
-#include "model/SharedDefaults.h"
 #include "tests/files/FormatTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -159,29 +152,7 @@ std::string ExpectedDefinition(const S2A_File& document, const std::string& base
   return Text(lines);
 }
 
-class INS_FileTest : public testing::Test {
- protected:
-  void SetUp() override {
-    test::UseNoConfiguration(dir_);
-    // The shared defaults are made now, without default files, so that their loaders' reports
-    // do not mix with what the tests capture.
-    testing::internal::CaptureStderr();
-    for (ItemKind kind : {ItemKind::Instrument, ItemKind::Percussion, ItemKind::Performance})
-      SharedDefaults::DefaultItem(kind);
-    document_ = std::make_unique<S2A_File>();
-    testing::internal::GetCapturedStderr();
-  }
-
-  std::string SaveAndRead(INS_File& definition, const std::string& name) {
-    int result = -1;
-    EXPECT_EQ(StderrOf([&] { return definition.Save(dir_.File(name)); }, result), "");
-    EXPECT_EQ(result, 0);
-    return TextOf(test::ReadBytes(dir_.File(name)));
-  }
-
-  test::TempDir dir_;
-  std::unique_ptr<S2A_File> document_;
-};
+class INS_FileTest : public test::SupportingFileTest {};
 
 TEST_F(INS_FileTest, FullDocumentIsWrittenByteForByte) {
   S2A_File filled;
@@ -401,32 +372,6 @@ TEST_F(INS_FileTest, SaveFailuresReportAndWriteNothing) {
             "Error opening file: No such file or directory\n");
   EXPECT_EQ(result, -1);
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"settings.conf"});
-}
-
-TEST_F(INS_FileTest, AFailedWriteKeepsTheOldFile) {
-  DemoBank::FillDocument(*document_, 8);
-  const std::string path = dir_.File("kept.ins");
-  const std::vector<std::uint8_t> old(3000, 'o');
-  test::WriteBytes(path, old);
-  INS_File definition;
-  definition.SetFileName(path);
-  definition.BuildInstrumentDefinition(*document_);
-  ASSERT_GT(definition.Text().Size(), 4096);
-  const std::string log = dir_.File("err.log");
-  const int status = test::RunInChild([&] {
-    if (std::freopen(log.c_str(), "w", stderr) == nullptr)
-      return 90;
-    const rlimit limit{4096, 4096};
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-      return 91;
-    std::signal(SIGXFSZ, SIG_IGN);
-    return definition.Save() == -1 ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(TextOf(test::ReadBytes(log)),
-            std::string("Error writing file: ") + std::strerror(EFBIG) + "\n");
-  EXPECT_EQ(test::ReadBytes(path), old);
-  EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"err.log", "kept.ins", "settings.conf"}));
 }
 
 TEST_F(INS_FileTest, SavingOverALongerFileLeavesExactlyTheNewBytes) {

@@ -92,12 +92,13 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
       {&command::merge, "missing.s2e", "Error merging file", false, false, nullptr},
       {&command::saveAs, "new.s2e", "Save successful", true, false, ""},
       {&command::saveAs, "noextension", "Error writing file", false, false,
-       "noextension: add .s2a, .s2v, .s2e or .ins to the name"},
+       "noextension: add .s2a, .s2v, .s2e, .ins or .midnam to the name"},
       {&command::saveAs, "one.syx", "Error writing file", false, false,
        "one.syx: single programs only: use Edit > Export"},
       {&command::exportSupportingFile, "out.ins", "Save successful", false, false, ""},
+      {&command::exportSupportingFile, "out.midnam", "Save successful", false, false, ""},
       {&command::exportSupportingFile, "out.txt", "Error writing file", false, false,
-       "out.txt: add .s2a, .s2v, .s2e or .ins to the name"},
+       "out.txt: add .s2a, .s2v, .s2e, .ins or .midnam to the name"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -118,7 +119,7 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     EXPECT_EQ(window.isWindowModified(), c.modified);
     EXPECT_FALSE(window.isUntouched());
   }
-  for (const char* written : {"new.s2e", "out.ins"})
+  for (const char* written : {"new.s2e", "out.ins", "out.midnam"})
     EXPECT_TRUE(test::Exists(dir_.File(written)));
   for (const char* refused : {"noextension", "out.txt", "one.syx"})
     EXPECT_FALSE(test::Exists(dir_.File(refused)));

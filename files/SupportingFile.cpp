@@ -1,0 +1,65 @@
+#include "files/SupportingFile.h"
+
+#include "files/SmartFile.h"
+#include "model/S2A_File.h"
+
+namespace {
+
+// Cuts a text to at most `limit` bytes without splitting a UTF-8 sequence.
+std::string CutToLimit(std::string text, std::size_t limit) {
+  if (text.size() <= limit)
+    return text;
+  std::size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+    --end;
+  text.resize(end);
+  return text;
+}
+
+}  // namespace
+
+int SupportingFile::Load(const std::optional<std::string>&) {
+  return -1;
+}
+
+int SupportingFile::Save(const std::optional<std::string>& path) {
+  if (!TakePath(path))
+    return -1;
+  return SmartFile::SaveFile(*FileName(),
+                             [this](SmartFile& file) { file.Write(text_.Contents()); });
+}
+
+std::string SupportingFile::BaseName() const {
+  if (!FileName())
+    return "Unknown";
+  const std::string& path = *FileName();
+  const std::size_t separator = path.rfind(SmartFilename::kSeparator);
+  std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos)
+    name.resize(dot);
+  return CutToLimit(name, kBaseNameLimit);
+}
+
+void SupportingFile::ForEachBankWithContent(const S2A_File& document,
+                                            const std::function<void(const Bank&)>& visit) {
+  document.ForEachBank([&](const Bank& bank) {
+    if (bank.HasContent())
+      visit(bank);
+  });
+}
+
+std::string SupportingFile::InstrumentTitle(const std::string& baseName) {
+  return std::string(kMaker) + " " + kModel + " - " + baseName;
+}
+
+std::string SupportingFile::PatchListTitle(const std::string& baseName, const Bank& bank) {
+  return InstrumentTitle(baseName) + " - " + bank.LongName();
+}
+
+std::string SupportingFile::PatchName(const Item& item, const std::string& name) {
+  const std::string prefix = item.Kind() == ItemKind::Performance ? "Perf: " : "";
+  const std::size_t width = kItemNameLength;
+  const std::string padding(name.size() < width ? width - name.size() : 0, ' ');
+  return prefix + padding + name + " [" + item.CategoryName() + "]";
+}
