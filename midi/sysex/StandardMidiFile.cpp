@@ -61,12 +61,17 @@ class Cursor {
   std::size_t at_ = 0;
 };
 
-// Whether the bytes are nothing but complete F0 ... F7 messages.
+// Whether the bytes are nothing but complete messages as MidiWire::SysExMessages finds them:
+// they begin with F0, end with F7, and every other F7 is followed by an F0.
 bool IsWholeMessages(Bytes bytes) {
-  std::size_t covered = 0;
-  for (const Bytes message : MidiWire::SysExMessages(bytes))
-    covered += message.size();
-  return !bytes.empty() && bytes.front() == kSysExEvent && covered == bytes.size();
+  if (bytes.empty() || bytes.front() != kSysExEvent || bytes.back() != kEscapeEvent)
+    return false;
+  for (auto end = std::find(bytes.begin(), bytes.end(), kEscapeEvent); end + 1 != bytes.end();
+       end = std::find(end + 1, bytes.end(), kEscapeEvent)) {
+    if (end[1] != kSysExEvent)
+      return false;
+  }
+  return true;
 }
 
 // A run of complete messages of one track, at one time, within the track's bytes.
@@ -87,6 +92,7 @@ class TrackReader {
   TrackReader(TrackMessages& track, ReadCounts& counts) : track_(track), counts_(counts) {}
 
   void Read(Bytes chunk) {
+    track_.bytes.reserve(chunk.size());
     Cursor cursor(chunk);
     while (!cursor.AtEnd() && Event(cursor)) {
     }
@@ -163,12 +169,18 @@ class TrackReader {
     if (packet.empty() || packet.back() != kEscapeEvent)
       return;
     open_ = false;
-    track_.runs.push_back({startTime_, start_, track_.bytes.size() - start_});
+    const std::size_t length = track_.bytes.size() - start_;
+    if (IsWholeMessages(Bytes(track_.bytes).subspan(start_))) {
+      track_.runs.push_back({startTime_, start_, length});
+    } else {
+      ++counts_.notWholeMessages;
+      track_.bytes.resize(start_);
+    }
   }
 
   void Escape(Bytes packet) {
     if (!IsWholeMessages(packet)) {
-      ++counts_.skippedEscapes;
+      ++counts_.notWholeMessages;
       return;
     }
     track_.runs.push_back({time_, track_.bytes.size(), packet.size()});

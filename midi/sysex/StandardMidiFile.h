@@ -44,11 +44,13 @@ struct ReadCounts {
   std::size_t truncatedEvents = 0;  // events cut off by their chunk's end, or malformed
   std::size_t lengthsBeyond = 0;    // chunk lengths beyond the file, event lengths beyond the chunk
   std::size_t unendedSysEx = 0;     // SysEx messages that never reached their F7
-  std::size_t skippedEscapes = 0;   // F7 packets that were not whole F0 ... F7 messages
-  std::size_t unknownChunks = 0;    // chunks of another type than MTrk, skipped
+  // F7 escape packets, and SysEx events once continued to their F7, that were not whole
+  // F0 ... F7 messages (an F7 before the end without an F0 after it, bytes outside a message)
+  std::size_t notWholeMessages = 0;
+  std::size_t unknownChunks = 0;  // chunks of another type than MTrk, skipped
 
   std::size_t Damaged() const {
-    return truncatedEvents + lengthsBeyond + unendedSysEx + skippedEscapes + unknownChunks;
+    return truncatedEvents + lengthsBeyond + unendedSysEx + notWholeMessages + unknownChunks;
   }
 };
 

@@ -52,7 +52,7 @@ const Bytes m3{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
 const Bytes m4{0xF0, 0x43, 0x20, 0x64, 0x0E, 0x00, 0x00, 0xF7};
 
 auto Fields(const ReadCounts& c) {
-  return std::make_tuple(c.truncatedEvents, c.lengthsBeyond, c.unendedSysEx, c.skippedEscapes,
+  return std::make_tuple(c.truncatedEvents, c.lengthsBeyond, c.unendedSysEx, c.notWholeMessages,
                          c.unknownChunks);
 }
 
@@ -151,7 +151,14 @@ TEST(StandardMidiFile, ReadsWhatIsSoundAndCountsWhatIsDamaged) {
                          Packet(0, 0xF7, {0xF0, 0x43}), Packet(0, 0xF7, {}),
                          Packet(0, 0xF7, Join({m3, {0x05}})), Packet(0, 0xF7, m4)}))}),
        Join({m1, m2, m4}),
-       {.skippedEscapes = 4}},
+       {.notWholeMessages = 4}},
+      {"a SysEx event with an F7 before its end",
+       Join({Header(0, 1),
+             Chunk("MTrk", Join({Packet(0, 0xF0, {0x01, 0xF7, 0x02, 0xF7}),
+                                 Packet(0, 0xF0, {0x01, 0xF7, 0xF0, 0x02, 0xF7}),
+                                 Packet(0, 0xF0, {0x43}), Packet(0, 0xF7, {0xF7, 0xF7})}))}),
+       {0xF0, 0x01, 0xF7, 0xF0, 0x02, 0xF7},
+       {.notWholeMessages = 2}},
       {"nothing after the end of the track",
        Join({Header(0, 1), Chunk("MTrk", Join({SysEx(0, m1), kEnd, SysEx(0, m2)}))}),
        m1,
