@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -30,6 +29,7 @@
 #include <system_error>
 #include <vector>
 
+#include "bench/BenchMain.h"
 #include "bench/ScratchFolder.h"
 #include "demo/DemoBank.h"
 #include "files/DefaultFiles.h"
@@ -380,10 +380,5 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
-    return Run(argc, argv);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "corvale-bench: %s\n", error.what());
-    return 1;
-  }
+  return RunReportingFailure("corvale-bench", &Run, argc, argv);
 }

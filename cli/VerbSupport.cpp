@@ -79,12 +79,16 @@ int OpenDocument(const char* verb, const std::string& path, S2A_File& document) 
   BankLoadReport report;
   if (OpenBankFile(document, path, &report) != 0)
     return Failure(verb, path + ": could not be loaded");
-  ReportMissingItems(verb, path, report.missingItems);
+  ReportLoadWarning(verb, path, report);
   return kExitSuccess;
 }
 
 void ReportMissingItems(const char* verb, const std::string& path, int missingItems) {
-  const std::string warning = BankLoadWarning(BankLoadReport{missingItems});
+  ReportLoadWarning(verb, path, BankLoadReport{missingItems});
+}
+
+void ReportLoadWarning(const char* verb, const std::string& path, const BankLoadReport& report) {
+  const std::string warning = BankLoadWarning(report);
   if (!warning.empty())
     std::fprintf(stderr, "corvale-cli: %s: %s: %s\n", verb, path.c_str(), warning.c_str());
 }

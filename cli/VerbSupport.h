@@ -10,11 +10,12 @@
 
 class Item;
 class S2A_File;
+struct BankLoadReport;
 
 // What the verbs share: the names of the file kinds, the error lines, and the document a verb
 // opens and saves.
 inline constexpr const char* kBankFileKinds = ".s2a, .s2v or .s2e";
-inline constexpr const char* kItemFileKinds = ".s2i or .syx";
+inline constexpr const char* kItemFileKinds = ".s2i, .syx or .mid";
 
 // The number `text` writes in decimal digits, at most `maxDigits` of them and nothing else.
 std::optional<int> DecimalNumber(const std::string& text, std::size_t maxDigits);
@@ -41,12 +42,15 @@ int WrongKind(const char* verb, const std::string& path, const char* expected);
 void ReportSevenBitBytes(const char* verb, const std::string& where, const Item& item,
                          std::size_t count);
 
-// Opens a bank file into a fresh document made of the default set. A file that ends before its
-// last item record opens, with one line on standard error that says so.
+// Opens a bank file or a dump file into a fresh document made of the default set. A file that
+// ends before its last item record, or a dump file with dumps placed nowhere or messages
+// skipped, opens with one line on standard error that says so.
 int OpenDocument(const char* verb, const std::string& path, S2A_File& document);
 // "corvale-cli: <verb>: <path>: ends early: 376 items missing", when any were
 // missing.
 void ReportMissingItems(const char* verb, const std::string& path, int missingItems);
+// The same line for anything a load left out ("... 2 dumps to an edit buffer placed nowhere").
+void ReportLoadWarning(const char* verb, const std::string& path, const BankLoadReport& report);
 int SaveDocument(const char* verb, S2A_File& document, const std::string& path);
 
 // Checks an ITEM argument against the bank file it is taken from; usage errors return the

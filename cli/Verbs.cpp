@@ -16,6 +16,7 @@
 #include "files/S2V_File.h"
 #include "midi/sysex/ItemDumpList.h"
 #include "midi/sysex/SYX_File.h"
+#include "midi/sysex/StandardMidiFile.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
@@ -24,7 +25,8 @@ namespace {
 // --- Listing ---
 
 void PrintItemDumps(const std::string& path, const ItemDumpList& list) {
-  std::printf("File \"%s\" (SysEx File):\n", path.c_str());
+  std::printf("File \"%s\" (%s):\n", path.c_str(),
+              HasExtension(path, "mid") ? "Standard MIDI File" : "SysEx File");
   for (const FoundItemDump& dump : list.dumps) {
     std::string where;
     if (!dump.meaning) {
@@ -60,9 +62,12 @@ void PrintItemDumps(const std::string& path, const ItemDumpList& list) {
 
 int ListDumpFile(const std::string& path) {
   SYX_File dump;
-  if (dump.Load(path) != 0)
+  StandardMidiFile::ReadCounts damaged;
+  if (LoadDumpFile(dump, path, &damaged) != 0)
     return kExitFailure;
   PrintItemDumps(path, FindItemDumps(dump.Bytes()));
+  if (damaged.Damaged() > 0)
+    std::printf("  MIDI file parts skipped as damaged: %zu\n", damaged.Damaged());
   return kExitSuccess;
 }
 
@@ -93,7 +98,7 @@ const ListableKind* ListableKindOf(const std::string& path) {
 }
 
 int ListFile(const std::string& path) {
-  if (HasExtension(path, "syx"))
+  if (IsDumpFile(path))
     return ListDumpFile(path);
   const std::unique_ptr<File> container = ListableKindOf(path)->make();
   if (container->Load(path) != 0)
@@ -107,8 +112,8 @@ int ListFiles(std::span<const std::string> files) {
   if (files.empty())
     return UsageError("list: no file given");
   for (const std::string& path : files) {
-    if (ListableKindOf(path) == nullptr && !HasExtension(path, "syx"))
-      return WrongKind("list", path, ".s2a, .s2v, .s2e, .s2i or .syx");
+    if (ListableKindOf(path) == nullptr && !IsDumpFile(path))
+      return WrongKind("list", path, ".s2a, .s2v, .s2e, .s2i, .syx or .mid");
   }
   int status = kExitSuccess;
   for (const std::string& path : files) {
@@ -121,17 +126,17 @@ int ListFiles(std::span<const std::string> files) {
 
 // --- Items ---
 
-// Reads a single item of any kind: from an .s2i file, or from the first item dump of a .syx file
-// whose header names a known location. A .syx file without item dumps is read as bulk data for the
+// Reads a single item of any kind: from an .s2i file, or from the first item dump of a dump file
+// whose header names a known location. A dump file without item dumps is read as bulk data for the
 // kind `item` already holds, when it holds one.
 int LoadSingleItem(const char* verb, const std::string& path, S2I_File& item) {
-  if (!HasExtension(path, "syx")) {
+  if (!IsDumpFile(path)) {
     if (ImportItemFile(item, path) != 0)
       return Failure(verb, path + ": could not be loaded");
     return kExitSuccess;
   }
   SYX_File dump;
-  if (dump.Load(path) != 0)
+  if (LoadDumpFile(dump, path) != 0)
     return Failure(verb, path + ": could not be loaded");
   std::size_t dumpCount = 0;
   if (ImportFirstItemDump(item, dump, dumpCount) != 0)
@@ -143,7 +148,7 @@ int LoadSingleItem(const char* verb, const std::string& path, S2I_File& item) {
   return kExitSuccess;
 }
 
-// The slot's item from a .syx file, as the editor imports it: the first item dump of the slot's
+// The slot's item from a dump file, as the editor imports it: the first item dump of the slot's
 // kind, or the bulk data of a file without item dumps. Says on standard error when the file
 // held more than one dump of that kind, and when blocks were missing.
 int ImportDumpForSlot(const std::string& path, const ItemSlot& slot, S2I_File& item) {
@@ -177,28 +182,48 @@ int SaveSingleItem(const char* verb, S2I_File& item, const std::string& path,
 
 // --- Verbs ---
 
+// The SysEx messages of one dump file written as the other kind, whatever they hold.
+int ConvertDumps(const std::string& in, const std::string& out) {
+  SYX_File dump;
+  StandardMidiFile::ReadCounts damaged;
+  if (LoadDumpFile(dump, in, &damaged) != 0)
+    return Failure("convert", in + ": could not be loaded");
+  if (damaged.Damaged() > 0) {
+    std::fprintf(stderr, "corvale-cli: convert: %s: %zu damaged MIDI file parts skipped\n",
+                 in.c_str(), damaged.Damaged());
+  }
+  if (SaveDumpFile(dump, out) != 0)
+    return Failure("convert", out + ": could not be saved");
+  return kExitSuccess;
+}
+
 int Convert(std::span<const std::string> arguments) {
   if (arguments.size() != 2)
     return UsageError("convert: expected IN OUT");
   const std::string& in = arguments[0];
   const std::string& out = arguments[1];
-  if (IsBankFile(in)) {
-    if (!IsBankFile(out) && !IsSupportingFile(out))
-      return WrongKind("convert", out, ".s2a, .s2v, .s2e, .ins or .midnam for a bank file");
-    S2A_File document;
-    if (const int status = OpenDocument("convert", in, document); status != kExitSuccess)
-      return status;
-    return SaveDocument("convert", document, out);
-  }
-  if (IsItemFile(in)) {
+  if (IsDumpFile(in) && IsDumpFile(out))
+    return ConvertDumps(in, out);
+  // A single item travels between an .s2i file and a dump file; a whole document between the
+  // others.
+  if (HasExtension(in, "s2i") || HasExtension(out, "s2i")) {
+    if (!IsItemFile(in))
+      return WrongKind("convert", in, ".s2i, .syx or .mid for an item file");
     if (!IsItemFile(out))
-      return WrongKind("convert", out, ".s2i or .syx for an item file");
+      return WrongKind("convert", out, ".s2i, .syx or .mid for an item file");
     S2I_File item;
     if (const int status = LoadSingleItem("convert", in, item); status != kExitSuccess)
       return status;
     return SaveSingleItem("convert", item, out, in);
   }
-  return WrongKind("convert", in, ".s2a, .s2v, .s2e, .s2i or .syx");
+  if (!OpensAsDocument(in))
+    return WrongKind("convert", in, ".s2a, .s2v, .s2e, .s2i, .syx or .mid");
+  if (!OpensAsDocument(out) && !IsSupportingFile(out))
+    return WrongKind("convert", out, ".s2a, .s2v, .s2e, .syx, .mid, .ins or .midnam");
+  S2A_File document;
+  if (const int status = OpenDocument("convert", in, document); status != kExitSuccess)
+    return status;
+  return SaveDocument("convert", document, out);
 }
 
 int Export(std::span<const std::string> arguments) {
@@ -244,8 +269,8 @@ int Import(std::span<const std::string> arguments) {
   Item& target = slot->ItemIn(document);
   S2I_File item;
   item.SetItem(target);  // gives the kind; bulk data without item dumps fills this copy
-  const int status = HasExtension(itemPath, "syx") ? ImportDumpForSlot(itemPath, *slot, item)
-                                                   : LoadSingleItem("import", itemPath, item);
+  const int status = IsDumpFile(itemPath) ? ImportDumpForSlot(itemPath, *slot, item)
+                                          : LoadSingleItem("import", itemPath, item);
   if (status != kExitSuccess)
     return status;
   const Item* imported = item.GetItem(S2I_File::kAnyKind);
@@ -261,22 +286,29 @@ int Import(std::span<const std::string> arguments) {
 constexpr std::array<Verb, 9> kVerbs{{
     {"list", "list FILE...",
      "Print the items of each bank file (.s2a, .s2v, .s2e) or item file (.s2i), and the item\n"
-     "      dumps of a SysEx file (.syx) with their locations and the messages dropped as invalid.",
-     "corvale-cli list \"My Banks.s2a\" piano.s2i dumps.syx", &ListFiles},
+     "      dumps of a SysEx file (.syx) or of the SysEx events of a Standard MIDI File (.mid)\n"
+     "      with their locations and the messages dropped as invalid.",
+     "corvale-cli list \"My Banks.s2a\" piano.s2i dumps.syx dumps.mid", &ListFiles},
     {"convert", "convert IN OUT",
      "Convert a bank file to another bank file, to a Cakewalk instrument definition (.ins) or\n"
-     "      to a MIDI name document (.midnam, as a DAW such as Ardour reads it), or a single\n"
-     "      item between .s2i and .syx. Banks a format lacks start as the defaults.",
-     "corvale-cli convert \"My Banks.s2a\" \"My Banks.ins\"", &Convert},
+     "      to a MIDI name document (.midnam, as a DAW such as Ardour reads it), or to the\n"
+     "      memory dumps of every item (.syx, or .mid: a Standard MIDI File of one SysEx event a\n"
+     "      message, paced for the DIN wire); a .syx or .mid file of item dumps to a bank file\n"
+     "      (the dumps to memory locations fill their slots); a .syx file to a .mid file and back\n"
+     "      (the SysEx messages as they are); or a single item between .s2i and .syx or .mid.\n"
+     "      Banks and slots a file lacks start as the defaults.",
+     "corvale-cli convert \"My Banks.s2a\" All.syx && corvale-cli convert All.syx All.mid",
+     &Convert},
     {"export", "export DOC ITEM OUT",
-     "Write one item of a bank file to an .s2i file, or to a .syx file as a dump to the edit\n"
-     "      buffer. ITEM is BANK:SLOT, BANK one of int-inst, ext-inst, int-perc, ext-perc,\n"
+     "Write one item of a bank file to an .s2i file, or to a .syx or .mid file as a dump to\n"
+     "      the edit buffer. ITEM is BANK:SLOT, BANK one of int-inst, ext-inst, int-perc, "
+     "ext-perc,\n"
      "      int-perf, ext-perf, SLOT a number from 1 or a label A01 ... H16.",
      "corvale-cli export \"My Banks.s2a\" int-inst:A05 piano.s2i", &Export},
     {"import", "import DOC ITEM FILE [OUT]",
      "Replace one item of a bank file by the item of an .s2i file (of the same kind), or by the\n"
-     "      first item dump of the slot's kind in a .syx file, and save the bank file to OUT, or\n"
-     "      back to DOC. Blocks a .syx dump lacks become 0.",
+     "      first item dump of the slot's kind in a .syx or .mid file, and save the bank file to\n"
+     "      OUT, or back to DOC. Blocks a dump lacks become 0.",
      "corvale-cli import \"My Banks.s2a\" ext-perf:64 lead.syx \"New Banks.s2a\"", &Import},
     {"ports", "ports [--in N] [--out N]",
      "List the MIDI input and output ports, numbered, the current ones marked with *. The\n"
@@ -318,7 +350,8 @@ constexpr std::array<Verb, 9> kVerbs{{
      "      already known, and which files were skipped and why (exit status 1 when any were).\n"
      "      find: the programs whose name, category or kind (inst, perc, perf) hold every word\n"
      "      of TEXT, with their number, first place and programs of the same sound; --kind\n"
-     "      keeps one kind. export: program ID to an .s2i or .syx file. bank: a collection (by\n"
+     "      keeps one kind. export: program ID to an .s2i, .syx or .mid file. bank: a collection "
+     "(by\n"
      "      number, or the path of the folder or bank file it was made from) to a bank file,\n"
      "      each program of a bank file in its own slot.",
      "corvale-cli library add ~/banks && corvale-cli library find piano --kind inst", &LibraryVerb},

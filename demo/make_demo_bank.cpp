@@ -1,5 +1,6 @@
 // Writes the example data into a folder: demo.s2a (a full bank with a CLP section), the same
-// banks as demo.s2v and demo.s2e, demo.syx (dumps of a few of its items), a configuration
+// banks as demo.s2v and demo.s2e, demo.syx (dumps of a few of its items) and the same dumps as
+// a Standard MIDI File, demo.mid, a configuration
 // folder with the four default files, and a settings file that names it.
 //
 //   make-demo-bank OUTDIR
@@ -11,6 +12,7 @@
 
 #include "demo/DemoBank.h"
 #include "files/DefaultFiles.h"
+#include "files/FileExtension.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
@@ -59,7 +61,7 @@ int WriteBanksAs(const S2A_File& document, const std::string& path) {
 }
 
 // Memory-form dumps of the first item of three banks, then an instrument's edit-buffer dump.
-int WriteDumps(S2A_File& document, const std::string& path) {
+int WriteDumps(S2A_File& document, const std::string& syxPath, const std::string& midPath) {
   SYX_File dumps;
   dumps.AppendItemDump(*document.InternalInstrumentBank().ItemAt(0));
   dumps.AppendItemDump(*document.InternalPercussionBank().ItemAt(0));
@@ -67,7 +69,7 @@ int WriteDumps(S2A_File& document, const std::string& path) {
   SYX_File editBuffer;
   editBuffer.StoreToEditBuffer(*document.ExternalInstrumentBank().ItemAt(4));
   dumps.AppendBytes(editBuffer.Bytes());
-  return dumps.Save(path);
+  return dumps.Save(syxPath) == 0 && SaveDumpFile(dumps, midPath) == 0 ? 0 : -1;
 }
 
 }  // namespace
@@ -104,6 +106,7 @@ int main(int argc, char** argv) {
   failures += demo.Save(SmartFilename::Join(outDir, "demo.s2a")) != 0;
   failures += WriteBanksAs<S2V_File>(demo, SmartFilename::Join(outDir, "demo.s2v")) != 0;
   failures += WriteBanksAs<S2E_File>(demo, SmartFilename::Join(outDir, "demo.s2e")) != 0;
-  failures += WriteDumps(demo, SmartFilename::Join(outDir, "demo.syx")) != 0;
+  failures += WriteDumps(demo, SmartFilename::Join(outDir, "demo.syx"),
+                         SmartFilename::Join(outDir, "demo.mid")) != 0;
   return failures == 0 ? 0 : 1;
 }

@@ -1,16 +1,20 @@
 #include "files/FileExtension.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
-#include <initializer_list>
+#include <span>
 
+#include "files/FileDiagnostics.h"
 #include "files/INS_File.h"
 #include "files/MIDNAM_File.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "files/SmartFile.h"
 #include "midi/sysex/ItemDumpList.h"
 #include "midi/sysex/SYX_File.h"
+#include "midi/sysex/StandardMidiFile.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 
@@ -30,7 +34,12 @@ bool HasExtension(const std::optional<std::string>& path,
 
 namespace {
 
-bool HasAnyExtension(const std::string& path, std::initializer_list<const char*> extensions) {
+constexpr std::array<const char*, 3> kBankFileExtensions{"s2a", "s2v", "s2e"};
+constexpr std::array<const char*, 2> kDumpFileExtensions{"syx", "mid"};
+constexpr const char* kItemFileExtension = "s2i";
+constexpr const char* kMidiFileExtension = "mid";
+
+bool HasAnyExtension(const std::string& path, std::span<const char* const> extensions) {
   return std::any_of(extensions.begin(), extensions.end(),
                      [&](const char* extension) { return HasExtension(path, extension); });
 }
@@ -38,11 +47,53 @@ bool HasAnyExtension(const std::string& path, std::initializer_list<const char*>
 }  // namespace
 
 bool IsBankFile(const std::string& path) {
-  return HasAnyExtension(path, {"s2a", "s2v", "s2e"});
+  return HasAnyExtension(path, kBankFileExtensions);
+}
+
+bool IsDumpFile(const std::string& path) {
+  return HasAnyExtension(path, kDumpFileExtensions);
 }
 
 bool IsItemFile(const std::string& path) {
-  return HasAnyExtension(path, {"s2i", "syx"});
+  return HasExtension(path, kItemFileExtension) || IsDumpFile(path);
+}
+
+bool OpensAsDocument(const std::string& path) {
+  return IsBankFile(path) || IsDumpFile(path);
+}
+
+int LoadDumpFile(SYX_File& dump, const std::string& path, StandardMidiFile::ReadCounts* damaged) {
+  if (damaged != nullptr)
+    *damaged = {};
+  if (!HasExtension(path, kMidiFileExtension))
+    return dump.Load(path);
+  SYX_File file;
+  if (file.Load(path) != 0)
+    return -1;
+  std::vector<std::uint8_t> messages;
+  StandardMidiFile::ReadCounts counts;
+  if (StandardMidiFile::ReadSysEx(file.Bytes(), messages, counts) != 0) {
+    ReportFileDiagnostic("Error: %s is not a Standard MIDI File", path.c_str());
+    return -1;
+  }
+  dump.Reset();
+  if (dump.AppendBytes(messages) != 1)
+    return -1;
+  dump.SetFileName(path);
+  if (damaged != nullptr)
+    *damaged = counts;
+  return 0;
+}
+
+int SaveDumpFile(const SYX_File& dump, const std::string& path) {
+  if (!HasExtension(path, kMidiFileExtension))
+    return SmartFile::SaveFile(path, [&dump](SmartFile& file) { file.Write(dump.Bytes()); });
+  const std::vector<std::uint8_t> midi = StandardMidiFile::WriteSysEx(dump.Bytes());
+  if (midi.empty()) {
+    ReportFileDiagnostic("Error: the messages do not fit a Standard MIDI File");
+    return -1;
+  }
+  return SmartFile::SaveFile(path, [&midi](SmartFile& file) { file.Write(midi); });
 }
 
 bool IsSupportingFile(const std::string& path) {
@@ -88,19 +139,58 @@ int LoadBankFileInto(S2A_File& working, const std::string& path, int& missingIte
   return -1;
 }
 
+// Puts the items of a dump file's dumps to memory locations into their slots of `working`.
+int LoadDumpsInto(S2A_File& working, const std::string& path, BankLoadReport& found) {
+  SYX_File dump;
+  StandardMidiFile::ReadCounts damaged;
+  if (LoadDumpFile(dump, path, &damaged) != 0)
+    return -1;
+  const ItemDumpList list = FindItemDumps(dump.Bytes());
+  found.skippedMessages = list.dropped + list.outside;
+  found.damagedMidiParts = damaged.Damaged();
+  std::vector<const FoundItemDump*> placed;
+  for (const FoundItemDump& candidate : list.dumps) {
+    if (!candidate.meaning) {
+      ++found.unknownLocationDumps;
+    } else if (candidate.meaning->bank == nullptr) {
+      ++found.editBufferDumps;
+    } else {
+      found.incompleteDumps += candidate.missingBlocks > 0;
+      if (candidate.missingBlocks < candidate.totalBlocks)
+        placed.push_back(&candidate);
+    }
+  }
+  if (placed.empty()) {
+    ReportFileDiagnostic("Error: %s holds no item dump to a memory location", path.c_str());
+    return -1;
+  }
+  for (const FoundItemDump* dumped : placed) {
+    const BulkDump::LocationMeaning& meaning = *dumped->meaning;
+    Item& slot = *meaning.bank->bankIn(working).ItemAt(meaning.slot);
+    slot.Assign(*dumped->item);
+    slot.MarkLoaded();
+  }
+  found.placedDumps = placed.size();
+  return 0;
+}
+
 // Loads into `working`, which the document becomes only when the load succeeded (a load that
 // reports a read error still succeeds, with what was read).
 int TakeLoadedBankFile(S2A_File& document, S2A_File& working,
                        const std::optional<std::string>& path, BankLoadReport* report) {
   if (report != nullptr)
     *report = {};
-  int missingItems = 0;
-  if (!path || LoadBankFileInto(working, *path, missingItems) == -1)
+  BankLoadReport found;
+  if (!path)
+    return -1;
+  const int loaded = IsDumpFile(*path) ? LoadDumpsInto(working, *path, found)
+                                       : LoadBankFileInto(working, *path, found.missingItems);
+  if (loaded == -1)
     return -1;
   document.CopyFrom(working);
   document.SetFileName(working.FileName());
   if (report != nullptr)
-    report->missingItems = missingItems;
+    *report = found;
   return 0;
 }
 
@@ -144,11 +234,23 @@ int SaveBanksAs(const S2A_File& document, const std::string& path) {
   return file.Save(path);
 }
 
+int SaveDumpsOf(const S2A_File& document, const std::string& path) {
+  SYX_File dump;
+  int failures = 0;
+  document.ForEachBank([&](const Bank& bank) {
+    bank.ForEachItem([&](const Item& item) { failures += dump.AppendItemDump(item) != 0; });
+  });
+  return failures == 0 ? SaveDumpFile(dump, path) : -1;
+}
+
 }  // namespace
 
 int OpenBankFile(S2A_File& document, const std::optional<std::string>& path,
                  BankLoadReport* report) {
   S2A_File fresh;
+  // A bank file names the document as it loads; a dump file is only read.
+  if (path && IsDumpFile(*path))
+    fresh.SetFileName(path);
   return TakeLoadedBankFile(document, fresh, path, report);
 }
 
@@ -177,11 +279,42 @@ std::vector<std::string> ItemImportNotes(const ItemImportReport& report,
   return notes;
 }
 
+namespace {
+
+// "1 dump" or "2 dumps", then `rest`.
+std::string Counted(std::size_t count, const char* one, const char* many, const char* rest) {
+  return std::to_string(count) + " " + (count == 1 ? one : many) + rest;
+}
+
+}  // namespace
+
 std::string BankLoadWarning(const BankLoadReport& report) {
-  if (report.missingItems <= 0)
-    return {};
-  return "ends early: " + std::to_string(report.missingItems) +
-         (report.missingItems == 1 ? " item missing" : " items missing");
+  std::vector<std::string> parts;
+  if (report.missingItems > 0) {
+    parts.push_back("ends early: " + Counted(static_cast<std::size_t>(report.missingItems), "item",
+                                             "items", " missing"));
+  }
+  const struct {
+    std::size_t count;
+    const char* one;
+    const char* many;
+    const char* rest;
+  } counted[] = {
+      {report.editBufferDumps, "dump", "dumps", " to an edit buffer placed nowhere"},
+      {report.unknownLocationDumps, "dump", "dumps", " to an unknown location placed nowhere"},
+      {report.incompleteDumps, "dump lacks", "dumps lack", " blocks, read as 0"},
+      {report.skippedMessages, "message", "messages",
+       " skipped (not item dumps or a bad checksum)"},
+      {report.damagedMidiParts, "damaged MIDI file part", "damaged MIDI file parts", " skipped"},
+  };
+  for (const auto& part : counted) {
+    if (part.count > 0)
+      parts.push_back(Counted(part.count, part.one, part.many, part.rest));
+  }
+  std::string warning;
+  for (const std::string& part : parts)
+    warning += (warning.empty() ? "" : "; ") + part;
+  return warning;
 }
 
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {
@@ -193,6 +326,8 @@ int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {
     return SaveBanksAs<S2V_File>(document, *path);
   if (HasExtension(path, "s2e"))
     return SaveBanksAs<S2E_File>(document, *path);
+  if (IsDumpFile(*path))
+    return SaveDumpsOf(document, *path);
   if (HasExtension(path, "ins")) {
     INS_File definition;
     definition.SetFileName(path);
@@ -215,14 +350,14 @@ int ImportItemFile(S2I_File& item, const std::optional<std::string>& path,
   found = {};
   if (!path)
     return -1;
-  if (HasExtension(path, "s2i"))
+  if (HasExtension(path, kItemFileExtension))
     return item.Load(path);
-  if (HasExtension(path, "syx")) {
+  if (IsDumpFile(*path)) {
     Item* held = item.GetItem(S2I_File::kAnyKind);
     if (held == nullptr)
       return -1;
     SYX_File dump;
-    if (dump.Load(path) == -1)
+    if (LoadDumpFile(dump, *path) == -1)
       return -1;
     return ImportFirstDumpOfKind(*held, dump, found);
   }
@@ -254,9 +389,9 @@ int ExportItemFile(S2I_File& item, const std::optional<std::string>& path,
   sevenBitBytes = 0;
   if (!path)
     return -1;
-  if (HasExtension(path, "s2i"))
+  if (HasExtension(path, kItemFileExtension))
     return item.Save(path);
-  if (HasExtension(path, "syx")) {
+  if (IsDumpFile(*path)) {
     const Item* held = item.GetItem(S2I_File::kAnyKind);
     if (held == nullptr)
       return -1;
@@ -264,7 +399,7 @@ int ExportItemFile(S2I_File& item, const std::optional<std::string>& path,
     if (dump.StoreToEditBuffer(*held) != 0)
       return -1;
     sevenBitBytes = dump.SevenBitBytes();
-    return dump.Save(path);
+    return SaveDumpFile(dump, *path);
   }
   return -1;
 }

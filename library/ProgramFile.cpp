@@ -31,9 +31,9 @@ int ProgramFile::Load(const std::string& path) {
     return LoadBankFile(path);
   if (HasExtension(path, "s2i"))
     return LoadItemFile(path);
-  if (HasExtension(path, "syx"))
+  if (IsDumpFile(path))
     return LoadDumpFile(path);
-  reason_ = "unknown extension (expected .s2a, .s2v, .s2e, .s2i or .syx)";
+  reason_ = "unknown extension (expected .s2a, .s2v, .s2e, .s2i, .syx or .mid)";
   return -1;
 }
 
@@ -83,7 +83,7 @@ int ProgramFile::LoadItemFile(const std::string& path) {
 int ProgramFile::LoadDumpFile(const std::string& path) {
   FileDiagnosticCapture capture;
   SYX_File file;
-  if (file.Load(path) != 0) {
+  if (::LoadDumpFile(file, path) != 0) {
     reason_ = LoaderReason(capture);
     return -1;
   }

@@ -25,7 +25,7 @@ class ProgramFile {
   ProgramFile(const ProgramFile&) = delete;
   ProgramFile& operator=(const ProgramFile&) = delete;
 
-  // .s2a, .s2v, .s2e, .s2i or .syx.
+  // .s2a, .s2v, .s2e, .s2i, .syx or .mid.
   static bool IsReadable(const std::string& path);
 
   // 0, or -1 with Reason saying why the file gives no program.

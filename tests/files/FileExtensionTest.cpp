@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -20,8 +21,11 @@
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
 #include "midi/MidiWire.h"
+#include "midi/sysex/BulkDump.h"
 #include "midi/sysex/BulkMessageScanner.h"
+#include "midi/sysex/ItemDumpList.h"
 #include "midi/sysex/SYX_File.h"
+#include "midi/sysex/StandardMidiFile.h"
 #include "model/BankLayouts.h"
 #include "model/ParamBlockTable.h"
 #include "model/S2A_File.h"
@@ -79,20 +83,27 @@ TEST(FileExtensionRule, AnEmptyExtensionNeedsALastDotAndAnAbsentOneOnlyAPath) {
   EXPECT_TRUE(HasExtension(std::string(""), std::nullopt));
 }
 
-TEST(FileExtensionRule, BankAndItemFilesAreKnownByTheirExtensionInAnyCase) {
+TEST(FileExtensionRule, BankItemAndDumpFilesAreKnownByTheirExtensionInAnyCase) {
   const struct {
     const char* path;
     bool bank;
     bool item;
+    bool dump;
   } cases[] = {
-      {"x.s2a", true, false},  {"X.S2V", true, false},      {"/d/x.S2e", true, false},
-      {"x.s2i", false, true},  {"x.SYX", false, true},      {"x.Syx", false, true},
-      {"x.ins", false, false}, {"x.s2a.bak", false, false}, {"s2a", false, false},
-      {"syx", false, false},   {"x.s2", false, false},      {"", false, false},
+      {"x.s2a", true, false, false},    {"X.S2V", true, false, false},
+      {"/d/x.S2e", true, false, false}, {"x.s2i", false, true, false},
+      {"x.SYX", false, true, true},     {"x.Syx", false, true, true},
+      {"x.mid", false, true, true},     {"x.MID", false, true, true},
+      {"x.midi", false, false, false},  {"x.midnam", false, false, false},
+      {"x.ins", false, false, false},   {"x.s2a.bak", false, false, false},
+      {"s2a", false, false, false},     {"syx", false, false, false},
+      {"x.s2", false, false, false},    {"", false, false, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(IsBankFile(c.path), c.bank) << c.path;
     EXPECT_EQ(IsItemFile(c.path), c.item) << c.path;
+    EXPECT_EQ(IsDumpFile(c.path), c.dump) << c.path;
+    EXPECT_EQ(OpensAsDocument(c.path), c.bank || c.dump) << c.path;
   }
 }
 
@@ -284,7 +295,7 @@ const struct {
 TEST_F(ByExtensionBanks, AnAbsentPathOrUnknownExtensionFailsSilentlyAndChangesNothing) {
   // The same bytes as a good S2A file: the extension decides, never the content.
   const Bytes s2a = test::ReadBytes(File("source.s2a"));
-  const char* names[] = {"source.txt",     "source.ins",     "source.s2i", "source.syx",
+  const char* names[] = {"source.txt",     "source.ins",     "source.s2i", "source.syx.old",
                          "source.s2v.old", "source.s2a.bak", "s2a",        "xs2a"};
   for (const char* name : names)
     test::WriteBytes(File(name), s2a);
@@ -609,7 +620,7 @@ TEST_F(ByExtensionBanks, SavedBankFilesOpenWithIdenticalItems) {
 TEST_F(ByExtensionBanks, SavingUnderAnUnknownExtensionWritesNothing) {
   const DocumentState before = StateOf(*document_);
   const std::vector<std::string> entries = dir_.Entries();
-  const Path paths[] = {std::nullopt,      File("x.txt"), File("x.s2i"), File("x.syx"),
+  const Path paths[] = {std::nullopt,      File("x.txt"), File("x.s2i"), File("x.midi"),
                         File("x.s2a.bak"), File("x"),     File("xs2a"),  File("x.insx")};
   for (const Path& path : paths) {
     std::string messages;
@@ -621,7 +632,225 @@ TEST_F(ByExtensionBanks, SavingUnderAnUnknownExtensionWritesNothing) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Single items: .s2i and .syx.
+// The document as .syx and .mid files of item dumps.
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes joined;
+  for (const Bytes& part : parts)
+    joined.insert(joined.end(), part.begin(), part.end());
+  return joined;
+}
+
+// The slots whose items differ between two documents, as "word:index".
+std::vector<std::string> ChangedSlots(S2A_File& a, S2A_File& b) {
+  std::vector<std::string> changed;
+  for (const BankLayout& layout : kBankLayouts) {
+    for (int slot = 0; slot < layout.capacity; ++slot) {
+      if (ImageOf(*layout.bankIn(a).ItemAt(slot)) != ImageOf(*layout.bankIn(b).ItemAt(slot)))
+        changed.push_back(std::string(layout.word) + ":" + std::to_string(slot));
+    }
+  }
+  return changed;
+}
+
+TEST_F(ByExtensionBanks, ADumpFileHoldsEveryItemInBankOrderAndOpensToTheSameBytes) {
+  std::string messages;
+  for (const char* name : {"all.syx", "all.MID"}) {
+    ASSERT_EQ(Run(&SaveBankFile, *source_, File(name), messages), 0) << name;
+    EXPECT_EQ(messages, "");
+  }
+  const Bytes syx = test::ReadBytes(File("all.syx"));
+  Bytes carried;
+  StandardMidiFile::ReadCounts damaged;
+  ASSERT_EQ(StandardMidiFile::ReadSysEx(test::ReadBytes(File("all.MID")), carried, damaged), 0);
+  EXPECT_EQ(carried, syx);
+
+  // Each dump complete and addressed to its slot, bank by bank in the document's order.
+  const ItemDumpList list = FindItemDumps(syx);
+  EXPECT_EQ(list.dropped + list.outside, 0u);
+  std::size_t next = 0;
+  source_->ForEachBank([&](const Bank& bank) {
+    bank.ForEachItem([&](const Item& item) {
+      ASSERT_LT(next, list.dumps.size());
+      const FoundItemDump& dump = list.dumps[next++];
+      ASSERT_TRUE(dump.meaning && dump.meaning->bank != nullptr && dump.complete);
+      EXPECT_EQ(dump.meaning->bank->lsb, bank.BankSelectLsb());
+      EXPECT_EQ(dump.meaning->slot, item.SlotIndex());
+      EXPECT_EQ(dump.missingBlocks, 0);
+      EXPECT_EQ(ImageOf(*dump.item), ImageOf(item));
+    });
+  });
+  EXPECT_EQ(next, 452u);
+  EXPECT_EQ(list.dumps.size(), 452u);
+
+  // Every item comes back; the system, channel, plug-in voice and CLP blocks are not in a dump
+  // file and stay the fresh document's.
+  DocumentState expected = StateOf(*source_);
+  const DocumentState fresh = StateOf(S2A_File());
+  expected.blocks = fresh.blocks;
+  expected.hasClp = fresh.hasClp;
+  for (const char* name : {"all.syx", "all.MID"}) {
+    auto document = MakeDocument();
+    BankLoadReport report;
+    ASSERT_EQ(OpenBankFile(*document, File(name), &report), 0) << name;
+    EXPECT_EQ(report.placedDumps, 452u);
+    EXPECT_EQ(BankLoadWarning(report), "") << name;
+    expected.fileName = File(name);
+    ExpectSameDocument(StateOf(*document), expected, name);
+    ASSERT_EQ(SaveBankFile(*document, File(std::string("again-") + name)), 0);
+    EXPECT_EQ(test::ReadBytes(File(std::string("again-") + name)), test::ReadBytes(File(name)));
+  }
+}
+
+TEST_F(ByExtensionBanks, ADumpFilePlacesItsMemoryDumpsAndCountsWhatItSkips) {
+  const Item& voice = *source_->InternalInstrumentBank().ItemAt(5);
+  const Item& perf = *source_->ExternalPerformanceBank().ItemAt(7);
+  const auto dumpOf = [](const Item& item, bool toMemory) {
+    SYX_File dump;
+    EXPECT_EQ(toMemory ? dump.StoreToMemory(item) : dump.StoreToEditBuffer(item), 0);
+    return Bytes(dump.Bytes().begin(), dump.Bytes().end());
+  };
+  const Bytes voiceDump = dumpOf(voice, true);
+  const Bytes perfDump = dumpOf(perf, true);
+  const Bytes editDump = dumpOf(perf, false);
+  const Bytes foreign{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+  Bytes badChecksum = voiceDump;
+  badChecksum[11 + 20] ^= 0x01;  // in the first block message
+  const Bytes cutDump = Slice(perfDump, 0, perfDump.size() / 2);
+  // The voice's blocks between a header and footer no bank uses.
+  const auto emptyMessage = [](SysxAddress address) {
+    const auto message = BulkDump::EmptyMessage(address);
+    return Bytes(message.begin(), message.end());
+  };
+  const BulkDump::Location nowhere{0x7A, 0x00};
+  const Bytes unknownPlace = Join({emptyMessage(BulkDump::HeaderAddress(nowhere)),
+                                   Slice(voiceDump, 11, voiceDump.size() - 22),
+                                   emptyMessage(BulkDump::FooterAddress(nowhere))});
+
+  const std::string voiceSlot = "int-inst:5", perfSlot = "ext-perf:7";
+  const auto itemAt = [&](S2A_File& document, const std::string& slot) -> Item& {
+    if (slot == voiceSlot)
+      return *document.InternalInstrumentBank().ItemAt(5);
+    return *document.ExternalPerformanceBank().ItemAt(7);
+  };
+  const struct {
+    const char* name;
+    Bytes bytes;
+    int result;
+    std::vector<std::string> whole;  // slots that take the source's item
+    std::vector<std::string> partial;
+    BankLoadReport report;
+    std::string warning;
+  } cases[] = {
+      {"placed.syx",
+       Join({voiceDump, editDump, foreign, perfDump}),
+       0,
+       {voiceSlot, perfSlot},
+       {},
+       {.placedDumps = 2, .editBufferDumps = 1, .skippedMessages = 1},
+       "1 dump to an edit buffer placed nowhere; 1 message skipped (not item dumps or a bad "
+       "checksum)"},
+      {"checksum.syx",
+       Join({badChecksum, foreign, foreign}),
+       0,
+       {},
+       {voiceSlot},
+       {.placedDumps = 1, .incompleteDumps = 1, .skippedMessages = 3},
+       "1 dump lacks blocks, read as 0; 3 messages skipped (not item dumps or a bad checksum)"},
+      {"cut.syx",
+       Join({voiceDump, cutDump}),
+       0,
+       {voiceSlot},
+       {perfSlot},
+       {.placedDumps = 2, .incompleteDumps = 1, .skippedMessages = 1},
+       "1 dump lacks blocks, read as 0; 1 message skipped (not item dumps or a bad checksum)"},
+      {"unknown.syx",
+       Join({unknownPlace, editDump, editDump, perfDump}),
+       0,
+       {perfSlot},
+       {},
+       {.placedDumps = 1, .editBufferDumps = 2, .unknownLocationDumps = 1},
+       "2 dumps to an edit buffer placed nowhere; 1 dump to an unknown location placed nowhere"},
+      {"edit.syx", Join({editDump, foreign}), -1, {}, {}, {}, ""},
+      {"empty.syx", {}, -1, {}, {}, {}, ""},
+      {"bank.syx", test::ReadBytes(File("source.s2a")), -1, {}, {}, {}, ""},
+      {"bank.mid", test::ReadBytes(File("source.s2a")), -1, {}, {}, {}, ""},
+      {"nothing.mid", StandardMidiFile::WriteSysEx(foreign), -1, {}, {}, {}, ""},
+      {"damaged.mid",
+       [&] {
+         const Bytes midi = StandardMidiFile::WriteSysEx(Join({voiceDump, perfDump}));
+         return Slice(midi, 0, midi.size() - perfDump.size() / 2);
+       }(),
+       0,
+       {voiceSlot},
+       {perfSlot},
+       {.placedDumps = 2, .incompleteDumps = 1, .damagedMidiParts = 2},
+       "1 dump lacks blocks, read as 0; 2 damaged MIDI file parts skipped"},
+  };
+  for (const auto& c : cases) {
+    test::WriteBytes(File(c.name), c.bytes);
+    for (const auto& load : kLoadEntries) {
+      const std::string what = std::string(load.name) + " " + c.name;
+      const bool opening = load.entry == kOpen;
+      auto document = MakeDocument();
+      auto base = opening ? std::make_unique<S2A_File>() : MakeDocument();
+      const DocumentState before = StateOf(*document);
+      BankLoadReport report{-1};
+      int result = 0;
+      const std::string said = StderrOf(
+          [&] {
+            return opening ? OpenBankFile(*document, File(c.name), &report)
+                           : MergeBankFile(*document, File(c.name), &report);
+          },
+          result);
+      ASSERT_EQ(result, c.result) << what;
+      if (c.result != 0) {
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << what << ": " << said;
+        ExpectSameDocument(StateOf(*document), before, what);
+        EXPECT_EQ(report.missingItems, 0) << what;
+        continue;
+      }
+      EXPECT_EQ(said, "") << what;
+      std::vector<std::string> placed = c.whole;
+      placed.insert(placed.end(), c.partial.begin(), c.partial.end());
+      std::sort(placed.begin(), placed.end());
+      std::vector<std::string> changed = ChangedSlots(*document, *base);
+      std::sort(changed.begin(), changed.end());
+      EXPECT_EQ(changed, placed) << what;
+      for (const std::string& slot : c.whole)
+        EXPECT_EQ(ImageOf(itemAt(*document, slot)), ImageOf(itemAt(*source_, slot))) << what;
+      ExpectSameBlocks(StateOf(*document), StateOf(*base), what);
+      EXPECT_EQ(document->FileName(), opening ? Path(File(c.name)) : before.fileName) << what;
+      EXPECT_EQ(
+          std::tie(report.placedDumps, report.editBufferDumps, report.unknownLocationDumps,
+                   report.incompleteDumps, report.skippedMessages, report.damagedMidiParts),
+          std::tie(c.report.placedDumps, c.report.editBufferDumps, c.report.unknownLocationDumps,
+                   c.report.incompleteDumps, c.report.skippedMessages, c.report.damagedMidiParts))
+          << what;
+      EXPECT_EQ(BankLoadWarning(report), c.warning) << what;
+    }
+  }
+}
+
+TEST(BankLoadWarningText, CountsInTheirNumberJoinedInOneLine) {
+  const struct {
+    BankLoadReport report;
+    const char* text;
+  } cases[] = {
+      {{}, ""},
+      {{.missingItems = 1}, "ends early: 1 item missing"},
+      {{.missingItems = 376}, "ends early: 376 items missing"},
+      {{.placedDumps = 452}, ""},
+      {{.editBufferDumps = 1, .incompleteDumps = 2, .damagedMidiParts = 1},
+       "1 dump to an edit buffer placed nowhere; 2 dumps lack blocks, read as 0; 1 damaged MIDI "
+       "file part skipped"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(BankLoadWarning(c.report), c.text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Single items: .s2i, .syx and .mid.
 
 struct DumpMessage {
   std::size_t offset;
@@ -771,18 +1000,24 @@ TEST_F(ByExtensionItems, SyxExportThenImportGivesBackTheImage) {
   for (const KindDump& k : kDumps) {
     auto source = Holding(k.kind, 50 + k.kind);
     const Bytes image = ImageOf(*source->GetItem(S2I_File::kAnyKind));
-    const std::string path = File("round" + std::to_string(k.kind) + ".SYX");
-    std::string messages;
-    ASSERT_EQ(Run(&ExportItemFile, *source, path, messages), 0);
+    for (const char* extension : {".SYX", ".Mid"}) {
+      const std::string path = File("round" + std::to_string(k.kind) + extension);
+      std::string messages;
+      ASSERT_EQ(Run(&ExportItemFile, *source, path, messages), 0);
 
-    S2I_File target;
-    Item* held = target.GetItem(k.kind);
-    ASSERT_NE(held, nullptr);
-    ASSERT_NE(ImageOf(*held), image);
-    EXPECT_EQ(Run(kImport, target, path, messages), 0) << k.kind;
-    EXPECT_EQ(messages, "");
-    EXPECT_EQ(target.GetItem(S2I_File::kAnyKind), held) << "filled in place";
-    EXPECT_EQ(ImageOf(*held), image) << k.kind;
+      S2I_File target;
+      Item* held = target.GetItem(k.kind);
+      ASSERT_NE(held, nullptr);
+      ASSERT_NE(ImageOf(*held), image);
+      EXPECT_EQ(Run(kImport, target, path, messages), 0) << k.kind << extension;
+      EXPECT_EQ(messages, "");
+      EXPECT_EQ(target.GetItem(S2I_File::kAnyKind), held) << "filled in place";
+      EXPECT_EQ(ImageOf(*held), image) << k.kind << extension;
+    }
+    // The .mid file carries the .syx file's messages.
+    const std::string round = File("round" + std::to_string(k.kind));
+    EXPECT_EQ(test::ReadBytes(round + ".Mid"),
+              StandardMidiFile::WriteSysEx(test::ReadBytes(round + ".SYX")));
   }
 
   // The dump of a bank slot to its own memory location carries the same blocks.

@@ -159,7 +159,7 @@ TEST_F(LibraryCli, FailuresSayWhyAndChangeNothing) {
       {{"export", "1", dir_.File("x.txt")},
        2,
        "corvale-cli: library export: " + dir_.File("x.txt") +
-           ": unknown extension (expected .s2i or .syx)\n"},
+           ": unknown extension (expected .s2i, .syx or .mid)\n"},
       {{"bank", "nowhere", dir_.File("x.s2a")},
        1,
        "corvale-cli: library bank: " + Library() + ": no collection nowhere in the library\n"},
