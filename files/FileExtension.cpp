@@ -38,6 +38,7 @@ constexpr std::array<const char*, 3> kBankFileExtensions{"s2a", "s2v", "s2e"};
 constexpr std::array<const char*, 2> kDumpFileExtensions{"syx", "mid"};
 constexpr const char* kItemFileExtension = "s2i";
 constexpr const char* kMidiFileExtension = "mid";
+constexpr std::array<const char*, 2> kSupportingFileExtensions{"ins", "midnam"};
 
 bool HasAnyExtension(const std::string& path, std::span<const char* const> extensions) {
   return std::any_of(extensions.begin(), extensions.end(),
@@ -97,7 +98,7 @@ int SaveDumpFile(const SYX_File& dump, const std::string& path) {
 }
 
 bool IsSupportingFile(const std::string& path) {
-  return HasAnyExtension(path, {"ins", "midnam"});
+  return HasAnyExtension(path, kSupportingFileExtensions);
 }
 
 bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank) {
