@@ -97,6 +97,16 @@ int SaveDumpFile(const SYX_File& dump, const std::string& path) {
   return SmartFile::SaveFile(path, [&midi](SmartFile& file) { file.Write(midi); });
 }
 
+bool DumpFileFillsSlots(const std::string& path) {
+  SYX_File dump;
+  if (!IsDumpFile(path) || LoadDumpFile(dump, path) != 0)
+    return false;
+  const ItemDumpList list = FindItemDumps(dump.Bytes());
+  return std::any_of(list.dumps.begin(), list.dumps.end(), [](const FoundItemDump& found) {
+    return found.meaning && found.meaning->bank != nullptr;
+  });
+}
+
 bool IsSupportingFile(const std::string& path) {
   return HasAnyExtension(path, kSupportingFileExtensions);
 }
@@ -186,8 +196,12 @@ int TakeLoadedBankFile(S2A_File& document, S2A_File& working,
     return -1;
   const int loaded = IsDumpFile(*path) ? LoadDumpsInto(working, *path, found)
                                        : LoadBankFileInto(working, *path, found.missingItems);
-  if (loaded == -1)
+  if (loaded == -1) {
+    // What a dump file held tells why it gave nothing to open.
+    if (report != nullptr && IsDumpFile(*path))
+      *report = found;
     return -1;
+  }
   document.CopyFrom(working);
   document.SetFileName(working.FileName());
   if (report != nullptr)

@@ -29,6 +29,9 @@ bool IsItemFile(const std::string& path);
 bool IsSupportingFile(const std::string& path);
 // A bank file or a dump file: what OpenBankFile and MergeBankFile take.
 bool OpensAsDocument(const std::string& path);
+// Whether a dump file holds an item dump to a memory location, so that it opens as a document,
+// rather than only programs for an edit buffer. False for a file that cannot be read.
+bool DumpFileFillsSlots(const std::string& path);
 // Whether a bank file of this extension holds the bank: an .s2v file the four voice banks, an
 // .s2e file the three external banks, an .s2a file (or any other path) all six.
 bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank);
@@ -59,7 +62,7 @@ struct BankLoadReport {
 // the file into it: .s2a everything the file holds; .s2v the four voice banks; .s2e the three
 // external banks; .syx and .mid the items of their dumps to memory locations, each into its
 // slot. `report`, when given, is filled on success and cleared otherwise. A dump file without
-// a dump to a memory location fails.
+// a dump to a memory location fails; its report then says what it held instead.
 int OpenBankFile(S2A_File& document, const std::optional<std::string>& path,
                  BankLoadReport* report = nullptr);
 // Loads the file into the document as it is: what the file holds replaces the matching part, all

@@ -24,24 +24,27 @@ QString FailureReason(const QString& path, FileDiagnosticCapture& diagnostics) {
                       : QFileInfo(path).fileName() + ": " + QString::fromStdString(said);
 }
 
-QString WhyNotOpened(const QString& path, FileDiagnosticCapture& diagnostics) {
-  if (IsBankFile(SystemPath(path)))
-    return FailureReason(path, diagnostics);
+QString WhyNotOpened(const QString& path, FileDiagnosticCapture& diagnostics,
+                     const BankLoadReport& report) {
   const QString name = QFileInfo(path).fileName();
+  if (report.placedDumps == 0 && report.editBufferDumps > 0) {
+    diagnostics.TakeText();
+    return name + QStringLiteral(" holds programs for an edit buffer only: use Edit > Import");
+  }
+  if (OpensAsDocument(SystemPath(path)))
+    return FailureReason(path, diagnostics);
   if (IsItemFile(SystemPath(path)))
     return name + QStringLiteral(" holds a single program: use Edit > Import");
-  if (HasExtension(SystemPath(path), "mid"))
-    return name + QStringLiteral(": MIDI files cannot be opened");
-  return name + QStringLiteral(": not a bank file (.s2a, .s2v or .s2e)");
+  return name + QStringLiteral(": not a bank file (.s2a, .s2v, .s2e, .syx or .mid)");
 }
 
 QString WhyNotSaved(const QString& path, FileDiagnosticCapture& diagnostics) {
-  if (IsBankFile(SystemPath(path)) || IsSupportingFile(SystemPath(path)))
+  if (OpensAsDocument(SystemPath(path)) || IsSupportingFile(SystemPath(path)))
     return FailureReason(path, diagnostics);
   const QString name = QFileInfo(path).fileName();
   if (IsItemFile(SystemPath(path)))
     return name + QStringLiteral(": single programs only: use Edit > Export");
-  return name + QStringLiteral(": add .s2a, .s2v, .s2e, .ins or .midnam to the name");
+  return name + QStringLiteral(": add .s2a, .s2v, .s2e, .syx, .mid, .ins or .midnam to the name");
 }
 
 QString LoadWarning(const QString& path, const BankLoadReport& report) {

@@ -20,9 +20,10 @@ QString CountText(qsizetype count, const char* one, const char* many);
 
 // What the file layer said about a failed command, after the name of the file it concerned.
 QString FailureReason(const QString& path, FileDiagnosticCapture& diagnostics);
-// Why a name did not open as a bank file: the file layer's reason, or where it had nothing to
-// say, that the name is of another kind.
-QString WhyNotOpened(const QString& path, FileDiagnosticCapture& diagnostics);
+// Why a name did not open as a document: a dump file of programs for an edit buffer only, the
+// file layer's reason, or where it had nothing to say, that the name is of another kind.
+QString WhyNotOpened(const QString& path, FileDiagnosticCapture& diagnostics,
+                     const BankLoadReport& report);
 // The same for a save: the extension typed decides the format.
 QString WhyNotSaved(const QString& path, FileDiagnosticCapture& diagnostics);
 // Beside a successful open or merge: a file that ended before its last program.

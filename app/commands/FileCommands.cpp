@@ -122,7 +122,8 @@ void FileCommands::openHere(const QString& path) {
   FileDiagnosticCapture diagnostics;
   BankLoadReport report;
   if (OpenBankFile(*window_.document(), SystemPath(path), &report) != 0) {
-    window_.setStatus(QStringLiteral("Error opening file"), WhyNotOpened(path, diagnostics));
+    window_.setStatus(QStringLiteral("Error opening file"),
+                      WhyNotOpened(path, diagnostics, report));
     return;
   }
   window_.startHistory(true);
@@ -210,7 +211,8 @@ void FileCommands::merge() {
   FileDiagnosticCapture diagnostics;
   BankLoadReport report;
   if (MergeBankFile(*window_.document(), SystemPath(path), &report) != 0) {
-    window_.setStatus(QStringLiteral("Error merging file"), WhyNotOpened(path, diagnostics));
+    window_.setStatus(QStringLiteral("Error merging file"),
+                      WhyNotOpened(path, diagnostics, report));
     return;
   }
   window_.nameFile(path);

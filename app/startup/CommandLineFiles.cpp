@@ -10,7 +10,8 @@
 #include "files/FileExtension.h"
 
 bool IsLibraryName(const QString& name) {
-  return IsItemFile(SystemPath(name));
+  const std::string path = SystemPath(name);
+  return IsItemFile(path) && !DumpFileFillsSlots(path);
 }
 
 EditorWindow* OpenCommandLineFiles(EditorWindow& window, const QStringList& names) {
@@ -22,7 +23,8 @@ EditorWindow* OpenCommandLineFiles(EditorWindow& window, const QStringList& name
     shown = shown->previousWindow();
   std::vector<std::string> programFiles;
   for (const QString& name : names) {
-    // A single program has no bank window of its own: it goes to the library.
+    // Single programs have no bank window of their own: they go to the library. A dump file
+    // of programs for bank slots opens as a bank file does.
     if (IsLibraryName(name)) {
       programFiles.push_back(SystemPath(name));
       continue;

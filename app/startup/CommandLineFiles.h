@@ -4,8 +4,9 @@
 
 class EditorWindow;
 
-// True for a name the library takes rather than a bank window: a single program (.s2i) or
-// the program dumps of a .syx.
+// True for a name the library takes rather than a bank window: a single program (.s2i), or a
+// .syx or .mid file whose dumps are for an edit buffer only (one that fills bank slots opens as
+// a document).
 bool IsLibraryName(const QString& name);
 
 // Opens each name of a command line (or of a start that handed its names over) in turn, from

@@ -75,6 +75,11 @@ TEST_F(WindowTest, CancelledFileDialogsChangeNothing) {
 
 // A failure says why, also where the file layer has nothing to say: a name of another kind.
 TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
+  SYX_File buffer;
+  S2A_File demo;
+  DemoBank::FillDocument(demo);
+  ASSERT_EQ(buffer.StoreToEditBuffer(*demo.InternalInstrumentBank().ItemAt(0)), 0);
+  ASSERT_EQ(buffer.Save(dir_.File("buffer.syx")), 0);
   const struct {
     Command command;
     const char* path;
@@ -84,21 +89,23 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     const char* reason;
   } cases[] = {
       {&command::open, "demo.s2a", "Open successful", true, false, ""},
-      {&command::open, "demo.syx", "Error opening file", false, false,
-       "demo.syx holds a single program: use Edit > Import"},
-      {&command::open, "song.mid", "Error opening file", false, false,
-       "song.mid: MIDI files cannot be opened"},
+      {&command::open, "demo.syx", "Open successful", true, false, ""},
+      {&command::open, "buffer.syx", "Error opening file", false, false,
+       "buffer.syx holds programs for an edit buffer only: use Edit > Import"},
+      {&command::open, "demo.s2i", "Error opening file", false, false,
+       "demo.s2i holds a single program: use Edit > Import"},
       {&command::merge, "demo.s2v", "Merge successful", true, true, ""},
       {&command::merge, "missing.s2e", "Error merging file", false, false, nullptr},
       {&command::saveAs, "new.s2e", "Save successful", true, false, ""},
       {&command::saveAs, "noextension", "Error writing file", false, false,
-       "noextension: add .s2a, .s2v, .s2e, .ins or .midnam to the name"},
-      {&command::saveAs, "one.syx", "Error writing file", false, false,
-       "one.syx: single programs only: use Edit > Export"},
+       "noextension: add .s2a, .s2v, .s2e, .syx, .mid, .ins or .midnam to the name"},
+      {&command::saveAs, "one.s2i", "Error writing file", false, false,
+       "one.s2i: single programs only: use Edit > Export"},
+      {&command::saveAs, "all.mid", "Save successful", true, false, ""},
       {&command::exportSupportingFile, "out.ins", "Save successful", false, false, ""},
       {&command::exportSupportingFile, "out.midnam", "Save successful", false, false, ""},
       {&command::exportSupportingFile, "out.txt", "Error writing file", false, false,
-       "out.txt: add .s2a, .s2v, .s2e, .ins or .midnam to the name"},
+       "out.txt: add .s2a, .s2v, .s2e, .syx, .mid, .ins or .midnam to the name"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -119,9 +126,9 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     EXPECT_EQ(window.isWindowModified(), c.modified);
     EXPECT_FALSE(window.isUntouched());
   }
-  for (const char* written : {"new.s2e", "out.ins", "out.midnam"})
+  for (const char* written : {"new.s2e", "out.ins", "out.midnam", "all.mid"})
     EXPECT_TRUE(test::Exists(dir_.File(written)));
-  for (const char* refused : {"noextension", "out.txt", "one.syx"})
+  for (const char* refused : {"noextension", "out.txt", "one.s2i"})
     EXPECT_FALSE(test::Exists(dir_.File(refused)));
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/library/LibraryWindow.h"
 #include "app/startup/CommandLineFiles.h"
+#include "midi/sysex/SYX_File.h"
 #include "tests/app/library/LibraryWindowFixture.h"
 
 namespace {
@@ -19,14 +20,20 @@ int ShownPrograms(const LibraryWindow& library) {
 
 }  // namespace
 
-// A single program named on the command line is added to the library and shown there; no bank
-// window is made for it, and a bank named beside it still opens.
+// A single program named on the command line, or a .syx of a program for an edit buffer, is
+// added to the library and shown there; no bank window is made for it, and a bank named beside
+// it still opens, as does a .syx whose dump fills a bank slot.
 TEST_F(LibraryWindowTest, CommandLineProgramsLandInTheLibraryBesideTheirBank) {
-  OpenCommandLineFiles(*form_, {PathOf("demo.s2i"), PathOf("demo.s2v"), PathOf("demo.syx")});
+  SYX_File buffer;
+  ASSERT_EQ(buffer.StoreToEditBuffer(*CreateItem(ItemKind::Instrument)), 0);
+  ASSERT_EQ(buffer.Save(dir_.File("buffer.syx")), 0);
+  OpenCommandLineFiles(
+      *form_, {PathOf("demo.s2i"), PathOf("demo.s2v"), PathOf("buffer.syx"), PathOf("demo.syx")});
   EXPECT_EQ(form_->fileName(), PathOf("demo.s2v"));
   EXPECT_EQ(form_->statusText(), "Open successful");
   const auto windows = Chain(*form_);
-  ASSERT_EQ(windows.size(), 1u);
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[1]->fileName(), PathOf("demo.syx"));
   LibraryWindow* library = form_->libraryWindow();
   ASSERT_NE(library, nullptr);
   EXPECT_TRUE(library->isVisible());
