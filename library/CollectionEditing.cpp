@@ -78,6 +78,15 @@ int CollectionEditing::Record(std::int64_t collectionId, bool under, CollectionS
   return 0;
 }
 
+int CollectionEditing::Begin(std::int64_t collectionId, bool under, CollectionSnapshot& before) {
+  before = {};
+  if (store_.BeginChange() != 0) {
+    error_ = store_.LastError();
+    return -1;
+  }
+  return Record(collectionId, under, before);
+}
+
 int CollectionEditing::Rename(std::int64_t collectionId, const std::string& name,
                               CollectionSnapshot& before) {
   before = {};
@@ -85,11 +94,7 @@ int CollectionEditing::Rename(std::int64_t collectionId, const std::string& name
     error_ = "a collection needs a name";
     return -1;
   }
-  if (store_.BeginChange() != 0) {
-    error_ = store_.LastError();
-    return -1;
-  }
-  if (Record(collectionId, false, before) != 0)
+  if (Begin(collectionId, false, before) != 0)
     return -1;
   SqliteStatement rename =
       store_.Connection().Prepare("UPDATE collections SET name = ?2 WHERE id = ?1");
@@ -133,12 +138,7 @@ int CollectionEditing::DeleteProgramIfUnheld(std::int64_t programId, CollectionS
 int CollectionEditing::RemovePrograms(std::int64_t collectionId,
                                       std::span<const std::int64_t> programIds,
                                       CollectionSnapshot& before) {
-  before = {};
-  if (store_.BeginChange() != 0) {
-    error_ = store_.LastError();
-    return -1;
-  }
-  if (Record(collectionId, false, before) != 0)
+  if (Begin(collectionId, false, before) != 0)
     return -1;
   for (const std::int64_t programId : programIds) {
     SqliteStatement remove = store_.Connection().Prepare(
@@ -153,12 +153,7 @@ int CollectionEditing::RemovePrograms(std::int64_t collectionId,
 
 int CollectionEditing::AppendPrograms(std::int64_t collectionId, std::span<const Item* const> items,
                                       CollectionSnapshot& before) {
-  before = {};
-  if (store_.BeginChange() != 0) {
-    error_ = store_.LastError();
-    return -1;
-  }
-  if (Record(collectionId, false, before) != 0)
+  if (Begin(collectionId, false, before) != 0)
     return -1;
   const std::vector<CollectionSnapshot::Collection::Entry>& entries =
       before.collections.front().entries;
@@ -183,12 +178,7 @@ int CollectionEditing::AppendPrograms(std::int64_t collectionId, std::span<const
 }
 
 int CollectionEditing::Delete(std::int64_t collectionId, CollectionSnapshot& before) {
-  before = {};
-  if (store_.BeginChange() != 0) {
-    error_ = store_.LastError();
-    return -1;
-  }
-  if (Record(collectionId, true, before) != 0)
+  if (Begin(collectionId, true, before) != 0)
     return -1;
   SqliteConnection& connection = store_.Connection();
   // Those under another first: a collection's parent stays while anything points to it.

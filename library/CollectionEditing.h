@@ -69,6 +69,8 @@ class CollectionEditing {
 
  private:
   int Fail(const std::string& what);
+  // Starts the change, recording the collection (and with `under` those under it) first.
+  int Begin(std::int64_t collectionId, bool under, CollectionSnapshot& before);
   // Records the collection and, with `under`, every collection under it.
   int Record(std::int64_t collectionId, bool under, CollectionSnapshot& before);
   int RecordProgram(std::int64_t programId, CollectionSnapshot& before);
