@@ -94,8 +94,14 @@ void ReportLoadWarning(const char* verb, const std::string& path, const BankLoad
 }
 
 int SaveDocument(const char* verb, S2A_File& document, const std::string& path) {
-  if (SaveBankFile(document, path) != 0)
+  std::size_t sevenBitBytes = 0;
+  if (SaveBankFile(document, path, sevenBitBytes) != 0)
     return Failure(verb, path + ": could not be saved");
+  if (sevenBitBytes > 0) {
+    std::fprintf(stderr, "corvale-cli: %s: %s: %zu %s written as %s\n", verb, path.c_str(),
+                 sevenBitBytes, sevenBitBytes == 1 ? "item byte" : "item bytes",
+                 sevenBitBytes == 1 ? "a seven-bit value" : "seven-bit values");
+  }
   return kExitSuccess;
 }
 

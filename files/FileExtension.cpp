@@ -249,12 +249,13 @@ int SaveBanksAs(const S2A_File& document, const std::string& path) {
   return file.Save(path);
 }
 
-int SaveDumpsOf(const S2A_File& document, const std::string& path) {
+int SaveDumpsOf(const S2A_File& document, const std::string& path, std::size_t& sevenBitBytes) {
   SYX_File dump;
   int failures = 0;
   document.ForEachBank([&](const Bank& bank) {
     bank.ForEachItem([&](const Item& item) { failures += dump.AppendItemDump(item) != 0; });
   });
+  sevenBitBytes = dump.SevenBitBytes();
   return failures == 0 ? SaveDumpFile(dump, path) : -1;
 }
 
@@ -333,6 +334,13 @@ std::string BankLoadWarning(const BankLoadReport& report) {
 }
 
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {
+  std::size_t unasked = 0;
+  return SaveBankFile(document, path, unasked);
+}
+
+int SaveBankFile(S2A_File& document, const std::optional<std::string>& path,
+                 std::size_t& sevenBitBytes) {
+  sevenBitBytes = 0;
   if (!path)
     return -1;
   if (HasExtension(path, "s2a"))
@@ -342,7 +350,7 @@ int SaveBankFile(S2A_File& document, const std::optional<std::string>& path) {
   if (HasExtension(path, "s2e"))
     return SaveBanksAs<S2E_File>(document, *path);
   if (IsDumpFile(*path))
-    return SaveDumpsOf(document, *path);
+    return SaveDumpsOf(document, *path, sevenBitBytes);
   if (HasExtension(path, "ins")) {
     INS_File definition;
     definition.SetFileName(path);

@@ -81,6 +81,10 @@ std::string BankLoadWarning(const BankLoadReport& report);
 // file have no place in a dump file, and an item byte of 80 or more goes out as its low seven
 // bits).
 int SaveBankFile(S2A_File& document, const std::optional<std::string>& path);
+// As above; `sevenBitBytes` receives how many item bytes a dump file carries as their low seven
+// bits (0 for the other formats).
+int SaveBankFile(S2A_File& document, const std::optional<std::string>& path,
+                 std::size_t& sevenBitBytes);
 
 // Reads a .syx file, or the SysEx messages of a .mid file, into `dump` (named after the file);
 // `damaged`, when given, receives what a .mid file had damaged (cleared for .syx). A file that

@@ -174,11 +174,21 @@ bool FileCommands::saveDocumentTo(const QString& path) {
     return false;
   }
   FileDiagnosticCapture diagnostics;
-  if (SaveBankFile(*window_.document(), SystemPath(path)) != 0) {
+  std::size_t sevenBitBytes = 0;
+  if (SaveBankFile(*window_.document(), SystemPath(path), sevenBitBytes) != 0) {
     window_.setStatus(QStringLiteral("Error writing file"), WhyNotSaved(path, diagnostics));
     return false;
   }
   window_.becomeFileOf(path);
+  if (sevenBitBytes > 0) {
+    // A dump carries seven bits a byte: the file holds less than the window shows.
+    window_.keepUnsavedChanges();
+    window_.setStatus(
+        QStringLiteral("Save successful"),
+        QStringLiteral("%1 written in seven bits; the window keeps them")
+            .arg(CountText(static_cast<qsizetype>(sevenBitBytes), "item byte", "item bytes")));
+    return true;
+  }
   if (leftOut.changedPrograms > 0) {
     // What the window shows is not what the file holds.
     window_.keepUnsavedChanges();

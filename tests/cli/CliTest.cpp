@@ -611,6 +611,8 @@ TEST_F(CorvaleCliMidi, BytesSentAsSevenBitValuesAreCountedOnOneLine) {
       {"export " + doc + " int-inst:2 " + Quoted("one.syx"),
        "export: int-inst:A02 \"" + other_.InternalInstrumentBank().ItemAt(1)->Name() +
            "\": 1 byte sent as a seven-bit value\n"},
+      {"convert " + doc + " " + Quoted("all.mid"),
+       "convert: " + dir_.File("all.mid") + ": 3 item bytes written as seven-bit values\n"},
       {"export " + doc + " int-inst:3 " + Quoted("none.syx"), ""}};
   for (const auto& [arguments, line] : cases) {
     const ToolRun run = InvokeWithSimulator(arguments);

@@ -132,6 +132,19 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     EXPECT_FALSE(test::Exists(dir_.File(refused)));
 }
 
+// A dump carries seven bits a byte: a save to .syx says how many item bytes lost their high bit,
+// and the window, which keeps them, still counts as changed.
+TEST_F(WindowTest, ASaveToADumpFileTellsOfBytesItNarrowed) {
+  OpenDemo(*form_);
+  form_->document()->InternalInstrumentBank().ItemAt(0)->Data()[kItemCategoryOffset] = 0xFF;
+  dialogs_.paths.push_back(PathOf("high.syx"));
+  command::saveAs(*form_);
+  EXPECT_EQ(form_->statusText(), "Save successful");
+  EXPECT_EQ(form_->statusReason(), "1 item byte written in seven bits; the window keeps them");
+  EXPECT_TRUE(form_->isModified());
+  EXPECT_EQ(form_->fileName(), PathOf("high.syx"));
+}
+
 // A format that holds only some banks asks before changed programs of the others are left out;
 // after such a save the document still counts as changed, so closing asks again.
 TEST_F(WindowTest, ASaveThatWouldLeaveChangedProgramsOutAsksFirst) {
