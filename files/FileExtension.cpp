@@ -34,6 +34,11 @@ bool HasExtension(const std::optional<std::string>& path,
 
 namespace {
 
+// A dump to a memory location with at least one of its blocks: it takes its slot.
+bool FillsASlot(const FoundItemDump& found) {
+  return found.meaning && found.meaning->bank != nullptr && found.missingBlocks < found.totalBlocks;
+}
+
 constexpr std::array<const char*, 3> kBankFileExtensions{"s2a", "s2v", "s2e"};
 constexpr std::array<const char*, 2> kDumpFileExtensions{"syx", "mid"};
 constexpr const char* kItemFileExtension = "s2i";
@@ -102,9 +107,7 @@ bool DumpFileFillsSlots(const std::string& path) {
   if (!IsDumpFile(path) || LoadDumpFile(dump, path) != 0)
     return false;
   const ItemDumpList list = FindItemDumps(dump.Bytes());
-  return std::any_of(list.dumps.begin(), list.dumps.end(), [](const FoundItemDump& found) {
-    return found.meaning && found.meaning->bank != nullptr;
-  });
+  return std::any_of(list.dumps.begin(), list.dumps.end(), &FillsASlot);
 }
 
 bool IsSupportingFile(const std::string& path) {
@@ -150,27 +153,36 @@ int LoadBankFileInto(S2A_File& working, const std::string& path, int& missingIte
   return -1;
 }
 
-// Puts the items of a dump file's dumps to memory locations into their slots of `working`.
-int LoadDumpsInto(S2A_File& working, const std::string& path, BankLoadReport& found) {
-  SYX_File dump;
-  StandardMidiFile::ReadCounts damaged;
-  if (LoadDumpFile(dump, path, &damaged) != 0)
-    return -1;
-  const ItemDumpList list = FindItemDumps(dump.Bytes());
+// Counts a dump file's dumps into `found`: those that take a slot, returned, and those placed
+// nowhere.
+std::vector<const FoundItemDump*> SortDumps(const ItemDumpList& list,
+                                            const StandardMidiFile::ReadCounts& midi,
+                                            BankLoadReport& found) {
   found.skippedMessages = list.dropped + list.outside;
-  found.damagedMidiParts = damaged.Damaged();
+  found.damagedMidiParts = midi.Damaged();
+  found.otherMidiEvents = midi.otherEvents;
   std::vector<const FoundItemDump*> placed;
   for (const FoundItemDump& candidate : list.dumps) {
     if (!candidate.meaning) {
       ++found.unknownLocationDumps;
     } else if (candidate.meaning->bank == nullptr) {
       ++found.editBufferDumps;
-    } else {
+    } else if (FillsASlot(candidate)) {
       found.incompleteDumps += candidate.missingBlocks > 0;
-      if (candidate.missingBlocks < candidate.totalBlocks)
-        placed.push_back(&candidate);
+      placed.push_back(&candidate);
     }
   }
+  return placed;
+}
+
+// Puts the items of a dump file's dumps to memory locations into their slots of `working`.
+int LoadDumpsInto(S2A_File& working, const std::string& path, BankLoadReport& found) {
+  SYX_File dump;
+  StandardMidiFile::ReadCounts midi;
+  if (LoadDumpFile(dump, path, &midi) != 0)
+    return -1;
+  const ItemDumpList list = FindItemDumps(dump.Bytes());
+  const std::vector<const FoundItemDump*> placed = SortDumps(list, midi, found);
   if (placed.empty()) {
     ReportFileDiagnostic("Error: %s holds no item dump to a memory location", path.c_str());
     return -1;
@@ -261,6 +273,16 @@ int SaveDumpsOf(const S2A_File& document, const std::string& path, std::size_t& 
 
 }  // namespace
 
+std::size_t DumpFileContentNotKept(const std::string& path) {
+  SYX_File dump;
+  StandardMidiFile::ReadCounts midi;
+  if (!IsDumpFile(path) || LoadDumpFile(dump, path, &midi) != 0)
+    return 0;
+  BankLoadReport found;
+  SortDumps(FindItemDumps(dump.Bytes()), midi, found);
+  return found.NotKept();
+}
+
 int OpenBankFile(S2A_File& document, const std::optional<std::string>& path,
                  BankLoadReport* report) {
   S2A_File fresh;
@@ -322,6 +344,8 @@ std::string BankLoadWarning(const BankLoadReport& report) {
       {report.skippedMessages, "message", "messages",
        " skipped (not item dumps or a bad checksum)"},
       {report.damagedMidiParts, "damaged MIDI file part", "damaged MIDI file parts", " skipped"},
+      {report.otherMidiEvents, "other MIDI event", "other MIDI events",
+       " not kept (notes, controllers, meta events)"},
   };
   for (const auto& part : counted) {
     if (part.count > 0)

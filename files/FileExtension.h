@@ -32,6 +32,9 @@ bool OpensAsDocument(const std::string& path);
 // Whether a dump file holds an item dump to a memory location, so that it opens as a document,
 // rather than only programs for an edit buffer. False for a file that cannot be read.
 bool DumpFileFillsSlots(const std::string& path);
+// What a dump file holds that its document would not keep (BankLoadReport::NotKept); 0 for
+// any other file, and for one that cannot be read.
+std::size_t DumpFileContentNotKept(const std::string& path);
 // Whether a bank file of this extension holds the bank: an .s2v file the four voice banks, an
 // .s2e file the three external banks, an .s2a file (or any other path) all six.
 bool BankFileHolds(const std::string& bankFilePath, const BankLayout& bank);
@@ -56,6 +59,16 @@ struct BankLoadReport {
   std::size_t incompleteDumps = 0;
   std::size_t skippedMessages = 0;
   std::size_t damagedMidiParts = 0;
+  // Of a .mid file: its other events (notes, controllers, meta events), which a document does not
+  // keep.
+  std::size_t otherMidiEvents = 0;
+
+  // What a save of the document to the same file would not write again: every dump and message
+  // it did not place, and the other events of a .mid.
+  std::size_t NotKept() const {
+    return editBufferDumps + unknownLocationDumps + skippedMessages + damagedMidiParts +
+           otherMidiEvents;
+  }
 };
 
 // Makes the document a fresh one (a copy of the default set, nothing of what it held) and loads

@@ -165,8 +165,25 @@ bool FileCommands::confirmLeavingOut(const QString& path, int changedPrograms,
   return userDialogs().askYesNo(window_.widget(), QStringLiteral("Save"), question) == Answer::Yes;
 }
 
+bool FileCommands::confirmReplacingDump(const QString& path) {
+  const std::size_t notKept = DumpFileContentNotKept(SystemPath(path));
+  if (notKept == 0)
+    return true;
+  const QString question =
+      QStringLiteral(
+          "%1 holds %2 that no document keeps: dumps to an edit buffer, other messages or "
+          "MIDI events. Saving replaces the file with the document's programs only. Save anyway?")
+          .arg(QFileInfo(path).fileName(), CountText(static_cast<qsizetype>(notKept),
+                                                     "message or event", "messages and events"));
+  return userDialogs().askYesNo(window_.widget(), QStringLiteral("Save"), question) == Answer::Yes;
+}
+
 bool FileCommands::saveDocumentTo(const QString& path) {
   // A format that holds only some banks would drop the others' changes without a word.
+  if (!confirmReplacingDump(path)) {
+    window_.setStatus(QStringLiteral("Canceled Save"));
+    return false;
+  }
   const LeftOut leftOut = LeftOutOfSave(*window_.document(), path);
   if (leftOut.changedPrograms > 0 &&
       !confirmLeavingOut(path, leftOut.changedPrograms, leftOut.heldBanks, leftOut.otherBanks)) {
@@ -246,6 +263,10 @@ void FileCommands::exportSupportingFile() {
     return;
   }
   RememberFolder(window_.widget(), Settings::kLastSuppDirectory, *path);
+  if (!confirmReplacingDump(*path)) {
+    window_.setStatus(QStringLiteral("Canceled Save"));
+    return;
+  }
   FileDiagnosticCapture diagnostics;
   if (SaveBankFile(*window_.document(), SystemPath(*path)) != 0)
     window_.setStatus(QStringLiteral("Error writing file"), WhyNotSaved(*path, diagnostics));

@@ -43,6 +43,9 @@ class FileCommands {
   QString chooseFileToOpen(const QString& title);
   // Saves the document by the path's extension; on success it is the document's file.
   bool saveDocumentTo(const QString& path);
+  // A dump file about to be replaced that holds what no document keeps (dumps to an edit buffer,
+  // other messages, a .mid's notes) asks first; true to go on.
+  bool confirmReplacingDump(const QString& path);
   bool confirmLeavingOut(const QString& path, int changedPrograms, const char* heldBanks,
                          const char* otherBanks);
 

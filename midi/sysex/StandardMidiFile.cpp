@@ -121,6 +121,7 @@ class TrackReader {
       }
       running_ = status;
       Bytes data;
+      ++counts_.otherEvents;
       return cursor.Take(MidiWire::ChannelMessageLength(status) - 1, data) || Truncated();
     }
     cursor.Byte(status);
@@ -133,6 +134,7 @@ class TrackReader {
         return Truncated();
       if (!cursor.Take(length, data))
         return Beyond();
+      counts_.otherEvents += type != kEndOfTrackMeta && type != kSetTempoMeta;
       return type != kEndOfTrackMeta;
     }
     if (status != kSysExEvent && status != kEscapeEvent)

@@ -132,6 +132,33 @@ TEST_F(WindowTest, FileCommandsSetStatusNameAndFlags) {
     EXPECT_FALSE(test::Exists(dir_.File(refused)));
 }
 
+// A .syx that holds what no document keeps (here a dump to an edit buffer) asks before a save
+// replaces it: No leaves it byte for byte, Yes writes the document's programs.
+TEST_F(WindowTest, ASaveOverADumpFileWithMoreThanProgramsAsksFirst) {
+  S2A_File demo;
+  DemoBank::FillDocument(demo);
+  SYX_File dump;
+  ASSERT_EQ(dump.StoreToMemory(*demo.InternalInstrumentBank().ItemAt(0)), 0);
+  SYX_File buffer;
+  ASSERT_EQ(buffer.StoreToEditBuffer(*demo.InternalInstrumentBank().ItemAt(1)), 0);
+  ASSERT_EQ(dump.AppendBytes(buffer.Bytes()), 1);
+  ASSERT_EQ(dump.Save(dir_.File("mixed.syx")), 0);
+  const std::vector<std::uint8_t> before = test::ReadBytes(dir_.File("mixed.syx"));
+  dialogs_.paths.push_back(PathOf("mixed.syx"));
+  command::open(*form_);
+  EXPECT_EQ(form_->statusReason(), "mixed.syx 1 dump to an edit buffer placed nowhere");
+  for (const Answer answer : {Answer::No, Answer::Yes}) {
+    dialogs_.answers.push_back(answer);
+    ActionOf(*form_, "Save1")->trigger();
+    EXPECT_EQ(dialogs_.requests.back().text,
+              "mixed.syx holds 1 message or event that no document keeps: dumps to an edit "
+              "buffer, other messages or MIDI events. Saving replaces the file with the "
+              "document's programs only. Save anyway?");
+    EXPECT_EQ(test::ReadBytes(dir_.File("mixed.syx")) == before, answer == Answer::No);
+  }
+  EXPECT_EQ(form_->statusText(), "Save successful");
+}
+
 // A dump carries seven bits a byte: a save to .syx says how many item bytes lost their high bit,
 // and the window, which keeps them, still counts as changed.
 TEST_F(WindowTest, ASaveToADumpFileTellsOfBytesItNarrowed) {
