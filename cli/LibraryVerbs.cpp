@@ -207,6 +207,9 @@ class BankBuilder {
       return -1;
     const BankLayout* layout = FindBankLayoutByWord(entry.bank);
     int slot = entry.slot;
+    // Two entries for one slot (dumps of two files to one location): the later one moves on.
+    if (layout != nullptr && taken_.contains({layout, slot}))
+      layout = nullptr;
     if (layout == nullptr && !NextFreeSlot(image.kind, layout, slot))
       return LeaveOut();
     if (!BankFileHolds(out_, *layout) || layout->kind != image.kind)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "library/LibraryStore.h"
@@ -102,10 +103,24 @@ int LibraryAddition::AddAll(const std::vector<PlannedFile>& files, AdditionRepor
       return -1;
   }
   for (const auto& [collection, entries] : folderEntries_) {
-    if (store_.ReplaceEntries(collection, entries) != 0)
+    if (RenewEntries(collection, entries) != 0)
       return Fail(store_.LastError());
   }
   return 0;
+}
+
+int LibraryAddition::RenewEntries(std::int64_t collection, std::vector<CollectionEntry> entries) {
+  std::vector<CollectionEntry> earlier;
+  if (store_.Entries(collection, earlier) != 0)
+    return -1;
+  std::set<std::int64_t> held;
+  for (const CollectionEntry& entry : entries)
+    held.insert(entry.programId);
+  for (const CollectionEntry& entry : earlier) {
+    if (entry.bank.empty() && held.insert(entry.programId).second)
+      entries.push_back(entry);
+  }
+  return store_.ReplaceEntries(collection, entries);
 }
 
 int LibraryAddition::AddFile(const PlannedFile& file, AdditionReport& report) {
@@ -134,7 +149,7 @@ int LibraryAddition::AddFile(const PlannedFile& file, AdditionReport& report) {
   }
   std::int64_t bank = 0;
   if (store_.StoreCollection(folder, CollectionRow::Kind::BankFile, file.path, bank) != 0 ||
-      store_.ReplaceEntries(bank, entries) != 0) {
+      RenewEntries(bank, std::move(entries)) != 0) {
     return Fail(store_.LastError());
   }
   return 0;

@@ -15,6 +15,7 @@
 #include "demo/DemoBank.h"
 #include "files/S2I_File.h"
 #include "library/CollectionEditing.h"
+#include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
@@ -121,6 +122,8 @@ TEST_F(LibraryCli, AddFindExportAndBankGiveBackWhatWentIn) {
     CollectionEditing editing(*store);
     ASSERT_EQ(editing.AppendPrograms(bank.id, items, before), 0) << editing.LastError();
   }
+  // Adding the bank file again keeps the program dropped on its collection.
+  ASSERT_EQ(Run({"add", dir_.File("demo.s2a")}).status, 0);
   run = Run({"bank", dir_.File("demo.s2a"), dir_.File("again.s2a")});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "corvale-cli: library bank: " + dir_.File("demo.s2a") +
@@ -137,6 +140,30 @@ TEST_F(LibraryCli, AddFindExportAndBankGiveBackWhatWentIn) {
           << SlotPlace(layout, slot);
     }
   }
+}
+
+// Two dumps of a folder's files to one slot both come out: the later in the next free slot.
+TEST_F(LibraryCli, DumpsOfTwoFilesToOneSlotBothFindASlot) {
+  const std::string folder = dir_.File("two");
+  std::filesystem::create_directory(folder);
+  std::vector<std::string> names;
+  for (const char* name : {"Alpha", "Bravo"}) {
+    S2A_File document;
+    Item& slot = *document.InternalInstrumentBank().ItemAt(0);
+    DemoBank::FillItem(slot, name, 1, name[0]);
+    SYX_File dump;
+    ASSERT_EQ(dump.StoreToMemory(slot), 0);
+    ASSERT_EQ(dump.Save(folder + "/" + name + ".syx"), 0);
+    names.push_back(slot.Name());
+  }
+  ASSERT_EQ(Run({"add", folder}).status, 0);
+  const ToolRun run = Run({"bank", folder, dir_.File("out.s2a")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  S2A_File out;
+  ASSERT_EQ(out.Load(dir_.File("out.s2a")), 0);
+  EXPECT_EQ(out.InternalInstrumentBank().ItemAt(0)->Name(), names[0]);
+  EXPECT_EQ(out.InternalInstrumentBank().ItemAt(1)->Name(), names[1]);
 }
 
 TEST_F(LibraryCli, FailuresSayWhyAndChangeNothing) {
