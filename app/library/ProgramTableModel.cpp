@@ -2,6 +2,7 @@
 
 #include <QMimeData>
 #include <optional>
+#include <set>
 
 #include "app/list/ProgramDragData.h"
 #include "library/LibraryStore.h"
@@ -132,16 +133,30 @@ void ProgramTableModel::sort(int column, Qt::SortOrder order) {
 }
 
 QStringList ProgramTableModel::mimeTypes() const {
-  return {QString::fromLatin1(ProgramDragData::kMimeType)};
+  return {QString::fromLatin1(ProgramDragData::kMimeType),
+          QString::fromLatin1(ProgramDragData::kListMimeType)};
 }
 
 QMimeData* ProgramTableModel::mimeData(const QModelIndexList& indexes) const {
   if (indexes.isEmpty() || !store_)
     return nullptr;
-  ProgramImage image;
-  if (store_->ReadImage(programId(indexes.front().row()), image) != 0)
+  // The row pressed on goes to a bank window's line; every row chosen, in the table's order,
+  // to a collection.
+  std::set<int> rows;
+  for (const QModelIndex& index : indexes)
+    rows.insert(index.row());
+  std::vector<ProgramImage> images;
+  ProgramImage pressed;
+  if (store_->ReadImage(programId(indexes.front().row()), pressed) != 0)
     return nullptr;
+  for (const int row : rows) {
+    if (store_->ReadImage(programId(row), images.emplace_back()) != 0)
+      return nullptr;
+  }
   auto data = std::make_unique<QMimeData>();
-  data->setData(QLatin1String(ProgramDragData::kMimeType), ProgramDragData::encode(image));
+  data->setData(QLatin1String(ProgramDragData::kMimeType), ProgramDragData::encode(pressed));
+  if (images.size() > 1)
+    data->setData(QLatin1String(ProgramDragData::kListMimeType),
+                  ProgramDragData::encodeList(images));
   return data.release();
 }

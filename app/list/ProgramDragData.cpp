@@ -49,6 +49,13 @@ std::vector<std::unique_ptr<Item>> DecodeList(const QByteArray& bytes) {
   return items;
 }
 
+void AppendRecord(QByteArray& bytes, ItemKind kind, std::span<const std::uint8_t> image) {
+  bytes.append(static_cast<char>(kind));
+  for (int shift = 8 * (kSizeBytes - 1); shift >= 0; shift -= 8)
+    bytes.append(static_cast<char>(image.size() >> shift & 0xFF));
+  bytes.append(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
+}
+
 }  // namespace
 
 QByteArray ProgramDragData::encode(const ProgramImage& program) {
@@ -61,13 +68,15 @@ QByteArray ProgramDragData::encode(const ProgramImage& program) {
 
 QByteArray ProgramDragData::encodeList(std::span<const Item* const> items) {
   QByteArray bytes;
-  for (const Item* item : items) {
-    const std::span<const std::uint8_t> image = item->Data();
-    bytes.append(static_cast<char>(item->Kind()));
-    for (int shift = 8 * (kSizeBytes - 1); shift >= 0; shift -= 8)
-      bytes.append(static_cast<char>(image.size() >> shift & 0xFF));
-    bytes.append(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
-  }
+  for (const Item* item : items)
+    AppendRecord(bytes, item->Kind(), item->Data());
+  return bytes;
+}
+
+QByteArray ProgramDragData::encodeList(std::span<const ProgramImage> programs) {
+  QByteArray bytes;
+  for (const ProgramImage& program : programs)
+    AppendRecord(bytes, program.kind, program.image);
   return bytes;
 }
 
@@ -98,10 +107,10 @@ std::unique_ptr<Item> ProgramDragData::decode(const QMimeData* data) {
 }
 
 std::vector<std::unique_ptr<Item>> ProgramDragData::decodeAll(const QMimeData* data) {
+  if (data && data->hasFormat(QLatin1String(kListMimeType)))
+    return DecodeList(data->data(QLatin1String(kListMimeType)));
   std::vector<std::unique_ptr<Item>> items;
   if (std::unique_ptr<Item> item = decode(data))
     items.push_back(std::move(item));
-  else if (data && data->hasFormat(QLatin1String(kListMimeType)))
-    items = DecodeList(data->data(QLatin1String(kListMimeType)));
   return items;
 }

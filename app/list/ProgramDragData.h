@@ -16,7 +16,7 @@ class ProgramDragData {
  public:
   // One program: a bank window's line takes it.
   static const char* const kMimeType;
-  // A whole tab's programs: only a collection takes them.
+  // A whole tab's programs, or rows of the library's table: only a collection takes them.
   static const char* const kListMimeType;
 
   // The kind's code, then the image.
@@ -24,12 +24,13 @@ class ProgramDragData {
   // Each item as its kind's code, the image's size in four bytes (most significant first),
   // then the image.
   static QByteArray encodeList(std::span<const Item* const> items);
+  static QByteArray encodeList(std::span<const ProgramImage> programs);
   // A drag's data carrying `item` as one program.
   static QMimeData* mimeDataOf(const Item& item);
   static bool carriesProgram(const QMimeData* data);
   static bool carriesPrograms(const QMimeData* data);
   // The program as an item of its kind; none when the data is no whole program.
   static std::unique_ptr<Item> decode(const QMimeData* data);
-  // The one program or the list as items; none when any of them is not whole.
+  // The list, or else the one program, as items; none when any of them is not whole.
   static std::vector<std::unique_ptr<Item>> decodeAll(const QMimeData* data);
 };

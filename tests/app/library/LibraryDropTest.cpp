@@ -24,16 +24,22 @@ bool DropOnLine(EditorWindow& window, int line, const QMimeData& data) {
   return enter.isAccepted() && drop.isAccepted();
 }
 
-// The drag data of the table's row named `name`.
-std::unique_ptr<QMimeData> DragOfRow(LibraryWindow& library, const QString& name) {
+// The drag data of the table's rows named `names`, pressed on the first.
+std::unique_ptr<QMimeData> DragOfRows(LibraryWindow& library, const QStringList& names) {
   const QAbstractItemModel* model = Child<QTableView>(library, "ProgramTable")->model();
-  for (int row = 0; row < model->rowCount(); ++row) {
-    const QModelIndex index = model->index(row, 0);
-    if (index.data().toString() == name)
-      return std::unique_ptr<QMimeData>(model->mimeData({index}));
+  QModelIndexList chosen;
+  for (const QString& name : names) {
+    for (int row = 0; row < model->rowCount(); ++row) {
+      if (model->index(row, 0).data().toString() == name)
+        chosen << model->index(row, 0);
+    }
   }
-  ADD_FAILURE() << name.toStdString();
-  return nullptr;
+  EXPECT_EQ(chosen.size(), names.size()) << names.join(u',').toStdString();
+  return std::unique_ptr<QMimeData>(chosen.isEmpty() ? nullptr : model->mimeData(chosen));
+}
+
+std::unique_ptr<QMimeData> DragOfRow(LibraryWindow& library, const QString& name) {
+  return DragOfRows(library, {name});
 }
 
 TEST_F(LibraryWindowTest, AProgramDroppedOnALineIsCopiedThereAsOneUndoableStep) {
@@ -97,6 +103,7 @@ bool DropOnCollection(LibraryWindow& library, const QString& line, const QMimeDa
 // it stored), Redo puts it back. "All Programs" takes nothing.
 TEST_F(LibraryWindowTest, LinesTabsAndRowsDroppedOnACollectionJoinIt) {
   const std::int64_t piano = StoreProgram(ItemKind::Instrument, "Lib Piano", 11);
+  StoreProgram(ItemKind::Instrument, "Lib Organ", 12);
   {
     const std::unique_ptr<LibraryStore> store = test::OpenLibrary(LibraryPath());
     std::int64_t folder = 0;
@@ -119,6 +126,7 @@ TEST_F(LibraryWindowTest, LinesTabsAndRowsDroppedOnACollectionJoinIt) {
   const std::unique_ptr<QDrag> tabDrag(
       Child<BankTabBar>(*form_, "TabControl1")->makeDrag(ListedLines::PerformanceTab));
   const std::unique_ptr<QMimeData> row = DragOfRow(library, "Lib Piano");
+  const std::unique_ptr<QMimeData> rows = DragOfRows(library, {"Lib Organ", "Lib Piano"});
 
   const struct {
     const char* what;
@@ -131,6 +139,7 @@ TEST_F(LibraryWindowTest, LinesTabsAndRowsDroppedOnACollectionJoinIt) {
       {"a tab", tabDrag->mimeData(), performances.size(), performances.size(),
        performances.back()->Name()},
       {"a row of the table", row.get(), 1, 0, "Lib Piano"},
+      {"two rows of the table, in the table's order", rows.get(), 2, 0, "Lib Piano"},
   };
   const auto mine = [this] {
     const std::unique_ptr<LibraryStore> store = test::OpenLibrary(LibraryPath());
