@@ -296,6 +296,9 @@ void LibraryWindow::runAddition(const std::function<int(LibraryAddition&, Additi
     }
     return;
   }
+  // The changes before the addition record collections as they were then: putting one back
+  // now would undo what the addition brought too.
+  undoStack_->clear();
   reloadTree();
   showAdditionReport(report);
 }

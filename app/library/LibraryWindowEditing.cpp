@@ -2,6 +2,7 @@
 
 #include <QItemSelectionModel>
 #include <QTableView>
+#include <QTimer>
 #include <QUndoStack>
 #include <memory>
 #include <optional>
@@ -59,8 +60,13 @@ void LibraryWindow::recordChange(const QString& text, CollectionChange change,
 
 void LibraryWindow::remake(const CollectionChange& change, CollectionSnapshot& before,
                            const QString& text) {
-  if (!store_ || !makeChange(change, before))
+  if (!store_)
     return;
+  if (!makeChange(change, before)) {
+    // Nothing recorded for this change any more: the history ends here.
+    QTimer::singleShot(0, undoStack_, &QUndoStack::clear);
+    return;
+  }
   reloadTree();
   setStatus(QStringLiteral("Redone: %1").arg(text));
 }

@@ -174,7 +174,10 @@ TEST_F(LibraryWindowTest, LinesTabsAndRowsDroppedOnACollectionJoinIt) {
         EXPECT_EQ(mine(), std::pair(1 + c.added, c.last));
       }
     }
-  }
+  }  // An addition ends the history: an earlier change put back would drop what it brought.
+  ASSERT_TRUE(DropOnCollection(library, "mine (1)", *row));
+  library.addPaths({dir_.File("demo.s2i")});
+  EXPECT_FALSE(ActionOf(library, "Undo1")->isEnabled());
 }
 
 }  // namespace
