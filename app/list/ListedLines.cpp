@@ -57,10 +57,13 @@ QStringList ListedLines::collect(S2A_File* document, int tab, const QString& fil
   return lines;
 }
 
-std::vector<const Item*> ListedLines::itemsOfTab(S2A_File& document, int tab) {
+std::vector<const Item*> ListedLines::itemsOfTab(S2A_File& document, int tab,
+                                                 const QString& filter) {
   std::vector<const Item*> items;
-  ForEachItemOfTab(document, tab,
-                   [&](const BankLayout&, int, const Item& item) { items.push_back(&item); });
+  ForEachItemOfTab(document, tab, [&](const BankLayout&, int, const Item& item) {
+    if (PassesFilter(item, filter))
+      items.push_back(&item);
+  });
   return items;
 }
 

@@ -18,8 +18,9 @@ class ListedLines {
   // any case): "INT:005(A05)  Pf:Grand Pno"; their places are remembered.
   QStringList collect(S2A_File* document, int tab, const QString& filter);
   int tab() const { return tab_; }
-  // Every item of a tab, in the list's order.
-  static std::vector<const Item*> itemsOfTab(S2A_File& document, int tab);
+  // The items of a tab that pass the filter, in the list's order.
+  static std::vector<const Item*> itemsOfTab(S2A_File& document, int tab,
+                                             const QString& filter);
 
   // The bank a line lists, and the line's position in it; none below the last line.
   const BankLayout* bankOfLine(S2A_File* document, int line, int* position = nullptr) const;

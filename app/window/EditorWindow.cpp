@@ -55,8 +55,11 @@ void EditorWindow::buildListArea() {
   auto* layout = new QVBoxLayout(area);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->setSpacing(0);
+  // A tab dragged away carries the lines it shows: Find's filter narrows the tab shown.
   tabBar_ = new BankTabBar(area, [this](int tab) {
-    return document_ ? ListedLines::itemsOfTab(*document_, tab) : std::vector<const Item*>{};
+    const QString filter = tab == currentTab() ? findField_->text() : QString();
+    return document_ ? ListedLines::itemsOfTab(*document_, tab, filter)
+                     : std::vector<const Item*>{};
   });
   findField_ = new FindField(area, [this] { hideFind(); });
   itemList_ = new ItemListView(this, *this);

@@ -3,11 +3,13 @@
 #include <QMimeData>
 
 #include <QDrag>
+#include <QLineEdit>
 #include <QTreeWidgetItemIterator>
 
 #include "app/library/CollectionTree.h"
 #include "app/list/BankTabBar.h"
 #include "app/list/ItemListView.h"
+#include "app/list/ProgramDragData.h"
 #include "tests/app/library/LibraryWindowFixture.h"
 
 namespace {
@@ -116,7 +118,7 @@ TEST_F(LibraryWindowTest, LinesTabsAndRowsDroppedOnACollectionJoinIt) {
   OpenDemo(*form_);
   LibraryWindow& library = ShowLibrary();
   const std::vector<const Item*> performances =
-      ListedLines::itemsOfTab(*form_->document(), ListedLines::PerformanceTab);
+      ListedLines::itemsOfTab(*form_->document(), ListedLines::PerformanceTab, {});
   ItemListView* list = form_->itemList();
   Select(*form_, ListedLines::InstrumentTab, 2);
   list->handleMouseDown(Qt::LeftButton, Qt::NoModifier,
@@ -174,7 +176,19 @@ TEST_F(LibraryWindowTest, LinesTabsAndRowsDroppedOnACollectionJoinIt) {
         EXPECT_EQ(mine(), std::pair(1 + c.added, c.last));
       }
     }
-  }  // An addition ends the history: an earlier change put back would drop what it brought.
+  }  // The tab shown carries only the lines Find leaves; another tab all of its lines.
+  Select(*form_, ListedLines::PerformanceTab, 0);
+  form_->showFind();
+  form_->findField()->setText(QString::fromStdString(performances.front()->Name()));
+  auto* tabs = Child<BankTabBar>(*form_, "TabControl1");
+  const std::unique_ptr<QDrag> shown(tabs->makeDrag(ListedLines::PerformanceTab));
+  EXPECT_EQ(ProgramDragData::decodeAll(shown->mimeData()).size(),
+            static_cast<std::size_t>(form_->itemList()->count()));
+  EXPECT_LT(form_->itemList()->count(), static_cast<int>(performances.size()));
+  const std::unique_ptr<QDrag> other(tabs->makeDrag(ListedLines::InstrumentTab));
+  EXPECT_EQ(ProgramDragData::decodeAll(other->mimeData()).size(),
+            ListedLines::itemsOfTab(*form_->document(), ListedLines::InstrumentTab, {}).size());
+  // An addition ends the history: an earlier change put back would drop what it brought.
   ASSERT_TRUE(DropOnCollection(library, "mine (1)", *row));
   library.addPaths({dir_.File("demo.s2i")});
   EXPECT_FALSE(ActionOf(library, "Undo1")->isEnabled());
