@@ -18,13 +18,8 @@ constexpr std::array kOpenDialogFilters{
 };
 
 constexpr std::array kSaveDialogFilters{
-    kOpenDialogFilters[0],
-    kOpenDialogFilters[1],
-    kOpenDialogFilters[2],
-    kOpenDialogFilters[3],
-    kOpenDialogFilters[4],
-    kOpenDialogFilters[5],
-    kOpenDialogFilters[6],
+    kOpenDialogFilters[0], kOpenDialogFilters[1], kOpenDialogFilters[2], kOpenDialogFilters[3],
+    kOpenDialogFilters[4], kOpenDialogFilters[5], kOpenDialogFilters[6],
 };
 
 constexpr std::array kExportSuppDialogFilters{

@@ -19,8 +19,7 @@ class ListedLines {
   QStringList collect(S2A_File* document, int tab, const QString& filter);
   int tab() const { return tab_; }
   // The items of a tab that pass the filter, in the list's order.
-  static std::vector<const Item*> itemsOfTab(S2A_File& document, int tab,
-                                             const QString& filter);
+  static std::vector<const Item*> itemsOfTab(S2A_File& document, int tab, const QString& filter);
 
   // The bank a line lists, and the line's position in it; none below the last line.
   const BankLayout* bankOfLine(S2A_File* document, int line, int* position = nullptr) const;
