@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <set>
 #include <span>
 
 #include "files/FileDiagnostics.h"
@@ -162,6 +163,7 @@ std::vector<const FoundItemDump*> SortDumps(const ItemDumpList& list,
   found.damagedMidiParts = midi.Damaged();
   found.otherMidiEvents = midi.otherEvents;
   std::vector<const FoundItemDump*> placed;
+  std::set<std::pair<const BankLayout*, int>> slots;
   for (const FoundItemDump& candidate : list.dumps) {
     if (!candidate.meaning) {
       ++found.unknownLocationDumps;
@@ -169,6 +171,8 @@ std::vector<const FoundItemDump*> SortDumps(const ItemDumpList& list,
       ++found.editBufferDumps;
     } else if (FillsASlot(candidate)) {
       found.incompleteDumps += candidate.missingBlocks > 0;
+      found.replacedDumps +=
+          !slots.insert({candidate.meaning->bank, candidate.meaning->slot}).second;
       placed.push_back(&candidate);
     }
   }
@@ -346,6 +350,7 @@ std::string BankLoadWarning(const BankLoadReport& report) {
       {report.damagedMidiParts, "damaged MIDI file part", "damaged MIDI file parts", " skipped"},
       {report.otherMidiEvents, "other MIDI event", "other MIDI events",
        " not kept (notes, controllers, meta events)"},
+      {report.replacedDumps, "slot", "slots", " filled twice: the later dump is kept"},
   };
   for (const auto& part : counted) {
     if (part.count > 0)

@@ -59,6 +59,8 @@ struct BankLoadReport {
   std::size_t incompleteDumps = 0;
   std::size_t skippedMessages = 0;
   std::size_t damagedMidiParts = 0;
+  // Dumps to a slot a later dump of the file filled again: the later one is what the slot holds.
+  std::size_t replacedDumps = 0;
   // Of a .mid file: its other events (notes, controllers, meta events), which a document does not
   // keep.
   std::size_t otherMidiEvents = 0;
@@ -67,7 +69,7 @@ struct BankLoadReport {
   // it did not place, and the other events of a .mid.
   std::size_t NotKept() const {
     return editBufferDumps + unknownLocationDumps + skippedMessages + damagedMidiParts +
-           otherMidiEvents;
+           otherMidiEvents + replacedDumps;
   }
 };
 

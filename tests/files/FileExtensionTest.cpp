@@ -771,6 +771,13 @@ TEST_F(ByExtensionBanks, ADumpFilePlacesItsMemoryDumpsAndCountsWhatItSkips) {
        {},
        {.placedDumps = 1, .editBufferDumps = 2, .unknownLocationDumps = 1},
        "2 dumps to an edit buffer placed nowhere; 1 dump to an unknown location placed nowhere"},
+      {"twice.syx",
+       Join({voiceDump, voiceDump}),
+       0,
+       {voiceSlot},
+       {},
+       {.placedDumps = 2, .replacedDumps = 1},
+       "1 slot filled twice: the later dump is kept"},
       {"edit.syx", Join({editDump, foreign}), -1, {}, {}, {}, ""},
       {"empty.syx", {}, -1, {}, {}, {}, ""},
       {"bank.syx", test::ReadBytes(File("source.s2a")), -1, {}, {}, {}, ""},
@@ -823,9 +830,11 @@ TEST_F(ByExtensionBanks, ADumpFilePlacesItsMemoryDumpsAndCountsWhatItSkips) {
       EXPECT_EQ(document->FileName(), opening ? Path(File(c.name)) : before.fileName) << what;
       EXPECT_EQ(
           std::tie(report.placedDumps, report.editBufferDumps, report.unknownLocationDumps,
-                   report.incompleteDumps, report.skippedMessages, report.damagedMidiParts),
+                   report.incompleteDumps, report.skippedMessages, report.damagedMidiParts,
+                   report.replacedDumps),
           std::tie(c.report.placedDumps, c.report.editBufferDumps, c.report.unknownLocationDumps,
-                   c.report.incompleteDumps, c.report.skippedMessages, c.report.damagedMidiParts))
+                   c.report.incompleteDumps, c.report.skippedMessages, c.report.damagedMidiParts,
+                   c.report.replacedDumps))
           << what;
       EXPECT_EQ(BankLoadWarning(report), c.warning) << what;
     }
