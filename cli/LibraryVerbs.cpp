@@ -20,6 +20,7 @@
 #include "library/LibraryAddition.h"
 #include "library/LibraryStore.h"
 #include "model/BankLayouts.h"
+#include "model/CountText.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
 
@@ -48,10 +49,6 @@ int WriteFromLibrary(const char* verb, const std::string& out, bool (*isKind)(co
     return WrongKind(verb, out, kinds);
   const std::unique_ptr<LibraryStore> store = OpenLibrary(verb);
   return store ? write(*store) : kExitFailure;
-}
-
-std::string Plural(std::size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 // --- add ---
@@ -86,10 +83,10 @@ int Add(std::span<const std::string> paths) {
   if (result != 0)
     return Failure(kVerb, store->Path() + ": " + addition.Error());
   std::printf("%s read: %s, %s already known; %s skipped\n",
-              Plural(report.filesRead, "file", "files").c_str(),
-              Plural(report.newPrograms, "new program", "new programs").c_str(),
+              CountText(report.filesRead, "file", "files").c_str(),
+              CountText(report.newPrograms, "new program", "new programs").c_str(),
               std::to_string(report.knownPrograms).c_str(),
-              Plural(report.skipped.size(), "file", "files").c_str());
+              CountText(report.skipped.size(), "file", "files").c_str());
   return report.skipped.empty() ? kExitSuccess : kExitFailure;
 }
 
@@ -130,7 +127,7 @@ int PrintRow(LibraryStore& store, const ProgramRow& row) {
   if (!places.empty())
     line += "  " + PlaceText(places.front());
   if (places.size() > 1)
-    line += " (+" + Plural(places.size() - 1, "place", "places") + ")";
+    line += " (+" + CountText(places.size() - 1, "place", "places") + ")";
   for (std::size_t i = 0; i < sameSound.size(); ++i)
     line += (i == 0 ? "  same sound: " : ", ") + std::to_string(sameSound[i].id);
   std::printf("%s\n", line.c_str());
@@ -271,8 +268,8 @@ int WriteCollection(LibraryStore& store, const std::string& name, const std::str
   }
   if (builder.LeftOut() > 0) {
     std::fprintf(stderr, "corvale-cli: %s: %s: %s left out (no room for them in %s)\n", kVerb,
-                 collection.path.c_str(), Plural(builder.LeftOut(), "program", "programs").c_str(),
-                 out.c_str());
+                 collection.path.c_str(),
+                 CountText(builder.LeftOut(), "program", "programs").c_str(), out.c_str());
   }
   return SaveDocument(kVerb, builder.Document(), out);
 }

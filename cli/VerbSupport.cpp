@@ -10,6 +10,7 @@
 #include "files/FileDiagnostics.h"
 #include "files/FileExtension.h"
 #include "model/BankLayouts.h"
+#include "model/CountText.h"
 #include "model/Item.h"
 
 namespace {
@@ -70,8 +71,8 @@ void ReportSevenBitBytes(const char* verb, const std::string& where, const Item&
                          std::size_t count) {
   if (count == 0)
     return;
-  std::fprintf(stderr, "corvale-cli: %s: %s \"%s\": %zu %s sent as %s\n", verb, where.c_str(),
-               item.PrintableName().c_str(), count, count == 1 ? "byte" : "bytes",
+  std::fprintf(stderr, "corvale-cli: %s: %s \"%s\": %s sent as %s\n", verb, where.c_str(),
+               item.PrintableName().c_str(), CountText(count, "byte", "bytes").c_str(),
                count == 1 ? "a seven-bit value" : "seven-bit values");
 }
 
@@ -98,8 +99,8 @@ int SaveDocument(const char* verb, S2A_File& document, const std::string& path) 
   if (SaveBankFile(document, path, sevenBitBytes) != 0)
     return Failure(verb, path + ": could not be saved");
   if (sevenBitBytes > 0) {
-    std::fprintf(stderr, "corvale-cli: %s: %s: %zu %s written as %s\n", verb, path.c_str(),
-                 sevenBitBytes, sevenBitBytes == 1 ? "item byte" : "item bytes",
+    std::fprintf(stderr, "corvale-cli: %s: %s: %s written as %s\n", verb, path.c_str(),
+                 CountText(sevenBitBytes, "item byte", "item bytes").c_str(),
                  sevenBitBytes == 1 ? "a seven-bit value" : "seven-bit values");
   }
   return kExitSuccess;

@@ -17,6 +17,7 @@
 #include "midi/sysex/SYX_File.h"
 #include "midi/sysex/StandardMidiFile.h"
 #include "model/BankLayouts.h"
+#include "model/CountText.h"
 #include "model/S2A_File.h"
 
 bool HasExtension(const std::optional<std::string>& path,
@@ -324,17 +325,14 @@ std::vector<std::string> ItemImportNotes(const ItemImportReport& report,
 namespace {
 
 // "1 dump" or "2 dumps", then `rest`.
-std::string Counted(std::size_t count, const char* one, const char* many, const char* rest) {
-  return std::to_string(count) + " " + (count == 1 ? one : many) + rest;
-}
-
 }  // namespace
 
 std::string BankLoadWarning(const BankLoadReport& report) {
   std::vector<std::string> parts;
   if (report.missingItems > 0) {
-    parts.push_back("ends early: " + Counted(static_cast<std::size_t>(report.missingItems), "item",
-                                             "items", " missing"));
+    parts.push_back(
+        "ends early: " + CountText(static_cast<std::size_t>(report.missingItems), "item", "items") +
+        " missing");
   }
   const struct {
     std::size_t count;
@@ -354,7 +352,7 @@ std::string BankLoadWarning(const BankLoadReport& report) {
   };
   for (const auto& part : counted) {
     if (part.count > 0)
-      parts.push_back(Counted(part.count, part.one, part.many, part.rest));
+      parts.push_back(CountText(part.count, part.one, part.many) + part.rest);
   }
   std::string warning;
   for (const std::string& part : parts)

@@ -8,6 +8,7 @@
 #include "files/FileExtension.h"
 #include "files/SmartFilename.h"
 #include "model/BankLayouts.h"
+#include "model/CountText.h"
 #include "settings/SettingsStore.h"
 
 std::string SystemPath(const QString& path) {
@@ -73,5 +74,5 @@ void RememberFolder(QWidget* parent, const char* settingName, const QString& pat
 }
 
 QString CountText(qsizetype count, const char* one, const char* many) {
-  return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(count == 1 ? one : many));
+  return QString::fromStdString(::CountText(static_cast<std::size_t>(count), one, many));
 }
