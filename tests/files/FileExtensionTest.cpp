@@ -841,23 +841,6 @@ TEST_F(ByExtensionBanks, ADumpFilePlacesItsMemoryDumpsAndCountsWhatItSkips) {
   }
 }
 
-TEST(BankLoadWarningText, CountsInTheirNumberJoinedInOneLine) {
-  const struct {
-    BankLoadReport report;
-    const char* text;
-  } cases[] = {
-      {{}, ""},
-      {{.missingItems = 1}, "ends early: 1 item missing"},
-      {{.missingItems = 376}, "ends early: 376 items missing"},
-      {{.placedDumps = 452}, ""},
-      {{.editBufferDumps = 1, .incompleteDumps = 2, .damagedMidiParts = 1},
-       "1 dump to an edit buffer placed nowhere; 2 dumps lack blocks, read as 0; 1 damaged MIDI "
-       "file part skipped"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(BankLoadWarning(c.report), c.text);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Single items: .s2i, .syx and .mid.
 
