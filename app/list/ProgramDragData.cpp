@@ -60,9 +60,7 @@ void AppendRecord(QByteArray& bytes, ItemKind kind, std::span<const std::uint8_t
 
 QByteArray ProgramDragData::encode(const ProgramImage& program) {
   QByteArray bytes;
-  bytes.append(static_cast<char>(program.kind));
-  bytes.append(reinterpret_cast<const char*>(program.image.data()),
-               static_cast<qsizetype>(program.image.size()));
+  AppendRecord(bytes, program.kind, program.image);
   return bytes;
 }
 
@@ -82,9 +80,9 @@ QByteArray ProgramDragData::encodeList(std::span<const ProgramImage> programs) {
 
 QMimeData* ProgramDragData::mimeDataOf(const Item& item) {
   auto* data = new QMimeData;
-  const std::span<const std::uint8_t> image = item.Data();
-  data->setData(QLatin1String(kMimeType),
-                encode({item.Kind(), std::vector<std::uint8_t>(image.begin(), image.end())}));
+  QByteArray bytes;
+  AppendRecord(bytes, item.Kind(), item.Data());
+  data->setData(QLatin1String(kMimeType), bytes);
   return data;
 }
 
@@ -99,11 +97,8 @@ bool ProgramDragData::carriesProgram(const QMimeData* data) {
 std::unique_ptr<Item> ProgramDragData::decode(const QMimeData* data) {
   if (!carriesProgram(data))
     return nullptr;
-  const QByteArray bytes = data->data(QLatin1String(kMimeType));
-  if (bytes.isEmpty())
-    return nullptr;
-  return ItemOf(static_cast<std::uint8_t>(bytes[0]), bytes.constData() + 1,
-                bytes.constData() + bytes.size());
+  std::vector<std::unique_ptr<Item>> items = DecodeList(data->data(QLatin1String(kMimeType)));
+  return items.size() == 1 ? std::move(items.front()) : nullptr;
 }
 
 std::vector<std::unique_ptr<Item>> ProgramDragData::decodeAll(const QMimeData* data) {

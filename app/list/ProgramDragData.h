@@ -19,10 +19,9 @@ class ProgramDragData {
   // A whole tab's programs, or rows of the library's table: only a collection takes them.
   static const char* const kListMimeType;
 
-  // The kind's code, then the image.
+  // A program as its kind's code, the image's size in four bytes (most significant first), then
+  // the image; a list is such records back to back.
   static QByteArray encode(const ProgramImage& program);
-  // Each item as its kind's code, the image's size in four bytes (most significant first),
-  // then the image.
   static QByteArray encodeList(std::span<const Item* const> items);
   static QByteArray encodeList(std::span<const ProgramImage> programs);
   // A drag's data carrying `item` as one program.
