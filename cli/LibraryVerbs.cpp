@@ -28,10 +28,11 @@ namespace {
 
 constexpr int kPageSize = 500;
 
-std::unique_ptr<LibraryStore> OpenLibrary(const char* verb) {
+std::unique_ptr<LibraryStore> OpenLibrary(
+    const char* verb, LibraryStore::Access access = LibraryStore::Access::Change) {
   const std::string path = LibraryStore::DefaultPath();
   std::string error;
-  std::unique_ptr<LibraryStore> store = LibraryStore::Open(path, error);
+  std::unique_ptr<LibraryStore> store = LibraryStore::Open(path, error, access);
   if (!store)
     Failure(verb, path + ": " + error);
   return store;
@@ -47,7 +48,7 @@ int WriteFromLibrary(const char* verb, const std::string& out, bool (*isKind)(co
                      const char* kinds, const std::function<int(LibraryStore&)>& write) {
   if (!isKind(out))
     return WrongKind(verb, out, kinds);
-  const std::unique_ptr<LibraryStore> store = OpenLibrary(verb);
+  const std::unique_ptr<LibraryStore> store = OpenLibrary(verb, LibraryStore::Access::Read);
   return store ? write(*store) : kExitFailure;
 }
 
@@ -145,7 +146,7 @@ int Find(std::span<const std::string> arguments) {
     return UsageError("library find: expected TEXT [--kind KIND]");
   }
   filter.text = arguments[0];
-  const std::unique_ptr<LibraryStore> store = OpenLibrary(kVerb);
+  const std::unique_ptr<LibraryStore> store = OpenLibrary(kVerb, LibraryStore::Access::Read);
   if (!store)
     return kExitFailure;
   std::vector<ProgramRow> rows;
@@ -193,41 +194,56 @@ int Export(std::span<const std::string> arguments) {
 // Places a collection's programs in a fresh bank set: each entry of a bank file in its own
 // slot, each other one (a program dropped on the collection, an entry of a folder) in the next
 // slot of the first bank of its kind OUT holds that no entry of a bank file takes. Entries of
-// a bank file are to be placed first: HasSlot says whether an entry is one.
+// a bank file are to be placed first: HasSlot says whether an entry is one. An entry whose row
+// is damaged is left out with its reason, so that the file written always loads.
 class BankBuilder {
  public:
   BankBuilder(LibraryStore& store, const std::string& out) : store_(store), out_(out) {}
 
-  int Place(const CollectionEntry& entry) {
+  // 0, or -1 when the library could not be read.
+  int Place(const CollectionEntry& entry, std::size_t number) {
+    if (!entry.damage.empty())
+      return LeaveOutDamaged(entry, number, entry.damage);
     ProgramImage image;
     if (store_.ReadImage(entry.programId, image) != 0)
-      return -1;
+      return image.damage.empty() ? -1 : LeaveOutDamaged(entry, number, store_.LastError());
     const BankLayout* layout = FindBankLayoutByWord(entry.bank);
+    if (layout != nullptr && layout->kind != image.kind) {
+      return LeaveOutDamaged(entry, number,
+                             "its program is of another kind than " + std::string(layout->word));
+    }
     int slot = entry.slot;
     // Two entries for one slot (dumps of two files to one location): the later one moves on.
     if (layout != nullptr && taken_.contains({layout, slot}))
       layout = nullptr;
     if (layout == nullptr && !NextFreeSlot(image.kind, layout, slot))
       return LeaveOut();
-    if (!BankFileHolds(out_, *layout) || layout->kind != image.kind)
+    if (!BankFileHolds(out_, *layout))
       return LeaveOut();
-    Item* item = layout->bankIn(document_).ItemAt(slot);
-    if (item == nullptr || LibraryStore::FillItem(*item, image) != 0)
+    if (LibraryStore::FillItem(*layout->bankIn(document_).ItemAt(slot), image) != 0)
       return LeaveOut();
     taken_.insert({layout, slot});
     return 0;
   }
 
   static bool HasSlot(const CollectionEntry& entry) {
-    return FindBankLayoutByWord(entry.bank) != nullptr;
+    return entry.damage.empty() && FindBankLayoutByWord(entry.bank) != nullptr;
   }
 
   S2A_File& Document() { return document_; }
   int LeftOut() const { return leftOut_; }
+  // "entry 6 (program 12): its slot 128 is outside int-inst (0 to 127)", one a damaged entry.
+  const std::vector<std::string>& Damaged() const { return damaged_; }
 
  private:
   int LeaveOut() {
     ++leftOut_;
+    return 0;
+  }
+
+  int LeaveOutDamaged(const CollectionEntry& entry, std::size_t number, const std::string& why) {
+    damaged_.push_back("entry " + std::to_string(number) + " (program " +
+                       std::to_string(entry.programId) + "): " + why);
     return 0;
   }
 
@@ -251,6 +267,7 @@ class BankBuilder {
   std::map<const BankLayout*, int> nextFree_;
   std::set<std::pair<const BankLayout*, int>> taken_;
   int leftOut_ = 0;
+  std::vector<std::string> damaged_;
 };
 
 int WriteCollection(LibraryStore& store, const std::string& name, const std::string& out) {
@@ -261,17 +278,22 @@ int WriteCollection(LibraryStore& store, const std::string& name, const std::str
     return LibraryFailure(kVerb, store);
   BankBuilder builder(store, out);
   for (const bool withSlot : {true, false}) {
-    for (const CollectionEntry& entry : entries) {
-      if (BankBuilder::HasSlot(entry) == withSlot && builder.Place(entry) != 0)
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (BankBuilder::HasSlot(entries[i]) == withSlot && builder.Place(entries[i], i + 1) != 0)
         return LibraryFailure(kVerb, store);
     }
+  }
+  for (const std::string& damaged : builder.Damaged()) {
+    std::fprintf(stderr, "corvale-cli: %s: %s: left out, damaged in the library: %s\n", kVerb,
+                 collection.path.c_str(), damaged.c_str());
   }
   if (builder.LeftOut() > 0) {
     std::fprintf(stderr, "corvale-cli: %s: %s: %s left out (no room for them in %s)\n", kVerb,
                  collection.path.c_str(),
                  CountText(builder.LeftOut(), "program", "programs").c_str(), out.c_str());
   }
-  return SaveDocument(kVerb, builder.Document(), out);
+  const int saved = SaveDocument(kVerb, builder.Document(), out);
+  return saved == kExitSuccess && !builder.Damaged().empty() ? kExitFailure : saved;
 }
 
 int Bank(std::span<const std::string> arguments) {

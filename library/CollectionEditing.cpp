@@ -13,8 +13,8 @@ constexpr const char* kCollectionAndUnder =
 constexpr const char* kCollectionOnly =
     "SELECT id, ifnull(parent_id, 0), kind, name, path, added_at FROM collections WHERE id = ?1";
 constexpr const char* kEntries =
-    "SELECT position, program_id, bank, slot FROM collection_entries WHERE collection_id = ?1 "
-    "ORDER BY position";
+    "SELECT position, program_id, bank, slot, dropped FROM collection_entries "
+    "WHERE collection_id = ?1 ORDER BY position";
 constexpr const char* kProgram =
     "SELECT p.id, p.kind, p.name, p.category, p.search, p.image_fingerprint, "
     "p.sound_fingerprint, p.added_at, i.image FROM programs p "
@@ -69,8 +69,8 @@ int CollectionEditing::Record(std::int64_t collectionId, bool under, CollectionS
     SqliteStatement entries = connection.Prepare(kEntries);
     entries.Bind(1, collection.id);
     while (entries.NextRow()) {
-      collection.entries.push_back(
-          {entries.Int(0), entries.Int(1), entries.Text(2), static_cast<int>(entries.Int(3))});
+      collection.entries.push_back({entries.Int(0), entries.Int(1), entries.Text(2),
+                                    static_cast<int>(entries.Int(3)), entries.Int(4) != 0});
     }
     if (entries.Failed())
       return Fail("the collection could not be read");
@@ -169,8 +169,8 @@ int CollectionEditing::AppendPrograms(std::int64_t collectionId, std::span<const
     if (isNew)
       before.addedPrograms.push_back(programId);
     SqliteStatement put = store_.Connection().Prepare(
-        "INSERT INTO collection_entries(collection_id, position, program_id, bank, slot) "
-        "VALUES(?1, ?2, ?3, '', -1)");
+        "INSERT INTO collection_entries(collection_id, position, program_id, bank, slot, "
+        "dropped) VALUES(?1, ?2, ?3, '', -1, 1)");
     if (put.Bind(1, collectionId).Bind(2, position++).Bind(3, programId).Run() != 0)
       return Fail("a program could not be added to the collection");
   }
@@ -240,10 +240,11 @@ int CollectionEditing::Restore(const CollectionSnapshot& before) {
       return Fail("a collection could not be put back");
     for (const CollectionSnapshot::Collection::Entry& entry : collection.entries) {
       SqliteStatement put = connection.Prepare(
-          "INSERT INTO collection_entries(collection_id, position, program_id, bank, slot) "
-          "VALUES(?1, ?2, ?3, ?4, ?5)");
+          "INSERT INTO collection_entries(collection_id, position, program_id, bank, slot, "
+          "dropped) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
       put.Bind(1, collection.id).Bind(2, entry.position).Bind(3, entry.programId);
       put.Bind(4, entry.bank).Bind(5, std::int64_t{entry.slot});
+      put.Bind(6, std::int64_t{entry.dropped});
       if (put.Run() != 0)
         return Fail("a collection could not be put back");
     }

@@ -23,6 +23,7 @@ struct CollectionSnapshot {
       std::int64_t programId = 0;
       std::string bank;
       int slot = -1;
+      bool dropped = false;
     };
     std::vector<Entry> entries;
   };

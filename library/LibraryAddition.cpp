@@ -117,7 +117,9 @@ int LibraryAddition::RenewEntries(std::int64_t collection, std::vector<Collectio
   for (const CollectionEntry& entry : entries)
     held.insert(entry.programId);
   for (const CollectionEntry& entry : earlier) {
-    if (entry.bank.empty() && held.insert(entry.programId).second)
+    // A drop stays whatever its program is; an entry without a slot from a library older than
+    // the mark of drops stays unless the files give its program again.
+    if (entry.dropped || (entry.bank.empty() && held.insert(entry.programId).second))
       entries.push_back(entry);
   }
   return store_.ReplaceEntries(collection, entries);

@@ -77,8 +77,9 @@ class LibraryAddition {
   int Run(const std::vector<PlannedFile>& files, AdditionReport& report);
   std::vector<PlannedFile> Plan(std::span<const std::string> paths, AdditionReport& report);
   int AddAll(const std::vector<PlannedFile>& files, AdditionReport& report);
-  // The collection's entries become `entries`, then those earlier entries without a slot that
-  // `entries` lacks: programs dropped on the collection stay when its file or folder comes again.
+  // The collection's entries become `entries`, then the earlier entries a drop put there (and
+  // those without a slot that `entries` lacks): programs dropped on the collection stay when
+  // its file or folder comes again.
   int RenewEntries(std::int64_t collection, std::vector<CollectionEntry> entries);
   int AddFile(const PlannedFile& file, AdditionReport& report);
   int StorePrograms(const ProgramFile& file, const std::string& path,

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "model/BankLayouts.h"
+
 namespace LibraryQuery {
 namespace {
 
@@ -28,7 +30,7 @@ constexpr const char* kCollectionsUnder =
     "(SELECT count(*) FROM collection_entries e WHERE e.collection_id = c.id) "
     "FROM collections c WHERE ifnull(c.parent_id, 0) = ?1 ORDER BY c.name";
 constexpr const char* kEntriesOfCollection =
-    "SELECT program_id, bank, slot FROM collection_entries WHERE collection_id = ?1 "
+    "SELECT program_id, bank, slot, dropped FROM collection_entries WHERE collection_id = ?1 "
     "ORDER BY position";
 
 ProgramRow ProgramRowOf(const SqliteStatement& statement) {
@@ -43,8 +45,22 @@ ProgramRow ProgramRowOf(const SqliteStatement& statement) {
 
 ProgramImage ImageOf(const SqliteStatement& statement) {
   const std::span<const std::uint8_t> bytes = statement.Blob(1);
-  return {ItemKindFromCode(static_cast<int>(statement.Int(0))).value_or(ItemKind::Instrument),
-          {bytes.begin(), bytes.end()}};
+  ProgramImage image;
+  image.image.assign(bytes.begin(), bytes.end());
+  const std::int64_t code = statement.Int(0);
+  const std::optional<ItemKind> kind =
+      code >= 0 && code < kItemKindCount ? ItemKindFromCode(static_cast<int>(code)) : std::nullopt;
+  if (!kind) {
+    image.damage = "its kind " + std::to_string(code) + " is unknown";
+    return image;
+  }
+  image.kind = *kind;
+  const ItemKindInfo& info = KindInfo(*kind);
+  if (bytes.size() != static_cast<std::size_t>(info.imageSize)) {
+    image.damage = "its image holds " + std::to_string(bytes.size()) + " bytes, not the " +
+                   std::to_string(info.imageSize) + " of its kind (" + info.name + ")";
+  }
+  return image;
 }
 
 ProgramPlace PlaceOf(const SqliteStatement& statement) {
@@ -69,8 +85,30 @@ CollectionRow CollectionRowOf(const SqliteStatement& statement) {
   return row;
 }
 
+// Why a stored bank word and slot name no place; empty when they do (or name none, as an entry
+// of a folder does).
+std::string PlaceDamage(const std::string& bank, std::int64_t slot) {
+  if (bank.empty())
+    return slot == -1 ? "" : "it has slot " + std::to_string(slot) + " but no bank";
+  const BankLayout* layout = FindBankLayoutByWord(bank);
+  if (layout == nullptr)
+    return "its bank '" + bank + "' is unknown";
+  if (slot < 0 || slot >= layout->capacity) {
+    return "its slot " + std::to_string(slot) + " is outside " + bank + " (0 to " +
+           std::to_string(layout->capacity - 1) + ")";
+  }
+  return "";
+}
+
 CollectionEntry EntryOf(const SqliteStatement& statement) {
-  return {statement.Int(0), statement.Text(1), static_cast<int>(statement.Int(2))};
+  CollectionEntry entry;
+  entry.programId = statement.Int(0);
+  entry.bank = statement.Text(1);
+  const std::int64_t slot = statement.Int(2);
+  entry.dropped = statement.Int(3) != 0;
+  entry.damage = PlaceDamage(entry.bank, slot);
+  entry.slot = entry.damage.empty() ? static_cast<int>(slot) : -1;
+  return entry;
 }
 
 template <class Row>

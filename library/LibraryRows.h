@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/ItemKind.h"
@@ -13,6 +14,9 @@
 struct ProgramImage {
   ItemKind kind = ItemKind::Instrument;
   std::vector<std::uint8_t> image;
+  // Why the stored row cannot be a program (an unknown kind, an image of another length);
+  // empty for a sound row.
+  std::string damage;
 };
 
 // Where a program was seen: a file (with the bank word such as "int-inst" and the 0-based slot
@@ -46,9 +50,18 @@ struct CollectionRow {
 
 // One program of a collection, in collection order; a bank file's entries carry their slot.
 struct CollectionEntry {
+  CollectionEntry() = default;
+  CollectionEntry(std::int64_t program, std::string bankWord, int slotIndex, bool byDrop = false)
+      : programId(program), bank(std::move(bankWord)), slot(slotIndex), dropped(byDrop) {}
+
   std::int64_t programId = 0;
   std::string bank;
   int slot = -1;
+  // Put there by a drop rather than by its file or folder: it stays when they are added again.
+  bool dropped = false;
+  // Why the stored row names no place (a bank word or slot outside the banks); empty for a
+  // sound row.
+  std::string damage;
 };
 
 // Which programs a view shows, and in what order.

@@ -59,14 +59,12 @@ std::string JournalMode(SqliteConnection& connection) {
   return mode.NextRow() ? mode.Text(0) : "";
 }
 
-int SetUpConnection(SqliteConnection& connection, std::string& error) {
-  connection.SetBusyTimeout(kBusyTimeoutMilliseconds);
+// Puts a library that may be changed into WAL mode and up to date, making it when it is new.
+int SetUpForChanges(SqliteConnection& connection, std::string& error) {
   int version = 0;
-  if (LibrarySchema::Inspect(connection, version, error) != 0)
+  if (LibrarySchema::Inspect(connection, version, error) != 0 ||
+      LibrarySchema::Claim(connection, error) != 0)
     return -1;
-  // Pages of 16 KiB (takes effect in a new file only): an addition writes a quarter as many
-  // pages as with 4 KiB, about 15 % faster.
-  connection.Execute("PRAGMA page_size = 16384");
   if (JournalMode(connection) != "wal") {
     error = "could not be put in WAL mode: " + connection.ErrorText();
     return -1;
@@ -77,6 +75,69 @@ int SetUpConnection(SqliteConnection& connection, std::string& error) {
     return -1;
   }
   return LibrarySchema::BringUpToDate(connection, error);
+}
+
+// Checks that a library opened for reading is one this program reads, writing nothing.
+int CheckForReading(SqliteConnection& connection, std::string& error) {
+  int version = 0;
+  if (LibrarySchema::Inspect(connection, version, error) != 0)
+    return -1;
+  if (version == LibrarySchema::kVersion)
+    return 0;
+  if (version == 0) {
+    error = "no library there (the file is empty)";
+    return -1;
+  }
+  if (connection.IsReadOnly()) {
+    error =
+        "written by an older Corvale and read-only here: it can be brought up to date only "
+        "where it may be written";
+    return -1;
+  }
+  return SetUpForChanges(connection, error);
+}
+
+// A connection that could not read the file it opened: one in a folder where no log can be
+// made (a WAL library needs one beside it to be read).
+bool NeedsImmutableReading(SqliteConnection& connection) {
+  SqliteStatement probe = connection.Prepare("SELECT count(*) FROM sqlite_master");
+  if (probe.NextRow())
+    return false;
+  const int code = connection.ErrorCode();
+  return code == SQLITE_READONLY || code == SQLITE_CANTOPEN;
+}
+
+std::unique_ptr<SqliteConnection> OpenForReading(const std::string& path, std::string& error) {
+  std::error_code missing;
+  if (!std::filesystem::exists(path, missing)) {
+    error = "no library there";
+    return nullptr;
+  }
+  std::unique_ptr<SqliteConnection> connection =
+      SqliteConnection::Open(path, SqliteConnection::Mode::ReadWrite, error);
+  if (connection && NeedsImmutableReading(*connection))
+    connection = SqliteConnection::Open(path, SqliteConnection::Mode::Immutable, error);
+  if (!connection)
+    return nullptr;
+  connection->SetBusyTimeout(kBusyTimeoutMilliseconds);
+  if (CheckForReading(*connection, error) != 0)
+    return nullptr;
+  return connection;
+}
+
+std::unique_ptr<SqliteConnection> OpenForChanges(const std::string& path, std::string& error) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  std::error_code ignored;
+  if (!folder.empty())
+    std::filesystem::create_directories(folder, ignored);
+  std::unique_ptr<SqliteConnection> connection =
+      SqliteConnection::Open(path, SqliteConnection::Mode::ReadWriteCreate, error);
+  if (!connection)
+    return nullptr;
+  connection->SetBusyTimeout(kBusyTimeoutMilliseconds);
+  if (SetUpForChanges(*connection, error) != 0)
+    return nullptr;
+  return connection;
 }
 
 }  // namespace
@@ -90,15 +151,12 @@ std::string LibraryStore::DefaultPath() {
   return dataHome + "/corvale/library.sqlite";
 }
 
-std::unique_ptr<LibraryStore> LibraryStore::Open(const std::string& path, std::string& error) {
+std::unique_ptr<LibraryStore> LibraryStore::Open(const std::string& path, std::string& error,
+                                                 Access access) {
   error.clear();
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  std::error_code ignored;
-  if (!folder.empty())
-    std::filesystem::create_directories(folder, ignored);
   std::unique_ptr<SqliteConnection> connection =
-      SqliteConnection::Open(path, SqliteConnection::Mode::ReadWriteCreate, error);
-  if (!connection || SetUpConnection(*connection, error) != 0)
+      access == Access::Read ? OpenForReading(path, error) : OpenForChanges(path, error);
+  if (!connection)
     return nullptr;
   return std::make_unique<LibraryStore>(path, std::move(connection));
 }
@@ -319,15 +377,16 @@ int LibraryStore::ReplaceEntries(std::int64_t collectionId,
   if (clear.Bind(1, collectionId).Run() != 0)
     return Fail("a collection could not be changed");
   SqliteStatement& insert = connection_->Cached(
-      "INSERT INTO collection_entries(collection_id, position, program_id, bank, slot) "
-      "VALUES(?1, ?2, ?3, ?4, ?5)");
+      "INSERT INTO collection_entries(collection_id, position, program_id, bank, slot, dropped) "
+      "VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
   std::int64_t position = 0;
   for (const CollectionEntry& entry : entries) {
     insert.Bind(1, collectionId)
         .Bind(2, position++)
         .Bind(3, entry.programId)
         .Bind(4, entry.bank)
-        .Bind(5, std::int64_t{entry.slot});
+        .Bind(5, std::int64_t{entry.slot})
+        .Bind(6, std::int64_t{entry.dropped});
     if (insert.Run() != 0)
       return Fail("a collection could not be changed");
   }
@@ -348,8 +407,15 @@ int LibraryStore::AddReceived(const Item& item, const std::string& receivedAt, s
 }
 
 int LibraryStore::ReadImage(std::int64_t programId, ProgramImage& image) {
-  return Found(LibraryQuery::Image(*connection_, programId, image),
-               "no program " + std::to_string(programId) + " in the library");
+  const std::string program = "program " + std::to_string(programId);
+  if (Found(LibraryQuery::Image(*connection_, programId, image),
+            "no " + program + " in the library") != 0)
+    return -1;
+  if (!image.damage.empty()) {
+    error_ = program + " is damaged: " + image.damage;
+    return -1;
+  }
+  return 0;
 }
 
 int LibraryStore::FillItem(Item& item, const ProgramImage& image) {

@@ -26,9 +26,17 @@ class LibraryStore {
   // $CORVALE_LIBRARY, else $XDG_DATA_HOME/corvale/library.sqlite, else
   // ~/.local/share/corvale/library.sqlite.
   static std::string DefaultPath();
-  // Opens the library at `path`, creating it (and its folder) when there is none; none, with
-  // `error` set, when it is refused or cannot be opened.
-  static std::unique_ptr<LibraryStore> Open(const std::string& path, std::string& error);
+  enum class Access {
+    // Creates the library (and its folder) when there is none.
+    Change,
+    // Opens a library that is there, writing nothing to one that is up to date; one in a
+    // read-only folder or file is read as it is.
+    Read,
+  };
+  // Opens the library at `path`; none, with `error` set, when it is refused, cannot be opened,
+  // or (to read) is not there.
+  static std::unique_ptr<LibraryStore> Open(const std::string& path, std::string& error,
+                                            Access access = Access::Change);
 
   explicit LibraryStore(std::string path, std::unique_ptr<SqliteConnection> connection);
   ~LibraryStore();
@@ -62,7 +70,8 @@ class LibraryStore {
   // change of its own.
   int AddReceived(const Item& item, const std::string& receivedAt, std::int64_t& id);
 
-  // --- Reading.
+  // --- Reading. A row that cannot be what it stands for (a slot outside its bank, an image of
+  // another length) is told by its `damage`; ReadImage then fails with it.
   int ReadImage(std::int64_t programId, ProgramImage& image);
   int ReadProgram(std::int64_t programId, ProgramRow& row);
   int Places(std::int64_t programId, std::vector<ProgramPlace>& places);

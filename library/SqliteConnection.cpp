@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "library/OpenFileLocks.h"
+
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
     : statement_(std::exchange(other.statement_, nullptr)), failed_(other.failed_) {}
 
@@ -88,12 +90,46 @@ bool SqliteStatement::IsNull(int column) const {
   return sqlite3_column_type(statement_, column) == SQLITE_NULL;
 }
 
+namespace {
+
+int OpenFlags(SqliteConnection::Mode mode) {
+  switch (mode) {
+    case SqliteConnection::Mode::ReadOnly:
+      return SQLITE_OPEN_READONLY;
+    case SqliteConnection::Mode::ReadWrite:
+      return SQLITE_OPEN_READWRITE;
+    case SqliteConnection::Mode::ReadWriteCreate:
+      return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    case SqliteConnection::Mode::Immutable:
+      break;
+  }
+  return SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+}
+
+// The URI of a file opened read only and immutable, its path's own '?', '#' and '%' escaped.
+std::string ImmutableUri(const std::string& path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    if (c == '?' || c == '#' || c == '%') {
+      constexpr const char* kHex = "0123456789ABCDEF";
+      const auto byte = static_cast<unsigned char>(c);
+      uri += {'%', kHex[byte >> 4], kHex[byte & 0x0F]};
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+}  // namespace
+
 std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, Mode mode,
                                                          std::string& error) {
-  const int flags =
-      mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  UseOpenFileLocks();
+  const std::string name = mode == Mode::Immutable ? ImmutableUri(path) : path;
   sqlite3* handle = nullptr;
-  const int result = sqlite3_open_v2(path.c_str(), &handle, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  const int result =
+      sqlite3_open_v2(name.c_str(), &handle, OpenFlags(mode) | SQLITE_OPEN_NOMUTEX, nullptr);
   if (result != SQLITE_OK) {
     error = handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(result);
     sqlite3_close(handle);
@@ -144,6 +180,10 @@ std::string SqliteConnection::ErrorText() const {
 
 int SqliteConnection::ErrorCode() const {
   return sqlite3_errcode(handle_);
+}
+
+bool SqliteConnection::IsReadOnly() const {
+  return sqlite3_db_readonly(handle_, "main") == 1;
 }
 
 SqliteTransaction::~SqliteTransaction() {

@@ -53,7 +53,15 @@ class SqliteStatement {
 
 class SqliteConnection {
  public:
-  enum class Mode { ReadOnly, ReadWriteCreate };
+  enum class Mode {
+    ReadOnly,
+    // Read and write when the file may be written, else read only; never made.
+    ReadWrite,
+    ReadWriteCreate,
+    // Read without locks or a log, for a file that nothing can change while it is read (one in
+    // a folder where no log can be made).
+    Immutable,
+  };
 
   // None, with `error` set, when the file cannot be opened.
   static std::unique_ptr<SqliteConnection> Open(const std::string& path, Mode mode,
@@ -78,6 +86,8 @@ class SqliteConnection {
   std::string ErrorText() const;
   // SQLite's primary result code of the last failure (SQLITE_FULL, SQLITE_BUSY, ...).
   int ErrorCode() const;
+  // The file was opened, or fell back to, reading only.
+  bool IsReadOnly() const;
 
  private:
   sqlite3* handle_;

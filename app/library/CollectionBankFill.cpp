@@ -45,11 +45,19 @@ int CollectionBankFill::plan(LibraryStore& store, std::int64_t collectionId, S2A
 }
 
 int CollectionBankFill::fill(LibraryStore& store, const std::vector<Item*>& targets,
-                             const std::vector<std::int64_t>& programs) {
+                             const std::vector<std::int64_t>& programs,
+                             std::vector<std::string>& damaged) {
+  damaged.clear();
   for (std::size_t i = 0; i < targets.size() && i < programs.size(); ++i) {
     ProgramImage image;
-    if (store.ReadImage(programs[i], image) != 0 || LibraryStore::FillItem(*targets[i], image) != 0)
-      return -1;
+    if (store.ReadImage(programs[i], image) != 0) {
+      if (image.damage.empty())
+        return -1;
+      damaged.push_back(store.LastError());
+      continue;
+    }
+    if (LibraryStore::FillItem(*targets[i], image) != 0)
+      damaged.push_back("program " + std::to_string(programs[i]) + " is of another kind");
   }
   return 0;
 }

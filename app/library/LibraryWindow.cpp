@@ -44,6 +44,13 @@ QString ShownPath(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
+QString RemarkLines(const std::vector<std::string>& lines) {
+  QStringList shown;
+  for (const std::string& line : lines)
+    shown << QString::fromStdString(line);
+  return shown.join(u'\n');
+}
+
 QString RemarkLines(const std::vector<FileRemark>& remarks) {
   QStringList lines;
   for (const FileRemark& remark : remarks)
@@ -342,14 +349,24 @@ void LibraryWindow::newBankWindowFromCollection() {
     return;
   }
   auto edit = window.startEdit("Library", targets);
-  const int filled = CollectionBankFill::fill(*store_, targets, programs);
+  std::vector<std::string> damaged;
+  const int filled = CollectionBankFill::fill(*store_, targets, programs, damaged);
   window.record(std::move(edit));
   window.markEdited();
   window.refreshList();
   const QString name = tree_->currentItem()->data(0, kNameRole).toString();
+  QStringList reasons;
+  if (left > 0)
+    reasons << QStringLiteral("%1 had no room").arg(left);
+  if (!damaged.empty())
+    reasons << QStringLiteral("%1 damaged in the library").arg(damaged.size());
   window.setStatus(
-      QStringLiteral("%1 from %2").arg(CountText(targets.size(), "program", "programs"), name),
-      left > 0 ? QStringLiteral("%1 had no room").arg(left) : QString());
+      QStringLiteral("%1 from %2")
+          .arg(CountText(targets.size() - damaged.size(), "program", "programs"), name),
+      reasons.join(QStringLiteral("; ")));
   if (filled != 0)
     setStatus(QString::fromStdString(store_->LastError()));
+  else if (!damaged.empty())
+    setStatus(QStringLiteral("Left out, damaged in the library: %1").arg(damaged.size()),
+              RemarkLines(damaged));
 }

@@ -1,11 +1,14 @@
 // corvale-cli library ... as a real process, on a library of the test's own.
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -43,14 +46,19 @@ class LibraryCli : public testing::Test {
 
   std::string Library() const { return dir_.File("library.sqlite"); }
 
-  // Starts the tool with its output going to out.txt and err.txt.
-  pid_t Start(const std::vector<std::string>& arguments) {
+  // Starts the tool with its output going to out.txt and err.txt; `asAnotherUser` runs it as
+  // the user nobody when the test runs as root, whom file permissions do not stop.
+  pid_t Start(const std::vector<std::string>& arguments, bool asAnotherUser = false) {
     const pid_t pid = fork();
     if (pid == 0) {
       const int out = ::open(dir_.File("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       const int err = ::open(dir_.File("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(out, STDOUT_FILENO);
       ::dup2(err, STDERR_FILENO);
+      constexpr uid_t kNobody = 65534;
+      if (asAnotherUser && ::geteuid() == 0 &&
+          (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+        ::_exit(126);
       std::vector<char*> argv{cli_.data(), const_cast<char*>("library")};
       for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -73,7 +81,9 @@ class LibraryCli : public testing::Test {
     return run;
   }
 
-  ToolRun Run(const std::vector<std::string>& arguments) { return Finish(Start(arguments)); }
+  ToolRun Run(const std::vector<std::string>& arguments, bool asAnotherUser = false) {
+    return Finish(Start(arguments, asAnotherUser));
+  }
 
   // What the process has read so far, its files and the library (rchar of /proc/PID/io).
   static std::uintmax_t BytesRead(pid_t pid) {
@@ -117,17 +127,21 @@ TEST_F(LibraryCli, AddFindExportAndBankGiveBackWhatWentIn) {
     ASSERT_EQ(store->FindCollection(dir_.File("demo.s2a"), bank), 0);
     const std::unique_ptr<Item> dropped = CreateItem(ItemKind::Instrument);
     DemoBank::FillItem(*dropped, "Dropped", 1, 77);
-    const Item* const items[] = {dropped.get()};
+    // INT:017 of the bank itself, dropped from a bank window: a second entry of its program.
+    S2A_File bankFile;
+    ASSERT_EQ(bankFile.Load(dir_.File("demo.s2a")), 0);
+    const Item* const items[] = {dropped.get(), bankFile.InternalInstrumentBank().ItemAt(16)};
     CollectionSnapshot before;
     CollectionEditing editing(*store);
     ASSERT_EQ(editing.AppendPrograms(bank.id, items, before), 0) << editing.LastError();
   }
-  // Adding the bank file again keeps the program dropped on its collection.
+  // Adding the bank file again keeps the programs dropped on its collection, also the one that
+  // is the file's own.
   ASSERT_EQ(Run({"add", dir_.File("demo.s2a")}).status, 0);
   run = Run({"bank", dir_.File("demo.s2a"), dir_.File("again.s2a")});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "corvale-cli: library bank: " + dir_.File("demo.s2a") +
-                         ": 1 program left out (no room for them in " + dir_.File("again.s2a") +
+                         ": 2 programs left out (no room for them in " + dir_.File("again.s2a") +
                          ")\n");
   S2A_File original;
   S2A_File again;
@@ -241,6 +255,174 @@ TEST_F(LibraryCli, TheEditorAndTheToolShareOneLibrary) {
   EXPECT_EQ(run.out, "1 file read: 451 new programs, 1 already known; 0 files skipped\n");
   EXPECT_EQ(Run({"find", "held pad"}).out.find(std::to_string(id) + "  Instrument  Ld:Held Pad"),
             0u);
+}
+
+// The reading verbs make no library where there is none, and read one they may not write: in a
+// read-only folder, or a read-only file.
+TEST_F(LibraryCli, ReadingNeverMakesALibraryAndReadsOneItMayNotWrite) {
+  const std::string typo = dir_.File("libary.sqlite");
+  ::setenv("CORVALE_LIBRARY", typo.c_str(), 1);
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"find", "pno"},
+                                                    {"export", "1", dir_.File("x.s2i")},
+                                                    {"bank", "1", dir_.File("x.s2a")}}) {
+    const ToolRun run = Run(arguments);
+    EXPECT_EQ(run.status, 1) << arguments[0];
+    EXPECT_EQ(run.err,
+              "corvale-cli: library " + arguments[0] + ": " + typo + ": no library there\n");
+  }
+  EXPECT_FALSE(test::Exists(typo));
+  ::setenv("CORVALE_LIBRARY", Library().c_str(), 1);
+
+  ASSERT_EQ(Run({"add", dir_.File("demo.s2i")}).status, 0);
+  // The tool (another user, when this runs as root) may read the folder but write only in out/.
+  const std::string out = dir_.File("out");
+  std::filesystem::create_directory(out);
+  ::chmod(out.c_str(), 0777);
+  // The tool runs from a copy that any user may run, whatever the build folder allows.
+  const std::string tool = dir_.File("corvale-cli");
+  std::filesystem::copy_file(cli_, tool);
+  cli_ = tool;
+  for (const bool readOnlyFolder : {true, false}) {
+    ::chmod(Library().c_str(), readOnlyFolder ? 0666 : 0444);
+    ::chmod(dir_.Path().c_str(), readOnlyFolder ? 0555 : 0777);
+    ToolRun run = Run({"find", "kit"}, true);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Dr:Std Kit"), std::string::npos) << run.out;
+    run = Run({"export", "1", out + "/kit.s2i"}, true);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::ReadBytes(out + "/kit.s2i"), test::ReadBytes(dir_.File("demo.s2i")));
+    std::filesystem::remove(out + "/kit.s2i");
+  }
+  ::chmod(dir_.Path().c_str(), 0700);
+}
+
+// A row of the library that cannot be what it stands for is left out with its reason: the bank
+// written still loads, with every other program in its slot, and the status says it failed.
+TEST_F(LibraryCli, DamagedRowsAreLeftOutWithTheirReason) {
+  ASSERT_EQ(Run({"add", dir_.File("demo.s2a")}).status, 0);
+  std::int64_t shortProgram = 0;
+  {
+    const std::unique_ptr<LibraryStore> store = test::OpenLibrary(Library());
+    SqliteConnection& sql = store->Connection();
+    ASSERT_EQ(sql.Execute("UPDATE collection_entries SET slot = 128 WHERE position = 5; "
+                          "UPDATE collection_entries SET slot = -1 WHERE position = 6; "
+                          "UPDATE collection_entries SET bank = 'int-kazoo' WHERE position = 7"),
+              0);
+    SqliteStatement eighth = sql.Prepare(
+        "SELECT program_id FROM collection_entries "
+        "WHERE position = 8");
+    ASSERT_TRUE(eighth.NextRow());
+    shortProgram = eighth.Int(0);
+    eighth.Reset();
+    SqliteStatement cut = sql.Prepare(
+        "UPDATE program_images SET image = substr(image, 1, 700) WHERE program_id = ?1");
+    ASSERT_EQ(cut.Bind(1, shortProgram).Run(), 0);
+  }
+  std::vector<std::int64_t> programs(10);
+  {
+    const std::unique_ptr<LibraryStore> store = test::OpenLibrary(Library());
+    std::vector<CollectionEntry> entries;
+    ASSERT_EQ(store->Entries(1, entries), 0);
+    for (std::size_t i = 0; i < programs.size(); ++i)
+      programs[i] = entries[i].programId;
+  }
+  const ToolRun run = Run({"bank", "1", dir_.File("again.s2a")});
+  EXPECT_EQ(run.status, 1);
+  const std::string prefix = "corvale-cli: library bank: " + dir_.File("demo.s2a") +
+                             ": left out, damaged in the library: ";
+  const auto entry = [&](int number) {
+    return "entry " + std::to_string(number) + " (program " + std::to_string(programs[number - 1]) +
+           "): ";
+  };
+  EXPECT_EQ(run.err,
+            prefix + entry(9) + "program " + std::to_string(shortProgram) +
+                " is damaged: its image holds 700 bytes, not the 742 of its kind (Instrument)\n" +
+                prefix + entry(6) + "its slot 128 is outside int-inst (0 to 127)\n" + prefix +
+                entry(7) + "its slot -1 is outside int-inst (0 to 127)\n" + prefix + entry(8) +
+                "its bank 'int-kazoo' is unknown\n");
+  S2A_File original;
+  S2A_File again;
+  ASSERT_EQ(original.Load(dir_.File("demo.s2a")), 0);
+  ASSERT_EQ(again.Load(dir_.File("again.s2a")), 0);
+  for (int slot = 0; slot < kInternalInstrumentLayout.capacity; ++slot) {
+    const bool leftOut = slot >= 5 && slot <= 8;
+    EXPECT_EQ(test::ImageOf(*again.InternalInstrumentBank().ItemAt(slot)) ==
+                  test::ImageOf(*original.InternalInstrumentBank().ItemAt(slot)),
+              !leftOut)
+        << slot;
+  }
+  const ToolRun exported = Run({"export", std::to_string(shortProgram), dir_.File("short.s2i")});
+  EXPECT_EQ(exported.status, 1);
+  EXPECT_EQ(exported.err, "corvale-cli: library export: " + Library() + ": program " +
+                              std::to_string(shortProgram) +
+                              " is damaged: its image holds 700 bytes, not the 742 of its kind "
+                              "(Instrument)\n");
+  EXPECT_FALSE(test::Exists(dir_.File("short.s2i")));
+}
+
+// The library's files that this process holds open after another program removed them.
+std::string DeletedLibraryFiles(const std::string& library) {
+  std::string deleted;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    if (target.rfind(library, 0) == 0 && target.ends_with(" (deleted)"))
+      deleted += target + "\n";
+  }
+  return deleted;
+}
+
+// The editor's store and the tool take turns changing one library while other code of the
+// editor's process opens and closes the library's files, as a file dialog showing its folder
+// does. Those closes must cost the store none of its locks: else the tool, believing itself
+// alone, deletes the log the store still writes to, and the library is damaged.
+TEST_F(LibraryCli, StrayClosesInTheEditorsProcessCostTheLibraryNothing) {
+  constexpr int kRounds = 100;  // a change of each program a round
+  auto editor = test::OpenLibrary(Library());
+  ASSERT_NE(editor, nullptr);
+  std::atomic<bool> stop = false;
+  std::thread prowler([&] {
+    while (!stop) {
+      for (const char* suffix : {"", "-wal", "-shm"}) {
+        const int descriptor = ::open((Library() + suffix).c_str(), O_RDONLY);
+        if (descriptor < 0)
+          continue;
+        char head[100];
+        if (::read(descriptor, head, sizeof head) < 0)
+          ADD_FAILURE() << "unreadable " << suffix;
+        ::close(descriptor);
+      }
+    }
+  });
+  for (int round = 0; round < kRounds; ++round) {
+    const std::unique_ptr<Item> received = CreateItem(ItemKind::Instrument);
+    DemoBank::FillItem(*received, "Ed" + std::to_string(round), 1, round);
+    std::int64_t id = 0;
+    ASSERT_EQ(editor->AddReceived(*received, LibraryStore::Now(), id), 0) << editor->LastError();
+    S2I_File file;
+    file.SetItem(*received);
+    DemoBank::FillItem(*file.GetItem(S2I_File::kAnyKind), "Tl" + std::to_string(round), 2, round);
+    ASSERT_EQ(file.Save(dir_.File("tool.s2i")), 0);
+    const ToolRun run = Run({"add", dir_.File("tool.s2i")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(DeletedLibraryFiles(Library()), "") << "round " << round;
+  }
+  stop = true;
+  prowler.join();
+  for (const char* prefix : {"Ed", "Tl"}) {
+    ProgramFilter filter;
+    filter.text = prefix;
+    std::int64_t count = 0;
+    ASSERT_EQ(editor->CountPrograms(filter, count), 0);
+    EXPECT_EQ(count, kRounds) << prefix;
+  }
+  editor.reset();
+  std::string error;
+  const auto reader = SqliteConnection::Open(Library(), SqliteConnection::Mode::ReadOnly, error);
+  ASSERT_NE(reader, nullptr) << error;
+  SqliteStatement check = reader->Prepare("PRAGMA integrity_check");
+  ASSERT_TRUE(check.NextRow());
+  EXPECT_EQ(check.Text(0), "ok");
 }
 
 // kill -9 halfway through an addition: the library is as it was before it.

@@ -56,6 +56,10 @@ TEST_F(LibraryStoreTest, RefusesWhatIsNoLibraryAndLeavesItsBytes) {
        "not a Corvale library (file is not a database); it is left as it is"},
       {"another program's database", [&] { rawDatabase("CREATE TABLE notes(text)"); },
        "not a Corvale library (a database of another program); it is left as it is"},
+      {"another program's empty database", [&] { rawDatabase("PRAGMA application_id = 7"); },
+       "not a Corvale library (a database of another program); it is left as it is"},
+      {"an empty database", [&] { rawDatabase("VACUUM"); },
+       "not a Corvale library (a database of another program); it is left as it is"},
       {"a newer library",
        [&] {
          test::OpenLibrary(Library());
@@ -83,10 +87,15 @@ TEST_F(LibraryStoreTest, AnOlderLibraryIsMigratedWithItsPrograms) {
     auto connection =
         SqliteConnection::Open(Library(), SqliteConnection::Mode::ReadWriteCreate, error);
     ASSERT_EQ(LibrarySchema::BringUpToDate(*connection, error, 1), 0) << error;
-    ASSERT_EQ(connection->Execute(
-                  "INSERT INTO programs VALUES(7, 0, 'Old Pno', 'Pf', 'Old Pno\nPf\nInstrument', "
-                  "x'00', x'00', '2026-01-01T00:00:00Z')"),
-              0)
+    ASSERT_EQ(
+        connection->Execute(
+            "INSERT INTO programs VALUES(7, 0, 'Old Pno', 'Pf', 'Old Pno\nPf\nInstrument', "
+            "x'00', x'00', '2026-01-01T00:00:00Z');"
+            "INSERT INTO collections VALUES(1, NULL, 1, 'b.s2a', '/b.s2a', ''), "
+            "(2, NULL, 0, 'f', '/f', '');"
+            "INSERT INTO collection_entries VALUES(1, 0, 7, 'int-inst', 0), (1, 1, 7, '', -1), "
+            "(2, 0, 7, '', -1)"),
+        0)
         << connection->ErrorText();
   }
   auto store = test::OpenLibrary(Library());
@@ -100,6 +109,16 @@ TEST_F(LibraryStoreTest, AnOlderLibraryIsMigratedWithItsPrograms) {
   ASSERT_EQ(store->FetchPrograms(filter, 0, 10, rows), 0) << store->LastError();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].id, 7);
+  // A bank file gives every entry a slot: one without came by a drop. A folder's may not have.
+  for (const auto& [collection, dropped] :
+       {std::pair{1, std::vector<bool>{false, true}}, {2, std::vector<bool>{false}}}) {
+    std::vector<CollectionEntry> entries;
+    ASSERT_EQ(store->Entries(collection, entries), 0) << store->LastError();
+    std::vector<bool> marks;
+    for (const CollectionEntry& entry : entries)
+      marks.push_back(entry.dropped);
+    EXPECT_EQ(marks, dropped) << collection;
+  }
 }
 
 TEST_F(LibraryStoreTest, ADamagedLibraryTakesNoAdditionAndKeepsItsBytes) {
