@@ -1,9 +1,11 @@
 #include "library/LibraryAddition.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <thread>
 
 #include "library/LibraryStore.h"
 #include "library/ProgramFile.h"
@@ -61,8 +63,9 @@ void LibraryAddition::Start(AdditionReport& report) {
 }
 
 int LibraryAddition::Run(const std::vector<PlannedFile>& files, AdditionReport& report) {
-  if (store_.CheckIntegrity() != 0 || store_.BeginChange() != 0) {
-    error_ = store_.LastError();
+  if (store_.CheckIntegrity() != 0 || WaitForWriteLock() != 0 || store_.BeginChange() != 0) {
+    if (error_.empty())
+      error_ = store_.LastError();
     return -1;
   }
   if (AddAll(files, report) != 0) {
@@ -72,6 +75,24 @@ int LibraryAddition::Run(const std::vector<PlannedFile>& files, AdditionReport& 
   if (store_.CommitChange() != 0)
     return Fail(store_.LastError());
   Report(files.size(), files.size(), "");
+  return 0;
+}
+
+// An addition that can be cancelled waits for another program's change as long as it takes,
+// saying so; one that cannot waits as long as the store's own timeout.
+int LibraryAddition::WaitForWriteLock() {
+  constexpr auto kRetryEvery = std::chrono::milliseconds(100);
+  if (cancel_ == nullptr)
+    return 0;
+  while (store_.ReserveChange() != 0) {
+    if (!store_.IsBusy())
+      return -1;
+    if (cancel_->load())
+      return Fail("cancelled");
+    if (progress_)
+      progress_({0, 0, "", true});
+    std::this_thread::sleep_for(kRetryEvery);
+  }
   return 0;
 }
 
@@ -207,5 +228,5 @@ int LibraryAddition::Fail(const std::string& why) {
 
 void LibraryAddition::Report(std::size_t done, std::size_t total, const std::string& path) const {
   if (progress_)
-    progress_({done, total, path});
+    progress_({done, total, path, false});
 }

@@ -20,6 +20,8 @@ struct AdditionProgress {
   std::size_t filesDone = 0;
   std::size_t filesTotal = 0;
   std::string path;  // the file about to be read; empty at the end
+  // Another program is changing the library: the addition waits for it before it starts.
+  bool waiting = false;
 };
 
 struct FileRemark {
@@ -55,7 +57,9 @@ class LibraryAddition {
 
   // Called before each file and once at the end.
   void SetProgressHandler(ProgressHandler handler) { progress_ = std::move(handler); }
-  // Seen before each file: once set, the addition stops and keeps nothing.
+  // Seen before each file (and while another program holds the library, which the addition then
+  // waits for, saying so through the progress handler): once set, the addition stops and keeps
+  // nothing.
   void SetCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
 
   // 0 when the addition was kept (skipped files included); -1 with Error set when nothing of it
@@ -74,6 +78,7 @@ class LibraryAddition {
   };
 
   void Start(AdditionReport& report);
+  int WaitForWriteLock();
   int Run(const std::vector<PlannedFile>& files, AdditionReport& report);
   std::vector<PlannedFile> Plan(std::span<const std::string> paths, AdditionReport& report);
   int AddAll(const std::vector<PlannedFile>& files, AdditionReport& report);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <utility>
 
 #include "library/LibraryQuery.h"
 #include "library/LibrarySchema.h"
@@ -196,15 +197,31 @@ std::string LibraryStore::Now() {
   return text;
 }
 
+int LibraryStore::OpenTransaction() {
+  busy_ = false;
+  change_ = std::make_unique<SqliteTransaction>(*connection_);
+  if (change_->Begin() == 0)
+    return 0;
+  change_.reset();
+  busy_ = connection_->ErrorCode() == SQLITE_BUSY;
+  return Fail(busy_ ? "the library is busy: another program is changing it"
+                    : "the library cannot be changed");
+}
+
+int LibraryStore::ReserveChange() {
+  if (reserved_)
+    return 0;
+  connection_->SetBusyTimeout(0);
+  const int result = OpenTransaction();
+  connection_->SetBusyTimeout(kBusyTimeoutMilliseconds);
+  reserved_ = result == 0;
+  return result;
+}
+
 int LibraryStore::BeginChange() {
   lastFile_ = {};
-  change_ = std::make_unique<SqliteTransaction>(*connection_);
-  if (change_->Begin() != 0) {
-    change_.reset();
-    if (connection_->ErrorCode() == SQLITE_BUSY)
-      return Fail("the library is busy: another program is changing it");
-    return Fail("the library cannot be changed");
-  }
+  if (!std::exchange(reserved_, false) && OpenTransaction() != 0)
+    return -1;
   changeTime_ = Now();
   SqliteStatement highest = connection_->Prepare("SELECT ifnull(max(id), 0) FROM programs");
   if (!highest.NextRow()) {
@@ -213,6 +230,15 @@ int LibraryStore::BeginChange() {
     return result;
   }
   lastProgramBefore_ = highest.Int(0);
+  return 0;
+}
+
+int LibraryStore::DataVersion(std::int64_t& version) {
+  SqliteStatement& read = connection_->Cached("PRAGMA data_version");
+  if (!read.NextRow())
+    return Fail("the library could not be read");
+  version = read.Int(0);
+  read.Reset();
   return 0;
 }
 
@@ -238,6 +264,7 @@ int LibraryStore::CommitChange() {
 
 void LibraryStore::RollBackChange() {
   lastFile_ = {};
+  reserved_ = false;
   change_.reset();
 }
 

@@ -51,7 +51,16 @@ class LibraryStore {
   // a change not committed (a failure, a cancel, the process killed) leaves nothing behind.
   int BeginChange();
   int CommitChange();
+  // Leaves nothing of the change, and lets go of a reservation no change took up.
   void RollBackChange();
+  // Takes the write lock for the next BeginChange at once, without waiting for another program
+  // to let go of it: 0, or -1 with IsBusy telling whether another program holds it.
+  int ReserveChange();
+  // The last BeginChange or ReserveChange failed because another program holds the write lock.
+  bool IsBusy() const { return busy_; }
+  // A number that changes whenever another connection (another program, another thread's store)
+  // has committed a change to the library since this one last looked.
+  int DataVersion(std::int64_t& version);
   // Runs SQLite's quick integrity check over the whole file.
   int CheckIntegrity();
 
@@ -97,6 +106,7 @@ class LibraryStore {
 
  private:
   int Fail(const std::string& what);
+  int OpenTransaction();
   // Puts the programs the change added into the search index.
   int IndexNewPrograms();
   // 0 for a query that succeeded (0), else -1 with the failure as the error.
@@ -113,6 +123,8 @@ class LibraryStore {
   std::string path_;
   std::unique_ptr<SqliteConnection> connection_;
   std::unique_ptr<SqliteTransaction> change_;
+  bool reserved_ = false;
+  bool busy_ = false;
   std::string changeTime_;
   std::int64_t lastProgramBefore_ = 0;
   struct {

@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <thread>
 
+#include "app/library/LibraryWriteWait.h"
 #include "library/LibraryStore.h"
 
 AdditionProgressDialog::AdditionProgressDialog(QWidget* parent) : QProgressDialog(parent) {
@@ -17,6 +18,12 @@ AdditionProgressDialog::AdditionProgressDialog(QWidget* parent) : QProgressDialo
 }
 
 void AdditionProgressDialog::showStep(const AdditionProgress& progress) {
+  if (progress.waiting) {
+    // A busy indicator until the addition may start.
+    setMaximum(0);
+    setLabelText(LibraryWriteWait::text());
+    return;
+  }
   setMaximum(static_cast<int>(progress.filesTotal));
   setLabelText(QString::fromStdString(progress.path));
   setValue(static_cast<int>(progress.filesDone));

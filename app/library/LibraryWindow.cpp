@@ -2,13 +2,16 @@
 
 #include <QFile>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QUndoStack>
@@ -23,6 +26,7 @@
 #include "app/library/BankWindowOpener.h"
 #include "app/library/CollectionBankFill.h"
 #include "app/library/CollectionTree.h"
+#include "app/library/LibraryWriteWait.h"
 #include "app/library/ProgramTableModel.h"
 #include "library/LibraryAddition.h"
 #include "library/LibraryStore.h"
@@ -116,6 +120,14 @@ LibraryWindow::LibraryWindow(BankWindowOpener& opener, QWidget* parent)
   status_ = new QLabel;
   status_->setObjectName(QStringLiteral("LibraryStatus"));
   statusBar()->addWidget(status_, 1);
+
+  writeWait_ = new LibraryWriteWait(this);
+  connect(writeWait_, &LibraryWriteWait::cancelled, this, [this] {
+    setStatus(QStringLiteral("Cancelled: another program was using the library"));
+  });
+  otherChanges_ = new QTimer(this);
+  otherChanges_->setInterval(kOtherChangesCheckMs);
+  connect(otherChanges_, &QTimer::timeout, this, &LibraryWindow::checkForOtherChanges);
 }
 
 LibraryWindow::~LibraryWindow() = default;
@@ -164,9 +176,13 @@ void LibraryWindow::showLibrary() {
   activateWindow();
   if (!store_) {
     std::string error;
-    store_ = LibraryStore::Open(LibraryStore::DefaultPath(), error);
+    const std::string path = LibraryStore::DefaultPath();
+    store_ = LibraryStore::Open(path, error);
     if (!store_)
-      userDialogs().showError(this, kCaption, QString::fromStdString(error));
+      userDialogs().showError(
+          this, kCaption, ShownPath(path) + QStringLiteral(": ") + QString::fromStdString(error));
+    else if (store_->DataVersion(dataVersion_) == 0)
+      otherChanges_->start();
   }
   for (QAction* action :
        {addFilesAction_, addFolderAction_, addDocumentAction_, newBankWindowAction_,
@@ -180,7 +196,13 @@ void LibraryWindow::showLibrary() {
 // The collections and the programs
 
 void LibraryWindow::reloadTree() {
+  reloadCollections();
+  showCollection();
+}
+
+void LibraryWindow::reloadCollections() {
   const std::int64_t chosen = currentCollection();
+  const int scrolled = tree_->verticalScrollBar()->value();
   const QSignalBlocker blocker(tree_);
   tree_->clear();
   auto* all = new QTreeWidgetItem(tree_, {QStringLiteral("All Programs")});
@@ -189,7 +211,45 @@ void LibraryWindow::reloadTree() {
     addCollections(nullptr, 0);
   tree_->expandAll();
   selectCollection(chosen);
-  showCollection();
+  tree_->verticalScrollBar()->setValue(scrolled);
+}
+
+void LibraryWindow::checkForOtherChanges() {
+  std::int64_t version = 0;
+  if (!store_ || !isVisible() || writeWait_->isWaiting() || store_->DataVersion(version) != 0 ||
+      version == dataVersion_)
+    return;
+  dataVersion_ = version;
+  showOtherChanges();
+}
+
+void LibraryWindow::showOtherChanges() {
+  const std::int64_t shown = currentCollection();
+  const int scrolled = table_->verticalScrollBar()->value();
+  std::vector<std::pair<int, std::int64_t>> chosen;
+  for (const QModelIndex& index : table_->selectionModel()->selectedRows())
+    chosen.emplace_back(index.row(), model_->programId(index.row()));
+  const QModelIndex current = table_->currentIndex();
+  const std::int64_t currentProgram = current.isValid() ? model_->programId(current.row()) : 0;
+  reloadCollections();
+  if (currentCollection() != shown) {
+    showCollection();
+    return;
+  }
+  model_->reload();
+  table_->verticalScrollBar()->setValue(scrolled);
+  QItemSelection selection;
+  for (const auto& [row, program] : chosen) {
+    if (const int found = model_->rowNear(row, program); found >= 0)
+      selection.select(model_->index(found, 0),
+                       model_->index(found, ProgramTableModel::ColumnCount - 1));
+  }
+  if (currentProgram != 0) {
+    if (const int found = model_->rowNear(current.row(), currentProgram); found >= 0)
+      table_->selectionModel()->setCurrentIndex(model_->index(found, current.column()),
+                                                QItemSelectionModel::NoUpdate);
+  }
+  table_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 void LibraryWindow::addCollections(QTreeWidgetItem* parent, std::int64_t parentId) {
@@ -290,12 +350,18 @@ void LibraryWindow::addPaths(const std::vector<std::string>& paths) {
 void LibraryWindow::runAddition(const std::function<int(LibraryAddition&, AdditionReport&)>& job) {
   if (!store_)
     return;
-  AdditionProgressDialog dialog(this);
-  emit additionStarting(&dialog);
   AdditionReport report;
   std::string error;
-  if (dialog.run(store_->Path(), job, report, error) != 0) {
-    if (dialog.cancelled()) {
+  int result = -1;
+  bool cancelled = false;
+  {
+    AdditionProgressDialog dialog(this);
+    emit additionStarting(&dialog);
+    result = dialog.run(store_->Path(), job, report, error);
+    cancelled = dialog.cancelled();
+  }  // gone before anything else shows: a box after it is never hidden behind it
+  if (result != 0) {
+    if (cancelled) {
       setStatus(QStringLiteral("Addition cancelled: nothing added"));
     } else {
       setStatus(QStringLiteral("Nothing added"));

@@ -12,12 +12,14 @@ class CollectionEditing;
 class CollectionTree;
 class LibraryAddition;
 class LibraryStore;
+class LibraryWriteWait;
 class ProgramTableModel;
 class QAction;
 class QLabel;
 class QLineEdit;
 class QMimeData;
 class QTableView;
+class QTimer;
 class QTreeWidgetItem;
 class QUndoStack;
 struct AdditionReport;
@@ -37,6 +39,8 @@ class LibraryWindow : public QMainWindow {
   static constexpr int kDesignHeight = 440;
   // Pixels between the text of a table row and the next.
   static constexpr int kRowPadding = 6;
+  // How often the window looks whether another program has changed the library.
+  static constexpr int kOtherChangesCheckMs = 500;
 
   explicit LibraryWindow(BankWindowOpener& opener, QWidget* parent = nullptr);
   ~LibraryWindow() override;
@@ -73,6 +77,7 @@ class LibraryWindow : public QMainWindow {
   std::int64_t currentCollection() const;
   void selectCollection(std::int64_t collectionId);
   QString statusText() const;
+  LibraryWriteWait& writeWait() const { return *writeWait_; }
 
  signals:
   // An addition's progress dialog is about to run the addition (the tests cancel it there).
@@ -80,7 +85,14 @@ class LibraryWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  // The collections read again, then the programs of the one chosen shown from the start.
   void reloadTree();
+  // The collections read again, keeping the one chosen and the tree's scroll position.
+  void reloadCollections();
+  void checkForOtherChanges();
+  // Shows what another program changed, keeping the collection chosen, the table's rows chosen
+  // and its scroll position.
+  void showOtherChanges();
   void addCollections(QTreeWidgetItem* parent, std::int64_t parentId);
   void showCollection();
   void showSearch(const QString& text);
@@ -88,6 +100,9 @@ class LibraryWindow : public QMainWindow {
   void showAdditionReport(const AdditionReport& report);
   void setStatus(const QString& text, const QString& details = QString());
   QString currentCollectionName() const;
+  // Runs `change` once the library's write lock is ours, waiting without blocking the windows
+  // while another program holds it.
+  void whenWritable(std::function<void()> change);
   using CollectionChange = std::function<int(CollectionEditing&, CollectionSnapshot&)>;
   // Makes a change of collections into `before`; false, after telling why, when it failed.
   bool makeChange(const CollectionChange& change, CollectionSnapshot& before);
@@ -116,5 +131,8 @@ class LibraryWindow : public QMainWindow {
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
   QUndoStack* undoStack_ = nullptr;
+  LibraryWriteWait* writeWait_ = nullptr;
+  QTimer* otherChanges_ = nullptr;
+  std::int64_t dataVersion_ = 0;
   QAction* closeAction_ = nullptr;
 };

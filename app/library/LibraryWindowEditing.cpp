@@ -12,6 +12,7 @@
 #include "app/commands/CommandTexts.h"
 #include "app/dialogs/UserDialogs.h"
 #include "app/library/LibraryWindow.h"
+#include "app/library/LibraryWriteWait.h"
 #include "app/library/ProgramTableModel.h"
 #include "app/list/ProgramDragData.h"
 #include "library/CollectionEditing.h"
@@ -85,14 +86,19 @@ void LibraryWindow::restore(const CollectionSnapshot& before, const QString& tex
   setStatus(QStringLiteral("Undone: %1").arg(text));
 }
 
+void LibraryWindow::whenWritable(std::function<void()> change) {
+  if (store_ && !writeWait_->run(*store_, std::move(change)))
+    setStatus(QStringLiteral("Still waiting for another program using the library"));
+}
+
 void LibraryWindow::undo() {
   if (undoStack_->canUndo())
-    undoStack_->undo();
+    whenWritable([this] { undoStack_->undo(); });
 }
 
 void LibraryWindow::redo() {
   if (undoStack_->canRedo())
-    undoStack_->redo();
+    whenWritable([this] { undoStack_->redo(); });
 }
 
 void LibraryWindow::addToCollection(qint64 collectionId, const QMimeData* data) {
@@ -111,18 +117,20 @@ void LibraryWindow::addToCollection(qint64 collectionId, const QMimeData* data) 
       programs.push_back(item.get());
     return editing.AppendPrograms(collectionId, programs, before);
   };
-  CollectionSnapshot before;
-  if (!makeChange(change, before))
-    return;
-  const QString name = before.collections.empty()
-                           ? QString()
-                           : QString::fromStdString(before.collections.front().name);
-  const QString text =
-      QStringLiteral("Added %1 to %2 (%3 new to the library)")
-          .arg(CountText(static_cast<qsizetype>(items->size()), "program", "programs"), name)
-          .arg(before.addedPrograms.size());
-  recordChange(text, change, std::move(before));
-  selectCollection(collectionId);
+  whenWritable([this, change, collectionId, count = items->size()] {
+    CollectionSnapshot before;
+    if (!makeChange(change, before))
+      return;
+    const QString name = before.collections.empty()
+                             ? QString()
+                             : QString::fromStdString(before.collections.front().name);
+    const QString text =
+        QStringLiteral("Added %1 to %2 (%3 new to the library)")
+            .arg(CountText(static_cast<qsizetype>(count), "program", "programs"), name)
+            .arg(before.addedPrograms.size());
+    recordChange(text, change, std::move(before));
+    selectCollection(collectionId);
+  });
 }
 
 void LibraryWindow::deleteCollection() {
@@ -142,9 +150,11 @@ void LibraryWindow::deleteCollection() {
                                                CollectionSnapshot& before) {
     return editing.Delete(collection, before);
   };
-  CollectionSnapshot before;
-  if (makeChange(change, before))
-    recordChange(QStringLiteral("Deleted collection %1").arg(name), change, std::move(before));
+  whenWritable([this, change, name] {
+    CollectionSnapshot before;
+    if (makeChange(change, before))
+      recordChange(QStringLiteral("Deleted collection %1").arg(name), change, std::move(before));
+  });
 }
 
 void LibraryWindow::renameCollection() {
@@ -162,10 +172,12 @@ void LibraryWindow::renameCollection() {
                                       CollectionEditing& editing, CollectionSnapshot& before) {
     return editing.Rename(collection, newName, before);
   };
-  CollectionSnapshot before;
-  if (makeChange(change, before))
-    recordChange(QStringLiteral("Renamed collection %1 to %2").arg(name, *typed), change,
-                 std::move(before));
+  whenWritable(
+      [this, change, text = QStringLiteral("Renamed collection %1 to %2").arg(name, *typed)] {
+        CollectionSnapshot before;
+        if (makeChange(change, before))
+          recordChange(text, change, std::move(before));
+      });
 }
 
 void LibraryWindow::removeFromCollection() {
@@ -187,13 +199,14 @@ void LibraryWindow::removeFromCollection() {
                                                          CollectionSnapshot& before) {
     return editing.RemovePrograms(collection, programs, before);
   };
-  CollectionSnapshot before;
-  if (!makeChange(change, before))
-    return;
-  const QString text =
-      QStringLiteral("Removed %1 from %2 (%3 gone from the library)")
-          .arg(CountText(static_cast<qsizetype>(programs.size()), "program", "programs"),
-               currentCollectionName())
-          .arg(before.programs.size());
-  recordChange(text, change, std::move(before));
+  whenWritable([this, change, count = programs.size(), name = currentCollectionName()] {
+    CollectionSnapshot before;
+    if (!makeChange(change, before))
+      return;
+    const QString text =
+        QStringLiteral("Removed %1 from %2 (%3 gone from the library)")
+            .arg(CountText(static_cast<qsizetype>(count), "program", "programs"), name)
+            .arg(before.programs.size());
+    recordChange(text, change, std::move(before));
+  });
 }

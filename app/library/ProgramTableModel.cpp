@@ -73,6 +73,16 @@ std::int64_t ProgramTableModel::programId(int row) const {
   return shown ? shown->program.id : 0;
 }
 
+int ProgramTableModel::rowNear(int row, std::int64_t program) const {
+  for (int distance = 0; distance <= kPageSize; ++distance) {
+    for (const int candidate : {row - distance, row + distance}) {
+      if (candidate >= 0 && candidate < count_ && programId(candidate) == program)
+        return candidate;
+    }
+  }
+  return -1;
+}
+
 int ProgramTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : count_;
 }

@@ -29,6 +29,8 @@ class ProgramTableModel : public QAbstractTableModel {
   void reload();
   // The program of a row; 0 when there is none.
   std::int64_t programId(int row) const;
+  // The row of `program` at `row` or the nearest one within a page of it; -1 when none is.
+  int rowNear(int row, std::int64_t program) const;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -105,7 +105,9 @@ TEST_F(LibraryWindowTest, ARefusedLibraryIsToldOfAndLeftAsItWas) {
   ASSERT_EQ(dialogs_.requests.size(), 1u);
   EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Error);
   EXPECT_EQ(dialogs_.requests[0].title, "Library");
-  EXPECT_TRUE(dialogs_.requests[0].text.startsWith("not a Corvale library"))
+  // The box names the file.
+  EXPECT_TRUE(dialogs_.requests[0].text.startsWith(QString::fromStdString(LibraryPath()) +
+                                                   ": not a Corvale library"))
       << dialogs_.requests[0].text.toStdString();
   EXPECT_TRUE(library.isVisible());
   EXPECT_EQ(Child<QTreeWidget>(library, "TreeView1")->topLevelItemCount(), 1);
