@@ -36,14 +36,12 @@ TEST(Sha256, KnownDigests) {
   };
   for (const auto& [message, digest] : cases) {
     EXPECT_EQ(Hex(Sha256::Of(BytesOf(message))), digest) << message.substr(0, 60);
-    // The same bytes in pieces that straddle the 64-byte blocks, through either engine.
-    for (const Sha256::Engine engine : {Sha256::Engine::Portable, Sha256::Engine::Fastest}) {
-      Sha256 pieces(engine);
-      const std::span<const std::uint8_t> bytes = BytesOf(message);
-      for (std::size_t at = 0; at < bytes.size(); at += 37)
-        pieces.Update(bytes.subspan(at, std::min<std::size_t>(37, bytes.size() - at)));
-      EXPECT_EQ(Hex(pieces.Finish()), digest) << "in pieces: " << message.substr(0, 60);
-    }
+    // The same bytes in pieces that straddle the 64-byte blocks.
+    Sha256 pieces;
+    const std::span<const std::uint8_t> bytes = BytesOf(message);
+    for (std::size_t at = 0; at < bytes.size(); at += 37)
+      pieces.Update(bytes.subspan(at, std::min<std::size_t>(37, bytes.size() - at)));
+    EXPECT_EQ(Hex(pieces.Finish()), digest) << "in pieces: " << message.substr(0, 60);
   }
 }
 
