@@ -68,7 +68,7 @@ void Fill(QComboBox& list, const std::vector<std::string>& names, int current) {
 // A field's number, or `current` when its text is not a whole decimal number.
 int NumberIn(const QLineEdit& field, int current) {
   bool whole = false;
-  const int number = field.text().toInt(&whole, 10);
+  const int number = field.text().trimmed().toInt(&whole, 10);
   return whole ? number : current;
 }
 
@@ -242,19 +242,25 @@ const PreferencesDialog::NumberRange PreferencesDialog::kNumberRanges[] = {
 
 bool PreferencesDialog::numbersInRange() {
   for (const NumberRange& range : kNumberRanges) {
+    QLineEdit& field = *(this->*range.field);
     bool whole = false;
-    const int number = (this->*range.field)->text().toInt(&whole, 10);
-    if (whole && (number < range.lowest || number > range.highest)) {
-      userDialogs().showError(this, windowTitle(),
-                              QStringLiteral("%1 must be from %2 to %3; %4 does not work. Nothing "
-                                             "was applied.")
-                                  .arg(QString::fromUtf8(range.label))
-                                  .arg(range.lowest)
-                                  .arg(range.highest)
-                                  .arg(number));
-      (this->*range.field)->setFocus();
-      return false;
-    }
+    const int number = field.text().trimmed().toInt(&whole, 10);
+    if (whole && number >= range.lowest && number <= range.highest)
+      continue;
+    // A text that is no whole number in range (letters, a number too long for any setting)
+    // would leave the value in force without a word: it is refused as a number out of range is.
+    const QString typed = field.text().trimmed().isEmpty() ? QStringLiteral("an empty field")
+                                                           : field.text().trimmed();
+    userDialogs().showError(this, windowTitle(),
+                            QStringLiteral("%1 must be from %2 to %3; %4 does not work. Nothing "
+                                           "was applied.")
+                                .arg(QString::fromUtf8(range.label))
+                                .arg(range.lowest)
+                                .arg(range.highest)
+                                .arg(typed));
+    field.setFocus();
+    field.selectAll();
+    return false;
   }
   return true;
 }

@@ -87,28 +87,39 @@ class PreferencesTest : public testing::Test {
 
 }  // namespace
 
-// A text that is no whole number keeps the value in force; a number outside what works is
-// refused with its range, the dialog stays open and nothing is applied.
-TEST_F(PreferencesTest, OkStoresWholeNumbersInRangeKeepsTheValueForOtherTextAndRefusesTheRest) {
+// A whole number in range is stored; any other text (a number out of range, letters, a number
+// too long for any setting, nothing) is refused with its range, the dialog stays open and
+// nothing is applied.
+TEST_F(PreferencesTest, OkStoresWholeNumbersInRangeAndRefusesTheRest) {
   ScriptedDialogs& dialogs = ScriptedDialogs::Install();
-  const std::optional<int> refused = -1;
+  const std::optional<int> refused;
   const struct {
     const NumberField& field;
     const char* text;
-    std::optional<int> number;  // none: not a whole decimal number; `refused`: out of range
+    std::optional<int> number;  // none: refused
   } cases[] = {
-      {kSize, "abc", {}},      {kSize, "4096", 4096},     {kSize, "", {}},
-      {kSize, "0", refused},   {kCount, "12x", {}},       {kCount, "99999999999", {}},
-      {kCount, "-3", refused}, {kCount, "400", 400},      {kTimeout, "0x20", {}},
-      {kTimeout, "1.5", {}},   {kTimeout, "40", 40},      {kTimeout, "-5", refused},
-      {kRetries, "5", 5},      {kRetries, "-1", refused}, {kRetries, "100", refused},
+      {kSize, "abc", refused},
+      {kSize, "4096", 4096},
+      {kSize, "", refused},
+      {kSize, "0", refused},
+      {kCount, "12x", refused},
+      {kCount, "99999999999", refused},
+      {kCount, "-3", refused},
+      {kCount, "400", 400},
+      {kTimeout, "0x20", refused},
+      {kTimeout, "1.5", refused},
+      {kTimeout, "40", 40},
+      {kTimeout, "-5", refused},
+      {kTimeout, "99999999999999999999", refused},
+      {kRetries, "5", 5},
+      {kRetries, "-1", refused},
+      {kRetries, "100", refused},
   };
   for (const auto& entry : cases) {
     SCOPED_TRACE(testing::Message() << entry.field.setting << " <- \"" << entry.text << '"');
     Reopen();
     const bool refuse = entry.number == refused;
-    const int expected =
-        refuse ? entry.field.inForce() : entry.number.value_or(entry.field.inForce());
+    const int expected = refuse ? entry.field.inForce() : *entry.number;
     const auto settings = SettingsFile();
     dialogs.requests.clear();
     Edit(entry.field).setText(QString::fromUtf8(entry.text));
@@ -117,8 +128,10 @@ TEST_F(PreferencesTest, OkStoresWholeNumbersInRangeKeepsTheValueForOtherTextAndR
     EXPECT_EQ(entry.field.inForce(), expected);
     if (refuse) {
       ASSERT_EQ(dialogs.requests.size(), 1u);
-      EXPECT_TRUE(dialogs.requests[0].text.endsWith("; " + QString::fromUtf8(entry.text) +
-                                                    " does not work. Nothing was applied."))
+      const QString typed =
+          *entry.text ? QString::fromUtf8(entry.text) : QStringLiteral("an empty field");
+      EXPECT_TRUE(
+          dialogs.requests[0].text.endsWith("; " + typed + " does not work. Nothing was applied."))
           << dialogs.requests[0].text.toStdString();
       EXPECT_EQ(SettingsFile(), settings);
       continue;
