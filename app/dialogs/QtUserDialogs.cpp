@@ -1,6 +1,7 @@
 #include "app/dialogs/QtUserDialogs.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -69,10 +70,51 @@ void FilterThroughProxy(QFileDialog& dialog, std::span<const FileFilter> filters
 
 }  // namespace
 
-std::unique_ptr<QFileDialog> QtUserDialogs::makeFileDialog(QWidget* parent,
-                                                           const FileDialogRequest& request,
-                                                           QFileDialog::AcceptMode mode) {
-  auto dialog = std::make_unique<QFileDialog>(parent, request.title, request.folder);
+QString OneNameFileDialog::chosenFile() const {
+  if (!typedChoice_.isEmpty())
+    return typedChoice_;
+  const QStringList files = selectedFiles();
+  return files.isEmpty() ? QString() : files.constFirst();
+}
+
+void OneNameFileDialog::accept() {
+  const auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  typedChoice_.clear();
+  if (name != nullptr && name->text().contains(u'"'))
+    acceptTypedName(name->text());
+  else
+    QFileDialog::accept();
+}
+
+void OneNameFileDialog::acceptTypedName(const QString& typed) {
+  const QString path = directory().absoluteFilePath(typed);
+  const QFileInfo file(path);
+  if (file.isDir()) {
+    setDirectory(path);
+    findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
+    return;
+  }
+  if (acceptMode() == AcceptOpen && !file.exists()) {
+    QMessageBox::warning(this, windowTitle(),
+                         QStringLiteral("%1\nFile not found.\nPlease verify the correct file name "
+                                        "was given.")
+                             .arg(file.fileName()));
+    return;
+  }
+  if (acceptMode() == AcceptSave && file.exists() &&
+      QMessageBox::warning(
+          this, windowTitle(),
+          QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(file.fileName()),
+          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    return;
+  typedChoice_ = path;
+  QDialog::accept();
+}
+
+std::unique_ptr<OneNameFileDialog> QtUserDialogs::makeFileDialog(QWidget* parent,
+                                                                 const FileDialogRequest& request,
+                                                                 QFileDialog::AcceptMode mode) {
+  auto dialog = std::make_unique<OneNameFileDialog>(parent, request.title, request.folder);
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setAcceptMode(mode);
   dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
@@ -95,10 +137,10 @@ std::unique_ptr<QFileDialog> QtUserDialogs::makeFileDialog(QWidget* parent,
 
 namespace {
 
-std::optional<QString> RunFileDialog(QFileDialog& dialog) {
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+std::optional<QString> RunFileDialog(OneNameFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.chosenFile().isEmpty())
     return std::nullopt;
-  return dialog.selectedFiles().constFirst();
+  return dialog.chosenFile();
 }
 
 }  // namespace
@@ -110,7 +152,7 @@ std::optional<QString> QtUserDialogs::openFileName(QWidget* parent,
 
 std::optional<QString> QtUserDialogs::folderName(QWidget* parent,
                                                  const FileDialogRequest& request) {
-  QFileDialog dialog(parent, request.title, request.folder);
+  OneNameFileDialog dialog(parent, request.title, request.folder);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);

@@ -2,6 +2,7 @@
 #include <QAbstractProxyModel>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QLineEdit>
 
 #include "app/dialogs/QtUserDialogs.h"
 #include "tests/app/WindowFixture.h"
@@ -53,5 +54,29 @@ TEST(FileDialog, ListsFilesOfTheChosenTypeInAnyLetterCase) {
       names << proxy->index(row, 0, listed).data().toString();
     names.sort();
     EXPECT_EQ(names, c.names) << c.type;
+  }
+}
+
+// A name typed with a double quote in it is that name, not the toolkit's list of names in
+// quotes: Open opens it and Save As writes it.
+TEST(FileDialog, ANameTypedWithQuotesIsTheNameUsed) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("\"old bank.s2a"), {1});
+  const QString folder = QString::fromStdString(dir.Path());
+  const struct {
+    QFileDialog::AcceptMode mode;
+    const char* typed;
+  } cases[] = {
+      {QFileDialog::AcceptOpen, "\"old bank.s2a"},
+      {QFileDialog::AcceptSave, "\"new bank.s2v"},
+      {QFileDialog::AcceptSave, "a \"quoted\" name.s2a"},
+  };
+  for (const auto& [mode, typed] : cases) {
+    const auto dialog =
+        QtUserDialogs::makeFileDialog(nullptr, {"Title", OpenDialogFilters(), folder, {}}, mode);
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromUtf8(typed));
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted) << typed;
+    EXPECT_EQ(dialog->chosenFile(), folder + "/" + QString::fromUtf8(typed));
   }
 }
