@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/DiffVerb.h"
 #include "cli/ItemSlot.h"
 #include "cli/LibraryVerbs.h"
 #include "cli/MidiVerbs.h"
@@ -283,7 +284,7 @@ int Import(std::span<const std::string> arguments) {
   return SaveDocument("import", document, out);
 }
 
-constexpr std::array<Verb, 9> kVerbs{{
+constexpr std::array<Verb, 10> kVerbs{{
     {"list", "list FILE...",
      "Print the items of each bank file (.s2a, .s2v, .s2e) or item file (.s2i), and the item\n"
      "      dumps of a SysEx file (.syx) or of the SysEx events of a Standard MIDI File (.mid)\n"
@@ -310,6 +311,13 @@ constexpr std::array<Verb, 9> kVerbs{{
      "      first item dump of the slot's kind in a .syx or .mid file, and save the bank file to\n"
      "      OUT, or back to DOC. Blocks a dump lacks become 0.",
      "corvale-cli import \"My Banks.s2a\" ext-perf:64 lead.syx \"New Banks.s2a\"", &Import},
+    {"diff", "diff A B",
+     "Print what differs between two programs of one kind, each an item file (.s2i, or the\n"
+     "      first item dump of a .syx or .mid file), DOC ITEM (a slot of a bank file) or\n"
+     "      library:ID (a program of the library): the name, the category, and the bytes of\n"
+     "      each parameter block that differs (offset in the block, A's byte, B's byte, in hex).\n"
+     "      Exit status 0 when they are identical, 1 when they differ, 2 on any error.",
+     "corvale-cli diff \"My Banks.s2a\" int-inst:A05 library:14", &DiffVerb},
     {"ports", "ports [--in N] [--out N]",
      "List the MIDI input and output ports, numbered, the current ones marked with *. The\n"
      "      current ports are the ones stored in the settings; --in and --out choose others for\n"

@@ -804,3 +804,50 @@ TEST_F(CorvaleCliMidi, SentBanksLandInTheSynthesizersMemory) {
     ExpectBanks(*synthesizer->MemorySnapshot(), "memory.s2a", sent, other_, demo_);
   }
 }
+
+TEST_F(CorvaleCli, DiffComparesFilesSlotsAndLibraryProgramsAndExitsAsCmpDoes) {
+  constexpr int kElem2FilterByte5 = 418 + 5;
+  Item& piano = *demo_.InternalInstrumentBank().ItemAt(0);
+  piano.Data()[kElem2FilterByte5] = 0x0C;
+  ASSERT_EQ(demo_.Save(dir_.File("demo.s2a")), 0);
+  S2I_File changed;
+  changed.SetItem(piano);
+  ASSERT_EQ(changed.GetItem(S2I_File::kAnyKind)->SetName("Grand Pn2"), 0);
+  changed.GetItem(S2I_File::kAnyKind)->Data()[kElem2FilterByte5] = 0x28;
+  ASSERT_EQ(ExportItemFile(changed, dir_.File("changed.s2i")), 0);
+  ASSERT_EQ(ExportItemFile(changed, dir_.File("changed.syx")), 0);
+  const auto run = [&](const std::string& arguments) {
+    return RunCommand("CORVALE_LIBRARY=" + Quoted("library.sqlite") + " '" + cli_ + "' " +
+                      arguments);
+  };
+
+  ToolRun diff = run("diff library:1 " + Quoted("changed.s2i"));
+  EXPECT_EQ(diff.status, 2);
+  EXPECT_EQ(diff.err, "corvale-cli: diff: " + dir_.File("library.sqlite") + ": no library there\n");
+  ASSERT_EQ(run("library add " + Quoted("changed.s2i")).status, 0);
+  diff = run("diff " + Quoted("demo.s2a") + " int-inst:1 library:1");
+  EXPECT_EQ(diff.status, 1) << diff.err;
+  EXPECT_EQ(diff.out, "A: " + dir_.File("demo.s2a") +
+                          " int-inst:A01 Pf:Grand Pno\nB: library:1 Pf:Grand Pn2\n"
+                          "Name: Grand Pno -> Grand Pn2\nVoice Elem 2 Filter: 1 byte differs\n"
+                          "  +5: 0C 28\n");
+  diff = run("diff library:1 " + Quoted("changed.syx"));
+  EXPECT_EQ(diff.status, 0) << diff.err;
+  EXPECT_EQ(diff.out, "A: library:1 Pf:Grand Pn2\nB: " + dir_.File("changed.syx") +
+                          " Pf:Grand Pn2\nThe two programs are identical\n");
+
+  const std::pair<std::string, std::string> troubles[] = {
+      {Quoted("demo.s2a") + " int-inst:1", "expected A B, each FILE, DOC ITEM or library:ID"},
+      {Quoted("none.s2i") + " library:1", "none.s2i: could not be loaded: Error opening file"},
+      {Quoted("demo.s2a") + " int-inst:1 " + Quoted("demo.s2a") + " int-perf:1",
+       "A is an Instrument program and B a Performance program: only programs of one kind "
+       "compare\n"},
+  };
+  for (const auto& [arguments, error] : troubles) {
+    diff = run("diff " + arguments);
+    EXPECT_EQ(diff.status, 2) << arguments;
+    EXPECT_EQ(diff.out, "");
+    EXPECT_NE(diff.err.find("corvale-cli: diff: "), std::string::npos) << diff.err;
+    EXPECT_NE(diff.err.find(error), std::string::npos) << diff.err;
+  }
+}
