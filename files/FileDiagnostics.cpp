@@ -6,10 +6,9 @@
 #include <vector>
 
 namespace {
-FileDiagnosticHandler& Handler() {
-  static FileDiagnosticHandler handler;
-  return handler;
-}
+// This thread's innermost scope. A plain pointer, so that it needs no destruction: a capture
+// held by a static object (the command-line tool's) ends after the thread's own objects do.
+thread_local FileDiagnosticScope* innermost = nullptr;
 
 std::string Format(const char* format, std::va_list arguments) {
   std::va_list measuring;
@@ -31,29 +30,34 @@ void ReportFileDiagnostic(const char* format, ...) {
   va_end(arguments);
   if (!text.empty() && text.back() == '\n')
     text.pop_back();
-  if (Handler()) {
-    Handler()(text);
+  if (innermost != nullptr && innermost->handler_) {
+    innermost->handler_(text);
   } else {
     std::fprintf(stderr, "%s\n", text.c_str());
   }
 }
 
-FileDiagnosticHandler SetFileDiagnosticHandler(FileDiagnosticHandler handler) {
-  FileDiagnosticHandler previous = std::move(Handler());
-  Handler() = std::move(handler);
-  return previous;
+FileDiagnosticScope::FileDiagnosticScope(FileDiagnosticHandler handler)
+    : handler_(std::move(handler)), outer_(innermost) {
+  innermost = this;
+}
+
+// Unlinked wherever it stands, so that scopes ending out of order leave no scope behind them
+// pointing at one that is gone.
+FileDiagnosticScope::~FileDiagnosticScope() {
+  FileDiagnosticScope** link = &innermost;
+  while (*link != nullptr && *link != this)
+    link = &(*link)->outer_;
+  if (*link != nullptr)
+    *link = outer_;
 }
 
 // A text said again (the settings file, unreadable at every read) is kept once.
 FileDiagnosticCapture::FileDiagnosticCapture()
-    : previous_(SetFileDiagnosticHandler([this](const std::string& text) {
+    : scope_([this](const std::string& text) {
         if (std::find(kept_.begin(), kept_.end(), text) == kept_.end())
           kept_.push_back(text);
-      })) {}
-
-FileDiagnosticCapture::~FileDiagnosticCapture() {
-  SetFileDiagnosticHandler(std::move(previous_));
-}
+      }) {}
 
 std::string FileDiagnosticCapture::Text() const {
   std::string joined;

@@ -61,9 +61,9 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   const ProgramMidi midi;
   const SecondaryWindows secondaryWindows;
 
-  // Commands show what the file layers say about their own failures; anything said outside a
-  // command lands beside the status of the window in front.
-  SetFileDiagnosticHandler([first = mainWindow.get()](const std::string& text) {
+  // Commands show what the file layers say about their own failures; anything said on this
+  // thread outside a command lands beside the status of the window in front.
+  const FileDiagnosticScope diagnostics([first = mainWindow.get()](const std::string& text) {
     auto* active = qobject_cast<EditorWindow*>(QApplication::activeWindow());
     EditorWindow* window = active ? active : first;
     window->setStatus(window->statusText(), QString::fromStdString(text));
@@ -77,7 +77,5 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   ShowStartNote(*mainWindow, singleInstance.note());
   // Settings read before the window could say anything: an unreadable file is news.
   ShowStartNote(*mainWindow, QString::fromStdString(SettingsStore::ReadProblem()));
-  const int status = application.exec();
-  SetFileDiagnosticHandler(nullptr);
-  return status;
+  return application.exec();
 }

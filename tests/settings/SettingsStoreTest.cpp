@@ -146,11 +146,11 @@ TEST_F(SettingsStoreTest, AnUnreadableSettingsFileIsSaidAtEachReadAndNeverReplac
     make();
     const struct stat before = StatOf(location_);
     std::vector<std::string> said;
-    const FileDiagnosticHandler previous =
-        SetFileDiagnosticHandler([&](const std::string& text) { said.push_back(text); });
-    EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputTimeout, 25), 25);
-    EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastOpenDirectory, "x"), "");
-    SetFileDiagnosticHandler(previous);
+    {
+      const FileDiagnosticScope scope([&](const std::string& text) { said.push_back(text); });
+      EXPECT_EQ(SettingsStore::ReadSettingInteger(Settings::kMidiInputTimeout, 25), 25);
+      EXPECT_EQ(SettingsStore::ReadSettingString(Settings::kLastOpenDirectory, "x"), "");
+    }
     const std::string line = "Settings file \"" + location_ + "\" could not be read: " + reason;
     EXPECT_EQ(said, std::vector<std::string>(2, line));
     EXPECT_EQ(SettingsStore::ReadProblem(), line);

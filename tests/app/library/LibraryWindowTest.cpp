@@ -4,6 +4,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -203,6 +204,56 @@ TEST_F(LibraryWindowTest, ACancelledAdditionKeepsNothing) {
   EXPECT_EQ(Column(library, Column::NameColumn), QStringList({"Kept"}));
   EXPECT_EQ(Child<QTreeWidget>(library, "TreeView1")->topLevelItemCount(), 1);
   EXPECT_EQ(test::Counts(*test::OpenLibrary(LibraryPath())), before);
+}
+
+// The addition reads its files on a thread of its own while the bank window, outside the
+// progress dialog's reach, opens damaged files on the GUI thread: each tells its own files'
+// reasons, none of the other's.
+TEST_F(LibraryWindowTest, BankWindowOpensDuringAnAdditionTellTheirOwnReasons) {
+  const auto writeDamaged = [&](const std::string& folder) {
+    std::filesystem::create_directory(folder);
+    QStringList paths;
+    for (int i = 0; i < 6; ++i) {
+      paths << QString::fromStdString(folder + "/bad-" + std::to_string(i) + ".s2a");
+      test::WriteBytes(paths.back().toStdString(), std::vector<std::uint8_t>(64 + i, 0x55));
+    }
+    return paths;
+  };
+  const auto unknownFormat = [](const QString& path) {
+    return "Error: \"" + path + "\" Has Unknown format.";
+  };
+  const std::string adding = dir_.File("adding");
+  const QStringList added = writeDamaged(adding);
+  for (int i = 0; i < 4; ++i)
+    std::filesystem::copy_file(dir_.File("demo.s2a"),
+                               adding + "/demo-" + std::to_string(i) + ".s2a");
+  const QStringList opened = writeDamaged(dir_.File("opening"));
+  LibraryWindow& library = ShowLibrary();
+
+  int opens = 0;
+  QStringList wrong;
+  QTimer opener;
+  QObject::connect(&opener, &QTimer::timeout, [&] {
+    const QString& path = opened[opens++ % opened.size()];
+    dialogs_.paths.push_back(path);
+    command::open(*form_);
+    const QString expected = path.section(u'/', -1) + ": " + unknownFormat(path);
+    if (form_->statusReason() != expected)
+      wrong << form_->statusReason();
+  });
+  opener.start(0);
+  dialogs_.paths.push_back(QString::fromStdString(adding));
+  ActionOf(library, "AddFolder1")->trigger();
+  opener.stop();
+
+  EXPECT_GT(opens, 0);
+  EXPECT_EQ(wrong, QStringList());
+  EXPECT_TRUE(library.statusText().endsWith("; 6 files skipped"))
+      << library.statusText().toStdString();
+  QStringList skipped;
+  for (const QString& path : added)
+    skipped << path + ": could not be loaded: " + unknownFormat(path);
+  EXPECT_EQ(Child<QLabel>(library, "LibraryStatus")->toolTip(), skipped.join(u'\n'));
 }
 
 }  // namespace
