@@ -1,6 +1,7 @@
 #include "model/SharedDefaults.h"
 
 #include <array>
+#include <mutex>
 #include <utility>
 
 #include "model/Item.h"
@@ -8,7 +9,11 @@
 
 namespace {
 
+// Filled on first use from any thread (the library's additions read files on a thread of
+// their own); filling one default makes items and sets that ask for the others, so the lock is
+// taken again by the thread that holds it.
 struct Registry {
+  std::recursive_mutex lock;
   std::array<std::unique_ptr<Item>, kItemKindCount> items;
   std::unique_ptr<S2A_File> set;
   std::unique_ptr<DefaultSource> source;
@@ -23,6 +28,7 @@ Registry& TheRegistry() {
 
 const Item& SharedDefaults::DefaultItem(ItemKind kind) {
   Registry& registry = TheRegistry();
+  const std::lock_guard hold(registry.lock);
   std::unique_ptr<Item>& slot = registry.items[static_cast<int>(kind)];
   if (slot)
     return *slot;
@@ -36,24 +42,31 @@ const Item& SharedDefaults::DefaultItem(ItemKind kind) {
 }
 
 const S2A_File& SharedDefaults::DefaultSet() {
-  std::unique_ptr<S2A_File>& set = TheRegistry().set;
+  Registry& registry = TheRegistry();
+  const std::lock_guard hold(registry.lock);
+  std::unique_ptr<S2A_File>& set = registry.set;
   if (!set)
     set = std::make_unique<S2A_File>(S2A_File::SharedDefaultTag{});
   return *set;
 }
 
 bool SharedDefaults::FillSet(S2A_File& set) {
-  DefaultSource* source = TheRegistry().source.get();
+  Registry& registry = TheRegistry();
+  const std::lock_guard hold(registry.lock);
+  DefaultSource* source = registry.source.get();
   return source && source->FillSet(set);
 }
 
 void SharedDefaults::Use(std::unique_ptr<DefaultSource> source) {
+  Registry& registry = TheRegistry();
+  const std::lock_guard hold(registry.lock);
   Forget();
-  TheRegistry().source = std::move(source);
+  registry.source = std::move(source);
 }
 
 void SharedDefaults::Forget() {
   Registry& registry = TheRegistry();
+  const std::lock_guard hold(registry.lock);
   registry.set.reset();
   for (std::unique_ptr<Item>& item : registry.items)
     item.reset();
