@@ -41,36 +41,29 @@ void ProgramTableModel::reload() {
   endResetModel();
 }
 
-const ProgramTableModel::ShownRow* ProgramTableModel::rowAt(int row) const {
+const ListedProgram* ProgramTableModel::rowAt(int row) const {
   if (!store_ || row < 0 || row >= count_)
     return nullptr;
   const std::int64_t page = row / kPageSize;
   auto found = pages_.find(page);
   if (found == pages_.end()) {
-    std::vector<ProgramRow> rows;
-    if (store_->FetchPrograms(filter_, page * kPageSize, kPageSize, rows) != 0)
+    std::vector<ListedProgram> rows;
+    if (store_->FetchPrograms(filter_, {.skip = page * kPageSize, .limit = kPageSize}, rows) != 0)
       return nullptr;
-    std::vector<ShownRow> shown;
-    shown.reserve(rows.size());
-    for (ProgramRow& program : rows) {
-      std::vector<ProgramPlace> places;
-      const int sources = store_->Places(program.id, places) == 0 ? int(places.size()) : 0;
-      shown.push_back({std::move(program), sources});
-    }
     if (pageOrder_.size() >= kPagesKept) {
       pages_.erase(pageOrder_.front());
       pageOrder_.erase(pageOrder_.begin());
     }
     pageOrder_.push_back(page);
-    found = pages_.emplace(page, std::move(shown)).first;
+    found = pages_.emplace(page, std::move(rows)).first;
   }
   const std::size_t offset = static_cast<std::size_t>(row % kPageSize);
   return offset < found->second.size() ? &found->second[offset] : nullptr;
 }
 
 std::int64_t ProgramTableModel::programId(int row) const {
-  const ShownRow* shown = rowAt(row);
-  return shown ? shown->program.id : 0;
+  const ListedProgram* listed = rowAt(row);
+  return listed ? listed->program.id : 0;
 }
 
 int ProgramTableModel::rowCount(const QModelIndex& parent) const {
@@ -84,10 +77,10 @@ int ProgramTableModel::columnCount(const QModelIndex& parent) const {
 QVariant ProgramTableModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid())
     return {};
-  const ShownRow* shown = rowAt(index.row());
-  if (!shown)
+  const ListedProgram* listed = rowAt(index.row());
+  if (!listed)
     return {};
-  const ProgramRow& program = shown->program;
+  const ProgramRow& program = listed->program;
   switch (index.column()) {
     case NameColumn:
       return QString::fromStdString(program.name);
@@ -96,7 +89,7 @@ QVariant ProgramTableModel::data(const QModelIndex& index, int role) const {
     case KindColumn:
       return QString::fromLatin1(KindInfo(program.kind).name);
     case SourcesColumn:
-      return shown->sources;
+      return static_cast<int>(listed->placeCount);
     case AddedColumn:
       // "2026-12-09T06:50:00Z" shown as "2026-12-09 06:50".
       return QString::fromStdString(program.addedAt).left(16).replace(u'T', u' ');

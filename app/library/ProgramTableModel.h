@@ -41,16 +41,12 @@ class ProgramTableModel : public QAbstractTableModel {
   QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
  private:
-  struct ShownRow {
-    ProgramRow program;
-    int sources = 0;
-  };
-  const ShownRow* rowAt(int row) const;
+  const ListedProgram* rowAt(int row) const;
 
   LibraryStore* store_ = nullptr;
   ProgramFilter filter_;
   int count_ = 0;
   // Pages read, by number, and the order they were read in, to let the oldest go.
-  mutable std::map<std::int64_t, std::vector<ShownRow>> pages_;
+  mutable std::map<std::int64_t, std::vector<ListedProgram>> pages_;
   mutable std::vector<std::int64_t> pageOrder_;
 };
