@@ -1,6 +1,8 @@
 #include "app/library/ProgramTableModel.h"
 
 #include <QMimeData>
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <set>
 
@@ -34,11 +36,42 @@ void ProgramTableModel::reload() {
   beginResetModel();
   pages_.clear();
   pageOrder_.clear();
+  pageEnds_.clear();
   std::int64_t count = 0;
   if (store_ && store_->CountPrograms(filter_, count) != 0)
     count = 0;
   count_ = static_cast<int>(count);
   endResetModel();
+}
+
+ProgramPage ProgramTableModel::nearestStart(std::int64_t first, std::int64_t end) const {
+  const int limit = static_cast<int>(end - first);
+  ProgramPage nearest{nullptr, false, first, limit};
+  const auto consider = [&nearest, limit](const ListedProgram* from, bool backward,
+                                          std::int64_t skip) {
+    if (skip < nearest.skip)
+      nearest = {from, backward, skip, limit};
+  };
+  consider(nullptr, true, count_ - end);
+  const auto after = pageEnds_.upper_bound(first);
+  if (after != pageEnds_.begin())
+    consider(&std::prev(after)->second, false, first - std::prev(after)->first);
+  const auto last = pageEnds_.lower_bound(end - 1);
+  if (last != pageEnds_.end())
+    consider(&last->second, true, last->first - (end - 1));
+  return nearest;
+}
+
+void ProgramTableModel::keepPage(std::int64_t page, std::vector<ListedProgram> rows) const {
+  const std::int64_t first = page * kPageSize;
+  pageEnds_.insert_or_assign(first, rows.front());
+  pageEnds_.insert_or_assign(first + static_cast<std::int64_t>(rows.size()) - 1, rows.back());
+  if (pageOrder_.size() >= kPagesKept) {
+    pages_.erase(pageOrder_.front());
+    pageOrder_.erase(pageOrder_.begin());
+  }
+  pageOrder_.push_back(page);
+  pages_.emplace(page, std::move(rows));
 }
 
 const ListedProgram* ProgramTableModel::rowAt(int row) const {
@@ -47,15 +80,13 @@ const ListedProgram* ProgramTableModel::rowAt(int row) const {
   const std::int64_t page = row / kPageSize;
   auto found = pages_.find(page);
   if (found == pages_.end()) {
+    const std::int64_t first = page * kPageSize;
+    const std::int64_t end = std::min<std::int64_t>(first + kPageSize, count_);
     std::vector<ListedProgram> rows;
-    if (store_->FetchPrograms(filter_, {.skip = page * kPageSize, .limit = kPageSize}, rows) != 0)
+    if (store_->FetchPrograms(filter_, nearestStart(first, end), rows) != 0 || rows.empty())
       return nullptr;
-    if (pageOrder_.size() >= kPagesKept) {
-      pages_.erase(pageOrder_.front());
-      pageOrder_.erase(pageOrder_.begin());
-    }
-    pageOrder_.push_back(page);
-    found = pages_.emplace(page, std::move(rows)).first;
+    keepPage(page, std::move(rows));
+    found = pages_.find(page);
   }
   const std::size_t offset = static_cast<std::size_t>(row % kPageSize);
   return offset < found->second.size() ? &found->second[offset] : nullptr;
