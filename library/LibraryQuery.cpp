@@ -31,17 +31,17 @@ constexpr const char* kCollectionsUnder =
 constexpr const char* kEntriesOfCollection =
     "SELECT program_id, bank, slot FROM collection_entries WHERE collection_id = ?1 "
     "ORDER BY position";
-// What a list shows of each program the subquery k gives (its row, its position and sound
-// fingerprint): its number of places, the first of them and the other programs of its sound,
-// each an index lookup.
+// What a list shows of each program the subquery k gives (its number and position): its row,
+// its number of places, the first of them and the other programs of its sound, each an index
+// lookup.
 constexpr const char* kListedColumns =
-    "SELECT k.id, k.kind, k.name, k.category, k.added_at, k.position, "
+    "SELECT k.id, p.kind, p.name, p.category, p.added_at, k.position, "
     "(SELECT count(*) FROM sources c WHERE c.program_id = k.id), "
     "s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at, "
-    "(SELECT group_concat(q.id) FROM programs q WHERE q.sound_fingerprint = k.sound_fingerprint "
-    "AND q.kind = k.kind AND q.id <> k.id) FROM (";
+    "(SELECT group_concat(q.id) FROM programs q WHERE q.sound_fingerprint = p.sound_fingerprint "
+    "AND q.kind = p.kind AND q.id <> k.id) FROM (";
 constexpr const char* kListedJoins =
-    ") k LEFT JOIN sources s ON s.id = "
+    ") k JOIN programs p ON p.id = k.id LEFT JOIN sources s ON s.id = "
     "(SELECT min(m.id) FROM sources m WHERE m.program_id = k.id) "
     "LEFT JOIN files f ON f.id = s.file_id";
 
@@ -203,8 +203,7 @@ int BindFilter(SqliteStatement& statement, const ProgramFilter& filter) {
   return index;
 }
 
-// A column a list sorts by: its name in the subquery k, which is also the name of the column
-// the subquery reads it from.
+// A column a list sorts by.
 enum class SortColumn { Name, Category, Kind, Added, Id, Position };
 
 // The columns a filter's rows sort by, in order; the last of them tells every two rows apart.
@@ -233,14 +232,15 @@ std::vector<SortColumn> SortColumns(const ProgramFilter& filter) {
   return columns;
 }
 
-// The columns as terms of the subquery's own tables (`inner`) or of k, each followed by
-// `suffix`: "p.name COLLATE NOCASE DESC, p.id DESC".
-std::string Terms(const std::vector<SortColumn>& columns, bool inner, const char* suffix) {
+// The columns as terms, each followed by `suffix`: "p.name COLLATE NOCASE DESC, p.id DESC". A
+// program's own columns are those of p, the position that of `positionTable`.
+std::string Terms(const std::vector<SortColumn>& columns, const char* positionTable,
+                  const char* suffix) {
   constexpr const char* kNames[] = {"name", "category", "kind", "added_at", "id", "position"};
   std::string terms;
   for (const SortColumn column : columns) {
     terms += terms.empty() ? "" : ", ";
-    terms += !inner ? "k." : column == SortColumn::Position ? "e." : "p.";
+    terms += column == SortColumn::Position ? positionTable : "p.";
     terms += kNames[static_cast<int>(column)];
     terms += column == SortColumn::Name ? " COLLATE NOCASE" : "";
     terms += suffix;
@@ -276,17 +276,17 @@ void BindKey(SqliteStatement& statement, int index, const std::vector<SortColumn
 }
 
 // The filter's rows with what a list shows of them, in the filter's order (reversed for a page
-// read backward). A page's subquery sorts the rows and keeps its own, so that what is shown is
-// looked up for those alone; without a page the subquery merges into the query, which looks it
-// up once for each row.
+// read backward). The subquery k gives the rows' numbers in order: for a page it keeps those of
+// the page alone, so that what is shown is looked up for them only (and SQLite sorts no more
+// than it needs to find them); without a page it merges into the query, which looks it up once
+// for each row.
 std::string ListedSql(const ProgramFilter& filter, const ProgramPage* page) {
   const std::vector<SortColumn> columns = SortColumns(filter);
   const bool reversed = filter.descending != (page != nullptr && page->backward);
   const char* const direction = reversed ? " DESC" : "";
   std::string sql = kListedColumns;
-  sql += "SELECT p.id, p.kind, p.name, p.category, p.added_at, p.sound_fingerprint, ";
-  sql += filter.collection ? "e.position" : "0";
-  sql += " AS position" + FromAndWhere(filter);
+  sql += filter.collection ? "SELECT p.id, e.position" : "SELECT p.id, 0 AS position";
+  sql += FromAndWhere(filter);
   if (page != nullptr && page->from != nullptr) {
     // The first column's own bound lets SQLite start in its index; the whole key then passes
     // over the rows of an equal first value before the page's.
@@ -294,13 +294,13 @@ std::string ListedSql(const ProgramFilter& filter, const ProgramPage* page) {
     std::string values = "?";
     for (std::size_t i = 1; i < columns.size(); ++i)
       values += ", ?";
-    sql += " AND " + Terms({columns.front()}, true, "") + bound + "? AND (" +
-           Terms(columns, true, "") + ")" + bound + "(" + values + ")";
+    sql += " AND " + Terms({columns.front()}, "e.", "") + bound + "? AND (" +
+           Terms(columns, "e.", "") + ")" + bound + "(" + values + ")";
   }
-  sql += " ORDER BY " + Terms(columns, true, direction);
+  sql += " ORDER BY " + Terms(columns, "e.", direction);
   if (page != nullptr)
     sql += " LIMIT ? OFFSET ?";
-  return sql + kListedJoins + " ORDER BY " + Terms(columns, false, direction);
+  return sql + kListedJoins + " ORDER BY " + Terms(columns, "k.", direction);
 }
 
 }  // namespace
