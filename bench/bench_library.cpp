@@ -117,10 +117,10 @@ std::size_t ReadAll(const std::vector<std::string>& paths) {
 
 void TimeSearch(LibraryStore& store, const char* label, const ProgramFilter& filter) {
   std::int64_t count = 0;
-  std::vector<ProgramRow> rows;
+  std::vector<ListedProgram> rows;
   const double ms = MedianMilliseconds(kSearchRepeats, [&] {
     store.CountPrograms(filter, count);
-    store.FetchPrograms(filter, 0, kPageRows, rows);
+    store.FetchPrograms(filter, {.limit = kPageRows}, rows);
   });
   std::printf("  store (FTS5)  %-24s %7lld rows, count + first %d: %7.2f ms\n", label,
               static_cast<long long>(count), kPageRows, ms);

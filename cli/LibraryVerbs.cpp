@@ -118,21 +118,19 @@ std::string PlaceText(const ProgramPlace& place) {
 }
 
 // "12  Instrument  Pf:Grand Pno  /banks/a.s2a int-inst:A01 (+2 places)  same sound: 14, 20"
-int PrintRow(LibraryStore& store, const ProgramRow& row) {
-  std::vector<ProgramPlace> places;
-  std::vector<ProgramRow> sameSound;
-  if (store.Places(row.id, places) != 0 || store.SameSound(row.id, sameSound) != 0)
-    return -1;
+void PrintRow(const ListedProgram& listed) {
+  const ProgramRow& row = listed.program;
   std::string line = std::to_string(row.id) + "  " + KindInfo(row.kind).name + "  " + row.category +
                      ":" + row.name;
-  if (!places.empty())
-    line += "  " + PlaceText(places.front());
-  if (places.size() > 1)
-    line += " (+" + CountText(places.size() - 1, "place", "places") + ")";
-  for (std::size_t i = 0; i < sameSound.size(); ++i)
-    line += (i == 0 ? "  same sound: " : ", ") + std::to_string(sameSound[i].id);
+  if (listed.firstPlace)
+    line += "  " + PlaceText(*listed.firstPlace);
+  if (listed.placeCount > 1) {
+    line +=
+        " (+" + CountText(static_cast<std::size_t>(listed.placeCount - 1), "place", "places") + ")";
+  }
+  for (std::size_t i = 0; i < listed.sameSound.size(); ++i)
+    line += (i == 0 ? "  same sound: " : ", ") + std::to_string(listed.sameSound[i]);
   std::printf("%s\n", line.c_str());
-  return 0;
 }
 
 int Find(std::span<const std::string> arguments) {
@@ -149,18 +147,15 @@ int Find(std::span<const std::string> arguments) {
   const std::unique_ptr<LibraryStore> store = OpenLibrary(kVerb, LibraryStore::Access::Read);
   if (!store)
     return kExitFailure;
-  std::vector<ProgramRow> rows;
-  for (std::int64_t offset = 0;; offset += kPageSize) {
-    if (store->FetchPrograms(filter, offset, kPageSize, rows) != 0)
-      return LibraryFailure(kVerb, *store);
-    for (const ProgramRow& row : rows) {
-      if (PrintRow(*store, row) != 0)
-        return LibraryFailure(kVerb, *store);
-    }
-    FlushOutput();
-    if (rows.size() < static_cast<std::size_t>(kPageSize))
-      return kExitSuccess;
-  }
+  // One query read to its end, output flushed a page of lines at a time.
+  std::int64_t printed = 0;
+  const int result = store->ForEachFound(filter, [&printed](const ListedProgram& row) {
+    PrintRow(row);
+    if (++printed % kPageSize == 0)
+      FlushOutput();
+  });
+  FlushOutput();
+  return result == 0 ? kExitSuccess : LibraryFailure(kVerb, *store);
 }
 
 // --- export ---

@@ -1,5 +1,7 @@
 #include "library/LibraryQuery.h"
 
+#include <algorithm>
+#include <charconv>
 #include <sstream>
 
 #include "model/BankLayouts.h"
@@ -7,7 +9,6 @@
 namespace LibraryQuery {
 namespace {
 
-constexpr const char* kProgramColumns = "SELECT p.id, p.kind, p.name, p.category, p.added_at";
 constexpr const char* kProgramById =
     "SELECT p.id, p.kind, p.name, p.category, p.added_at FROM programs p WHERE p.id = ?1";
 constexpr const char* kSameSound =
@@ -32,6 +33,19 @@ constexpr const char* kCollectionsUnder =
 constexpr const char* kEntriesOfCollection =
     "SELECT program_id, bank, slot, dropped FROM collection_entries WHERE collection_id = ?1 "
     "ORDER BY position";
+// What a list shows of each program the subquery k gives (its number and position): its row,
+// its number of places, the first of them and the other programs of its sound, each an index
+// lookup.
+constexpr const char* kListedColumns =
+    "SELECT k.id, p.kind, p.name, p.category, p.added_at, k.position, "
+    "(SELECT count(*) FROM sources c WHERE c.program_id = k.id), "
+    "s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at, "
+    "(SELECT group_concat(q.id) FROM programs q WHERE q.sound_fingerprint = p.sound_fingerprint "
+    "AND q.kind = p.kind AND q.id <> k.id) FROM (";
+constexpr const char* kListedJoins =
+    ") k JOIN programs p ON p.id = k.id LEFT JOIN sources s ON s.id = "
+    "(SELECT min(m.id) FROM sources m WHERE m.program_id = k.id) "
+    "LEFT JOIN files f ON f.id = s.file_id";
 
 ProgramRow ProgramRowOf(const SqliteStatement& statement) {
   ProgramRow row;
@@ -63,15 +77,45 @@ ProgramImage ImageOf(const SqliteStatement& statement) {
   return image;
 }
 
-ProgramPlace PlaceOf(const SqliteStatement& statement) {
+// The place in the five columns from `first` on.
+ProgramPlace PlaceAt(const SqliteStatement& statement, int first) {
   ProgramPlace place;
   place.origin =
-      statement.Int(0) == 1 ? ProgramPlace::Origin::Received : ProgramPlace::Origin::File;
-  place.path = statement.Text(1);
-  place.bank = statement.Text(2);
-  place.slot = static_cast<int>(statement.Int(3));
-  place.seenAt = statement.Text(4);
+      statement.Int(first) == 1 ? ProgramPlace::Origin::Received : ProgramPlace::Origin::File;
+  place.path = statement.Text(first + 1);
+  place.bank = statement.Text(first + 2);
+  place.slot = static_cast<int>(statement.Int(first + 3));
+  place.seenAt = statement.Text(first + 4);
   return place;
+}
+
+ProgramPlace PlaceOf(const SqliteStatement& statement) {
+  return PlaceAt(statement, 0);
+}
+
+// "14,20" in increasing order.
+std::vector<std::int64_t> NumbersOf(const std::string& list) {
+  std::vector<std::int64_t> numbers;
+  const char* at = list.data();
+  const char* const end = at + list.size();
+  while (at < end) {
+    std::int64_t number = 0;
+    at = std::from_chars(at, end, number).ptr + 1;
+    numbers.push_back(number);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
+ListedProgram ListedOf(const SqliteStatement& statement) {
+  ListedProgram row;
+  row.program = ProgramRowOf(statement);
+  row.position = statement.Int(5);
+  row.placeCount = statement.Int(6);
+  if (!statement.IsNull(7))
+    row.firstPlace = PlaceAt(statement, 7);
+  row.sameSound = NumbersOf(statement.Text(12));
+  return row;
 }
 
 CollectionRow CollectionRowOf(const SqliteStatement& statement) {
@@ -197,22 +241,104 @@ int BindFilter(SqliteStatement& statement, const ProgramFilter& filter) {
   return index;
 }
 
-std::string OrderBy(const ProgramFilter& filter) {
-  const std::string direction = filter.descending ? " DESC" : "";
-  const std::string byName = "p.name COLLATE NOCASE" + direction + ", p.id" + direction;
+// A column a list sorts by.
+enum class SortColumn { Name, Category, Kind, Added, Id, Position };
+
+// The columns a filter's rows sort by, in order; the last of them tells every two rows apart.
+std::vector<SortColumn> SortColumns(const ProgramFilter& filter) {
+  using enum SortColumn;
+  std::vector<SortColumn> columns;
   switch (filter.sort) {
     case ProgramFilter::Sort::Name:
-      return byName;
-    case ProgramFilter::Sort::Category:
-      return "p.category" + direction + ", " + byName;
-    case ProgramFilter::Sort::Kind:
-      return "p.kind" + direction + ", " + byName;
-    case ProgramFilter::Sort::Added:
-      return "p.added_at" + direction + ", p.id" + direction;
-    case ProgramFilter::Sort::Position:
+      columns = {Name, Id};
       break;
+    case ProgramFilter::Sort::Category:
+      columns = {Category, Name, Id};
+      break;
+    case ProgramFilter::Sort::Kind:
+      columns = {Kind, Name, Id};
+      break;
+    case ProgramFilter::Sort::Added:
+      columns = {Added, Id};
+      break;
+    case ProgramFilter::Sort::Position:
+      return {filter.collection ? Position : Id};
   }
-  return (filter.collection ? "e.position" : "p.id") + direction;
+  // A collection may hold one program twice.
+  if (filter.collection)
+    columns.push_back(Position);
+  return columns;
+}
+
+// The columns as terms, each followed by `suffix`: "p.name COLLATE NOCASE DESC, p.id DESC". A
+// program's own columns are those of p, the position that of `positionTable`.
+std::string Terms(const std::vector<SortColumn>& columns, const char* positionTable,
+                  const char* suffix) {
+  constexpr const char* kNames[] = {"name", "category", "kind", "added_at", "id", "position"};
+  std::string terms;
+  for (const SortColumn column : columns) {
+    terms += terms.empty() ? "" : ", ";
+    terms += column == SortColumn::Position ? positionTable : "p.";
+    terms += kNames[static_cast<int>(column)];
+    terms += column == SortColumn::Name ? " COLLATE NOCASE" : "";
+    terms += suffix;
+  }
+  return terms;
+}
+
+// Binds the values `row` has in `columns` from parameter `index` on.
+void BindKey(SqliteStatement& statement, int index, const std::vector<SortColumn>& columns,
+             const ListedProgram& row) {
+  for (const SortColumn column : columns) {
+    switch (column) {
+      case SortColumn::Name:
+        statement.Bind(index++, row.program.name);
+        break;
+      case SortColumn::Category:
+        statement.Bind(index++, row.program.category);
+        break;
+      case SortColumn::Kind:
+        statement.Bind(index++, static_cast<std::int64_t>(row.program.kind));
+        break;
+      case SortColumn::Added:
+        statement.Bind(index++, row.program.addedAt);
+        break;
+      case SortColumn::Id:
+        statement.Bind(index++, row.program.id);
+        break;
+      case SortColumn::Position:
+        statement.Bind(index++, row.position);
+        break;
+    }
+  }
+}
+
+// The filter's rows with what a list shows of them, in the filter's order (reversed for a page
+// read backward). The subquery k gives the rows' numbers in order: for a page it keeps those of
+// the page alone, so that what is shown is looked up for them only (and SQLite sorts no more
+// than it needs to find them); without a page it merges into the query, which looks it up once
+// for each row.
+std::string ListedSql(const ProgramFilter& filter, const ProgramPage* page) {
+  const std::vector<SortColumn> columns = SortColumns(filter);
+  const bool reversed = filter.descending != (page != nullptr && page->backward);
+  const char* const direction = reversed ? " DESC" : "";
+  std::string sql = kListedColumns;
+  sql += filter.collection ? "SELECT p.id, e.position" : "SELECT p.id, 0 AS position";
+  sql += FromAndWhere(filter);
+  if (page != nullptr && page->from != nullptr) {
+    // The first column's own bound lets SQLite start in its index; the whole key then passes
+    // over the rows of an equal first value before the page's.
+    const std::string bound = reversed ? " <= " : " >= ";
+    std::string values = "?";
+    for (std::size_t i = 1; i < columns.size(); ++i)
+      values += ", ?";
+    sql += " AND " + Terms({columns.front()}, "e.", "") + bound + "? AND (" +
+           Terms(columns, "e.", "") + ")" + bound + "(" + values + ")";
+  }
+  sql += " ORDER BY " + Terms(columns, "e.", direction);
+  if (page != nullptr)
+    sql += " LIMIT ? OFFSET ?";
+  return sql + kListedJoins + " ORDER BY " + Terms(columns, "k.", direction);
 }
 
 }  // namespace
@@ -234,14 +360,31 @@ int Count(SqliteConnection& connection, const ProgramFilter& filter, std::int64_
   return 0;
 }
 
-int Page(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t offset, int limit,
-         std::vector<ProgramRow>& rows) {
-  SqliteStatement statement =
-      connection.Prepare(std::string(kProgramColumns) + FromAndWhere(filter) + " ORDER BY " +
-                         OrderBy(filter) + " LIMIT ? OFFSET ?");
-  const int index = BindFilter(statement, filter);
-  statement.Bind(index, std::int64_t{limit}).Bind(index + 1, offset);
-  return ReadAllRows(statement, &ProgramRowOf, rows);
+int ForEachListed(SqliteConnection& connection, const ProgramFilter& filter,
+                  const std::function<void(const ListedProgram&)>& visit) {
+  SqliteStatement statement = connection.Prepare(ListedSql(filter, nullptr));
+  BindFilter(statement, filter);
+  while (statement.NextRow())
+    visit(ListedOf(statement));
+  return statement.Failed() ? -1 : 0;
+}
+
+int Page(SqliteConnection& connection, const ProgramFilter& filter, const ProgramPage& page,
+         std::vector<ListedProgram>& rows) {
+  SqliteStatement statement = connection.Prepare(ListedSql(filter, &page));
+  int index = BindFilter(statement, filter);
+  if (page.from != nullptr) {
+    const std::vector<SortColumn> columns = SortColumns(filter);
+    BindKey(statement, index, {columns.front()}, *page.from);
+    BindKey(statement, index + 1, columns, *page.from);
+    index += 1 + static_cast<int>(columns.size());
+  }
+  statement.Bind(index, std::int64_t{page.limit}).Bind(index + 1, page.skip);
+  if (ReadAllRows(statement, &ListedOf, rows) != 0)
+    return -1;
+  if (page.backward)
+    std::reverse(rows.begin(), rows.end());
+  return 0;
 }
 
 int Program(SqliteConnection& connection, std::int64_t programId, ProgramRow& row) {

@@ -1,24 +1,28 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "library/LibraryRows.h"
 #include "library/SqliteConnection.h"
 
-// The SQL behind what the library shows: the programs a filter gives (their count and one page
-// of them), a program's places and sound twins, and the collections and their entries. Each
-// returns 0, or -1 when SQLite failed (its ErrorText says why); the single-row reads return 1
-// for a row found and 0 for none.
+// The SQL behind what the library shows: the programs a filter gives (their count, and all of
+// them or one page, with their places and sound twins), a program's places and sound twins, and the
+// collections and their entries. Each returns 0, or -1 when SQLite failed (its ErrorText says why);
+// the single-row reads return 1 for a row found and 0 for none.
 namespace LibraryQuery {
 
 // The words of a filter text, split at blanks.
 std::vector<std::string> FilterWords(const std::string& text);
 
 int Count(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t& count);
-int Page(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t offset, int limit,
-         std::vector<ProgramRow>& rows);
+// Every row the filter gives, in its order, from one statement read to its end.
+int ForEachListed(SqliteConnection& connection, const ProgramFilter& filter,
+                  const std::function<void(const ListedProgram&)>& visit);
+int Page(SqliteConnection& connection, const ProgramFilter& filter, const ProgramPage& page,
+         std::vector<ListedProgram>& rows);
 
 int Program(SqliteConnection& connection, std::int64_t programId, ProgramRow& row);
 int Image(SqliteConnection& connection, std::int64_t programId, ProgramImage& image);

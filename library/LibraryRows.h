@@ -38,6 +38,17 @@ struct ProgramRow {
   std::string addedAt;
 };
 
+// A program as a list of them shows it: its row; its position in the collection listed (0 in a
+// list of no collection); how many places it was seen in and the first of them (none when only a
+// collection holds it); and the other programs of the same sound, by number.
+struct ListedProgram {
+  ProgramRow program;
+  std::int64_t position = 0;
+  std::int64_t placeCount = 0;
+  std::optional<ProgramPlace> firstPlace;
+  std::vector<std::int64_t> sameSound;
+};
+
 struct CollectionRow {
   enum class Kind { Folder = 0, BankFile = 1 };
   std::int64_t id = 0;
@@ -75,4 +86,16 @@ struct ProgramFilter {
   std::optional<std::int64_t> collection;
   Sort sort = Sort::Name;
   bool descending = false;
+};
+
+// Which rows of a filter's order a view reads: `limit` rows starting `skip` rows on from the row
+// `from` (itself counted: a skip of 0 starts with it), or, `backward`, ending `skip` rows back
+// from it; with no row, from the first row (backward: the last). The rows come in the filter's
+// order. Reading on from a row costs the rows skipped, not the rows before it (for an order that
+// no index keeps, a pass over the filter's rows as well).
+struct ProgramPage {
+  const ListedProgram* from = nullptr;
+  bool backward = false;
+  std::int64_t skip = 0;
+  int limit = 0;
 };

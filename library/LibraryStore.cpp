@@ -466,9 +466,14 @@ int LibraryStore::CountPrograms(const ProgramFilter& filter, std::int64_t& count
   return Read(LibraryQuery::Count(*connection_, filter, count));
 }
 
-int LibraryStore::FetchPrograms(const ProgramFilter& filter, std::int64_t offset, int limit,
-                                std::vector<ProgramRow>& rows) {
-  return Read(LibraryQuery::Page(*connection_, filter, offset, limit, rows));
+int LibraryStore::FetchPrograms(const ProgramFilter& filter, const ProgramPage& page,
+                                std::vector<ListedProgram>& rows) {
+  return Read(LibraryQuery::Page(*connection_, filter, page, rows));
+}
+
+int LibraryStore::ForEachFound(const ProgramFilter& filter,
+                               const std::function<void(const ListedProgram&)>& visit) {
+  return Read(LibraryQuery::ForEachListed(*connection_, filter, visit));
 }
 
 int LibraryStore::Places(std::int64_t programId, std::vector<ProgramPlace>& places) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -95,8 +96,12 @@ class LibraryStore {
 
   // How many rows the filter gives, and one page of them: a view fetches what it shows.
   int CountPrograms(const ProgramFilter& filter, std::int64_t& count);
-  int FetchPrograms(const ProgramFilter& filter, std::int64_t offset, int limit,
-                    std::vector<ProgramRow>& rows);
+  int FetchPrograms(const ProgramFilter& filter, const ProgramPage& page,
+                    std::vector<ListedProgram>& rows);
+  // Every row the filter gives, in its order, handed to `visit` as it is read: one query,
+  // whatever the number of rows.
+  int ForEachFound(const ProgramFilter& filter,
+                   const std::function<void(const ListedProgram&)>& visit);
 
   // Puts the image into an item of its kind: 0, or -1 (nothing changed) for another kind or size.
   static int FillItem(Item& item, const ProgramImage& image);

@@ -1,6 +1,8 @@
 #include "app/library/ProgramTableModel.h"
 
 #include <QMimeData>
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <set>
 
@@ -34,6 +36,7 @@ void ProgramTableModel::reload() {
   beginResetModel();
   pages_.clear();
   pageOrder_.clear();
+  pageEnds_.clear();
   std::int64_t count = 0;
   if (store_ && store_->CountPrograms(filter_, count) != 0)
     count = 0;
@@ -41,36 +44,57 @@ void ProgramTableModel::reload() {
   endResetModel();
 }
 
-const ProgramTableModel::ShownRow* ProgramTableModel::rowAt(int row) const {
+ProgramPage ProgramTableModel::nearestStart(std::int64_t first, std::int64_t end) const {
+  const int limit = static_cast<int>(end - first);
+  ProgramPage nearest{nullptr, false, first, limit};
+  const auto consider = [&nearest, limit](const ListedProgram* from, bool backward,
+                                          std::int64_t skip) {
+    if (skip < nearest.skip)
+      nearest = {from, backward, skip, limit};
+  };
+  consider(nullptr, true, count_ - end);
+  const auto after = pageEnds_.upper_bound(first);
+  if (after != pageEnds_.begin())
+    consider(&std::prev(after)->second, false, first - std::prev(after)->first);
+  const auto last = pageEnds_.lower_bound(end - 1);
+  if (last != pageEnds_.end())
+    consider(&last->second, true, last->first - (end - 1));
+  return nearest;
+}
+
+void ProgramTableModel::keepPage(std::int64_t page, std::vector<ListedProgram> rows) const {
+  const std::int64_t first = page * kPageSize;
+  pageEnds_.insert_or_assign(first, rows.front());
+  pageEnds_.insert_or_assign(first + static_cast<std::int64_t>(rows.size()) - 1, rows.back());
+  if (pageOrder_.size() >= kPagesKept) {
+    pages_.erase(pageOrder_.front());
+    pageOrder_.erase(pageOrder_.begin());
+  }
+  pageOrder_.push_back(page);
+  pages_.emplace(page, std::move(rows));
+}
+
+const ListedProgram* ProgramTableModel::rowAt(int row) const {
   if (!store_ || row < 0 || row >= count_)
     return nullptr;
   const std::int64_t page = row / kPageSize;
   auto found = pages_.find(page);
   if (found == pages_.end()) {
-    std::vector<ProgramRow> rows;
-    if (store_->FetchPrograms(filter_, page * kPageSize, kPageSize, rows) != 0)
+    const std::int64_t first = page * kPageSize;
+    const std::int64_t end = std::min<std::int64_t>(first + kPageSize, count_);
+    std::vector<ListedProgram> rows;
+    if (store_->FetchPrograms(filter_, nearestStart(first, end), rows) != 0 || rows.empty())
       return nullptr;
-    std::vector<ShownRow> shown;
-    shown.reserve(rows.size());
-    for (ProgramRow& program : rows) {
-      std::vector<ProgramPlace> places;
-      const int sources = store_->Places(program.id, places) == 0 ? int(places.size()) : 0;
-      shown.push_back({std::move(program), sources});
-    }
-    if (pageOrder_.size() >= kPagesKept) {
-      pages_.erase(pageOrder_.front());
-      pageOrder_.erase(pageOrder_.begin());
-    }
-    pageOrder_.push_back(page);
-    found = pages_.emplace(page, std::move(shown)).first;
+    keepPage(page, std::move(rows));
+    found = pages_.find(page);
   }
   const std::size_t offset = static_cast<std::size_t>(row % kPageSize);
   return offset < found->second.size() ? &found->second[offset] : nullptr;
 }
 
 std::int64_t ProgramTableModel::programId(int row) const {
-  const ShownRow* shown = rowAt(row);
-  return shown ? shown->program.id : 0;
+  const ListedProgram* listed = rowAt(row);
+  return listed ? listed->program.id : 0;
 }
 
 int ProgramTableModel::rowNear(int row, std::int64_t program) const {
@@ -94,10 +118,10 @@ int ProgramTableModel::columnCount(const QModelIndex& parent) const {
 QVariant ProgramTableModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid())
     return {};
-  const ShownRow* shown = rowAt(index.row());
-  if (!shown)
+  const ListedProgram* listed = rowAt(index.row());
+  if (!listed)
     return {};
-  const ProgramRow& program = shown->program;
+  const ProgramRow& program = listed->program;
   switch (index.column()) {
     case NameColumn:
       return QString::fromStdString(program.name);
@@ -106,7 +130,7 @@ QVariant ProgramTableModel::data(const QModelIndex& index, int role) const {
     case KindColumn:
       return QString::fromLatin1(KindInfo(program.kind).name);
     case SourcesColumn:
-      return shown->sources;
+      return static_cast<int>(listed->placeCount);
     case AddedColumn:
       // "2026-12-09T06:50:00Z" shown as "2026-12-09 06:50".
       return QString::fromStdString(program.addedAt).left(16).replace(u'T', u' ');

@@ -10,7 +10,9 @@
 class LibraryStore;
 
 // The programs a filter gives, as the library's table shows them: the count comes from the
-// store, and the rows a view asks for are read a page at a time and kept in a few pages.
+// store, and the rows a view asks for are read a page at a time and kept in a few pages. Each
+// page is read from the nearest row already read, or from either end of the list: scrolling
+// costs a page whatever the depth, and a jump the rows it skips.
 class ProgramTableModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -43,16 +45,18 @@ class ProgramTableModel : public QAbstractTableModel {
   QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
  private:
-  struct ShownRow {
-    ProgramRow program;
-    int sources = 0;
-  };
-  const ShownRow* rowAt(int row) const;
+  const ListedProgram* rowAt(int row) const;
+  // Where the rows [first, end) are read from most cheaply.
+  ProgramPage nearestStart(std::int64_t first, std::int64_t end) const;
+  void keepPage(std::int64_t page, std::vector<ListedProgram> rows) const;
 
   LibraryStore* store_ = nullptr;
   ProgramFilter filter_;
   int count_ = 0;
   // Pages read, by number, and the order they were read in, to let the oldest go.
-  mutable std::map<std::int64_t, std::vector<ShownRow>> pages_;
+  mutable std::map<std::int64_t, std::vector<ListedProgram>> pages_;
   mutable std::vector<std::int64_t> pageOrder_;
+  // The first and last row of every page read since the count, by row number: where pages are
+  // read from.
+  mutable std::map<std::int64_t, ListedProgram> pageEnds_;
 };

@@ -126,11 +126,11 @@ TEST_F(LibraryAdditionTest, ACollectionIsViewedInItsOwnOrder) {
   };
   for (const auto& [descending, offset, names] : cases) {
     filter.descending = descending;
-    std::vector<ProgramRow> rows;
-    ASSERT_EQ(store_->FetchPrograms(filter, offset, 2, rows), 0);
+    std::vector<ListedProgram> rows;
+    ASSERT_EQ(store_->FetchPrograms(filter, {.skip = offset, .limit = 2}, rows), 0);
     std::vector<std::string> found;
-    for (const ProgramRow& row : rows)
-      found.push_back(row.name);
+    for (const ListedProgram& row : rows)
+      found.push_back(row.program.name);
     EXPECT_EQ(found, names) << offset << (descending ? " descending" : "");
   }
 }

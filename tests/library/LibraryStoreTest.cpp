@@ -105,10 +105,10 @@ TEST_F(LibraryStoreTest, AnOlderLibraryIsMigratedWithItsPrograms) {
   EXPECT_EQ(version.Int(0), LibrarySchema::kVersion);
   ProgramFilter filter;
   filter.text = "old pno";
-  std::vector<ProgramRow> rows;
-  ASSERT_EQ(store->FetchPrograms(filter, 0, 10, rows), 0) << store->LastError();
+  std::vector<ListedProgram> rows;
+  ASSERT_EQ(store->FetchPrograms(filter, {.limit = 10}, rows), 0) << store->LastError();
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].id, 7);
+  EXPECT_EQ(rows[0].program.id, 7);
   // A bank file gives every entry a slot: one without came by a drop. A folder's may not have.
   for (const auto& [collection, dropped] :
        {std::pair{1, std::vector<bool>{false, true}}, {2, std::vector<bool>{false}}}) {
@@ -223,23 +223,24 @@ TEST_F(LibraryStoreTest, FiltersCountAndPageTheRows) {
     filter.kind = kind;
     filter.descending = descending;
     std::int64_t count = -1;
-    std::vector<ProgramRow> rows;
+    std::vector<ListedProgram> rows;
     ASSERT_EQ(store->CountPrograms(filter, count), 0);
-    ASSERT_EQ(store->FetchPrograms(filter, 0, 100, rows), 0);
+    ASSERT_EQ(store->FetchPrograms(filter, {.limit = 100}, rows), 0);
     std::vector<std::string> found;
-    for (const ProgramRow& row : rows)
-      found.push_back(row.name);
+    for (const ListedProgram& row : rows)
+      found.push_back(row.program.name);
     EXPECT_EQ(found, names) << text;
     EXPECT_EQ(count, static_cast<std::int64_t>(names.size())) << text;
   }
   // Pages of two cover every row once, in order.
   ProgramFilter all;
   std::vector<std::string> paged;
-  std::vector<ProgramRow> page;
-  for (std::int64_t offset = 0; store->FetchPrograms(all, offset, 2, page) == 0 && !page.empty();
+  std::vector<ListedProgram> page;
+  for (std::int64_t offset = 0;
+       store->FetchPrograms(all, {.skip = offset, .limit = 2}, page) == 0 && !page.empty();
        offset += 2) {
-    for (const ProgramRow& row : page)
-      paged.push_back(row.name);
+    for (const ListedProgram& row : page)
+      paged.push_back(row.program.name);
   }
   EXPECT_EQ(paged, (std::vector<std::string>{"50% Mix", "500 Mix", "bright pno", "Grand Pno",
                                              "Pno Split", "Std Kit"}));

@@ -6,7 +6,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
+#include <numeric>
+#include <tuple>
 
 #include "app/library/AdditionProgressDialog.h"
 #include "app/library/ProgramTableModel.h"
@@ -97,6 +100,89 @@ TEST_F(LibraryWindowTest, ReadsALongListAPageAtATime) {
   for (const int row : {0, count - 1, 99, 100, 1, count - 51, 0, 555})
     EXPECT_EQ(model->index(row, 0).data().toString(),
               QStringLiteral("P%1").arg(row, 4, 10, QChar(u'0')));
+}
+
+// Wherever a page is read from (the row before, the row after, either end, a jump), the table
+// gives every row once, in the filter's order: equal names in any letter case by number, a program
+// twice in a collection by its position. Each sort, either way, over more pages than are kept.
+TEST_F(LibraryWindowTest, EveryRowComesOnceInOrderWhereverItsPageIsReadFrom) {
+  const std::unique_ptr<LibraryStore> store = test::OpenLibrary(LibraryPath());
+  const char* const names[] = {"Pad", "pad", "PAD", "Bass", "bass", "Keys", "keys 2"};
+  const int programs = ProgramTableModel::kPageSize * ProgramTableModel::kPagesKept + 130;
+  std::vector<CollectionEntry> entries;
+  ASSERT_EQ(store->BeginChange(), 0);
+  for (int i = 0; i < programs; ++i) {
+    const std::unique_ptr<Item> item = CreateItem(static_cast<ItemKind>(i % kItemKindCount));
+    DemoBank::FillItem(*item, names[i % std::size(names)], 1 + i % 4,
+                       static_cast<std::uint32_t>(i + 1));
+    std::int64_t id = 0;
+    bool isNew = false;
+    ASSERT_EQ(store->StoreProgram(*item, id, isNew), 0);
+    // The collection holds them last first, every seventh twice.
+    entries.insert(entries.begin(), i % 7 == 0 ? 2 : 1, CollectionEntry{id, "", -1});
+  }
+  std::int64_t collection = 0;
+  ASSERT_EQ(store->StoreCollection(0, CollectionRow::Kind::Folder, "/banks", collection), 0);
+  ASSERT_EQ(store->ReplaceEntries(collection, entries), 0);
+  ASSERT_EQ(store->CommitChange(), 0);
+
+  using Sort = ProgramFilter::Sort;
+  for (const Sort sort : {Sort::Name, Sort::Category, Sort::Kind, Sort::Added, Sort::Position}) {
+    for (const bool inCollection : {false, true}) {
+      ProgramFilter filter;
+      filter.sort = sort;
+      if (inCollection)
+        filter.collection = collection;
+      // The order expected, from the rows' own values.
+      std::vector<ListedProgram> rows;
+      ASSERT_EQ(
+          store->ForEachFound(filter, [&rows](const ListedProgram& row) { rows.push_back(row); }),
+          0);
+      const auto key = [sort, inCollection](const ListedProgram& row) {
+        QString name = QString::fromStdString(row.program.name).toLower();
+        const std::string& category = sort == Sort::Category ? row.program.category : "";
+        const std::string& added = sort == Sort::Added ? row.program.addedAt : "";
+        const int kind = sort == Sort::Kind ? static_cast<int>(row.program.kind) : 0;
+        if (sort == Sort::Added || sort == Sort::Position)
+          name.clear();
+        const std::int64_t id =
+            sort == Sort::Position && inCollection ? row.position : row.program.id;
+        return std::tuple(category, added, kind, name, id, row.position);
+      };
+      std::sort(rows.begin(), rows.end(),
+                [&key](const ListedProgram& a, const ListedProgram& b) { return key(a) < key(b); });
+      for (const bool descending : {false, true}) {
+        filter.descending = descending;
+        std::vector<std::int64_t> expected;
+        for (const ListedProgram& row : rows)
+          expected.push_back(row.program.id);
+        if (descending)
+          std::reverse(expected.begin(), expected.end());
+        const int count = static_cast<int>(expected.size());
+        std::vector<int> forward(count);
+        std::iota(forward.begin(), forward.end(), 0);
+        const std::vector<int> backward(forward.rbegin(), forward.rend());
+        std::vector<int> jumps;
+        for (int step = 0; step < 40; ++step)
+          jumps.push_back(step * 337 % count);
+        for (const std::vector<int>& order : {forward, backward, jumps}) {
+          ProgramTableModel model;
+          model.setStore(store.get());
+          model.setFilter(filter);
+          ASSERT_EQ(model.rowCount(), count);
+          std::vector<std::int64_t> shown;
+          std::vector<std::int64_t> wanted;
+          for (const int row : order) {
+            shown.push_back(model.programId(row));
+            wanted.push_back(expected[static_cast<std::size_t>(row)]);
+          }
+          EXPECT_EQ(shown, wanted)
+              << "sort " << static_cast<int>(sort) << (inCollection ? " in the collection" : "")
+              << (descending ? " descending" : "") << ", rows read from " << order.front();
+        }
+      }
+    }
+  }
 }
 
 TEST_F(LibraryWindowTest, ARefusedLibraryIsToldOfAndLeftAsItWas) {
