@@ -355,7 +355,9 @@ EditorWindow& EditorWindow::appendWindow() {
   EditorWindow& last = lastWindow();
   auto made = std::make_unique<EditorWindow>();
   EditorWindow& window = *made;
-  firstWindow().followers_.push_back(std::move(made));
+  EditorWindow& first = firstWindow();
+  window.actions_.showIconsOf(first.actions_);
+  first.followers_.push_back(std::move(made));
   last.nextWindow_ = &window;
   window.previousWindow_ = &last;
   window.resize(last.size());

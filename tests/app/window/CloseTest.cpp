@@ -198,3 +198,15 @@ TEST_F(CloseTest, AWindowClosedDuringAnotherOnesQuestionIsPassedOver) {
   EXPECT_TRUE(form_->isCloseConfirmed());
   EXPECT_TRUE(IsClosed(form_.get()));
 }
+
+// Every window shows the first window's tool bar icons: Qt caches pixmaps by icon, and keeps
+// those of closed windows' own icons up to its cache's limit.
+TEST_F(CloseTest, EveryWindowShowsTheFirstWindowsIcons) {
+  for (const char* name : {"NewNewWin1", "OpenNewWin1", "Save1", "EditImport", "EditExport",
+                           "MidiReceiveFromBuf", "MidiSendToBuf"}) {
+    const QIcon icon = ActionOf(*form_, name)->icon();
+    EXPECT_FALSE(icon.isNull()) << name;
+    for (const EditorWindow* window : {second_, third_})
+      EXPECT_EQ(ActionOf(*window, name)->icon().cacheKey(), icon.cacheKey()) << name;
+  }
+}
