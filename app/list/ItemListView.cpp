@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QScrollBar>
 
 #include "app/commands/CommandTexts.h"
@@ -246,8 +247,11 @@ QDrag* ItemListView::makeDrag() {
 void ItemListView::startDrag() {
   const Qt::DropAction action = DropActionOf(sharedEditing().dragMode());
   // One action only, so that the toolkit's own modifier keys cannot turn a copy into a swap.
+  // The drag runs a loop of its own, in which the window may close and be deleted.
+  const QPointer<ItemListView> self(this);
   makeDrag()->exec(action, action);
-  handleEndDrag();
+  if (self)
+    handleEndDrag();
 }
 
 void ItemListView::mousePressEvent(QMouseEvent* event) {

@@ -23,6 +23,33 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
   return QIcon::fromTheme(Text(name), QApplication::style()->standardIcon(fallback));
 }
 
+QIcon FileThemeIcon(const char* name, const char* file) {
+  return QIcon::fromTheme(Text(name), QIcon(Text(file)));
+}
+
+// The actions the tool bar shows with an icon, their hint (tooltip and status tip) and icon.
+struct ToolIcon {
+  QAction* EditorActions::*action;
+  const char* hint;
+  QIcon (*icon)();
+};
+const ToolIcon kToolIcons[] = {
+    {&EditorActions::newWindow, "New",
+     [] { return ThemeIcon("document-new", QStyle::SP_FileIcon); }},
+    {&EditorActions::openInNewWindow, "Open",
+     [] { return ThemeIcon("document-open", QStyle::SP_DialogOpenButton); }},
+    {&EditorActions::save, "Save",
+     [] { return ThemeIcon("document-save", QStyle::SP_DialogSaveButton); }},
+    {&EditorActions::importItem, "Import from File",
+     [] { return FileThemeIcon("document-import", ":/icons/import.png"); }},
+    {&EditorActions::exportItem, "Export to File",
+     [] { return FileThemeIcon("document-export", ":/icons/export.png"); }},
+    {&EditorActions::receiveFromBuffer, "MIDI Receive From Buffer",
+     [] { return ThemeIcon("go-down", QStyle::SP_ArrowDown); }},
+    {&EditorActions::sendToBuffer, "MIDI Send to Buffer",
+     [] { return ThemeIcon("go-up", QStyle::SP_ArrowUp); }},
+};
+
 QAction* Add(QMenu* menu, const char* name, const char* caption,
              const QKeySequence& shortcut = {}) {
   auto* action = menu->addAction(Text(caption));
@@ -100,22 +127,12 @@ void EditorActions::buildMenus(QMainWindow& window) {
 }
 
 void EditorActions::buildToolBar(QMainWindow& window) const {
-  const auto hint = [](QAction* action, const char* text, QIcon icon) {
-    action->setToolTip(Text(text));
-    action->setStatusTip(Text(text));
-    action->setIcon(icon);
-  };
-  hint(newWindow, "New", ThemeIcon("document-new", QStyle::SP_FileIcon));
-  hint(openInNewWindow, "Open", ThemeIcon("document-open", QStyle::SP_DialogOpenButton));
-  hint(save, "Save", ThemeIcon("document-save", QStyle::SP_DialogSaveButton));
-  hint(importItem, "Import from File",
-       QIcon::fromTheme(QStringLiteral("document-import"),
-                        QIcon(QStringLiteral(":/icons/import.png"))));
-  hint(exportItem, "Export to File",
-       QIcon::fromTheme(QStringLiteral("document-export"),
-                        QIcon(QStringLiteral(":/icons/export.png"))));
-  hint(receiveFromBuffer, "MIDI Receive From Buffer", ThemeIcon("go-down", QStyle::SP_ArrowDown));
-  hint(sendToBuffer, "MIDI Send to Buffer", ThemeIcon("go-up", QStyle::SP_ArrowUp));
+  for (const ToolIcon& tool : kToolIcons) {
+    QAction* action = this->*tool.action;
+    action->setToolTip(Text(tool.hint));
+    action->setStatusTip(Text(tool.hint));
+    action->setIcon(tool.icon());
+  }
 
   QToolBar* tools = window.addToolBar(QStringLiteral("Tools"));
   tools->setObjectName(QStringLiteral("ToolBar1"));
@@ -142,6 +159,11 @@ void EditorActions::buildToolBar(QMainWindow& window) const {
   };
   addDropDown(receiveFromBuffer, receive, "ReceiveButton");
   addDropDown(sendToBuffer, send, "SendButton");
+}
+
+void EditorActions::showIconsOf(const EditorActions& other) const {
+  for (const ToolIcon& tool : kToolIcons)
+    (this->*tool.action)->setIcon((other.*tool.action)->icon());
 }
 
 void EditorActions::connectTo(QObject& context, FileCommands& file, ItemCommands& item,

@@ -51,6 +51,9 @@ struct EditorActions {
 
   // Builds the menu bar and the tool bar of `window`, which owns the actions.
   static EditorActions build(QMainWindow& window);
+  // The tool bar's icons of `other`, the same icons: Qt keeps the pixmaps of each icon in its
+  // cache (up to a limit), so that windows with icons of their own would fill it.
+  void showIconsOf(const EditorActions& other) const;
   // Runs the commands of the menus when their actions are triggered, while `context` lives.
   void connectTo(QObject& context, FileCommands& file, ItemCommands& item,
                  MidiCommands& midi) const;

@@ -24,6 +24,22 @@
 #include "app/window/WindowTitle.h"
 #include "model/S2A_File.h"
 
+namespace {
+
+// Holds a closed window until the event loop deletes the holder (deleteLater: back where the
+// close began, when nothing of the window is under way any more), or until the first window,
+// its parent, goes.
+class ClosedWindow : public QObject {
+ public:
+  ClosedWindow(QObject& parent, std::unique_ptr<EditorWindow> window)
+      : QObject(&parent), window_(std::move(window)) {}
+
+ private:
+  std::unique_ptr<EditorWindow> window_;
+};
+
+}  // namespace
+
 // The images are linked in from a static library, whose resources only register when asked.
 static EditorActions RegisterImagesAndBuildActions(QMainWindow& window) {
   Q_INIT_RESOURCE(corvale);
@@ -339,7 +355,9 @@ EditorWindow& EditorWindow::appendWindow() {
   EditorWindow& last = lastWindow();
   auto made = std::make_unique<EditorWindow>();
   EditorWindow& window = *made;
-  last.ownedWindows_.push_back(std::move(made));
+  EditorWindow& first = firstWindow();
+  window.actions_.showIconsOf(first.actions_);
+  first.followers_.push_back(std::move(made));
   last.nextWindow_ = &window;
   window.previousWindow_ = &last;
   window.resize(last.size());
@@ -387,11 +405,13 @@ void EditorWindow::closeWindow() {
 }
 
 void EditorWindow::closeChainFromHere() {
-  for (EditorWindow* follower = nextWindow_; follower;) {
-    EditorWindow* const successor = follower->nextWindow_;
-    follower->closeWindow();
-    follower = successor;
-  }
+  // A follower closed while another one's question is open may be gone when it is answered.
+  std::vector<QPointer<EditorWindow>> followers;
+  for (EditorWindow* follower = nextWindow_; follower; follower = follower->nextWindow_)
+    followers.emplace_back(follower);
+  for (const QPointer<EditorWindow>& follower : followers)
+    if (follower)
+      follower->closeWindow();
   bool followerLeftModified = false;
   for (EditorWindow* follower = nextWindow_; follower; follower = follower->nextWindow_)
     followerLeftModified = followerLeftModified || follower->modified_;
@@ -414,10 +434,23 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
   if (closed_)
     return;
   closed_ = true;
+  EditorWindow& first = firstWindow();
   unlinkFromChain();
   sharedEditing().forgetDragFrom(*this);
   document_.reset();
   emit windowClosed();
+  if (&first != this)
+    first.deleteFollowerLater(*this);
+}
+
+void EditorWindow::deleteFollowerLater(EditorWindow& follower) {
+  const auto owned =
+      std::find_if(followers_.begin(), followers_.end(),
+                   [&follower](const auto& window) { return window.get() == &follower; });
+  if (owned == followers_.end())
+    return;
+  (new ClosedWindow(*this, std::move(*owned)))->deleteLater();
+  followers_.erase(owned);
 }
 
 void EditorWindow::unlinkFromChain() {

@@ -22,7 +22,8 @@ class DocumentHistory;
 
 // A document window (Form1): one bank set, its file, and the list of its items, with the
 // commands of its menus. The windows of a run form a chain; the first one is the program's main
-// window, and the program ends when it closes.
+// window, and the program ends when it closes. The first window owns the others; one that
+// closes is deleted once the event loop is back where its close began.
 class EditorWindow : public QMainWindow, public DocumentWindow, public BankWindowOpener {
   Q_OBJECT
 
@@ -125,12 +126,15 @@ class EditorWindow : public QMainWindow, public DocumentWindow, public BankWindo
   void unlinkFromChain();
   // Closes the windows after this one, then this one; stops at one the user keeps.
   void closeChainFromHere();
+  // Of the first window: gives up a follower that has closed, for deletion.
+  void deleteFollowerLater(EditorWindow& follower);
 
   std::unique_ptr<S2A_File> document_;
   QString fileName_;
   EditorWindow* nextWindow_ = nullptr;
   EditorWindow* previousWindow_ = nullptr;
-  std::vector<std::unique_ptr<EditorWindow>> ownedWindows_;
+  // Kept by the first window: the windows after it that are open.
+  std::vector<std::unique_ptr<EditorWindow>> followers_;
   bool modified_ = false;
   bool untouched_ = true;
   bool closeConfirmed_ = false;

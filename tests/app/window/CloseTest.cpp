@@ -1,5 +1,19 @@
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
 
+#include "app/commands/DocumentHistory.h"
+#include "app/list/ItemListView.h"
+#include "app/list/ListedLines.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
@@ -74,4 +88,125 @@ TEST_F(CloseTest, SystemCloseAsksUntilTheDocumentIsSavedOrLeft) {
   // Closed already: no question, and the window is unlinked only once.
   EXPECT_TRUE(second_->close());
   EXPECT_EQ(closed.count(), 1);
+}
+
+namespace {
+
+// A window and its history, watched for their deletion.
+struct Watched {
+  explicit Watched(EditorWindow* window)
+      : window(window), history(window->findChild<DocumentHistory*>()) {}
+  bool deleted() const { return !window && !history; }
+
+  QPointer<EditorWindow> window;
+  QPointer<DocumentHistory> history;
+};
+
+bool AllDeleted(const std::vector<Watched>& watched) {
+  return QTest::qWaitFor([&watched] {
+    return std::all_of(watched.begin(), watched.end(),
+                       [](const Watched& w) { return w.deleted(); });
+  });
+}
+
+int EditorWindowsAlive() {
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  return int(std::count_if(windows.begin(), windows.end(), [](const QWidget* window) {
+    return qobject_cast<const EditorWindow*>(window) != nullptr;
+  }));
+}
+
+}  // namespace
+
+// A closed window lives on until its close is over, then goes with its history; the
+// chain opens new windows after the first and quits as before.
+TEST_F(CloseTest, ClosedWindowsAreDeletedAndTheChainGoesOn) {
+  third_->setModified(false);
+  OpenDemo(*second_);
+  const std::vector<Watched> closing{Watched(second_), Watched(third_)};
+  second_->closeWindow();
+  third_->closeWindow();
+  EXPECT_TRUE(IsClosed(second_) && IsClosed(third_));
+  EXPECT_TRUE(closing[0].window && closing[1].window);
+  ASSERT_TRUE(AllDeleted(closing));
+  EXPECT_EQ(EditorWindowsAlive(), 1);
+
+  std::vector<Watched> reopened;
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    EditorWindow& window = form_->openFileInWindow(PathOf("demo.s2a"), true, true);
+    EXPECT_EQ(window.statusText(), "Open successful");
+    EXPECT_EQ(Chain(*form_), (std::vector<EditorWindow*>{form_.get(), &window}));
+    reopened.emplace_back(&window);
+    if (cycle < 2)
+      window.closeWindow();
+  }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return EditorWindowsAlive() == 2; }));
+  QSignalSpy closed(form_.get(), &EditorWindow::windowClosed);
+  reopened.back().window->quit();
+  EXPECT_EQ(closed.count(), 1);
+  EXPECT_TRUE(IsClosed(form_.get()));
+  EXPECT_TRUE(AllDeleted(reopened));
+}
+
+// A swap dragged from a window that has since closed and gone changes nothing where it drops.
+TEST_F(CloseTest, ADragFromAClosedWindowDropsNothing) {
+  third_->setModified(false);
+  OpenDemo(*form_);
+  OpenDemo(*second_);
+  Select(*form_, ListedLines::InstrumentTab, 0);
+  const std::vector<std::uint8_t> before = Bytes(form_->itemAtLine(0));
+  ItemListView& source = *second_->itemList();
+  source.handleMouseDown(Qt::LeftButton, Qt::ControlModifier,
+                         source.visualItemRect(source.item(3)).center());
+  QMimeData data;
+  const QMimeData* dragged = source.makeDrag()->mimeData();
+  for (const QString& format : dragged->formats())
+    data.setData(format, dragged->data(format));
+  const std::vector<Watched> closing{Watched(second_)};
+  second_->closeWindow();
+  ASSERT_TRUE(AllDeleted(closing));
+
+  QWidget* viewport = form_->itemList()->viewport();
+  const QPoint point = form_->itemList()->visualItemRect(form_->itemList()->item(0)).center();
+  QDragEnterEvent enter(point, Qt::MoveAction, &data, Qt::LeftButton, Qt::ControlModifier);
+  QDropEvent drop(point, Qt::MoveAction, &data, Qt::LeftButton, Qt::ControlModifier);
+  QCoreApplication::sendEvent(viewport, &enter);
+  QCoreApplication::sendEvent(viewport, &drop);
+  EXPECT_EQ(form_->statusText(), "Unknown Internal Error");
+  EXPECT_EQ(Bytes(form_->itemAtLine(0)), before);
+  EXPECT_FALSE(form_->isModified());
+}
+
+// Quit asks the second window; while its question is open, the third closes and is deleted.
+// The quit goes on past it.
+TEST_F(CloseTest, AWindowClosedDuringAnotherOnesQuestionIsPassedOver) {
+  third_->setModified(false);
+  second_->setModified(true);
+  std::unique_ptr<UserDialogs> scripted = setUserDialogs(nullptr);
+  const auto restoreDialogs = qScopeGuard([&] { setUserDialogs(std::move(scripted)); });
+  const std::vector<Watched> third{Watched(third_)};
+  bool thirdGoneDuringQuestion = false;
+  QTimer::singleShot(0, [&] {
+    third_->closeWindow();
+    thirdGoneDuringQuestion = AllDeleted(third);
+    if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+      question->button(QMessageBox::No)->click();
+  });
+  form_->quit();
+  EXPECT_TRUE(thirdGoneDuringQuestion);
+  EXPECT_TRUE(IsClosed(second_));
+  EXPECT_TRUE(form_->isCloseConfirmed());
+  EXPECT_TRUE(IsClosed(form_.get()));
+}
+
+// Every window shows the first window's tool bar icons: Qt caches pixmaps by icon, and keeps
+// those of closed windows' own icons up to its cache's limit.
+TEST_F(CloseTest, EveryWindowShowsTheFirstWindowsIcons) {
+  for (const char* name : {"NewNewWin1", "OpenNewWin1", "Save1", "EditImport", "EditExport",
+                           "MidiReceiveFromBuf", "MidiSendToBuf"}) {
+    const QIcon icon = ActionOf(*form_, name)->icon();
+    EXPECT_FALSE(icon.isNull()) << name;
+    for (const EditorWindow* window : {second_, third_})
+      EXPECT_EQ(ActionOf(*window, name)->icon().cacheKey(), icon.cacheKey()) << name;
+  }
 }
