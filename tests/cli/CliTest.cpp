@@ -498,9 +498,7 @@ class CorvaleCliMidi : public CorvaleCli {
     // Pick the simulator's ports even where the system has ports of its own.
     SettingsStore::WriteSettingString("MidiInputDeviceName", "Simulated S80");
     SettingsStore::WriteSettingString("MidiOutputDeviceName", "Simulated S80");
-    // A loaded machine can hold the simulator's thread back for longer than the built-in quiet
-    // time; answered receives end at their footer, so only unanswered ones wait this longer one.
-    SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, 300);
+    SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, test::kPatientQuietMs);
     other_.CopyFrom(demo_);
     DemoBank::FillDocument(other_, 2);
     ASSERT_EQ(other_.Save(dir_.File("other.s2a")), 0);

@@ -10,6 +10,15 @@
 
 namespace test {
 
+// How long a test waits for what it expects before it fails: long enough for a loaded machine
+// (a passing test waits only as long as it needs).
+inline constexpr int kPatienceMs = 30000;
+
+// A receive's quiet time in tests whose answers come from a thread of the test's own: a loaded
+// machine can hold that thread back for longer than the built-in 25 ms. Answered receives end
+// at their footer, so only unanswered ones wait this longer one.
+inline constexpr int kPatientQuietMs = 300;
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
  public:
