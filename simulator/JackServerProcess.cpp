@@ -17,7 +17,8 @@ namespace {
 
 constexpr const char* kJackd = "/usr/bin/jackd";
 constexpr const char* kServerVariable = "JACK_DEFAULT_SERVER";
-constexpr std::chrono::seconds kStartLimit{10};
+// Generous: on a loaded machine a server can take many seconds to answer.
+constexpr std::chrono::seconds kStartLimit{60};
 constexpr std::chrono::milliseconds kPollStep{20};
 
 // jackd's own output goes nowhere: it only says that it starts (and why it did not). It ends

@@ -48,9 +48,7 @@ SynthesizerWindowTest::SynthesizerWindowTest() : synthesizer_(std::make_shared<S
   synthesizer_->LoadMemory(synthesizerBanks_);
   InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));
   midi_ = std::make_unique<ProgramMidi>();
-  // A loaded machine can hold the simulator's thread back for longer than the built-in quiet
-  // time; answered receives end at their footer, so only unanswered ones wait this longer one.
-  ProgramMidi::control()->SetInputTimeout(300);
+  ProgramMidi::control()->SetInputTimeout(test::kPatientQuietMs);
 }
 
 SynthesizerWindowTest::~SynthesizerWindowTest() {

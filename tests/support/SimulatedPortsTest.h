@@ -23,13 +23,9 @@ namespace test {
 // cleared) by its end.
 class SimulatedPortsTest : public ::testing::Test {
  protected:
-  static constexpr int kPatientTimeoutMs = 300;
-
   void SetUp() override {
     UseNoConfiguration(dir_);
-    // A loaded machine can hold the simulator's thread back for longer than the built-in quiet
-    // time; answered receives end at their footer, so only unanswered ones wait this longer one.
-    SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, kPatientTimeoutMs);
+    SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, kPatientQuietMs);
     DemoBank::FillDocument(document_, 3);
     synthesizer_ = std::make_shared<SimulatedS80>(0);
     InstallMidiPortLayer(std::make_unique<LoopbackPortLayer>(synthesizer_));

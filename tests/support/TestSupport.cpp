@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <stdexcept>
 
 #include "demo/DemoBank.h"
@@ -109,6 +110,16 @@ std::vector<std::uint8_t> BulkMessage(SysxAddress address, std::span<const std::
   dump.AppendMessageAt(address, data);
   const std::span<const std::uint8_t> bytes = dump.Bytes();
   return {bytes.begin(), bytes.end()};
+}
+
+std::string WithoutRetryCount(const std::string& summary, int* retries) {
+  static const std::regex retryCount("; ([0-9]+) needed a retry");
+  std::smatch match;
+  const bool counted = std::regex_search(summary, match, retryCount);
+  if (retries != nullptr) {
+    *retries = counted ? std::stoi(match[1].str()) : 0;
+  }
+  return counted ? match.prefix().str() + match.suffix().str() : summary;
 }
 
 }  // namespace test

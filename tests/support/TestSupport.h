@@ -10,6 +10,23 @@
 
 namespace test {
 
+// How long a test waits for what it expects before it fails: long enough for a loaded machine
+// (a passing test waits only as long as it needs).
+inline constexpr int kPatienceMs = 30000;
+
+// A receive's quiet time in tests whose answers come from a thread of the test's own: a loaded
+// machine can hold that thread back for far longer than the built-in 25 ms (300 ms was seen to
+// be too short beside a build). Answered receives end at their footer, so only unanswered ones
+// wait this longer one.
+inline constexpr int kPatientQuietMs = 1000;
+
+// A bank transfer's summary ("Received 450 of 452 items; 31 needed a retry; not received: ...")
+// without its retry count, which is given in `retries` (0 where the summary has none). Even
+// past the patient quiet time a loaded machine may hold an answer back now and then, and the
+// item is asked for again and arrives: a test holds the rest of the summary exact and the count
+// as a least.
+std::string WithoutRetryCount(const std::string& summary, int* retries = nullptr);
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
  public:

@@ -1,6 +1,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest/QTest>
@@ -43,7 +44,7 @@ class BankCommandsTest : public SynthesizerWindowTest {
  protected:
   BankCommandsTest() {
     OpenDemo(*form_);
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get(), test::kPatienceMs));
   }
   std::vector<std::vector<std::uint8_t>> Window(const BankLayout& layout) {
     return BankImages(*form_->document(), layout);
@@ -56,7 +57,7 @@ class BankCommandsTest : public SynthesizerWindowTest {
 TEST_F(BankCommandsTest, ReceivedBanksAreTheSynthesizersAndMarkTheDocumentChanged) {
   Select(*form_, ListedLines::PercussionTab, 2);
   ActionOf(*form_, "MidiReceiveBank")->trigger();
-  EXPECT_EQ(form_->statusText(), "Received 2 of 2 items");
+  EXPECT_EQ(test::WithoutRetryCount(form_->statusText().toStdString()), "Received 2 of 2 items");
   EXPECT_EQ(Window(kExternalPercussionLayout), Synthesizer(kExternalPercussionLayout));
   EXPECT_NE(Window(kInternalPercussionLayout), Synthesizer(kInternalPercussionLayout));
   EXPECT_TRUE(form_->isModified());
@@ -67,7 +68,8 @@ TEST_F(BankCommandsTest, ReceivedBanksAreTheSynthesizersAndMarkTheDocumentChange
                              ":" + synthesizerBanks_.ExternalPercussionBank().ItemAt(0)->Name()));
 
   ActionOf(*form_, "MidiReceiveAllBanks")->trigger();
-  EXPECT_EQ(form_->statusText(), "Received 452 of 452 items");
+  EXPECT_EQ(test::WithoutRetryCount(form_->statusText().toStdString()),
+            "Received 452 of 452 items");
   for (const BankLayout& layout : kBankLayouts)
     EXPECT_EQ(Window(layout), Synthesizer(layout)) << layout.longName;
 }
@@ -105,12 +107,16 @@ TEST_F(BankCommandsTest, SlotsWithoutAnswerAreNamedAndKeepTheirContent) {
   Select(*form_, ListedLines::PerformanceTab, 128);
   ActionOf(*form_, "MidiReceiveBank")->trigger();
   const QString named = "Performance EXT:001(A01), Performance EXT:064(D16)";
-  EXPECT_EQ(form_->statusText(), "Received 62 of 64 items; 2 needed a retry");
+  int retries = 0;
+  EXPECT_EQ(test::WithoutRetryCount(form_->statusText().toStdString(), &retries),
+            "Received 62 of 64 items");
+  EXPECT_GE(retries, 2);
   EXPECT_EQ(form_->statusReason(), "Not received: " + named);
   // The whole outcome in a message, however long the list.
   ASSERT_EQ(dialogs_.requests.size(), 1u);
   EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Message);
-  EXPECT_EQ(dialogs_.requests[0].text, "Received 62 of 64 items; 2 needed a retry.");
+  EXPECT_EQ(dialogs_.requests[0].text.toStdString(),
+            "Received 62 of 64 items; " + std::to_string(retries) + " needed a retry.");
   EXPECT_EQ(dialogs_.requests[0].details, "Not received: " + named);
   auto expected = Synthesizer(kExternalPerformanceLayout);
   expected.front() = before.front();
@@ -148,16 +154,20 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
     const auto before = Window(kInternalInstrumentLayout);
     Select(*form_, ListedLines::InstrumentTab, 0);
     PaintCounter painted(form_->itemList()->viewport());
-    bool cancelled = false;
+    // Cancelled at the third item or, where a loaded machine held the watch back past it, at
+    // the one under way then.
+    int cancelledAt = 0;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
       auto* dialog = form_->findChild<TransferDialog*>();
       if (!dialog)
         return;
       form_->itemList()->viewport()->update();
-      if (!cancelled && dialog->isVisible() && QTest::qWaitForWindowExposed(dialog) &&
-          Child<QLabel>(*dialog, "StepLabel")->text().startsWith("Item 3 of 128")) {
-        cancelled = true;
+      const QRegularExpressionMatch step = QRegularExpression(QStringLiteral("^Item (\\d+) of 128"))
+                                               .match(Child<QLabel>(*dialog, "StepLabel")->text());
+      if (cancelledAt == 0 && dialog->isVisible() && QTest::qWaitForWindowExposed(dialog) &&
+          step.hasMatch() && step.captured(1).toInt() >= 3) {
+        cancelledAt = step.captured(1).toInt();
         cancel(*dialog);
       }
     });
@@ -165,13 +175,13 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
     ActionOf(*form_, "MidiReceiveBank")->trigger();
     watch.stop();
 
-    EXPECT_TRUE(cancelled);
+    EXPECT_GE(cancelledAt, 3);
     EXPECT_GT(painted.paints, 2);
     const QString status = form_->statusText();
     EXPECT_TRUE(status.endsWith("of 128 items; cancelled")) << status.toStdString();
     const int received = status.section(' ', 1, 1).toInt();
-    EXPECT_GE(received, 2);
-    EXPECT_LE(received, 3);
+    EXPECT_GE(received, cancelledAt - 1);
+    EXPECT_LE(received, cancelledAt);
     const auto after = Window(kInternalInstrumentLayout);
     for (int i = 0; i < 128; ++i)
       EXPECT_EQ(after[i], i < received ? synthesizer[i] : before[i]) << "slot " << i;
@@ -181,7 +191,7 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
   synthesizer_->SetBytesPerSecond(0);
   Select(*form_, ListedLines::PercussionTab, 0);
   ActionOf(*form_, "MidiReceiveBank")->trigger();
-  EXPECT_EQ(form_->statusText(), "Received 2 of 2 items");
+  EXPECT_EQ(test::WithoutRetryCount(form_->statusText().toStdString()), "Received 2 of 2 items");
 }
 
 }  // namespace

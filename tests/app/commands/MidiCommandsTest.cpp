@@ -59,8 +59,8 @@ class MidiCommandsTest : public WindowTest {
     InstallMidiPortLayer(layer ? std::move(layer)
                                : std::make_unique<LoopbackPortLayer>(synthesizer_));
     midi_ = std::make_unique<ProgramMidi>();
-    ProgramMidi::control()->SetInputTimeout(300);
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+    ProgramMidi::control()->SetInputTimeout(test::kPatientQuietMs);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get(), test::kPatienceMs));
   }
   ~MidiCommandsTest() override {
     midi_.reset();

@@ -34,7 +34,8 @@ TEST(FileDialog, ListsFilesOfTheChosenTypeInAnyLetterCase) {
   const auto* files = qobject_cast<const QFileSystemModel*>(proxy->sourceModel());
   auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
   ASSERT_TRUE(files && types);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(folder)) == 3; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(folder)) == 3; },
+                              test::kPatienceMs));
   const struct {
     int type;
     QStringList names;

@@ -11,7 +11,7 @@ namespace {
 
 // Runs the event loop until the addition the names began has said its outcome.
 void AwaitAddition(const LibraryWindow& library) {
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !library.statusText().isEmpty(); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !library.statusText().isEmpty(); }, test::kPatienceMs));
 }
 
 int ShownPrograms(const LibraryWindow& library) {
@@ -51,7 +51,8 @@ TEST_F(LibraryWindowTest, CommandLineProgramsAloneLeaveTheBankWindowUntouched) {
   AwaitAddition(*form_->libraryWindow());
   OpenCommandLineFiles(*form_, {PathOf("demo.s2i")});
   EXPECT_TRUE(QTest::qWaitFor(
-      [this] { return form_->libraryWindow()->statusText().startsWith("Added 0 new"); }));
+      [this] { return form_->libraryWindow()->statusText().startsWith("Added 0 new"); },
+      test::kPatienceMs));
   EXPECT_TRUE(form_->isUntouched());
   EXPECT_TRUE(form_->isVisible());
   EXPECT_EQ(form_->nextWindow(), nullptr);

@@ -27,8 +27,7 @@
 
 namespace {
 
-// How long a test waits for what it expects before it fails.
-constexpr int kPatienceMs = 20000;
+using test::kPatienceMs;
 
 // Runs the event loop until `value()` is `expected` or the patience is out; gives the value.
 template <typename Value, typename Expected>

@@ -60,7 +60,7 @@ TEST_F(WindowTest, AnOpenedWindowsListHasTheKeyboardAndItsMarkedLineIsSelected) 
   EditorWindow* window = &form_->appendWindow();
   window->openFileInWindow(PathOf("demo.s2a"), false, false);
   window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window, test::kPatienceMs));
   EXPECT_EQ(QApplication::focusWidget(), window->itemList());
   const int row = window->itemList()->currentRow();
   ASSERT_GE(row, 0);
@@ -90,11 +90,13 @@ TEST_F(WindowTest, TheStatusAndItsReasonNeverOverlap) {
   const QString reason =
       QStringLiteral("Not received: ") + QStringLiteral("Instrument INT:001(A01), ").repeated(16);
   form_->setStatus(text, reason);
-  QTest::qWait(20);
-  const QRect shown = StatusLabel(*form_, "StatusMessage")->geometry();
-  const QRect beside = StatusLabel(*form_, "StatusReason")->geometry();
-  EXPECT_LE(shown.right(), beside.left());
-  EXPECT_TRUE(StatusLabel(*form_, "StatusReason")->text().endsWith(u'…'));
+  // The status bar lays the labels out from the event loop.
+  const auto laidOut = [&] {
+    return StatusLabel(*form_, "StatusMessage")->geometry().right() <=
+               StatusLabel(*form_, "StatusReason")->geometry().left() &&
+           StatusLabel(*form_, "StatusReason")->text().endsWith(u'…');
+  };
+  EXPECT_TRUE(QTest::qWaitFor(laidOut, test::kPatienceMs));
   EXPECT_EQ(form_->statusText(), text);
   EXPECT_EQ(form_->statusReason(), reason);
 }
@@ -105,9 +107,9 @@ TEST_F(WindowTest, KeysReachMenusFindAndTheFieldTheyAreTypedIn) {
   QMenu* midi = MenuTitled(*form_, QStringLiteral("&Midi"));
   ASSERT_NE(midi, nullptr);
   form_->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get(), test::kPatienceMs));
   QTest::keyClick(form_.get(), Qt::Key_M, Qt::AltModifier);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return midi->isVisible(); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return midi->isVisible(); }, test::kPatienceMs));
   midi->close();
 
   OpenDemo(*form_);

@@ -114,9 +114,9 @@ TEST_F(BankTransferTest, AnswersCutShortLeaveTheirSlotsUnchangedAndMissing) {
 TEST_F(BankTransferTest, OnALossyLinkRetriesBringEveryItemWholeAndNoDamagedItemIsTaken) {
   synthesizer_->LoadMemory(document_);
   // Lost requests and footers end on the quiet limit; a shorter one keeps the test short, and
-  // an answer a loaded machine holds back longer is asked for again.
+  // an answer a loaded machine holds back longer is asked for again, in up to 5 rounds.
   Control().SetInputTimeout(60);
-  for (const int retries : {2, 0}) {
+  for (const int retries : {5, 0}) {
     synthesizer_->SetFaults({.dropProbability = 0.01, .corruptProbability = 0.01, .seed = 5});
     Control().UseReceiveRetries(retries);
     S2A_File fresh;
