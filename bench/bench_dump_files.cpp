@@ -22,7 +22,8 @@
 #include "bench/ScratchFolder.h"
 #include "demo/DemoBank.h"
 #include "files/DefaultFiles.h"
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
+#include "files/DumpFiles.h"
 #include "midi/sysex/ItemDumpList.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
@@ -80,7 +81,7 @@ int Run(int argc, char** argv) {
   S2A_File document;
   DemoBank::FillDocument(document);
   const std::string one = scratch.File("one.syx");
-  Require(SaveBankFile(document, one) == 0, "cannot save the example bank's dumps");
+  Require(SaveBankFile(document, one).PassOn().Succeeded(), "cannot save the example bank's dumps");
   SYX_File dumps;
   Require(dumps.Load(one) == 0, "cannot read the example bank's dumps");
   const std::vector<std::uint8_t> copy(dumps.Bytes().begin(), dumps.Bytes().end());
@@ -88,7 +89,8 @@ int Run(int argc, char** argv) {
     Require(dumps.AppendBytes(copy) == 1, "the dump buffer cannot grow");
   const std::string syx = scratch.File("large.syx");
   const std::string mid = scratch.File("large.mid");
-  Require(SaveDumpFile(dumps, syx) == 0 && SaveDumpFile(dumps, mid) == 0,
+  Require(SaveDumpFile(dumps, syx).PassOn().Succeeded() &&
+              SaveDumpFile(dumps, mid).PassOn().Succeeded(),
           "cannot save the large files");
   const std::size_t syxSize = dumps.Bytes().size();
   const std::size_t midSize = ReadFloor(mid);
@@ -98,9 +100,9 @@ int Run(int argc, char** argv) {
   std::size_t placed = 0;
   const auto open = [&](const std::string& path) {
     S2A_File opened;
-    BankLoadReport report;
-    Require(OpenBankFile(opened, path, &report) == 0, "the open failed");
-    placed = report.placedDumps;
+    const BankFileLoad load = OpenBankFile(opened, path);
+    Require(load.PassOn().Succeeded(), "the open failed");
+    placed = load.report.placedDumps;
   };
   Print("plain read of the .syx", syxSize, Best(runs, [&] { ReadFloor(syx); }));
   Print(".syx item dump listing (load, find dumps)", syxSize, Best(runs, [&] {
@@ -113,7 +115,7 @@ int Run(int argc, char** argv) {
   Print("plain read of the .mid", midSize, Best(runs, [&] { ReadFloor(mid); }));
   Print(".mid read for its SysEx messages", midSize, Best(runs, [&] {
           SYX_File file;
-          Require(LoadDumpFile(file, mid) == 0, "the .mid read failed");
+          Require(LoadDumpFile(file, mid).PassOn().Succeeded(), "the .mid read failed");
         }));
   Print(".mid opened as a document", midSize, Best(runs, [&] { open(mid); }));
   return 0;

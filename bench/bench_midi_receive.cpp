@@ -25,6 +25,7 @@
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiDevice.h"
 #include "midi/ports/MidiTransfer.h"
+#include "midi/ports/RtMidiPortLayer.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/S2A_File.h"
 #include "simulator/JackServerProcess.h"
@@ -95,7 +96,7 @@ void PrintJackRows(const S2A_File& document, int framesPerPeriod, int runs) {
     std::printf("JACK: the simulator's ports did not open\n");
     return;
   }
-  InstallMidiPortLayer(nullptr);
+  InstallMidiPortLayer(MakeRtMidiPortLayer());
   {
     MidiControl control;
     std::vector<std::string> inputs;

@@ -4,13 +4,15 @@
 #include <memory>
 #include <optional>
 
+#include "cli/ExitStatus.h"
+#include "cli/StandardStreams.h"
+#include "cli/VerbArguments.h"
 #include "cli/VerbSupport.h"
-#include "cli/Verbs.h"
-#include "files/FileExtension.h"
+#include "files/FileFormat.h"
 #include "files/S2I_File.h"
 #include "library/LibraryStore.h"
-#include "midi/sysex/SYX_File.h"
 #include "model/ItemComparison.h"
+#include "model/PrintableText.h"
 #include "model/S2A_File.h"
 
 namespace {
@@ -60,29 +62,11 @@ std::optional<int> ParseOperand(std::span<const std::string> arguments, std::siz
   if (IsItemFile(first))
     return std::nullopt;
   if (!IsBankFile(first))
-    return WrongKind(kVerb, first, ".s2i, .syx or .mid, a bank file and ITEM, or library:ID");
+    return WrongKind(kVerb, first, kItemFileKinds + ", a bank file and ITEM, or library:ID");
   if (next == arguments.size())
     return UsageError("diff: " + first + ": no ITEM after the bank file");
   operand.source = Operand::Source::BankSlot;
   return CheckSlot(kVerb, first, arguments[next++], operand.slot);
-}
-
-// As `convert` reads a single item: an .s2i file, or the first item dump of a dump file.
-int LoadItemFile(const std::string& path, S2I_File& item) {
-  if (!IsDumpFile(path))
-    return ImportItemFile(item, path) == 0 ? kExitSuccess
-                                           : Failure(kVerb, path + ": could not be loaded");
-  SYX_File dump;
-  if (LoadDumpFile(dump, path) != 0)
-    return Failure(kVerb, path + ": could not be loaded");
-  std::size_t dumpCount = 0;
-  if (ImportFirstItemDump(item, dump, dumpCount) != 0)
-    return Failure(kVerb, path + ": holds no item dump with a known location");
-  if (dumpCount > 1) {
-    std::fprintf(stderr, "corvale-cli: diff: %s holds %zu item dumps; the first is used\n",
-                 path.c_str(), dumpCount);
-  }
-  return kExitSuccess;
 }
 
 int LoadLibraryProgram(int id, S2I_File& item) {
@@ -103,7 +87,7 @@ int LoadLibraryProgram(int id, S2I_File& item) {
 int LoadOperand(const Operand& operand, S2I_File& item) {
   switch (operand.source) {
     case Operand::Source::ItemFile:
-      return LoadItemFile(operand.path, item);
+      return LoadSingleItem(kVerb, operand.path, item);
     case Operand::Source::BankSlot: {
       S2A_File document;
       if (const int status = OpenDocument(kVerb, operand.path, document); status != kExitSuccess)
@@ -119,7 +103,20 @@ int LoadOperand(const Operand& operand, S2I_File& item) {
 
 }  // namespace
 
-int DiffVerb(std::span<const std::string> arguments) {
+int DiffVerb(std::span<const std::string> given) {
+  VerbArguments parsed;
+  constexpr OptionRule kOptions[] = {{"--format", "a file format"}};
+  if (parsed.Parse(kVerb, given, kOptions) != kExitSuccess)
+    return kExitTrouble;
+  StandardStreams streams(kVerb);
+  std::string listing;
+  if (streams.TakeFormats(parsed.Values("--format"), {}, listing) != kExitSuccess)
+    return kExitTrouble;
+  std::vector<std::string> arguments = parsed.Words();
+  for (std::string& argument : arguments) {
+    if (streams.Input(argument) != kExitSuccess)
+      return kExitTrouble;
+  }
   Operand a;
   Operand b;
   std::size_t next = 0;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "cli/VerbSupport.h"
+#include "cli/DecimalNumber.h"
 #include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 

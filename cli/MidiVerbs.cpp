@@ -8,17 +8,22 @@
 #include <optional>
 #include <vector>
 
+#include "cli/ChosenPorts.h"
+#include "cli/ExitStatus.h"
+#include "cli/ReceivedToLibrary.h"
+#include "cli/StandardStreams.h"
+#include "cli/VerbArguments.h"
 #include "cli/VerbSupport.h"
-#include "cli/Verbs.h"
-#include "files/FileExtension.h"
+#include "files/FileFormat.h"
 #include "files/SmartFile.h"
+#include "library/LibraryAddition.h"
 #include "midi/ports/BankTransfer.h"
 #include "midi/ports/MidiControl.h"
-#include "midi/ports/MidiDevice.h"
-#include "midi/ports/MidiErrorReport.h"
 #include "midi/ports/MidiTransfer.h"
+#include "midi/ports/TransferSummaryText.h"
+#include "model/BankLayouts.h"
+#include "model/CountText.h"
 #include "model/S2A_File.h"
-#include "simulator/MidiSimulatorSetup.h"
 
 namespace {
 
@@ -26,10 +31,8 @@ namespace {
 struct MidiArguments {
   std::vector<std::string> words;
   bool buffer = false;
-  std::optional<int> inPort;  // 1-based, as `ports` numbers them
-  std::optional<int> outPort;
-  std::optional<int> retries;  // for this run, instead of the setting
-  bool verify = false;
+  PortOptions ports;
+  std::vector<std::string> formats;  // of "-", with `format`
 };
 
 // The options a verb takes beside --in and --out.
@@ -37,145 +40,58 @@ struct VerbOptions {
   bool buffer = false;
   bool retries = false;
   bool verify = false;
+  bool format = false;
 };
 
 constexpr int kMostRetries = 99;
 
-std::optional<int> ParsePortNumber(const std::string& text) {
-  const std::optional<int> number = DecimalNumber(text, 4);
-  return number && *number >= 1 ? number : std::nullopt;
-}
-
 // Usage errors return the status.
 std::optional<int> ParseMidiArguments(const char* verb, std::span<const std::string> arguments,
                                       VerbOptions takes, MidiArguments& parsed) {
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--buffer" && takes.buffer) {
-      parsed.buffer = true;
-    } else if (argument == "--verify" && takes.verify) {
-      parsed.verify = true;
-    } else if (argument == "--retries" && takes.retries) {
-      parsed.retries = i + 1 < arguments.size() ? DecimalNumber(arguments[++i], 2) : std::nullopt;
-      if (!parsed.retries) {
-        return UsageError(std::string(verb) + ": --retries needs a number from 0 to " +
-                          std::to_string(kMostRetries));
-      }
-    } else if (argument == "--in" || argument == "--out") {
-      if (i + 1 == arguments.size()) {
-        return UsageError(std::string(verb) + ": " + argument + " needs a port number");
-      }
-      const std::optional<int> number = ParsePortNumber(arguments[++i]);
-      if (!number) {
-        return UsageError(std::string(verb) + ": " + argument + " " + arguments[i] +
-                          ": expected a port number from 1 (see corvale-cli ports)");
-      }
-      (argument == "--in" ? parsed.inPort : parsed.outPort) = number;
-    } else if (argument.starts_with("--")) {
-      return UsageError(std::string(verb) + ": unknown option " + argument);
-    } else {
-      parsed.words.push_back(argument);
-    }
-  }
-  return std::nullopt;
-}
-
-// Port errors become one line on standard error, like every other error of the tool.
-class CommandLineMidiErrors {
- public:
-  CommandLineMidiErrors()
-      : previous_(SetMidiErrorHandler([](const std::string& text, const std::string& caption) {
-          // Over a step or progress line, when standard error is a terminal.
-          std::fprintf(stderr, "%scorvale-cli: %s: %s\n", isatty(STDERR_FILENO) ? "\r\033[K" : "",
-                       caption.c_str(), text.c_str());
-        })) {}
-  ~CommandLineMidiErrors() { SetMidiErrorHandler(std::move(previous_)); }
-
- private:
-  MidiErrorHandler previous_;
-};
-
-int SetUpPorts(const char* verb) {
-  std::string error;
-  if (InstallMidiPortLayerFromEnvironment(error) != 0) {
-    return Failure(verb, error);
-  }
-  return kExitSuccess;
-}
-
-// Makes the ports chosen by --in and --out current for this run; usage errors return the
-// status.
-std::optional<int> UseChosenPorts(const char* verb, MidiControl& control,
-                                  const MidiArguments& arguments) {
-  if (arguments.inPort) {
-    if (*arguments.inPort > control.InputDeviceCount()) {
-      return UsageError(std::string(verb) + ": there is no input port " +
-                        std::to_string(*arguments.inPort) + " (see corvale-cli ports)");
-    }
-    control.UseInputDevice(*arguments.inPort - 1);
-  }
-  if (arguments.outPort) {
-    if (*arguments.outPort > control.OutputDeviceCount()) {
-      return UsageError(std::string(verb) + ": there is no output port " +
-                        std::to_string(*arguments.outPort) + " (see corvale-cli ports)");
-    }
-    control.UseOutputDevice(*arguments.outPort - 1);
-  }
-  return std::nullopt;
-}
-
-int NeedPort(const char* verb, const MidiDevice* device, const char* direction) {
-  if (device == nullptr) {
-    return Failure(verb,
-                   std::string("there is no MIDI ") + direction + " port (see corvale-cli ports)");
-  }
-  if (!device->IsOpen()) {
-    return Failure(verb, std::string("the MIDI ") + direction + " port \"" + device->Name() +
-                             "\" could not be opened");
-  }
-  return kExitSuccess;
-}
-
-enum class PortsNeeded { None, Output, InputAndOutput };
-
-// Sets up the port layer, makes the chosen ports current, checks that the ones the verb needs
-// are open, then runs `work`; port errors on the way become lines on standard error.
-int WithPorts(const char* verb, const MidiArguments& arguments, PortsNeeded needed,
-              const std::function<int(MidiControl& control)>& work) {
-  const CommandLineMidiErrors errors;
-  if (const int status = SetUpPorts(verb); status != kExitSuccess) {
+  std::vector<OptionRule> options{{"--in", "a port number or name"},
+                                  {"--out", "a port number or name"}};
+  if (takes.buffer)
+    options.push_back({"--buffer"});
+  if (takes.verify)
+    options.push_back({"--verify"});
+  if (takes.retries)
+    options.push_back({"--retries", "a number from 0 to 99"});
+  if (takes.format)
+    options.push_back({"--format", "a file format"});
+  VerbArguments given;
+  if (const int status = given.Parse(verb, arguments, options); status != kExitSuccess)
     return status;
-  }
-  MidiControl control;
-  if (const auto status = UseChosenPorts(verb, control, arguments)) {
-    return *status;
-  }
-  if (arguments.retries) {
-    control.UseReceiveRetries(*arguments.retries);
-  }
-  if (arguments.verify) {
-    control.UseVerifyAfterSending(true);
-  }
-  if (needed == PortsNeeded::InputAndOutput) {
-    if (const int status = NeedPort(verb, control.CurrentInputDevice(), "input");
-        status != kExitSuccess) {
-      return status;
+  parsed.words = given.Words();
+  parsed.buffer = given.Has("--buffer");
+  parsed.ports.verify = given.Has("--verify");
+  parsed.formats = given.Values("--format");
+  if (const std::optional<std::string> retries = given.Value("--retries")) {
+    parsed.ports.retries = DecimalNumber(*retries, 2);
+    if (!parsed.ports.retries) {
+      return UsageError(std::string(verb) + ": --retries needs a number from 0 to " +
+                        std::to_string(kMostRetries));
     }
   }
-  if (needed != PortsNeeded::None) {
-    if (const int status = NeedPort(verb, control.CurrentOutputDevice(), "output");
-        status != kExitSuccess) {
-      return status;
+  for (const char* option : {"--in", "--out"}) {
+    const std::optional<std::string> port = given.Value(option);
+    if (!port)
+      continue;
+    const bool numbered = DecimalNumber(*port, 9).has_value();
+    if (port->empty() || (numbered && DecimalNumber(*port, 4).value_or(0) < 1)) {
+      return UsageError(std::string(verb) + ": " + option + " " + *port +
+                        ": expected a port number from 1 or a part of a port's name (see "
+                        "corvale-cli ports)");
     }
+    (option == std::string("--in") ? parsed.ports.inPort : parsed.ports.outPort) = port;
   }
-  return work(control);
+  return std::nullopt;
 }
 
 // The steps of one item's transfer: while standard error is a terminal, each rewrites one line
 // there, which the outcome then replaces; elsewhere only the outcome is printed.
 class StepLine {
  public:
-  StepLine() : onTerminal_(isatty(STDERR_FILENO) != 0) {}
+  StepLine() : onTerminal_(isatty(STDERR_FILENO) != 0 && !Quiet()) {}
   ~StepLine() { Clear(); }
   StepLine(const StepLine&) = delete;
   StepLine& operator=(const StepLine&) = delete;
@@ -192,6 +108,8 @@ class StepLine {
   // The outcome of a transfer that succeeded, with what it took.
   void Succeeded(const std::string& detail = "") {
     Clear();
+    if (Quiet())
+      return;
     std::fprintf(stderr, "%s%s\n", last_.c_str(), detail.c_str());
   }
   // Takes the step off the terminal, for an error line to take its place.
@@ -206,10 +124,6 @@ class StepLine {
   bool onTerminal_;
   std::string last_;
 };
-
-std::string Counted(int count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 void PrintPorts(const char* heading, const std::vector<std::string>& names, int current) {
   std::printf("%s\n", heading);
@@ -235,19 +149,17 @@ void ShowProgress(const BankTransfer::Step& step) {
   std::fflush(stderr);
 }
 
-using BankTransferRun = BankTransfer::Summary (*)(MidiControl&, std::span<const BankTransfer::Slot>,
-                                                  const BankTransfer::Progress&,
-                                                  const std::atomic<bool>&);
-
 // Runs a transfer of every slot of `banks`, its progress shown while standard error is a
 // terminal; a port error that ended it is printed.
-BankTransfer::Summary TransferBanks(const char* verb, BankTransferRun run, MidiControl& control,
-                                    S2A_File& document, std::span<const BankLayout* const> banks) {
-  const bool onTerminal = isatty(STDERR_FILENO) != 0;
+BankTransfer::Summary TransferBanks(const char* verb, BankTransfer::Direction direction,
+                                    MidiControl& control, S2A_File& document,
+                                    std::span<const BankLayout* const> banks) {
+  const bool onTerminal = isatty(STDERR_FILENO) != 0 && !Quiet();
   const std::vector<BankTransfer::Slot> slots = BankTransfer::SlotsOf(document, banks);
   const std::atomic<bool> cancel{false};
   BankTransfer::Summary summary =
-      run(control, slots, onTerminal ? BankTransfer::Progress(ShowProgress) : nullptr, cancel);
+      BankTransfer::Run(direction, control, slots,
+                        onTerminal ? BankTransfer::Progress(ShowProgress) : nullptr, cancel);
   if (onTerminal) {
     std::fputs("\r\033[K", stderr);
   }
@@ -257,28 +169,18 @@ BankTransfer::Summary TransferBanks(const char* verb, BankTransferRun run, MidiC
   return summary;
 }
 
-// "; not received: ext-inst:A01, ext-inst:A02", or nothing for no slots.
-std::string SlotList(const char* heading, const std::vector<BankTransfer::Slot>& slots) {
-  std::string text;
-  for (const BankTransfer::Slot& slot : slots) {
-    text += (text.empty() ? std::string("; ") + heading + " " : std::string(", ")) +
-            ItemSlot{slot.layout, slot.index}.Label();
-  }
-  return text;
-}
-
 // On standard error: "Received 450 of 452 items; 31 needed a retry; not received: ext-inst:A01,
-// ext-inst:A02", "Sent 63 of 64 items; 2 sent again; read back different: int-perf:A07".
-void PrintSummary(bool received, const BankTransfer::Summary& summary) {
-  std::string text = std::string(received ? "Received " : "Sent ") +
-                     std::to_string(summary.transferred) + " of " + std::to_string(summary.count) +
-                     " items";
-  if (summary.retried > 0) {
-    text += "; " + std::to_string(summary.retried) + (received ? " needed a retry" : " sent again");
-  }
-  text += SlotList("read back different:", summary.differing);
-  text += SlotList(received ? "not received:" : "not sent:", summary.missing);
-  std::fprintf(stderr, "%s\n", text.c_str());
+// ext-inst:A02", "Sent 63 of 64 items; 2 sent again; read back different: int-perf:A07; not read
+// back whole: int-perf:A09".
+// With -q only a summary that names what failed.
+void PrintSummary(BankTransfer::Direction direction, const BankTransfer::Summary& summary) {
+  if (Quiet() && summary.Complete())
+    return;
+  const std::string line =
+      TransferSummaryText::Of(summary, direction, [](const BankTransfer::Slot& slot) {
+        return ItemSlot{slot.layout, slot.index}.Label();
+      }).Line();
+  std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 int TransferStatus(const BankTransfer::Summary& summary) {
@@ -301,11 +203,17 @@ std::string PartialName(const std::string& path) {
 int ReceiveBanks(const char* verb, MidiControl& control, S2A_File& document,
                  std::span<const BankLayout* const> banks, const std::string& out, bool backup) {
   const BankTransfer::Summary summary =
-      TransferBanks(verb, &BankTransfer::Receive, control, document, banks);
-  PrintSummary(true, summary);
+      TransferBanks(verb, BankTransfer::Direction::kReceive, control, document, banks);
+  PrintSummary(BankTransfer::Direction::kReceive, summary);
   if (summary.transferred == 0) {
     return Failure(verb, "nothing was received; nothing written");
   }
+  std::vector<ReceivedProgram> received;
+  for (const BankTransfer::Slot& slot :
+       BankTransfer::Arrived(BankTransfer::SlotsOf(document, banks), summary)) {
+    received.push_back(ReceivedProgram::CopyOf(*slot.item, slot.layout->word, slot.index));
+  }
+  KeepReceived(verb, received);
   if (backup && !summary.Complete()) {
     const std::string partial = PartialName(out);
     if (const int status = SaveDocument(verb, document, partial); status != kExitSuccess) {
@@ -322,8 +230,8 @@ int ReceiveBanks(const char* verb, MidiControl& control, S2A_File& document,
 
 int SendBanks(MidiControl& control, S2A_File& document, std::span<const BankLayout* const> banks) {
   const BankTransfer::Summary summary =
-      TransferBanks("send", &BankTransfer::Send, control, document, banks);
-  PrintSummary(false, summary);
+      TransferBanks("send", BankTransfer::Direction::kSend, control, document, banks);
+  PrintSummary(BankTransfer::Direction::kSend, summary);
   return TransferStatus(summary);
 }
 
@@ -354,9 +262,12 @@ int SendItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, boo
                               : MidiTransfer::Send(control, item, steps.Show(), &report);
   steps.Clear();
   if (result != 0) {
-    return Failure("send", report.differs ? "the item read back from the synthesizer differs from "
-                                            "the one sent, also after sending it again"
-                                          : "a message could not be sent");
+    return Failure(
+        "send", report.differs ? "the item read back from the synthesizer differs from the one "
+                                 "sent, also after sending it again"
+                : report.unreadable ? "the item could not be read back whole from the synthesizer, "
+                                      "also after sending it again"
+                                    : "a message could not be sent");
   }
   steps.Succeeded(ReadBackNote(report));
   ReportSevenBitBytes("send", slot.Label(), item, report.sevenBitBytes);
@@ -378,7 +289,7 @@ int ReceiveItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, 
   // Saved, the zeroed blocks would replace the item's own in the file.
   if (report.missingBlocks > 0) {
     const std::string retried =
-        report.retries > 0 ? ", also after " + Counted(report.retries, "retry", "retries") : "";
+        report.retries > 0 ? ", also after " + CountText(report.retries, "retry", "retries") : "";
     return Failure("receive", "the answer was cut short: " + std::to_string(report.missingBlocks) +
                                   " of " + std::to_string(report.totalBlocks) +
                                   " blocks did not arrive" + retried + "; nothing written");
@@ -386,8 +297,12 @@ int ReceiveItem(MidiControl& control, S2A_File& document, const ItemSlot& slot, 
   if (const int status = SaveDocument("receive", document, out); status != kExitSuccess) {
     return status;
   }
-  steps.Succeeded(report.retries > 0 ? " after " + Counted(report.retries, "retry", "retries")
+  steps.Succeeded(report.retries > 0 ? " after " + CountText(report.retries, "retry", "retries")
                                      : "");
+  const ReceivedProgram received[] = {
+      fromBuffer ? ReceivedProgram::CopyOf(item)
+                 : ReceivedProgram::CopyOf(item, slot.layout->word, slot.index)};
+  KeepReceived("receive", received);
   return kExitSuccess;
 }
 
@@ -399,6 +314,15 @@ std::optional<int> RefuseBufferForBanks(const char* verb, const MidiArguments& a
   return std::nullopt;
 }
 
+// Takes the --format values and replaces a DOC of "-" by a file holding standard input.
+int TakeStandardInput(StandardStreams& streams, const MidiArguments& parsed, std::string& path) {
+  std::string listing;
+  if (const int status = streams.TakeFormats(parsed.formats, {}, listing); status != kExitSuccess) {
+    return status;
+  }
+  return streams.Input(path);
+}
+
 }  // namespace
 
 int PortsVerb(std::span<const std::string> arguments) {
@@ -407,9 +331,9 @@ int PortsVerb(std::span<const std::string> arguments) {
     return *status;
   }
   if (!parsed.words.empty()) {
-    return UsageError("ports: expected no arguments but --in N and --out N");
+    return UsageError("ports: expected no arguments but --in PORT and --out PORT");
   }
-  return WithPorts("ports", parsed, PortsNeeded::None, [](MidiControl& control) {
+  return WithPorts("ports", parsed.ports, PortsNeeded::None, [](MidiControl& control) {
     std::vector<std::string> names;
     control.ListInputDevices(names);
     PrintPorts("Input ports:", names, control.InputDeviceIndex());
@@ -422,13 +346,18 @@ int PortsVerb(std::span<const std::string> arguments) {
 int SendVerb(std::span<const std::string> arguments) {
   MidiArguments parsed;
   if (const auto status = ParseMidiArguments(
-          "send", arguments, {.buffer = true, .retries = true, .verify = true}, parsed)) {
+          "send", arguments, {.buffer = true, .retries = true, .verify = true, .format = true},
+          parsed)) {
     return *status;
   }
   if (parsed.words.size() != 2) {
     return UsageError("send: expected DOC ITEM [--buffer] [--verify] [--retries N]");
   }
-  const std::string& documentPath = parsed.words[0];
+  StandardStreams streams("send");
+  std::string documentPath = parsed.words[0];
+  if (const int status = TakeStandardInput(streams, parsed, documentPath); status != kExitSuccess) {
+    return status;
+  }
   if (!IsBankFile(documentPath)) {
     return WrongKind("send", documentPath, kBankFileKinds);
   }
@@ -440,7 +369,7 @@ int SendVerb(std::span<const std::string> arguments) {
   if (const auto status = RefuseBufferForBanks("send", parsed, items)) {
     return *status;
   }
-  return WithPorts("send", parsed, PortsNeeded::Output, [&](MidiControl& control) {
+  return WithPorts("send", parsed.ports, PortsNeeded::Output, [&](MidiControl& control) {
     S2A_File document;
     if (const int status = OpenDocument("send", documentPath, document); status != kExitSuccess) {
       return status;
@@ -452,15 +381,23 @@ int SendVerb(std::span<const std::string> arguments) {
 
 int ReceiveVerb(std::span<const std::string> arguments) {
   MidiArguments parsed;
-  if (const auto status =
-          ParseMidiArguments("receive", arguments, {.buffer = true, .retries = true}, parsed)) {
+  if (const auto status = ParseMidiArguments(
+          "receive", arguments, {.buffer = true, .retries = true, .format = true}, parsed)) {
     return *status;
   }
   if (parsed.words.size() != 2 && parsed.words.size() != 3) {
     return UsageError("receive: expected DOC ITEM [--buffer] [--retries N] [OUT]");
   }
-  const std::string& documentPath = parsed.words[0];
-  const std::string& out = parsed.words.size() == 3 ? parsed.words[2] : documentPath;
+  StandardStreams streams("receive");
+  std::string documentPath = parsed.words[0];
+  // OUT is DOC when not given: "-" then is standard output.
+  std::string out = parsed.words.size() == 3 ? parsed.words[2] : documentPath;
+  if (const int status = TakeStandardInput(streams, parsed, documentPath); status != kExitSuccess) {
+    return status;
+  }
+  if (const int status = streams.Output(out); status != kExitSuccess) {
+    return status;
+  }
   if (!IsBankFile(documentPath)) {
     return WrongKind("receive", documentPath, kBankFileKinds);
   }
@@ -475,29 +412,41 @@ int ReceiveVerb(std::span<const std::string> arguments) {
   if (const auto status = RefuseBufferForBanks("receive", parsed, items)) {
     return *status;
   }
-  return WithPorts("receive", parsed, PortsNeeded::InputAndOutput, [&](MidiControl& control) {
-    S2A_File document;
-    if (const int status = OpenDocument("receive", documentPath, document);
-        status != kExitSuccess) {
-      return status;
-    }
-    if (const int status = CheckSavable("receive", out); status != kExitSuccess) {
-      return status;
-    }
-    return items.slot ? ReceiveItem(control, document, *items.slot, parsed.buffer, out)
-                      : ReceiveBanks("receive", control, document, items.banks, out, false);
-  });
+  return streams.Finish(
+      WithPorts("receive", parsed.ports, PortsNeeded::InputAndOutput, [&](MidiControl& control) {
+        S2A_File document;
+        if (const int status = OpenDocument("receive", documentPath, document);
+            status != kExitSuccess) {
+          return status;
+        }
+        if (const int status = CheckSavable("receive", out); status != kExitSuccess) {
+          return status;
+        }
+        return items.slot ? ReceiveItem(control, document, *items.slot, parsed.buffer, out)
+                          : ReceiveBanks("receive", control, document, items.banks, out, false);
+      }));
 }
 
 int BackupVerb(std::span<const std::string> arguments) {
   MidiArguments parsed;
-  if (const auto status = ParseMidiArguments("backup", arguments, {.retries = true}, parsed)) {
+  if (const auto status =
+          ParseMidiArguments("backup", arguments, {.retries = true, .format = true}, parsed)) {
     return *status;
   }
   if (parsed.words.size() != 1) {
-    return UsageError("backup: expected OUT [--retries N] [--in N] [--out N]");
+    return UsageError("backup: expected OUT [--retries N] [--in PORT] [--out PORT]");
   }
-  const std::string& out = parsed.words[0];
+  StandardStreams streams("backup");
+  std::string listing;
+  if (const int status = streams.TakeFormats(parsed.formats, {}, listing); status != kExitSuccess) {
+    return status;
+  }
+  // An incomplete backup to standard output goes there all the same, as receive's would.
+  const bool toFile = parsed.words[0] != "-";
+  std::string out = parsed.words[0];
+  if (const int status = streams.Output(out); status != kExitSuccess) {
+    return status;
+  }
   if (!IsBankFile(out)) {
     return WrongKind("backup", out, kBankFileKinds);
   }
@@ -505,14 +454,30 @@ int BackupVerb(std::span<const std::string> arguments) {
   if (const auto status = CheckTransferItems("backup", std::span(&out, 1), "all", items)) {
     return *status;
   }
-  return WithPorts("backup", parsed, PortsNeeded::InputAndOutput, [&](MidiControl& control) {
-    if (const int status = CheckSavable("backup", out); status != kExitSuccess) {
-      return status;
-    }
-    if (const int status = CheckSavable("backup", PartialName(out)); status != kExitSuccess) {
-      return status;
-    }
-    S2A_File document;
-    return ReceiveBanks("backup", control, document, items.banks, out, true);
+  return streams.Finish(
+      WithPorts("backup", parsed.ports, PortsNeeded::InputAndOutput, [&](MidiControl& control) {
+        if (const int status = CheckSavable("backup", out); status != kExitSuccess) {
+          return status;
+        }
+        if (const int status = CheckSavable("backup", PartialName(out)); status != kExitSuccess) {
+          return status;
+        }
+        S2A_File document;
+        return ReceiveBanks("backup", control, document, items.banks, out, toFile);
+      }));
+}
+
+int SendDocumentItem(const char* verb, std::span<const std::string> options, S2A_File& document,
+                     const ItemSlot& slot, bool toBuffer) {
+  MidiArguments parsed;
+  if (const auto status =
+          ParseMidiArguments(verb, options, {.retries = true, .verify = true}, parsed)) {
+    return *status;
+  }
+  if (!parsed.words.empty()) {
+    return UsageError(std::string(verb) + ": unexpected " + parsed.words.front());
+  }
+  return WithPorts(verb, parsed.ports, PortsNeeded::Output, [&](MidiControl& control) {
+    return SendItem(control, document, slot, toBuffer);
   });
 }

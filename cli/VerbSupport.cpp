@@ -1,22 +1,29 @@
 #include "cli/VerbSupport.h"
 
 #include <algorithm>
-#include <cctype>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 
-#include "cli/Verbs.h"
+#include "cli/ExitStatus.h"
+#include "files/DocumentFiles.h"
 #include "files/FileDiagnostics.h"
-#include "files/FileExtension.h"
+#include "files/ItemFiles.h"
 #include "model/BankLayouts.h"
 #include "model/CountText.h"
 #include "model/Item.h"
+#include "model/PrintableText.h"
 
 namespace {
 std::unique_ptr<FileDiagnosticCapture>& KeptDiagnostics() {
   static std::unique_ptr<FileDiagnosticCapture> kept;
   return kept;
+}
+
+std::atomic<bool>& QuietFlag() {
+  static std::atomic<bool> quiet{false};
+  return quiet;
 }
 
 int& FirstOutputError() {
@@ -37,6 +44,14 @@ std::string TakeFileDiagnostics() {
   return KeptDiagnostics() ? KeptDiagnostics()->TakeText() : std::string();
 }
 
+void SetQuiet(bool quiet) {
+  QuietFlag() = quiet;
+}
+
+bool Quiet() {
+  return QuietFlag();
+}
+
 void FlushOutput() {
   errno = 0;
   if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && FirstOutputError() == 0)
@@ -47,22 +62,20 @@ int OutputError() {
   return FirstOutputError();
 }
 
-std::optional<int> DecimalNumber(const std::string& text, std::size_t maxDigits) {
-  if (text.empty() || text.size() > maxDigits ||
-      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
-    return std::nullopt;
-  }
-  return std::stoi(text);
-}
-
 int Failure(const char* verb, const std::string& what) {
   const std::string reason = TakeFileDiagnostics();
-  std::fprintf(stderr, "corvale-cli: %s: %s%s%s\n", verb, what.c_str(), reason.empty() ? "" : ": ",
-               reason.c_str());
+  // What names a file, and the file layers' reason, may hold the file system's bytes.
+  std::fprintf(stderr, "corvale-cli: %s: %s%s%s\n", verb, PrintablePath(what).c_str(),
+               reason.empty() ? "" : ": ", PrintablePath(reason).c_str());
   return kExitFailure;
 }
 
-int WrongKind(const char* verb, const std::string& path, const char* expected) {
+int Failure(const char* verb, const std::string& what, const FileOutcome& outcome) {
+  outcome.PassOn();
+  return Failure(verb, what);
+}
+
+int WrongKind(const char* verb, const std::string& path, const std::string& expected) {
   return UsageError(std::string(verb) + ": " + path + ": unknown extension (expected " + expected +
                     ")");
 }
@@ -76,11 +89,14 @@ void ReportSevenBitBytes(const char* verb, const std::string& where, const Item&
                count == 1 ? "a seven-bit value" : "seven-bit values");
 }
 
+// What a load or save that succeeded said (a file read only in part) joins the verb's closing
+// line, as all the file layers say outside a failure.
 int OpenDocument(const char* verb, const std::string& path, S2A_File& document) {
-  BankLoadReport report;
-  if (OpenBankFile(document, path, &report) != 0)
-    return Failure(verb, path + ": could not be loaded");
-  ReportLoadWarning(verb, path, report);
+  const BankFileLoad load = OpenBankFile(document, path);
+  if (!load.Succeeded())
+    return Failure(verb, path + ": could not be loaded", load);
+  load.PassOn();
+  ReportLoadWarning(verb, path, load.report);
   return kExitSuccess;
 }
 
@@ -89,19 +105,38 @@ void ReportMissingItems(const char* verb, const std::string& path, int missingIt
 }
 
 void ReportLoadWarning(const char* verb, const std::string& path, const BankLoadReport& report) {
-  const std::string warning = BankLoadWarning(report);
+  const std::string warning = report.Warning();
   if (!warning.empty())
-    std::fprintf(stderr, "corvale-cli: %s: %s: %s\n", verb, path.c_str(), warning.c_str());
+    std::fprintf(stderr, "corvale-cli: %s: %s: %s\n", verb, PrintablePath(path).c_str(),
+                 warning.c_str());
 }
 
 int SaveDocument(const char* verb, S2A_File& document, const std::string& path) {
-  std::size_t sevenBitBytes = 0;
-  if (SaveBankFile(document, path, sevenBitBytes) != 0)
-    return Failure(verb, path + ": could not be saved");
-  if (sevenBitBytes > 0) {
-    std::fprintf(stderr, "corvale-cli: %s: %s: %s written as %s\n", verb, path.c_str(),
-                 CountText(sevenBitBytes, "item byte", "item bytes").c_str(),
-                 sevenBitBytes == 1 ? "a seven-bit value" : "seven-bit values");
+  const FileSave save = SaveBankFile(document, path);
+  if (!save.Succeeded())
+    return Failure(verb, path + ": could not be saved", save);
+  save.PassOn();
+  if (save.sevenBitBytes > 0) {
+    std::fprintf(stderr, "corvale-cli: %s: %s: %s written as %s\n", verb,
+                 PrintablePath(path).c_str(),
+                 CountText(save.sevenBitBytes, "item byte", "item bytes").c_str(),
+                 save.sevenBitBytes == 1 ? "a seven-bit value" : "seven-bit values");
+  }
+  return kExitSuccess;
+}
+
+int LoadSingleItem(const char* verb, const std::string& path, S2I_File& item) {
+  const AnyItemImport import = ImportAnyItem(item, path);
+  if (!import.Succeeded()) {
+    return Failure(verb,
+                   path + (import.fileRead ? ": holds no item dump with a known location"
+                                           : ": could not be loaded"),
+                   import);
+  }
+  import.PassOn();
+  if (import.dumpCount > 1) {
+    std::fprintf(stderr, "corvale-cli: %s: %s holds %zu item dumps; the first is used\n", verb,
+                 PrintablePath(path).c_str(), import.dumpCount);
   }
   return kExitSuccess;
 }

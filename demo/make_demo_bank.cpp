@@ -12,7 +12,7 @@
 
 #include "demo/DemoBank.h"
 #include "files/DefaultFiles.h"
-#include "files/FileExtension.h"
+#include "files/DumpFiles.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
@@ -69,7 +69,7 @@ int WriteDumps(S2A_File& document, const std::string& syxPath, const std::string
   SYX_File editBuffer;
   editBuffer.StoreToEditBuffer(*document.ExternalInstrumentBank().ItemAt(4));
   dumps.AppendBytes(editBuffer.Bytes());
-  return dumps.Save(syxPath) == 0 && SaveDumpFile(dumps, midPath) == 0 ? 0 : -1;
+  return dumps.Save(syxPath) == 0 && SaveDumpFile(dumps, midPath).PassOn().Succeeded() ? 0 : -1;
 }
 
 }  // namespace

@@ -39,7 +39,9 @@ class FileDiagnosticCapture {
  public:
   FileDiagnosticCapture();
 
-  // What was reported, each text once, joined by "; ".
+  // What was reported, each text once, in the order reported.
+  const std::vector<std::string>& Texts() const { return kept_; }
+  // Texts joined by "; ".
   std::string Text() const;
   // Text, after which the capture starts empty again.
   std::string TakeText();

@@ -8,7 +8,8 @@ class S2A_File;
 
 // A Cakewalk instrument definition (.ins): the patch names of every bank of a document that
 // holds content, the synthesizer's controller names, and the bank-select number of each bank,
-// for a sequencer. Written only; lines end in CR LF.
+// for a sequencer. Written only; lines end in CR LF. Each patch has one line: a control byte
+// (0x00-0x1F, 0x7F) in a program's name or the file's base name is written as '?'.
 class INS_File : public SupportingFile {
  public:
   INS_File() = default;

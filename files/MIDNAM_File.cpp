@@ -11,6 +11,8 @@ constexpr const char* kDocumentHead =
     "<MIDINameDocument>\n";
 constexpr const char* kDeviceModeName = "Default";
 constexpr const char* kNameSetName = "Banks";
+constexpr const char* kControlListName = "Controls";
+constexpr const char* kNoName = "(no name)";
 constexpr int kChannels = 16;
 constexpr int kBankSelectMsbControl = 0;
 constexpr int kBankSelectLsbControl = 32;
@@ -47,10 +49,24 @@ std::size_t Utf8CharacterLength(std::string_view text) {
   return length;
 }
 
+// `text` without the blanks at its ends.
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos)
+    return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace
 
 std::string MIDNAM_File::ModelName() const {
   return std::string(kModel) + " - " + BaseName();
+}
+
+std::string MIDNAM_File::ReadableName(const Item& item) {
+  const std::string printable = item.PrintableName();
+  const std::string_view name = Trimmed(printable);
+  return std::string(name.empty() ? kNoName : name) + " [" + item.CategoryName() + "]";
 }
 
 std::string MIDNAM_File::Escaped(std::string_view text) {
@@ -83,7 +99,6 @@ std::string MIDNAM_File::Escaped(std::string_view text) {
 
 void MIDNAM_File::BuildNameDocument(const S2A_File& document) {
   Reset();
-  const std::string baseName = BaseName();
   text_.AppendFormat("%s  <Author>%s</Author>\n", kDocumentHead, Escaped(kAuthor).c_str());
   text_.AppendFormat("  <MasterDeviceNames>\n    <Manufacturer>%s</Manufacturer>\n", kMaker);
   text_.AppendFormat("    <Model>%s</Model>\n", Escaped(ModelName()).c_str());
@@ -91,7 +106,8 @@ void MIDNAM_File::BuildNameDocument(const S2A_File& document) {
   ForEachBankWithContent(document, [&](const Bank&) { anyBank = true; });
   AppendDeviceMode(anyBank);
   if (anyBank)
-    AppendChannelNameSet(document, baseName);
+    AppendChannelNameSet(document);
+  AppendControlNameList();
   text_.AppendFormat("  </MasterDeviceNames>\n</MIDINameDocument>\n");
 }
 
@@ -108,19 +124,20 @@ void MIDNAM_File::AppendDeviceMode(bool assignNameSet) {
   text_.AppendFormat("    </CustomDeviceMode>\n");
 }
 
-void MIDNAM_File::AppendChannelNameSet(const S2A_File& document, const std::string& baseName) {
+void MIDNAM_File::AppendChannelNameSet(const S2A_File& document) {
   text_.AppendFormat("    <ChannelNameSet Name=\"%s\">\n      <AvailableForChannels>\n",
                      kNameSetName);
   for (int channel = 1; channel <= kChannels; ++channel)
     text_.AppendFormat("        <AvailableChannel Channel=\"%d\" Available=\"true\"/>\n", channel);
   text_.AppendFormat("      </AvailableForChannels>\n");
-  ForEachBankWithContent(document, [&](const Bank& bank) { AppendPatchBank(bank, baseName); });
+  text_.AppendFormat("      <UsesControlNameList Name=\"%s\"/>\n", kControlListName);
+  ForEachBankWithContent(document, [&](const Bank& bank) { AppendPatchBank(bank); });
   text_.AppendFormat("    </ChannelNameSet>\n");
 }
 
-void MIDNAM_File::AppendPatchBank(const Bank& bank, const std::string& baseName) {
+void MIDNAM_File::AppendPatchBank(const Bank& bank) {
   text_.AppendFormat("      <PatchBank Name=\"%s\">\n        <MIDICommands>\n",
-                     Escaped(PatchListTitle(baseName, bank)).c_str());
+                     Escaped(bank.LongName()).c_str());
   text_.AppendFormat("          <ControlChange Control=\"%d\" Value=\"%d\"/>\n",
                      kBankSelectMsbControl, bank.BankSelectMsb());
   text_.AppendFormat("          <ControlChange Control=\"%d\" Value=\"%d\"/>\n",
@@ -129,8 +146,17 @@ void MIDNAM_File::AppendPatchBank(const Bank& bank, const std::string& baseName)
   int slot = 0;
   bank.ForEachItem([&](const Item& item) {
     text_.AppendFormat("          <Patch Number=\"%03d\" Name=\"%s\" ProgramChange=\"%d\"/>\n",
-                       slot + 1, Escaped(PatchName(item, item.PrintableName())).c_str(), slot);
+                       slot + 1, Escaped(ReadableName(item)).c_str(), slot);
     ++slot;
   });
   text_.AppendFormat("        </PatchNameList>\n      </PatchBank>\n");
+}
+
+void MIDNAM_File::AppendControlNameList() {
+  text_.AppendFormat("    <ControlNameList Name=\"%s\">\n", kControlListName);
+  for (const Controller& controller : Controllers()) {
+    text_.AppendFormat("      <Control Type=\"7bit\" Number=\"%d\" Name=\"%s\"/>\n",
+                       controller.number, Escaped(controller.name).c_str());
+  }
+  text_.AppendFormat("    </ControlNameList>\n");
 }

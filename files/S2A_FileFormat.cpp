@@ -9,10 +9,9 @@
 #include <array>
 #include <cstdio>
 
-#include "files/FileDiagnostics.h"
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
-#include "model/BankLayouts.h"
+#include "model/PrintableText.h"
 #include "model/S2A_File.h"
 
 namespace {
@@ -24,11 +23,6 @@ constexpr std::array<std::uint8_t, 20> kFileHeaderConstants{
     0x00, 0x01, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x48};
 constexpr std::size_t kFileHeaderConstantsOffset = 16;
 
-constexpr std::size_t kVoiceDirectoryEntries = 260;
-constexpr std::size_t kPerformanceDirectoryEntries = 192;
-// Each section holds one item record per directory entry.
-constexpr int kVoiceRecords = static_cast<int>(kVoiceDirectoryEntries);
-constexpr int kPerformanceRecords = static_cast<int>(kPerformanceDirectoryEntries);
 constexpr std::size_t kVoiceSectionPadding = 260;
 constexpr std::size_t kPerformanceSectionPadding = 448;
 
@@ -39,8 +33,19 @@ HeaderBlock FileHeader() {
   return header;
 }
 
-void ReadBlock(SmartFile& file, std::span<std::uint8_t> block) {
-  file.Read(block);
+ItemSection VoiceSection(S2A_File& document) {
+  return {kVoiceType,
+          0,
+          {&document.InternalInstrumentBank(), &document.InternalPercussionBank(),
+           &document.ExternalInstrumentBank(), &document.ExternalPercussionBank()},
+          kVoiceSectionPadding};
+}
+
+ItemSection PerformanceSection(S2A_File& document) {
+  return {kPerformanceType,
+          0,
+          {&document.InternalPerformanceBank(), &document.ExternalPerformanceBank()},
+          kPerformanceSectionPadding};
 }
 
 }  // namespace
@@ -52,49 +57,21 @@ int S2A_File::Load(const std::optional<std::string>& path) {
   SmartFile file;
   if (!file.OpenOrReport(FileName()))
     return -1;
-  const HeaderBlock header = ReadHeaderBlock(file);
-  if (!HasFormatMark(header)) {
-    ReportFileDiagnostic("Error: \"%s\" Has Unknown format.\n", FileNameText().c_str());
+  // No type: an S2V file's voice section reads like an S2A file's.
+  if (!CheckFileHeader(ReadHeaderBlock(file), nullptr, HeaderMessages::QuotingThePath,
+                       FileNameText()))
     return -1;
-  }
-  if (!HasVersion(header)) {
-    ReportFileDiagnostic("Error: \"%s\" Has Unknown version.\n", FileNameText().c_str());
-    return -1;
-  }
-  // The records each item section lacked; a section the file does not hold lacks them all.
-  int voicesMissing = kVoiceRecords;
-  int performancesMissing = kPerformanceRecords;
-  // The file kind is not checked: an S2V file's voice section reads like an S2A file's.
-  const int result = RunSectionLoop(file, FileNameText(), [&](const HeaderBlock& section) {
-    if (IsSectionTag(section, kVoiceType)) {
-      file.Skip(kDirectorySize);
-      voicesMissing =
-          ReadBanks(file, {{&InternalInstrumentBank(), kInternalInstrumentLayout.capacity},
-                           {&InternalPercussionBank(), kInternalPercussionLayout.capacity},
-                           {&ExternalInstrumentBank(), kExternalInstrumentLayout.capacity},
-                           {&ExternalPercussionBank(), kExternalPercussionLayout.capacity}});
-      file.Skip(kVoiceSectionPadding);
-    } else if (IsSectionTag(section, kPerformanceType)) {
-      file.Skip(kDirectorySize);
-      performancesMissing =
-          ReadBanks(file, {{&InternalPerformanceBank(), kInternalPerformanceLayout.capacity},
-                           {&ExternalPerformanceBank(), kExternalPerformanceLayout.capacity}});
-      file.Skip(kPerformanceSectionPadding);
-    } else if (IsSectionTag(section, kSystemType)) {
-      ReadBlock(file, SysBlock());
-    } else if (IsSectionTag(section, kChannelType)) {
-      ReadBlock(file, ChnBlock());
-    } else if (IsSectionTag(section, kPlvType)) {
-      ReadBlock(file, PlvBlock());
-    } else if (IsSectionTag(section, kClpType)) {
-      ReadBlock(file, ClpBlock());
-      SetHasClpBlock(true);
-    } else {
-      return SectionResult::Unknown;
-    }
-    return SectionResult::Handled;
-  });
-  SetMissingItemRecords(voicesMissing + performancesMissing);
+  const ItemSection items[] = {VoiceSection(*this), PerformanceSection(*this)};
+  bool clpRead = false;
+  const DataSection blocks[] = {{kSystemType, SysBlock(), nullptr},
+                                {kChannelType, ChnBlock(), nullptr},
+                                {kPlvType, PlvBlock(), nullptr},
+                                {kClpType, ClpBlock(), &clpRead}};
+  int missing = 0;
+  const int result = ReadSections(file, FileNameText(), items, blocks, missing);
+  if (clpRead)
+    SetHasClpBlock(true);
+  SetMissingItemRecords(missing);
   return result;
 }
 
@@ -103,25 +80,11 @@ int S2A_File::Save(const std::optional<std::string>& path) {
     return -1;
   return SmartFile::SaveFile(*FileName(), [this](SmartFile& file) {
     file.Write(FileHeader());
+    // The first section follows the file header without a lead block.
     file.Write(MakeHeaderBlock(kVoiceType));
-    const Bank* voiceBanks[] = {&InternalInstrumentBank(), &InternalPercussionBank(),
-                                &ExternalInstrumentBank(), &ExternalPercussionBank()};
-    for (const Bank* bank : voiceBanks)
-      WriteDirectoryEntries(file, *bank);
-    file.WriteZeros(kDirectorySize - kVoiceDirectoryEntries * kDirectoryEntrySize);
-    for (const Bank* bank : voiceBanks)
-      WriteItemRecords(file, *bank);
-    file.WriteZeros(kVoiceSectionPadding);
-
+    WriteItemSection(file, VoiceSection(*this));
     WriteSectionHeader(file, kPerformanceType);
-    const Bank* performanceBanks[] = {&InternalPerformanceBank(), &ExternalPerformanceBank()};
-    for (const Bank* bank : performanceBanks)
-      WriteDirectoryEntries(file, *bank);
-    file.WriteZeros(kDirectorySize - kPerformanceDirectoryEntries * kDirectoryEntrySize);
-    for (const Bank* bank : performanceBanks)
-      WriteItemRecords(file, *bank);
-    file.WriteZeros(kPerformanceSectionPadding);
-
+    WriteItemSection(file, PerformanceSection(*this));
     WriteSectionHeader(file, kSystemType);
     file.Write(SysBlock());
     WriteSectionHeader(file, kChannelType);
@@ -134,9 +97,8 @@ int S2A_File::Save(const std::optional<std::string>& path) {
     }
   });
 }
-
 void S2A_File::PrintListing() {
-  std::printf("File \"%s\" (S2A File):\n  Voice:\n", FileNameText().c_str());
+  std::printf("File \"%s\" (S2A File):\n  Voice:\n", PrintablePath(FileNameText()).c_str());
   PrintBankLines(InternalInstrumentBank(), "\tINT:%03d(%s) %s:%s\n");
   PrintBankLines(ExternalInstrumentBank(), "\tEXT:%03d(%s) %s:%s\n");
   std::printf("\n");

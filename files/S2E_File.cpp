@@ -11,25 +11,33 @@
 
 #include <cstdio>
 
-#include "files/FileDiagnostics.h"
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
 #include "model/BankLayouts.h"
+#include "model/PrintableText.h"
 #include "model/S2A_File.h"
 
 namespace {
 using namespace SectionFraming;
+// The directory entries of the internal slots, written as zeros.
 constexpr std::size_t kInternalVoiceEntries = 130;
-constexpr std::size_t kExternalVoiceEntries = 130;
 constexpr std::size_t kInternalPerformanceEntries = 128;
-constexpr std::size_t kExternalPerformanceEntries = 64;
-constexpr int kVoiceRecords = static_cast<int>(kExternalVoiceEntries);
-constexpr int kPerformanceRecords = static_cast<int>(kExternalPerformanceEntries);
 constexpr std::size_t kVoiceSectionPadding = 386;
 constexpr std::size_t kPerformanceSectionPadding = 320;
-// The reader skips 16 bytes less after the last section, so that the lead-block skip that
-// follows every section takes it past the end of the file.
-constexpr std::size_t kPerformanceSectionReadPadding = 304;
+
+ItemSection VoiceSection(S2E_File& externals) {
+  return {kVoiceType,
+          kInternalVoiceEntries,
+          {&externals.ExternalInstrumentBank(), &externals.ExternalPercussionBank()},
+          kVoiceSectionPadding};
+}
+
+ItemSection PerformanceSection(S2E_File& externals) {
+  return {kPerformanceType,
+          kInternalPerformanceEntries,
+          {&externals.ExternalPerformanceBank()},
+          kPerformanceSectionPadding};
+}
 }  // namespace
 
 S2E_File::S2E_File()
@@ -45,6 +53,12 @@ void S2E_File::CopyBanksFrom(const S2A_File& document) {
   externalPerformance_->AssignFrom(document.ExternalPerformanceBank());
 }
 
+void S2E_File::CopyBanksTo(S2A_File& document) const {
+  document.ExternalInstrumentBank().AssignFrom(*externalInstrument_);
+  document.ExternalPercussionBank().AssignFrom(*externalPercussion_);
+  document.ExternalPerformanceBank().AssignFrom(*externalPerformance_);
+}
+
 int S2E_File::Load(const std::optional<std::string>& path) {
   SetMissingItemRecords(0);
   if (!TakePath(path))
@@ -52,37 +66,18 @@ int S2E_File::Load(const std::optional<std::string>& path) {
   SmartFile file;
   if (!file.OpenOrReport(FileName()))
     return -1;
-  const HeaderBlock header = ReadHeaderBlock(file);
-  const char* problem = !HasFormatMark(header) ? "Error: \"%s\" Has Unknown format.\n"
-                        : !HasType(header, kExternalType)
-                            ? "Error: \"%s\" Has Improper file type.\n"
-                        : !HasVersion(header) ? "Error: \"%s\" Has Unknown version.\n"
-                                              : nullptr;
-  if (problem != nullptr) {
-    ReportFileDiagnostic(problem, FileNameText().c_str());
+  // The whole header block is read and its failures quote the path, as the S2A reader's do.
+  if (!CheckFileHeader(ReadHeaderBlock(file), kExternalType, HeaderMessages::QuotingThePath,
+                       FileNameText()))
     return -1;
-  }
-  // The records each item section lacked; a section the file does not hold lacks them all.
-  int voicesMissing = kVoiceRecords;
-  int performancesMissing = kPerformanceRecords;
-  const int result = RunSectionLoop(file, FileNameText(), [&](const HeaderBlock& section) {
-    if (IsSectionTag(section, kVoiceType)) {
-      file.Skip(kDirectorySize);
-      voicesMissing =
-          ReadBanks(file, {{externalInstrument_.get(), kExternalInstrumentLayout.capacity},
-                           {externalPercussion_.get(), kExternalPercussionLayout.capacity}});
-      file.Skip(kVoiceSectionPadding);
-    } else if (IsSectionTag(section, kPerformanceType)) {
-      file.Skip(kDirectorySize);
-      performancesMissing =
-          ReadItemRecords(file, *externalPerformance_, kExternalPerformanceLayout.capacity);
-      file.Skip(kPerformanceSectionReadPadding);
-    } else {
-      return SectionResult::Unknown;
-    }
-    return SectionResult::Handled;
-  });
-  SetMissingItemRecords(voicesMissing + performancesMissing);
+  ItemSection performances = PerformanceSection(*this);
+  // Read 16 bytes short of its padding, as this reader always has: bytes after the last section
+  // are looked at 16 bytes early, so that up to 111 of them are passed over.
+  performances.padding -= 16;
+  const ItemSection items[] = {VoiceSection(*this), performances};
+  int missing = 0;
+  const int result = ReadSections(file, FileNameText(), items, {}, missing);
+  SetMissingItemRecords(missing);
   return result;
 }
 
@@ -91,28 +86,16 @@ int S2E_File::Save(const std::optional<std::string>& path) {
     return -1;
   return SmartFile::SaveFile(*FileName(), [this](SmartFile& file) {
     file.Write(MakeHeaderBlock(kExternalType));
+    // The first section follows the file header without a lead block.
     file.Write(MakeHeaderBlock(kVoiceType));
-    file.WriteZeros(kInternalVoiceEntries * kDirectoryEntrySize);
-    WriteDirectoryEntries(file, *externalInstrument_);
-    WriteDirectoryEntries(file, *externalPercussion_);
-    file.WriteZeros(kDirectorySize -
-                    (kInternalVoiceEntries + kExternalVoiceEntries) * kDirectoryEntrySize);
-    WriteItemRecords(file, *externalInstrument_);
-    WriteItemRecords(file, *externalPercussion_);
-    file.WriteZeros(kVoiceSectionPadding);
-
+    WriteItemSection(file, VoiceSection(*this));
     WriteSectionHeader(file, kPerformanceType);
-    file.WriteZeros(kInternalPerformanceEntries * kDirectoryEntrySize);
-    WriteDirectoryEntries(file, *externalPerformance_);
-    file.WriteZeros(kDirectorySize - (kInternalPerformanceEntries + kExternalPerformanceEntries) *
-                                         kDirectoryEntrySize);
-    WriteItemRecords(file, *externalPerformance_);
-    file.WriteZeros(kPerformanceSectionPadding);
+    WriteItemSection(file, PerformanceSection(*this));
   });
 }
 
 void S2E_File::PrintListing() {
-  std::printf("File \"%s\" (S2E File):\n  Voice:\n", FileNameText().c_str());
+  std::printf("File \"%s\" (S2E File):\n  Voice:\n", PrintablePath(FileNameText()).c_str());
   PrintBankLines(*externalInstrument_, "\tEXT:%03d(%s) %s:%s\n");
   std::printf("\n");
   PrintBankLines(*externalPercussion_, "\tEXT:DR%d(%s) %s:%s\n");

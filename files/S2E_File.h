@@ -19,6 +19,8 @@ class S2E_File : public File {
 
   // Takes copies of a document's three external banks.
   void CopyBanksFrom(const S2A_File& document);
+  // Puts copies of the three external banks into a document, which keeps its internal banks.
+  void CopyBanksTo(S2A_File& document) const;
 
   TypedBank<Instrument>& ExternalInstrumentBank() { return *externalInstrument_; }
   TypedBank<Percussion>& ExternalPercussionBank() { return *externalPercussion_; }

@@ -8,6 +8,7 @@
 #include "files/FileDiagnostics.h"
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
+#include "model/PrintableText.h"
 
 namespace {
 using namespace SectionFraming;
@@ -42,25 +43,15 @@ int S2I_File::Load(const std::optional<std::string>& path) {
   if (!file.OpenOrReport(FileName()))
     return -1;
   const HeaderBlock header = ReadHeaderBlock(file);
-  if (!HasFormatMark(header)) {
-    ReportFileDiagnostic("Error with file: Unknown format.\n");
+  if (!CheckFileHeader(header, kInstrumentFileType, HeaderMessages::Plain, FileNameText()))
     return -1;
-  }
-  if (!HasType(header, kInstrumentFileType)) {
-    ReportFileDiagnostic("Error: Improper file type.\n");
-    return -1;
-  }
-  if (!HasVersion(header)) {
-    ReportFileDiagnostic("Error: Unknown version.\n");
-    return -1;
-  }
   std::unique_ptr<Item> loaded = CreateItem(header[kKindOffset]);
   if (!loaded) {
     ReportFileDiagnostic("Error: %s contained an unknown instrument type.\n",
                          FileNameText().c_str());
     return -1;
   }
-  loaded->ReadFrom(file);
+  ReadItemRecord(file, *loaded);
   item_ = std::move(loaded);
   return 0;
 }
@@ -72,13 +63,13 @@ int S2I_File::Save(const std::optional<std::string>& path) {
     HeaderBlock header = MakeHeaderBlock(kInstrumentFileType);
     header[kKindOffset] = static_cast<std::uint8_t>(item_->Kind());
     file.Write(header);
-    item_->WriteTo(file);
+    WriteItemRecord(file, *item_);
   });
 }
 
 void S2I_File::PrintListing() {
   if (!item_)
     return;
-  std::printf("File %s (S2I File):\n", FileNameText().c_str());
+  std::printf("File %s (S2I File):\n", PrintablePath(FileNameText()).c_str());
   std::printf("\t%s:%s\n", item_->CategoryName().c_str(), item_->PrintableName().c_str());
 }

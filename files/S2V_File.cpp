@@ -9,13 +9,29 @@
 #include "files/SectionFraming.h"
 #include "files/SmartFile.h"
 #include "model/BankLayouts.h"
+#include "model/PrintableText.h"
 #include "model/S2A_File.h"
 
 namespace {
 using namespace SectionFraming;
-constexpr std::size_t kDirectoryEntries = 260;
 constexpr std::size_t kSectionPadding = 260;
 constexpr long kRestOfHeaderBlock = kBlockSize - kTagSize;
+
+// Reads the 16-byte tag of a header block; a tag the file does not hold whole reads as zeros.
+std::array<std::uint8_t, kTagSize> ReadTag(SmartFile& file) {
+  std::array<std::uint8_t, kTagSize> tag{};
+  if (!file.Read(tag))
+    tag.fill(0);
+  return tag;
+}
+
+ItemSection VoiceSection(S2V_File& voices) {
+  return {kVoiceType,
+          0,
+          {&voices.InternalInstrumentBank(), &voices.InternalPercussionBank(),
+           &voices.ExternalInstrumentBank(), &voices.ExternalPercussionBank()},
+          kSectionPadding};
+}
 }  // namespace
 
 S2V_File::S2V_File()
@@ -33,6 +49,13 @@ void S2V_File::CopyBanksFrom(const S2A_File& document) {
   externalPercussion_->AssignFrom(document.ExternalPercussionBank());
 }
 
+void S2V_File::CopyBanksTo(S2A_File& document) const {
+  document.InternalInstrumentBank().AssignFrom(*internalInstrument_);
+  document.InternalPercussionBank().AssignFrom(*internalPercussion_);
+  document.ExternalInstrumentBank().AssignFrom(*externalInstrument_);
+  document.ExternalPercussionBank().AssignFrom(*externalPercussion_);
+}
+
 int S2V_File::Load(const std::optional<std::string>& path) {
   SetMissingItemRecords(0);
   if (!TakePath(path))
@@ -40,34 +63,19 @@ int S2V_File::Load(const std::optional<std::string>& path) {
   SmartFile file;
   if (!file.OpenOrReport(FileName()))
     return -1;
-  std::array<std::uint8_t, kTagSize> tag{};
-  if (!file.Read(tag))
-    tag.fill(0);
-  if (!HasFormatMark(tag)) {
-    ReportFileDiagnostic("Error with file: Unknown format.\n");
+  // The tags alone are read, as this reader always has: a file cut inside its first header
+  // block says it holds unexpected data rather than an unknown format.
+  if (!CheckFileHeader(ReadTag(file), kVoiceType, HeaderMessages::Plain, FileNameText()))
     return -1;
-  }
-  if (!HasType(tag, kVoiceType)) {
-    ReportFileDiagnostic("Error: Improper file type.\n");
-    return -1;
-  }
-  if (!HasVersion(tag)) {
-    ReportFileDiagnostic("Error: Unknown version.\n");
-    return -1;
-  }
   file.Skip(kRestOfHeaderBlock);
-  if (!file.Read(tag))
-    tag.fill(0);
-  if (!IsSectionTag(tag, kVoiceType)) {
+  // The file header is the lead block of its one section, which follows: nothing after that
+  // section is read.
+  if (!IsSectionTag(ReadTag(file), kVoiceType)) {
     ReportFileDiagnostic("Error: File contained unexpected data.\n");
     return -1;
   }
-  file.Skip(kRestOfHeaderBlock + static_cast<long>(kDirectorySize));
-  SetMissingItemRecords(
-      ReadBanks(file, {{internalInstrument_.get(), kInternalInstrumentLayout.capacity},
-                       {internalPercussion_.get(), kInternalPercussionLayout.capacity},
-                       {externalInstrument_.get(), kExternalInstrumentLayout.capacity},
-                       {externalPercussion_.get(), kExternalPercussionLayout.capacity}}));
+  file.Skip(kRestOfHeaderBlock);
+  SetMissingItemRecords(ReadItemSection(file, VoiceSection(*this)));
   return 0;
 }
 
@@ -76,19 +84,12 @@ int S2V_File::Save(const std::optional<std::string>& path) {
     return -1;
   return SmartFile::SaveFile(*FileName(), [this](SmartFile& file) {
     WriteSectionHeader(file, kVoiceType);
-    const Bank* banks[] = {internalInstrument_.get(), internalPercussion_.get(),
-                           externalInstrument_.get(), externalPercussion_.get()};
-    for (const Bank* bank : banks)
-      WriteDirectoryEntries(file, *bank);
-    file.WriteZeros(kDirectorySize - kDirectoryEntries * kDirectoryEntrySize);
-    for (const Bank* bank : banks)
-      WriteItemRecords(file, *bank);
-    file.WriteZeros(kSectionPadding);
+    WriteItemSection(file, VoiceSection(*this));
   });
 }
 
 void S2V_File::PrintListing() {
-  std::printf("File \"%s\" (S2V File):\n", FileNameText().c_str());
+  std::printf("File \"%s\" (S2V File):\n", PrintablePath(FileNameText()).c_str());
   PrintBankLines(*internalInstrument_, "\tINT:%03d(%s) %s:%s\n");
   PrintBankLines(*externalInstrument_, "\tEXT:%03d(%s) %s:%s\n");
   std::printf("\n");

@@ -19,6 +19,8 @@ class S2V_File : public File {
 
   // Takes copies of a document's four voice banks.
   void CopyBanksFrom(const S2A_File& document);
+  // Puts copies of the four voice banks into a document, which keeps its other banks.
+  void CopyBanksTo(S2A_File& document) const;
 
   TypedBank<Instrument>& InternalInstrumentBank() { return *internalInstrument_; }
   TypedBank<Percussion>& InternalPercussionBank() { return *internalPercussion_; }

@@ -7,6 +7,7 @@
 #include "files/FileDiagnostics.h"
 #include "files/SmartFile.h"
 #include "model/Bank.h"
+#include "model/Item.h"
 
 namespace SectionFraming {
 
@@ -55,10 +56,49 @@ HeaderBlock ReadHeaderBlock(SmartFile& file) {
   return block;
 }
 
+bool CheckFileHeader(std::span<const std::uint8_t> header, const char* type,
+                     HeaderMessages messages, const std::string& fileName) {
+  const char* problem = !HasFormatMark(header)                      ? "Unknown format"
+                        : type != nullptr && !HasType(header, type) ? "Improper file type"
+                        : !HasVersion(header)                       ? "Unknown version"
+                                                                    : nullptr;
+  if (problem == nullptr)
+    return true;
+  if (messages == HeaderMessages::QuotingThePath) {
+    ReportFileDiagnostic("Error: \"%s\" Has %s.", fileName.c_str(), problem);
+  } else {
+    // The plain readers say a wrong format mark "with file", the other problems as plain errors.
+    ReportFileDiagnostic(!HasFormatMark(header) ? "Error with file: %s." : "Error: %s.", problem);
+  }
+  return false;
+}
+
 void WriteSectionHeader(SmartFile& file, const char* type) {
   const HeaderBlock block = MakeHeaderBlock(type);
   file.Write(block);
   file.Write(block);
+}
+
+int ReadItemRecord(SmartFile& file, Item& item) {
+  item.MarkLoaded();
+  const std::span<std::uint8_t> image = item.Data();
+  const bool headRead = file.Read(image.first(kItemHeadSize));
+  const bool bodyRead = file.Read(image.subspan(kItemHeadSize));
+  return headRead && bodyRead ? 1 : 0;
+}
+
+int WriteItemRecord(SmartFile& file, const Item& item) {
+  const std::span<const std::uint8_t> image = item.Data();
+  const bool headWritten = file.Write(image.first(kItemHeadSize));
+  const bool bodyWritten = file.Write(image.subspan(kItemHeadSize));
+  return headWritten && bodyWritten ? 1 : 0;
+}
+
+int WriteDirectoryEntry(SmartFile& file, const Item& item) {
+  const std::span<const std::uint8_t> image = item.Data();
+  const bool headWritten = file.Write(image.first(kItemHeadSize));
+  const bool firstBodyByteWritten = file.Write(image.subspan(kItemHeadSize, 1));
+  return headWritten && firstBodyByteWritten ? 1 : 0;
 }
 
 int ReadItemRecords(SmartFile& file, Bank& bank, int count) {
@@ -73,26 +113,46 @@ int ReadItemRecords(SmartFile& file, Bank& bank, int count) {
     if (file.Size() - file.Tell() < recordSize) {
       file.Seek(static_cast<long>(file.Size()));
       ++cut;
-    } else if (item->ReadFrom(file) == 0) {
+    } else if (ReadItemRecord(file, *item) == 0) {
       ++cut;
     }
   }
   return cut;
 }
 
-int ReadBanks(SmartFile& file, std::initializer_list<BankRecords> banks) {
-  int cut = 0;
-  for (const BankRecords& records : banks)
-    cut += ReadItemRecords(file, *records.bank, records.count);
-  return cut;
-}
-
 void WriteItemRecords(SmartFile& file, const Bank& bank) {
-  bank.ForEachItem([&file](const Item& item) { item.WriteTo(file); });
+  bank.ForEachItem([&file](const Item& item) { WriteItemRecord(file, item); });
 }
 
 void WriteDirectoryEntries(SmartFile& file, const Bank& bank) {
-  bank.ForEachItem([&file](const Item& item) { item.WriteDirectoryEntry(file); });
+  bank.ForEachItem([&file](const Item& item) { WriteDirectoryEntry(file, item); });
+}
+
+int ItemSection::Records() const {
+  int records = 0;
+  for (const Bank* bank : banks)
+    records += bank->Count();
+  return records;
+}
+
+int ReadItemSection(SmartFile& file, const ItemSection& section) {
+  file.Skip(kDirectorySize);
+  int cut = 0;
+  for (Bank* bank : section.banks)
+    cut += ReadItemRecords(file, *bank, bank->Count());
+  file.Skip(static_cast<long>(section.padding));
+  return cut;
+}
+
+void WriteItemSection(SmartFile& file, const ItemSection& section) {
+  file.WriteZeros(section.zeroEntries * kDirectoryEntrySize);
+  for (const Bank* bank : section.banks)
+    WriteDirectoryEntries(file, *bank);
+  const auto entries = section.zeroEntries + static_cast<std::size_t>(section.Records());
+  file.WriteZeros(kDirectorySize - entries * kDirectoryEntrySize);
+  for (const Bank* bank : section.banks)
+    WriteItemRecords(file, *bank);
+  file.WriteZeros(section.padding);
 }
 
 int RunSectionLoop(SmartFile& file, const std::string& fileName,
@@ -113,6 +173,35 @@ int RunSectionLoop(SmartFile& file, const std::string& fileName,
     file.Skip(kBlockSize);
   }
   return 0;
+}
+
+int ReadSections(SmartFile& file, const std::string& fileName,
+                 std::span<const ItemSection> itemSections,
+                 std::span<const DataSection> dataSections, int& missingRecords) {
+  std::vector<int> missing;
+  for (const ItemSection& section : itemSections)
+    missing.push_back(section.Records());
+  const int result = RunSectionLoop(file, fileName, [&](const HeaderBlock& header) {
+    for (std::size_t i = 0; i < itemSections.size(); ++i) {
+      if (IsSectionTag(header, itemSections[i].type)) {
+        missing[i] = ReadItemSection(file, itemSections[i]);
+        return SectionResult::Handled;
+      }
+    }
+    for (const DataSection& section : dataSections) {
+      if (IsSectionTag(header, section.type)) {
+        file.Read(section.bytes);
+        if (section.read != nullptr)
+          *section.read = true;
+        return SectionResult::Handled;
+      }
+    }
+    return SectionResult::Unknown;
+  });
+  missingRecords = 0;
+  for (const int records : missing)
+    missingRecords += records;
+  return result;
 }
 
 void PrintBankLines(const Bank& bank, const char* lineFormat) {

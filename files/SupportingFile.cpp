@@ -5,6 +5,23 @@
 
 namespace {
 
+// The controllers the synthesizer answers to, as both files name them.
+// clang-format off
+constexpr SupportingFile::Controller kControllers[] = {
+    {0, "Bank Select MSB"},    {1, "Modulation"},         {5, "Portamento Time"},
+    {6, "Data Entry MSB"},     {7, "Master Volume"},      {10, "Panpot"},
+    {11, "Expression"},        {32, "Bank Select LSB"},   {38, "Data Entry LSB"},
+    {64, "Sustain"},           {65, "Portamento"},        {66, "Sostenuto"},
+    {67, "Soft Pedal"},        {71, "Harmonic Content"},  {72, "Release Time"},
+    {73, "Attack Time"},       {74, "Brightness"},        {91, "Effect1 Depth"},
+    {93, "Effect2 Depth"},     {96, "RPN Increment"},     {97, "RPN Decrement"},
+    {98, "NRPN LSB"},          {99, "NRPN MSB"},          {100, "RPN LSB"},
+    {101, "RPN MSB"},          {120, "All Sound Off"},    {121, "Reset All Controllers"},
+    {123, "All Notes Off"},    {124, "OMNI Off"},         {125, "OMNI On"},
+    {126, "Mono"},             {127, "Poly"},
+};
+// clang-format on
+
 // Cuts a text to at most `limit` bytes without splitting a UTF-8 sequence.
 std::string CutToLimit(std::string text, std::size_t limit) {
   if (text.size() <= limit)
@@ -39,6 +56,10 @@ std::string SupportingFile::BaseName() const {
   if (dot != std::string::npos)
     name.resize(dot);
   return CutToLimit(name, kBaseNameLimit);
+}
+
+std::span<const SupportingFile::Controller> SupportingFile::Controllers() {
+  return kControllers;
 }
 
 void SupportingFile::ForEachBankWithContent(const S2A_File& document,

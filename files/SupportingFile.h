@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "midi/sysex/SmartBuffer.h"
@@ -17,6 +18,13 @@ class S2A_File;
 // banks and programs under the same names, from the texts kept here.
 class SupportingFile : public File {
  public:
+  // A MIDI controller the synthesizer answers to, as both files name it.
+  struct Controller {
+    int number;
+    const char* name;
+  };
+  static std::span<const Controller> Controllers();
+
   // A base name holds at most this many bytes.
   static constexpr std::size_t kBaseNameLimit = 63;
 
@@ -36,6 +44,7 @@ class SupportingFile : public File {
   static constexpr const char* kAuthor = "Corvale, the S80 bank editor and librarian, 2026";
   static constexpr const char* kMaker = "Yamaha";
   static constexpr const char* kModel = "S80";
+  static constexpr const char* kControllerListTitle = "Yamaha S80 Controllers";
 
   SupportingFile() = default;
 

@@ -117,7 +117,9 @@ int CollectionEditing::DeleteProgramIfUnheld(std::int64_t programId, CollectionS
   SqliteConnection& connection = store_.Connection();
   SqliteStatement held = connection.Prepare(
       "SELECT EXISTS(SELECT 1 FROM collection_entries WHERE program_id = ?1) OR "
-      "EXISTS(SELECT 1 FROM sources WHERE program_id = ?1)");
+      "EXISTS(SELECT 1 FROM sources WHERE program_id = ?1) OR "
+      "EXISTS(SELECT 1 FROM program_tags WHERE program_id = ?1) OR "
+      "EXISTS(SELECT 1 FROM programs WHERE id = ?1 AND favourite = 1)");
   if (!held.Bind(1, programId).NextRow())
     return Fail("a program could not be read");
   if (held.Int(0) != 0)

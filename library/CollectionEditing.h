@@ -52,8 +52,8 @@ class CollectionEditing {
   explicit CollectionEditing(LibraryStore& store) : store_(store) {}
 
   int Rename(std::int64_t collectionId, const std::string& name, CollectionSnapshot& before);
-  // The programs leave the collection; one that no other collection and no place holds leaves
-  // the library too.
+  // The programs leave the collection; one that no other collection, no place, no tag and no
+  // favourite mark holds leaves the library too.
   int RemovePrograms(std::int64_t collectionId, std::span<const std::int64_t> programIds,
                      CollectionSnapshot& before);
   // The programs of `items` join the end of the collection, each stored unless the library holds

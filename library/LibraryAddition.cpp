@@ -9,6 +9,7 @@
 
 #include "library/LibraryStore.h"
 #include "library/ProgramFile.h"
+#include "model/Item.h"
 #include "model/S2A_File.h"
 
 namespace fs = std::filesystem;
@@ -38,6 +39,19 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
 
 }  // namespace
 
+ReceivedProgram::ReceivedProgram(std::unique_ptr<Item> received, std::string bankWord,
+                                 int slotIndex)
+    : item(std::move(received)), bank(std::move(bankWord)), slot(slotIndex) {}
+ReceivedProgram::ReceivedProgram(ReceivedProgram&&) noexcept = default;
+ReceivedProgram& ReceivedProgram::operator=(ReceivedProgram&&) noexcept = default;
+ReceivedProgram::~ReceivedProgram() = default;
+
+ReceivedProgram ReceivedProgram::CopyOf(const Item& item, std::string bankWord, int slotIndex) {
+  std::unique_ptr<Item> copy = CreateItem(item.Kind());
+  copy->Assign(item);
+  return {std::move(copy), std::move(bankWord), slotIndex};
+}
+
 LibraryAddition::LibraryAddition(LibraryStore& store) : store_(store) {}
 LibraryAddition::~LibraryAddition() = default;
 
@@ -53,6 +67,52 @@ int LibraryAddition::AddDocument(std::unique_ptr<S2A_File> document, const std::
   const int result = Run({{AbsolutePath(path), ""}}, report);
   document_.reset();
   return result;
+}
+
+int LibraryAddition::AddReceived(std::span<const ReceivedProgram> programs,
+                                 std::int64_t collectionId, AdditionReport& report) {
+  Start(report);
+  if (WaitForWriteLock() != 0 || store_.BeginChange() != 0) {
+    if (error_.empty())
+      error_ = store_.LastError();
+    return -1;
+  }
+  ProgramPlace place;
+  place.origin = ProgramPlace::Origin::Received;
+  place.seenAt = LibraryStore::Now();
+  std::vector<std::int64_t> ids;
+  for (const ReceivedProgram& program : programs) {
+    std::int64_t id = 0;
+    bool isNew = false;
+    place.bank = program.bank;
+    place.slot = program.slot;
+    if (store_.StoreProgram(*program.item, id, isNew) != 0 || store_.AddPlace(id, place) != 0) {
+      store_.RollBackChange();
+      return Fail(store_.LastError());
+    }
+    ++(isNew ? report.newPrograms : report.knownPrograms);
+    ids.push_back(id);
+  }
+  if (collectionId != 0 && AppendReceived(collectionId, ids) != 0) {
+    store_.RollBackChange();
+    return Fail(store_.LastError());
+  }
+  if (store_.CommitChange() != 0)
+    return Fail(store_.LastError());
+  return 0;
+}
+
+int LibraryAddition::AppendReceived(std::int64_t collectionId,
+                                    std::span<const std::int64_t> programIds) {
+  if (collectionId == kReceivedCollection &&
+      store_.StoreCollection(0, CollectionRow::Kind::Folder, "Received", collectionId) != 0)
+    return -1;
+  std::vector<CollectionEntry> entries;
+  if (store_.Entries(collectionId, entries) != 0)
+    return -1;
+  for (const std::int64_t id : programIds)
+    entries.emplace_back(id, "", -1, true);
+  return store_.ReplaceEntries(collectionId, entries);
 }
 
 void LibraryAddition::Start(AdditionReport& report) {
@@ -78,7 +138,7 @@ int LibraryAddition::Run(const std::vector<PlannedFile>& files, AdditionReport& 
   return 0;
 }
 
-// An addition that can be cancelled waits for another program's change as long as it takes,
+// An addition that can be canceled waits for another program's change as long as it takes,
 // saying so; one that cannot waits as long as the store's own timeout.
 int LibraryAddition::WaitForWriteLock() {
   constexpr auto kRetryEvery = std::chrono::milliseconds(100);
@@ -88,7 +148,7 @@ int LibraryAddition::WaitForWriteLock() {
     if (!store_.IsBusy())
       return -1;
     if (cancel_->load())
-      return Fail("cancelled");
+      return Fail("canceled");
     if (progress_)
       progress_({0, 0, "", true});
     std::this_thread::sleep_for(kRetryEvery);
@@ -118,7 +178,7 @@ std::vector<LibraryAddition::PlannedFile> LibraryAddition::Plan(std::span<const 
 int LibraryAddition::AddAll(const std::vector<PlannedFile>& files, AdditionReport& report) {
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (cancel_ != nullptr && cancel_->load())
-      return Fail("cancelled");
+      return Fail("canceled");
     Report(i, files.size(), files[i].path);
     if (AddFile(files[i], report) != 0)
       return -1;

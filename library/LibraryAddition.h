@@ -12,6 +12,7 @@
 
 #include "library/LibraryRows.h"
 
+class Item;
 class LibraryStore;
 class ProgramFile;
 class S2A_File;
@@ -36,6 +37,20 @@ struct AdditionReport {
   std::size_t knownPrograms = 0;
   std::vector<FileRemark> skipped;  // files that gave no program, and why
   std::vector<FileRemark> notes;    // files read with something left out
+};
+
+// A program as it came from the S80: what arrived, and the slot it was asked from (none for an
+// edit buffer).
+struct ReceivedProgram {
+  ReceivedProgram(std::unique_ptr<Item> received, std::string bankWord, int slotIndex);
+  ReceivedProgram(ReceivedProgram&&) noexcept;
+  ReceivedProgram& operator=(ReceivedProgram&&) noexcept;
+  ~ReceivedProgram();
+  static ReceivedProgram CopyOf(const Item& item, std::string bankWord = "", int slotIndex = -1);
+
+  std::unique_ptr<Item> item;
+  std::string bank;
+  int slot = -1;
 };
 
 // Adds files and folders to the library as one change: all of it is kept, or nothing (a
@@ -69,6 +84,12 @@ class LibraryAddition {
   // saved or not) in place of what the file holds.
   int AddDocument(std::unique_ptr<S2A_File> document, const std::string& path,
                   AdditionReport& report);
+  // Programs received at one time, each with its reception (now, and its slot) as a place, as
+  // one change. With `collectionId` they also join the end of that collection, kept there as a
+  // drop is; kReceivedCollection: of the collection "Received" at the top, made when missing.
+  static constexpr std::int64_t kReceivedCollection = -1;
+  int AddReceived(std::span<const ReceivedProgram> programs, std::int64_t collectionId,
+                  AdditionReport& report);
   const std::string& Error() const { return error_; }
 
  private:
@@ -89,6 +110,7 @@ class LibraryAddition {
   int AddFile(const PlannedFile& file, AdditionReport& report);
   int StorePrograms(const ProgramFile& file, const std::string& path,
                     std::vector<CollectionEntry>& entries, AdditionReport& report);
+  int AppendReceived(std::int64_t collectionId, std::span<const std::int64_t> programIds);
   int FolderCollection(const PlannedFile& file, std::int64_t& id);
   int Fail(const std::string& why);
   void Report(std::size_t done, std::size_t total, const std::string& path) const;

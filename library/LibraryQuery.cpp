@@ -1,8 +1,10 @@
 #include "library/LibraryQuery.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <sstream>
+#include <string_view>
 
 #include "model/BankLayouts.h"
 
@@ -33,15 +35,33 @@ constexpr const char* kCollectionsUnder =
 constexpr const char* kEntriesOfCollection =
     "SELECT program_id, bank, slot, dropped FROM collection_entries WHERE collection_id = ?1 "
     "ORDER BY position";
+// A program's first place as one text that sorts by file, bank and slot; `program` names the
+// program's number in the query.
+std::string PlaceKeyOf(std::string_view program) {
+  return "ifnull((SELECT ifnull(pf.path, '') || char(9) || ps.bank || char(9) || "
+         "printf('%04d', ps.slot) FROM sources ps LEFT JOIN files pf ON pf.id = ps.file_id "
+         "WHERE ps.program_id = " +
+         std::string(program) + " ORDER BY ps.id LIMIT 1), '')";
+}
+
+// A program's tags, sorted in any letter case, one a line; `program` names its number.
+std::string TagsOf(std::string_view program) {
+  return "ifnull((SELECT group_concat(t.tag, char(10)) FROM (SELECT tag FROM program_tags "
+         "WHERE program_id = " +
+         std::string(program) + " ORDER BY tag COLLATE NOCASE, tag) t), '')";
+}
+
 // What a list shows of each program the subquery k gives (its number and position): its row,
-// its number of places, the first of them and the other programs of its sound, each an index
-// lookup.
-constexpr const char* kListedColumns =
-    "SELECT k.id, p.kind, p.name, p.category, p.added_at, k.position, "
-    "(SELECT count(*) FROM sources c WHERE c.program_id = k.id), "
-    "s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at, "
-    "(SELECT group_concat(q.id) FROM programs q WHERE q.sound_fingerprint = p.sound_fingerprint "
-    "AND q.kind = p.kind AND q.id <> k.id) FROM (";
+// its number of places, the first of them, the other programs of its sound, its mark and its
+// tags, each an index lookup.
+std::string ListedColumns() {
+  return "SELECT k.id, p.kind, p.name, p.category, p.added_at, k.position, "
+         "(SELECT count(*) FROM sources c WHERE c.program_id = k.id), "
+         "s.origin, ifnull(f.path, ''), s.bank, s.slot, s.seen_at, "
+         "(SELECT group_concat(q.id) FROM programs q WHERE q.sound_fingerprint = "
+         "p.sound_fingerprint AND q.kind = p.kind AND q.id <> k.id), p.favourite, " +
+         TagsOf("k.id") + ", " + PlaceKeyOf("k.id") + " FROM (";
+}
 constexpr const char* kListedJoins =
     ") k JOIN programs p ON p.id = k.id LEFT JOIN sources s ON s.id = "
     "(SELECT min(m.id) FROM sources m WHERE m.program_id = k.id) "
@@ -107,6 +127,21 @@ std::vector<std::int64_t> NumbersOf(const std::string& list) {
   return numbers;
 }
 
+std::string JoinedLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines)
+    text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);)
+    lines.push_back(line);
+  return lines;
+}
+
 ListedProgram ListedOf(const SqliteStatement& statement) {
   ListedProgram row;
   row.program = ProgramRowOf(statement);
@@ -115,6 +150,9 @@ ListedProgram ListedOf(const SqliteStatement& statement) {
   if (!statement.IsNull(7))
     row.firstPlace = PlaceAt(statement, 7);
   row.sameSound = NumbersOf(statement.Text(12));
+  row.favourite = statement.Int(13) != 0;
+  row.tags = LinesOf(statement.Text(14));
+  row.placeKey = statement.Text(15);
   return row;
 }
 
@@ -191,14 +229,36 @@ std::string ContainsPattern(const std::string& word) {
 // every row.
 constexpr std::size_t kIndexedWordLength = 3;
 
+// What a filter's text asks for: words to find, favourites only, tags.
 struct SplitWords {
   std::string indexed;  // an FTS5 query: each word quoted, all of them required
   std::vector<std::string> scanned;
+  bool favourites = false;
+  std::vector<std::string> tags;
 };
 
-SplitWords Split(const std::string& text) {
+constexpr std::string_view kFavouriteWord = "fav:";
+constexpr std::string_view kTagWord = "tag:";
+
+bool StartsWithInAnyCase(const std::string& word, std::string_view start) {
+  return word.size() >= start.size() &&
+         std::equal(start.begin(), start.end(), word.begin(),
+                    [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+SplitWords Split(const ProgramFilter& filter) {
   SplitWords split;
-  for (const std::string& word : FilterWords(text)) {
+  split.favourites = filter.favouritesOnly;
+  split.tags = filter.tags;
+  for (const std::string& word : FilterWords(filter.text)) {
+    if (StartsWithInAnyCase(word, kFavouriteWord) && word.size() == kFavouriteWord.size()) {
+      split.favourites = true;
+      continue;
+    }
+    if (StartsWithInAnyCase(word, kTagWord) && word.size() > kTagWord.size()) {
+      split.tags.push_back(word.substr(kTagWord.size()));
+      continue;
+    }
     if (word.size() < kIndexedWordLength) {
       split.scanned.push_back(word);
       continue;
@@ -212,13 +272,19 @@ SplitWords Split(const std::string& text) {
 }
 
 std::string FromAndWhere(const ProgramFilter& filter) {
-  const SplitWords words = Split(filter.text);
+  const SplitWords words = Split(filter);
   std::string sql = " FROM programs p";
   if (filter.collection)
     sql += " JOIN collection_entries e ON e.program_id = p.id AND e.collection_id = ?";
   sql += " WHERE 1";
   if (filter.kind)
     sql += " AND p.kind = ?";
+  if (filter.category)
+    sql += " AND p.category = ?";
+  if (words.favourites)
+    sql += " AND p.favourite = 1";
+  for (std::size_t i = 0; i < words.tags.size(); ++i)
+    sql += " AND p.id IN (SELECT program_id FROM program_tags WHERE tag = ?)";
   if (!words.indexed.empty())
     sql += " AND p.id IN (SELECT rowid FROM programs_fts WHERE programs_fts MATCH ?)";
   for (std::size_t i = 0; i < words.scanned.size(); ++i)
@@ -228,12 +294,16 @@ std::string FromAndWhere(const ProgramFilter& filter) {
 
 // Binds the parameters of FromAndWhere in their order; returns the next free index.
 int BindFilter(SqliteStatement& statement, const ProgramFilter& filter) {
-  const SplitWords words = Split(filter.text);
+  const SplitWords words = Split(filter);
   int index = 1;
   if (filter.collection)
     statement.Bind(index++, *filter.collection);
   if (filter.kind)
     statement.Bind(index++, static_cast<std::int64_t>(*filter.kind));
+  if (filter.category)
+    statement.Bind(index++, *filter.category);
+  for (const std::string& tag : words.tags)
+    statement.Bind(index++, tag);
   if (!words.indexed.empty())
     statement.Bind(index++, words.indexed);
   for (const std::string& word : words.scanned)
@@ -242,7 +312,7 @@ int BindFilter(SqliteStatement& statement, const ProgramFilter& filter) {
 }
 
 // A column a list sorts by.
-enum class SortColumn { Name, Category, Kind, Added, Id, Position };
+enum class SortColumn { Name, Category, Kind, Added, Id, Position, Favourite, Places, Place, Tags };
 
 // The columns a filter's rows sort by, in order; the last of them tells every two rows apart.
 std::vector<SortColumn> SortColumns(const ProgramFilter& filter) {
@@ -261,6 +331,18 @@ std::vector<SortColumn> SortColumns(const ProgramFilter& filter) {
     case ProgramFilter::Sort::Added:
       columns = {Added, Id};
       break;
+    case ProgramFilter::Sort::Favourite:
+      columns = {Favourite, Name, Id};
+      break;
+    case ProgramFilter::Sort::Places:
+      columns = {Places, Name, Id};
+      break;
+    case ProgramFilter::Sort::Place:
+      columns = {Place, Id};
+      break;
+    case ProgramFilter::Sort::Tags:
+      columns = {Tags, Name, Id};
+      break;
     case ProgramFilter::Sort::Position:
       return {filter.collection ? Position : Id};
   }
@@ -274,13 +356,23 @@ std::vector<SortColumn> SortColumns(const ProgramFilter& filter) {
 // program's own columns are those of p, the position that of `positionTable`.
 std::string Terms(const std::vector<SortColumn>& columns, const char* positionTable,
                   const char* suffix) {
-  constexpr const char* kNames[] = {"name", "category", "kind", "added_at", "id", "position"};
+  const std::string kTerms[] = {
+      "p.name COLLATE NOCASE",
+      "p.category",
+      "p.kind",
+      "p.added_at",
+      "p.id",
+      "position",
+      "p.favourite",
+      "(SELECT count(*) FROM sources n WHERE n.program_id = p.id)",
+      PlaceKeyOf("p.id"),
+      TagsOf("p.id"),
+  };
   std::string terms;
   for (const SortColumn column : columns) {
     terms += terms.empty() ? "" : ", ";
-    terms += column == SortColumn::Position ? positionTable : "p.";
-    terms += kNames[static_cast<int>(column)];
-    terms += column == SortColumn::Name ? " COLLATE NOCASE" : "";
+    terms += column == SortColumn::Position ? positionTable : "";
+    terms += kTerms[static_cast<int>(column)];
     terms += suffix;
   }
   return terms;
@@ -309,6 +401,18 @@ void BindKey(SqliteStatement& statement, int index, const std::vector<SortColumn
       case SortColumn::Position:
         statement.Bind(index++, row.position);
         break;
+      case SortColumn::Favourite:
+        statement.Bind(index++, std::int64_t{row.favourite});
+        break;
+      case SortColumn::Places:
+        statement.Bind(index++, row.placeCount);
+        break;
+      case SortColumn::Place:
+        statement.Bind(index++, row.placeKey);
+        break;
+      case SortColumn::Tags:
+        statement.Bind(index++, JoinedLines(row.tags));
+        break;
     }
   }
 }
@@ -322,7 +426,7 @@ std::string ListedSql(const ProgramFilter& filter, const ProgramPage* page) {
   const std::vector<SortColumn> columns = SortColumns(filter);
   const bool reversed = filter.descending != (page != nullptr && page->backward);
   const char* const direction = reversed ? " DESC" : "";
-  std::string sql = kListedColumns;
+  std::string sql = ListedColumns();
   sql += filter.collection ? "SELECT p.id, e.position" : "SELECT p.id, 0 AS position";
   sql += FromAndWhere(filter);
   if (page != nullptr && page->from != nullptr) {
@@ -349,6 +453,10 @@ std::vector<std::string> FilterWords(const std::string& text) {
   for (std::string word; stream >> word;)
     words.push_back(word);
   return words;
+}
+
+std::size_t FilterWordCount(const ProgramFilter& filter) {
+  return FilterWords(filter.text).size() + filter.tags.size();
 }
 
 int Count(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t& count) {

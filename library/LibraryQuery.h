@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,6 +17,11 @@ namespace LibraryQuery {
 
 // The words of a filter text, split at blanks.
 std::vector<std::string> FilterWords(const std::string& text);
+// The most words and tags a filter may hold: each is one more condition of the query, whose
+// depth SQLite bounds (a thousand levels, its full-text index 256).
+inline constexpr std::size_t kMostFilterWords = 64;
+// How many words and tags the filter holds.
+std::size_t FilterWordCount(const ProgramFilter& filter);
 
 int Count(SqliteConnection& connection, const ProgramFilter& filter, std::int64_t& count);
 // Every row the filter gives, in its order, from one statement read to its end.

@@ -47,6 +47,10 @@ struct ListedProgram {
   std::int64_t placeCount = 0;
   std::optional<ProgramPlace> firstPlace;
   std::vector<std::int64_t> sameSound;
+  bool favourite = false;
+  std::vector<std::string> tags;  // by name
+  // The first place as one text that sorts by file, bank and slot (empty without a place).
+  std::string placeKey;
 };
 
 struct CollectionRow {
@@ -77,11 +81,17 @@ struct CollectionEntry {
 
 // Which programs a view shows, and in what order.
 struct ProgramFilter {
-  enum class Sort { Name, Category, Kind, Added, Position };
+  enum class Sort { Name, Category, Kind, Added, Position, Favourite, Places, Place, Tags };
   // Words that must each occur, in any letter case, in the name, the category name or the kind
-  // ("perf" finds performances).
+  // ("perf" finds performances); among them "fav:" keeps the favourites only and "tag:pads"
+  // the programs tagged "pads" (in any letter case).
   std::string text;
   std::optional<ItemKind> kind;
+  // The category's two letters ("Pf"), as the programs' own.
+  std::optional<std::string> category;
+  bool favouritesOnly = false;
+  // Tags the programs must each have.
+  std::vector<std::string> tags;
   // Only the programs of this collection; Sort::Position then keeps the collection's order.
   std::optional<std::int64_t> collection;
   Sort sort = Sort::Name;

@@ -70,6 +70,15 @@ ALTER TABLE collection_entries ADD COLUMN dropped INTEGER NOT NULL DEFAULT 0;
 UPDATE collection_entries SET dropped = 1 WHERE bank = ''
   AND collection_id IN (SELECT id FROM collections WHERE kind = 1);
 )sql",
+    // A musician's marks: favourites, and free tags found in any letter case.
+    R"sql(
+ALTER TABLE programs ADD COLUMN favourite INTEGER NOT NULL DEFAULT 0;
+CREATE TABLE program_tags(
+  program_id INTEGER NOT NULL REFERENCES programs(id),
+  tag TEXT NOT NULL COLLATE NOCASE,
+  PRIMARY KEY(program_id, tag)) WITHOUT ROWID;
+CREATE INDEX program_tags_by_tag ON program_tags(tag, program_id);
+)sql",
 };
 
 int ReadPragma(SqliteConnection& connection, const char* sql, std::int64_t& value) {

@@ -12,7 +12,7 @@ namespace LibrarySchema {
 // Kept in the file's header (PRAGMA application_id): "CRVL".
 inline constexpr std::int32_t kApplicationId = 0x4352564C;
 // PRAGMA user_version of a library this program writes.
-inline constexpr int kVersion = 3;
+inline constexpr int kVersion = 4;
 
 // Reads what the file is, without writing to it: 0 with `version` set (0 for a new file, of no
 // pages yet), or -1 with `error` saying why the file is no library this program may change: not

@@ -433,6 +433,73 @@ int LibraryStore::AddReceived(const Item& item, const std::string& receivedAt, s
   return 0;
 }
 
+std::string LibraryStore::TagRefusal(const std::string& tag) {
+  constexpr std::size_t kLongestTag = 40;
+  if (tag.empty() || tag.size() > kLongestTag)
+    return "a tag is 1 to " + std::to_string(kLongestTag) + " characters";
+  for (const char c : tag) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= ' ' || byte == 0x7F)
+      return "a tag is one word, without blanks or control characters";
+  }
+  return "";
+}
+
+int LibraryStore::MarkPrograms(std::span<const std::int64_t> programIds,
+                               const std::function<int(std::int64_t programId)>& mark) {
+  if (BeginChange() != 0)
+    return -1;
+  for (const std::int64_t programId : programIds) {
+    ProgramRow row;
+    if (ReadProgram(programId, row) != 0 || mark(programId) != 0) {
+      RollBackChange();
+      return -1;
+    }
+  }
+  return CommitChange();
+}
+
+int LibraryStore::SetFavourite(std::span<const std::int64_t> programIds, bool favourite) {
+  return MarkPrograms(programIds, [this, favourite](std::int64_t programId) {
+    SqliteStatement& mark = connection_->Cached("UPDATE programs SET favourite = ?2 WHERE id = ?1");
+    return mark.Bind(1, programId).Bind(2, std::int64_t{favourite}).Run() == 0
+               ? 0
+               : Fail("the program could not be marked");
+  });
+}
+
+int LibraryStore::AddTags(std::span<const std::int64_t> programIds,
+                          std::span<const std::string> tags) {
+  for (const std::string& tag : tags) {
+    if (const std::string refusal = TagRefusal(tag); !refusal.empty()) {
+      error_ = "\"" + tag + "\": " + refusal;
+      return -1;
+    }
+  }
+  return MarkPrograms(programIds, [this, tags](std::int64_t programId) {
+    SqliteStatement& add =
+        connection_->Cached("INSERT OR IGNORE INTO program_tags(program_id, tag) VALUES(?1, ?2)");
+    for (const std::string& tag : tags) {
+      if (add.Bind(1, programId).Bind(2, tag).Run() != 0)
+        return Fail("the program could not be tagged");
+    }
+    return 0;
+  });
+}
+
+int LibraryStore::RemoveTags(std::span<const std::int64_t> programIds,
+                             std::span<const std::string> tags) {
+  return MarkPrograms(programIds, [this, tags](std::int64_t programId) {
+    SqliteStatement& remove =
+        connection_->Cached("DELETE FROM program_tags WHERE program_id = ?1 AND tag = ?2");
+    for (const std::string& tag : tags) {
+      if (remove.Bind(1, programId).Bind(2, tag).Run() != 0)
+        return Fail("a tag could not be taken off");
+    }
+    return 0;
+  });
+}
+
 int LibraryStore::ReadImage(std::int64_t programId, ProgramImage& image) {
   const std::string program = "program " + std::to_string(programId);
   if (Found(LibraryQuery::Image(*connection_, programId, image),
@@ -462,17 +529,33 @@ int LibraryStore::FindCollection(const std::string& numberOrPath, CollectionRow&
                "no collection " + numberOrPath + " in the library");
 }
 
+int LibraryStore::RefuseLongSearch(const ProgramFilter& filter) {
+  const std::size_t words = LibraryQuery::FilterWordCount(filter);
+  if (words <= LibraryQuery::kMostFilterWords)
+    return 0;
+  // SQLite would say "Expression tree is too large", which reads as a damaged library.
+  error_ = "a search of " + std::to_string(words) + " words and tags is too long: at most " +
+           std::to_string(LibraryQuery::kMostFilterWords) + " are looked for at once";
+  return -1;
+}
+
 int LibraryStore::CountPrograms(const ProgramFilter& filter, std::int64_t& count) {
+  if (RefuseLongSearch(filter) != 0)
+    return -1;
   return Read(LibraryQuery::Count(*connection_, filter, count));
 }
 
 int LibraryStore::FetchPrograms(const ProgramFilter& filter, const ProgramPage& page,
                                 std::vector<ListedProgram>& rows) {
+  if (RefuseLongSearch(filter) != 0)
+    return -1;
   return Read(LibraryQuery::Page(*connection_, filter, page, rows));
 }
 
 int LibraryStore::ForEachFound(const ProgramFilter& filter,
                                const std::function<void(const ListedProgram&)>& visit) {
+  if (RefuseLongSearch(filter) != 0)
+    return -1;
   return Read(LibraryQuery::ForEachListed(*connection_, filter, visit));
 }
 

@@ -80,6 +80,14 @@ class LibraryStore {
   // change of its own.
   int AddReceived(const Item& item, const std::string& receivedAt, std::int64_t& id);
 
+  // --- A musician's marks, each one change of its own. A tag is one word of printable
+  // characters (so that "tag:pads" finds it), kept as typed and found in any letter case.
+  int SetFavourite(std::span<const std::int64_t> programIds, bool favourite);
+  int AddTags(std::span<const std::int64_t> programIds, std::span<const std::string> tags);
+  int RemoveTags(std::span<const std::int64_t> programIds, std::span<const std::string> tags);
+  // Why `tag` cannot be a tag; empty when it can.
+  static std::string TagRefusal(const std::string& tag);
+
   // --- Reading. A row that cannot be what it stands for (a slot outside its bank, an image of
   // another length) is told by its `damage`; ReadImage then fails with it.
   int ReadImage(std::int64_t programId, ProgramImage& image);
@@ -116,11 +124,16 @@ class LibraryStore {
   int IndexNewPrograms();
   // 0 for a query that succeeded (0), else -1 with the failure as the error.
   int Read(int result);
+  // -1, with LastError saying so, for a filter of more words than a query can look for.
+  int RefuseLongSearch(const ProgramFilter& filter);
   // 0 for a row found (1), else -1 with the failure or `absence` as the error.
   int Found(int found, const std::string& absence);
   // The number of a file's path, made at its first place; the last one is kept at hand, since
   // a bank file gives hundreds of places in a row.
   int FileId(const std::string& path, std::int64_t& id);
+  // Runs `mark` on each program in one change; a number the library lacks fails it whole.
+  int MarkPrograms(std::span<const std::int64_t> programIds,
+                   const std::function<int(std::int64_t programId)>& mark);
   int FindProgram(ItemKind kind, std::span<const std::uint8_t> image,
                   std::span<const std::uint8_t> fingerprint,
                   std::span<const std::uint8_t> soundFingerprint, std::int64_t& id);

@@ -1,7 +1,9 @@
 #include "library/ProgramFile.h"
 
-#include "files/FileDiagnostics.h"
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
+#include "files/DumpFiles.h"
+#include "files/FileFormat.h"
+#include "files/ItemFiles.h"
 #include "files/S2I_File.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
@@ -9,8 +11,8 @@
 
 namespace {
 
-std::string LoaderReason(FileDiagnosticCapture& capture) {
-  const std::string said = capture.TakeText();
+std::string LoaderReason(const FileOutcome& outcome) {
+  const std::string said = outcome.Reason();
   return said.empty() ? "could not be loaded" : "could not be loaded: " + said;
 }
 
@@ -20,21 +22,22 @@ ProgramFile::ProgramFile() = default;
 ProgramFile::~ProgramFile() = default;
 
 bool ProgramFile::IsReadable(const std::string& path) {
-  return ::IsBankFile(path) || IsItemFile(path);
+  const FileFormat* format = FileFormatOf(path);
+  return format != nullptr && format->IsReadable();
 }
 
 int ProgramFile::Load(const std::string& path) {
   programs_.clear();
   reason_.clear();
   note_.clear();
-  if (::IsBankFile(path))
+  const FileFormat* format = FileFormatOf(path);
+  if (format == nullptr || !format->IsReadable()) {
+    reason_ = "unknown extension (expected " + ExtensionList(&FileFormat::IsReadable) + ")";
+    return -1;
+  }
+  if (format->HoldsBanks())
     return LoadBankFile(path);
-  if (HasExtension(path, "s2i"))
-    return LoadItemFile(path);
-  if (IsDumpFile(path))
-    return LoadDumpFile(path);
-  reason_ = "unknown extension (expected .s2a, .s2v, .s2e, .s2i, .syx or .mid)";
-  return -1;
+  return format->HoldsDumps() ? LoadDumpFile(path) : LoadItemFile(path);
 }
 
 void ProgramFile::Take(std::unique_ptr<S2A_File> document) {
@@ -50,15 +53,14 @@ void ProgramFile::Take(std::unique_ptr<S2A_File> document) {
 }
 
 int ProgramFile::LoadBankFile(const std::string& path) {
-  FileDiagnosticCapture capture;
   document_ = std::make_unique<S2A_File>();
-  BankLoadReport report;
-  if (OpenBankFile(*document_, path, &report) != 0) {
+  const BankFileLoad load = OpenBankFile(*document_, path);
+  if (!load.Succeeded()) {
     document_.reset();
-    reason_ = LoaderReason(capture);
+    reason_ = LoaderReason(load);
     return -1;
   }
-  note_ = BankLoadWarning(report);
+  note_ = load.report.Warning();
   for (const BankLayout& layout : kBankLayouts) {
     if (!BankFileHolds(path, layout))
       continue;
@@ -70,10 +72,10 @@ int ProgramFile::LoadBankFile(const std::string& path) {
 }
 
 int ProgramFile::LoadItemFile(const std::string& path) {
-  FileDiagnosticCapture capture;
   single_ = std::make_unique<S2I_File>();
-  if (single_->Load(path) != 0 || single_->GetItem(S2I_File::kAnyKind) == nullptr) {
-    reason_ = LoaderReason(capture);
+  const ItemFileImport import = ImportItemFile(*single_, path);
+  if (!import.Succeeded() || single_->GetItem(S2I_File::kAnyKind) == nullptr) {
+    reason_ = LoaderReason(import);
     return -1;
   }
   programs_.push_back({single_->GetItem(S2I_File::kAnyKind), "", -1});
@@ -81,10 +83,10 @@ int ProgramFile::LoadItemFile(const std::string& path) {
 }
 
 int ProgramFile::LoadDumpFile(const std::string& path) {
-  FileDiagnosticCapture capture;
   SYX_File file;
-  if (::LoadDumpFile(file, path) != 0) {
-    reason_ = LoaderReason(capture);
+  const DumpFileLoad load = ::LoadDumpFile(file, path);
+  if (!load.Succeeded()) {
+    reason_ = LoaderReason(load);
     return -1;
   }
   dumps_ = FindItemDumps(file.Bytes());

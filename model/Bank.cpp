@@ -9,17 +9,13 @@ constexpr int kSlotGroups = 8;  // A ... H
 constexpr int kSlotsPerGroup = 16;
 constexpr int kLabelledSlots = kSlotGroups * kSlotsPerGroup;
 
-std::optional<std::string> CopyName(const char* name) {
-  return name ? std::optional<std::string>(name) : std::nullopt;
-}
-
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 }  // namespace
 
 Bank::Bank(int msb, int lsb, const char* longName, const char* shortName)
-    : msb_(msb), lsb_(lsb), longName_(CopyName(longName)), shortName_(CopyName(shortName)) {}
+    : ItemOwner(msb, lsb, longName, shortName) {}
 
 Bank::~Bank() = default;
 
@@ -110,12 +106,12 @@ void Bank::AssignFrom(const Bank& source) {
     to->Element()->Assign(from->Element());
   }
   cursor_ = FirstLink();
-  hasContent_ = source.hasContent_;
+  SetHasContent(source.HasContent());
 }
 
 void Bank::ResetAll() {
   ForEachItem([](Item& item) { item.Reset(); });
-  hasContent_ = false;
+  SetHasContent(false);
 }
 
 std::string Bank::SlotLabel(int index) {

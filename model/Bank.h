@@ -2,16 +2,16 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "model/DLList.h"
 #include "model/Item.h"
+#include "model/ItemOwner.h"
 
 // One memory area of the synthesizer: a list of items of one kind with the bank-select numbers
 // that pick it, filled to its capacity when built and addressed by 0-based slot index.
-class Bank {
+class Bank : public ItemOwner {
  public:
   using Node = DLLInstList<Item>;
 
@@ -29,18 +29,10 @@ class Bank {
   virtual Item* Previous();
   virtual Item* ItemAt(int index);
 
-  int BankSelectMsb() const { return msb_; }
-  int BankSelectLsb() const { return lsb_; }
-  int BankSelectNumber() const { return msb_ * 128 + lsb_; }
-  std::string LongName() const { return longName_.value_or("(Unnamed Bank)"); }
-  std::string ShortName() const { return shortName_.value_or("???"); }
   // "A01" ... "H16" for 0 <= index <= 127, "???" otherwise.
   static std::string SlotLabel(int index);
   // The index a slot label names (the letter in either case), or -1 for any other text.
   static int SlotIndexOfLabel(std::string_view label);
-
-  bool HasContent() const { return hasContent_; }
-  void SetHasContent(bool flag) { hasContent_ = flag; }
 
   // Visits every item in slot order without moving the cursor.
   void ForEachItem(const std::function<void(Item&)>& visit);
@@ -60,11 +52,6 @@ class Bank {
   int count_ = 0;
   std::unique_ptr<DLListCore> first_;
   Node* cursor_ = nullptr;
-  int msb_;
-  int lsb_;
-  std::optional<std::string> longName_;
-  std::optional<std::string> shortName_;
-  bool hasContent_ = false;
 };
 
 // A bank that creates and returns items of one kind.

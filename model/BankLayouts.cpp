@@ -3,21 +3,20 @@
 #include <cstdio>
 
 #include "model/Item.h"
-#include "model/S2A_File.h"
 
 constexpr std::array<BankLayout, 6> kBankLayouts{{
-    {ItemKind::Instrument, kBankSelectMsb, 8, "Internal Instrument", "INT", 128, "int-inst",
-     [](S2A_File& d) -> Bank& { return d.InternalInstrumentBank(); }, true, false},
-    {ItemKind::Instrument, kBankSelectMsb, 9, "External Instrument", "EXT", 128, "ext-inst",
-     [](S2A_File& d) -> Bank& { return d.ExternalInstrumentBank(); }, true, true},
-    {ItemKind::Percussion, kBankSelectMsb, 40, "Internal Percussion", "INT", 2, "int-perc",
-     [](S2A_File& d) -> Bank& { return d.InternalPercussionBank(); }, true, false},
-    {ItemKind::Percussion, kBankSelectMsb, 41, "External Percussion", "EXT", 2, "ext-perc",
-     [](S2A_File& d) -> Bank& { return d.ExternalPercussionBank(); }, true, true},
+    {ItemKind::Instrument, kBankSelectMsb, 8, "Internal Instrument", "INT", 128, "int-inst", true,
+     false},
+    {ItemKind::Instrument, kBankSelectMsb, 9, "External Instrument", "EXT", 128, "ext-inst", true,
+     true},
+    {ItemKind::Percussion, kBankSelectMsb, 40, "Internal Percussion", "INT", 2, "int-perc", true,
+     false},
+    {ItemKind::Percussion, kBankSelectMsb, 41, "External Percussion", "EXT", 2, "ext-perc", true,
+     true},
     {ItemKind::Performance, kBankSelectMsb, 64, "Internal Performance", "INT", 128, "int-perf",
-     [](S2A_File& d) -> Bank& { return d.InternalPerformanceBank(); }, false, false},
+     false, false},
     {ItemKind::Performance, kBankSelectMsb, 65, "External Performance", "EXT", 64, "ext-perf",
-     [](S2A_File& d) -> Bank& { return d.ExternalPerformanceBank(); }, false, true},
+     false, true},
 }};
 
 const BankLayout* FindBankLayoutByWord(std::string_view word) {

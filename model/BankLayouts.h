@@ -8,13 +8,11 @@
 #include "model/Bank.h"
 #include "model/ItemKind.h"
 
-class S2A_File;
-
-// One of the six memory areas of the synthesizer: its kind, the bank-select numbers that pick
-// it, its names, how many items it holds, the word that names it on a command line, where a
-// document keeps it, and which bank files hold it (an .s2a file holds every bank).
 class Item;
 
+// One of the six memory areas of the synthesizer: its kind, the bank-select numbers that pick
+// it, its names, how many items it holds, the word that names it on a command line, and which
+// bank files hold it (an .s2a file holds every bank).
 struct BankLayout {
   ItemKind kind;
   int msb;
@@ -23,9 +21,14 @@ struct BankLayout {
   const char* shortName;
   int capacity;
   const char* word;
-  Bank& (*bankIn)(S2A_File& document);
   bool inVoiceFile;     // .s2v
   bool inExternalFile;  // .s2e
+
+  // This bank in a document (S2A_File), which keeps one bank of each layout.
+  template <class Document>
+  decltype(auto) bankIn(Document& document) const {
+    return document.BankOf(*this);
+  }
 };
 
 inline constexpr int kBankSelectMsb = 63;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include "files/SmartFile.h"
 #include "midi/sysex/SysxMemoryCore.h"
-#include "model/Bank.h"
-#include "model/SharedDefaults.h"
+#include "model/DefaultSource.h"
+#include "model/ItemOwner.h"
+#include "model/PrintableText.h"
 
 namespace {
 
@@ -24,6 +24,13 @@ bool IsPrintableAscii(char c) {
   return c >= 0x20 && c <= 0x7E;
 }
 
+// The shared default item of each kind, made on first use; read and changed under
+// DefaultSource::Hold.
+std::array<std::unique_ptr<Item>, kItemKindCount>& SharedDefaultItems() {
+  static std::array<std::unique_ptr<Item>, kItemKindCount> items;
+  return items;
+}
+
 }  // namespace
 
 const ItemKindInfo& KindInfo(ItemKind kind) {
@@ -36,7 +43,7 @@ std::optional<ItemKind> ItemKindFromCode(int code) {
   return static_cast<ItemKind>(code);
 }
 
-Item::Item(ItemKind kind, int slotIndex, Bank* owner)
+Item::Item(ItemKind kind, int slotIndex, ItemOwner* owner)
     : kind_(kind),
       owner_(owner),
       slotIndex_(static_cast<std::int8_t>(slotIndex)),
@@ -59,6 +66,26 @@ std::unique_ptr<Item> Item::CreateBlank(ItemKind kind) {
       return std::make_unique<Performance>(BlankTag{});
   }
   return nullptr;
+}
+
+const Item& Item::SharedDefault(ItemKind kind) {
+  const auto hold = DefaultSource::Hold();
+  std::unique_ptr<Item>& slot = SharedDefaultItems()[static_cast<int>(kind)];
+  if (slot)
+    return *slot;
+
+  // Registered before the source fills it, so that the items made while it reads copy the
+  // default in its current, all-zero state.
+  slot = CreateBlank(kind);
+  if (DefaultSource* source = DefaultSource::Current())
+    source->FillItem(*slot);
+  return *slot;
+}
+
+void Item::DropSharedDefaults() {
+  const auto hold = DefaultSource::Hold();
+  for (std::unique_ptr<Item>& item : SharedDefaultItems())
+    item.reset();
 }
 
 std::unique_ptr<Item> CreateItem(ItemKind kind) {
@@ -91,19 +118,7 @@ std::string Item::Name() const {
 }
 
 std::string Item::PrintableName() const {
-  static constexpr char kHexDigits[] = "0123456789abcdef";
-  std::string printable;
-  for (const char c : Name()) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (IsPrintableAscii(c)) {
-      printable += c;
-    } else {
-      printable += "\\x";
-      printable += kHexDigits[byte >> 4];
-      printable += kHexDigits[byte & 0x0F];
-    }
-  }
-  return printable;
+  return PrintableText(Name());
 }
 
 int Item::SetName(std::string_view name) {
@@ -117,6 +132,10 @@ int Item::SetName(std::string_view name) {
 
 std::int8_t Item::CategoryCode() const {
   return static_cast<std::int8_t>(image_[kItemCategoryOffset]);
+}
+
+std::span<const char* const> Item::CategoryNames() {
+  return kCategoryNames;
 }
 
 std::string Item::CategoryName() const {
@@ -146,38 +165,16 @@ Item& Item::Assign(const Item* source) {
 void Item::Reset() {
   std::fill_n(image_.begin(), kItemHeadSize, 0);
   EnsureDefaultLoaded();
-  Assign(SharedDefaults::DefaultItem(kind_));
+  Assign(SharedDefault(kind_));
 }
 
 void Item::EnsureDefaultLoaded() const {
-  SharedDefaults::DefaultItem(kind_);
+  SharedDefault(kind_);
 }
 
 void Item::MarkLoaded() {
   if (owner_ != nullptr)
     owner_->SetHasContent(true);
-}
-
-int Item::ReadFrom(SmartFile& stream) {
-  MarkLoaded();
-  const std::span<std::uint8_t> image(image_);
-  const bool headRead = stream.Read(image.first(kItemHeadSize));
-  const bool bodyRead = stream.Read(image.subspan(kItemHeadSize));
-  return headRead && bodyRead ? 1 : 0;
-}
-
-int Item::WriteTo(SmartFile& stream) const {
-  const std::span<const std::uint8_t> image(image_);
-  const bool headWritten = stream.Write(image.first(kItemHeadSize));
-  const bool bodyWritten = stream.Write(image.subspan(kItemHeadSize));
-  return headWritten && bodyWritten ? 1 : 0;
-}
-
-int Item::WriteDirectoryEntry(SmartFile& stream) const {
-  const std::span<const std::uint8_t> image(image_);
-  const bool headWritten = stream.Write(image.first(kItemHeadSize));
-  const bool firstBodyByteWritten = stream.Write(image.subspan(kItemHeadSize, 1));
-  return headWritten && firstBodyByteWritten ? 1 : 0;
 }
 
 int Item::LoadFromBulk(const SysxMemoryCore& received) {

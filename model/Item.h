@@ -9,8 +9,7 @@
 
 #include "model/ItemKind.h"
 
-class Bank;
-class SmartFile;
+class ItemOwner;
 class SysxMemoryCore;
 
 // One stored program: its kind, where it lives (owning bank and 0-based slot, or free-standing)
@@ -22,7 +21,8 @@ class Item {
   virtual ~Item();
 
   ItemKind Kind() const { return kind_; }
-  Bank* Owner() const { return owner_; }
+  // The bank that holds it, none for a free-standing item.
+  const ItemOwner* Owner() const { return owner_; }
   int SlotIndex() const { return slotIndex_; }
   int BankSelectMsb() const;
   int BankSelectLsb() const;
@@ -36,6 +36,8 @@ class Item {
   int SetName(std::string_view name);
   std::int8_t CategoryCode() const;
   std::string CategoryName() const;
+  // The S80's category names by code ("--", "Pf", "Cp", ...).
+  static std::span<const char* const> CategoryNames();
 
   int BlockCount() const;
   ParamBlockTable BlockTable() const;
@@ -48,13 +50,9 @@ class Item {
   Item& Assign(const Item& source) { return Assign(&source); }
   // Back to a copy of the kind's shared default item.
   void Reset();
+  // Marks the bank that holds it as holding content read from a file or received.
   void MarkLoaded();
   void EnsureDefaultLoaded() const;
-
-  // Stream operations: 1 on success, 0 on failure.
-  int ReadFrom(SmartFile& stream);
-  int WriteTo(SmartFile& stream) const;
-  int WriteDirectoryEntry(SmartFile& stream) const;
 
   // Fills the image block by block from received bulk data: 0, or -1 when the block table does
   // not fit the image.
@@ -66,15 +64,18 @@ class Item {
 
  protected:
   struct BlankTag {};
-  Item(ItemKind kind, int slotIndex, Bank* owner);
+  Item(ItemKind kind, int slotIndex, ItemOwner* owner);
   Item(ItemKind kind, BlankTag);  // an all-zero image; only for the shared default items
 
  private:
   friend class SharedDefaults;
   static std::unique_ptr<Item> CreateBlank(ItemKind kind);
+  // The shared default item of the kind (see SharedDefaults), made and filled on first use.
+  static const Item& SharedDefault(ItemKind kind);
+  static void DropSharedDefaults();
 
   ItemKind kind_;
-  Bank* owner_;
+  ItemOwner* owner_;
   std::int8_t slotIndex_;
   std::vector<std::uint8_t> image_;
 };
@@ -83,21 +84,24 @@ class Instrument : public Item {
  public:
   static constexpr ItemKind kKind = ItemKind::Instrument;
   explicit Instrument(BlankTag tag) : Item(kKind, tag) {}
-  explicit Instrument(int slotIndex = -1, Bank* owner = nullptr) : Item(kKind, slotIndex, owner) {}
+  explicit Instrument(int slotIndex = -1, ItemOwner* owner = nullptr)
+      : Item(kKind, slotIndex, owner) {}
 };
 
 class Percussion : public Item {
  public:
   static constexpr ItemKind kKind = ItemKind::Percussion;
   explicit Percussion(BlankTag tag) : Item(kKind, tag) {}
-  explicit Percussion(int slotIndex = -1, Bank* owner = nullptr) : Item(kKind, slotIndex, owner) {}
+  explicit Percussion(int slotIndex = -1, ItemOwner* owner = nullptr)
+      : Item(kKind, slotIndex, owner) {}
 };
 
 class Performance : public Item {
  public:
   static constexpr ItemKind kKind = ItemKind::Performance;
   explicit Performance(BlankTag tag) : Item(kKind, tag) {}
-  explicit Performance(int slotIndex = -1, Bank* owner = nullptr) : Item(kKind, slotIndex, owner) {}
+  explicit Performance(int slotIndex = -1, ItemOwner* owner = nullptr)
+      : Item(kKind, slotIndex, owner) {}
 };
 
 // A new free-standing item of kind 0, 1 or 2; none for any other code.

@@ -1,11 +1,20 @@
 #include "model/S2A_File.h"
 
 #include <algorithm>
+#include <mutex>
 
-#include "files/S2E_File.h"
-#include "files/S2V_File.h"
 #include "model/BankLayouts.h"
-#include "model/SharedDefaults.h"
+#include "model/DefaultSource.h"
+
+namespace {
+
+// The shared default set, made on first use; read and changed under DefaultSource::Hold.
+std::unique_ptr<S2A_File>& SharedDefaultSet() {
+  static std::unique_ptr<S2A_File> set;
+  return set;
+}
+
+}  // namespace
 
 S2A_File::S2A_File() {
   BuildBanks();
@@ -28,6 +37,8 @@ void S2A_File::BuildBanks() {
   externalPercussion_ = MakeBank<Percussion>(kExternalPercussionLayout);
   internalPerformance_ = MakeBank<Performance>(kInternalPerformanceLayout);
   externalPerformance_ = MakeBank<Performance>(kExternalPerformanceLayout);
+  byLayout_ = {internalInstrument_.get(), externalInstrument_.get(),  internalPercussion_.get(),
+               externalPercussion_.get(), internalPerformance_.get(), externalPerformance_.get()};
   sysBlock_.assign(kSysBlockSize, 0);
   chnBlock_.assign(kChnBlockSize, 0);
   plvBlock_.assign(kPlvBlockSize, 0);
@@ -49,16 +60,38 @@ void S2A_File::BuildBankList() {
   }
 }
 
+Bank& S2A_File::BankOf(const BankLayout& layout) {
+  return *byLayout_[static_cast<std::size_t>(&layout - kBankLayouts.data())];
+}
+
+const Bank& S2A_File::BankOf(const BankLayout& layout) const {
+  return *byLayout_[static_cast<std::size_t>(&layout - kBankLayouts.data())];
+}
+
+const S2A_File& S2A_File::SharedDefault() {
+  const auto hold = DefaultSource::Hold();
+  std::unique_ptr<S2A_File>& set = SharedDefaultSet();
+  if (!set)
+    set = std::make_unique<S2A_File>(SharedDefaultTag{});
+  return *set;
+}
+
+void S2A_File::DropSharedDefault() {
+  const auto hold = DefaultSource::Hold();
+  SharedDefaultSet().reset();
+}
+
 void S2A_File::Reset() {
   if (isSharedDefault_) {
     FillAsSharedDefault();
   } else {
-    CopyFrom(SharedDefaults::DefaultSet());
+    CopyFrom(SharedDefault());
   }
 }
 
 void S2A_File::FillAsSharedDefault() {
-  if (SharedDefaults::FillSet(*this))
+  const auto hold = DefaultSource::Hold();
+  if (DefaultSource* source = DefaultSource::Current(); source && source->FillSet(*this))
     return;
   for (std::vector<std::uint8_t>* block : {&sysBlock_, &chnBlock_, &plvBlock_, &clpBlock_}) {
     std::fill(block->begin(), block->end(), 0);
@@ -87,35 +120,5 @@ S2A_File& S2A_File::CopyFrom(const S2A_File& source) {
   externalPercussion_->AssignFrom(*source.externalPercussion_);
   internalPerformance_->AssignFrom(*source.internalPerformance_);
   externalPerformance_->AssignFrom(*source.externalPerformance_);
-  return *this;
-}
-
-S2A_File& S2A_File::MergeVoiceBanks(const S2V_File& voices) {
-  internalInstrument_->AssignFrom(voices.InternalInstrumentBank());
-  internalPercussion_->AssignFrom(voices.InternalPercussionBank());
-  externalInstrument_->AssignFrom(voices.ExternalInstrumentBank());
-  externalPercussion_->AssignFrom(voices.ExternalPercussionBank());
-  return *this;
-}
-
-S2A_File& S2A_File::LoadVoiceBanks(const S2V_File& voices) {
-  MergeVoiceBanks(voices);
-  internalPerformance_->ResetAll();
-  externalPerformance_->ResetAll();
-  return *this;
-}
-
-S2A_File& S2A_File::MergeExternalBanks(const S2E_File& externals) {
-  externalInstrument_->AssignFrom(externals.ExternalInstrumentBank());
-  externalPercussion_->AssignFrom(externals.ExternalPercussionBank());
-  externalPerformance_->AssignFrom(externals.ExternalPerformanceBank());
-  return *this;
-}
-
-S2A_File& S2A_File::LoadExternalBanks(const S2E_File& externals) {
-  MergeExternalBanks(externals);
-  internalInstrument_->ResetAll();
-  internalPercussion_->ResetAll();
-  internalPerformance_->ResetAll();
   return *this;
 }

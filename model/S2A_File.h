@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -10,8 +11,7 @@
 #include "model/Bank.h"
 #include "model/File.h"
 
-class S2V_File;
-class S2E_File;
+struct BankLayout;
 
 // One document: the six banks of the synthesizer's user memory and four blocks of other
 // synthesizer data that are kept and written back untouched.
@@ -29,7 +29,7 @@ class S2A_File : public File {
   struct SharedDefaultTag {};
 
  public:
-  // The shared default set (made only by SharedDefaults): filled from the default S2A file
+  // The shared default set (made only by SharedDefault): filled from the default source
   // instead of copying itself.
   explicit S2A_File(SharedDefaultTag);
   ~S2A_File() override;
@@ -42,6 +42,10 @@ class S2A_File : public File {
   // Visits the banks in bank-list order.
   void ForEachBank(const std::function<void(const Bank&)>& visit) const;
   void PrintListing() override;
+
+  // The bank of a layout (BankLayout::bankIn).
+  Bank& BankOf(const BankLayout& layout);
+  const Bank& BankOf(const BankLayout& layout) const;
 
   TypedBank<Instrument>& InternalInstrumentBank() { return *internalInstrument_; }
   TypedBank<Percussion>& InternalPercussionBank() { return *internalPercussion_; }
@@ -68,13 +72,13 @@ class S2A_File : public File {
   void SetHasClpBlock(bool flag) { hasClpBlock_ = flag; }
 
   S2A_File& CopyFrom(const S2A_File& source);
-  S2A_File& MergeVoiceBanks(const S2V_File& voices);
-  S2A_File& LoadVoiceBanks(const S2V_File& voices);
-  S2A_File& MergeExternalBanks(const S2E_File& externals);
-  S2A_File& LoadExternalBanks(const S2E_File& externals);
 
  private:
   friend class SharedDefaults;
+
+  // The shared default set (see SharedDefaults), made and filled on first use.
+  static const S2A_File& SharedDefault();
+  static void DropSharedDefault();
 
   void BuildBanks();
   void BuildBankList();
@@ -87,6 +91,8 @@ class S2A_File : public File {
   std::unique_ptr<TypedBank<Percussion>> externalPercussion_;
   std::unique_ptr<TypedBank<Performance>> internalPerformance_;
   std::unique_ptr<TypedBank<Performance>> externalPerformance_;
+  // The six banks in the order of kBankLayouts.
+  std::array<Bank*, 6> byLayout_{};
   std::vector<std::uint8_t> sysBlock_;
   std::vector<std::uint8_t> chnBlock_;
   std::vector<std::uint8_t> plvBlock_;

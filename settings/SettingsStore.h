@@ -22,9 +22,20 @@ inline constexpr const char* kMidiOutputF7Delay = "MidiOutputF7Delay";
 inline constexpr const char* kReceiveRetries = "ReceiveRetries";
 // 1: every item stored on the synthesizer is read back and compared.
 inline constexpr const char* kVerifyAfterSending = "VerifyAfterSending";
+// 1: every program received from the synthesizer (in the window or by corvale-cli) joins the
+// library.
+inline constexpr const char* kAddReceivedToLibrary = "AddReceivedToLibrary";
+// 1: each program selected in a window goes to the synthesizer's edit buffer.
+inline constexpr const char* kAudition = "Audition";
+// Where the windows were when last closed: "x y width height", the frame's top left corner and
+// the size inside the frame.
+inline constexpr const char* kEditorWindowPlacement = "EditorWindowPlacement";
+inline constexpr const char* kLibraryWindowPlacement = "LibraryWindowPlacement";
 inline constexpr int kDefaultMidiInputTimeout = 25;
 inline constexpr int kDefaultReceiveRetries = 2;
 inline constexpr int kDefaultVerifyAfterSending = 0;
+inline constexpr int kDefaultAddReceivedToLibrary = 1;
+inline constexpr int kDefaultAudition = 0;
 inline constexpr int kDefaultMidiInputBufSize = 256;
 inline constexpr int kDefaultMidiInputBufNumber = 512;
 inline constexpr int kDefaultMidiOutputF7Delay = 0;

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -17,7 +18,8 @@ class JackServerProcess {
  public:
   // A running server named `name` at 48000 frames a second, passing data on every
   // `framesPerPeriod` frames; none, with `error` set, when jackd is not installed or the server
-  // does not answer within a few seconds.
+  // does not answer within a minute (what jackd said last, if anything, is in `error`). While
+  // JACK's table of servers is full, it tries again until the minute is out.
   static std::unique_ptr<JackServerProcess> Start(const std::string& name, std::string& error,
                                                   int framesPerPeriod = 1024);
   static bool Installed();
@@ -31,7 +33,10 @@ class JackServerProcess {
   void Stop();
 
  private:
+  enum class Outcome { kAnswered, kEnded, kSilent };
+
   JackServerProcess(std::string name, pid_t pid, std::string previousServer, bool hadPrevious);
+  Outcome AwaitAnswer(std::chrono::steady_clock::time_point deadline);
 
   std::string name_;
   pid_t pid_ = -1;

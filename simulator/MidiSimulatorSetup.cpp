@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "demo/DemoBank.h"
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
+#include "files/FileFormat.h"
 #include "midi/MidiWire.h"
 #include "midi/ports/RtMidiPortLayer.h"
 #include "midi/sysex/BulkDump.h"
@@ -51,7 +52,7 @@ int ReadMemory(const std::string& source, S2A_File& memory, std::string& error) 
     DemoBank::FillDocument(memory);
     return 0;
   }
-  if (!HasExtension(source, "s2a") || OpenBankFile(memory, source) != 0) {
+  if (!HasExtension(source, "s2a") || !OpenBankFile(memory, source).PassOn().Succeeded()) {
     error =
         std::string(kSimulatorVariable) + ": " + source + " could not be loaded as an .s2a file";
     return -1;
@@ -103,8 +104,9 @@ int ReadLinkFaults(SimulatedS80::Faults& faults, std::string& error) {
 int InstallMidiPortLayerFromEnvironment(std::string& error) {
   const char* source = std::getenv(kSimulatorVariable);
   Installed().reset();
+  // The system's ports, also when the simulator's variables cannot be used.
+  InstallMidiPortLayer(MakeRtMidiPortLayer());
   if (source == nullptr || *source == '\0') {
-    InstallMidiPortLayer(MakeRtMidiPortLayer());
     return 0;
   }
   int rate = 0;

@@ -17,7 +17,8 @@ class SimulatedS80;
 //   CORVALE_MIDI_SIMULATOR_FAULTS="--drop 0.01 --corrupt 0.01 --seed 1"
 //                                     a link that loses and damages messages (LinkFaultOptions)
 // Call before the first MidiControl handle. 0 (also when the variable is unset), or -1 with
-// `error` set when the bank file, the rate or a slot cannot be used.
+// `error` set when the bank file, the rate or a slot cannot be used; the system's ports are
+// installed then, without the simulator's.
 int InstallMidiPortLayerFromEnvironment(std::string& error);
 
 // The simulator the last call installed, while its port layer is still installed; none when

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <optional>
 
 #include "midi/sysex/BulkDump.h"
@@ -148,9 +149,16 @@ struct SimulatedS80::State {
     Answer answer;
     answer.gap = faults.gap;
     const auto messages = MidiWire::SysExMessages(dump.Bytes());
+    const int blocks = static_cast<int>(messages.size()) - 2;
+    int& firstBlock = blocksCarried[std::pair(location.mid, location.low)];
+    const auto carried = [&](int position) {
+      const int block = position - 1;
+      return faults.blocksPerAnswer <= 0 || block < 0 || block >= blocks ||
+             (block - firstBlock + blocks) % blocks < faults.blocksPerAnswer;
+    };
     for (std::size_t index = 0; index < messages.size(); ++index) {
       const auto position = static_cast<int>(index);
-      if (position == faults.dropMessage) {
+      if (position == faults.dropMessage || !carried(position)) {
         continue;
       }
       std::optional<std::vector<std::uint8_t>> passed = PassLink(messages[index]);
@@ -162,6 +170,9 @@ struct SimulatedS80::State {
         std::uint8_t& checksum = out[out.size() - 2];
         checksum = static_cast<std::uint8_t>((checksum + 1) & 0x7F);
       }
+    }
+    if (faults.blocksPerAnswer > 0 && blocks > 0) {
+      firstBlock = (firstBlock + faults.blocksPerAnswer) % blocks;
     }
     answers.push_back(std::move(answer));
     return true;
@@ -220,7 +231,7 @@ struct SimulatedS80::State {
     const std::optional<BulkDump::LocationMeaning> meaning =
         BulkDump::DescribeLocation(incoming->location);
     Item* item = meaning ? ItemAt(*meaning) : nullptr;
-    if (item == nullptr) {
+    if (item == nullptr || (faults.memoryProtected && meaning->bank != nullptr)) {
       return;
     }
     const std::span<std::uint8_t> image = item->Data();
@@ -297,6 +308,8 @@ struct SimulatedS80::State {
   Faults faults;
   LinkDice dice;
   LinkFaultCounts linkFaults;
+  // By location (mid, low): the first block message its next answer carries (blocksPerAnswer).
+  std::map<std::pair<std::uint8_t, std::uint8_t>, int> blocksCarried;
   std::unique_ptr<S2A_File> memory;
   std::array<std::unique_ptr<Item>, kItemKindCount> editBuffers;
   std::vector<ReceivedMessage> received;
@@ -364,6 +377,7 @@ void SimulatedS80::SetFaults(const Faults& faults) {
   state_->faults = faults;
   state_->dice.Seed(faults.seed);
   state_->linkFaults = {};
+  state_->blocksCarried.clear();
 }
 
 SimulatedS80::LinkFaultCounts SimulatedS80::LinkFaults() const {

@@ -42,6 +42,12 @@ class SimulatedS80 {
     int dropMessage = -1;      // index within an answer of a message left out
     int corruptChecksum = -1;  // index within an answer of a message sent with a bad checksum
     bool silent = false;       // answers no request
+    // Takes no dump into its memory, as with its memory protected (edit buffers take theirs).
+    bool memoryProtected = false;
+    // A link that brings a little each time: an answer carries its header, its footer and only
+    // this many of its block messages (0: all), those after the ones the location's previous
+    // answer carried, from the first again after the last.
+    int blocksPerAnswer = 0;
     std::vector<BulkDump::Location> unanswered{};  // locations whose requests get no answer
     std::chrono::microseconds gap{0};  // quiet time before every message of an answer but the first
     // The lossy link, both ways: the chance that a message is lost, and that a bulk dump

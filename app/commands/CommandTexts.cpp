@@ -1,14 +1,15 @@
 #include "app/commands/CommandTexts.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "app/commands/FileNameText.h"
 #include "app/dialogs/UserDialogs.h"
-#include "files/FileDiagnostics.h"
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
+#include "files/FileFormat.h"
 #include "files/SmartFilename.h"
+#include "midi/ports/BankTransfer.h"
 #include "model/BankLayouts.h"
-#include "model/CountText.h"
 #include "settings/SettingsStore.h"
 
 std::string SystemPath(const QString& path) {
@@ -19,37 +20,46 @@ QString PlaceText(const Item& item) {
   return QString::fromStdString(SlotPlace(item));
 }
 
-QString FailureReason(const QString& path, FileDiagnosticCapture& diagnostics) {
-  const std::string said = diagnostics.TakeText();
+std::string TransferSlotName(const BankTransfer::Slot& slot) {
+  return std::string(KindInfo(slot.layout->kind).name) + " " + SlotPlace(*slot.layout, slot.index);
+}
+
+QString FailureReason(const QString& path, const FileOutcome& outcome) {
+  const std::string said = outcome.Reason();
   return said.empty() ? QString()
                       : QFileInfo(path).fileName() + ": " + QString::fromStdString(said);
 }
 
-QString WhyNotOpened(const QString& path, FileDiagnosticCapture& diagnostics,
-                     const BankLoadReport& report) {
+QString WhyNotOpened(const QString& path, const BankFileLoad& load) {
   const QString name = QFileInfo(path).fileName();
-  if (report.placedDumps == 0 && report.editBufferDumps > 0) {
-    diagnostics.TakeText();
-    return name + QStringLiteral(" holds programs for an edit buffer only: use Edit > Import");
-  }
+  if (load.report.placedDumps == 0 && load.report.editBufferDumps > 0)
+    return QCoreApplication::translate(
+               "CommandTexts", "%1 holds programs for an edit buffer only: use Edit > Import")
+        .arg(name);
   if (OpensAsDocument(SystemPath(path)))
-    return FailureReason(path, diagnostics);
+    return FailureReason(path, load);
   if (IsItemFile(SystemPath(path)))
-    return name + QStringLiteral(" holds a single program: use Edit > Import");
-  return name + QStringLiteral(": not a bank file (.s2a, .s2v, .s2e, .syx or .mid)");
+    return QCoreApplication::translate("CommandTexts",
+                                       "%1 holds a single program: use Edit > Import")
+        .arg(name);
+  return QCoreApplication::translate("CommandTexts", "%1: not a bank file (%2)")
+      .arg(name, QString::fromStdString(ExtensionList(&FileFormat::OpensAsDocument)));
 }
 
-QString WhyNotSaved(const QString& path, FileDiagnosticCapture& diagnostics) {
+QString WhyNotSaved(const QString& path, const FileOutcome& save) {
   if (OpensAsDocument(SystemPath(path)) || IsSupportingFile(SystemPath(path)))
-    return FailureReason(path, diagnostics);
+    return FailureReason(path, save);
   const QString name = QFileInfo(path).fileName();
   if (IsItemFile(SystemPath(path)))
-    return name + QStringLiteral(": single programs only: use Edit > Export");
-  return name + QStringLiteral(": add .s2a, .s2v, .s2e, .syx, .mid, .ins or .midnam to the name");
+    return QCoreApplication::translate("CommandTexts",
+                                       "%1: single programs only: use Edit > Export")
+        .arg(name);
+  return QCoreApplication::translate("CommandTexts", "%1: add %2 to the name")
+      .arg(name, QString::fromStdString(ExtensionList(&FileFormat::SavesDocument)));
 }
 
-QString LoadWarning(const QString& path, const BankLoadReport& report) {
-  const std::string warning = BankLoadWarning(report);
+QString LoadWarning(const QString& path, const BankFileLoad& load) {
+  const std::string warning = load.report.Warning();
   return warning.empty() ? QString()
                          : QFileInfo(path).fileName() + u' ' + QString::fromStdString(warning);
 }
@@ -74,5 +84,10 @@ void RememberFolder(QWidget* parent, const char* settingName, const QString& pat
 }
 
 QString CountText(qsizetype count, const char* one, const char* many) {
-  return QString::fromStdString(::CountText(static_cast<std::size_t>(count), one, many));
+  const char* noun = count == 1 ? one : many;
+  return QStringLiteral("%1 %2").arg(count).arg(QCoreApplication::translate("CountText", noun));
+}
+
+QString StepText(const char* step) {
+  return QCoreApplication::translate("EditStep", step);
 }

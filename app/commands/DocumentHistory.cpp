@@ -4,6 +4,7 @@
 #include <QUndoStack>
 #include <utility>
 
+#include "app/commands/CommandTexts.h"
 #include "app/commands/ItemImagesCommand.h"
 
 DocumentHistory::DocumentHistory(QObject* parent, QAction& undo, QAction& redo,
@@ -16,12 +17,12 @@ DocumentHistory::DocumentHistory(QObject* parent, QAction& undo, QAction& redo,
   connect(&undo_, &QAction::triggered, this, [this] {
     const QString step = stack_->undoText();
     stack_->undo();
-    emit stepTaken(QStringLiteral("Undo ") + step);
+    emit stepTaken(tr("Undo %1").arg(step));
   });
   connect(&redo_, &QAction::triggered, this, [this] {
     const QString step = stack_->redoText();
     stack_->redo();
-    emit stepTaken(QStringLiteral("Redo ") + step);
+    emit stepTaken(tr("Redo %1").arg(step));
   });
   connect(stack_, &QUndoStack::indexChanged, this, [this] {
     emit unsavedChanged(!stack_->isClean());
@@ -38,7 +39,7 @@ DocumentHistory::~DocumentHistory() {
 
 std::unique_ptr<ItemImagesCommand> DocumentHistory::start(const char* what,
                                                           const std::vector<Item*>& items) {
-  return std::make_unique<ItemImagesCommand>(QString::fromUtf8(what), items, shown_);
+  return std::make_unique<ItemImagesCommand>(StepText(what), items, shown_);
 }
 
 void DocumentHistory::record(std::unique_ptr<ItemImagesCommand> edit) {
@@ -67,6 +68,6 @@ void DocumentHistory::updateActions() {
     action.setToolTip(hint);
     action.setStatusTip(hint);
   };
-  show(undo_, stack_->canUndo(), QStringLiteral("Undo ") + stack_->undoText());
-  show(redo_, stack_->canRedo(), QStringLiteral("Redo ") + stack_->redoText());
+  show(undo_, stack_->canUndo(), tr("Undo %1").arg(stack_->undoText()));
+  show(redo_, stack_->canRedo(), tr("Redo %1").arg(stack_->redoText()));
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <memory>
+#include <span>
 #include <vector>
 
 class Item;
@@ -9,6 +10,7 @@ class ItemImagesCommand;
 class QWidget;
 class S2A_File;
 struct BankLayout;
+struct ReceivedProgram;
 
 // What the item and MIDI commands and the item list need of the window whose document they
 // work on.
@@ -44,4 +46,7 @@ class DocumentView {
   virtual void markEdited() = 0;
   virtual void setModified(bool modified) = 0;
   virtual void refreshList() = 0;
+  // Programs that came from the synthesizer join the library, unless the settings say no: a
+  // text for the status line saying how it went, empty when nothing was done.
+  virtual QString keepReceived(std::span<const ReceivedProgram> programs) = 0;
 };

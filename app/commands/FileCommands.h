@@ -1,20 +1,28 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class DocumentWindow;
-enum class Answer;
 
 // The File menu's commands on a window's document and file: New, Open, Save, Merge, Clone and
 // the supporting file, with the question about unsaved changes before a document is replaced.
 class FileCommands {
+  Q_DECLARE_TR_FUNCTIONS(FileCommands)
+
  public:
-  static constexpr const char* kNewQuestion =
-      "%1\nhas not been saved, do you wish to save this before\ncreating a new file?";
-  static constexpr const char* kOpenQuestion =
-      "%1\nhas not been saved, do you wish to save this before\nopening another file?";
-  static constexpr const char* kCloseQuestion =
-      "%1\nhas not been saved, do you wish to save this before\nclosing?";
+  // How the question about unsaved changes ends, by what would replace the document.
+  static constexpr const char* kNewQuestion = QT_TR_NOOP("creating a new file?");
+  static constexpr const char* kOpenQuestion = QT_TR_NOOP("opening another file?");
+  static constexpr const char* kCloseQuestion = QT_TR_NOOP("closing?");
+
+  // What became of a document's unsaved changes once asked about them.
+  enum class Unsaved {
+    Cancel,     // the user stopped the command
+    Saved,      // a save wrote the file
+    NotSaved,   // Yes, but the save did not happen
+    Discarded,  // No: the changes are given up
+  };
 
   explicit FileCommands(DocumentWindow& window) : window_(window) {}
 
@@ -31,15 +39,16 @@ class FileCommands {
 
   // Loads the bank file at `path` into this window's document and says how it went.
   void openHere(const QString& path);
-  // The question about unsaved changes, naming the document's file.
-  Answer askUnsavedChanges(const char* questionFormat);
+  // Asks about the unsaved changes, naming the document's file, and saves on Yes. Where the
+  // file's format cannot hold the whole document, the question says so and its Yes is Save As.
+  Unsaved settleUnsavedChanges(const char* questionEnding);
 
  private:
   // Asks whether to save before the document is replaced; true when the command may go on.
-  bool saveChangesBefore(const char* questionFormat);
+  bool saveChangesBefore(const char* questionEnding);
   QString askOpenPath(const QString& title);
   // The open dialog in the remembered folder, whose folder is then remembered; empty when the
-  // user cancelled.
+  // user canceled.
   QString chooseFileToOpen(const QString& title);
   // Saves the document by the path's extension; on success it is the document's file.
   bool saveDocumentTo(const QString& path);

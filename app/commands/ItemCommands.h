@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <string>
 
@@ -9,6 +10,8 @@ class Item;
 // The Edit menu's commands on the item of the selected line: the clipboard, Clear, Rename,
 // and Import and Export of single items.
 class ItemCommands {
+  Q_DECLARE_TR_FUNCTIONS(ItemCommands)
+
  public:
   explicit ItemCommands(DocumentView& view) : view_(view) {}
 
@@ -20,6 +23,9 @@ class ItemCommands {
   void rename(Item& item, const QString& name);
   void importItem();
   void exportItem();
+  // The program of the selected line waits for another to compare it with, or is compared with
+  // the one waiting.
+  void compareWith();
 
   // Paste and Import: `source` into `item` as one undoable step, when both are of one kind;
   // otherwise "Couldn't <what>, unmatched types" and nothing changes.

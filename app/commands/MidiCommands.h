@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <functional>
 #include <vector>
 
-#include "app/dialogs/TransferDialog.h"
 #include "midi/ports/BankTransfer.h"
 #include "midi/ports/MidiTransfer.h"
 
@@ -16,6 +16,8 @@ struct BankLayout;
 // The Midi menu's commands: the item of the selected line to and from the synthesizer, and
 // whole banks. They block the window; each step's text is shown as the step begins.
 class MidiCommands {
+  Q_DECLARE_TR_FUNCTIONS(MidiCommands)
+
  public:
   explicit MidiCommands(DocumentView& view) : view_(view) {}
 
@@ -42,13 +44,14 @@ class MidiCommands {
   // Whole banks: the bank of the selected line, or all six.
   std::vector<const BankLayout*> bankOfCurrentLine() const;
   static std::vector<const BankLayout*> allBanks();
-  void transferBanks(TransferDialog::Direction direction,
-                     const std::vector<const BankLayout*>& banks, const char* title);
-  void takeReceivedItems(const BankTransfer::Summary& summary,
-                         const std::vector<BankTransfer::Slot>& places, const char* title);
+  void transferBanks(BankTransfer::Direction direction, const std::vector<const BankLayout*>& banks,
+                     const char* title);
+  // Takes what arrived into the document, and into the library: what keepReceived said.
+  QString takeReceivedItems(const BankTransfer::Summary& summary,
+                            const std::vector<BankTransfer::Slot>& places, const char* title);
   // Before the synthesizer's memory is overwritten: whether the user agrees.
   bool confirmReplacing(const std::vector<const BankLayout*>& banks, const char* title);
-  void showTransferSummary(const BankTransfer::Summary& summary, bool received,
+  void showTransferSummary(const BankTransfer::Summary& summary, BankTransfer::Direction direction,
                            const QString& title);
 
   DocumentView& view_;

@@ -1,6 +1,7 @@
 #include "app/commands/SharedEditingState.h"
 
 #include "files/S2I_File.h"
+#include "model/Item.h"
 
 SharedEditingState::SharedEditingState() : clipboard_(std::make_unique<S2I_File>()) {}
 
@@ -35,6 +36,17 @@ void SharedEditingState::forgetDragFrom(const DocumentView& view) {
   dragItem_ = nullptr;
   dragView_ = nullptr;
   dragWindow_ = nullptr;
+}
+
+void SharedEditingState::markForComparing(const Item& item, const QString& place) {
+  compared_ = CreateItem(item.Kind());
+  compared_->Assign(item);
+  comparedPlace_ = place;
+}
+
+std::unique_ptr<Item> SharedEditingState::takeMarkedForComparing(QString& place) {
+  place = comparedPlace_;
+  return std::move(compared_);
 }
 
 SharedEditingState& sharedEditing() {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <memory>
 
 class DocumentView;
@@ -36,6 +37,12 @@ class SharedEditingState : public QObject {
   // Forgets a drag that started in `view`, whose document is going away.
   void forgetDragFrom(const DocumentView& view);
 
+  // Compare With: the first program chosen waits here, a copy with where it was, for the
+  // second, chosen in any window.
+  void markForComparing(const Item& item, const QString& place);
+  // The program marked, and forgets it; none when none is.
+  std::unique_ptr<Item> takeMarkedForComparing(QString& place);
+
  signals:
   // Something was cut or copied: Paste follows in every window.
   void clipboardChanged();
@@ -47,6 +54,8 @@ class SharedEditingState : public QObject {
   DocumentView* dragView_ = nullptr;
   QPointer<QObject> dragWindow_;
   DragMode dragMode_ = DragMode::Copy;
+  std::unique_ptr<Item> compared_;
+  QString comparedPlace_;
 };
 
 // The one state of the process.

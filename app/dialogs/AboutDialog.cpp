@@ -24,8 +24,8 @@ void Paint(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {
   widget.setPalette(palette);
 }
 
-QLabel* TextLabel(QWidget* parent, const char* text, const QColor& colour, const QFont& font) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
+QLabel* TextLabel(QWidget* parent, const QString& text, const QColor& colour, const QFont& font) {
+  auto* label = new QLabel(text, parent);
   label->setFont(font);
   Paint(*label, QPalette::WindowText, colour);
   return label;
@@ -57,7 +57,7 @@ QFont PlainFont(int pixelSize) {
 }  // namespace
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("About Corvale..."));
+  setWindowTitle(tr("About Corvale..."));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
                  Qt::MSWindowsFixedSizeDialogHint);
@@ -72,17 +72,17 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   // The texts share one column right of the picture.
   constexpr int kLeft = 196;
   constexpr int kWidth = kClientWidth - kLeft - 24;
-  programName_ = TextLabel(this, "Corvale", kNameColour, NameFont());
+  programName_ = TextLabel(this, QStringLiteral("Corvale"), kNameColour, NameFont());
   programName_->setGeometry(kLeft, 44, kWidth, 64);
   redBar_ = new QFrame(this);
   redBar_->setAutoFillBackground(true);
   Paint(*redBar_, QPalette::Window, kBarColour);
   redBar_->setGeometry(kLeft + 2, 112, kWidth - 2, 6);
-  description_ = TextLabel(this, "Bank editor and librarian\nfor the Yamaha S80",
+  description_ = TextLabel(this, tr("Bank editor and librarian\nfor the Yamaha S80"),
                            kDescriptionColour, PlainFont(13));
   description_->setGeometry(kLeft + 2, 128, kWidth - 2, 40);
-  versionLabel_ = TextLabel(this, "", kVersionColour, BoldFont(14));
-  versionLabel_->setText(QStringLiteral("Version ") + QString::fromUtf8(kVersion));
+  versionLabel_ = TextLabel(this, QString(), kVersionColour, BoldFont(14));
+  versionLabel_->setText(tr("Version %1").arg(QString::fromUtf8(kVersion)));
   versionLabel_->setGeometry(kLeft + 2, 196, kWidth - 2, 22);
 
   setObjectName(QStringLiteral("AboutDialog"));

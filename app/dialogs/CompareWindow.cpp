@@ -25,7 +25,7 @@ CompareWindow* CompareWindow::showComparison(QWidget* parent, const Item& a, con
 
 CompareWindow::CompareWindow(QWidget* parent, const QStringList& lines) : QDialog(parent) {
   setObjectName(QStringLiteral("CompareWindow"));
-  setWindowTitle(QStringLiteral("Compare"));
+  setWindowTitle(tr("Compare"));
   setModal(false);
 
   text_ = new QPlainTextEdit(this);

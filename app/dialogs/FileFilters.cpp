@@ -1,20 +1,23 @@
 #include "app/dialogs/FileFilters.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <array>
 
 namespace {
 
 constexpr std::array kOpenDialogFilters{
-    FileFilter{"All Loadable Files (*.s2a;*.s2v;*.s2e;*.mid;*.syx)",
-               "*.s2a;*.s2v;*.s2e;*.mid;*.syx"},
-    FileFilter{"S80 Bank Files (*.s2a;*.s2v;*.s2e)", "*.s2a;*.s2v;*.s2e"},
-    FileFilter{"S80 All Bank Files (*.s2a)", "*.s2a"},
-    FileFilter{"S80 Voice Bank Files (*.s2v)", "*.s2v"},
-    FileFilter{"S80 External Bank Files (*.s2e)", "*.s2e"},
-    FileFilter{"Standard MIDI Files (*.mid)", "*.mid"},
-    FileFilter{"System Exclusive Files (*.syx)", "*.syx"},
-    FileFilter{"All Files (*.*)", "*.*"},
+    FileFilter{
+        QT_TRANSLATE_NOOP("FileFilters", "All Loadable Files (*.s2a;*.s2v;*.s2e;*.mid;*.syx)"),
+        "*.s2a;*.s2v;*.s2e;*.mid;*.syx"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "S80 Bank Files (*.s2a;*.s2v;*.s2e)"),
+               "*.s2a;*.s2v;*.s2e"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "S80 All Bank Files (*.s2a)"), "*.s2a"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "S80 Voice Bank Files (*.s2v)"), "*.s2v"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "S80 External Bank Files (*.s2e)"), "*.s2e"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "Standard MIDI Files (*.mid)"), "*.mid"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "System Exclusive Files (*.syx)"), "*.syx"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "All Files (*.*)"), "*.*"},
 };
 
 constexpr std::array kSaveDialogFilters{
@@ -23,18 +26,21 @@ constexpr std::array kSaveDialogFilters{
 };
 
 constexpr std::array kExportSuppDialogFilters{
-    FileFilter{"Cakewalk Instrument Definition (*.ins)", "*.ins"},
-    FileFilter{"MIDI Name Document (*.midnam)", "*.midnam"},
-    FileFilter{"System Exclusive Files, every program (*.syx)", "*.syx"},
-    FileFilter{"Standard MIDI Files, every program (*.mid)", "*.mid"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "Cakewalk Instrument Definition (*.ins)"), "*.ins"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "MIDI Name Document (*.midnam)"), "*.midnam"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "System Exclusive Files, every program (*.syx)"),
+               "*.syx"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "Standard MIDI Files, every program (*.mid)"),
+               "*.mid"},
 };
 
 constexpr std::array kImportDialogFilters{
-    FileFilter{"All Importable Files (*.s2i;*.mid;*.syx)", "*.s2i;*.mid;*.syx"},
-    FileFilter{"S80 Instrument Files (*.s2i)", "*.s2i"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "All Importable Files (*.s2i;*.mid;*.syx)"),
+               "*.s2i;*.mid;*.syx"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "S80 Instrument Files (*.s2i)"), "*.s2i"},
     kOpenDialogFilters[5],
-    FileFilter{"System Exclusive Files (*.syx)", "*.syx"},
-    FileFilter{"All Files (*.*)", "*.*"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "System Exclusive Files (*.syx)"), "*.syx"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "All Files (*.*)"), "*.*"},
 };
 
 constexpr std::array kExportDialogFilters{
@@ -45,9 +51,10 @@ constexpr std::array kExportDialogFilters{
 };
 
 constexpr std::array kLibraryDialogFilters{
-    FileFilter{"S80 Programs (*.s2a;*.s2v;*.s2e;*.s2i;*.syx;*.mid)",
-               "*.s2a;*.s2v;*.s2e;*.s2i;*.syx;*.mid"},
-    FileFilter{"All Files (*.*)", "*.*"},
+    FileFilter{
+        QT_TRANSLATE_NOOP("FileFilters", "S80 Programs (*.s2a;*.s2v;*.s2e;*.s2i;*.syx;*.mid)"),
+        "*.s2a;*.s2v;*.s2e;*.s2i;*.syx;*.mid"},
+    FileFilter{QT_TRANSLATE_NOOP("FileFilters", "All Files (*.*)"), "*.*"},
 };
 
 }  // namespace
@@ -72,8 +79,12 @@ std::span<const FileFilter> ExportDialogFilters() {
 QStringList FilterDescriptions(std::span<const FileFilter> filters) {
   QStringList descriptions;
   for (const FileFilter& filter : filters)
-    descriptions << QString::fromLatin1(filter.description);
+    descriptions << FilterDescription(filter);
   return descriptions;
+}
+
+QString FilterDescription(const FileFilter& filter) {
+  return QCoreApplication::translate("FileFilters", filter.description);
 }
 
 bool FilterMatches(const FileFilter& filter, const QString& fileName) {

@@ -24,6 +24,8 @@ std::span<const FileFilter> ExportDialogFilters();
 std::span<const FileFilter> LibraryDialogFilters();
 
 QStringList FilterDescriptions(std::span<const FileFilter> filters);
+// The description the user reads, in the user's language.
+QString FilterDescription(const FileFilter& filter);
 // Whether a file name matches one of the filter's patterns, without regard to letter case:
 // the instrument's own media name their files BANK1.S2A.
 bool FilterMatches(const FileFilter& filter, const QString& fileName);

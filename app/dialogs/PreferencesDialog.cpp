@@ -1,5 +1,6 @@
 #include "app/dialogs/PreferencesDialog.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <string>
@@ -29,8 +31,8 @@ constexpr int kMostRetries = 99;
 // dialog's fixed width.
 constexpr QMargins kMargins(6, 6, 6, 6);
 
-QLabel* Label(const char* text, QWidget* buddy = nullptr) {
-  auto* label = new QLabel(QString::fromUtf8(text));
+QLabel* Label(const QString& text, QWidget* buddy = nullptr) {
+  auto* label = new QLabel(text);
   label->setBuddy(buddy);
   return label;
 }
@@ -50,11 +52,13 @@ QLineEdit* UnavailableField() {
   return field;
 }
 
-// Long port names must not widen a dialog of fixed size.
+// Long port names must not widen a dialog of fixed size: the list shows them whole when it
+// opens, and the chosen one whole in its tooltip.
 QComboBox* PortList() {
   auto* list = new QComboBox;
   list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   list->setMinimumContentsLength(12);
+  QObject::connect(list, &QComboBox::currentTextChanged, list, &QWidget::setToolTip);
   return list;
 }
 
@@ -63,6 +67,8 @@ void Fill(QComboBox& list, const std::vector<std::string>& names, int current) {
   for (const std::string& name : names)
     list.addItem(QString::fromStdString(name));
   list.setCurrentIndex(current);
+  list.view()->setMinimumWidth(list.view()->sizeHintForColumn(0) +
+                               list.view()->verticalScrollBar()->sizeHint().width());
 }
 
 // A field's number, or `current` when its text is not a whole decimal number.
@@ -83,7 +89,7 @@ QFrame* Separator() {
 
 PreferencesDialog::PreferencesDialog(QWidget* parent)
     : QDialog(parent), midi_(std::make_unique<MidiControl>()) {
-  setWindowTitle(QStringLiteral("Preferences..."));
+  setWindowTitle(tr("Preferences..."));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   auto* layout = new QVBoxLayout(this);
@@ -105,6 +111,7 @@ void PreferencesDialog::nameControls() {
                                                     {timeoutField_, "RecvTimeoutPrefEdit"},
                                                     {retriesField_, "ReceiveRetriesEdit"},
                                                     {verifyBox_, "VerifyCheckBox"},
+                                                    {keepReceivedBox_, "KeepReceivedCheckBox"},
                                                     {refreshButton_, "RefreshButton"},
                                                     {bufferDelayField_, "Edit2"},
                                                     {f7DelayField_, "Edit3"},
@@ -118,64 +125,68 @@ void PreferencesDialog::nameControls() {
 PreferencesDialog::~PreferencesDialog() = default;
 
 QGroupBox* PreferencesDialog::buildMidiGroup() {
-  auto* group = new QGroupBox(QStringLiteral("MIDI"));
+  auto* group = new QGroupBox(tr("MIDI"));
   inputPorts_ = PortList();
   outputPorts_ = PortList();
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(kMargins);
-  grid->addWidget(Label("MIDI Input:", inputPorts_), 0, 0);
+  grid->addWidget(Label(tr("MIDI &Input:"), inputPorts_), 0, 0);
   grid->addWidget(inputPorts_, 0, 1);
-  grid->addWidget(Label("MIDI Output:", outputPorts_), 1, 0);
+  grid->addWidget(Label(tr("MIDI O&utput:"), outputPorts_), 1, 0);
   grid->addWidget(outputPorts_, 1, 1);
-  refreshButton_ = new QPushButton(QStringLiteral("&Refresh"));
-  refreshButton_->setToolTip(QStringLiteral("Read the lists of MIDI ports again"));
+  refreshButton_ = new QPushButton(tr("&Refresh"));
+  refreshButton_->setToolTip(tr("Read the lists of MIDI ports again"));
   connect(refreshButton_, &QPushButton::clicked, this, &PreferencesDialog::refreshPorts);
   grid->addWidget(refreshButton_, 0, 2, 2, 1, Qt::AlignVCenter);
   grid->addWidget(buildSysxDumpGroup(), 2, 0, 1, 3);
-  verifyBox_ = new QCheckBox(QStringLiteral("&Verify after sending"));
+  verifyBox_ = new QCheckBox(tr("&Verify after sending"));
   verifyBox_->setToolTip(
-      QStringLiteral("Read each program back after storing it on the synthesizer and compare"));
+      tr("Read each program back after storing it on the synthesizer and compare"));
   grid->addWidget(verifyBox_, 3, 0, 1, 3);
+  keepReceivedBox_ = new QCheckBox(tr("&Keep received programs in the library"));
+  keepReceivedBox_->setToolTip(
+      tr("Every program received from the synthesizer joins the library, with when and where "
+         "it came from"));
+  grid->addWidget(keepReceivedBox_, 4, 0, 1, 3);
   grid->setColumnStretch(1, 1);
   return group;
 }
 
 // Two pairs of fields side by side; the unavailable delays below a line.
 QGroupBox* PreferencesDialog::buildSysxDumpGroup() {
-  auto* group = new QGroupBox(QStringLiteral("Sysx Dump"));
+  auto* group = new QGroupBox(tr("Sysx Dump"));
   bufferSizeField_ = NumberField();
   bufferCountField_ = NumberField();
   timeoutField_ = NumberField();
   retriesField_ = NumberField();
-  retriesField_->setToolTip(
-      QStringLiteral("How many more times to ask for a program that arrived incomplete"));
+  retriesField_->setToolTip(tr("How many more times to ask for a program that arrived incomplete"));
   bufferDelayField_ = UnavailableField();
   f7DelayField_ = UnavailableField();
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(kMargins);
   grid->setHorizontalSpacing(4);
-  const auto addField = [grid](int row, int column, const char* label, QLineEdit* field,
+  const auto addField = [grid](int row, int column, const QString& label, QLineEdit* field,
                                bool inMilliseconds) {
     grid->addWidget(Label(label, field), row, column);
     grid->addWidget(field, row, column + 1);
     if (inMilliseconds)
-      grid->addWidget(Label("ms"), row, column + 2);
+      grid->addWidget(Label(tr("ms")), row, column + 2);
   };
-  addField(0, 0, "Buffer Size:", bufferSizeField_, false);
-  addField(0, 4, "Number:", bufferCountField_, false);
-  addField(1, 0, "Recv Timeout:", timeoutField_, true);
-  addField(1, 4, "Retries:", retriesField_, false);
+  addField(0, 0, tr("Buffer &Size:"), bufferSizeField_, false);
+  addField(0, 4, tr("&Number:"), bufferCountField_, false);
+  addField(1, 0, tr("Recv &Timeout:"), timeoutField_, true);
+  addField(1, 4, tr("Retri&es:"), retriesField_, false);
   grid->addWidget(Separator(), 2, 0, 1, 7);
-  addField(3, 0, "Buffer Delay:", bufferDelayField_, true);
-  addField(3, 4, "F7 Delay:", f7DelayField_, true);
+  addField(3, 0, tr("Buffer Delay:"), bufferDelayField_, true);
+  addField(3, 4, tr("F7 Delay:"), f7DelayField_, true);
   grid->setColumnMinimumWidth(3, 6);
   return group;
 }
 
 QLayout* PreferencesDialog::buildButtonRow() {
-  okButton_ = new QPushButton(QStringLiteral("&OK"));
-  cancelButton_ = new QPushButton(QStringLiteral("&Cancel"));
-  applyButton_ = new QPushButton(QStringLiteral("&Apply"));
+  okButton_ = new QPushButton(tr("&OK"));
+  cancelButton_ = new QPushButton(tr("&Cancel"));
+  applyButton_ = new QPushButton(tr("&Apply"));
   okButton_->setDefault(true);
   connect(okButton_, &QPushButton::clicked, this, &PreferencesDialog::applyAndClose);
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
@@ -216,6 +227,9 @@ void PreferencesDialog::loadCurrentChoices() {
   timeoutField_->setText(QString::number(MidiControl::InputTimeout()));
   retriesField_->setText(QString::number(MidiControl::ReceiveRetries()));
   verifyBox_->setChecked(MidiControl::VerifyAfterSending());
+  keepReceivedBox_->setChecked(
+      SettingsStore::ReadSettingInteger(Settings::kAddReceivedToLibrary,
+                                        Settings::kDefaultAddReceivedToLibrary) != 0);
   bufferDelayField_->setText(QString::fromUtf8(kUnavailableDelay));
   f7DelayField_->setText(QString::fromUtf8(kUnavailableDelay));
 }
@@ -234,10 +248,10 @@ struct PreferencesDialog::NumberRange {
 };
 
 const PreferencesDialog::NumberRange PreferencesDialog::kNumberRanges[] = {
-    {&PreferencesDialog::bufferSizeField_, "Buffer Size", 64, 65536},
-    {&PreferencesDialog::bufferCountField_, "Number", 400, 65536},
-    {&PreferencesDialog::timeoutField_, "Recv Timeout", 1, 60000},
-    {&PreferencesDialog::retriesField_, "Retries", 0, kMostRetries},
+    {&PreferencesDialog::bufferSizeField_, QT_TR_NOOP("Buffer Size"), 64, 65536},
+    {&PreferencesDialog::bufferCountField_, QT_TR_NOOP("Number"), 400, 65536},
+    {&PreferencesDialog::timeoutField_, QT_TR_NOOP("Recv Timeout"), 1, 60000},
+    {&PreferencesDialog::retriesField_, QT_TR_NOOP("Retries"), 0, kMostRetries},
 };
 
 bool PreferencesDialog::numbersInRange() {
@@ -249,12 +263,12 @@ bool PreferencesDialog::numbersInRange() {
       continue;
     // A text that is no whole number in range (letters, a number too long for any setting)
     // would leave the value in force without a word: it is refused as a number out of range is.
-    const QString typed = field.text().trimmed().isEmpty() ? QStringLiteral("an empty field")
-                                                           : field.text().trimmed();
+    const QString typed =
+        field.text().trimmed().isEmpty() ? tr("an empty field") : field.text().trimmed();
     userDialogs().showError(this, windowTitle(),
-                            QStringLiteral("%1 must be from %2 to %3; %4 does not work. Nothing "
-                                           "was applied.")
-                                .arg(QString::fromUtf8(range.label))
+                            tr("%1 must be from %2 to %3; %4 does not work. Nothing "
+                               "was applied.")
+                                .arg(tr(range.label))
                                 .arg(range.lowest)
                                 .arg(range.highest)
                                 .arg(typed));
@@ -277,11 +291,13 @@ bool PreferencesDialog::applyChoices() {
   const bool verify = verifyBox_->isChecked();
   // All stored at once or none; only then put in force, so that what is in force is what the
   // settings hold.
-  std::vector<SettingValue> values{{Settings::kMidiInputBufSize, bufferSize},
-                                   {Settings::kMidiInputBufNumber, bufferCount},
-                                   {Settings::kMidiInputTimeout, timeout},
-                                   {Settings::kReceiveRetries, retries},
-                                   {Settings::kVerifyAfterSending, verify ? 1 : 0}};
+  std::vector<SettingValue> values{
+      {Settings::kMidiInputBufSize, bufferSize},
+      {Settings::kMidiInputBufNumber, bufferCount},
+      {Settings::kMidiInputTimeout, timeout},
+      {Settings::kReceiveRetries, retries},
+      {Settings::kVerifyAfterSending, verify ? 1 : 0},
+      {Settings::kAddReceivedToLibrary, keepReceivedBox_->isChecked() ? 1 : 0}};
   if (const MidiDevice* device = midi_->InputDevice(input))
     values.push_back({Settings::kMidiInputDeviceName, device->Name()});
   if (const MidiDevice* device = midi_->OutputDevice(output))
@@ -289,9 +305,8 @@ bool PreferencesDialog::applyChoices() {
   try {
     SettingsStore::WriteSettings(values);
   } catch (const SettingsWriteError& error) {
-    userDialogs().showError(
-        this, windowTitle(),
-        QString::fromUtf8(error.what()) + QStringLiteral("\nNothing was applied."));
+    userDialogs().showError(this, windowTitle(),
+                            tr("%1\nNothing was applied.").arg(QString::fromUtf8(error.what())));
     return false;
   }
   midi_->UseInputDevice(input);

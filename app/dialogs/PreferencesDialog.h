@@ -21,8 +21,8 @@ class PreferencesDialog : public QDialog {
 
  public:
   static constexpr int kClientWidth = 355;
-  // Taller than the original 275, for the retries and the verify choice.
-  static constexpr int kClientHeight = 305;
+  // Taller than the original 275, for the retries and the two choices below them.
+  static constexpr int kClientHeight = 330;
 
   explicit PreferencesDialog(QWidget* parent = nullptr);
   ~PreferencesDialog() override;
@@ -65,6 +65,7 @@ class PreferencesDialog : public QDialog {
   // How many more times a receive asks for an item that arrived incomplete; 0 to 99.
   QLineEdit* retriesField_ = nullptr;
   QCheckBox* verifyBox_ = nullptr;
+  QCheckBox* keepReceivedBox_ = nullptr;
   QPushButton* refreshButton_ = nullptr;
   // Buffer Delay and F7 Delay: always disabled, always 0, nothing behind them.
   QLineEdit* bufferDelayField_ = nullptr;

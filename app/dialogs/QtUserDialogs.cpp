@@ -5,12 +5,17 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QStyle>
 #include <QTreeView>
 #include <utility>
 #include <vector>
+
+#include "app/dialogs/WindowPlacement.h"
 
 namespace {
 
@@ -56,7 +61,7 @@ void FilterThroughProxy(QFileDialog& dialog, std::span<const FileFilter> filters
   files->setNameFilters({});
   // Qt simplifies the blanks of the filters it is given; the list shows them as written.
   for (int i = 0; i < types->count() && i < static_cast<int>(filters.size()); ++i)
-    types->setItemText(i, QString::fromLatin1(filters[i].description));
+    types->setItemText(i, FilterDescription(filters[i]));
   auto typedName = std::make_shared<QString>();
   QObject::connect(types, &QComboBox::currentIndexChanged, &dialog,
                    [name, typedName] { *typedName = name->text(); });
@@ -96,15 +101,15 @@ void OneNameFileDialog::acceptTypedName(const QString& typed) {
   }
   if (acceptMode() == AcceptOpen && !file.exists()) {
     QMessageBox::warning(this, windowTitle(),
-                         QStringLiteral("%1\nFile not found.\nPlease verify the correct file name "
-                                        "was given.")
+                         tr("%1\nFile not found.\nPlease verify the correct file name "
+                            "was given.")
                              .arg(file.fileName()));
     return;
   }
   if (acceptMode() == AcceptSave && file.exists() &&
       QMessageBox::warning(
           this, windowTitle(),
-          QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(file.fileName()),
+          tr("%1 already exists.\nDo you want to replace it?").arg(file.fileName()),
           QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
     return;
   typedChoice_ = path;
@@ -164,10 +169,13 @@ std::optional<QString> QtUserDialogs::saveFileName(QWidget* parent,
   return RunFileDialog(*makeFileDialog(parent, request, QFileDialog::AcceptSave));
 }
 
-Answer QtUserDialogs::askYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
+Answer QtUserDialogs::askYesNoCancel(QWidget* parent, const QString& title, const QString& text,
+                                     const QString& yesText) {
   QMessageBox box(QMessageBox::Warning, title, text,
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
   box.setDefaultButton(QMessageBox::Cancel);
+  if (!yesText.isEmpty())
+    box.button(QMessageBox::Yes)->setText(yesText);
   switch (box.exec()) {
     case QMessageBox::Yes:
       return Answer::Yes;
@@ -185,19 +193,64 @@ Answer QtUserDialogs::askYesNo(QWidget* parent, const QString& title, const QStr
   return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
+namespace {
+
+// A dialog that asks for a line of text or a choice, wide enough for the window manager to show
+// its title whole.
+std::optional<QString> RunInputDialog(QInputDialog& dialog, const QString& title,
+                                      const QString& label) {
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(label);
+  // The dialog's layout sets its least width from what it holds: the label's decides it.
+  if (auto* text = dialog.findChild<QLabel*>()) {
+    const int margins = dialog.style()->pixelMetric(QStyle::PM_LayoutLeftMargin) +
+                        dialog.style()->pixelMetric(QStyle::PM_LayoutRightMargin);
+    text->setMinimumWidth(WidthForTitle(title) - margins);
+  }
+  if (dialog.exec() != QDialog::Accepted)
+    return std::nullopt;
+  return dialog.textValue();
+}
+
+}  // namespace
+
 std::optional<QString> QtUserDialogs::askText(QWidget* parent, const QString& title,
                                               const QString& label, const QString& text) {
-  bool accepted = false;
-  const QString answer =
-      QInputDialog::getText(parent, title, label, QLineEdit::Normal, text, &accepted);
-  return accepted ? std::optional(answer) : std::nullopt;
+  QInputDialog dialog(parent);
+  dialog.setInputMode(QInputDialog::TextInput);
+  dialog.setTextValue(text);
+  return RunInputDialog(dialog, title, label);
 }
+
+std::optional<QString> QtUserDialogs::askChoice(QWidget* parent, const QString& title,
+                                                const QString& label, const QStringList& choices,
+                                                int current) {
+  QInputDialog dialog(parent);
+  dialog.setComboBoxItems(choices);
+  dialog.setComboBoxEditable(false);
+  dialog.setTextValue(choices.value(current));
+  return RunInputDialog(dialog, title, label);
+}
+
+namespace {
+
+void ShowOutcome(QMessageBox::Icon icon, QWidget* parent, const QString& title, const QString& text,
+                 const QString& details) {
+  QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+  box.setDetailedText(details);
+  box.exec();
+}
+
+}  // namespace
 
 void QtUserDialogs::showMessage(QWidget* parent, const QString& title, const QString& text,
                                 const QString& details) {
-  QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
-  box.setDetailedText(details);
-  box.exec();
+  ShowOutcome(QMessageBox::Information, parent, title, text, details);
+}
+
+void QtUserDialogs::showWarning(QWidget* parent, const QString& title, const QString& text,
+                                const QString& details) {
+  ShowOutcome(QMessageBox::Warning, parent, title, text, details);
 }
 
 void QtUserDialogs::showError(QWidget* parent, const QString& caption, const QString& text) {

@@ -35,11 +35,16 @@ class QtUserDialogs : public UserDialogs {
   std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> folderName(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
-  Answer askYesNoCancel(QWidget* parent, const QString& title, const QString& text) override;
+  Answer askYesNoCancel(QWidget* parent, const QString& title, const QString& text,
+                        const QString& yesText) override;
   Answer askYesNo(QWidget* parent, const QString& title, const QString& text) override;
   std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
                                  const QString& text) override;
+  std::optional<QString> askChoice(QWidget* parent, const QString& title, const QString& label,
+                                   const QStringList& choices, int current) override;
   void showMessage(QWidget* parent, const QString& title, const QString& text,
+                   const QString& details) override;
+  void showWarning(QWidget* parent, const QString& title, const QString& text,
                    const QString& details) override;
   void showError(QWidget* parent, const QString& caption, const QString& text) override;
 

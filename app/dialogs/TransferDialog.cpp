@@ -1,70 +1,21 @@
 #include "app/dialogs/TransferDialog.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
-#include <QWindow>
-#include <atomic>
-#include <mutex>
-#include <thread>
+#include <algorithm>
 
-#include "model/Bank.h"
-#include "model/BankLayouts.h"
-#include "model/Item.h"
-
-namespace {
-
-std::atomic<bool> running = false;
-std::atomic<bool> cancelRequested = false;
-
-bool IsUserInput(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::Close:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// "Item 5 of 128", then "Instrument INT:005(A05) Grand Pno"; "Asking again: item 2 of 7" in a
-// round for what had not arrived. Made on the transfer's own thread, which owns the item.
-QString StepText(const BankTransfer::Step& step) {
-  const BankTransfer::Slot& slot = *step.slot;
-  return QStringLiteral("%1 %2 of %3\n%4 %5")
-      .arg(step.round > 0 ? QStringLiteral("Asking again: item") : QStringLiteral("Item"))
-      .arg(step.position + 1)
-      .arg(step.count)
-      .arg(TransferDialog::slotName(slot), QString::fromStdString(slot.item->Name()));
-}
-
-}  // namespace
-
-QString TransferDialog::slotName(const BankTransfer::Slot& slot) {
-  return QString::fromStdString(std::string(KindInfo(slot.layout->kind).name) + " " +
-                                SlotPlace(*slot.layout, slot.index));
-}
-
-TransferDialog::TransferDialog(QWidget* parent, const QString& title) : QDialog(parent) {
+TransferDialog::TransferDialog(QWidget* parent, const QString& title, int count) : QDialog(parent) {
   setWindowTitle(title);
   setWindowModality(Qt::ApplicationModal);
   stepLabel_ = new QLabel(this);
-  stepLabel_->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+  // Wide enough for "Asking again: item 12 of 30, about 40 seconds left".
+  stepLabel_->setMinimumWidth(fontMetrics().averageCharWidth() * 52);
   progressBar_ = new QProgressBar(this);
-  cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+  progressBar_->setRange(0, count);
+  progressBar_->setValue(0);
+  cancelButton_ = new QPushButton(tr("Cancel"), this);
   connect(cancelButton_, &QPushButton::clicked, this, &TransferDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(stepLabel_);
@@ -75,87 +26,38 @@ TransferDialog::TransferDialog(QWidget* parent, const QString& title) : QDialog(
   cancelButton_->setObjectName(QStringLiteral("CancelButton"));
 }
 
-TransferDialog::~TransferDialog() = default;
+QString TransferDialog::timeLeftText(int seconds) {
+  if (seconds >= 90)
+    return tr("about %1 minutes left").arg((seconds + 30) / 60);
+  if (seconds >= 60)
+    return tr("about a minute left");
+  // In steps of five seconds, which the estimate does not outdo.
+  return tr("about %1 seconds left").arg(std::max((seconds + 4) / 5 * 5, 5));
+}
 
-bool TransferDialog::isRunning() {
-  return running;
+QString TransferDialog::progressText(int position, int count, int round, int secondsLeft) {
+  QString text = (round > 0 ? tr("Asking again: item %1 of %2") : tr("Item %1 of %2"))
+                     .arg(position + 1)
+                     .arg(count);
+  if (secondsLeft >= 0)
+    text = tr("%1, %2").arg(text, timeLeftText(secondsLeft));
+  return text;
+}
+
+void TransferDialog::showStep(int position, int count, int round, const QString& item,
+                              int secondsLeft) {
+  if (!cancelling_)
+    stepLabel_->setText(progressText(position, count, round, secondsLeft) + u'\n' + item);
+  progressBar_->setRange(0, count);
+  progressBar_->setValue(position);
 }
 
 void TransferDialog::reject() {
   // The dialog closes when the transfer has stopped, not before.
-  cancelRequested = true;
+  if (cancelling_)
+    return;
+  cancelling_ = true;
   cancelButton_->setEnabled(false);
-  stepLabel_->setText(stepLabel_->text() + QStringLiteral("\nCancelling..."));
-}
-
-bool TransferDialog::eventFilter(QObject* watched, QEvent* event) {
-  // Before the dialog shows, and around it, the windows take no input: the transfer owns the
-  // ports and will write into the document.
-  if (!IsUserInput(event->type()) || belongsToDialog(watched))
-    return false;
-  event->ignore();
-  return true;
-}
-
-bool TransferDialog::belongsToDialog(const QObject* watched) const {
-  if (const auto* widget = qobject_cast<const QWidget*>(watched))
-    return widget == this || isAncestorOf(widget);
-  // The window system's input (a click, a key, the close box) reaches the dialog's window
-  // first, which hands it on to the widget under the pointer or with the focus.
-  const auto* window = qobject_cast<const QWindow*>(watched);
-  return window != nullptr && window == windowHandle();
-}
-
-BankTransfer::Summary TransferDialog::run(Direction direction, MidiControl& control,
-                                          std::span<const BankTransfer::Slot> places) {
-  const int count = static_cast<int>(places.size());
-  progressBar_->setRange(0, count);
-  progressBar_->setValue(0);
-  cancelButton_->setEnabled(true);
-  cancelRequested = false;
-  running = true;
-  qApp->installEventFilter(this);
-
-  std::mutex stepMutex;
-  QString step;
-  int position = 0;
-  int total = count;
-  BankTransfer::Summary summary;
-  QEventLoop loop;
-  std::thread transfer([&] {
-    const BankTransfer::Progress progress = [&](const BankTransfer::Step& at) {
-      const QString text = StepText(at);
-      const std::lock_guard lock(stepMutex);
-      step = text;
-      position = at.position;
-      total = at.count;
-    };
-    summary = direction == Direction::Receive
-                  ? BankTransfer::Receive(control, places, progress, cancelRequested)
-                  : BankTransfer::Send(control, places, progress, cancelRequested);
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-  });
-
-  QTimer poll;
-  connect(&poll, &QTimer::timeout, this, [&] {
-    const std::lock_guard lock(stepMutex);
-    if (!cancelRequested)
-      stepLabel_->setText(step);
-    progressBar_->setRange(0, total);
-    progressBar_->setValue(position);
-  });
-  poll.start(kPollMs);
-  QTimer showLater;
-  showLater.setSingleShot(true);
-  connect(&showLater, &QTimer::timeout, this, &QDialog::show);
-  showLater.start(kShowAfterMs);
-  loop.exec();
-  transfer.join();
-
-  poll.stop();
-  showLater.stop();
-  hide();
-  qApp->removeEventFilter(this);
-  running = false;
-  return summary;
+  stepLabel_->setText(tr("%1\nCancelling...").arg(stepLabel_->text()));
+  emit cancelRequested();
 }

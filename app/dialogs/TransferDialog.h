@@ -1,47 +1,42 @@
 #pragma once
 
 #include <QDialog>
-#include <span>
 
-#include "midi/ports/BankTransfer.h"
-
-class MidiControl;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 
-// Runs a whole-bank transfer on a thread of its own, which uses the ports for the transfer's
-// whole length, while the windows stay painted. The dialog shows the item under way with a
-// Cancel button; it appears only when the transfer takes longer than half a second. Until the
-// transfer ends, no window takes input but the dialog.
+// Shows a whole-bank transfer under way: the item, how far it has come, and a Cancel button. A
+// click on Cancel, Esc or the close box asks for the transfer to stop; the dialog stays until
+// whoever runs the transfer closes it at its end. Application-modal: while it shows, no other
+// window takes input.
 class TransferDialog : public QDialog {
   Q_OBJECT
 
  public:
-  enum class Direction { Receive, Send };
+  // How long a transfer runs before the dialog shows.
   static constexpr int kShowAfterMs = 500;
-  static constexpr int kPollMs = 50;
 
-  TransferDialog(QWidget* parent, const QString& title);
-  ~TransferDialog() override;
+  TransferDialog(QWidget* parent, const QString& title, int count);
 
-  BankTransfer::Summary run(Direction direction, MidiControl& control,
-                            std::span<const BankTransfer::Slot> places);
+  // "Item 5 of 128, about 3 minutes left\nInstrument INT:005(A05) Grand Pno"; "Asking again:
+  // item 2 of 7\n..." in a round for what had not arrived. `secondsLeft` -1: no estimate yet.
+  void showStep(int position, int count, int round, const QString& item, int secondsLeft);
+  // The first line of that: where the transfer is, and the time left.
+  static QString progressText(int position, int count, int round, int secondsLeft);
+  // "about 3 minutes left", "about 40 seconds left".
+  static QString timeLeftText(int seconds);
 
-  // "Instrument EXT:001(A01)"
-  static QString slotName(const BankTransfer::Slot& slot);
-  // Whether a transfer runs: the ports belong to its thread until it ends.
-  static bool isRunning();
+ signals:
+  void cancelRequested();
 
  protected:
   void reject() override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool belongsToDialog(const QObject* watched) const;
-
   // StepLabel, ProgressBar and CancelButton.
   QLabel* stepLabel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
+  bool cancelling_ = false;
 };

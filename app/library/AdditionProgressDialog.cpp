@@ -9,7 +9,7 @@
 
 AdditionProgressDialog::AdditionProgressDialog(QWidget* parent) : QProgressDialog(parent) {
   setObjectName(QStringLiteral("AdditionProgress"));
-  setWindowTitle(QStringLiteral("Adding to the Library"));
+  setWindowTitle(tr("Adding to the Library"));
   setWindowModality(Qt::WindowModal);
   setMinimumDuration(kShowAfterMs);
   setAutoClose(false);

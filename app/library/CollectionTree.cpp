@@ -3,11 +3,13 @@
 #include <QDropEvent>
 
 #include "app/list/ProgramDragData.h"
+#include "app/widgets/WordElidingDelegate.h"
 
 CollectionTree::CollectionTree(QWidget* parent) : QTreeWidget(parent) {
   setObjectName(QStringLiteral("TreeView1"));
   setHeaderHidden(true);
   setAcceptDrops(true);
+  setItemDelegate(new WordElidingDelegate(this));
 }
 
 std::int64_t CollectionTree::collectionAt(const QPoint& point) const {

@@ -1,12 +1,15 @@
 #include "app/library/LibraryWindow.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -28,6 +31,7 @@
 #include "app/library/CollectionTree.h"
 #include "app/library/LibraryWriteWait.h"
 #include "app/library/ProgramTableModel.h"
+#include "app/widgets/WordElidingDelegate.h"
 #include "library/LibraryAddition.h"
 #include "library/LibraryStore.h"
 #include "model/Bank.h"
@@ -38,10 +42,45 @@ namespace {
 
 constexpr int kCollectionRole = CollectionTree::kCollectionRole;
 constexpr int kNameRole = CollectionTree::kCollectionRole + 1;
-const QString kCaption = QStringLiteral("Library");
+QString Caption() {
+  return LibraryWindow::tr("Library");
+}
 
 std::string LocalPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
+}
+
+// As people sort names, whatever the locale: a run of digits by its number (f1, f2, f10), the
+// rest in any letter case.
+int NaturalOrder(const QString& a, const QString& b) {
+  qsizetype i = 0;
+  qsizetype j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (a[i].isDigit() && b[j].isDigit()) {
+      const qsizetype iStart = i;
+      const qsizetype jStart = j;
+      while (i < a.size() && a[i].isDigit())
+        ++i;
+      while (j < b.size() && b[j].isDigit())
+        ++j;
+      // Leading zeros aside, the longer run is the larger number.
+      const QString x = a.mid(iStart, i - iStart).remove(QRegularExpression(QStringLiteral("^0+")));
+      const QString y = b.mid(jStart, j - jStart).remove(QRegularExpression(QStringLiteral("^0+")));
+      if (x.size() != y.size())
+        return x.size() < y.size() ? -1 : 1;
+      if (const int order = x.compare(y); order != 0)
+        return order;
+      continue;
+    }
+    if (const int order = QString::compare(a.mid(i, 1), b.mid(j, 1), Qt::CaseInsensitive);
+        order != 0)
+      return order;
+    ++i;
+    ++j;
+  }
+  if (i < a.size() || j < b.size())
+    return i < a.size() ? 1 : -1;
+  return QString::compare(a, b, Qt::CaseInsensitive);
 }
 
 QString ShownPath(const std::string& path) {
@@ -67,7 +106,7 @@ QString RemarkLines(const std::vector<FileRemark>& remarks) {
 LibraryWindow::LibraryWindow(BankWindowOpener& opener, QWidget* parent)
     : QMainWindow(parent), opener_(opener) {
   setObjectName(QStringLiteral("LibraryForm"));
-  setWindowTitle(kCaption);
+  setWindowTitle(Caption());
   resize(kDesignWidth, kDesignHeight);
   buildMenus();
 
@@ -77,14 +116,29 @@ LibraryWindow::LibraryWindow(BankWindowOpener& opener, QWidget* parent)
 
   search_ = new QLineEdit;
   search_->setObjectName(QStringLiteral("LibrarySearch"));
-  search_->setPlaceholderText(QStringLiteral("Find name, category or kind"));
+  search_->setPlaceholderText(tr("Find name, category or kind"));
   search_->setClearButtonEnabled(true);
   connect(search_, &QLineEdit::textChanged, this, &LibraryWindow::showSearch);
+  search_->setToolTip(
+      tr("Words of the name, category or kind; fav: for the favourites, tag:pads for "
+         "the programs tagged pads"));
+
+  categories_ = new QComboBox;
+  categories_->setObjectName(QStringLiteral("LibraryCategory"));
+  categories_->setToolTip(tr("Only the programs of one category"));
+  categories_->addItem(tr("All Categories"));
+  for (const char* name : Item::CategoryNames())
+    categories_->addItem(QString::fromLatin1(name));
+  connect(categories_, &QComboBox::currentIndexChanged, this, &LibraryWindow::showCategory);
 
   model_ = new ProgramTableModel(this);
   table_ = new QTableView;
   table_->setObjectName(QStringLiteral("ProgramTable"));
   table_->setModel(model_);
+  auto* cells = new WordElidingDelegate(table_);
+  // Two places in one file differ by their slots.
+  cells->keepLastWordIn(ProgramTableModel::PlaceColumn);
+  table_->setItemDelegate(cells);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   table_->setDragEnabled(true);
@@ -97,18 +151,34 @@ LibraryWindow::LibraryWindow(BankWindowOpener& opener, QWidget* parent)
   table_->horizontalHeader()->setStretchLastSection(true);
   // Widths in characters, set rather than measured: measuring would read every row.
   const int character = fontMetrics().averageCharWidth();
-  for (const auto& [column, characters] : {std::pair{ProgramTableModel::NameColumn, 18},
+  for (const auto& [column, characters] : {std::pair{ProgramTableModel::FavouriteColumn, 4},
+                                           {ProgramTableModel::NameColumn, 18},
                                            {ProgramTableModel::CategoryColumn, 11},
                                            {ProgramTableModel::KindColumn, 14},
-                                           {ProgramTableModel::SourcesColumn, 10}})
+                                           {ProgramTableModel::PlaceColumn, 28},
+                                           {ProgramTableModel::SourcesColumn, 10},
+                                           {ProgramTableModel::TagsColumn, 14}})
     table_->setColumnWidth(column, character * characters);
+  connect(table_, &QTableView::clicked, this, [this](const QModelIndex& index) {
+    if (index.column() == ProgramTableModel::FavouriteColumn)
+      toggleFavouriteAt(index.row());
+  });
+  table_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(table_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu menu(this);
+    buildProgramMenu(&menu);
+    menu.exec(table_->viewport()->mapToGlobal(at));
+  });
   table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
   table_->setSortingEnabled(true);
 
   auto* programs = new QWidget;
   auto* layout = new QVBoxLayout(programs);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(search_);
+  auto* filters = new QHBoxLayout;
+  filters->addWidget(search_, 1);
+  filters->addWidget(categories_);
+  layout->addLayout(filters);
   layout->addWidget(table_);
   auto* splitter = new QSplitter;
   splitter->addWidget(tree_);
@@ -122,52 +192,96 @@ LibraryWindow::LibraryWindow(BankWindowOpener& opener, QWidget* parent)
   statusBar()->addWidget(status_, 1);
 
   writeWait_ = new LibraryWriteWait(this);
-  connect(writeWait_, &LibraryWriteWait::cancelled, this, [this] {
-    setStatus(QStringLiteral("Cancelled: another program was using the library"));
-  });
+  connect(writeWait_, &LibraryWriteWait::cancelled, this,
+          [this] { setStatus(tr("Canceled: another program was using the library")); });
   otherChanges_ = new QTimer(this);
   otherChanges_->setInterval(kOtherChangesCheckMs);
   connect(otherChanges_, &QTimer::timeout, this, &LibraryWindow::checkForOtherChanges);
+  buildAudition();
 }
 
 LibraryWindow::~LibraryWindow() = default;
 
 void LibraryWindow::buildMenus() {
-  QMenu* menu = menuBar()->addMenu(QStringLiteral("&Library"));
-  const auto add = [this, menu](const char* name, const char* text, void (LibraryWindow::*run)()) {
-    QAction* action = menu->addAction(QString::fromUtf8(text));
+  QMenu* menu = menuBar()->addMenu(tr("&Library"));
+  const auto add = [this, menu](const char* name, const QString& text,
+                                void (LibraryWindow::*run)()) {
+    QAction* action = menu->addAction(text);
     action->setObjectName(QString::fromLatin1(name));
     connect(action, &QAction::triggered, this, run);
     return action;
   };
-  addFilesAction_ = add("AddFiles1", "Add Files…", &LibraryWindow::addFiles);
-  addFolderAction_ = add("AddFolder1", "Add Folder…", &LibraryWindow::addFolder);
-  addDocumentAction_ = add("AddDocument1", "Add Document", &LibraryWindow::addDocument);
+  addFilesAction_ = add("AddFiles1", tr("&Add Files…"), &LibraryWindow::addFiles);
+  addFolderAction_ = add("AddFolder1", tr("Add F&older…"), &LibraryWindow::addFolder);
+  addDocumentAction_ = add("AddDocument1", tr("Add Doc&ument"), &LibraryWindow::addDocument);
   menu->addSeparator();
-  newBankWindowAction_ = add("NewBankWindow1", "New Bank Window from Collection",
+  newBankWindowAction_ = add("NewBankWindow1", tr("&New Bank Window from Collection"),
                              &LibraryWindow::newBankWindowFromCollection);
   renameCollectionAction_ =
-      add("RenameCollection1", "Rename Collection…", &LibraryWindow::renameCollection);
-  removeFromCollectionAction_ =
-      add("RemoveFromCollection1", "Remove from Collection", &LibraryWindow::removeFromCollection);
+      add("RenameCollection1", tr("&Rename Collection…"), &LibraryWindow::renameCollection);
+  removeFromCollectionAction_ = add("RemoveFromCollection1", tr("Re&move from Collection"),
+                                    &LibraryWindow::removeFromCollection);
   deleteCollectionAction_ =
-      add("DeleteCollection1", "Delete Collection…", &LibraryWindow::deleteCollection);
+      add("DeleteCollection1", tr("&Delete Collection…"), &LibraryWindow::deleteCollection);
   menu->addSeparator();
-  closeAction_ = menu->addAction(QStringLiteral("Close"), this, &QWidget::close);
+  buildProgramMenu(menu);
+  for (QAction* action : menu->actions().mid(menu->actions().indexOf(deleteCollectionAction_) + 2))
+    programActions_.push_back(action);
+  menu->addSeparator();
+  closeAction_ = menu->addAction(tr("C&lose"), this, &QWidget::close);
   closeAction_->setObjectName(QStringLiteral("Close1"));
 
   undoStack_ = new QUndoStack(this);
-  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-  undoAction_ = edit->addAction(QStringLiteral("Undo"), this, &LibraryWindow::undo);
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  undoAction_ = edit->addAction(tr("&Undo"), this, &LibraryWindow::undo);
   undoAction_->setObjectName(QStringLiteral("Undo1"));
   undoAction_->setShortcut(QKeySequence::Undo);
   undoAction_->setEnabled(false);
   connect(undoStack_, &QUndoStack::canUndoChanged, undoAction_, &QAction::setEnabled);
-  redoAction_ = edit->addAction(QStringLiteral("Redo"), this, &LibraryWindow::redo);
+  redoAction_ = edit->addAction(tr("&Redo"), this, &LibraryWindow::redo);
   redoAction_->setObjectName(QStringLiteral("Redo1"));
   redoAction_->setShortcut(QKeySequence::Redo);
   redoAction_->setEnabled(false);
   connect(undoStack_, &QUndoStack::canRedoChanged, redoAction_, &QAction::setEnabled);
+
+  midiMenu_ = menuBar()->addMenu(tr("&Midi"));
+  receiveBufferAction_ = midiMenu_->addAction(tr("&Receive Edit Buffer to Library…"), this,
+                                              &LibraryWindow::receiveEditBuffer);
+  receiveBufferAction_->setObjectName(QStringLiteral("ReceiveBufferToLibrary1"));
+}
+
+// The commands on the programs chosen in the table: the Library menu's and the table's own.
+void LibraryWindow::buildProgramMenu(QMenu* menu) {
+  const auto add = [this, menu](const char* name, const QString& text, void (LibraryWindow::*run)(),
+                                const QKeySequence& keys = {}) {
+    QAction* action = menu->addAction(text, this, run);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    action->setEnabled(store_ != nullptr);
+    return action;
+  };
+  add("SendToBuffer1", tr("Send to &Buffer"), &LibraryWindow::sendToBuffer);
+  add("SendToSlot1", tr("Send to &Slot…"), &LibraryWindow::sendToSlot);
+  add("ExportProgram1", tr("&Export…"), &LibraryWindow::exportProgram);
+  add("ShowPlaces1", tr("Show &Places"), &LibraryWindow::showPlaces);
+  add("CompareWith1", tr("&Compare With…"), &LibraryWindow::compareWith);
+  menu->addSeparator();
+  add("Favourite1", tr("&Favourite"), &LibraryWindow::toggleFavourite,
+      QKeySequence(Qt::CTRL | Qt::Key_D));
+  add("Tags1", tr("&Tags…"), &LibraryWindow::editTags, QKeySequence(Qt::CTRL | Qt::Key_T));
+  if (menu->parent() == this) {  // the table's own menu
+    menu->addSeparator();
+    add("RemoveFromCollection2", tr("&Remove from Collection"),
+        &LibraryWindow::removeFromCollection);
+  }
+}
+
+void LibraryWindow::showCategory(int index) {
+  ProgramFilter filter = model_->filter();
+  filter.category =
+      index > 0 ? std::optional(categories_->itemText(index).toStdString()) : std::nullopt;
+  model_->setFilter(filter);
 }
 
 void LibraryWindow::showLibrary() {
@@ -180,13 +294,15 @@ void LibraryWindow::showLibrary() {
     store_ = LibraryStore::Open(path, error);
     if (!store_)
       userDialogs().showError(
-          this, kCaption, ShownPath(path) + QStringLiteral(": ") + QString::fromStdString(error));
+          this, Caption(), ShownPath(path) + QStringLiteral(": ") + QString::fromStdString(error));
     else if (store_->DataVersion(dataVersion_) == 0)
       otherChanges_->start();
   }
-  for (QAction* action :
-       {addFilesAction_, addFolderAction_, addDocumentAction_, newBankWindowAction_,
-        deleteCollectionAction_, renameCollectionAction_, removeFromCollectionAction_})
+  for (QAction* action : {addFilesAction_, addFolderAction_, addDocumentAction_,
+                          newBankWindowAction_, deleteCollectionAction_, renameCollectionAction_,
+                          removeFromCollectionAction_, receiveBufferAction_})
+    action->setEnabled(store_ != nullptr);
+  for (QAction* action : programActions_)
     action->setEnabled(store_ != nullptr);
   model_->setStore(store_.get());
   reloadTree();
@@ -205,7 +321,7 @@ void LibraryWindow::reloadCollections() {
   const int scrolled = tree_->verticalScrollBar()->value();
   const QSignalBlocker blocker(tree_);
   tree_->clear();
-  auto* all = new QTreeWidgetItem(tree_, {QStringLiteral("All Programs")});
+  auto* all = new QTreeWidgetItem(tree_, {tr("All Programs")});
   all->setData(0, kCollectionRole, qint64{0});
   if (store_)
     addCollections(nullptr, 0);
@@ -220,10 +336,10 @@ void LibraryWindow::checkForOtherChanges() {
       version == dataVersion_)
     return;
   dataVersion_ = version;
-  showOtherChanges();
+  showChangesKeepingView();
 }
 
-void LibraryWindow::showOtherChanges() {
+void LibraryWindow::showChangesKeepingView() {
   const std::int64_t shown = currentCollection();
   const int scrolled = table_->verticalScrollBar()->value();
   std::vector<std::pair<int, std::int64_t>> chosen;
@@ -256,6 +372,9 @@ void LibraryWindow::addCollections(QTreeWidgetItem* parent, std::int64_t parentI
   std::vector<CollectionRow> rows;
   if (store_->Collections(parentId, rows) != 0)
     return;
+  std::stable_sort(rows.begin(), rows.end(), [](const CollectionRow& a, const CollectionRow& b) {
+    return NaturalOrder(QString::fromStdString(a.name), QString::fromStdString(b.name)) < 0;
+  });
   for (const CollectionRow& row : rows) {
     const QString text =
         QStringLiteral("%1 (%2)").arg(QString::fromStdString(row.name)).arg(row.entryCount);
@@ -296,6 +415,9 @@ void LibraryWindow::showCollection() {
     filter.sort = ProgramFilter::Sort::Position;
   }
   model_->setFilter(filter);
+  filter.category = categories_->currentIndex() > 0
+                        ? std::optional(categories_->currentText().toStdString())
+                        : std::nullopt;
   // A collection starts in its own order; no header is the sorted one.
   const QSignalBlocker blocker(table_->horizontalHeader());
   table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
@@ -305,6 +427,8 @@ void LibraryWindow::showSearch(const QString& text) {
   ProgramFilter filter = model_->filter();
   filter.text = text.toStdString();
   model_->setFilter(filter);
+  if (!model_->failure().isEmpty())
+    setStatus(model_->failure());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -312,14 +436,14 @@ void LibraryWindow::showSearch(const QString& text) {
 
 void LibraryWindow::addFiles() {
   const std::optional<QString> path = userDialogs().openFileName(
-      this, {QStringLiteral("Add Files"), LibraryDialogFilters(), QString(), QString()});
+      this, {tr("Add Files"), LibraryDialogFilters(), QString(), QString()});
   if (path)
     addPaths({LocalPath(*path)});
 }
 
 void LibraryWindow::addFolder() {
   const std::optional<QString> path =
-      userDialogs().folderName(this, {QStringLiteral("Add Folder"), {}, QString(), QString()});
+      userDialogs().folderName(this, {tr("Add Folder"), {}, QString(), QString()});
   if (path)
     addPaths({LocalPath(*path)});
 }
@@ -328,7 +452,7 @@ void LibraryWindow::addDocument() {
   DocumentWindow* front = opener_.frontBankWindow();
   // The document's file names its collection: one never saved has none yet.
   if (!front || front->fileName().isEmpty()) {
-    setStatus(QStringLiteral("The document in front has no file yet: save it first"));
+    setStatus(tr("The document in front has no file yet: save it first"));
     return;
   }
   // A copy, read on the addition's thread while the window goes on changing its own.
@@ -362,10 +486,10 @@ void LibraryWindow::runAddition(const std::function<int(LibraryAddition&, Additi
   }  // gone before anything else shows: a box after it is never hidden behind it
   if (result != 0) {
     if (cancelled) {
-      setStatus(QStringLiteral("Addition cancelled: nothing added"));
+      setStatus(tr("Addition canceled: nothing added"));
     } else {
-      setStatus(QStringLiteral("Nothing added"));
-      userDialogs().showError(this, kCaption, QString::fromStdString(error));
+      setStatus(tr("Nothing added"));
+      userDialogs().showError(this, Caption(), QString::fromStdString(error));
     }
     return;
   }
@@ -380,10 +504,12 @@ void LibraryWindow::showAdditionReport(const AdditionReport& report) {
   QString details = RemarkLines(report.skipped);
   if (!report.notes.empty())
     details += (details.isEmpty() ? QString() : QStringLiteral("\n")) + RemarkLines(report.notes);
-  setStatus(QStringLiteral("Added %1, %2 already known; %3 skipped")
-                .arg(CountText(report.newPrograms, "new program", "new programs"))
+  setStatus(tr("Added %1, %2 already known; %3 skipped")
+                .arg(CountText(report.newPrograms, QT_TRANSLATE_NOOP("CountText", "new program"),
+                               QT_TRANSLATE_NOOP("CountText", "new programs")))
                 .arg(report.knownPrograms)
-                .arg(CountText(report.skipped.size(), "file", "files")),
+                .arg(CountText(report.skipped.size(), QT_TRANSLATE_NOOP("CountText", "file"),
+                               QT_TRANSLATE_NOOP("CountText", "files"))),
             details);
 }
 
@@ -402,7 +528,7 @@ QString LibraryWindow::statusText() const {
 void LibraryWindow::newBankWindowFromCollection() {
   const std::int64_t collection = currentCollection();
   if (!store_ || collection == 0) {
-    setStatus(QStringLiteral("Choose a collection first"));
+    setStatus(tr("Choose a collection first"));
     return;
   }
   DocumentWindow& window = opener_.openUntitledBankWindow();
@@ -414,7 +540,7 @@ void LibraryWindow::newBankWindowFromCollection() {
     setStatus(QString::fromStdString(store_->LastError()));
     return;
   }
-  auto edit = window.startEdit("Library", targets);
+  auto edit = window.startEdit(QT_TRANSLATE_NOOP("EditStep", "Library"), targets);
   std::vector<std::string> damaged;
   const int filled = CollectionBankFill::fill(*store_, targets, programs, damaged);
   window.record(std::move(edit));
@@ -423,16 +549,17 @@ void LibraryWindow::newBankWindowFromCollection() {
   const QString name = tree_->currentItem()->data(0, kNameRole).toString();
   QStringList reasons;
   if (left > 0)
-    reasons << QStringLiteral("%1 had no room").arg(left);
+    reasons << tr("%1 had no room").arg(left);
   if (!damaged.empty())
-    reasons << QStringLiteral("%1 damaged in the library").arg(damaged.size());
+    reasons << tr("%1 damaged in the library").arg(damaged.size());
   window.setStatus(
-      QStringLiteral("%1 from %2")
-          .arg(CountText(targets.size() - damaged.size(), "program", "programs"), name),
+      tr("%1 from %2")
+          .arg(CountText(targets.size() - damaged.size(), QT_TRANSLATE_NOOP("CountText", "program"),
+                         QT_TRANSLATE_NOOP("CountText", "programs")),
+               name),
       reasons.join(QStringLiteral("; ")));
   if (filled != 0)
     setStatus(QString::fromStdString(store_->LastError()));
   else if (!damaged.empty())
-    setStatus(QStringLiteral("Left out, damaged in the library: %1").arg(damaged.size()),
-              RemarkLines(damaged));
+    setStatus(tr("Left out, damaged in the library: %1").arg(damaged.size()), RemarkLines(damaged));
 }

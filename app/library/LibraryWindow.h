@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,10 @@ class LibraryWriteWait;
 class ProgramTableModel;
 class QAction;
 class QLabel;
+class QComboBox;
 class QLineEdit;
+class QMenu;
+class Item;
 class QMimeData;
 class QTableView;
 class QTimer;
@@ -66,6 +70,23 @@ class LibraryWindow : public QMainWindow {
   // The programs of a drag (a bank window's line or tab, the table's rows) join the end of the
   // collection.
   void addToCollection(qint64 collectionId, const QMimeData* data);
+  // The programs chosen in the table: Ctrl+D marks them as favourites (unmarks them when all
+  // are), Ctrl+T edits their tags; a click on a row's star marks or unmarks that row.
+  void toggleFavourite();
+  void toggleFavouriteAt(int row);
+  void editTags();
+  // The first program chosen, to the S80: its edit buffer, or a slot asked for (after asking
+  // whether to replace what the slot holds).
+  void sendToBuffer();
+  void sendToSlot();
+  // Midi > Receive Edit Buffer to Library.
+  void receiveEditBuffer();
+  // The first program chosen to an .s2i or .syx file.
+  void exportProgram();
+  // Every file, slot and reception the first program chosen was seen in.
+  void showPlaces();
+  // Two programs chosen: compared. One: marked, or compared with the one marked in any window.
+  void compareWith();
   // Undoes the last change of collections: Delete, Rename, Remove from Collection, or programs
   // dropped on one. Redo makes the change undone again.
   void undo();
@@ -85,14 +106,31 @@ class LibraryWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  bool hasInputPort();
   // The collections read again, then the programs of the one chosen shown from the start.
   void reloadTree();
   // The collections read again, keeping the one chosen and the tree's scroll position.
   void reloadCollections();
   void checkForOtherChanges();
-  // Shows what another program changed, keeping the collection chosen, the table's rows chosen
-  // and its scroll position.
-  void showOtherChanges();
+  // Shows what changed (another program's change, a mark), keeping the collection chosen, the
+  // table's rows chosen and its scroll position.
+  void showChangesKeepingView();
+  std::vector<std::int64_t> chosenPrograms() const;
+  // The first program chosen; none, after saying so, when none is.
+  std::optional<std::int64_t> oneChosenProgram();
+  // The program as an item; none, after saying why, when it cannot be read.
+  std::unique_ptr<Item> programItem(std::int64_t programId);
+  static QString programPlace(std::int64_t programId);
+  void markChosen(bool favourite, const std::vector<std::int64_t>& programs);
+  // Whether the output port is there; when not, says so as every send does.
+  bool hasOutputPort();
+  void buildProgramMenu(QMenu* menu);
+  // The Audition action in a tool bar and a Midi menu, and the table's rows auditioned as they
+  // become current.
+  void buildAudition();
+  // While Audition is on: the program of the row, unless it was the last one auditioned.
+  void auditionProgramAt(int row);
+  void showCategory(int index);
   void addCollections(QTreeWidgetItem* parent, std::int64_t parentId);
   void showCollection();
   void showSearch(const QString& text);
@@ -120,6 +158,7 @@ class LibraryWindow : public QMainWindow {
   CollectionTree* tree_ = nullptr;
   QTableView* table_ = nullptr;
   QLineEdit* search_ = nullptr;
+  QComboBox* categories_ = nullptr;
   QLabel* status_ = nullptr;
   QAction* addFilesAction_ = nullptr;
   QAction* addFolderAction_ = nullptr;
@@ -135,4 +174,9 @@ class LibraryWindow : public QMainWindow {
   QTimer* otherChanges_ = nullptr;
   std::int64_t dataVersion_ = 0;
   QAction* closeAction_ = nullptr;
+  QAction* receiveBufferAction_ = nullptr;
+  QMenu* midiMenu_ = nullptr;
+  // The Library menu's commands on the programs chosen.
+  std::vector<QAction*> programActions_;
+  std::int64_t auditioned_ = 0;
 };

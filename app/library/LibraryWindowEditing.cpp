@@ -69,7 +69,7 @@ void LibraryWindow::remake(const CollectionChange& change, CollectionSnapshot& b
     return;
   }
   reloadTree();
-  setStatus(QStringLiteral("Redone: %1").arg(text));
+  setStatus(tr("Redone: %1").arg(text));
 }
 
 void LibraryWindow::restore(const CollectionSnapshot& before, const QString& text) {
@@ -83,12 +83,12 @@ void LibraryWindow::restore(const CollectionSnapshot& before, const QString& tex
   reloadTree();
   if (!before.collections.empty())
     selectCollection(before.collections.front().id);
-  setStatus(QStringLiteral("Undone: %1").arg(text));
+  setStatus(tr("Undone: %1").arg(text));
 }
 
 void LibraryWindow::whenWritable(std::function<void()> change) {
   if (store_ && !writeWait_->run(*store_, std::move(change)))
-    setStatus(QStringLiteral("Still waiting for another program using the library"));
+    setStatus(tr("Still waiting for another program using the library"));
 }
 
 void LibraryWindow::undo() {
@@ -107,7 +107,7 @@ void LibraryWindow::addToCollection(qint64 collectionId, const QMimeData* data) 
   auto items =
       std::make_shared<std::vector<std::unique_ptr<Item>>>(ProgramDragData::decodeAll(data));
   if (items->empty()) {
-    setStatus(QStringLiteral("Couldn't Drop, no whole program"));
+    setStatus(tr("Couldn't Drop, no whole program"));
     return;
   }
   const CollectionChange change = [collectionId, items](CollectionEditing& editing,
@@ -125,8 +125,10 @@ void LibraryWindow::addToCollection(qint64 collectionId, const QMimeData* data) 
                              ? QString()
                              : QString::fromStdString(before.collections.front().name);
     const QString text =
-        QStringLiteral("Added %1 to %2 (%3 new to the library)")
-            .arg(CountText(static_cast<qsizetype>(count), "program", "programs"), name)
+        tr("Added %1 to %2 (%3 new to the library)")
+            .arg(CountText(static_cast<qsizetype>(count), QT_TRANSLATE_NOOP("CountText", "program"),
+                           QT_TRANSLATE_NOOP("CountText", "programs")),
+                 name)
             .arg(before.addedPrograms.size());
     recordChange(text, change, std::move(before));
     selectCollection(collectionId);
@@ -136,15 +138,13 @@ void LibraryWindow::addToCollection(qint64 collectionId, const QMimeData* data) 
 void LibraryWindow::deleteCollection() {
   const std::int64_t collection = currentCollection();
   if (!store_ || collection == 0) {
-    setStatus(QStringLiteral("Choose a collection first"));
+    setStatus(tr("Choose a collection first"));
     return;
   }
   const QString name = currentCollectionName();
   const QString question =
-      QStringLiteral(
-          "Delete \"%1\" and the collections under it? Its programs stay in the library.")
-          .arg(name);
-  if (userDialogs().askYesNo(this, QStringLiteral("Delete Collection"), question) != Answer::Yes)
+      tr("Delete \"%1\" and the collections under it? Its programs stay in the library.").arg(name);
+  if (userDialogs().askYesNo(this, tr("Delete Collection"), question) != Answer::Yes)
     return;
   const CollectionChange change = [collection](CollectionEditing& editing,
                                                CollectionSnapshot& before) {
@@ -153,37 +153,36 @@ void LibraryWindow::deleteCollection() {
   whenWritable([this, change, name] {
     CollectionSnapshot before;
     if (makeChange(change, before))
-      recordChange(QStringLiteral("Deleted collection %1").arg(name), change, std::move(before));
+      recordChange(tr("Deleted collection %1").arg(name), change, std::move(before));
   });
 }
 
 void LibraryWindow::renameCollection() {
   const std::int64_t collection = currentCollection();
   if (!store_ || collection == 0) {
-    setStatus(QStringLiteral("Choose a collection first"));
+    setStatus(tr("Choose a collection first"));
     return;
   }
   const QString name = currentCollectionName();
-  const std::optional<QString> typed = userDialogs().askText(
-      this, QStringLiteral("Rename Collection"), QStringLiteral("New name:"), name);
+  const std::optional<QString> typed =
+      userDialogs().askText(this, tr("Rename Collection"), tr("New name:"), name);
   if (!typed || typed->trimmed().isEmpty() || *typed == name)
     return;
   const CollectionChange change = [collection, newName = typed->toStdString()](
                                       CollectionEditing& editing, CollectionSnapshot& before) {
     return editing.Rename(collection, newName, before);
   };
-  whenWritable(
-      [this, change, text = QStringLiteral("Renamed collection %1 to %2").arg(name, *typed)] {
-        CollectionSnapshot before;
-        if (makeChange(change, before))
-          recordChange(text, change, std::move(before));
-      });
+  whenWritable([this, change, text = tr("Renamed collection %1 to %2").arg(name, *typed)] {
+    CollectionSnapshot before;
+    if (makeChange(change, before))
+      recordChange(text, change, std::move(before));
+  });
 }
 
 void LibraryWindow::removeFromCollection() {
   const std::int64_t collection = currentCollection();
   if (!store_ || collection == 0) {
-    setStatus(QStringLiteral("Choose a collection first"));
+    setStatus(tr("Choose a collection first"));
     return;
   }
   std::set<std::int64_t> chosen;
@@ -191,7 +190,7 @@ void LibraryWindow::removeFromCollection() {
     chosen.insert(model_->programId(index.row()));
   chosen.erase(0);
   if (chosen.empty()) {
-    setStatus(QStringLiteral("Choose the programs to remove first"));
+    setStatus(tr("Choose the programs to remove first"));
     return;
   }
   const std::vector<std::int64_t> programs(chosen.begin(), chosen.end());
@@ -204,8 +203,10 @@ void LibraryWindow::removeFromCollection() {
     if (!makeChange(change, before))
       return;
     const QString text =
-        QStringLiteral("Removed %1 from %2 (%3 gone from the library)")
-            .arg(CountText(static_cast<qsizetype>(count), "program", "programs"), name)
+        tr("Removed %1 from %2 (%3 gone from the library)")
+            .arg(CountText(static_cast<qsizetype>(count), QT_TRANSLATE_NOOP("CountText", "program"),
+                           QT_TRANSLATE_NOOP("CountText", "programs")),
+                 name)
             .arg(before.programs.size());
     recordChange(text, change, std::move(before));
   });

@@ -7,7 +7,7 @@
 #include "library/LibraryStore.h"
 
 QString LibraryWriteWait::text() {
-  return QStringLiteral("Waiting for another program using the library…");
+  return tr("Waiting for another program using the library…");
 }
 
 LibraryWriteWait::LibraryWriteWait(QWidget* window)
@@ -27,7 +27,7 @@ bool LibraryWriteWait::run(LibraryStore& store, std::function<void()> change) {
     runChange();
     return true;
   }
-  auto* dialog = new QProgressDialog(text(), QStringLiteral("Cancel"), 0, 0, window_);
+  auto* dialog = new QProgressDialog(text(), tr("Cancel"), 0, 0, window_);
   dialog->setObjectName(QStringLiteral("LibraryWait"));
   dialog->setWindowTitle(window_->windowTitle());
   dialog->setWindowModality(Qt::WindowModal);

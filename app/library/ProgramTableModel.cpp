@@ -8,17 +8,54 @@
 
 #include "app/list/ProgramDragData.h"
 #include "library/LibraryStore.h"
+#include "model/BankLayouts.h"
 
 namespace {
 
 using Sort = ProgramFilter::Sort;
 
-const char* const kHeaders[] = {"Name", "Category", "Kind", "Sources", "Added"};
-// The order each column sorts in; Sources has none of its own in the store.
-constexpr std::optional<Sort> kColumnSorts[] = {Sort::Name, Sort::Category, Sort::Kind,
-                                                std::nullopt, Sort::Added};
+// Each column's header and the order it sorts in.
+const struct {
+  const char* header;
+  Sort sort;
+} kColumns[] = {
+    {"\u2605", Sort::Favourite},
+    {QT_TRANSLATE_NOOP("ProgramTableModel", "Name"), Sort::Name},
+    {QT_TRANSLATE_NOOP("ProgramTableModel", "Category"), Sort::Category},
+    {QT_TRANSLATE_NOOP("ProgramTableModel", "Kind"), Sort::Kind},
+    {QT_TRANSLATE_NOOP("ProgramTableModel", "Place"), Sort::Place},
+    {QT_TRANSLATE_NOOP("ProgramTableModel", "Sources"), Sort::Places},
+    {QT_TRANSLATE_NOOP("ProgramTableModel", "Tags"), Sort::Tags},
+    {QT_TRANSLATE_NOOP("ProgramTableModel", "Added"), Sort::Added},
+};
+static_assert(std::size(kColumns) == ProgramTableModel::ColumnCount);
+
+// "set 6.s2a INT:017(B01)", "received 2026-12-09 INT:017(B01)", or the file's name alone; with
+// `wholePath` the file's path.
+QString PlaceText(const ProgramPlace& place, bool wholePath = false) {
+  const QString path = QString::fromStdString(place.path);
+  QString text =
+      place.origin == ProgramPlace::Origin::Received
+          ? ProgramTableModel::tr("received %1").arg(QString::fromStdString(place.seenAt).left(10))
+      : wholePath ? path
+                  : path.section(u'/', -1);
+  const BankLayout* layout = FindBankLayoutByWord(place.bank);
+  if (layout != nullptr && place.slot >= 0 && place.slot < layout->capacity)
+    text += u' ' + QString::fromStdString(SlotPlace(*layout, place.slot));
+  return text;
+}
 
 }  // namespace
+
+QString ProgramTableModel::placesText(LibraryStore& store, std::int64_t program) {
+  std::vector<ProgramPlace> places;
+  if (store.Places(program, places) != 0)
+    return {};
+  QStringList lines;
+  for (const ProgramPlace& place : places)
+    lines << PlaceText(place, true);
+  return lines.join(u'\n');
+}
 
 ProgramTableModel::ProgramTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -38,8 +75,11 @@ void ProgramTableModel::reload() {
   pageOrder_.clear();
   pageEnds_.clear();
   std::int64_t count = 0;
-  if (store_ && store_->CountPrograms(filter_, count) != 0)
+  failure_.clear();
+  if (store_ && store_->CountPrograms(filter_, count) != 0) {
     count = 0;
+    failure_ = QString::fromStdString(store_->LastError());
+  }
   count_ = static_cast<int>(count);
   endResetModel();
 }
@@ -116,21 +156,38 @@ int ProgramTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ProgramTableModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid())
+  if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid())
     return {};
   const ListedProgram* listed = rowAt(index.row());
   if (!listed)
     return {};
   const ProgramRow& program = listed->program;
+  if (role == Qt::ToolTipRole) {
+    if (index.column() == PlaceColumn && store_)
+      return placesText(*store_, program.id);
+    if (index.column() == FavouriteColumn)
+      return tr("Favourite: a click or Ctrl+D marks and unmarks it");
+    return {};
+  }
   switch (index.column()) {
+    case FavouriteColumn:
+      return listed->favourite ? QStringLiteral("\u2605") : QString();
     case NameColumn:
       return QString::fromStdString(program.name);
     case CategoryColumn:
       return QString::fromStdString(program.category);
     case KindColumn:
       return QString::fromLatin1(KindInfo(program.kind).name);
+    case PlaceColumn:
+      return listed->firstPlace ? PlaceText(*listed->firstPlace) : QString();
     case SourcesColumn:
       return static_cast<int>(listed->placeCount);
+    case TagsColumn: {
+      QStringList tags;
+      for (const std::string& tag : listed->tags)
+        tags << QString::fromStdString(tag);
+      return tags.join(QStringLiteral(", "));
+    }
     case AddedColumn:
       // "2026-12-09T06:50:00Z" shown as "2026-12-09 06:50".
       return QString::fromStdString(program.addedAt).left(16).replace(u'T', u' ');
@@ -143,7 +200,7 @@ QVariant ProgramTableModel::headerData(int section, Qt::Orientation orientation,
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
       section >= ColumnCount)
     return QAbstractTableModel::headerData(section, orientation, role);
-  return QString::fromLatin1(kHeaders[section]);
+  return tr(kColumns[section].header);
 }
 
 Qt::ItemFlags ProgramTableModel::flags(const QModelIndex& index) const {
@@ -154,9 +211,7 @@ Qt::ItemFlags ProgramTableModel::flags(const QModelIndex& index) const {
 void ProgramTableModel::sort(int column, Qt::SortOrder order) {
   ProgramFilter sorted = filter_;
   if (column >= 0 && column < ColumnCount) {
-    if (!kColumnSorts[column])
-      return;
-    sorted.sort = *kColumnSorts[column];
+    sorted.sort = kColumns[column].sort;
     sorted.descending = order == Qt::DescendingOrder;
   } else {
     // No column: a collection's own order, else by name.

@@ -17,7 +17,17 @@ class ProgramTableModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  enum Column { NameColumn, CategoryColumn, KindColumn, SourcesColumn, AddedColumn, ColumnCount };
+  enum Column {
+    FavouriteColumn,
+    NameColumn,
+    CategoryColumn,
+    KindColumn,
+    PlaceColumn,
+    SourcesColumn,
+    TagsColumn,
+    AddedColumn,
+    ColumnCount
+  };
   static constexpr int kPageSize = 100;
   static constexpr std::size_t kPagesKept = 8;
 
@@ -27,10 +37,16 @@ class ProgramTableModel : public QAbstractTableModel {
   void setStore(LibraryStore* store);
   void setFilter(const ProgramFilter& filter);
   const ProgramFilter& filter() const { return filter_; }
+  // Why the library gave no rows for the filter (a search too long), empty when it gave them.
+  const QString& failure() const { return failure_; }
   // Reads the count again, after the library changed.
   void reload();
   // The program of a row; 0 when there is none.
   std::int64_t programId(int row) const;
+  // Every place the program was seen in, one a line, the files' whole paths.
+  static QString placesText(LibraryStore& store, std::int64_t program);
+  // What the list shows of a row; none when there is no such row.
+  const ListedProgram* listed(int row) const { return rowAt(row); }
   // The row of `program` at `row` or the nearest one within a page of it; -1 when none is.
   int rowNear(int row, std::int64_t program) const;
 
@@ -39,7 +55,7 @@ class ProgramTableModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
-  // Name, Category, Kind and Added sort in the store; Sources keeps the order there is.
+  // Every column sorts, in the store.
   void sort(int column, Qt::SortOrder order) override;
   QStringList mimeTypes() const override;
   QMimeData* mimeData(const QModelIndexList& indexes) const override;
@@ -53,6 +69,7 @@ class ProgramTableModel : public QAbstractTableModel {
   LibraryStore* store_ = nullptr;
   ProgramFilter filter_;
   int count_ = 0;
+  QString failure_;
   // Pages read, by number, and the order they were read in, to let the oldest go.
   mutable std::map<std::int64_t, std::vector<ListedProgram>> pages_;
   mutable std::vector<std::int64_t> pageOrder_;

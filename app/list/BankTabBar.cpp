@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 
 #include "app/list/ItemListView.h"
+#include "app/list/ListedLines.h"
 #include "app/list/ProgramDragData.h"
 
 BankTabBar::BankTabBar(QWidget* parent, TabItems tabItems)
@@ -19,8 +20,11 @@ BankTabBar::BankTabBar(QWidget* parent, TabItems tabItems)
       " background: palette(button); }"
       "QTabBar::tab:selected { background: palette(base); }"
       "QTabBar::tab:!selected { margin-top: 2px; }"));
-  for (const char* tab : {"Instrument", "Percussion", "Performance", "Plugin"})
-    addTab(QString::fromUtf8(tab));
+  for (const char* tab : {QT_TR_NOOP("Instrument"), QT_TR_NOOP("Percussion"),
+                          QT_TR_NOOP("Performance"), QT_TR_NOOP("Plugin")})
+    addTab(tr(tab));
+  setTabToolTip(ListedLines::PluginTab, tr("Always empty: an .s2a keeps the plug-in "
+                                           "boards' voices as they came, unlisted"));
 }
 
 QDrag* BankTabBar::makeDrag(int tab) {

@@ -6,7 +6,7 @@
 FindField::FindField(QWidget* parent, std::function<void()> onEscape)
     : QLineEdit(parent), onEscape_(std::move(onEscape)) {
   setObjectName(QStringLiteral("FindEdit"));
-  setPlaceholderText(QStringLiteral("Find name or category"));
+  setPlaceholderText(tr("Find name or category"));
   setClearButtonEnabled(true);
   hide();
 }

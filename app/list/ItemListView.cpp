@@ -167,17 +167,17 @@ void ItemListView::handleDragDrop(const QPoint& point) {
   if (target == source)
     return;
   if (!target || !source) {
-    view_.setStatus(QStringLiteral("Unknown Internal Error"));
+    view_.setStatus(tr("Unknown Internal Error"));
     return;
   }
   if (target->Kind() != source->Kind()) {
-    view_.setStatus(QStringLiteral("Drag'n'drop types didn't match"));
+    view_.setStatus(tr("Drag'n'drop types didn't match"));
     return;
   }
   if (editing.dragMode() == DragMode::Swap) {
     swapWith(*target, *source);
   } else {
-    auto edit = view_.startEdit("Drop", {target});
+    auto edit = view_.startEdit(QT_TRANSLATE_NOOP("EditStep", "Drop"), {target});
     target->Assign(source);
     view_.record(std::move(edit));
   }
@@ -185,21 +185,20 @@ void ItemListView::handleDragDrop(const QPoint& point) {
   view_.refreshList();
   const QString from = PlaceText(*source);
   const QString to = PlaceText(*target);
-  view_.setStatus(editing.dragMode() == DragMode::Swap
-                      ? QStringLiteral("Swapped %1 and %2").arg(from, to)
-                      : QStringLiteral("Copied %1 to %2").arg(from, to));
+  view_.setStatus(editing.dragMode() == DragMode::Swap ? tr("Swapped %1 and %2").arg(from, to)
+                                                       : tr("Copied %1 to %2").arg(from, to));
 }
 
 void ItemListView::handleProgramDrop(const QMimeData* data, const QPoint& point) {
   Item* const target = itemAtLine(lineAt(point));
   const std::unique_ptr<Item> program = ProgramDragData::decode(data);
   if (!target || !program) {
-    view_.setStatus(QStringLiteral("Unknown Internal Error"));
+    view_.setStatus(tr("Unknown Internal Error"));
     return;
   }
   ItemCommands commands(view_);
-  if (commands.takeItemOfSameKind(*target, *program, "Drop"))
-    view_.setStatus(QStringLiteral("Copied %1 to %2")
+  if (commands.takeItemOfSameKind(*target, *program, QT_TRANSLATE_NOOP("EditStep", "Drop")))
+    view_.setStatus(tr("Copied %1 to %2")
                         .arg(QString::fromStdString(program->PrintableName()), PlaceText(*target)));
 }
 
@@ -208,9 +207,10 @@ void ItemListView::swapWith(Item& target, Item& source) {
   // Each window's history holds only its own document's item.
   DocumentView* const sourceView = editing.dragSourceView();
   const bool between = sourceView && sourceView != &view_;
-  auto edit =
-      view_.startEdit("Swap", between ? std::vector{&target} : std::vector{&target, &source});
-  auto sourceEdit = between ? sourceView->startEdit("Swap", {&source}) : nullptr;
+  auto edit = view_.startEdit(QT_TRANSLATE_NOOP("EditStep", "Swap"),
+                              between ? std::vector{&target} : std::vector{&target, &source});
+  auto sourceEdit =
+      between ? sourceView->startEdit(QT_TRANSLATE_NOOP("EditStep", "Swap"), {&source}) : nullptr;
   const auto spare = CreateItem(target.Kind());
   spare->Assign(source);
   source.Assign(target);

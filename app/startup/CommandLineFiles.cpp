@@ -7,7 +7,8 @@
 #include "app/commands/CommandTexts.h"
 #include "app/library/LibraryWindow.h"
 #include "app/window/EditorWindow.h"
-#include "files/FileExtension.h"
+#include "files/DumpFiles.h"
+#include "files/FileFormat.h"
 
 bool IsLibraryName(const QString& name) {
   const std::string path = SystemPath(name);

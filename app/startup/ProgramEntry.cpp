@@ -1,6 +1,7 @@
 #include "app/startup/ProgramEntry.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
 #include <memory>
@@ -9,8 +10,10 @@
 #include "app/commands/ProgramMidi.h"
 #include "app/dialogs/SecondaryWindows.h"
 #include "app/dialogs/WindowPlacement.h"
+#include "app/startup/CommandLine.h"
 #include "app/startup/CommandLineFiles.h"
 #include "app/startup/SingleApplication.h"
+#include "app/startup/Translations.h"
 #include "app/window/EditorWindow.h"
 #include "files/DefaultFiles.h"
 #include "files/FileDiagnostics.h"
@@ -40,6 +43,8 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   DefaultFiles::Use();
   application.setApplicationName(QStringLiteral("Corvale"));
   application.setDesktopFileName(QStringLiteral("org.corvale.Corvale"));
+  // Before the first text is made: the windows' texts are translated as they are built.
+  InstallTranslations(application, QLocale::system());
   // The program ends when the first window closes, whatever other windows are left.
   application.setQuitOnLastWindowClosed(false);
   PrepareProcessForSaving();
@@ -70,10 +75,12 @@ int RunProgram(QApplication& application, const QStringList& fileNames) {
   });
   QObject::connect(mainWindow.get(), &EditorWindow::windowClosed, &application,
                    &QApplication::quit);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
+  if (const QScreen* screen = QGuiApplication::primaryScreen();
+      screen && !RestorePlacement(*mainWindow, Settings::kEditorWindowPlacement))
     CentreOver(*mainWindow, screen->availableGeometry());
   mainWindow->show();
-  OpenCommandLineFiles(*mainWindow, fileNames);
+  // The titles name the files as a name handed over does, wherever the start was made.
+  OpenCommandLineFiles(*mainWindow, AbsoluteNames(fileNames));
   ShowStartNote(*mainWindow, singleInstance.note());
   // Settings read before the window could say anything: an unreadable file is news.
   ShowStartNote(*mainWindow, QString::fromStdString(SettingsStore::ReadProblem()));

@@ -21,7 +21,7 @@
 #include <utility>
 
 #include "app/commands/FileNameText.h"
-#include "app/dialogs/TransferDialog.h"
+#include "app/commands/ProgramMidi.h"
 #include "app/library/LibraryWindow.h"
 #include "app/startup/CommandLine.h"
 #include "app/startup/CommandLineFiles.h"
@@ -166,20 +166,20 @@ void SingleApplication::sayNote(const QString& note) {
 
 bool SingleApplication::runAlone(const QString& why) {
   lock_.reset();
-  sayNote(QStringLiteral("Running alone: ") + why);
+  sayNote(tr("Running alone: %1").arg(why));
   return true;
 }
 
 bool SingleApplication::registerApplication() {
   folder_ = runtimeFolder();
   if (folder_.isEmpty())
-    return runAlone(QStringLiteral("no private runtime folder"));
+    return runAlone(tr("no private runtime folder"));
   lock_ = std::make_unique<QLockFile>(pathOf(".Mutex"));
   // Held for the whole run: only a holder that no longer runs makes the lock stale.
   lock_->setStaleLockTime(0);
   const QString unanswered =
-      QStringLiteral("another Corvale holds %1 but does not answer").arg(lock_->fileName());
-  const QString untaken = QStringLiteral("cannot take %1").arg(lock_->fileName());
+      tr("another Corvale holds %1 but does not answer").arg(lock_->fileName());
+  const QString untaken = tr("cannot take %1").arg(lock_->fileName());
   const QByteArray handOver = frame(AbsoluteNames(fileNames_));
   QDeadlineTimer patience(kListenerPatienceMs);
   for (;;) {
@@ -222,7 +222,7 @@ SingleApplication::StaleLock SingleApplication::clearStaleLock() {
     return StaleLock::None;
   if (!(QFileInfo(path).isDir() ? QDir().rmdir(path) : QFile::remove(path)))
     return StaleLock::Stuck;
-  sayNote(QStringLiteral("Cleared the stale %1").arg(path));
+  sayNote(tr("Cleared the stale %1").arg(path));
   return StaleLock::Cleared;
 }
 
@@ -231,13 +231,13 @@ bool SingleApplication::startListening() {
   // Whoever holds the lock owns the socket: one found now was left by a start that crashed.
   QLocalServer::removeServer(path);
   if (QFileInfo(path).isDir() && QDir().rmdir(path))
-    sayNote(QStringLiteral("Cleared the stale %1").arg(path));
+    sayNote(tr("Cleared the stale %1").arg(path));
   server_ = std::make_unique<QLocalServer>();
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   if (!server_->listen(path)) {
     server_.reset();
     // Without a listener the lock would only keep later starts waiting for nobody.
-    return runAlone(QStringLiteral("cannot listen on %1").arg(path));
+    return runAlone(tr("cannot listen on %1").arg(path));
   }
   connect(server_.get(), &QLocalServer::newConnection, this, &SingleApplication::acceptConnections);
   return true;
@@ -313,7 +313,7 @@ void SingleApplication::openHeldNames() {
 
 bool SingleApplication::canOpenNow() const {
   return form_ && !form_->isCloseConfirmed() && !QApplication::activeModalWidget() &&
-         !TransferDialog::isRunning();
+         !ProgramMidi::isLent();
 }
 
 void SingleApplication::openNamesFromMessage(const QStringList& names) {

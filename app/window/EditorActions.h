@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 class FileCommands;
 class ItemCommands;
 class MidiCommands;
@@ -35,6 +37,7 @@ struct EditorActions {
   QAction* find;
   QAction* edit;
   QAction* rename;
+  QAction* compareWith;
   QAction* library;
   QAction* preferences;
   // Midi
@@ -46,6 +49,7 @@ struct EditorActions {
   QAction* receiveAllBanks;
   QAction* sendBank;
   QAction* sendAllBanks;
+  QAction* audition;  // checkable, one state for every window
   // Help
   QAction* about;
 
@@ -61,4 +65,6 @@ struct EditorActions {
  private:
   void buildMenus(QMainWindow& window);
   void buildToolBar(QMainWindow& window) const;
+
+  Q_DECLARE_TR_FUNCTIONS(EditorActions)
 };

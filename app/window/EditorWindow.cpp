@@ -3,26 +3,35 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/commands/Audition.h"
 #include "app/commands/CommandTexts.h"
 #include "app/commands/DocumentHistory.h"
 #include "app/commands/ItemImagesCommand.h"
+#include "app/commands/ProgramMidi.h"
 #include "app/commands/SharedEditingState.h"
 #include "app/dialogs/AboutDialog.h"
 #include "app/dialogs/PreferencesDialog.h"
 #include "app/dialogs/SecondaryWindows.h"
 #include "app/dialogs/UserDialogs.h"
+#include "app/dialogs/WindowPlacement.h"
 #include "app/library/LibraryWindow.h"
+#include "app/library/ReceivedToLibrary.h"
 #include "app/list/BankTabBar.h"
 #include "app/list/FindField.h"
 #include "app/list/ItemListView.h"
 #include "app/window/WindowTitle.h"
+#include "midi/ports/AuditionSender.h"
+#include "model/BankLayouts.h"
+#include "model/Item.h"
 #include "model/S2A_File.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 
@@ -117,6 +126,11 @@ void EditorWindow::connectCommands() {
     if (QListWidgetItem* line = itemList_->item(row); !line->isSelected())
       line->setSelected(true);
     updateCommandStates(true);
+    auditionCurrentItem();
+  });
+  connect(actions_.audition, &QAction::triggered, this, [this](bool on) {
+    if (on)
+      auditionCurrentItem();
   });
   connect(itemList_, &QListWidget::itemClicked, this, [this] { updateCommandStates(true); });
   connect(itemList_, &ItemListView::renamed, this,
@@ -205,11 +219,19 @@ void EditorWindow::startNewDocument() {
 void EditorWindow::setTitleFor(const QString& path) {
   titlePath_ = path;
   setWindowFilePath(path);
+  // A name too long for the title even without its folder widens the window, as far as the
+  // screen allows; a window the user makes narrower later is left so.
+  if (const int least = WidthForFileName(path); width() < least) {
+    const int most = screen() ? screen()->availableGeometry().width() - FrameMargins(*this).left() -
+                                    FrameMargins(*this).right()
+                              : least;
+    resize(std::min(least, most), height());
+  }
   showTitle();
 }
 
 void EditorWindow::showTitle() {
-  setWindowTitle(WindowTitleFor(titlePath_, QFontMetrics(font()), width()));
+  setWindowTitle(WindowTitleFor(titlePath_, width()));
 }
 
 void EditorWindow::resizeEvent(QResizeEvent* event) {
@@ -251,13 +273,28 @@ void EditorWindow::refreshList() {
   updateCommandStates(itemList_->showLines(currentTab(), findField_->text()));
 }
 
+QString EditorWindow::keepReceived(std::span<const ReceivedProgram> programs) {
+  if (programs.empty() || !ReceivedToLibrary::wanted())
+    return {};
+  return ReceivedToLibrary::keep(this, programs).text;
+}
+
 void EditorWindow::updateCommandStates(bool selected) {
   for (QAction* action :
-       {actions_.cut, actions_.copy, actions_.clear, actions_.rename, actions_.importItem,
-        actions_.exportItem, actions_.send, actions_.sendToBuffer, actions_.receive,
-        actions_.receiveFromBuffer, actions_.receiveBank, actions_.sendBank})
+       {actions_.cut, actions_.copy, actions_.clear, actions_.rename, actions_.compareWith,
+        actions_.importItem, actions_.exportItem, actions_.send, actions_.sendToBuffer,
+        actions_.receive, actions_.receiveFromBuffer, actions_.receiveBank, actions_.sendBank})
     action->setEnabled(selected);
   updatePasteState();
+}
+
+void EditorWindow::auditionCurrentItem() {
+  const Item* item = currentItem();
+  if (!item)
+    return;
+  const QString shown = QString::fromStdString(SlotPlace(*item) + " " + item->Name());
+  if (const QString status = sharedAudition().play(*item, shown); !status.isEmpty())
+    setStatus(status);
 }
 
 void EditorWindow::updatePasteState() {
@@ -300,6 +337,9 @@ void EditorWindow::showStep(const QString& text) {
 // The program's other windows
 
 void EditorWindow::showPreferences() {
+  // The dialog lists the ports afresh, which an audition under way still uses.
+  if (AuditionSender* sender = ProgramMidi::auditionSender())
+    sender->WaitUntilIdle();
   if (SecondaryWindows* windows = SecondaryWindows::current())
     windows->preferencesDialog().showModalOver(&firstWindow());
 }
@@ -312,8 +352,12 @@ void EditorWindow::showAbout() {
 void EditorWindow::showLibrary() {
   EditorWindow& first = firstWindow();
   first.frontWindow_ = this;
-  if (!first.libraryWindow_)
+  if (!first.libraryWindow_) {
     first.libraryWindow_ = std::make_unique<LibraryWindow>(first);
+    QWidget& library = *first.libraryWindow_;
+    if (!RestorePlacement(library, Settings::kLibraryWindowPlacement, this) && screen())
+      CentreOver(library, screen()->availableGeometry(), this);
+  }
   first.libraryWindow_->showLibrary();
 }
 
@@ -382,19 +426,19 @@ void EditorWindow::quit() {
 
 void EditorWindow::closeWindow() {
   if (modified_) {
-    switch (fileCommands_.askUnsavedChanges(FileCommands::kCloseQuestion)) {
-      case Answer::Cancel:
-        setStatus(QStringLiteral("Close cancelled"));
+    switch (fileCommands_.settleUnsavedChanges(FileCommands::kCloseQuestion)) {
+      case FileCommands::Unsaved::Cancel:
+        setStatus(tr("Close canceled"));
         return;
-      case Answer::Yes:
-        fileCommands_.save();
-        break;
-      case Answer::No:
+      case FileCommands::Unsaved::NotSaved:
+        closeWindow();
+        return;
+      case FileCommands::Unsaved::Saved:
+        // Also where the file holds less than the window: the user chose that file.
+      case FileCommands::Unsaved::Discarded:
         setModified(false);
         break;
     }
-    closeWindow();
-    return;
   }
   if (previousWindow_ || !nextWindow_) {
     closeConfirmed_ = true;
@@ -416,7 +460,7 @@ void EditorWindow::closeChainFromHere() {
   for (EditorWindow* follower = nextWindow_; follower; follower = follower->nextWindow_)
     followerLeftModified = followerLeftModified || follower->modified_;
   if (followerLeftModified) {
-    setStatus(QStringLiteral("Quit cancelled."));
+    setStatus(tr("Quit canceled."));
     return;
   }
   closeConfirmed_ = true;
@@ -434,6 +478,10 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
   if (closed_)
     return;
   closed_ = true;
+  // The first window closes last: its place is the one the next run starts from.
+  RememberPlacement(*this, Settings::kEditorWindowPlacement);
+  if (libraryWindow_)
+    RememberPlacement(*libraryWindow_, Settings::kLibraryWindowPlacement);
   EditorWindow& first = firstWindow();
   unlinkFromChain();
   sharedEditing().forgetDragFrom(*this);

@@ -55,6 +55,7 @@ class EditorWindow : public QMainWindow, public DocumentWindow, public BankWindo
   // Modified, shown in the title as the desktop shows unsaved changes.
   void setModified(bool modified) override;
   void refreshList() override;
+  QString keepReceived(std::span<const ReceivedProgram> programs) override;
 
   QString fileName() const override { return fileName_; }
   bool isModified() const override { return modified_; }
@@ -104,6 +105,8 @@ class EditorWindow : public QMainWindow, public DocumentWindow, public BankWindo
   // The list's lines, as shown.
   QStringList listLines() const;
   void updateCommandStates(bool selected);
+  // While Audition is on: the selected program to the S80's edit buffer, said in the status bar.
+  void auditionCurrentItem();
 
  signals:
   // The window has closed: unlinked, its document gone.

@@ -3,7 +3,7 @@
 #include <QStatusBar>
 #include <algorithm>
 
-#include "app/window/ElidingLabel.h"
+#include "app/widgets/ElidingLabel.h"
 
 StatusLine::StatusLine(QStatusBar& bar)
     : bar_(bar), message_(new ElidingLabel(&bar)), reason_(new ElidingLabel(&bar)) {

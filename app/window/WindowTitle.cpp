@@ -4,18 +4,32 @@
 #include <algorithm>
 
 #include "app/commands/CommandTexts.h"
+#include "app/dialogs/WindowPlacement.h"
 
-QString WindowTitleFor(const QString& path, const QFontMetrics& metrics, int width) {
-  // Room the window manager leaves for the text beside its buttons, roughly.
-  constexpr int kTitleBarButtons = 110;
+namespace {
+
+QString Lead() {
+  return QString::fromUtf8(kProgramTitle) + QStringLiteral(" - ");
+}
+
+}  // namespace
+
+int WidthForFileName(const QString& path) {
+  return path.isEmpty()
+             ? 0
+             : WidthForTitle(Lead() + QStringLiteral("…/") + QFileInfo(path).fileName() + u'*');
+}
+
+QString WindowTitleFor(const QString& path, int width) {
   const QString marker = QStringLiteral("[*]");
   const QString program = QString::fromUtf8(kProgramTitle);
   if (path.isEmpty())
     return program + marker;
-  const QString lead = program + QStringLiteral(" - ");
+  const QString lead = Lead();
   const QString name = QFileInfo(path).fileName();
   const QString folder = path.left(path.size() - name.size());
-  const int room = width - kTitleBarButtons - metrics.horizontalAdvance(lead + name);
+  const QFontMetrics metrics = TitleBarMetrics();
+  const int room = width - WidthForTitle(lead + name + u'*');
   QString shown = metrics.elidedText(folder, Qt::ElideMiddle, std::max(room, 0));
   if (!folder.isEmpty() && !shown.endsWith(u'/'))
     shown = QStringLiteral("…/");

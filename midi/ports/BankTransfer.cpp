@@ -80,17 +80,26 @@ Summary Receive(MidiControl& control, std::span<const Slot> slots, const Progres
   const TransferScope scope(control, cancel);
   // What the requests for each slot brought so far; a later round adds to it.
   std::vector<MidiTransfer::CollectedAnswer> collected(slots.size());
+  // The blocks each slot still lacks.
+  std::vector<int> lacking(slots.size());
+  std::ranges::transform(slots, lacking.begin(),
+                         [](const Slot& slot) { return slot.item->BlockCount(); });
   std::vector<std::size_t> pending(slots.size());
   std::iota(pending.begin(), pending.end(), std::size_t{0});
   bool anyAnswer = false;
+  bool brought = true;
+  const int retries = MidiControl::ReceiveRetries();
+  const int lastRound = retries + (retries > 0 ? kRoundsWhileBringing : 0);
   for (int round = 0; !pending.empty() && !Stopped(cancel, scope); ++round) {
-    // Asking again is no use while nothing answers at all.
-    if (round > 0 && (round > MidiControl::ReceiveRetries() || !anyAnswer)) {
+    // Asking again is no use while nothing answers at all, nor, after the retries, once a
+    // round brought nothing.
+    if (round > 0 && (round > lastRound || !anyAnswer || (round > retries && !brought))) {
       break;
     }
     if (round == 1) {
       summary.retried = static_cast<int>(pending.size());
     }
+    brought = false;
     std::vector<std::size_t> failed;
     std::size_t next = 0;
     for (; next < pending.size() && !Stopped(cancel, scope); ++next) {
@@ -99,8 +108,12 @@ Summary Receive(MidiControl& control, std::span<const Slot> slots, const Progres
         progress({static_cast<int>(next), static_cast<int>(pending.size()), round, &slots[index]});
       }
       MidiTransfer::CollectedAnswer& answer = collected[index];
-      const bool taken = MidiTransfer::RequestOnce(control, *slots[index].item, answer) == 0;
+      int stillLacking = 0;
+      const bool taken =
+          MidiTransfer::RequestOnce(control, *slots[index].item, answer, &stillLacking) == 0;
       anyAnswer = anyAnswer || answer.anythingArrived;
+      brought = brought || stillLacking < lacking[index];
+      lacking[index] = stillLacking;
       if (taken) {
         ++summary.transferred;
         answer.blocks.Clear();
@@ -130,14 +143,35 @@ Summary Send(MidiControl& control, std::span<const Slot> slots, const Progress& 
     MidiTransfer::SendReport report;
     if (MidiTransfer::StoreItem(control, *slot.item, {}, &report) == 0) {
       ++summary.transferred;
+    } else if (report.differs) {
+      summary.differing.push_back(slot);
+    } else if (report.unreadable) {
+      summary.unreadable.push_back(slot);
     } else {
-      (report.differs ? summary.differing : summary.missing).push_back(slot);
+      summary.missing.push_back(slot);
     }
     summary.retried += report.resends > 0 ? 1 : 0;
   }
   summary.missing.insert(summary.missing.end(), slots.begin() + static_cast<std::ptrdiff_t>(next),
                          slots.end());
   return Finished(std::move(summary), cancel, scope);
+}
+
+Summary Run(Direction direction, MidiControl& control, std::span<const Slot> slots,
+            const Progress& progress, const std::atomic<bool>& cancel) {
+  return direction == Direction::kReceive ? Receive(control, slots, progress, cancel)
+                                          : Send(control, slots, progress, cancel);
+}
+
+std::vector<Slot> Arrived(std::span<const Slot> slots, const Summary& summary) {
+  std::vector<Slot> arrived;
+  for (const Slot& slot : slots) {
+    const bool missing = std::any_of(summary.missing.begin(), summary.missing.end(),
+                                     [&](const Slot& each) { return each.item == slot.item; });
+    if (!missing)
+      arrived.push_back(slot);
+  }
+  return arrived;
 }
 
 }  // namespace BankTransfer

@@ -18,13 +18,21 @@ struct BankLayout;
 // A receive takes an item only when every one of its blocks arrived with a right checksum.
 // Items that did not are asked for again after the last slot, in up to
 // MidiControl::ReceiveRetries() more rounds, each answer adding to what the earlier ones
-// brought (no rounds when nothing at all answered). A send, with
-// MidiControl::VerifyAfterSending(), reads each item back and sends one that differs once more.
+// brought (no rounds when nothing at all answered). After those, while the last round still
+// brought something (an item whole, or a block one still lacked), up to kRoundsWhileBringing
+// rounds more (none when the retries are 0). A send, with
+// MidiControl::VerifyAfterSending(), reads each item back and sends one that differs, or whose
+// read-back did not arrive whole, once more.
 //
 // A transfer runs on one thread, which uses the MidiControl for its whole length; `cancel` may
 // be set from any thread and stops it soon (a wait for an answer ends at once, a long send at
 // the next message), leaving the item under way unchanged.
 namespace BankTransfer {
+
+// On a link that loses one message in a hundred, a whole-synthesizer backup still lacks a block
+// of one or two of its 452 items after the default retries; a round more brings most of them.
+// Bounded, so that a link that brings a little each time still ends.
+inline constexpr int kRoundsWhileBringing = 8;
 
 // One item of a transfer and where it lives.
 struct Slot {
@@ -55,14 +63,21 @@ struct Summary {
   // Receive: the slots whose items did not arrive whole, and those not reached after a stop;
   // each keeps its content. Send: the slots not sent.
   std::vector<Slot> missing;
-  // Verified send: the slots sent twice that still read back different (or could not be read).
+  // Verified send: the slots sent twice that still read back different, and those whose second
+  // read-back did not arrive whole.
   std::vector<Slot> differing;
+  std::vector<Slot> unreadable;
   bool cancelled = false;
   // The first port error, which stopped the transfer after its item; empty when none.
   std::string portError;
 
-  bool Complete() const { return missing.empty() && differing.empty() && portError.empty(); }
+  bool Complete() const {
+    return missing.empty() && differing.empty() && unreadable.empty() && portError.empty();
+  }
 };
+
+// The slots of `slots` the transfer brought whole.
+std::vector<Slot> Arrived(std::span<const Slot> slots, const Summary& summary);
 
 // Port errors during a transfer are not passed to the error handler in force (which may belong
 // to another thread): the first one ends the transfer and is returned in the summary.
@@ -70,5 +85,10 @@ Summary Receive(MidiControl& control, std::span<const Slot> slots, const Progres
                 const std::atomic<bool>& cancel);
 Summary Send(MidiControl& control, std::span<const Slot> slots, const Progress& progress,
              const std::atomic<bool>& cancel);
+
+enum class Direction { kReceive, kSend };
+// Receive or Send.
+Summary Run(Direction direction, MidiControl& control, std::span<const Slot> slots,
+            const Progress& progress, const std::atomic<bool>& cancel);
 
 }  // namespace BankTransfer

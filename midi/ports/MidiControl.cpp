@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "midi/ports/MidiDevice.h"
+#include "midi/ports/MidiDeviceSettings.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "settings/SettingsStore.h"
 
@@ -31,12 +32,8 @@ struct MidiState {
   int handles = 0;
   PortList inputs;
   PortList outputs;
-  int bufferCount = Settings::kDefaultMidiInputBufNumber;
-  int bufferSize = Settings::kDefaultMidiInputBufSize;
-  int timeout = Settings::kDefaultMidiInputTimeout;
   int receiveRetries = Settings::kDefaultReceiveRetries;
   bool verifyAfterSending = Settings::kDefaultVerifyAfterSending != 0;
-  const std::atomic<bool>* cancel = nullptr;
 };
 
 MidiState& State() {
@@ -157,11 +154,13 @@ MidiControl::MidiControl() {
   ++state.handles;
   // The receive numbers come first, so that the ports opened below get the stored buffers.
   if (state.handles == 1) {
-    state.timeout = SettingsStore::ReadSettingInteger(Settings::kMidiInputTimeout, state.timeout);
-    state.bufferSize =
-        SettingsStore::ReadSettingInteger(Settings::kMidiInputBufSize, state.bufferSize);
-    state.bufferCount =
-        SettingsStore::ReadSettingInteger(Settings::kMidiInputBufNumber, state.bufferCount);
+    MidiDeviceSettings& numbers = MidiDeviceSettings::Current();
+    numbers.timeout =
+        SettingsStore::ReadSettingInteger(Settings::kMidiInputTimeout, numbers.timeout);
+    numbers.bufferSize =
+        SettingsStore::ReadSettingInteger(Settings::kMidiInputBufSize, numbers.bufferSize);
+    numbers.bufferCount =
+        SettingsStore::ReadSettingInteger(Settings::kMidiInputBufNumber, numbers.bufferCount);
     state.receiveRetries =
         SettingsStore::ReadSettingInteger(Settings::kReceiveRetries, state.receiveRetries);
     state.verifyAfterSending =
@@ -185,6 +184,7 @@ MidiControl::~MidiControl() {
   if (--state.handles < 1) {
     // Everything starts afresh with the next handle, as at program start.
     state = MidiState{};
+    MidiDeviceSettings::Current() = MidiDeviceSettings{};
   }
 }
 
@@ -281,44 +281,41 @@ void MidiControl::UseVerifyAfterSending(bool verify) {
 }
 
 int MidiControl::InputBufferCount() {
-  return State().bufferCount;
+  return MidiDeviceSettings::Current().bufferCount;
 }
 int MidiControl::InputBufferSize() {
-  return State().bufferSize;
+  return MidiDeviceSettings::Current().bufferSize;
 }
 int MidiControl::InputTimeout() {
-  return State().timeout;
+  return MidiDeviceSettings::Current().timeout;
 }
 
 void MidiControl::SetInputBufferCount(int value) {
-  SetBufferNumber(State().bufferCount, value, Settings::kMidiInputBufNumber);
+  SetBufferNumber(MidiDeviceSettings::Current().bufferCount, value, Settings::kMidiInputBufNumber);
 }
 void MidiControl::SetInputBufferSize(int value) {
-  SetBufferNumber(State().bufferSize, value, Settings::kMidiInputBufSize);
+  SetBufferNumber(MidiDeviceSettings::Current().bufferSize, value, Settings::kMidiInputBufSize);
 }
 void MidiControl::SetCancelFlag(const std::atomic<bool>* cancel) {
-  State().cancel = cancel;
+  MidiDeviceSettings::Current().cancel = cancel;
 }
 bool MidiControl::CancelRequested() {
-  return State().cancel != nullptr && State().cancel->load();
-}
-const std::atomic<bool>* MidiControl::CancelFlag() {
-  return State().cancel;
+  return MidiDeviceSettings::Current().CancelRequested();
 }
 
 void MidiControl::UseReceiveNumbers(int bufferSize, int bufferCount, int timeout) {
-  MidiState& state = State();
-  const bool rebuild = bufferSize != state.bufferSize || bufferCount != state.bufferCount;
-  state.bufferSize = bufferSize;
-  state.bufferCount = bufferCount;
-  state.timeout = timeout;
+  MidiDeviceSettings& numbers = MidiDeviceSettings::Current();
+  const bool rebuild = bufferSize != numbers.bufferSize || bufferCount != numbers.bufferCount;
+  numbers.bufferSize = bufferSize;
+  numbers.bufferCount = bufferCount;
+  numbers.timeout = timeout;
   if (rebuild) {
     ReopenOpenInputs();
   }
 }
 
 void MidiControl::SetInputTimeout(int value) {
-  State().timeout = value;
+  MidiDeviceSettings::Current().timeout = value;
   SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, value);
 }
 

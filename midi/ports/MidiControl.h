@@ -82,7 +82,6 @@ class MidiControl {
   // stops them.
   void SetCancelFlag(const std::atomic<bool>* cancel);
   static bool CancelRequested();
-  static const std::atomic<bool>* CancelFlag();
 
   // Live handles (for tests and diagnostics).
   static int HandleCount();

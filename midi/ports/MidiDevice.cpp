@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <thread>
 
 #include "midi/MidiWire.h"
-#include "midi/ports/MidiControl.h"
+#include "midi/ports/MidiDeviceSettings.h"
 #include "midi/ports/MidiErrorReport.h"
 
 namespace {
 
 using namespace MidiErrors;
+// How often the wait looks at the clock and the cancel flag.
 constexpr std::chrono::milliseconds kWaitStep{1};
 
 }  // namespace
@@ -27,7 +27,7 @@ int MidiDevice::SendLongMsg(std::span<const std::uint8_t>) {
   return -1;
 }
 
-int MidiDevice::DoSysxDump(std::span<const std::uint8_t>, std::span<std::uint8_t>) {
+int MidiDevice::DoSysxDump(std::span<const std::uint8_t>, MidiDevice*, std::span<std::uint8_t>) {
   ReportMidiError(kUseInputDevice, kDumpCaption);
   return -1;
 }
@@ -54,7 +54,8 @@ void MidiInDevice::HandleDriverMessage(MidiDriverMessage message, std::uintptr_t
                                        std::uintptr_t parameter2) {
   if (message == MidiDriverMessage::kLongData) {
     const std::span completed(reinterpret_cast<const std::uint8_t*>(parameter1), parameter2);
-    countdown_.store(CompletesAnswer(completed) ? 0 : quietLimit_.load());
+    lastCompletion_.store(clock_->Now());
+    answerComplete_.store(CompletesAnswer(completed));
   }
 }
 
@@ -79,8 +80,9 @@ int MidiInDevice::Open() {
   if (IsOpen()) {
     return 0;
   }
-  bufferSize_ = MidiControl::InputBufferSize();
-  queue_.Allocate(MidiControl::InputBufferCount(), bufferSize_);
+  const MidiDeviceSettings& settings = MidiDeviceSettings::Current();
+  bufferSize_ = settings.bufferSize;
+  queue_.Allocate(settings.bufferCount, bufferSize_);
   connection_ = layer_.OpenInputPort(PortNumber(), queue_);
   if (!connection_) {
     queue_.Reset();
@@ -102,40 +104,36 @@ int MidiInDevice::QuietLimit() const {
   const auto bufferWireTime = std::chrono::ceil<std::chrono::milliseconds>(
       MidiWire::WireTime(static_cast<std::size_t>(std::max(bufferSize_, 0)), bytesPerSecond));
   const auto latency = connection_ ? connection_->DeliveryLatency() : std::chrono::milliseconds{};
-  return MidiControl::InputTimeout() + static_cast<int>((bufferWireTime + latency).count());
+  return MidiDeviceSettings::Current().timeout +
+         static_cast<int>((bufferWireTime + latency).count());
 }
 
-int MidiInDevice::DoSysxDump(std::span<const std::uint8_t> request,
+int MidiInDevice::DoSysxDump(std::span<const std::uint8_t> request, MidiDevice* output,
                              std::span<std::uint8_t> target) {
-  MidiControl control;
-  const int limit = QuietLimit();
-  quietLimit_.store(limit);
-  countdown_.store(limit);
+  const std::chrono::milliseconds limit{QuietLimit()};
+  answerComplete_.store(false);
   awaited_.reset();
   if (const std::optional<BulkDump::Location> location = BulkDump::RequestedLocation(request)) {
     awaited_ = AwaitedAnswer{BulkDump::EmptyMessage(BulkDump::HeaderAddress(*location)),
                              BulkDump::EmptyMessage(BulkDump::FooterAddress(*location))};
   }
+  lastCompletion_.store(clock_->Now());
   queue_.Start();
   if (!request.empty()) {
-    if (MidiDevice* output = control.CurrentOutputDevice()) {
+    if (output != nullptr) {
       output->SendLongMsg(request);
     } else {
       ReportMidiError(kOpenOutputFirst, kSendCaption);
     }
   }
-  // Steps are kept to the clock, so that a step lasts one millisecond on average however the
-  // system rounds each sleep.
-  int steps = 0;
+  const MidiWaitClock::TimePoint sent = clock_->Now();
+  const auto quietFor = [&] { return clock_->Now() - std::max(sent, lastCompletion_.load()); };
   bool cancelled = false;
-  auto stepEnd = std::chrono::steady_clock::now();
   do {
-    stepEnd += kWaitStep;
-    std::this_thread::sleep_until(stepEnd);
-    ++steps;
-    cancelled = MidiControl::CancelRequested();
-  } while (!cancelled && countdown_.fetch_sub(1) - 1 > 0);
-  lastWaitSteps_ = steps;
+    clock_->SleepUntil(clock_->Now() + kWaitStep);
+    cancelled = MidiDeviceSettings::Current().CancelRequested();
+  } while (!cancelled && !answerComplete_.load() && quietFor() < limit);
+  lastWait_ = std::chrono::duration_cast<std::chrono::milliseconds>(clock_->Now() - sent);
   queue_.Stop();
   // A cancelled answer is dropped whole: part of one would change only some of an item.
   return static_cast<int>(queue_.Collect(cancelled ? target.first(0) : target));
@@ -176,9 +174,11 @@ int MidiOutDevice::SendMessage(std::uint8_t status, std::uint8_t channel, std::u
   }
   const std::array<std::uint8_t, 3> message{static_cast<std::uint8_t>(status | channel), data1,
                                             data2};
+  saidDisconnected_ = false;
   if (connection_->SendShortMessage(
           std::span(message).first(MidiWire::ChannelMessageLength(status))) != 0) {
     if (connection_->Disconnected()) {
+      saidDisconnected_ = true;
       ReportMidiError(NothingConnected("output", Name()), kSendCaption);
     }
     return -1;
@@ -191,11 +191,14 @@ int MidiOutDevice::SendLongMsg(std::span<const std::uint8_t> data) {
     ReportMidiError(kOpenOutputFirst, kSendCaption);
     return -1;
   }
-  if (connection_->SendSysEx(data, MidiControl::CancelFlag()) != 0) {
+  const MidiDeviceSettings& settings = MidiDeviceSettings::Current();
+  saidDisconnected_ = false;
+  if (connection_->SendSysEx(data, settings.cancel) != 0) {
     // A cancelled send is no port error.
     if (connection_->Disconnected()) {
+      saidDisconnected_ = true;
       ReportMidiError(NothingConnected("output", Name()), kLongMessageCaption);
-    } else if (!MidiControl::CancelRequested()) {
+    } else if (!settings.CancelRequested()) {
       ReportMidiError(kUnableToSendLong, kLongMessageCaption);
     }
     return -1;

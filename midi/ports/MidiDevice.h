@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "midi/ports/MidiInputQueue.h"
 #include "midi/ports/MidiPortLayer.h"
+#include "midi/ports/MidiWaitClock.h"
 #include "midi/sysex/BulkDump.h"
 
 // What the port tells an input device. kLongData: a buffer was completed; the first parameter
@@ -40,14 +42,18 @@ class MidiDevice {
   virtual int SendMessage(std::uint8_t status, std::uint8_t channel, std::uint8_t data1,
                           std::uint8_t data2);
   virtual int SendLongMsg(std::span<const std::uint8_t> data);
-  // Input only: sends the request (when there is one) through the current output device and
-  // collects the System Exclusive bytes that arrive into `target` until the line stays quiet,
-  // or, for a dump request, until the footer of the requested location has followed its
-  // header; a cancel (MidiControl::SetCancelFlag) ends the wait at once and delivers nothing.
-  // The number of bytes delivered; -1 on an output device.
-  virtual int DoSysxDump(std::span<const std::uint8_t> request, std::span<std::uint8_t> target);
+  // Input only: sends the request (when there is one) through `output` and collects the System
+  // Exclusive bytes that arrive into `target` until the line has stayed quiet for the quiet
+  // limit since the request went out or a buffer last completed, whichever was later, or, for a
+  // dump request, until the footer of the requested location has followed its header; a cancel
+  // (MidiDeviceSettings::cancel) ends the wait at once and delivers nothing. The number of
+  // bytes delivered; -1 on an output device.
+  virtual int DoSysxDump(std::span<const std::uint8_t> request, MidiDevice* output,
+                         std::span<std::uint8_t> target);
   // Whether the open port has lost what it was connected to (see MidiOutputConnection).
   virtual bool Disconnected() const { return false; }
+  // Whether the last send through this port failed saying nothing was connected any more.
+  virtual bool SaidDisconnected() const { return false; }
 
   int PortNumber() const { return port_; }
   // The port's number in a fresh listing of the same ports.
@@ -78,17 +84,21 @@ class MidiInDevice : public MidiDevice {
   // Opens the port and queues the number of buffers of the size the settings give.
   int Open() override;
   int Close() override;
-  int DoSysxDump(std::span<const std::uint8_t> request, std::span<std::uint8_t> target) override;
+  int DoSysxDump(std::span<const std::uint8_t> request, MidiDevice* output,
+                 std::span<std::uint8_t> target) override;
   bool Disconnected() const override { return connection_ && connection_->Disconnected(); }
 
   int BufferCount() const { return queue_.BufferCount(); }
-  // The quiet time that ends a dump, in one-millisecond steps: the timeout setting plus the
-  // wire time of one full input buffer, the longest a buffer can take to fill while the
-  // synthesizer is still sending, plus the port's delivery latency (which also delays the
-  // first message of the answer).
+  // The quiet time that ends a dump, in milliseconds: the timeout setting plus the wire time of
+  // one full input buffer, the longest a buffer can take to fill while the synthesizer is still
+  // sending, plus the port's delivery latency (which also delays the first message of the
+  // answer).
   int QuietLimit() const;
-  // How many steps the last dump waited.
-  int LastWaitSteps() const { return lastWaitSteps_; }
+  // How long the last dump waited after sending its request.
+  std::chrono::milliseconds LastWait() const { return lastWait_; }
+  // The clock the wait reads and sleeps on (the system's until another is given); it must
+  // outlive the device or be replaced first.
+  void UseClock(MidiWaitClock& clock) { clock_ = &clock; }
 
  private:
   // The messages that open and close the answer to a dump request, and whether the opening one
@@ -103,10 +113,14 @@ class MidiInDevice : public MidiDevice {
   std::optional<AwaitedAnswer> awaited_;
   MidiInputQueue queue_;
   std::unique_ptr<MidiInputConnection> connection_;
-  std::atomic<std::int32_t> quietLimit_{0};
-  std::atomic<std::int32_t> countdown_{0};
+  MidiWaitClock* clock_ = &MidiWaitClock::System();
+  // Written by the port's thread as each buffer completes, read by the waiting one. The time is
+  // read from the clock rather than counted in steps of the wait, so that a waiting thread held
+  // up on a loaded machine does not take its own delay for quiet while the answer arrived.
+  std::atomic<MidiWaitClock::TimePoint> lastCompletion_{};
+  std::atomic<bool> answerComplete_ = false;
   int bufferSize_ = 0;
-  int lastWaitSteps_ = 0;
+  std::chrono::milliseconds lastWait_{0};
 };
 
 class MidiOutDevice : public MidiDevice {
@@ -127,7 +141,9 @@ class MidiOutDevice : public MidiDevice {
   // Returns when the whole string has gone out.
   int SendLongMsg(std::span<const std::uint8_t> data) override;
   bool Disconnected() const override { return connection_ && connection_->Disconnected(); }
+  bool SaidDisconnected() const override { return saidDisconnected_; }
 
  private:
   std::unique_ptr<MidiOutputConnection> connection_;
+  bool saidDisconnected_ = false;
 };

@@ -18,6 +18,8 @@ inline constexpr const char* kUnableToSendLong = "Unable to send a long message"
 // "Nothing is connected to the MIDI output "UM-ONE MIDI 1 (ALSA)" any more": the port's
 // program ended, or its cable was pulled, as far as the MIDI system can tell.
 std::string NothingConnected(const char* direction, const std::string& portName);
+// Whether a port error's text is such a one.
+bool SaysNothingConnected(const std::string& text);
 }  // namespace MidiErrors
 
 using MidiErrorHandler = std::function<void(const std::string& text, const std::string& caption)>;
@@ -25,3 +27,21 @@ using MidiErrorHandler = std::function<void(const std::string& text, const std::
 void ReportMidiError(const std::string& text, const std::string& caption);
 // Replaces the handler (none: back to standard error); returns the previous one.
 MidiErrorHandler SetMidiErrorHandler(MidiErrorHandler handler);
+
+// For its life, the port errors reported on the thread that made it go to `handler` rather than
+// to the handler in force, which belongs to another thread (a window's error box). Scopes on one
+// thread nest.
+class ThreadMidiErrorHandler {
+ public:
+  explicit ThreadMidiErrorHandler(MidiErrorHandler handler);
+  ~ThreadMidiErrorHandler();
+  ThreadMidiErrorHandler(const ThreadMidiErrorHandler&) = delete;
+  ThreadMidiErrorHandler& operator=(const ThreadMidiErrorHandler&) = delete;
+
+  // The handler of the innermost scope of the calling thread; none outside every scope.
+  static const MidiErrorHandler* Current();
+
+ private:
+  MidiErrorHandler handler_;
+  ThreadMidiErrorHandler* outer_;
+};

@@ -58,8 +58,9 @@ class MidiPortLayer {
   virtual std::unique_ptr<MidiOutputConnection> OpenOutputPort(int port) = 0;
 };
 
-// The layer the MIDI devices use: the one installed last, else the system's own.
+// The layer the MIDI devices use: the one installed last, else one without ports. A program
+// installs the system's (MakeRtMidiPortLayer) as it sets up.
 MidiPortLayer& CurrentMidiPortLayer();
-// Replaces the layer in use (none: back to the system's). Only while no MidiControl handle
+// Replaces the layer in use (none: back to one without ports). Only while no MidiControl handle
 // exists, since the devices keep their layer's connections.
 void InstallMidiPortLayer(std::unique_ptr<MidiPortLayer> layer);

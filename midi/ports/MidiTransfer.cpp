@@ -68,7 +68,7 @@ bool AskOnce(MidiControl& control, BulkDump::Location location, CollectedAnswer&
   }
   std::vector<std::uint8_t> received(kReceiveBufferSize, 0);
   const auto request = BulkDump::DumpRequest(BulkDump::HeaderAddress(location));
-  const int count = input->DoSysxDump(request, received);
+  const int count = input->DoSysxDump(request, control.CurrentOutputDevice(), received);
   if (count <= 0) {
     return true;
   }
@@ -89,6 +89,20 @@ bool AskOnce(MidiControl& control, BulkDump::Location location, CollectedAnswer&
 }
 
 // Not after a cancel, nor once a port is closed or has lost what it was connected to.
+// After a receive that brought nothing: which end has gone, said once. An output says so as a
+// request cannot go out; one that went while the request was already out (a server noticed
+// stopping only then) is said here.
+void ReportGonePort(const MidiControl& control) {
+  const MidiDevice* output = control.CurrentOutputDevice();
+  if (control.CurrentOutputGone()) {
+    if (!output->SaidDisconnected()) {
+      ReportMidiError(NothingConnected("output", output->Name()), kLongMessageCaption);
+    }
+  } else if (control.CurrentInputGone()) {
+    ReportMidiError(NothingConnected("input", control.CurrentInputDevice()->Name()), kDumpCaption);
+  }
+}
+
 bool WorthAskingAgain(const MidiControl& control) {
   const MidiDevice* input = control.CurrentInputDevice();
   const MidiDevice* output = control.CurrentOutputDevice();
@@ -116,9 +130,8 @@ int ReceiveAt(MidiControl& control, Item& item, BulkDump::Location location,
                               std::to_string(MidiControl::ReceiveRetries()) + ")";
     Say(status, again.c_str());
   }
-  // A gone output has said so already, when the request could not go out.
-  if (!collected.anythingArrived && control.CurrentInputGone() && !control.CurrentOutputGone()) {
-    ReportMidiError(NothingConnected("input", control.CurrentInputDevice()->Name()), kDumpCaption);
+  if (!collected.anythingArrived) {
+    ReportGonePort(control);
   }
   // Bytes that hold none of the item's blocks (all damaged, or another kind's dump) would
   // otherwise zero the whole item.
@@ -148,7 +161,8 @@ std::vector<std::uint8_t> AsStored(const Item& item) {
   return bytes;
 }
 
-enum class ReadBack { kSame, kDifferent, kUnreachable };
+// kNotWhole: nothing came back, or blocks were still missing after the retries.
+enum class ReadBack { kSame, kDifferent, kNotWhole, kUnreachable };
 
 // The item's memory location read back, whole, and compared with the item.
 ReadBack ReadBackAndCompare(MidiControl& control, const Item& item) {
@@ -156,7 +170,7 @@ ReadBack ReadBackAndCompare(MidiControl& control, const Item& item) {
   ReceiveReport report;
   if (ReceiveAt(control, *stored, *BulkDump::MemoryLocation(item), "Read-back", {}, &report) != 0 ||
       report.missingBlocks > 0) {
-    return WorthAskingAgain(control) ? ReadBack::kDifferent : ReadBack::kUnreachable;
+    return WorthAskingAgain(control) ? ReadBack::kNotWhole : ReadBack::kUnreachable;
   }
   const std::span<const std::uint8_t> readBack = stored->Data();
   return std::ranges::equal(readBack, AsStored(item)) ? ReadBack::kSame : ReadBack::kDifferent;
@@ -204,6 +218,7 @@ int StoreItem(MidiControl& control, const Item& item, const StatusText& status,
     }
     if (readBack == ReadBack::kUnreachable || sent == 2) {
       result.differs = readBack == ReadBack::kDifferent;
+      result.unreadable = readBack == ReadBack::kNotWhole;
       stored = -1;
       break;
     }
@@ -225,7 +240,7 @@ int Send(MidiControl& control, const Item& item, const StatusText& status, SendR
     *report = result;
   }
   if (stored != 0) {
-    Say(status, result.differs ? "Verify Failed" : "Send Failed");
+    Say(status, result.differs || result.unreadable ? "Verify Failed" : "Send Failed");
     return -1;
   }
   Say(status, "Switching Bank");

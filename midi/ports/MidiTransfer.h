@@ -20,7 +20,7 @@ class MidiControl;
 // to bring what is still missing. Only blocks that follow the header of the requested location
 // count, so that the late end of another answer is never taken for this item. With
 // MidiControl::VerifyAfterSending(), an item stored in the synthesizer's memory is read back and
-// compared; one that differs is sent once more.
+// compared; one that differs, or whose read-back does not arrive whole, is sent once more.
 namespace MidiTransfer {
 
 using StatusText = std::function<void(const char* text)>;
@@ -41,8 +41,11 @@ struct SendReport {
   // more; the item itself keeps them), for the caller to show.
   std::size_t sevenBitBytes = 0;
   bool verified = false;  // read back and found the same
-  int resends = 0;        // dumps sent again because the read-back differed
-  bool differs = false;   // still different when read back after the resend (or unreadable)
+  int resends = 0;        // dumps sent again because the read-back differed or was not whole
+  // After the resend: read back whole and different, or not read back whole (nothing came, or
+  // blocks were still missing after the retries), while the ports stayed.
+  bool differs = false;
+  bool unreadable = false;
 };
 
 // Selects the item's program on the synthesizer: for a voice the voice-select parameter
@@ -53,13 +56,14 @@ int SwitchBank(MidiControl& control, const Item& item);
 // The item's dump to its own memory location alone, without selecting a program: 0, or -1 for
 // an item outside any bank or a dump the port did not take (the port has reported it).
 int SendDump(MidiControl& control, const Item& item, std::size_t* sevenBitBytes = nullptr);
-// SendDump, then, when verifying, the item read back and compared: a difference is sent once
-// more and compared again. 0 when stored (and, verifying, read back the same); -1 when the
-// port failed or the read-back still differs (`report->differs`).
+// SendDump, then, when verifying, the item read back and compared: a difference or a read-back
+// that did not arrive whole is sent once more and read back again. 0 when stored (and,
+// verifying, read back the same); -1 when the port failed or the second read-back still differs
+// (`report->differs`) or did not arrive whole (`report->unreadable`).
 int StoreItem(MidiControl& control, const Item& item, const StatusText& status,
               SendReport* report = nullptr);
 // Send: StoreItem, then the item's program selected: "Send Completed", or "Send Failed" /
-// "Verify Failed" (and -1) when the port failed or the read-back differs.
+// "Verify Failed" (and -1) when the port failed or the read-back differs or is not whole.
 int Send(MidiControl& control, const Item& item, const StatusText& status,
          SendReport* report = nullptr);
 // Send to Buffer: the item's program selected, then its dump to the edit buffer of its kind:

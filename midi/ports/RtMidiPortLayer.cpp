@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <exception>
 #include <iostream>
 #include <mutex>
@@ -14,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "midi/ports/JackServerWatch.h"
 #include "midi/ports/MidiInputQueue.h"
 #include "midi/ports/MidiWirePacer.h"
+#include "midi/ports/SystemPortPresence.h"
 #include "settings/SettingsStore.h"
 
 // Why System Exclusive is paced here, one message at a time: RtMidi's ALSA output opens the
@@ -172,65 +175,6 @@ std::optional<unsigned int> FindPort(RtMidi& midi, const ListedPort& port) {
   return static_cast<unsigned int>(found - rawNames.begin());
 }
 
-// The client and port numbers RtMidi puts at the end of an ALSA port's name: " 20:0".
-const std::regex& AlsaAddressPattern() {
-  static const std::regex pattern(R"( (\d+):(\d+)$)");
-  return pattern;
-}
-
-// Whether an ALSA sequencer port, known by the client and port numbers at the end of RtMidi's
-// name for it ("client:port 20:0"), is still there; through a sequencer handle of its own.
-class AlsaPortPresence {
- public:
-  explicit AlsaPortPresence(const std::string& rawName) {
-    std::smatch match;
-    if (std::regex_search(rawName, match, AlsaAddressPattern())) {
-      client_ = std::stoi(match[1].str());
-      port_ = std::stoi(match[2].str());
-    }
-  }
-  ~AlsaPortPresence() {
-    if (seq_ != nullptr) {
-      snd_seq_close(seq_);
-    }
-  }
-  AlsaPortPresence(const AlsaPortPresence&) = delete;
-  AlsaPortPresence& operator=(const AlsaPortPresence&) = delete;
-
-  // True where it cannot tell.
-  bool Present() {
-    const std::lock_guard lock(mutex_);
-    if (client_ < 0) {
-      return true;
-    }
-    if (seq_ == nullptr &&
-        snd_seq_open(&seq_, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
-      seq_ = nullptr;
-      return true;
-    }
-    snd_seq_port_info_t* info = nullptr;
-    snd_seq_port_info_alloca(&info);
-    return snd_seq_get_any_port_info(seq_, client_, port_, info) >= 0;
-  }
-
- private:
-  std::mutex mutex_;
-  int client_ = -1;
-  int port_ = -1;
-  snd_seq_t* seq_ = nullptr;
-};
-
-// Whether the port a connection was opened on is still there and connected. On JACK the
-// port's full name is RtMidi's name for it.
-using PresenceCheck = std::function<bool()>;
-PresenceCheck PresenceOf(const ListedPort& port, const std::shared_ptr<JackServerWatch>& watch) {
-  if (port.system == MidiSystem::kJack) {
-    return [watch, name = port.rawName] { return watch && watch->PortConnected(name); };
-  }
-  return
-      [presence = std::make_shared<AlsaPortPresence>(port.rawName)] { return presence->Present(); };
-}
-
 class RtMidiOutputConnection final : public MidiOutputConnection {
  public:
   // `port` none: a port of our own named `portName`.
@@ -263,7 +207,8 @@ class RtMidiOutputConnection final : public MidiOutputConnection {
       return nullptr;
     }
     if (port) {
-      connection->presence_ = PresenceOf(*port, connection->watch_);
+      AwaitConnectionShown(port->system, port->rawName, connection->watch_.get());
+      connection->presence_ = SystemPortPresence(port->system, port->rawName, connection->watch_);
       connection->bytesPerSecond_ = MidiWire::kDinBytesPerSecond;
       connection->pauseAfterF7_ = std::chrono::milliseconds(SettingsStore::ReadSettingInteger(
           Settings::kMidiOutputF7Delay, Settings::kDefaultMidiOutputF7Delay));
@@ -313,7 +258,7 @@ class RtMidiOutputConnection final : public MidiOutputConnection {
 
   bool failed_ = false;
   std::shared_ptr<JackServerWatch> watch_;
-  PresenceCheck presence_;
+  PortPresenceCheck presence_;
   std::unique_ptr<RtMidiOut> out_;
   int bytesPerSecond_ = 0;
   std::chrono::milliseconds pauseAfterF7_{0};
@@ -353,7 +298,8 @@ class RtMidiInputConnection final : public MidiInputConnection {
       return nullptr;
     }
     if (port) {
-      connection->presence_ = PresenceOf(*port, connection->watch_);
+      AwaitConnectionShown(port->system, port->rawName, connection->watch_.get());
+      connection->presence_ = SystemPortPresence(port->system, port->rawName, connection->watch_);
     }
     return connection;
   }
@@ -401,7 +347,7 @@ class RtMidiInputConnection final : public MidiInputConnection {
   bool failed_ = false;
   MidiMessageHandler onMessage_;
   std::shared_ptr<JackServerWatch> watch_;
-  PresenceCheck presence_;
+  PortPresenceCheck presence_;
   std::unique_ptr<RtMidiIn> in_;
 };
 

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "midi/ports/MidiPortLayer.h"
-
-// The MIDI systems the layer reaches through RtMidi.
-enum class MidiSystem { kAlsa, kJack };
+#include "midi/ports/MidiSystem.h"
 
 // The system's MIDI ports through RtMidi: those of the ALSA sequencer, then those of a running
 // JACK server. A system that is missing or not running has no ports; nothing is printed about

@@ -47,13 +47,14 @@ struct ReadCounts {
   // F7 escape packets, and SysEx events once continued to their F7, that were not whole
   // F0 ... F7 messages (an F7 before the end without an F0 after it, bytes outside a message)
   std::size_t notWholeMessages = 0;
-  std::size_t unknownChunks = 0;  // chunks of another type than MTrk, skipped
-  // Sound events passed over, not damage: channel messages (notes, controllers, program
-  // changes) and meta events other than the tempo and the track's end.
+  // Passed over, not damage: chunks of another type than MTrk, which the file format lets any
+  // file hold; sound events, that is channel messages (notes, controllers, program changes) and
+  // meta events other than the tempo and the track's end.
+  std::size_t unknownChunks = 0;
   std::size_t otherEvents = 0;
 
   std::size_t Damaged() const {
-    return truncatedEvents + lengthsBeyond + unendedSysEx + notWholeMessages + unknownChunks;
+    return truncatedEvents + lengthsBeyond + unendedSysEx + notWholeMessages;
   }
 };
 

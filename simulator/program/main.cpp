@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "files/DefaultFiles.h"
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
+#include "files/FileFormat.h"
 #include "model/S2A_File.h"
 #include "simulator/LinkFaultOptions.h"
 #include "simulator/SimulatedS80.h"
@@ -23,7 +24,8 @@ constexpr int kExitUsage = 2;
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: corvale-sim [-v] [--drop P] [--corrupt P] [--seed N] FILE.s2a\n\n"
+               "Usage: corvale-sim [-v] [--drop P] [--corrupt P] [--seed N] FILE.s2a\n"
+               "       corvale-sim --help | --version\n\n"
                "Opens an input and an output MIDI port named \"Simulated S80\" on the running\n"
                "JACK server and on the ALSA sequencer, whichever are there, and answers them as\n"
                "an S80 whose memory holds the banks of FILE.s2a: dump requests are answered at\n"
@@ -79,6 +81,10 @@ int main(int argc, char** argv) {
       PrintUsage(stdout);
       return kExitSuccess;
     }
+    if (argument == "--version") {
+      std::printf("corvale-sim %s\n%s", CORVALE_VERSION, CORVALE_NOTICE);
+      return kExitSuccess;
+    }
     if (LinkFaultOptions::IsOption(argument)) {
       std::string error;
       if (i + 1 == argc) {
@@ -103,7 +109,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   S2A_File memory;
-  if (!HasExtension(file, "s2a") || OpenBankFile(memory, file) != 0) {
+  if (!HasExtension(file, "s2a") || !OpenBankFile(memory, file).PassOn().Succeeded()) {
     std::fprintf(stderr, "corvale-sim: %s could not be loaded as an .s2a file\n", file.c_str());
     return kExitFailure;
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cstdlib>
 #include <memory>
 
 #include "tests/support/TestSupport.h"
@@ -15,5 +16,7 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   const auto home = std::make_unique<test::TempDir>();
   test::UseNoConfiguration(*home);
+  // Programs received join the library, which is then the run's own.
+  ::setenv("XDG_DATA_HOME", home->Path().c_str(), 1);
   return RUN_ALL_TESTS();
 }

@@ -32,8 +32,9 @@ std::optional<QString> ScriptedDialogs::NextPath(Kind kind, const FileDialogRequ
   return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
-Answer ScriptedDialogs::askYesNoCancel(QWidget*, const QString& title, const QString& text) {
-  requests.push_back({Kind::Question, title, {}, {}, {}, text, {}});
+Answer ScriptedDialogs::askYesNoCancel(QWidget*, const QString& title, const QString& text,
+                                       const QString& yesText) {
+  requests.push_back({Kind::Question, title, {}, {}, {}, text, yesText});
   return Next(answers, Answer::Cancel);
 }
 
@@ -47,4 +48,14 @@ std::optional<QString> ScriptedDialogs::askText(QWidget*, const QString& title,
   requests.push_back({Kind::Text, title, {}, {}, {}, label, text});
   const QString typed = Next(texts, QString());
   return typed.isNull() ? std::nullopt : std::optional(typed);
+}
+
+std::optional<QString> ScriptedDialogs::askChoice(QWidget*, const QString& title,
+                                                  const QString& label, const QStringList& choices,
+                                                  int current) {
+  requests.push_back({Kind::Choice, title, choices, {}, {}, label, choices.value(current)});
+  const QString chosen = Next(texts, QString());
+  if (!chosen.isNull() && !choices.contains(chosen))
+    ADD_FAILURE() << "no such choice: " << chosen.toStdString();
+  return chosen.isNull() ? std::nullopt : std::optional(chosen);
 }

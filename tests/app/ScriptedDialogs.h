@@ -11,10 +11,10 @@
 #include "app/dialogs/UserDialogs.h"
 
 // Dialogs that answer from queues and record every request. A dialog shown without a queued
-// answer fails the test and is cancelled.
+// answer fails the test and is canceled.
 class ScriptedDialogs : public UserDialogs {
  public:
-  enum class Kind { Open, Folder, Save, Question, Text, Error, Message };
+  enum class Kind { Open, Folder, Save, Question, Text, Choice, Error, Message, Warning };
   struct Request {
     Kind kind;
     QString title;
@@ -28,7 +28,7 @@ class ScriptedDialogs : public UserDialogs {
   // The chosen paths (an empty one cancels the dialog) and the answers to questions, in order.
   std::deque<QString> paths;
   std::deque<Answer> answers;
-  // The texts typed into text questions, in order; a null one cancels.
+  // The texts typed into text questions and chosen in choices, in order; a null one cancels.
   std::deque<QString> texts;
   std::vector<Request> requests;
 
@@ -44,16 +44,24 @@ class ScriptedDialogs : public UserDialogs {
   std::optional<QString> saveFileName(QWidget*, const FileDialogRequest& request) override {
     return NextPath(Kind::Save, request);
   }
-  Answer askYesNoCancel(QWidget*, const QString& title, const QString& text) override;
+  // A question's Yes text, where it has one of its own, is kept as the request's details.
+  Answer askYesNoCancel(QWidget*, const QString& title, const QString& text,
+                        const QString& yesText) override;
   Answer askYesNo(QWidget*, const QString& title, const QString& text) override;
   std::optional<QString> askText(QWidget*, const QString& title, const QString& label,
                                  const QString& text) override;
+  std::optional<QString> askChoice(QWidget*, const QString& title, const QString& label,
+                                   const QStringList& choices, int current) override;
   void showError(QWidget*, const QString& caption, const QString& text) override {
     requests.push_back({Kind::Error, caption, {}, {}, {}, text, {}});
   }
   void showMessage(QWidget*, const QString& title, const QString& text,
                    const QString& details) override {
     requests.push_back({Kind::Message, title, {}, {}, {}, text, details});
+  }
+  void showWarning(QWidget*, const QString& title, const QString& text,
+                   const QString& details) override {
+    requests.push_back({Kind::Warning, title, {}, {}, {}, text, details});
   }
 
  private:

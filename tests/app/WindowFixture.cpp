@@ -1,15 +1,18 @@
 #include "tests/app/WindowFixture.h"
+
 #include "app/list/ListedLines.h"
 
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDropEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTabBar>
 
 #include "app/commands/ProgramMidi.h"
 #include "app/commands/SharedEditingState.h"
 #include "app/list/ItemListView.h"
-#include "app/window/ElidingLabel.h"
+#include "app/widgets/ElidingLabel.h"
 #include "demo/DemoBank.h"
 #include "files/S2I_File.h"
 #include "midi/ports/MidiControl.h"
@@ -19,6 +22,7 @@
 
 WindowTest::WindowTest() : dialogs_(ScriptedDialogs::Install()) {
   test::UseNoConfiguration(dir_);
+  ::setenv("CORVALE_LIBRARY", LibraryPath().c_str(), 1);
   EXPECT_TRUE(test::WriteDemoFiles(dir_));
   sharedEditing().clearClipboard();
   form_ = std::make_unique<EditorWindow>();
@@ -30,6 +34,7 @@ WindowTest::~WindowTest() {
   EXPECT_TRUE(dialogs_.paths.empty() && dialogs_.answers.empty()) << "an answer was not used";
   form_.reset();
   setUserDialogs(nullptr);
+  ::unsetenv("CORVALE_LIBRARY");
 }
 
 void WindowTest::OpenDemo(EditorWindow& window) {
@@ -107,6 +112,40 @@ QAction* ActionOf(const QWidget& window, const char* name) {
   auto* action = window.findChild<QAction*>(QString::fromUtf8(name));
   EXPECT_NE(action, nullptr) << name;
   return action;
+}
+
+namespace {
+
+// The texts of `actions` whose mnemonic is missing or taken by one before them.
+QStringList WithoutOwnMnemonic(const QList<QAction*>& actions) {
+  QStringList faults;
+  QList<QKeySequence> taken;
+  for (const QAction* action : actions) {
+    if (action->isSeparator())
+      continue;
+    const QKeySequence mnemonic = QKeySequence::mnemonic(action->text());
+    if (mnemonic.isEmpty() || taken.contains(mnemonic))
+      faults << action->text();
+    taken << mnemonic;
+  }
+  return faults;
+}
+
+}  // namespace
+
+testing::AssertionResult EveryMenuHasItsOwnMnemonics(const QWidget& window) {
+  const auto* bar = window.findChild<QMenuBar*>();
+  if (!bar)
+    return testing::AssertionFailure() << "no menu bar";
+  QStringList faults = WithoutOwnMnemonic(bar->actions());
+  for (const QAction* title : bar->actions()) {
+    if (title->menu())
+      faults << WithoutOwnMnemonic(title->menu()->actions());
+  }
+  if (faults.isEmpty())
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure()
+         << "without a mnemonic of their own: " << faults.join(QStringLiteral(", ")).toStdString();
 }
 
 ElidingLabel* StatusLabel(const QWidget& window, const char* name) {

@@ -38,12 +38,16 @@ inline testing::AssertionResult TitleNames(const QWidget& window, const QString&
                                      << window.windowFilePath().toStdString() << "\"";
 }
 
-// A shown first window at (100, 100); the example files in a fresh folder with fresh settings;
-// an empty clipboard; scripted dialogs whose queued answers must all be used.
+// A shown first window at (100, 100); the example files in a fresh folder with fresh settings
+// and a library of the folder's own (none at first: what a test receives or adds never meets
+// another test's, also where every test runs in one process); an empty clipboard; scripted
+// dialogs whose queued answers must all be used.
 class WindowTest : public testing::Test {
  protected:
   WindowTest();
   ~WindowTest() override;
+
+  std::string LibraryPath() const { return dir_.File("library.sqlite"); }
 
   QString PathOf(const char* name) const { return QString::fromStdString(dir_.File(name)); }
   // Opens demo.s2a into the window as a command-line name does.
@@ -127,6 +131,9 @@ inline void exportItem(EditorWindow& w) {
 
 // An action of a window by its objectName ("Undo1", "MidiSendToBuf", ...).
 QAction* ActionOf(const QWidget& window, const char* name);
+// Whether every menu of the window's menu bar, and every item of each, has a mnemonic (&) that
+// no other menu of the bar, or item of its menu, has.
+testing::AssertionResult EveryMenuHasItsOwnMnemonics(const QWidget& window);
 // A label of a window's status bar: "StatusMessage" or "StatusReason".
 ElidingLabel* StatusLabel(const QWidget& window, const char* name);
 

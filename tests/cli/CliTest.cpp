@@ -10,15 +10,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
 
 #include "cli/MidiVerbs.h"
+#include "cli/Verbs.h"
 #include "demo/DemoBank.h"
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
+#include "files/FileFormat.h"
 #include "files/INS_File.h"
+#include "files/ItemFiles.h"
 #include "files/MIDNAM_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
+#include "library/LibraryStore.h"
 #include "midi/MidiWire.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/sysex/BulkDump.h"
@@ -89,9 +94,9 @@ TEST_F(CorvaleCli, ListPrintsTheListingOfEveryFile) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("File \"" + dir_.File("demo.s2a") +
                          "\" (S2A File):\n  Voice:\n"
-                         "\tINT:001(A01) Pf:Grand Pno\n"),
+                         "\tint-inst:A01 Pf:Grand Pno\n"),
             std::string::npos);
-  EXPECT_NE(run.out.find("\tINT:DR1(A01) Dr:Std Kit\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\tint-perc:A01 Dr:Std Kit\n"), std::string::npos);
   EXPECT_NE(run.out.find("(S2V File):\n"), std::string::npos);
   EXPECT_NE(run.out.find("File " + dir_.File("piano.s2i") + " (S2I File):\n\tPf:Grand Pno\n"),
             std::string::npos);
@@ -143,8 +148,9 @@ TEST_F(CorvaleCli, HelpAndVersion) {
   const ToolRun help = Invoke("--help");
   EXPECT_EQ(help.status, 0);
   // Each verb's usage line is followed by its example before the next verb begins.
-  const char* const usages[] = {"list FILE...", "convert IN OUT", "export DOC ITEM OUT",
-                                "import DOC ITEM FILE [OUT]", "\nExit status"};
+  const char* const usages[] = {"list FILE... [--format text|tsv|json]", "convert IN OUT [--force]",
+                                "export DOC ITEM OUT", "import DOC ITEM FILE [OUT]",
+                                "\nExit status"};
   for (std::size_t i = 0; i + 1 < std::size(usages); ++i) {
     const std::size_t at = help.out.find(std::string("  ") + usages[i] + "\n");
     const std::size_t next = help.out.find(usages[i + 1]);
@@ -154,7 +160,11 @@ TEST_F(CorvaleCli, HelpAndVersion) {
   }
   const ToolRun version = Invoke("--version");
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, std::string("corvale-cli ") + CORVALE_VERSION + "\n");
+  EXPECT_EQ(version.out, std::string("corvale-cli ") + CORVALE_VERSION + "\n" + CORVALE_NOTICE);
+  EXPECT_NE(version.out.find("\nLicense GPLv3+: GNU GPL version 3 or later "
+                             "<https://gnu.org/licenses/gpl.html>.\n"),
+            std::string::npos);
+  EXPECT_NE(version.out.find("\nThere is NO WARRANTY"), std::string::npos);
 }
 
 using Bytes = std::vector<std::uint8_t>;
@@ -191,12 +201,11 @@ TEST_F(CorvaleCli, ListShowsTheItemDumpsOfASysExFile) {
   const Item& kit = *demo_.ExternalPercussionBank().ItemAt(1);
   const Item& performance = *demo_.InternalPerformanceBank().ItemAt(0);
   EXPECT_EQ(run.out, "File \"" + dir_.File("dumps.syx") + "\" (SysEx File):\n" +
-                         "\tInternal Instrument 005(A05): Instrument " + voice.CategoryName() +
-                         ":" + voice.Name() + " (1 of 32 blocks missing)\n" +
-                         "\tExternal Percussion 002(A02): Percussion " + kit.CategoryName() + ":" +
-                         kit.Name() + "\n" + "\tPerformance edit buffer: Performance " +
-                         performance.CategoryName() + ":" + performance.Name() + "\n" +
-                         "  Messages dropped as invalid: 1\n");
+                         "\tint-inst:A05: Instrument " + voice.CategoryName() + ":" + voice.Name() +
+                         " (1 of 32 blocks missing)\n" + "\text-perc:A02: Percussion " +
+                         kit.CategoryName() + ":" + kit.Name() + "\n" +
+                         "\tPerformance edit buffer: Performance " + performance.CategoryName() +
+                         ":" + performance.Name() + "\n" + "  Messages dropped as invalid: 1\n");
 }
 
 TEST_F(CorvaleCli, ConvertBetweenBankFilesAndToAnInstrumentDefinition) {
@@ -263,6 +272,43 @@ TEST_F(CorvaleCli, ConvertCarriesWholeDocumentsThroughSysExAndMidiFiles) {
   EXPECT_EQ(run.err, "corvale-cli: convert: " + dir_.File("mixed.syx") +
                          ": 1 dump to an edit buffer placed nowhere\n");
   EXPECT_EQ(Invoke("convert " + Quoted("All.syx") + " " + Quoted("All.txt")).status, 2);
+}
+
+// A .mid that holds a song (notes, and a chunk of a type of its own, which is no damage) is not
+// replaced by a conversion unless --force says so; a .mid of dumps is replaced at once.
+TEST_F(CorvaleCli, ConvertReplacesASongOnlyWhenForced) {
+  const Bytes song = {'M', 'T',  'h',  'd', 0,   0,   0,   6,   0,    0,  0,   1,  0,    96, 'M',
+                      'T', 'r',  'k',  0,   0,   0,   12,  0,   0x90, 60, 100, 96, 0x80, 60, 0,
+                      0,   0xFF, 0x2F, 0,   'X', 'y', 'z', 'w', 0,    0,  0,   2,  1,    2};
+  test::WriteBytes(dir_.File("song.mid"), song);
+  ToolRun run = Invoke("list " + Quoted("song.mid"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find("damaged"), std::string::npos) << run.out;
+  const struct {
+    std::string arguments;
+    int status;
+  } cases[] = {
+      {Quoted("demo.s2a") + " " + Quoted("song.mid"), 1},
+      {Quoted("demo.s2a") + " " + Quoted("song.syx"), 0},
+      {Quoted("song.syx") + " " + Quoted("song.mid"), 1},
+      {"--force " + Quoted("song.syx") + " " + Quoted("song.mid"), 0},
+      {Quoted("demo.s2a") + " " + Quoted("song.mid"), 0},  // dumps only now
+      {Quoted("demo.s2a") + " " + Quoted("song.mid") + " --force --force", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Bytes before = test::ReadBytes(dir_.File("song.mid"));
+    run = Invoke("convert " + c.arguments);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    if (c.status == 1) {
+      EXPECT_EQ(run.err, "corvale-cli: convert: " + dir_.File("song.mid") +
+                             " holds 2 messages and events that no document keeps: dumps to an "
+                             "edit buffer, other messages or MIDI events; --force replaces it all "
+                             "the same\n");
+      EXPECT_EQ(test::ReadBytes(dir_.File("song.mid")), before);
+    }
+  }
+  EXPECT_NE(test::ReadBytes(dir_.File("song.mid")), song);
 }
 
 TEST_F(CorvaleCli, ConvertSingleItemsTakesTheFirstDumpOfASysExFile) {
@@ -429,13 +475,23 @@ TEST_F(CorvaleCli, ListingsEscapeTheControlBytesOfNames) {
   ASSERT_EQ(dump.Save(dir_.File("lines.syx")), 0);
   const std::string shownTitle = ":\\x1b]0;Pwn\\x07\n", shownLines = ":Two\\x0aLines\n";
   const std::pair<const char*, std::string> cases[] = {
-      {"names.s2a", "\tINT:001(A01) " + title.CategoryName() + shownTitle},
-      {"names.s2a", "\tINT:002(A02) " + lines.CategoryName() + shownLines},
+      {"names.s2a", "\tint-inst:A01 " + title.CategoryName() + shownTitle},
+      {"names.s2a", "\tint-inst:A02 " + lines.CategoryName() + shownLines},
       {"title.s2i", "\t" + title.CategoryName() + shownTitle},
-      {"lines.syx", "(A02): Instrument " + lines.CategoryName() + shownLines}};
+      {"lines.syx", "int-inst:A02: Instrument " + lines.CategoryName() + shownLines}};
   for (const auto& [file, line] : cases) {
     const ToolRun run = Invoke("list " + Quoted(file));
     EXPECT_NE(run.out.find(line), std::string::npos) << file << "\n" << run.out;
+  }
+  // The paths of the File lines, as the names.
+  for (const char* file : {"names.s2a", "lines.syx"}) {
+    const std::string named = std::string("x\x1b]0;Pwn\x07\n") + file;
+    std::filesystem::rename(dir_.File(file), dir_.File(named));
+    const ToolRun run = Invoke("list " + Quoted(named));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("File \"" + dir_.File("x\\x1b]0;Pwn\\x07\\x0a") + file + "\" ("),
+              std::string::npos)
+        << run.out.substr(0, 200);
   }
 }
 
@@ -499,6 +555,8 @@ class CorvaleCliMidi : public CorvaleCli {
     SettingsStore::WriteSettingString("MidiInputDeviceName", "Simulated S80");
     SettingsStore::WriteSettingString("MidiOutputDeviceName", "Simulated S80");
     SettingsStore::WriteSettingInteger(Settings::kMidiInputTimeout, test::kPatientQuietMs);
+    // Outcomes are compared whole; the test of the library's part turns it on.
+    SettingsStore::WriteSettingInteger(Settings::kAddReceivedToLibrary, 0);
     other_.CopyFrom(demo_);
     DemoBank::FillDocument(other_, 2);
     ASSERT_EQ(other_.Save(dir_.File("other.s2a")), 0);
@@ -562,6 +620,10 @@ TEST_F(CorvaleCliMidi, SendAndReceiveSayTheirOutcomeOnStandardError) {
       {"receive " + Quoted("other.s2a") + " int-inst:6 " + Quoted("whole.s2a"),
        "CORVALE_MIDI_SIMULATOR_FAULTS='--drop 0.1 --seed 2'", 0,
        "Receive Completed after 1 retry\n"},
+      {"send " + Quoted("other.s2a") + " int-inst:6 --verify --retries 0",
+       "CORVALE_MIDI_SIMULATOR_FAULTS='--corrupt 1'", 1,
+       "corvale-cli: send: the item could not be read back whole from the synthesizer, also "
+       "after sending it again\n"},
   };
   for (const auto& [arguments, environment, status, err] : cases) {
     const ToolRun run = InvokeWithSimulator(arguments, environment);
@@ -574,6 +636,77 @@ TEST_F(CorvaleCliMidi, SendAndReceiveSayTheirOutcomeOnStandardError) {
   ASSERT_EQ(whole.Load(dir_.File("whole.s2a")), 0);
   EXPECT_EQ(ImageOf(*whole.InternalInstrumentBank().ItemAt(5)),
             ImageOf(*demo_.InternalInstrumentBank().ItemAt(5)));
+}
+
+// What arrives whole joins the library with its slot as its reception; what is cut short does
+// not; and a program of the library goes back to a slot or an edit buffer.
+TEST_F(CorvaleCliMidi, ReceivedProgramsJoinTheLibraryAndGoBackFromIt) {
+  SettingsStore::WriteSettingInteger(Settings::kAddReceivedToLibrary, 1);
+  const std::string library = "CORVALE_LIBRARY=" + Quoted("lib.sqlite");
+  const std::string drops = library + " CORVALE_MIDI_SIMULATOR_FAULTS='--drop 0.1 --seed 2'";
+  const struct {
+    std::string arguments;
+    std::string environment;
+    int status;
+    std::string errEnd;
+  } receives[] = {
+      {"receive " + Quoted("other.s2a") + " int-inst:6 --retries 0 " + Quoted("cut.s2a"), drops, 1,
+       "nothing written\n"},
+      {"receive " + Quoted("other.s2a") + " int-inst:6 " + Quoted("one.s2a"), library, 0,
+       "Kept in the library: 1 new program, 0 already known\n"},
+      {"receive " + Quoted("other.s2a") + " int-perc " + Quoted("kits.s2a"), library, 0,
+       " already known\n"},
+  };
+  for (const auto& [arguments, environment, status, errEnd] : receives) {
+    const ToolRun run = InvokeWithSimulator(arguments, environment);
+    EXPECT_EQ(run.status, status) << arguments;
+    EXPECT_TRUE(run.err.ends_with(errEnd)) << run.err;
+  }
+  std::string error;
+  auto store = LibraryStore::Open(dir_.File("lib.sqlite"), error, LibraryStore::Access::Read);
+  ASSERT_TRUE(store) << error;
+  std::int64_t count = 0;
+  ASSERT_EQ(store->CountPrograms({}, count), 0);
+  EXPECT_GT(count, 1);
+  std::vector<ListedProgram> rows;
+  ProgramFilter instruments;
+  instruments.kind = ItemKind::Instrument;
+  ASSERT_EQ(store->FetchPrograms(instruments, {nullptr, false, 0, 10}, rows), 0);
+  ASSERT_EQ(rows.size(), 1u);
+  std::vector<ProgramPlace> places;
+  ASSERT_EQ(store->Places(rows[0].program.id, places), 0);
+  ASSERT_EQ(places.size(), 1u);
+  EXPECT_EQ(places[0].origin, ProgramPlace::Origin::Received);
+  EXPECT_EQ(places[0].bank, "int-inst");
+  EXPECT_EQ(places[0].slot, 5);
+  const std::string id = std::to_string(rows[0].program.id);
+  store.reset();
+
+  const struct {
+    std::string arguments;
+    int status;
+    std::string err;
+  } sends[] = {
+      {"library send " + id, 0, "Send to Buffer Completed\n"},
+      {"library send " + id + " --slot int-inst:B02 --verify", 0,
+       "Send Completed, read back the same\n"},
+      {"library send " + id + " --slot int-perf:1", 2,
+       "corvale-cli: library send: int-perf:A01 takes Performance programs, not Instrument "
+       "ones\n"},
+      {"library send 999", 1, ""},
+  };
+  for (const auto& [arguments, status, err] : sends) {
+    const ToolRun run = InvokeWithSimulator(arguments, library);
+    EXPECT_EQ(run.status, status) << arguments << run.err;
+    if (!err.empty()) {
+      EXPECT_EQ(run.err, err) << arguments;
+    }
+  }
+
+  SettingsStore::WriteSettingInteger(Settings::kAddReceivedToLibrary, 0);
+  const ToolRun quiet = InvokeWithSimulator(
+      "receive " + Quoted("other.s2a") + " int-inst:7 " + Quoted("two.s2a"), library);
+  EXPECT_EQ(quiet.err, "Receive Completed\n");
 }
 
 TEST_F(CorvaleCliMidi, BytesSentAsSevenBitValuesAreCountedOnOneLine) {
@@ -663,7 +796,7 @@ void ExpectBanks(S2A_File& got, const std::string& file, const Layouts& transfer
 }  // namespace
 
 TEST_F(CorvaleCliMidi, WholeBanksArriveAsTheSynthesizerHoldsThem) {
-  ASSERT_EQ(SaveBankFile(other_, dir_.File("other.s2e")), 0);
+  ASSERT_TRUE(SaveBankFile(other_, dir_.File("other.s2e")).Succeeded());
   const struct {
     std::string arguments;
     std::string written;
@@ -687,14 +820,14 @@ TEST_F(CorvaleCliMidi, WholeBanksArriveAsTheSynthesizerHoldsThem) {
     EXPECT_EQ(test::WithoutRetryCount(run.err), summary) << arguments;
     EXPECT_EQ(run.out, "") << arguments;
     S2A_File got;
-    ASSERT_EQ(OpenBankFile(got, dir_.File(written)), 0) << arguments;
+    ASSERT_TRUE(OpenBankFile(got, dir_.File(written)).Succeeded()) << arguments;
     ExpectBanks(got, written, received, demo_, other_);
   }
 }
 
 TEST_F(CorvaleCliMidi, SlotsWithoutAnAnswerAreNamedAndWhatArrivedIsSaved) {
   const auto before = test::ReadBytes(dir_.File("other.s2a"));
-  ASSERT_EQ(SaveBankFile(other_, dir_.File("old.s2e")), 0);
+  ASSERT_TRUE(SaveBankFile(other_, dir_.File("old.s2e")).Succeeded());
   const auto oldBackup = test::ReadBytes(dir_.File("old.s2e"));
   const struct {
     std::string silent;
@@ -730,7 +863,7 @@ TEST_F(CorvaleCliMidi, SlotsWithoutAnAnswerAreNamedAndWhatArrivedIsSaved) {
   EXPECT_EQ(test::ReadBytes(dir_.File("other.s2a")), before);
   EXPECT_EQ(test::ReadBytes(dir_.File("old.s2e")), oldBackup);
   S2A_File partial;
-  ASSERT_EQ(OpenBankFile(partial, dir_.File("old.partial.s2e")), 0);
+  ASSERT_TRUE(OpenBankFile(partial, dir_.File("old.partial.s2e")).Succeeded());
   EXPECT_EQ(ImageOf(*partial.ExternalPercussionBank().ItemAt(0)),
             ImageOf(*demo_.ExternalPercussionBank().ItemAt(0)));
   S2A_File some;
@@ -786,7 +919,7 @@ TEST_F(CorvaleCliMidi, AFileThatCannotBeWrittenFailsBeforeAnythingIsAsked) {
 
 // In this process, so that the simulator's memory can be looked at after the send.
 TEST_F(CorvaleCliMidi, SentBanksLandInTheSynthesizersMemory) {
-  ASSERT_EQ(SaveBankFile(other_, dir_.File("other.s2e")), 0);
+  ASSERT_TRUE(SaveBankFile(other_, dir_.File("other.s2e")).Succeeded());
   const SimulatorFromEnvironment simulator(dir_.File("demo.s2a"));
   const struct {
     std::string document;
@@ -817,8 +950,8 @@ TEST_F(CorvaleCli, DiffComparesFilesSlotsAndLibraryProgramsAndExitsAsCmpDoes) {
   changed.SetItem(piano);
   ASSERT_EQ(changed.GetItem(S2I_File::kAnyKind)->SetName("Grand Pn2"), 0);
   changed.GetItem(S2I_File::kAnyKind)->Data()[kElem2FilterByte5] = 0x28;
-  ASSERT_EQ(ExportItemFile(changed, dir_.File("changed.s2i")), 0);
-  ASSERT_EQ(ExportItemFile(changed, dir_.File("changed.syx")), 0);
+  ASSERT_TRUE(ExportItemFile(changed, dir_.File("changed.s2i")).Succeeded());
+  ASSERT_TRUE(ExportItemFile(changed, dir_.File("changed.syx")).Succeeded());
   const auto run = [&](const std::string& arguments) {
     return RunCommand("CORVALE_LIBRARY=" + Quoted("library.sqlite") + " '" + cli_ + "' " +
                       arguments);
@@ -853,4 +986,163 @@ TEST_F(CorvaleCli, DiffComparesFilesSlotsAndLibraryProgramsAndExitsAsCmpDoes) {
     EXPECT_NE(diff.err.find("corvale-cli: diff: "), std::string::npos) << diff.err;
     EXPECT_NE(diff.err.find(error), std::string::npos) << diff.err;
   }
+}
+
+namespace {
+
+// Every verb of the table, and each action of library, prints its usage on standard output for
+// --help, -h and help VERB, wherever the option stands and whatever else is given.
+TEST_F(CorvaleCli, EveryVerbPrintsItsUsageForHelp) {
+  for (const Verb& verb : Verbs()) {
+    const std::string name = verb.name;
+    for (const std::string& arguments :
+         {name + " --help", name + " -h", "help " + name, name + " no-such.s2a --fast -h",
+          "-h " + name, name == "library" ? "library find piano --help" : name + " --help"}) {
+      const ToolRun run = Invoke(arguments);
+      EXPECT_EQ(run.status, 0) << arguments << ": " << run.err;
+      EXPECT_TRUE(run.out.starts_with(std::string("Usage: corvale-cli ") + verb.usage + "\n"))
+          << arguments << ": " << run.out.substr(0, 100);
+      EXPECT_EQ(run.err, "") << arguments;
+    }
+  }
+  // After "--" it is a file name.
+  const ToolRun named = Invoke("list -- --help");
+  EXPECT_EQ(named.status, 2);
+  EXPECT_NE(named.err.find("--help: unknown extension"), std::string::npos) << named.err;
+  EXPECT_EQ(Invoke("help frobnicate").status, 2);
+}
+
+// "-" through a real pipe gives the bytes the same verb writes with files.
+TEST_F(CorvaleCli, StandardInputAndOutputStandForFiles) {
+  S2I_File item;
+  item.SetItem(*demo_.ExternalInstrumentBank().ItemAt(6));
+  ASSERT_EQ(item.Save(dir_.File("item.s2i")), 0);
+  const struct {
+    std::string piped;
+    std::string withFiles;
+  } cases[] = {
+      {"convert - " + Quoted("piped.s2v") + " --format s2a <" + Quoted("demo.s2a"),
+       "convert " + Quoted("demo.s2a") + " " + Quoted("files.s2v")},
+      {"convert --format=syx -- " + Quoted("demo.s2a") + " - >" + Quoted("piped.syx"),
+       "convert " + Quoted("demo.s2a") + " " + Quoted("files.syx")},
+      {"convert - - --format s2a --format mid <" + Quoted("demo.s2a") + " >" + Quoted("piped.mid"),
+       "convert " + Quoted("demo.s2a") + " " + Quoted("files.mid")},
+      {"import - int-inst:2 " + Quoted("item.s2i") + " --format s2a <" + Quoted("demo.s2a") + " >" +
+           Quoted("piped.s2a"),
+       "import " + Quoted("demo.s2a") + " int-inst:2 " + Quoted("item.s2i") + " " +
+           Quoted("files.s2a")},
+      {"export " + Quoted("demo.s2a") + " ext-perf:3 - --format syx >" + Quoted("piped.x.syx"),
+       "export " + Quoted("demo.s2a") + " ext-perf:3 " + Quoted("files.x.syx")},
+  };
+  for (const auto& c : cases) {
+    const ToolRun piped = RunCommand("'" + cli_ + "' " + c.piped);
+    ASSERT_EQ(piped.status, 0) << c.piped << ": " << piped.err;
+    ASSERT_EQ(Invoke(c.withFiles).status, 0) << c.withFiles;
+  }
+  for (const char* ending : {".s2v", ".syx", ".mid", ".s2a", ".x.syx"}) {
+    const Bytes files = test::ReadBytes(dir_.File(std::string("files") + ending));
+    EXPECT_FALSE(files.empty()) << ending;
+    EXPECT_EQ(test::ReadBytes(dir_.File(std::string("piped") + ending)), files) << ending;
+  }
+  // The listing of standard input names it "-".
+  const ToolRun listed = RunCommand("'" + cli_ + "' list --format s2i - <" + Quoted("item.s2i"));
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  EXPECT_TRUE(listed.out.starts_with("File - (S2I File):\n\t")) << listed.out;
+
+  const struct {
+    std::string arguments;
+    int status;
+    const char* err;
+  } failures[] = {
+      {"convert - " + Quoted("x.s2v") + " <" + Quoted("demo.s2a"), 2, "needs --format"},
+      {"convert - " + Quoted("x.s2v") + " --format txt", 2, "--format txt: expected one of s2a"},
+      {"import - int-inst:1 - --format s2a <" + Quoted("demo.s2a"), 2, "read only once"},
+      {"convert - - --format s2a </dev/null", 1, "could not be loaded"},
+      {"list - --format json --format s2a </dev/null", 1, "could not be loaded"},
+  };
+  for (const auto& c : failures) {
+    const ToolRun run = RunCommand("'" + cli_ + "' " + c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << ": " << run.err;
+    // An empty JSON array at most: no bytes of a file that was not written.
+    EXPECT_TRUE(run.out.empty() || run.out == "[]\n") << c.arguments << ": " << run.out;
+  }
+  EXPECT_FALSE(test::Exists(dir_.File("x.s2v")));
+}
+
+// The records of list and library find, read by another program: every name comes back whole
+// (a control byte, a byte that is not UTF-8), and every place list gives is an ITEM export takes.
+TEST_F(CorvaleCli, ListAndFindWriteRecordsForOtherPrograms) {
+  Item& odd = *demo_.InternalPerformanceBank().ItemAt(2);
+  std::memcpy(odd.Data().data(), "Tab\t\"\\\xe9\x1b\0\0\0", 10);
+  ASSERT_EQ(demo_.Save(dir_.File("odd.s2a")), 0);
+  const std::string check = dir_.File("check.py");
+  {
+    std::FILE* script = std::fopen(check.c_str(), "w");
+    ASSERT_NE(script, nullptr);
+    std::fputs(
+        "import json, sys\n"
+        "records = json.load(sys.stdin)\n"
+        "assert len(records) == int(sys.argv[1]), len(records)\n"
+        "for r in records:\n"
+        "    assert sorted(r) == ['category', 'file', 'kind', 'name', 'place'], r\n"
+        "odd = [r for r in records if r['place'] == 'int-perf:A03']\n"
+        "assert odd[0]['name'] == 'Tab\\t\"\\\\\\u00e9\\x1b', repr(odd[0]['name'])\n"
+        "assert odd[0]['kind'] == 'Performance', odd[0]\n"
+        "print(records[7]['place'])\n",
+        script);
+    std::fclose(script);
+  }
+  const ToolRun json = RunCommand("'" + cli_ + "' list " + Quoted("odd.s2a") +
+                                  " --format=json | python3 '" + check + "' 452");
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(json.out, "int-inst:A08\n");
+  // The place list names is the one export takes.
+  EXPECT_EQ(Invoke("export " + Quoted("odd.s2a") + " int-perf:A03 " + Quoted("odd.s2i")).status, 0);
+
+  const ToolRun tsv = Invoke("list --format tsv " + Quoted("odd.s2a"));
+  ASSERT_EQ(tsv.status, 0) << tsv.err;
+  EXPECT_TRUE(tsv.out.starts_with("file\tplace\tkind\tcategory\tname\n")) << tsv.out.substr(0, 80);
+  EXPECT_EQ(std::count(tsv.out.begin(), tsv.out.end(), '\n'), 453);
+  EXPECT_EQ(std::count(tsv.out.begin(), tsv.out.end(), '\t'), 453 * 4) << "a tab in a name";
+  EXPECT_NE(tsv.out.find("\tint-perf:A03\tPerformance\t" + odd.CategoryName() +
+                         "\tTab\\x09\"\\\\xe9\\x1b\n"),
+            std::string::npos);
+
+  ASSERT_EQ(Invoke("library add " + Quoted("demo.s2a")).status, 0);
+  const ToolRun found =
+      RunCommand("'" + cli_ +
+                 "' library find grand pno --format json | python3 -c 'import json, "
+                 "sys; r = json.load(sys.stdin); print(len(r), r[0][\"name\"], r[0][\"place\"], "
+                 "r[0][\"places\"], type(r[0][\"id\"]).__name__)'");
+  EXPECT_EQ(found.status, 0) << found.err;
+  EXPECT_EQ(found.out, "2 Grand Pno " + dir_.File("demo.s2a") + " int-inst:A01 1 int\n");
+  EXPECT_EQ(Invoke("library find no-such-word --format json").out, "[]\n");
+}
+
+}  // namespace
+
+// --in and --out by a part of the port's name, in any letter case; -q keeps the steps back but
+// not the errors.
+TEST_F(CorvaleCliMidi, PortsByNameAndQuietRuns) {
+  SettingsStore::WriteSettingString("MidiInputDeviceName", "");
+  SettingsStore::WriteSettingString("MidiOutputDeviceName", "");
+  const std::string receive = "receive " + Quoted("other.s2a") + " int-inst:3 " + Quoted("o.s2a");
+  for (const char* ports : {"--in simulated --out=S80", "--in 'Simulated S80' --out sIM"}) {
+    const ToolRun run = InvokeWithSimulator(receive + " " + ports);
+    EXPECT_EQ(run.status, 0) << ports << ": " << run.err;
+    EXPECT_EQ(run.err, "Receive Completed\n") << ports;
+  }
+  const ToolRun quiet = InvokeWithSimulator("-q " + receive + " --in sim --out sim");
+  EXPECT_EQ(quiet.status, 0) << quiet.err;
+  EXPECT_EQ(quiet.err, "");
+  const ToolRun unknown = InvokeWithSimulator(receive + " --quiet --in sim --out korg");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_TRUE(
+      unknown.err.starts_with("corvale-cli: receive: no output port's name holds \"korg\" (the "
+                              "ports: "))
+      << unknown.err;
+  EXPECT_NE(unknown.err.find("\"Simulated S80\""), std::string::npos) << unknown.err;
+  const ToolRun ports = InvokeWithSimulator("ports --out=simulated");
+  EXPECT_EQ(ports.status, 0) << ports.err;
 }

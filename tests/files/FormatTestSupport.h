@@ -29,6 +29,20 @@ std::string StderrOf(Operation operation, int& result) {
   return testing::internal::GetCapturedStderr();
 }
 
+// Runs a load or a save: its status, with `messages` what its outcome says, a line a text as the
+// readers and writers print them where nobody keeps them. The outcome keeps them: nothing reaches
+// standard error.
+template <class Operation>
+int Said(Operation operation, std::string& messages) {
+  testing::internal::CaptureStderr();
+  const auto outcome = operation();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  messages.clear();
+  for (const std::string& text : outcome.said)
+    messages += text + "\n";
+  return outcome.status;
+}
+
 inline std::vector<std::uint8_t> ImageOf(const Item& item) {
   return {item.Data().begin(), item.Data().end()};
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <string>
@@ -148,7 +149,6 @@ std::string ExpectedDefinition(const S2A_File& document, const std::string& base
                       listed.longName);
     }
   }
-  lines.push_back("Patch[*]=General MIDI");
   return Text(lines);
 }
 
@@ -198,8 +198,7 @@ TEST_F(INS_FileTest, FullDocumentIsWrittenByteForByte) {
                      "Patch[8129]=Yamaha S80 - S80 Set - External Performance\r\n"
                      "Patch[8128]=Yamaha S80 - S80 Set - Internal Performance\r\n"
                      "Patch[8105]=Yamaha S80 - S80 Set - External Percussion\r\n"
-                     "Patch[8104]=Yamaha S80 - S80 Set - Internal Percussion\r\n"
-                     "Patch[*]=General MIDI\r\n"));
+                     "Patch[8104]=Yamaha S80 - S80 Set - Internal Percussion\r\n"));
   // Every line ends in CR LF, and there is no other CR or LF.
   std::size_t lineEnds = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -212,8 +211,52 @@ TEST_F(INS_FileTest, FullDocumentIsWrittenByteForByte) {
       EXPECT_EQ(text[i + 1], '\n') << i;
     }
   }
-  // 6 header lines, 6 section heads and blanks, 452 slots, 50 fixed lines, 7 patch lines.
-  EXPECT_EQ(lineEnds, 6u + 12u + 452u + 50u + 7u);
+  // 6 header lines, 6 section heads and blanks, 452 slots, 50 fixed lines, 6 patch lines.
+  EXPECT_EQ(lineEnds, 6u + 12u + 452u + 50u + 6u);
+}
+
+// A control byte in a name would end its patch line early (CR, LF) or reach a terminal (ESC):
+// each becomes '?', in program names and in the file's base name alike, every other byte stays,
+// and the file keeps one line per patch.
+TEST_F(INS_FileTest, ControlBytesInNamesAreWrittenAsQuestionMarks) {
+  const struct {
+    std::string name;
+    std::string slot;
+  } cases[] = {
+      {"Pno\r\nStr", "0=  Pno??Str [Pf]"},
+      {"\x1B[2J", "0=      ?[2J [Pf]"},
+      {"\x01\x1F\x7F"
+       "A",
+       "0=      ???A [Pf]"},
+      {"\t Tab\n", "0=    ? Tab? [Pf]"},
+      {"Caf\xE9~ ", "0=    Caf\xE9~  [Pf]"},  // not control bytes: as they are
+  };
+  const std::string file = "Line\nBreak\x1B.ins";
+  const std::string title = "[Yamaha S80 - Line?Break? - Internal Instrument]";
+  document_->InternalInstrumentBank().SetHasContent(true);
+  for (const auto& c : cases) {
+    Item& item = *document_->InternalInstrumentBank().ItemAt(0);
+    DemoBank::FillItem(item, "", 1, 7);
+    std::copy(c.name.begin(), c.name.end(), item.Data().begin());  // SetName would refuse
+    INS_File definition;
+    definition.SetFileName(dir_.File(file));
+    definition.BuildInstrumentDefinition(*document_);
+
+    Lines lines = HeaderLines();
+    Append(lines, {title, c.slot});
+    for (int slot = 1; slot < 128; ++slot)
+      lines.push_back(std::to_string(slot) + "=" + std::string(10, ' ') + " [--]");
+    lines.push_back("");
+    Append(lines, FixedBlockLines("Line?Break?"));
+    lines.push_back("Patch[8072]=Yamaha S80 - Line?Break? - Internal Instrument");
+    const std::string text = SaveAndRead(definition, file);
+    EXPECT_EQ(text, Text(lines)) << c.slot;
+    // 6 header lines, the title, 128 slots and a blank, 50 fixed lines, one patch line.
+    const std::size_t breaks = 6 + 1 + 128 + 1 + 50 + 1;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), breaks) << c.slot;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), breaks) << c.slot;
+    EXPECT_EQ(text.find('\x1B'), std::string::npos) << c.slot;
+  }
 }
 
 TEST_F(INS_FileTest, OnlyBanksWithContentGetSectionsInTheListOrder) {
@@ -238,7 +281,7 @@ TEST_F(INS_FileTest, OnlyBanksWithContentGetSectionsInTheListOrder) {
                  "1=  Room Kit [Dr]", ""});
   Append(lines, FixedBlockLines("part"));
   Append(lines, {"Patch[8129]=Yamaha S80 - part - External Performance",
-                 "Patch[8104]=Yamaha S80 - part - Internal Percussion", "Patch[*]=General MIDI"});
+                 "Patch[8104]=Yamaha S80 - part - Internal Percussion"});
   EXPECT_EQ(text, Text(lines));
   EXPECT_EQ(text.find("Hidden"), std::string::npos);
 }
@@ -251,7 +294,6 @@ TEST_F(INS_FileTest, NoBankWithContentGivesOnlyTheFixedBlock) {
   definition.BuildInstrumentDefinition(*document_);
   Lines lines = HeaderLines();
   Append(lines, FixedBlockLines("empty"));
-  lines.push_back("Patch[*]=General MIDI");
   EXPECT_EQ(SaveAndRead(definition, "empty.ins"), Text(lines));
 }
 
@@ -264,7 +306,6 @@ TEST_F(INS_FileTest, RebuildingReplacesTheWholeText) {
   definition.BuildInstrumentDefinition(*document_);
   Lines lines = HeaderLines();
   Append(lines, FixedBlockLines("again"));
-  lines.push_back("Patch[*]=General MIDI");
   EXPECT_EQ(SaveAndRead(definition, "again.ins"), Text(lines));
 }
 
@@ -382,7 +423,6 @@ TEST_F(INS_FileTest, SavingOverALongerFileLeavesExactlyTheNewBytes) {
   definition.BuildInstrumentDefinition(*document_);
   Lines lines = HeaderLines();
   Append(lines, FixedBlockLines("over"));
-  lines.push_back("Patch[*]=General MIDI");
   EXPECT_EQ(SaveAndRead(definition, "over.ins"), Text(lines));
   EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"over.ins", "settings.conf"}));
 }

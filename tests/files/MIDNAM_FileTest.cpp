@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -13,7 +15,7 @@
 #include <vector>
 
 #include "demo/DemoBank.h"
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
 #include "files/INS_File.h"
 #include "tests/files/FormatTestSupport.h"
 
@@ -36,15 +38,54 @@ const std::string kHead = R"(<?xml version="1.0" encoding="UTF-8"?>
     <Model>S80 - Set</Model>
     <CustomDeviceMode Name="Default">
 )";
-const std::string kTail = "  </MasterDeviceNames>\n</MIDINameDocument>\n";
+// The name list of the controllers the .ins names (INS_FileTest holds its lines byte for byte),
+// as the document writes it.
+std::string ControlsOfTheInstrumentDefinition(const S2A_File& document) {
+  INS_File definition;
+  definition.BuildInstrumentDefinition(document);
+  const std::string ins(definition.Text().Contents().begin(), definition.Text().Contents().end());
+  std::string controls = "    <ControlNameList Name=\"Controls\">\n";
+  int number = 0;
+  int again = 0;
+  char name[64];
+  for (std::size_t at = ins.find('\n', ins.find("[Yamaha S80 Controllers]\r\n")) + 1;
+       std::sscanf(ins.c_str() + at, "%d=%d-%63[^\r]", &number, &again, name) == 3;
+       at = ins.find('\n', at) + 1) {
+    EXPECT_EQ(number, again);
+    controls += "      <Control Type=\"7bit\" Number=\"" + std::to_string(number) + "\" Name=\"" +
+                name + "\"/>\n";
+  }
+  return controls + "    </ControlNameList>\n";
+}
+
+std::string Tail(const S2A_File& document) {
+  return ControlsOfTheInstrumentDefinition(document) +
+         "  </MasterDeviceNames>\n</MIDINameDocument>\n";
+}
+
+// Slots 002 to 064 of a performance bank of defaults.
+std::string PerformanceSlotsAfterTheFirst() {
+  std::string patches;
+  for (int slot = 1; slot < 64; ++slot) {
+    char line[100];
+    std::snprintf(
+        line, sizeof line,
+        "          <Patch Number=\"%03d\" Name=\"(no name) [--]\" ProgramChange=\"%d\"/>\n",
+        slot + 1, slot);
+    patches += line;
+  }
+  return patches;
+}
 
 class MIDNAM_FileTest : public test::SupportingFileTest {};
 
 TEST_F(MIDNAM_FileTest, OnlyBanksWithContentAreWrittenByteForByte) {
   document_->ExternalPercussionBank().SetHasContent(true);
   DemoBank::FillItem(*document_->ExternalPercussionBank().ItemAt(1), "A&B <Kit>", 17, 3);
+  document_->ExternalPerformanceBank().SetHasContent(true);
+  DemoBank::FillItem(*document_->ExternalPerformanceBank().ItemAt(0), "  Pno Str", 1, 4);
   DemoBank::FillItem(*document_->InternalInstrumentBank().ItemAt(0), "Hidden", 1, 5);
-  ASSERT_EQ(SaveBankFile(*document_, dir_.File("Set.MIDNAM")), 0);
+  ASSERT_TRUE(SaveBankFile(*document_, dir_.File("Set.MIDNAM")).Succeeded());
   std::string assigned;
   std::string available;
   for (int channel = 1; channel <= 16; ++channel) {
@@ -57,25 +98,38 @@ TEST_F(MIDNAM_FileTest, OnlyBanksWithContentAreWrittenByteForByte) {
                 "      </ChannelNameSetAssignments>\n    </CustomDeviceMode>\n" +
                 "    <ChannelNameSet Name=\"Banks\">\n      <AvailableForChannels>\n" + available +
                 R"(      </AvailableForChannels>
-      <PatchBank Name="Yamaha S80 - Set - External Percussion">
+      <UsesControlNameList Name="Controls"/>
+      <PatchBank Name="External Performance">
+        <MIDICommands>
+          <ControlChange Control="0" Value="63"/>
+          <ControlChange Control="32" Value="65"/>
+        </MIDICommands>
+        <PatchNameList>
+          <Patch Number="001" Name="Pno Str [Pf]" ProgramChange="0"/>
+)" + PerformanceSlotsAfterTheFirst() +
+                R"(        </PatchNameList>
+      </PatchBank>
+      <PatchBank Name="External Percussion">
         <MIDICommands>
           <ControlChange Control="0" Value="63"/>
           <ControlChange Control="32" Value="41"/>
         </MIDICommands>
         <PatchNameList>
-          <Patch Number="001" Name="           [--]" ProgramChange="0"/>
-          <Patch Number="002" Name=" A&amp;B &lt;Kit&gt; [Dr]" ProgramChange="1"/>
+          <Patch Number="001" Name="(no name) [--]" ProgramChange="0"/>
+          <Patch Number="002" Name="A&amp;B &lt;Kit&gt; [Dr]" ProgramChange="1"/>
         </PatchNameList>
       </PatchBank>
     </ChannelNameSet>
-)" + kTail);
+)" + Tail(*document_));
 
   // Without a bank with content there is no name set to assign; a rebuild replaces all.
   document_->ExternalPercussionBank().SetHasContent(false);
+  document_->ExternalPerformanceBank().SetHasContent(false);
   MIDNAM_File names;
   names.SetFileName(dir_.File("Set.midnam"));
   names.BuildNameDocument(*document_);
-  EXPECT_EQ(SaveAndRead(names, "Set.midnam"), kHead + "    </CustomDeviceMode>\n" + kTail);
+  EXPECT_EQ(SaveAndRead(names, "Set.midnam"),
+            kHead + "    </CustomDeviceMode>\n" + Tail(*document_));
   EXPECT_TRUE(WellFormed(dir_.File("Set.midnam")));
 }
 
@@ -86,8 +140,8 @@ TEST_F(MIDNAM_FileTest, ProgramAndFileNamesAreEscaped) {
     std::string bytes;
     std::string written;
   } cases[] = {
-      {"\"Hi\" 'yo'", " &quot;Hi&quot; &apos;yo&apos; [Pf]"},
-      {"Caf\xE9", "   Caf\\xe9 [Pf]"},
+      {"\"Hi\" 'yo'", "&quot;Hi&quot; &apos;yo&apos; [Pf]"},
+      {"Caf\xE9", "Caf\\xe9 [Pf]"},
       {"\xC3\xA9t\xC3\xA9", "\\xc3\\xa9t\\xc3\\xa9 [Pf]"},
       {"\x1B[2J\x7F\t\n", "\\x1b[2J\\x7f\\x09\\x0a [Pf]"},
   };
@@ -107,8 +161,53 @@ TEST_F(MIDNAM_FileTest, ProgramAndFileNamesAreEscaped) {
   }
   const std::string base = "A&amp;B &lt;x&gt; \xEF\xBF\xBD\xEF\xBF\xBD\xC3\xA9";
   EXPECT_NE(TextOf(names).find("    <Model>S80 - " + base + "</Model>\n"), std::string::npos);
-  EXPECT_NE(TextOf(names).find("<PatchBank Name=\"Yamaha S80 - " + base + " - Internal"),
+  EXPECT_NE(TextOf(names).find("<PatchBank Name=\"Internal Instrument\">"), std::string::npos);
+}
+
+// As a person reads the name: no blanks at its ends, the category after it, no kind before it.
+TEST_F(MIDNAM_FileTest, ReadableNamesDropThePadding) {
+  const struct {
+    ItemKind kind;
+    std::string bytes;
+    int category;
+    const char* readable;
+  } cases[] = {
+      {ItemKind::Instrument, "Grand Pno", 1, "Grand Pno [Pf]"},
+      {ItemKind::Instrument, "     Clavi", 2, "Clavi [Cp]"},
+      {ItemKind::Instrument, "Pad  ", 12, "Pad [Pd]"},
+      {ItemKind::Instrument, " A  B ", 0, "A  B [--]"},
+      {ItemKind::Instrument, "ABCDEFGHIJ", 22, "ABCDEFGHIJ [Sq]"},
+      {ItemKind::Instrument, "", 0, "(no name) [--]"},
+      {ItemKind::Instrument, "          ", 0, "(no name) [--]"},
+      {ItemKind::Instrument, " \x1B[2J", 13, "\\x1b[2J [Fx]"},
+      {ItemKind::Instrument, "\t", 0, "\\x09 [--]"},
+      {ItemKind::Performance, " Pno & Str", 1, "Pno & Str [Pf]"},
+      {ItemKind::Percussion, "Elec Kit", 17, "Elec Kit [Dr]"},
+  };
+  const auto FirstItemOfKind = [this](ItemKind kind) -> Item& {
+    if (kind == ItemKind::Performance)
+      return *document_->InternalPerformanceBank().ItemAt(0);
+    if (kind == ItemKind::Percussion)
+      return *document_->InternalPercussionBank().ItemAt(0);
+    return *document_->InternalInstrumentBank().ItemAt(0);
+  };
+  for (const auto& c : cases) {
+    Item& item = FirstItemOfKind(c.kind);
+    DemoBank::FillItem(item, "", c.category, 9);
+    std::copy(c.bytes.begin(), c.bytes.end(), item.Data().begin());
+    EXPECT_EQ(MIDNAM_File::ReadableName(item), c.readable) << c.readable;
+  }
+}
+
+// The document names the 32 controllers the .ins names, number for number.
+TEST_F(MIDNAM_FileTest, ControllersAreTheOnesTheInstrumentDefinitionNames) {
+  const std::string controls = ControlsOfTheInstrumentDefinition(*document_);
+  EXPECT_EQ(std::count(controls.begin(), controls.end(), '\n'), 34);
+  EXPECT_NE(controls.find("<Control Type=\"7bit\" Number=\"0\" Name=\"Bank Select MSB\"/>"),
             std::string::npos);
+  MIDNAM_File names;
+  names.BuildNameDocument(*document_);
+  EXPECT_NE(TextOf(names).find(controls), std::string::npos);
 }
 
 TEST_F(MIDNAM_FileTest, EscapedKeepsOnlyWellFormedUtf8) {
@@ -136,11 +235,9 @@ TEST_F(MIDNAM_FileTest, EscapedKeepsOnlyWellFormedUtf8) {
 // The save is the supporting files' own: a failed write keeps the old file, .ins or .midnam.
 TEST_F(MIDNAM_FileTest, AFailedSaveWritesNothingAndKeepsTheOldFile) {
   DemoBank::FillDocument(*document_, 8);
-  int result = 0;
-  EXPECT_EQ(
-      test::StderrOf([&] { return SaveBankFile(*document_, dir_.File("no/such.midnam")); }, result),
-      "Error opening file: No such file or directory\n");
-  EXPECT_EQ(result, -1);
+  const FileSave save = SaveBankFile(*document_, dir_.File("no/such.midnam"));
+  EXPECT_FALSE(save.Succeeded());
+  EXPECT_EQ(save.Reason(), "Error opening file: No such file or directory");
 
   INS_File definition;
   definition.BuildInstrumentDefinition(*document_);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "demo/DemoBank.h"
 #include "files/S2E_File.h"
 #include "files/S2V_File.h"
+#include "model/BankLayouts.h"
 #include "model/S2A_File.h"
 #include "tests/files/FormatTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -185,6 +188,40 @@ TEST_F(VoiceAndExternalFiles, ExternalFileWithOnlyTheVoiceSectionLoads) {
             "Error: Encountered unknown section in file \"" + dir_.File("unknown.s2e") + "\"\n");
   EXPECT_EQ(result, -1);
   EXPECT_TRUE(other.ExternalInstrumentBank().HasContent()) << "sections before it stay loaded";
+}
+
+// A file's banks go into a document over its own; the banks the file lacks, the blocks and the
+// name stay the document's.
+TEST_F(VoiceAndExternalFiles, CopyingBanksToADocumentReplacesExactlyTheBanksOfTheFile) {
+  S2A_File before;
+  DemoBank::FillDocument(before, 77);
+  before.SysBlock()[3] = 0x5A;
+  before.SetFileName("/earlier/set.s2a");
+  const struct {
+    const char* name;
+    std::function<void(S2A_File&)> copy;
+    bool BankLayout::*held;
+  } cases[] = {
+      {"s2v", [&](S2A_File& to) { voices_.CopyBanksTo(to); }, &BankLayout::inVoiceFile},
+      {"s2e", [&](S2A_File& to) { externals_.CopyBanksTo(to); }, &BankLayout::inExternalFile}};
+  for (const auto& c : cases) {
+    S2A_File document;
+    document.CopyFrom(before);
+    document.SetFileName(before.FileName());
+    c.copy(document);
+    for (const BankLayout& layout : kBankLayouts) {
+      S2A_File& expected = layout.*c.held ? demo_ : before;
+      for (int slot = 0; slot < layout.capacity; ++slot) {
+        ASSERT_EQ(ImageOf(*layout.bankIn(document).ItemAt(slot)),
+                  ImageOf(*layout.bankIn(expected).ItemAt(slot)))
+            << c.name << " " << layout.word << " " << slot;
+      }
+      EXPECT_EQ(layout.bankIn(document).HasContent(), layout.bankIn(expected).HasContent())
+          << c.name << " " << layout.word;
+    }
+    EXPECT_EQ(document.SysBlock()[3], 0x5A) << c.name;
+    EXPECT_EQ(document.FileName(), before.FileName()) << c.name;
+  }
 }
 
 TEST_F(VoiceAndExternalFiles, ListingsNameEverySlot) {

@@ -8,7 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
+#include "files/ItemFiles.h"
 #include "files/S2I_File.h"
 #include "midi/MidiWire.h"
 #include "midi/sysex/StandardMidiFile.h"
@@ -46,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::string midiPath = fuzz::WriteInput({}) + ".mid";
   fuzz::WriteFile(midiPath, input);
   S2A_File document;
-  BankLoadReport report;
-  (void)OpenBankFile(document, midiPath, &report);
+  (void)OpenBankFile(document, midiPath);
   S2I_File item;
   item.GetItem(0);
   (void)ImportItemFile(item, midiPath);

@@ -1,4 +1,4 @@
-// The S2E reader: any bytes as an .s2e file, listed, then merged into a document both ways.
+// The S2E reader: any bytes as an .s2e file, listed, then taken into a document.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   externals.PrintListing();
   S2A_File document;
-  document.MergeExternalBanks(externals);
-  document.LoadExternalBanks(externals);
+  externals.CopyBanksTo(document);
   return 0;
 }

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "files/DocumentFiles.h"
 #include "files/FileDiagnostics.h"
-#include "files/FileExtension.h"
 #include "library/LibraryAddition.h"
 #include "model/S2A_File.h"
 #include "tests/library/LibraryTestSupport.h"
@@ -69,10 +69,13 @@ TEST(DiagnosticThreadsTest, EachThreadsCaptureHoldsItsOwnTextsWhileTheOtherRepor
   std::string wrong;
   while (wrong.empty() && (opens < 20 || (additions < 2 && !adderEnded))) {
     const std::string& path = openedDamaged[opens++ % openedDamaged.size()];
-    FileDiagnosticCapture capture;
+    FileDiagnosticCapture outside;
     S2A_File document;
-    if (OpenBankFile(document, path) != -1 || capture.Text() != UnknownFormat(path))
-      wrong = "open " + std::to_string(opens) + " of " + path + " captured: " + capture.Text();
+    const BankFileLoad load = OpenBankFile(document, path);
+    if (load.Succeeded() || load.Reason() != UnknownFormat(path) || !outside.Text().empty()) {
+      wrong = "open " + std::to_string(opens) + " of " + path + " said: " + load.Reason() +
+              ", outside it: " + outside.Text();
+    }
   }
   stop = true;
   adder.join();

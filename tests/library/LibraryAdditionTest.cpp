@@ -210,7 +210,7 @@ TEST_F(LibraryAdditionTest, ACancelKeepsNothingOfTheAddition) {
     cancel_ = progress.filesDone == 2;  // while the third file is under way
   });
   EXPECT_EQ(addition.Add(std::vector<std::string>{root}, report), -1);
-  EXPECT_EQ(addition.Error(), "cancelled; nothing of this addition was kept");
+  EXPECT_EQ(addition.Error(), "canceled; nothing of this addition was kept");
   ASSERT_EQ(seen.size(), 3u);
   EXPECT_EQ(seen[0].filesTotal, 4u);
   EXPECT_EQ(seen[0].path, root + "/demo.s2a");
@@ -296,6 +296,48 @@ TEST_F(LibraryAdditionTest, ADeletedCollectionTakesThoseUnderItAndLeavesTheProgr
   const std::vector<std::int64_t> before = test::Counts(*store_);
   EXPECT_EQ(editing.Delete(sub.id, snapshot), -1);
   EXPECT_EQ(editing.LastError(), "no collection " + std::to_string(sub.id) + " in the library");
+  EXPECT_EQ(test::Counts(*store_), before);
+}
+
+}  // namespace
+
+namespace {
+
+// Receptions are places of their own, once per reception; "Received" is made once and grows at
+// its end; a change that cannot be made whole keeps nothing.
+TEST_F(LibraryAdditionTest, ReceivedProgramsKeepTheirReceptionAndJoinTheirCollection) {
+  S2A_File banks;
+  DemoBank::FillDocument(banks, 3);
+  const Item& piano = *banks.InternalInstrumentBank().ItemAt(4);
+  const Item& kit = *banks.InternalPercussionBank().ItemAt(0);
+  LibraryAddition addition(*store_);
+  AdditionReport report;
+  std::vector<ReceivedProgram> first;
+  first.push_back(ReceivedProgram::CopyOf(piano, "int-inst", 4));
+  ASSERT_EQ(addition.AddReceived(first, LibraryAddition::kReceivedCollection, report), 0);
+  std::vector<ReceivedProgram> second;
+  second.push_back(ReceivedProgram::CopyOf(kit));
+  second.push_back(ReceivedProgram::CopyOf(piano));
+  ASSERT_EQ(addition.AddReceived(second, LibraryAddition::kReceivedCollection, report), 0);
+  EXPECT_EQ(report.newPrograms, 1u);
+  EXPECT_EQ(report.knownPrograms, 1u);
+
+  std::vector<CollectionEntry> entries;
+  ASSERT_EQ(store_->Entries(Collection("Received").id, entries), 0);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].programId, entries[2].programId);
+  std::vector<ProgramPlace> places;
+  ASSERT_EQ(store_->Places(entries[0].programId, places), 0);
+  ASSERT_EQ(places.size(), 2u);
+  EXPECT_EQ(places[0].origin, ProgramPlace::Origin::Received);
+  EXPECT_EQ(places[0].bank, "int-inst");
+  EXPECT_EQ(places[0].slot, 4);
+  EXPECT_EQ(places[1].bank, "");
+
+  const std::vector<std::int64_t> before = test::Counts(*store_);
+  std::vector<ReceivedProgram> lost;
+  lost.push_back(ReceivedProgram::CopyOf(*banks.InternalInstrumentBank().ItemAt(9)));
+  EXPECT_EQ(addition.AddReceived(lost, 9999, report), -1);
   EXPECT_EQ(test::Counts(*store_), before);
 }
 

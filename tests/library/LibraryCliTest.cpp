@@ -1,7 +1,6 @@
 // corvale-cli library ... as a real process, on a library of the test's own.
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "demo/DemoBank.h"
@@ -47,33 +47,16 @@ class LibraryCli : public testing::Test {
   std::string Library() const { return dir_.File("library.sqlite"); }
 
   // Starts the tool with its output going to out.txt and err.txt; `asAnotherUser` runs it as
-  // the user nobody when the test runs as root, whom file permissions do not stop.
+  // the user nobody when the test runs as root.
   pid_t Start(const std::vector<std::string>& arguments, bool asAnotherUser = false) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const int out = ::open(dir_.File("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int err = ::open(dir_.File("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(out, STDOUT_FILENO);
-      ::dup2(err, STDERR_FILENO);
-      constexpr uid_t kNobody = 65534;
-      if (asAnotherUser && ::geteuid() == 0 &&
-          (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
-        ::_exit(126);
-      std::vector<char*> argv{cli_.data(), const_cast<char*>("library")};
-      for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-      argv.push_back(nullptr);
-      ::execv(cli_.c_str(), argv.data());
-      ::_exit(127);
-    }
-    return pid;
+    std::vector<std::string> command{cli_, "library"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return test::StartProgram(command, dir_.File("out.txt"), dir_.File("err.txt"), asAnotherUser);
   }
 
   ToolRun Finish(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
     ToolRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.status = test::WaitForChild(pid);
     const auto out = test::ReadBytes(dir_.File("out.txt"));
     const auto err = test::ReadBytes(dir_.File("err.txt"));
     run.out.assign(out.begin(), out.end());
@@ -156,6 +139,52 @@ TEST_F(LibraryCli, AddFindExportAndBankGiveBackWhatWentIn) {
   }
 }
 
+// Favourites and tags are kept, shown by find and found by it, in any letter case.
+TEST_F(LibraryCli, MarksAndTagsAreKeptAndFound) {
+  ASSERT_EQ(Run({"add", dir_.File("demo.s2a")}).status, 0);
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string err;
+  } changes[] = {
+      {{"fav", "1", "2"}, 0, ""},
+      {{"tag", "1", "pads", "Warm"}, 0, ""},
+      {{"tag", "3", "PADS"}, 0, ""},
+      {{"unfav", "2"}, 0, ""},
+      {{"untag", "1", "pads"}, 0, ""},
+      {{"tag", "1"}, 2, "corvale-cli: library tag: expected ID TAG...\n"},
+      {{"tag", "1", "two\twords"},
+       2,
+       "corvale-cli: library tag: 'two\twords': a tag is one word, without blanks or control "
+       "characters\n"},
+      {{"fav", "x"}, 2, "corvale-cli: library fav: 'x' is no program number\n"},
+      {{"fav", "1", "99999"},
+       1,
+       "corvale-cli: library fav: " + Library() + ": no program 99999 in the library\n"},
+  };
+  for (const auto& [arguments, status, err] : changes) {
+    const ToolRun run = Run(arguments);
+    EXPECT_EQ(run.status, status) << arguments[0];
+    EXPECT_EQ(run.err, err) << arguments[0];
+  }
+  const auto numbers = [this](const std::vector<std::string>& arguments) {
+    std::string found;
+    std::istringstream lines(Run(arguments).out);
+    for (std::string line; std::getline(lines, line);)
+      found += line.substr(0, line.find(' ')) + " ";
+    return found;
+  };
+  EXPECT_EQ(numbers({"find", "--favourite"}), "1 ");
+  EXPECT_EQ(numbers({"find", "fav:"}), "1 ");
+  EXPECT_EQ(numbers({"find", "--tag", "warm"}), "1 ");
+  EXPECT_EQ(numbers({"find", "tag:Pads"}), "3 ");
+  EXPECT_EQ(numbers({"find", "--tag", "pads", "--favourite"}), "");
+  const std::string first = Run({"find", "--favourite"}).out;
+  EXPECT_EQ(first.substr(first.size() - std::string("  favourite  tags: Warm\n").size()),
+            "  favourite  tags: Warm\n")
+      << first;
+}
+
 // Two dumps of a folder's files to one slot both come out: the later in the next free slot.
 TEST_F(LibraryCli, DumpsOfTwoFilesToOneSlotBothFindASlot) {
   const std::string folder = dir_.File("two");
@@ -209,8 +238,8 @@ TEST_F(LibraryCli, FailuresSayWhyAndChangeNothing) {
        "corvale-cli: library find: unknown kind 'synth' (inst, perc or perf)\n"},
       {{"shelve"},
        2,
-       "corvale-cli: library: expected add, find, export or bank (see "
-       "corvale-cli --help)\n"},
+       "corvale-cli: library: expected add, find, export, bank, tag, untag, fav, unfav or send "
+       "(see corvale-cli --help)\n"},
   };
   for (const auto& [arguments, status, err] : cases) {
     run = Run(arguments);
@@ -460,3 +489,22 @@ TEST_F(LibraryCli, AKilledAdditionLeavesTheLibraryAsItWas) {
 }
 
 }  // namespace
+
+// A file named with an escape sequence and a line break is written escaped wherever a path
+// reaches the terminal: the skip message of add, and a place that find shows.
+TEST_F(LibraryCli, PathsReachTheTerminalEscaped) {
+  const std::string named = "a\x1b]0;Pwn\x07\nb";
+  const std::string shown = dir_.File("a\\x1b]0;Pwn\\x07\\x0ab");
+  std::filesystem::copy_file(dir_.File("demo.s2a"), dir_.File(named + ".s2a"));
+  test::WriteBytes(dir_.File(named + ".s2v"), std::vector<std::uint8_t>(100, 7));
+  const ToolRun run = Run({"add", dir_.File(named + ".s2a"), dir_.File(named + ".s2v")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.rfind("corvale-cli: library add: " + shown + ".s2v: skipped: ", 0), 0u)
+      << run.err;
+  EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << run.err;
+  const ToolRun found = Run({"find", "grand pno", "--kind", "inst"});
+  EXPECT_EQ(found.out, "1  Instrument  Pf:Grand Pno  " + shown +
+                           ".s2a int-inst:A01\n145  "
+                           "Instrument  Pf:Grand Pno  " +
+                           shown + ".s2a ext-inst:B01\n");
+}

@@ -7,6 +7,7 @@
 
 #include "demo/DemoBank.h"
 #include "library/LibraryAddition.h"
+#include "library/LibraryQuery.h"
 #include "library/LibrarySchema.h"
 #include "model/Item.h"
 #include "tests/library/LibraryTestSupport.h"
@@ -119,6 +120,14 @@ TEST_F(LibraryStoreTest, AnOlderLibraryIsMigratedWithItsPrograms) {
       marks.push_back(entry.dropped);
     EXPECT_EQ(marks, dropped) << collection;
   }
+  // The marks the fourth version added take the old program.
+  const std::vector<std::int64_t> old{7};
+  EXPECT_EQ(store->SetFavourite(old, true), 0) << store->LastError();
+  EXPECT_EQ(store->AddTags(old, std::vector<std::string>{"vintage"}), 0) << store->LastError();
+  filter.text = "fav: tag:vintage";
+  std::int64_t count = 0;
+  ASSERT_EQ(store->CountPrograms(filter, count), 0);
+  EXPECT_EQ(count, 1);
 }
 
 TEST_F(LibraryStoreTest, ADamagedLibraryTakesNoAdditionAndKeepsItsBytes) {
@@ -244,6 +253,57 @@ TEST_F(LibraryStoreTest, FiltersCountAndPageTheRows) {
   }
   EXPECT_EQ(paged, (std::vector<std::string>{"50% Mix", "500 Mix", "bright pno", "Grand Pno",
                                              "Pno Split", "Std Kit"}));
+}
+
+// The longest search a query takes is looked for, with words for the index, short words and
+// tags alike; one word more is refused in words, not with SQLite's "Expression tree is too
+// large", which would read as a damaged library.
+TEST_F(LibraryStoreTest, ASearchTooLongForTheQuerySaysSo) {
+  auto store = test::OpenLibrary(Library());
+  Store(*store, *Program(ItemKind::Instrument, "Grand Pno", 1, 1));
+  const auto words = [](std::size_t count, const std::string& word) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+      text += word + ' ';
+    return text;
+  };
+  const std::size_t most = LibraryQuery::kMostFilterWords;
+  const struct {
+    std::string text;
+    std::size_t tags;
+    std::int64_t found;  // -1: refused
+  } cases[] = {
+      {words(most, "pno"), 0, 1},
+      {words(most, "pn"), 0, 1},
+      {words(most / 2, "grand") + words(most / 2 - 1, "p"), 1, 0},
+      {words(most + 1, "pno"), 0, -1},
+      {words(most, "p"), 1, -1},
+      {words(1000, "pno") + words(1000, "pn"), 0, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.size());
+    ProgramFilter filter;
+    filter.text = c.text;
+    filter.tags.assign(c.tags, "pads");
+    std::int64_t count = -1;
+    std::vector<ListedProgram> rows;
+    std::size_t visited = 0;
+    const bool refused = c.found < 0;
+    EXPECT_EQ(store->CountPrograms(filter, count), refused ? -1 : 0) << store->LastError();
+    EXPECT_EQ(store->FetchPrograms(filter, {.limit = 10}, rows), refused ? -1 : 0);
+    EXPECT_EQ(store->ForEachFound(filter, [&](const ListedProgram&) { ++visited; }),
+              refused ? -1 : 0);
+    if (refused) {
+      EXPECT_EQ(store->LastError(), "a search of " +
+                                        std::to_string(LibraryQuery::FilterWordCount(filter)) +
+                                        " words and tags is too long: at most " +
+                                        std::to_string(most) + " are looked for at once");
+    } else {
+      EXPECT_EQ(count, c.found);
+      EXPECT_EQ(rows.size(), static_cast<std::size_t>(c.found));
+      EXPECT_EQ(visited, static_cast<std::size_t>(c.found));
+    }
+  }
 }
 
 // A full disk, made by a page limit: the addition fails, nothing of it lands, and what the

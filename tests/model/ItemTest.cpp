@@ -6,7 +6,6 @@
 #include <array>
 #include <cstring>
 
-#include "files/SmartFile.h"
 #include "midi/sysex/SysxMemoryCore.h"
 #include "model/BankLayouts.h"
 #include "tests/support/TestSupport.h"
@@ -106,23 +105,6 @@ TEST_F(ItemTest, AssignCopiesOnlyBetweenItemsOfOneKind) {
   target.Assign(nullptr);
   EXPECT_TRUE(std::all_of(target.Data().begin(), target.Data().end(),
                           [](std::uint8_t b) { return b == 0x11; }));
-}
-
-TEST_F(ItemTest, ReadFromAShortStreamKeepsWhatItReadAndMarksTheBank) {
-  auto bank = MakeBank<Instrument>(kInternalInstrumentLayout);
-  Instrument& item = *bank->ItemAt(3);
-  std::fill(item.Data().begin(), item.Data().end(), 0x55);
-  const std::string path = dir_.File("short.bin");
-  test::WriteBytes(path, std::vector<std::uint8_t>(100, 0x01));
-  SmartFile file;
-  ASSERT_TRUE(file.Open(path));
-  EXPECT_FALSE(bank->HasContent());
-  EXPECT_EQ(item.ReadFrom(file), 0);
-  EXPECT_TRUE(bank->HasContent());
-  EXPECT_EQ(item.Data()[99], 0x01);
-  EXPECT_EQ(item.Data()[100], 0x55) << "bytes beyond the end keep their old content";
-  EXPECT_EQ(item.SlotIndex(), 3);
-  EXPECT_EQ(item.BankSelectLsb(), 8);
 }
 
 // Row 9 (41 00 20) shares its page with row 8 (41 00 00), which arrives: a page that exists

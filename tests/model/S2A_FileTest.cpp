@@ -8,9 +8,7 @@
 
 #include "demo/DemoBank.h"
 #include "files/DefaultFiles.h"
-#include "files/S2E_File.h"
 #include "files/S2I_File.h"
-#include "files/S2V_File.h"
 #include "model/BankLayouts.h"
 #include "model/SharedDefaults.h"
 #include "tests/support/TestSupport.h"
@@ -97,51 +95,6 @@ TEST_F(S2A_FileTest, CopyFromCopiesEverythingButTheFileNameAndSharesNothing) {
   S2A_File blank;
   source.CopyFrom(blank);
   EXPECT_FALSE(source.HasClpBlock()) << "the CLP flag is copied both ways";
-}
-
-TEST_F(S2A_FileTest, VoiceMergeKeepsPerformancesAndLoadResetsThem) {
-  S2A_File demo;
-  DemoBank::FillDocument(demo);
-  S2V_File voices;
-  voices.CopyBanksFrom(demo);
-
-  S2A_File merged;
-  DemoBank::FillDocument(merged, 77);
-  const auto performance = Image(*merged.InternalPerformanceBank().ItemAt(9));
-  const std::vector<std::uint8_t> sys(merged.SysBlock().begin(), merged.SysBlock().end());
-  merged.MergeVoiceBanks(voices);
-  EXPECT_EQ(Image(*merged.ExternalInstrumentBank().ItemAt(100)),
-            Image(*demo.ExternalInstrumentBank().ItemAt(100)));
-  EXPECT_EQ(Image(*merged.InternalPerformanceBank().ItemAt(9)), performance);
-  EXPECT_TRUE(merged.InternalPerformanceBank().HasContent());
-  EXPECT_TRUE(std::equal(sys.begin(), sys.end(), merged.SysBlock().begin()));
-
-  merged.LoadVoiceBanks(voices);
-  EXPECT_TRUE(AllZero(merged.InternalPerformanceBank().ItemAt(9)->Data()));
-  EXPECT_FALSE(merged.ExternalPerformanceBank().HasContent());
-  EXPECT_TRUE(std::equal(sys.begin(), sys.end(), merged.SysBlock().begin()));
-}
-
-TEST_F(S2A_FileTest, ExternalMergeKeepsInternalBanksAndLoadResetsThem) {
-  S2A_File demo;
-  DemoBank::FillDocument(demo);
-  S2E_File externals;
-  externals.CopyBanksFrom(demo);
-
-  S2A_File target;
-  DemoBank::FillDocument(target, 5);
-  const auto internal = Image(*target.InternalInstrumentBank().ItemAt(2));
-  target.MergeExternalBanks(externals);
-  EXPECT_EQ(Image(*target.ExternalPerformanceBank().ItemAt(63)),
-            Image(*demo.ExternalPerformanceBank().ItemAt(63)));
-  EXPECT_EQ(Image(*target.InternalInstrumentBank().ItemAt(2)), internal);
-
-  target.LoadExternalBanks(externals);
-  EXPECT_TRUE(AllZero(target.InternalInstrumentBank().ItemAt(2)->Data()));
-  EXPECT_TRUE(AllZero(target.InternalPercussionBank().ItemAt(0)->Data()));
-  EXPECT_FALSE(target.InternalPerformanceBank().HasContent());
-  EXPECT_EQ(Image(*target.ExternalInstrumentBank().ItemAt(2)),
-            Image(*demo.ExternalInstrumentBank().ItemAt(2)));
 }
 
 // The shared defaults: new items and sets copy the default files, each read once per run.

@@ -211,11 +211,8 @@ TEST_F(SettingsStoreTest, ConcurrentWritersFromTwoProcessesLoseNoValue) {
     }
     writers.push_back(child);
   }
-  for (const pid_t child : writers) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  for (const pid_t child : writers)
+    EXPECT_EQ(test::WaitForChild(child), 0);
   for (const char* prefix : {"A", "B"}) {
     for (int i = 0; i < kValuesEach; ++i)
       EXPECT_EQ(SettingsStore::ReadSettingInteger(prefix + std::to_string(i), -1), i)

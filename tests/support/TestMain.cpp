@@ -11,5 +11,7 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   const auto home = std::make_unique<test::TempDir>();
   test::UseNoConfiguration(*home);
+  // Programs received join the library, which is then the run's own.
+  ::setenv("XDG_DATA_HOME", home->Path().c_str(), 1);
   return RUN_ALL_TESTS();
 }

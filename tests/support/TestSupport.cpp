@@ -1,15 +1,21 @@
 #include "tests/support/TestSupport.h"
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <stdexcept>
+#include <thread>
 
 #include "demo/DemoBank.h"
 #include "files/DefaultFiles.h"
@@ -98,8 +104,52 @@ int RunInChild(const std::function<int()>& body) {
     std::fflush(nullptr);
     _exit(status);
   }
+  return WaitForChild(child);
+}
+
+namespace {
+
+// Points `stream` at the file `path` names, made or emptied; true where `path` is empty.
+bool Redirect(const char* path, int stream) {
+  if (*path == '\0')
+    return true;
+  const int file = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  return file >= 0 && dup2(file, stream) >= 0;
+}
+
+}  // namespace
+
+pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& out,
+                   const std::string& err, bool asNobody) {
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  const bool dropRoot = asNobody && geteuid() == 0;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    constexpr uid_t kNobody = 65534;
+    if (!Redirect(out.c_str(), STDOUT_FILENO) || !Redirect(err.c_str(), STDERR_FILENO) ||
+        (dropRoot && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)))
+      _exit(126);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+int WaitForChild(pid_t child) {
+  constexpr auto kHung = std::chrono::minutes(5);
+  const auto deadline = std::chrono::steady_clock::now() + kHung;
   int status = 0;
-  waitpid(child, &status, 0);
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
   if (WIFSIGNALED(status))
     return 128 + WTERMSIG(status);
   return WEXITSTATUS(status);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -64,5 +66,18 @@ std::vector<std::uint8_t> BulkMessage(SysxAddress address, std::span<const std::
 
 // Runs `body` in a child process and returns its exit status (or 128 + signal number).
 int RunInChild(const std::function<int()>& body);
+
+// Starts the program `arguments` name first, with those arguments, in a child process; its
+// standard output and error go to the files named (an empty name leaves the stream as it is),
+// and `asNobody` runs it as the user nobody when the test runs as root, whom file permissions
+// do not stop. The child only opens, duplicates, drops root and execs: a test may start it while
+// another thread holds the allocator's lock, and a child that allocated would wait for good.
+pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& out,
+                   const std::string& err, bool asNobody = false);
+
+// Waits for a child process: its exit status (or 128 + signal number). One that has not ended
+// within five minutes is hung: it is killed (128 + SIGKILL), so that a hung child never holds the
+// test, nor the output the test runner waits on, for good.
+int WaitForChild(pid_t child);
 
 }  // namespace test

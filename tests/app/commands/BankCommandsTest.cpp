@@ -111,10 +111,12 @@ TEST_F(BankCommandsTest, SlotsWithoutAnswerAreNamedAndKeepTheirContent) {
   EXPECT_EQ(test::WithoutRetryCount(form_->statusText().toStdString(), &retries),
             "Received 62 of 64 items");
   EXPECT_GE(retries, 2);
-  EXPECT_EQ(form_->statusReason(), "Not received: " + named);
+  // What did arrive joined the library.
+  EXPECT_EQ(form_->statusReason(),
+            "Not received: " + named + "; 62 new programs in the library, 0 already there");
   // The whole outcome in a message, however long the list.
   ASSERT_EQ(dialogs_.requests.size(), 1u);
-  EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Message);
+  EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Warning);
   EXPECT_EQ(dialogs_.requests[0].text.toStdString(),
             "Received 62 of 64 items; " + std::to_string(retries) + " needed a retry.");
   EXPECT_EQ(dialogs_.requests[0].details, "Not received: " + named);
@@ -154,7 +156,7 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
     const auto before = Window(kInternalInstrumentLayout);
     Select(*form_, ListedLines::InstrumentTab, 0);
     PaintCounter painted(form_->itemList()->viewport());
-    // Cancelled at the third item or, where a loaded machine held the watch back past it, at
+    // Canceled at the third item or, where a loaded machine held the watch back past it, at
     // the one under way then.
     int cancelledAt = 0;
     QTimer watch;
@@ -178,7 +180,7 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
     EXPECT_GE(cancelledAt, 3);
     EXPECT_GT(painted.paints, 2);
     const QString status = form_->statusText();
-    EXPECT_TRUE(status.endsWith("of 128 items; cancelled")) << status.toStdString();
+    EXPECT_TRUE(status.endsWith("of 128 items; canceled")) << status.toStdString();
     const int received = status.section(' ', 1, 1).toInt();
     EXPECT_GE(received, cancelledAt - 1);
     EXPECT_LE(received, cancelledAt);
@@ -192,6 +194,81 @@ TEST_F(BankCommandsTest, CancelByAClickEscOrTheCloseBoxKeepsTheReceivedPartAndLe
   Select(*form_, ListedLines::PercussionTab, 0);
   ActionOf(*form_, "MidiReceiveBank")->trigger();
   EXPECT_EQ(test::WithoutRetryCount(form_->statusText().toStdString()), "Received 2 of 2 items");
+}
+
+// While the transfer's thread has the ports, nothing on the window's thread reaches them, and no
+// window takes a key or a click; afterwards the ports are the program's again.
+TEST_F(BankCommandsTest, NoWindowTakesInputAndNothingElseReachesThePortsUntilTheTransferEnds) {
+  synthesizer_->SetBytesPerSecond(MidiWire::kDinBytesPerSecond);
+  MidiControl* const control = ProgramMidi::control();
+  Select(*form_, ListedLines::InstrumentTab, 0);
+  ItemListView& list = *form_->itemList();
+  const QPoint fifthLine =
+      list.viewport()->mapTo(form_.get(), list.visualItemRect(list.item(4)).center());
+  bool tried = false;
+  bool portsLent = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dialog = form_->findChild<TransferDialog*>();
+    if (!dialog || tried || !dialog->isVisible() || !QTest::qWaitForWindowExposed(dialog))
+      return;
+    tried = true;
+    portsLent = ProgramMidi::isLent() && ProgramMidi::control() == nullptr;
+    QTest::keyClick(form_->windowHandle(), Qt::Key_Down);
+    QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, {}, fifthLine);
+    ActionOf(*form_, "MidiReceiveBank")->trigger();  // refused: no second transfer
+    QTest::keyClick(dialog->windowHandle(), Qt::Key_Escape);
+  });
+  watch.start(20);
+  ActionOf(*form_, "MidiReceiveBank")->trigger();
+  watch.stop();
+  QCoreApplication::processEvents();
+
+  EXPECT_TRUE(tried);
+  EXPECT_TRUE(portsLent);
+  EXPECT_EQ(list.currentRow(), 0);
+  EXPECT_TRUE(form_->statusText().endsWith("of 128 items; canceled"))
+      << form_->statusText().toStdString();
+  EXPECT_FALSE(ProgramMidi::isLent());
+  EXPECT_EQ(ProgramMidi::control(), control);
+}
+
+// The status bar follows the transfer, not the command before it, and once an item has
+// arrived the dialog and the status bar say how long the rest will take.
+TEST_F(BankCommandsTest, DuringATransferTheStatusBarAndTheDialogShowItsStepAndTheTimeLeft) {
+  synthesizer_->SetBytesPerSecond(MidiWire::kDinBytesPerSecond);
+  Select(*form_, ListedLines::InstrumentTab, 0);
+  form_->setStatus(QStringLiteral("No Data Received"), QString());
+  QString status;
+  QString step;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dialog = form_->findChild<TransferDialog*>();
+    const QString label = dialog ? Child<QLabel>(*dialog, "StepLabel")->text() : QString();
+    if (!step.isEmpty() || !label.contains(QStringLiteral("left")) || !dialog->isVisible() ||
+        !QTest::qWaitForWindowExposed(dialog))
+      return;
+    status = form_->statusText();
+    step = label;
+    QTest::keyClick(dialog->windowHandle(), Qt::Key_Escape);
+  });
+  watch.start(20);
+  ActionOf(*form_, "MidiReceiveBank")->trigger();
+  watch.stop();
+
+  const QRegularExpressionMatch shown =
+      QRegularExpression(QStringLiteral("^Item (\\d+) of 128, about \\d+ (seconds|minutes) left\n"
+                                        "Instrument INT:\\d{3}\\(\\w\\d\\d\\) .+$"))
+          .match(step);
+  ASSERT_TRUE(shown.hasMatch()) << step.toStdString();
+  EXPECT_GE(shown.captured(1).toInt(), 2);
+  // Set with the dialog's step; a later step may have come between the two reads.
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^Receive Bank: Item \\d+ of 128, about \\d+ "
+                                                "(seconds|minutes) left$"))
+                  .match(status)
+                  .hasMatch())
+      << status.toStdString();
+  EXPECT_TRUE(form_->statusText().endsWith("of 128 items; canceled"));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "app/list/ListedLines.h"
 #include "app/startup/CommandLineFiles.h"
 #include "demo/DemoBank.h"
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
 #include "files/SmartFile.h"
 #include "midi/sysex/SYX_File.h"
 #include "model/BankLayouts.h"
@@ -223,7 +223,7 @@ TEST_F(WindowTest, SavesWriteWhatTheCoreWrites) {
   expected.InternalInstrumentBank().ItemAt(3)->Reset();
   ASSERT_TRUE(QDir(PathOf("")).mkdir("core"));
   for (const char* name : {"demo.s2a", "saved.s2v", "defs.ins"})
-    ASSERT_EQ(SaveBankFile(expected, dir_.File("core/") + name), 0);
+    ASSERT_TRUE(SaveBankFile(expected, dir_.File("core/") + name).Succeeded());
   EXPECT_EQ(test::ReadBytes(dir_.File("demo.s2a")), test::ReadBytes(dir_.File("core/demo.s2a")));
 
   dialogs_.paths = {PathOf("saved.s2v"), PathOf("defs.ins")};
@@ -264,7 +264,7 @@ TEST_F(WindowTest, UnsavedChangesAreAskedAbout) {
   } cases[] = {
       {&command::newDocument, "creating a new file?", Answer::Cancel, "demo.s2a", false, ""},
       {&command::open, "opening another file?", Answer::Cancel, "", false, ""},
-      {&command::close, "closing?", Answer::Cancel, "demo.s2a", false, "Close cancelled"},
+      {&command::close, "closing?", Answer::Cancel, "demo.s2a", false, "Close canceled"},
       // A save that did not happen stops the command before anything is lost.
       {&command::newDocument, "creating a new file?", Answer::Yes, "", false, "Canceled Save"},
       {&command::open, "opening another file?", Answer::Yes, "absent/a.s2a", false,
@@ -315,7 +315,8 @@ TEST_F(WindowTest, UnsavedChangesAreAskedAbout) {
 }
 
 TEST_F(WindowTest, NewWindowsCascadeFromTheLastOne) {
-  form_->resize(300, 500);
+  // Wide enough for the title of demo.s2a: a narrower window would widen for it.
+  form_->resize(420, 500);
   form_->fileCommands().newWindow();
   OpenDemo(*form_);
   form_->fileCommands().cloneToNewWindow();
@@ -323,7 +324,7 @@ TEST_F(WindowTest, NewWindowsCascadeFromTheLastOne) {
   ASSERT_EQ(windows.size(), 3u);
   for (int i = 1; i < 3; ++i) {
     EXPECT_EQ(windows[i]->pos(), QPoint(100 + 22 * i, 100 + 22 * i));
-    EXPECT_EQ(windows[i]->size(), QSize(300, 500));
+    EXPECT_EQ(windows[i]->size(), QSize(420, 500));
     EXPECT_EQ(windows[i]->previousWindow(), windows[i - 1]);
     EXPECT_TRUE(windows[i]->isVisible());
   }

@@ -86,7 +86,7 @@ TEST_F(WindowTest, FailedOrCancelledImportsAndExportsChangeNothing) {
   QFile(PathOf("song.mid")).open(QIODevice::WriteOnly);
   const struct {
     WindowCommand command;
-    QString path;  // empty: cancelled
+    QString path;  // empty: canceled
     const char* status;
     QString folderAfter;
   } cases[] = {

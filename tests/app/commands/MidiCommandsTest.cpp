@@ -1,12 +1,14 @@
 #include <QEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest/QTest>
 #include <chrono>
 
 #include "app/commands/ProgramMidi.h"
+#include "app/dialogs/PreferencesDialog.h"
 #include "app/list/ItemListView.h"
 #include "app/list/ListedLines.h"
-#include "app/window/ElidingLabel.h"
+#include "app/widgets/ElidingLabel.h"
 #include "demo/DemoBank.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiErrorReport.h"
@@ -182,6 +184,80 @@ TEST_F(MidiCommandsTest, AnAnswerCutShortSaysHowManyBlocksAreMissing) {
             "1 of 32 blocks did not arrive (asked 3 times) and are 0 (Undo restores the item)");
   ActionOf(*form_, "Undo1")->trigger();
   EXPECT_EQ(Bytes(form_->currentItem()), before);
+}
+
+// Loopback ports whose synthesizer can go away and come back, as a program that ended and was
+// started again: an output opened before it went has lost it for good; one opened afresh
+// reaches it.
+class ComingBackLoopback : public LoopbackPortLayer {
+ public:
+  using LoopbackPortLayer::LoopbackPortLayer;
+  std::unique_ptr<MidiOutputConnection> OpenOutputPort(int port) override {
+    return std::make_unique<Output>(LoopbackPortLayer::OpenOutputPort(port), *this);
+  }
+  void GoAndComeBack() { ++comebacks_; }
+
+ private:
+  class Output : public MidiOutputConnection {
+   public:
+    Output(std::unique_ptr<MidiOutputConnection> port, const ComingBackLoopback& layer)
+        : port_(std::move(port)), layer_(layer), comebacks_(layer.comebacks_) {}
+    int SendShortMessage(std::span<const std::uint8_t> message) override {
+      return Disconnected() ? -1 : port_->SendShortMessage(message);
+    }
+    int SendSysEx(std::span<const std::uint8_t> bytes, const std::atomic<bool>* stop) override {
+      return Disconnected() ? -1 : port_->SendSysEx(bytes, stop);
+    }
+    bool Disconnected() const override { return comebacks_ != layer_.comebacks_; }
+
+   private:
+    std::unique_ptr<MidiOutputConnection> port_;
+    const ComingBackLoopback& layer_;
+    const int comebacks_;
+  };
+  int comebacks_ = 0;
+};
+
+class ComingBackTest : public MidiCommandsTest {
+ protected:
+  ComingBackTest()
+      : MidiCommandsTest(std::make_unique<ComingBackLoopback>(std::make_shared<SimulatedS80>(0))) {}
+  ComingBackLoopback& Layer() { return static_cast<ComingBackLoopback&>(CurrentMidiPortLayer()); }
+};
+
+// After the synthesizer went away and came back, a send says that nothing is connected and how
+// to reach it again, in an error box for one item and in the warning that ends a bank transfer;
+// Refresh in the preferences does reach it.
+TEST_F(ComingBackTest, AGonePortSaysHowToReachItAgainAndRefreshDoes) {
+  OpenDemo(*form_);
+  Layer().GoAndComeBack();
+  const QString gone = QStringLiteral(
+      "Nothing is connected to the MIDI output \"Simulated S80\" any more\n\nOnce it is back, "
+      "Edit > Preferences > Refresh connects to it again.");
+  Select(*form_, ListedLines::InstrumentTab, 5);
+  ActionOf(*form_, "MidiSend")->trigger();
+  ASSERT_EQ(dialogs_.requests.size(), 1u);
+  EXPECT_EQ(dialogs_.requests[0].kind, ScriptedDialogs::Kind::Error);
+  EXPECT_EQ(dialogs_.requests[0].text, gone);
+  EXPECT_EQ(form_->statusText(), "Send Failed");
+
+  dialogs_.answers = {Answer::Yes};
+  Select(*form_, ListedLines::PercussionTab, 0);
+  ActionOf(*form_, "MidiSendBank")->trigger();
+  ASSERT_EQ(dialogs_.requests.size(), 3u);
+  EXPECT_EQ(dialogs_.requests[2].kind, ScriptedDialogs::Kind::Warning);
+  EXPECT_EQ(dialogs_.requests[2].text,
+            "Sent 0 of 2 items; stopped: Nothing is connected to the MIDI output \"Simulated "
+            "S80\" any more." +
+                gone.mid(gone.indexOf(u'\n')));
+
+  PreferencesDialog preferences;
+  preferences.show();
+  Child<QPushButton>(preferences, "RefreshButton")->click();
+  preferences.hide();
+  EXPECT_EQ(Run(ListedLines::InstrumentTab, 5, ActionOf(*form_, "MidiSend")),
+            QStringList({"Sending Data", "Switching Bank", "Send Completed"}));
+  EXPECT_EQ(dialogs_.requests.size(), 3u);
 }
 
 class NoPortsTest : public MidiCommandsTest {

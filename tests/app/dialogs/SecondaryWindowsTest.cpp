@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -175,7 +176,14 @@ TEST_F(PreferencesTest, ThePortListsAreReadAfreshAtEachOpeningAndByRefresh) {
   secondPorts_->present = true;
   Child<QPushButton>(*form_, "RefreshButton")->click();
   EXPECT_EQ(Child<QComboBox>(*form_, "MIDIOutputComboBox")->count(), 2);
-  Child<QComboBox>(*form_, "MIDIOutputComboBox")->setCurrentIndex(1);
+  auto* outputs = Child<QComboBox>(*form_, "MIDIOutputComboBox");
+  outputs->setCurrentIndex(1);
+  // The chosen name whole in the tooltip, every name whole in the open list.
+  EXPECT_EQ(outputs->toolTip(), outputs->itemText(1));
+  for (int row = 0; row < outputs->count(); ++row) {
+    EXPECT_GE(outputs->view()->minimumWidth(),
+              outputs->view()->fontMetrics().horizontalAdvance(outputs->itemText(row)));
+  }
   Child<QPushButton>(*form_, "RefreshButton")->click();
   EXPECT_EQ(Child<QComboBox>(*form_, "MIDIOutputComboBox")->currentIndex(), 1);
   Child<QPushButton>(*form_, "OkButton")->click();

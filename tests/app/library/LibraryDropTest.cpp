@@ -7,6 +7,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include "app/library/CollectionTree.h"
+#include "app/library/ProgramTableModel.h"
 #include "app/list/BankTabBar.h"
 #include "app/list/ItemListView.h"
 #include "app/list/ProgramDragData.h"
@@ -32,8 +33,8 @@ std::unique_ptr<QMimeData> DragOfRows(LibraryWindow& library, const QStringList&
   QModelIndexList chosen;
   for (const QString& name : names) {
     for (int row = 0; row < model->rowCount(); ++row) {
-      if (model->index(row, 0).data().toString() == name)
-        chosen << model->index(row, 0);
+      if (model->index(row, ProgramTableModel::NameColumn).data().toString() == name)
+        chosen << model->index(row, ProgramTableModel::NameColumn);
     }
   }
   EXPECT_EQ(chosen.size(), names.size()) << names.join(u',').toStdString();

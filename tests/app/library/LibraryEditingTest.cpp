@@ -70,7 +70,7 @@ TEST_F(LibraryEditingTest, ChangesCollectionsAndUndoesEachChange) {
   FillLibrary();
   LibraryWindow& library = ShowLibrary();
   QAction* undo = ActionOf(library, "Undo1");
-  EXPECT_EQ(undo->text(), "Undo");
+  EXPECT_EQ(undo->text(), "&Undo");
   EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
   EXPECT_FALSE(undo->isEnabled());
   const QStringList treeBefore{"All Programs", "first (3)", "second (1)"};
@@ -129,7 +129,7 @@ TEST_F(LibraryEditingTest, ChangesCollectionsAndUndoesEachChange) {
   EXPECT_EQ(dialogs_.requests[0].details, "first");
 }
 
-// Remove from Collection needs a collection and rows; a cancelled rename or deletion changes
+// Remove from Collection needs a collection and rows; a canceled rename or deletion changes
 // nothing, not a byte of the library.
 TEST_F(LibraryEditingTest, RefusesWithoutACollectionAndKeepsACancelledRenameOrDeletion) {
   FillLibrary();
@@ -154,3 +154,21 @@ TEST_F(LibraryEditingTest, RefusesWithoutACollectionAndKeepsACancelledRenameOrDe
 }
 
 }  // namespace
+
+// The collections sort as people sort names: numbers by their value, letters in any case.
+TEST_F(LibraryEditingTest, CollectionsSortAsPeopleSortNames) {
+  {
+    const std::unique_ptr<LibraryStore> store = test::OpenLibrary(LibraryPath());
+    ASSERT_EQ(store->BeginChange(), 0);
+    for (const char* name : {"f10", "F2", "f1", "Bank"}) {
+      std::int64_t id = 0;
+      ASSERT_EQ(
+          store->StoreCollection(0, CollectionRow::Kind::Folder, std::string("/lib/") + name, id),
+          0);
+    }
+    ASSERT_EQ(store->CommitChange(), 0);
+  }
+  LibraryWindow& library = ShowLibrary();
+  EXPECT_EQ(TreeTexts(library),
+            QStringList({"All Programs", "Bank (0)", "f1 (0)", "F2 (0)", "f10 (0)"}));
+}

@@ -32,16 +32,7 @@ class LibrarySharingTest : public LibraryWindowTest {
     if (tool == nullptr)
       return -1;
     arguments.insert(arguments.begin(), {tool, "library"});
-    return test::RunInChild([&] {
-      std::vector<char*> argv;
-      for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-      argv.push_back(nullptr);
-      if (std::freopen("/dev/null", "w", stdout) == nullptr)
-        return 126;
-      ::execv(argv[0], argv.data());
-      return 127;
-    });
+    return test::WaitForChild(test::StartProgram(arguments, "/dev/null", ""));
   }
 
   void SetUp() override {
@@ -119,7 +110,7 @@ TEST_F(LibrarySharingTest, AChangeWaitsForAnotherProgramWithoutBlocking) {
       waiting->findChild<QPushButton*>()->click();
       ASSERT_TRUE(QTest::qWaitFor([&] { return shown.isNull(); }, kPatienceMs));
       EXPECT_EQ(library.statusText(),
-                QStringLiteral("Cancelled: another program was using the library"));
+                QStringLiteral("Canceled: another program was using the library"));
     }
     // The window goes on painting and taking events while it waits.
     QTest::qWait(LibraryWriteWait::kRetryMs * 2);

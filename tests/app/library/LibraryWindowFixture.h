@@ -12,14 +12,9 @@
 #include "tests/app/WindowFixture.h"
 #include "tests/library/LibraryTestSupport.h"
 
-// A WindowTest whose library is a file of the test's own folder, none at first.
+// A WindowTest that works with the Library window.
 class LibraryWindowTest : public WindowTest {
  protected:
-  LibraryWindowTest() { ::setenv("CORVALE_LIBRARY", LibraryPath().c_str(), 1); }
-  ~LibraryWindowTest() override { ::unsetenv("CORVALE_LIBRARY"); }
-
-  std::string LibraryPath() const { return dir_.File("library.sqlite"); }
-
   // Shows the library window as Edit > Library... does.
   LibraryWindow& ShowLibrary() {
     ActionOf(*form_, "Library1")->trigger();

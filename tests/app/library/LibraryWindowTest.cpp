@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,8 +30,19 @@ TEST_F(LibraryWindowTest, ListsSearchesAndSortsThePrograms) {
                   {ItemKind::Percussion, "Std Kit"},
                   {ItemKind::Instrument, "bright pno"}};
   std::uint32_t seed = 1;
+  std::vector<std::int64_t> ids;
   for (const auto& [kind, name] : programs)
-    StoreProgram(kind, name, seed++);
+    ids.push_back(StoreProgram(kind, name, seed++));
+  {
+    // Grand Pno and Std Kit marked; 50% Mix and bright pno tagged, the latter twice.
+    const std::unique_ptr<LibraryStore> store = test::OpenLibrary(LibraryPath());
+    ASSERT_EQ(store->SetFavourite(std::vector<std::int64_t>{ids[0], ids[3]}, true), 0);
+    ASSERT_EQ(
+        store->AddTags(std::vector<std::int64_t>{ids[1], ids[4]}, std::vector<std::string>{"Pads"}),
+        0);
+    ASSERT_EQ(store->AddTags(std::vector<std::int64_t>{ids[4]}, std::vector<std::string>{"warm"}),
+              0);
+  }
   LibraryWindow& library = ShowLibrary();
   EXPECT_TRUE(library.isVisible());
   EXPECT_EQ(library.windowTitle(), "Library");
@@ -41,38 +53,90 @@ TEST_F(LibraryWindowTest, ListsSearchesAndSortsThePrograms) {
   QStringList headers;
   for (int column = 0; column < Column::ColumnCount; ++column)
     headers << table->model()->headerData(column, Qt::Horizontal).toString();
-  EXPECT_EQ(headers, QStringList({"Name", "Category", "Kind", "Sources", "Added"}));
+  EXPECT_EQ(headers, QStringList({"\u2605", "Name", "Category", "Kind", "Place", "Sources", "Tags",
+                                  "Added"}));
 
   const struct {
     const char* typed;
+    int category;    // in the category list; 0 for all
     int sortColumn;  // -1: as listed
     Qt::SortOrder order;
     int shownColumn;
     QStringList shown;
   } cases[] = {
       {"",
+       0,
        -1,
        Qt::AscendingOrder,
        Column::NameColumn,
        {"50% Mix", "bright pno", "Grand Pno", "Pno Split", "Std Kit"}},
-      {"pno", -1, Qt::AscendingOrder, Column::NameColumn, {"bright pno", "Grand Pno", "Pno Split"}},
       {"pno",
+       0,
+       -1,
+       Qt::AscendingOrder,
+       Column::NameColumn,
+       {"bright pno", "Grand Pno", "Pno Split"}},
+      {"pno",
+       0,
        Column::NameColumn,
        Qt::DescendingOrder,
        Column::NameColumn,
        {"Pno Split", "Grand Pno", "bright pno"}},
-      {"perf", -1, Qt::AscendingOrder, Column::NameColumn, {"Pno Split"}},
+      {"perf", 0, -1, Qt::AscendingOrder, Column::NameColumn, {"Pno Split"}},
       {"",
+       0,
        Column::KindColumn,
        Qt::DescendingOrder,
        Column::KindColumn,
        {"Performance", "Percussion", "Instrument", "Instrument", "Instrument"}},
-      {"kit", -1, Qt::AscendingOrder, Column::SourcesColumn, {"0"}},
-      {"nothing like it", -1, Qt::AscendingOrder, Column::NameColumn, {}},
+      {"kit", 0, -1, Qt::AscendingOrder, Column::SourcesColumn, {"0"}},
+      {"nothing like it", 0, -1, Qt::AscendingOrder, Column::NameColumn, {}},
+      // Marks and tags: searched, shown and sorted.
+      {"fav:",
+       0,
+       Column::NameColumn,
+       Qt::AscendingOrder,
+       Column::NameColumn,
+       {"Grand Pno", "Std Kit"}},
+      {"FAV: pno", 0, Column::NameColumn, Qt::AscendingOrder, Column::FavouriteColumn, {"\u2605"}},
+      {"tag:pads",
+       0,
+       Column::NameColumn,
+       Qt::AscendingOrder,
+       Column::NameColumn,
+       {"50% Mix", "bright pno"}},
+      {"tag:PADS tag:warm",
+       0,
+       Column::NameColumn,
+       Qt::AscendingOrder,
+       Column::TagsColumn,
+       {"Pads, warm"}},
+      {"",
+       0,
+       Column::FavouriteColumn,
+       Qt::DescendingOrder,
+       Column::NameColumn,
+       {"Std Kit", "Grand Pno", "Pno Split", "bright pno", "50% Mix"}},
+      {"",
+       0,
+       Column::TagsColumn,
+       Qt::DescendingOrder,
+       Column::NameColumn,
+       {"bright pno", "50% Mix", "Std Kit", "Pno Split", "Grand Pno"}},
+      // The category list (after All Categories, "--" and "Pf"): one category's programs.
+      {"",
+       2,
+       Column::NameColumn,
+       Qt::AscendingOrder,
+       Column::NameColumn,
+       {"50% Mix", "bright pno", "Grand Pno", "Pno Split", "Std Kit"}},
+      {"", 1, Column::NameColumn, Qt::AscendingOrder, Column::NameColumn, {}},
   };
   auto* search = Child<QLineEdit>(library, "LibrarySearch");
+  auto* categories = Child<QComboBox>(library, "LibraryCategory");
   for (const auto& c : cases) {
     search->clear();
+    categories->setCurrentIndex(c.category);
     QTest::keyClicks(search, QString::fromUtf8(c.typed));
     if (c.sortColumn >= 0)
       table->sortByColumn(c.sortColumn, c.order);
@@ -98,7 +162,7 @@ TEST_F(LibraryWindowTest, ReadsALongListAPageAtATime) {
   ASSERT_EQ(model->rowCount(), count);
   // Back and forth across pages, past the number kept.
   for (const int row : {0, count - 1, 99, 100, 1, count - 51, 0, 555})
-    EXPECT_EQ(model->index(row, 0).data().toString(),
+    EXPECT_EQ(model->index(row, Column::NameColumn).data().toString(),
               QStringLiteral("P%1").arg(row, 4, 10, QChar(u'0')));
 }
 
@@ -286,7 +350,7 @@ TEST_F(LibraryWindowTest, ACancelledAdditionKeepsNothing) {
   dialogs_.paths.push_back(QString::fromStdString(dir_.Path()));
   ActionOf(library, "AddFolder1")->trigger();
   EXPECT_EQ(progress.steps, QStringList({"0/5", "1/5", "2/5"}));
-  EXPECT_EQ(library.statusText(), "Addition cancelled: nothing added");
+  EXPECT_EQ(library.statusText(), "Addition canceled: nothing added");
   EXPECT_EQ(Column(library, Column::NameColumn), QStringList({"Kept"}));
   EXPECT_EQ(Child<QTreeWidget>(library, "TreeView1")->topLevelItemCount(), 1);
   EXPECT_EQ(test::Counts(*test::OpenLibrary(LibraryPath())), before);

@@ -201,8 +201,6 @@ TEST_F(SingleInstance, AFailedNameIsSaidInTheWindowBroughtToTheFront) {
 // A later start's single program is added to the library, whose window comes to the front;
 // its bank opens in a window of its own as before.
 TEST_F(SingleInstance, HandedOverProgramsGoToTheLibrary) {
-  ::setenv("CORVALE_LIBRARY", dir_.File("library.sqlite").c_str(), 1);
-  const auto restore = qScopeGuard([] { ::unsetenv("CORVALE_LIBRARY"); });
   ASSERT_TRUE(running_.registerApplication());
   OpenDemo(*form_);
   EXPECT_FALSE(StartAnother({PathOf("demo.s2v"), PathOf("demo.s2i")}));
@@ -395,7 +393,8 @@ TEST_F(SingleInstanceProcesses, TenStartsAtOnceLeaveOneProgramWithEveryFile) {
 }
 
 // Names reach the windows byte for byte (quotes, blanks, bytes that are not UTF-8), at the
-// first start and handed over from another folder, relative there and absolute here.
+// first start and handed over from another folder, relative to each start's folder; the titles
+// name them absolute.
 TEST_F(SingleInstanceProcesses, NamesOpenExactlyAsGiven) {
   const std::vector<std::string> names = {"\"q.s2a", "a \"b.s2v", "\xff\xfe.s2e"};
   const std::string files = dir_.File("files");
@@ -408,8 +407,8 @@ TEST_F(SingleInstanceProcesses, NamesOpenExactlyAsGiven) {
     std::filesystem::copy_file(dir_.File("demo" + name.substr(name.size() - 4)),
                                files + '/' + name);
     fromElsewhere.push_back("../files/" + name);
-    first << OpenedLine(DecodeFileName(name));
-    both << first.back() << OpenedLine(DecodeFileName(files + '/' + name));
+    first << OpenedLine(DecodeFileName(files + '/' + name));
+    both << first.back() << first.back();
   }
   first.sort();
   both.sort();

@@ -10,10 +10,14 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <deque>
 
 #include "app/commands/DocumentHistory.h"
+#include "app/dialogs/WindowPlacement.h"
 #include "app/list/ItemListView.h"
 #include "app/list/ListedLines.h"
+#include "model/BankLayouts.h"
+#include "model/Item.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
@@ -44,8 +48,8 @@ TEST_F(CloseTest, CancelInAFollowerCancelsTheQuit) {
   dialogs_.answers.push_back(Answer::Cancel);
   form_->closeWindow();
   EXPECT_TRUE(IsClosed(second_));
-  EXPECT_EQ(third_->statusText(), "Close cancelled");
-  EXPECT_EQ(form_->statusText(), "Quit cancelled.");
+  EXPECT_EQ(third_->statusText(), "Close canceled");
+  EXPECT_EQ(form_->statusText(), "Quit canceled.");
   EXPECT_TRUE(form_->isVisible());
   EXPECT_FALSE(form_->isCloseConfirmed());
   EXPECT_EQ(Chain(*form_), (std::vector<EditorWindow*>{form_.get(), third_}));
@@ -78,7 +82,7 @@ TEST_F(CloseTest, SystemCloseAsksUntilTheDocumentIsSavedOrLeft) {
   EXPECT_FALSE(second_->close());
   EXPECT_EQ(dialogs_.requests.size(), 2u);
   EXPECT_TRUE(second_->isVisible());
-  EXPECT_EQ(second_->statusText(), "Close cancelled");
+  EXPECT_EQ(second_->statusText(), "Close canceled");
 
   dialogs_.answers = {Answer::Yes, Answer::No};
   EXPECT_TRUE(second_->close());
@@ -209,4 +213,70 @@ TEST_F(CloseTest, EveryWindowShowsTheFirstWindowsIcons) {
     for (const EditorWindow* window : {second_, third_})
       EXPECT_EQ(ActionOf(*window, name)->icon().cacheKey(), icon.cacheKey()) << name;
   }
+}
+
+// After a save to a file that holds only the voice banks, closing says what the file lacks and
+// offers Save As; a save that writes a file closes the window, also one that again leaves
+// programs out. A save that does not happen asks again.
+TEST_F(CloseTest, AfterASaveThatLeftProgramsOutClosingOffersSaveAs) {
+  const struct {
+    std::deque<Answer> answers;
+    std::deque<QString> paths;  // of Save As; empty cancels it
+    std::size_t questions;      // the Unsaved File questions asked
+    const char* written;        // the file written, if any
+  } cases[] = {
+      {{Answer::Cancel}, {}, 1, nullptr},
+      {{Answer::Yes, Answer::Cancel}, {""}, 2, nullptr},
+      {{Answer::Yes, Answer::Yes}, {"again.s2v"}, 1, "again.s2v"},
+      {{Answer::Yes}, {"whole.s2a"}, 1, "whole.s2a"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.paths.empty() ? "" : c.paths.front().toStdString());
+    EditorWindow window;
+    ASSERT_EQ(kInternalPerformanceLayout.bankIn(*window.document()).ItemAt(0)->SetName("Chg"), 0);
+    window.markEdited();
+    dialogs_.paths = {PathOf("rcv.s2v")};
+    dialogs_.answers = {Answer::Yes};  // save anyway
+    ASSERT_TRUE(window.fileCommands().saveAs());
+    ASSERT_TRUE(window.isModified());
+    dialogs_.requests.clear();
+    dialogs_.answers = c.answers;
+    for (const QString& path : c.paths)
+      dialogs_.paths.push_back(path.isEmpty() ? path : PathOf(path.toUtf8().constData()));
+    window.closeWindow();
+    EXPECT_TRUE(dialogs_.answers.empty() && dialogs_.paths.empty());
+    std::size_t questions = 0;
+    for (const ScriptedDialogs::Request& request : dialogs_.requests) {
+      if (request.title != "Unsaved File")
+        continue;
+      ++questions;
+      EXPECT_EQ(request.text, PathOf("rcv.s2v") +
+                                  "\nholds only the voice banks, not the 1 changed program of "
+                                  "the performance banks.\nDo you wish to save the document as "
+                                  "another file before closing?");
+      EXPECT_EQ(request.details, "Save &As...");
+    }
+    EXPECT_EQ(questions, c.questions);
+    EXPECT_EQ(window.isCloseConfirmed(), c.written != nullptr);
+    if (c.written)
+      EXPECT_TRUE(test::Exists(dir_.File(c.written)));
+    else
+      EXPECT_EQ(window.statusText(), "Close canceled");
+  }
+}
+
+// A dialog that asks for a name is wide enough for a window manager to show its title whole.
+TEST_F(CloseTest, ADialogThatAsksANameShowsItsTitleWhole) {
+  std::unique_ptr<UserDialogs> scripted = setUserDialogs(nullptr);
+  const auto restoreDialogs = qScopeGuard([&] { setUserDialogs(std::move(scripted)); });
+  int width = 0;
+  QTimer::singleShot(0, [&] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      width = dialog->width();
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    }
+  });
+  EXPECT_EQ(userDialogs().askText(form_.get(), "Rename Collection", "New name:", "more"),
+            std::nullopt);
+  EXPECT_GE(width, WidthForTitle("Rename Collection"));
 }

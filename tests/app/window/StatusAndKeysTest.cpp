@@ -4,12 +4,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabBar>
 #include <QtTest/QTest>
 #include <functional>
 
+#include "app/dialogs/WindowPlacement.h"
 #include "app/list/ItemListView.h"
 #include "app/list/ListedLines.h"
-#include "app/window/ElidingLabel.h"
+#include "app/widgets/ElidingLabel.h"
 #include "model/Item.h"
 #include "tests/app/WindowFixture.h"
 
@@ -80,8 +82,19 @@ TEST_F(WindowTest, TitlesShortenTheFolderNeverTheFileName) {
   form_->openFileInWindow(folder + "BANK1.S2A", false, false);
   EXPECT_TRUE(TitleNames(*form_, folder + "BANK1.S2A"));
   EXPECT_TRUE(ShownTitle(*form_).contains(u'…')) << ShownTitle(*form_).toStdString();
+  // Whole in a window manager's bold title font, the unsaved-changes mark included.
+  EXPECT_LE(WidthForTitle(ShownTitle(*form_) + u'*'), form_->width());
   form_->resize(4000, form_->height());
   EXPECT_EQ(ShownTitle(*form_), "Corvale - " + folder + "BANK1.S2A");
+
+  // A name too long for the title even without its folder widens the window to show it whole.
+  const QString longName = folder + "A BANK WITH A VERY LONG NAME INDEED.s2a";
+  ASSERT_TRUE(QFile::copy(PathOf("demo.s2a"), longName));
+  form_->resize(EditorWindow::kDesignWidth, form_->height());
+  form_->openFileInWindow(longName, false, false);
+  EXPECT_TRUE(TitleNames(*form_, longName));
+  EXPECT_GT(form_->width(), EditorWindow::kDesignWidth);
+  EXPECT_LE(WidthForTitle(ShownTitle(*form_) + u'*'), form_->width());
 }
 
 // The outcome and its reason share the status bar without covering each other.
@@ -130,4 +143,19 @@ TEST_F(WindowTest, KeysReachMenusFindAndTheFieldTheyAreTypedIn) {
   QTest::keyClick(form_->itemList(), Qt::Key_Escape);
   EXPECT_FALSE(form_->findField()->isVisible());
   EXPECT_EQ(form_->itemList()->count(), 256);
+}
+
+// Every menu and item can be reached by its letter; Ctrl+N is New beside Ctrl+W for Open in New
+// Window; the commands that are never enabled, and the Plugin tab that is always empty, say why.
+TEST_F(WindowTest, EveryCommandHasItsLetterAndTheUnusableOnesSayWhy) {
+  EXPECT_TRUE(EveryMenuHasItsOwnMnemonics(*form_));
+  EXPECT_EQ(ActionOf(*form_, "New1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+  EXPECT_EQ(ActionOf(*form_, "OpenNewWin1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
+  OpenDemo(*form_);
+  Select(*form_, ListedLines::InstrumentTab, 0);
+  for (const char* name : {"Edit1", "ExportAll1"}) {
+    EXPECT_FALSE(ActionOf(*form_, name)->isEnabled()) << name;
+    EXPECT_TRUE(ActionOf(*form_, name)->toolTip().startsWith("Not in this version")) << name;
+  }
+  EXPECT_TRUE(form_->tabBar()->tabToolTip(ListedLines::PluginTab).startsWith("Always empty"));
 }

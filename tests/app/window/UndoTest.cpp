@@ -143,7 +143,7 @@ TEST_F(UndoTest, ModifiedFollowsTheStateLastOpenedOrSaved) {
   ActionOf(*form_, "Undo1")->trigger();
   dialogs_.answers = {Answer::Cancel};
   form_->closeWindow();
-  EXPECT_EQ(form_->statusText(), "Close cancelled");
+  EXPECT_EQ(form_->statusText(), "Close canceled");
   ActionOf(*form_, "Redo1")->trigger();
   form_->closeWindow();
   EXPECT_TRUE(form_->isCloseConfirmed());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "midi/ports/MidiErrorReport.h"
 #include "midi/ports/MidiInputQueue.h"
 #include "midi/ports/MidiPortLayer.h"
+#include "midi/ports/MidiWaitClock.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/TestSupport.h"
 
@@ -108,6 +110,27 @@ class FakePortLayer : public MidiPortLayer {
   FakePorts& ports_;
 };
 
+// A clock that moves only when the wait sleeps on it, each sleep to its end. Then, before the
+// sleep returns, `onSleep` is told its number (from 1) and may move the clock on further, as a
+// thread held up would find it, and play bytes into the port.
+class SteppedClock : public MidiWaitClock {
+ public:
+  std::function<void(int sleep)> onSleep;
+
+  TimePoint Now() const override { return now_.load(); }
+  void SleepUntil(TimePoint end) override {
+    now_.store(std::max(now_.load(), end));
+    if (onSleep) {
+      onSleep(++sleeps_);
+    }
+  }
+  void Advance(std::chrono::milliseconds time) { now_.store(now_.load() + time); }
+
+ private:
+  std::atomic<TimePoint> now_{};
+  int sleeps_ = 0;
+};
+
 // A System Exclusive message of `size` bytes.
 Bytes SysEx(std::size_t size, std::uint8_t fill = 0x11) {
   Bytes message(size, fill);
@@ -146,7 +169,8 @@ class MidiDeviceTest : public ::testing::Test {
   Bytes Dump(MidiControl& control, std::size_t targetSize = 16384) {
     Bytes target(targetSize, 0);
     const Bytes request{0xF0, 0x43, 0x20, 0x64, 0x0E, 0x0F, 0x00, 0xF7};
-    const int count = control.CurrentInputDevice()->DoSysxDump(request, target);
+    const int count =
+        control.CurrentInputDevice()->DoSysxDump(request, control.CurrentOutputDevice(), target);
     target.resize(static_cast<std::size_t>(std::max(count, 0)));
     return target;
   }
@@ -285,12 +309,14 @@ TEST_F(MidiDeviceTest, ChangingABufferNumberRebuildsTheBuffersAndTheSameValueOnl
 TEST_F(MidiDeviceTest, AQuietLineEndsTheDumpAfterTheTimeoutPlusOneBufferOfWireTime) {
   InstallPorts();
   MidiControl control;
+  SteppedClock clock;
   MidiInDevice& input = Input(control);
+  input.UseClock(clock);
   // On a port without a wire rate the timeout alone counts; 0 and 1 wait one step.
   for (const int timeout : {0, 1}) {
     control.SetInputTimeout(timeout);
     EXPECT_EQ(Dump(control).size(), 0u);
-    EXPECT_EQ(input.LastWaitSteps(), 1);
+    EXPECT_EQ(input.LastWait(), 1ms);
   }
   control.SetInputTimeout(25);
   EXPECT_EQ(input.QuietLimit(), 25);
@@ -300,7 +326,48 @@ TEST_F(MidiDeviceTest, AQuietLineEndsTheDumpAfterTheTimeoutPlusOneBufferOfWireTi
   control.CurrentInputDevice()->Open();
   EXPECT_EQ(input.QuietLimit(), 25 + 82);
   Dump(control);
-  EXPECT_EQ(input.LastWaitSteps(), 107);
+  EXPECT_EQ(input.LastWait(), 107ms);
+}
+
+// A waiting thread held up for seconds (a loaded machine) while the answer went on arriving
+// finds a buffer completed just now: the quiet counts from it, and the rest of the answer is
+// still taken. A hold-up with nothing arriving ends the wait at once.
+TEST_F(MidiDeviceTest, QuietCountsFromTheLastBufferOnTheClockNotFromTheWaitsOwnSteps) {
+  InstallPorts();
+  MidiControl control;
+  control.SetInputTimeout(100);
+  const Bytes first = SysEx(20, 1);
+  const Bytes second = SysEx(20, 2);
+  const struct {
+    const char* hold;
+    bool answerArrives;
+    Bytes expected;
+    std::chrono::milliseconds wait;
+  } cases[] = {
+      {"during the answer", true, Concatenated({first, second}), 5000ms + 3ms + 50ms + 100ms},
+      {"on a quiet line", false, {}, 5000ms + 3ms}};
+  for (const auto& [hold, answerArrives, expected, wait] : cases) {
+    SteppedClock clock;
+    MidiInDevice& input = Input(control);
+    input.UseClock(clock);
+    MidiInputQueue& port = *ports_.openQueue;
+    clock.onSleep = [&, answerArrives = answerArrives](int sleep) {
+      if (sleep == 3) {
+        clock.Advance(5000ms);
+        if (answerArrives) {
+          port.Receive(first);
+        }
+      } else if (sleep == 3 + 50 && answerArrives) {
+        port.Receive(second);
+      }
+    };
+    Bytes target(16384);
+    const int count = input.DoSysxDump({}, nullptr, target);
+    target.resize(static_cast<std::size_t>(count));
+    EXPECT_EQ(target, expected) << hold;
+    EXPECT_EQ(input.LastWait(), wait) << hold;
+    input.UseClock(MidiWaitClock::System());
+  }
 }
 
 // Each gap well under the quiet limit, so that a loaded machine's late wake-ups keep it under,
@@ -367,7 +434,7 @@ TEST_F(MidiDeviceTest, ADumpWithoutRequestOnlyListensAndNothingIsRecordedOutside
     std::this_thread::sleep_for(100ms);
     queue->Receive(SysEx(12, 0x33));
   });
-  EXPECT_EQ(input.DoSysxDump({}, target), 12);
+  EXPECT_EQ(input.DoSysxDump({}, nullptr, target), 12);
   late.join();
   EXPECT_EQ(Bytes(target.begin(), target.begin() + 12), SysEx(12, 0x33));
   EXPECT_TRUE(ports_.sent.empty());
@@ -384,7 +451,7 @@ TEST_F(MidiDeviceTest, PortsInTheWrongDirectionOrClosedReportAndRefuse) {
   Bytes target(16);
   EXPECT_EQ(input.SendMessage(0xC0, 0, 5, 0), -1);
   EXPECT_EQ(input.SendLongMsg(SysEx(8)), -1);
-  EXPECT_EQ(output.DoSysxDump({}, target), -1);
+  EXPECT_EQ(output.DoSysxDump({}, nullptr, target), -1);
   output.Close();
   EXPECT_EQ(output.SendMessage(0xB0, 0, 0, 63), -1);
   EXPECT_EQ(output.SendLongMsg(SysEx(8)), -1);

@@ -321,9 +321,9 @@ TEST_F(MidiTransferTest, TheWaitEndsAtTheFooterAfterTheHeaderElseOnTheQuietLimit
     EXPECT_EQ(Image(target), taken ? Image(*document_.ExternalInstrumentBank().ItemAt(9)) : before)
         << answer;
     if (endsAtFooter) {
-      EXPECT_LT(input.LastWaitSteps(), input.QuietLimit() / 2) << answer;
+      EXPECT_LT(input.LastWait().count(), input.QuietLimit() / 2) << answer;
     } else {
-      EXPECT_GE(input.LastWaitSteps(), input.QuietLimit()) << answer;
+      EXPECT_GE(input.LastWait().count(), input.QuietLimit()) << answer;
     }
   }
 }
@@ -377,25 +377,44 @@ TEST_F(MidiTransferTest, ALossyLinkIsAskedAgainUntilEveryBlockHasArrived) {
   }
 }
 
-// Verifying: a dump the synthesizer could not take (every one damaged on the way) is sent once
-// more and then reported; one that arrives is read back and the program selected.
-TEST_F(MidiTransferTest, AVerifiedSendThatStillDiffersIsReportedAndSelectsNothing) {
+// Verifying: a dump the synthesizer did not keep, or a read-back that did not come back whole,
+// is sent once more and then reported as what it is; the program is not selected. One that
+// arrives is read back and the program selected.
+TEST_F(MidiTransferTest, AVerifiedSendThatFailsTellsWhetherItDiffersOrCouldNotBeReadBack) {
   Control().UseVerifyAfterSending(true);
-  Control().SetInputTimeout(25);  // nothing readable will come back
+  Control().SetInputTimeout(25);  // nothing more will come back
   const Item& item = InternalInstrument6();
-  synthesizer_->SetFaults({.corruptProbability = 1});
-  MidiTransfer::SendReport report;
-  EXPECT_EQ(MidiTransfer::Send(Control(), item, Record(), &report), -1);
-  EXPECT_EQ(statuses_,
-            (std::vector<std::string>{"Sending Data", "Verifying Data", "Sending Data Again",
-                                      "Verifying Data", "Verify Failed"}));
-  EXPECT_TRUE(report.differs);
-  EXPECT_EQ(report.resends, 1);
-  EXPECT_TRUE(std::ranges::none_of(synthesizer_->ReceivedMessages(),
-                                   [](const auto& message) { return message.bytes[0] == 0xC0; }));
+  const BulkDump::Location location = *BulkDump::MemoryLocation(item);
+  const struct {
+    const char* fault;
+    SimulatedS80::Faults faults;
+    bool differs;
+  } cases[] = {
+      {"memory protected", {.memoryProtected = true}, true},
+      {"read-back never arrives", {.unanswered = {location}}, false},
+      {"read-back lacks a block", {.dropMessage = 5}, false},
+      {"every dump damaged", {.corruptProbability = 1}, false},
+  };
+  for (const auto& [fault, faults, differs] : cases) {
+    SCOPED_TRACE(fault);
+    synthesizer_->SetFaults(faults);
+    synthesizer_->ClearReceivedMessages();
+    statuses_.clear();
+    MidiTransfer::SendReport report;
+    EXPECT_EQ(MidiTransfer::Send(Control(), item, Record(), &report), -1);
+    EXPECT_EQ(statuses_,
+              (std::vector<std::string>{"Sending Data", "Verifying Data", "Sending Data Again",
+                                        "Verifying Data", "Verify Failed"}));
+    EXPECT_EQ(report.differs, differs);
+    EXPECT_EQ(report.unreadable, !differs);
+    EXPECT_EQ(report.resends, 1);
+    EXPECT_TRUE(std::ranges::none_of(synthesizer_->ReceivedMessages(),
+                                     [](const auto& message) { return message.bytes[0] == 0xC0; }));
+  }
 
   synthesizer_->SetFaults({});
   statuses_.clear();
+  MidiTransfer::SendReport report;
   EXPECT_EQ(MidiTransfer::Send(Control(), item, Record(), &report), 0);
   EXPECT_EQ(statuses_, (std::vector<std::string>{"Sending Data", "Verifying Data", "Switching Bank",
                                                  "Send Completed"}));

@@ -1,8 +1,8 @@
-// Loading and saving by file extension: which file kind each entry point picks, what each kind
-// replaces, resets or keeps in the document or the held item, and that a failed load leaves
-// everything as it was.
+// A document's files by extension: what opening and merging each format replaces, resets or
+// keeps, what the outcome says and reports, that a failed load leaves everything as it was, and
+// what saving each format writes.
 
-#include "files/FileExtension.h"
+#include "files/DocumentFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,18 +16,15 @@
 #include <vector>
 
 #include "demo/DemoBank.h"
+#include "files/FileFormat.h"
 #include "files/INS_File.h"
 #include "files/S2E_File.h"
 #include "files/S2I_File.h"
 #include "files/S2V_File.h"
-#include "midi/MidiWire.h"
-#include "midi/sysex/BulkDump.h"
-#include "midi/sysex/BulkMessageScanner.h"
 #include "midi/sysex/ItemDumpList.h"
 #include "midi/sysex/SYX_File.h"
 #include "midi/sysex/StandardMidiFile.h"
 #include "model/BankLayouts.h"
-#include "model/ParamBlockTable.h"
 #include "model/S2A_File.h"
 #include "model/SharedDefaults.h"
 #include "tests/files/FormatTestSupport.h"
@@ -37,6 +34,7 @@ namespace {
 
 using test::HeaderBlockOf;
 using test::ImageOf;
+using test::Said;
 using test::Slice;
 using test::StderrOf;
 using Bytes = std::vector<std::uint8_t>;
@@ -45,70 +43,6 @@ using Path = std::optional<std::string>;
 std::string TextOf(std::span<const std::uint8_t> bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
-
-// ---------------------------------------------------------------------------------------------
-// The extension rule.
-
-TEST(FileExtensionRule, TheTextAfterTheLastDotMatchesWithoutRegardToCase) {
-  const struct {
-    const char* path;
-    const char* extension;
-    bool matches;
-  } cases[] = {
-      {"x.s2a", "s2a", true},        {"X.S2A", "s2a", true},      {"x.s2a", "S2A", true},
-      {"x.S2a", "s2A", true},        {".s2a", "s2a", true},       {"/d/x.tar.s2v", "s2v", true},
-      {"x..s2a", "s2a", true},       {"s2a", "s2a", false},       {"xs2a", "s2a", false},
-      {"x_s2a", "s2a", false},       {"x.s2a.bak", "s2a", false}, {"x.s2ab", "s2a", false},
-      {"x.2a", "s2a", false},        {"", "s2a", false},          {"a", "s2a", false},
-      {"/d.s2a/file", "s2a", false}, {"x.s2a ", "s2a", false},    {"x.s2i", "s2a", false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(HasExtension(std::string(c.path), std::string(c.extension)), c.matches)
-        << '"' << c.path << "\" with \"" << c.extension << '"';
-  }
-}
-
-TEST(FileExtensionRule, AnEmptyExtensionNeedsALastDotAndAnAbsentOneOnlyAPath) {
-  // Empty extension: shorter than any non-empty path, so the last character must be the dot.
-  EXPECT_TRUE(HasExtension(std::string("name."), std::string("")));
-  EXPECT_TRUE(HasExtension(std::string("."), std::string("")));
-  EXPECT_FALSE(HasExtension(std::string("name"), std::string("")));
-  EXPECT_FALSE(HasExtension(std::string(""), std::string("")));
-  EXPECT_FALSE(HasExtension(std::string(".s2a"), std::string("")));
-
-  EXPECT_FALSE(HasExtension(std::nullopt, std::string("s2a")));
-  EXPECT_FALSE(HasExtension(std::nullopt, std::nullopt));
-  EXPECT_TRUE(HasExtension(std::string("x.s2a"), std::nullopt));
-  EXPECT_TRUE(HasExtension(std::string("plain"), std::nullopt));
-  EXPECT_TRUE(HasExtension(std::string(""), std::nullopt));
-}
-
-TEST(FileExtensionRule, BankItemAndDumpFilesAreKnownByTheirExtensionInAnyCase) {
-  const struct {
-    const char* path;
-    bool bank;
-    bool item;
-    bool dump;
-  } cases[] = {
-      {"x.s2a", true, false, false},    {"X.S2V", true, false, false},
-      {"/d/x.S2e", true, false, false}, {"x.s2i", false, true, false},
-      {"x.SYX", false, true, true},     {"x.Syx", false, true, true},
-      {"x.mid", false, true, true},     {"x.MID", false, true, true},
-      {"x.midi", false, false, false},  {"x.midnam", false, false, false},
-      {"x.ins", false, false, false},   {"x.s2a.bak", false, false, false},
-      {"s2a", false, false, false},     {"syx", false, false, false},
-      {"x.s2", false, false, false},    {"", false, false, false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(IsBankFile(c.path), c.bank) << c.path;
-    EXPECT_EQ(IsItemFile(c.path), c.item) << c.path;
-    EXPECT_EQ(IsDumpFile(c.path), c.dump) << c.path;
-    EXPECT_EQ(OpensAsDocument(c.path), c.bank || c.dump) << c.path;
-  }
-}
-
-// ---------------------------------------------------------------------------------------------
-// The document: what each bank file replaces, resets and keeps.
 
 enum BankIndex { kIntVoice, kIntDrums, kExtVoice, kExtDrums, kIntPerf, kExtPerf, kBankCount };
 constexpr const char* kBankNames[kBankCount] = {"internal instrument",  "internal percussion",
@@ -234,14 +168,9 @@ void UseFilledDefaults(const test::TempDir& home) {
   EXPECT_EQ(SharedDefaults::DefaultItem(ItemKind::Instrument).Name(), "Init Voice");
 }
 
-using BankEntry = int (*)(S2A_File&, const Path&);
-// The by-extension entry points without their reports.
-constexpr BankEntry kOpen = [](S2A_File& document, const Path& path) {
-  return OpenBankFile(document, path);
-};
-constexpr BankEntry kMerge = [](S2A_File& document, const Path& path) {
-  return MergeBankFile(document, path);
-};
+using BankEntry = BankFileLoad (*)(S2A_File&, const Path&);
+constexpr BankEntry kOpen = &OpenBankFile;
+constexpr BankEntry kMerge = &MergeBankFile;
 
 class ByExtensionBanks : public testing::Test {
  protected:
@@ -275,10 +204,9 @@ class ByExtensionBanks : public testing::Test {
 
   std::string File(const std::string& name) const { return dir_.File(name); }
 
-  int Run(BankEntry entry, S2A_File& document, const Path& path, std::string& messages) {
-    int result = 0;
-    messages = StderrOf([&] { return entry(document, path); }, result);
-    return result;
+  template <class Entry>
+  int Run(Entry entry, S2A_File& document, const Path& path, std::string& messages) {
+    return Said([&] { return entry(document, path); }, messages);
   }
 
   test::TempDir home_;
@@ -345,7 +273,7 @@ TEST_F(ByExtensionBanks, ExtensionsInCapitalsOpenAsTheirKind) {
 TEST_F(ByExtensionBanks, ABankFileHoldsExactlyTheBanksOpeningTakesFromIt) {
   for (const char* name : {"source.s2a", "source.s2v", "source.s2e"}) {
     auto opened = MakeDocument();
-    ASSERT_EQ(OpenBankFile(*opened, File(name)), 0) << name;
+    ASSERT_TRUE(OpenBankFile(*opened, File(name)).Succeeded()) << name;
     for (const BankLayout& bank : kBankLayouts) {
       std::vector<Bytes> taken;
       std::vector<Bytes> source;
@@ -358,47 +286,38 @@ TEST_F(ByExtensionBanks, ABankFileHoldsExactlyTheBanksOpeningTakesFromIt) {
   EXPECT_FALSE(BankFileHolds("X.S2E", kInternalInstrumentLayout));
 }
 
-TEST_F(ByExtensionBanks, AVoiceFileReplacesTheVoiceBanksAndOpeningResetsThePerformances) {
+// A voice file replaces the voice banks and an external file the external banks: opening one
+// resets the other banks and the blocks to the defaults, merging one keeps them as they were.
+TEST_F(ByExtensionBanks, APartialFileReplacesItsBanksOpeningResetsTheRestAndMergingKeepsIt) {
   const DocumentState source = StateOf(*source_);
   const DocumentState before = StateOf(*document_);
-  std::string messages;
-  ASSERT_EQ(Run(kOpen, *document_, File("source.s2v"), messages), 0);
-  EXPECT_EQ(messages, "");
-  const DocumentState opened = StateOf(*document_);
-  ExpectSameBanks(opened, source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, "open .s2v");
-  ExpectDefaultBank(opened, kIntPerf, "open .s2v");
-  ExpectDefaultBank(opened, kExtPerf, "open .s2v");
-  ExpectSameBlocks(opened, StateOf(SharedDefaults::DefaultSet()), "open .s2v");
-
-  auto merged = MakeDocument();
-  ASSERT_EQ(Run(kMerge, *merged, File("source.s2v"), messages), 0);
-  EXPECT_EQ(messages, "");
-  const DocumentState mergedState = StateOf(*merged);
-  ExpectSameBanks(mergedState, source, {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, "merge .s2v");
-  ExpectSameBanks(mergedState, before, {kIntPerf, kExtPerf}, "merge .s2v");
-  ExpectSameBlocks(mergedState, before, "merge .s2v");
-}
-
-TEST_F(ByExtensionBanks, AnExternalFileReplacesTheExternalBanksAndOpeningResetsTheInternal) {
-  const DocumentState source = StateOf(*source_);
-  const DocumentState before = StateOf(*document_);
-  std::string messages;
-  ASSERT_EQ(Run(kOpen, *document_, File("source.s2e"), messages), 0);
-  EXPECT_EQ(messages, "");
-  const DocumentState opened = StateOf(*document_);
-  ExpectSameBanks(opened, source, {kExtVoice, kExtDrums, kExtPerf}, "open .s2e");
-  ExpectDefaultBank(opened, kIntVoice, "open .s2e");
-  ExpectDefaultBank(opened, kIntDrums, "open .s2e");
-  ExpectDefaultBank(opened, kIntPerf, "open .s2e");
-  ExpectSameBlocks(opened, StateOf(SharedDefaults::DefaultSet()), "open .s2e");
-
-  auto merged = MakeDocument();
-  ASSERT_EQ(Run(kMerge, *merged, File("source.s2e"), messages), 0);
-  EXPECT_EQ(messages, "");
-  const DocumentState mergedState = StateOf(*merged);
-  ExpectSameBanks(mergedState, source, {kExtVoice, kExtDrums, kExtPerf}, "merge .s2e");
-  ExpectSameBanks(mergedState, before, {kIntVoice, kIntDrums, kIntPerf}, "merge .s2e");
-  ExpectSameBlocks(mergedState, before, "merge .s2e");
+  const DocumentState defaults = StateOf(SharedDefaults::DefaultSet());
+  const struct {
+    const char* file;
+    std::initializer_list<int> held;
+    std::initializer_list<int> rest;
+  } cases[] = {
+      {"source.s2v", {kIntVoice, kIntDrums, kExtVoice, kExtDrums}, {kIntPerf, kExtPerf}},
+      {"source.s2e", {kExtVoice, kExtDrums, kExtPerf}, {kIntVoice, kIntDrums, kIntPerf}},
+  };
+  for (const auto& c : cases) {
+    for (const auto command : {kOpen, kMerge}) {
+      const std::string what = std::string(command == kOpen ? "open " : "merge ") + c.file;
+      auto document = MakeDocument();
+      std::string messages;
+      ASSERT_EQ(Run(command, *document, File(c.file), messages), 0) << what;
+      EXPECT_EQ(messages, "") << what;
+      const DocumentState after = StateOf(*document);
+      ExpectSameBanks(after, source, c.held, what);
+      if (command == kOpen) {
+        for (const int bank : c.rest)
+          ExpectDefaultBank(after, bank, what);
+      } else {
+        ExpectSameBanks(after, before, c.rest, what);
+      }
+      ExpectSameBlocks(after, command == kOpen ? defaults : before, what);
+    }
+  }
 }
 
 TEST_F(ByExtensionBanks, AnAllBankFileReplacesEverythingAndTakesTheName) {
@@ -436,13 +355,11 @@ TEST_F(ByExtensionBanks, AFileThatEndsEarlyOpensAndCountsTheItemsItLacked) {
       const bool opening = load.entry == kOpen;
       auto document = MakeDocument();
       const DocumentState base = opening ? StateOf(S2A_File()) : StateOf(*document);
-      BankLoadReport report{-1};
-      testing::internal::CaptureStderr();
-      ASSERT_EQ(
-          opening ? OpenBankFile(*document, cut, &report) : MergeBankFile(*document, cut, &report),
-          0);
-      EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-      EXPECT_EQ(report.missingItems, c.missing) << load.name << " " << cut << " " << c.length;
+      const BankFileLoad loaded = load.entry(*document, cut);
+      ASSERT_TRUE(loaded.Succeeded());
+      EXPECT_EQ(loaded.Reason(), "");
+      EXPECT_EQ(loaded.report.missingItems, c.missing)
+          << load.name << " " << cut << " " << c.length;
       // Each slot holds the file's item or the base's, but for a record the cut runs through.
       const DocumentState state = StateOf(*document);
       int fromFile = 0, fromBase = 0;
@@ -577,7 +494,9 @@ TEST_F(ByExtensionBanks, SavingAsInsWritesTheInstrumentDefinition) {
     EXPECT_NE(text.find("\r\n[Yamaha S80 - " + base + " - Internal Instrument]\r\n0="),
               std::string::npos)
         << name;
-    EXPECT_TRUE(text.ends_with("\r\nPatch[*]=General MIDI\r\n")) << name;
+    EXPECT_TRUE(
+        text.ends_with("\r\nPatch[8104]=Yamaha S80 - " + base + " - Internal Percussion\r\n"))
+        << name;
     ExpectSameDocument(StateOf(*document_), before, name);
 
     for (const auto& load : kLoadEntries) {
@@ -691,13 +610,13 @@ TEST_F(ByExtensionBanks, ADumpFileHoldsEveryItemInBankOrderAndOpensToTheSameByte
   expected.hasClp = fresh.hasClp;
   for (const char* name : {"all.syx", "all.MID"}) {
     auto document = MakeDocument();
-    BankLoadReport report;
-    ASSERT_EQ(OpenBankFile(*document, File(name), &report), 0) << name;
-    EXPECT_EQ(report.placedDumps, 452u);
-    EXPECT_EQ(BankLoadWarning(report), "") << name;
+    const BankFileLoad load = OpenBankFile(*document, File(name));
+    ASSERT_TRUE(load.Succeeded()) << name;
+    EXPECT_EQ(load.report.placedDumps, 452u);
+    EXPECT_EQ(load.report.Warning(), "") << name;
     expected.fileName = File(name);
     ExpectSameDocument(StateOf(*document), expected, name);
-    ASSERT_EQ(SaveBankFile(*document, File(std::string("again-") + name)), 0);
+    ASSERT_TRUE(SaveBankFile(*document, File(std::string("again-") + name)).Succeeded());
     EXPECT_EQ(test::ReadBytes(File(std::string("again-") + name)), test::ReadBytes(File(name)));
   }
 }
@@ -802,14 +721,10 @@ TEST_F(ByExtensionBanks, ADumpFilePlacesItsMemoryDumpsAndCountsWhatItSkips) {
       auto document = MakeDocument();
       auto base = opening ? std::make_unique<S2A_File>() : MakeDocument();
       const DocumentState before = StateOf(*document);
-      BankLoadReport report{-1};
-      int result = 0;
-      const std::string said = StderrOf(
-          [&] {
-            return opening ? OpenBankFile(*document, File(c.name), &report)
-                           : MergeBankFile(*document, File(c.name), &report);
-          },
-          result);
+      BankFileLoad loaded;
+      std::string said;
+      const int result = Said([&] { return loaded = load.entry(*document, File(c.name)); }, said);
+      const BankLoadReport& report = loaded.report;
       ASSERT_EQ(result, c.result) << what;
       if (c.result != 0) {
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << what << ": " << said;
@@ -836,495 +751,9 @@ TEST_F(ByExtensionBanks, ADumpFilePlacesItsMemoryDumpsAndCountsWhatItSkips) {
                    c.report.incompleteDumps, c.report.skippedMessages, c.report.damagedMidiParts,
                    c.report.replacedDumps))
           << what;
-      EXPECT_EQ(BankLoadWarning(report), c.warning) << what;
+      EXPECT_EQ(report.Warning(), c.warning) << what;
     }
   }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Single items: .s2i, .syx and .mid.
-
-struct DumpMessage {
-  std::size_t offset;
-  std::array<std::uint8_t, 3> address;
-  Bytes data;
-};
-
-// Splits bytes into bulk dump messages (F0 43 00 64, count high and low, three address bytes,
-// the data, the checksum, F7), checking the frame and the checksum of each.
-std::vector<DumpMessage> SplitDump(const Bytes& bytes) {
-  std::vector<DumpMessage> messages;
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    if (bytes.size() - at < 11 || bytes[at] != 0xF0 || bytes[at + 1] != 0x43 ||
-        bytes[at + 2] != 0x00 || bytes[at + 3] != 0x64) {
-      ADD_FAILURE() << "no bulk dump message at " << at;
-      break;
-    }
-    const std::size_t end = at + 11 + bytes[at + 4] * std::size_t{128} + bytes[at + 5];
-    if (end > bytes.size() || bytes[end - 1] != 0xF7) {
-      ADD_FAILURE() << "the message at " << at << " does not end in F7 where its count says";
-      break;
-    }
-    unsigned sum = 0;
-    for (std::size_t i = at + 4; i < end - 1; ++i)
-      sum += bytes[i];
-    EXPECT_EQ(sum & 0x7F, 0u) << "checksum of the message at " << at;
-    messages.push_back({at,
-                        {bytes[at + 6], bytes[at + 7], bytes[at + 8]},
-                        Bytes(bytes.begin() + static_cast<long>(at) + 9,
-                              bytes.begin() + static_cast<long>(end) - 2)});
-    at = end;
-  }
-  return messages;
-}
-
-struct KindDump {
-  int kind;
-  std::size_t size;
-  std::size_t blocks;
-  std::uint8_t editMid;
-  Bytes first;  // the header message
-  Bytes last;   // the footer message
-  std::array<std::uint8_t, 3> firstBlock;
-  std::size_t firstBlockSize;
-  std::array<std::uint8_t, 3> lastBlock;
-  std::size_t lastBlockSize;
-};
-
-const KindDump kDumps[] = {
-    {0,
-     1116,
-     32,
-     0x0F,
-     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0E, 0x0F, 0x00, 0x63, 0xF7},
-     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0F, 0x0F, 0x00, 0x62, 0xF7},
-     {0x40, 0x70, 0x00},
-     56,
-     {0x44, 0x03, 0x40},
-     6},
-    {1,
-     7889,
-     7 + 73 * 5,
-     0x2F,
-     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0E, 0x2F, 0x00, 0x43, 0xF7},
-     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0F, 0x2F, 0x00, 0x42, 0xF7},
-     {0x46, 0x70, 0x00},
-     56,
-     {0x4A, 0x48, 0x00},
-     8},
-    {2,
-     1449,
-     32,
-     0x4F,
-     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0E, 0x4F, 0x00, 0x23, 0xF7},
-     {0xF0, 0x43, 0x00, 0x64, 0x00, 0x00, 0x0F, 0x4F, 0x00, 0x22, 0xF7},
-     {0x30, 0x00, 0x00},
-     68,
-     {0x32, 0x03, 0x00},
-     16},
-};
-
-using ItemEntry = int (*)(S2I_File&, const Path&);
-constexpr ItemEntry kImport = [](S2I_File& item, const Path& path) {
-  return ImportItemFile(item, path);
-};
-
-class ByExtensionItems : public testing::Test {
- protected:
-  void SetUp() override {
-    test::UseNoConfiguration(home_);
-    testing::internal::CaptureStderr();
-    for (ItemKind kind : {ItemKind::Instrument, ItemKind::Percussion, ItemKind::Performance})
-      SharedDefaults::DefaultItem(kind);
-    SharedDefaults::DefaultSet();
-    testing::internal::GetCapturedStderr();
-  }
-
-  std::string File(const std::string& name) const { return dir_.File(name); }
-
-  // An S2I holding an item of `kind` filled with 7-bit bytes.
-  static std::unique_ptr<S2I_File> Holding(int kind, std::uint32_t seed) {
-    auto file = std::make_unique<S2I_File>();
-    DemoBank::FillItem(*file->GetItem(kind), "Item " + std::to_string(kind), 4 + kind, seed);
-    return file;
-  }
-
-  int Run(ItemEntry entry, S2I_File& file, const Path& path, std::string& messages) {
-    int result = 0;
-    messages = StderrOf([&] { return entry(file, path); }, result);
-    return result;
-  }
-
-  test::TempDir home_;
-  test::TempDir dir_;
-};
-
-TEST_F(ByExtensionItems, SyxExportIsExactlyTheEditBufferDump) {
-  for (const KindDump& k : kDumps) {
-    auto file = Holding(k.kind, 30 + k.kind);
-    const Bytes image = ImageOf(*file->GetItem(S2I_File::kAnyKind));
-    const std::string path = File("edit" + std::to_string(k.kind) + ".syx");
-    std::string messages;
-    ASSERT_EQ(Run(&ExportItemFile, *file, path, messages), 0) << k.kind;
-    EXPECT_EQ(messages, "");
-    const Bytes bytes = test::ReadBytes(path);
-    ASSERT_EQ(bytes.size(), k.size) << k.kind;
-    EXPECT_EQ(Slice(bytes, 0, 11), k.first) << k.kind;
-    EXPECT_EQ(Slice(bytes, bytes.size() - 11, 11), k.last) << k.kind;
-
-    const std::vector<DumpMessage> messagesOfDump = SplitDump(bytes);
-    ASSERT_EQ(messagesOfDump.size(), k.blocks + 2) << k.kind;
-    const DumpMessage& firstBlock = messagesOfDump[1];
-    const DumpMessage& lastBlock = messagesOfDump[k.blocks];
-    EXPECT_EQ(firstBlock.address, k.firstBlock) << k.kind;
-    EXPECT_EQ(firstBlock.data.size(), k.firstBlockSize) << k.kind;
-    EXPECT_EQ(lastBlock.address, k.lastBlock) << k.kind;
-    EXPECT_EQ(lastBlock.data.size(), k.lastBlockSize) << k.kind;
-    Bytes joined;
-    for (std::size_t i = 1; i <= k.blocks; ++i)
-      joined.insert(joined.end(), messagesOfDump[i].data.begin(), messagesOfDump[i].data.end());
-    EXPECT_EQ(joined, image) << "the blocks carry the image in order, kind " << k.kind;
-  }
-}
-
-TEST_F(ByExtensionItems, SyxExportThenImportGivesBackTheImage) {
-  for (const KindDump& k : kDumps) {
-    auto source = Holding(k.kind, 50 + k.kind);
-    const Bytes image = ImageOf(*source->GetItem(S2I_File::kAnyKind));
-    for (const char* extension : {".SYX", ".Mid"}) {
-      const std::string path = File("round" + std::to_string(k.kind) + extension);
-      std::string messages;
-      ASSERT_EQ(Run(&ExportItemFile, *source, path, messages), 0);
-
-      S2I_File target;
-      Item* held = target.GetItem(k.kind);
-      ASSERT_NE(held, nullptr);
-      ASSERT_NE(ImageOf(*held), image);
-      EXPECT_EQ(Run(kImport, target, path, messages), 0) << k.kind << extension;
-      EXPECT_EQ(messages, "");
-      EXPECT_EQ(target.GetItem(S2I_File::kAnyKind), held) << "filled in place";
-      EXPECT_EQ(ImageOf(*held), image) << k.kind << extension;
-    }
-    // The .mid file carries the .syx file's messages.
-    const std::string round = File("round" + std::to_string(k.kind));
-    EXPECT_EQ(test::ReadBytes(round + ".Mid"),
-              StandardMidiFile::WriteSysEx(test::ReadBytes(round + ".SYX")));
-  }
-
-  // The dump of a bank slot to its own memory location carries the same blocks.
-  S2A_File document;
-  DemoBank::FillDocument(document, 6);
-  const Item& slot = *document.ExternalPerformanceBank().ItemAt(17);
-  SYX_File dump;
-  ASSERT_EQ(dump.StoreToMemory(slot), 0);
-  ASSERT_EQ(dump.Save(File("slot.syx")), 0);
-  S2I_File target;
-  target.GetItem(2);
-  std::string messages;
-  EXPECT_EQ(Run(kImport, target, File("slot.syx"), messages), 0);
-  EXPECT_EQ(ImageOf(*target.GetItem(S2I_File::kAnyKind)), ImageOf(slot));
-}
-
-// A byte of 80 or more would be a status byte on the wire (F7 ends the message, FF resets).
-TEST_F(ByExtensionItems, SyxExportCarriesHighBytesAsTheirLowSevenBitsAndTheItemKeepsThem) {
-  for (const KindDump& k : kDumps) {
-    auto source = Holding(k.kind, 70 + k.kind);
-    const std::span<std::uint8_t> data = source->GetItem(S2I_File::kAnyKind)->Data();
-    data[kItemCategoryOffset] = 0xFF;
-    data[1] = 0x80;  // in the name
-    data[2] = 0xF7;
-    data.back() = 0x90;  // in the last block
-    const Bytes stored(data.begin(), data.end());
-    Bytes sent = stored;
-    for (std::uint8_t& byte : sent)
-      byte &= 0x7F;
-    const std::string path = File("high" + std::to_string(k.kind) + ".syx");
-    std::size_t sevenBitBytes = 0;
-    ASSERT_EQ(ExportItemFile(*source, path, sevenBitBytes), 0) << k.kind;
-    EXPECT_EQ(sevenBitBytes, 4u) << k.kind;
-    EXPECT_EQ(ImageOf(*source->GetItem(S2I_File::kAnyKind)), stored) << k.kind;
-
-    const Bytes bytes = test::ReadBytes(path);
-    EXPECT_EQ(ScanBulkMessages(bytes, [](const BulkMessage&) {}).dropped, 0u) << k.kind;
-    const std::vector<DumpMessage> messages = SplitDump(bytes);  // checks every checksum
-    ASSERT_EQ(messages.size(), k.blocks + 2) << k.kind;
-    const auto [high, mid, low] = k.firstBlock;
-    EXPECT_EQ(Slice(bytes, messages[1].offset, k.firstBlockSize + 11),
-              test::BulkMessage({high, mid, low}, Slice(sent, 0, k.firstBlockSize)))
-        << k.kind;
-
-    S2I_File target;
-    target.GetItem(k.kind);
-    ASSERT_EQ(ImportItemFile(target, path), 0) << k.kind;
-    EXPECT_EQ(ImageOf(*target.GetItem(S2I_File::kAnyKind)), sent) << k.kind;
-  }
-}
-
-TEST_F(ByExtensionItems, SyxImportNeedsAHeldItemAndThenDoesNotReadTheFile) {
-  S2I_File empty;
-  std::string messages;
-  EXPECT_EQ(Run(kImport, empty, File("missing.syx"), messages), -1);
-  EXPECT_EQ(messages, "") << "the file is not even opened";
-  EXPECT_FALSE(test::Exists(File("missing.syx")));
-
-  auto source = Holding(0, 5);
-  ASSERT_EQ(ExportItemFile(*source, File("good.syx")), 0);
-  EXPECT_EQ(Run(kImport, empty, File("good.syx"), messages), -1);
-  EXPECT_EQ(messages, "");
-  EXPECT_EQ(empty.GetItem(S2I_File::kAnyKind), nullptr) << "no item is made";
-}
-
-TEST_F(ByExtensionItems, SyxImportOfAMissingFileReportsAndKeepsTheItem) {
-  auto file = Holding(1, 9);
-  const Item* held = file->GetItem(S2I_File::kAnyKind);
-  const Bytes image = ImageOf(*held);
-  std::string messages;
-  EXPECT_EQ(Run(kImport, *file, File("missing.syx"), messages), -1);
-  EXPECT_EQ(messages, "Error opening file: No such file or directory\n");
-  EXPECT_FALSE(test::Exists(File("missing.syx")));
-  EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held);
-  EXPECT_EQ(ImageOf(*held), image);
-}
-
-TEST_F(ByExtensionItems, SyxWithoutDataForTheHeldKindFailsAndKeepsTheItem) {
-  // Dumps of the other kinds, an empty file, bytes that are no message, a dump with only its
-  // header and footer, and a dump whose every block message has a wrong checksum.
-  for (const KindDump& k : kDumps) {
-    auto other = Holding(k.kind, 60 + k.kind);
-    ASSERT_EQ(ExportItemFile(*other, File("kind" + std::to_string(k.kind) + ".syx")), 0);
-  }
-  test::WriteBytes(File("empty.syx"), {});
-  Bytes noise;
-  for (int i = 0; i < 3000; ++i)
-    noise.push_back(static_cast<std::uint8_t>(i % 0x80));
-  test::WriteBytes(File("noise.syx"), noise);
-  Bytes frame = kDumps[0].first;
-  frame.insert(frame.end(), kDumps[0].last.begin(), kDumps[0].last.end());
-  test::WriteBytes(File("frame.syx"), frame);
-  Bytes broken = test::ReadBytes(File("kind0.syx"));
-  for (const DumpMessage& message : SplitDump(broken)) {
-    if (!message.data.empty())
-      broken[message.offset + 9] ^= 0x01;
-  }
-  test::WriteBytes(File("broken.syx"), broken);
-
-  for (const KindDump& k : kDumps) {
-    auto file = Holding(k.kind, 70 + k.kind);
-    const Item* held = file->GetItem(S2I_File::kAnyKind);
-    const Bytes image = ImageOf(*held);
-    std::vector<std::string> names = {"empty.syx", "noise.syx", "frame.syx"};
-    for (const KindDump& otherKind : kDumps) {
-      if (otherKind.kind != k.kind)
-        names.push_back("kind" + std::to_string(otherKind.kind) + ".syx");
-    }
-    if (k.kind == 0)
-      names.push_back("broken.syx");
-    for (const std::string& name : names) {
-      std::string messages;
-      EXPECT_EQ(Run(kImport, *file, File(name), messages), -1) << k.kind << " " << name;
-      EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held) << name;
-      EXPECT_EQ(held->Kind(), static_cast<ItemKind>(k.kind)) << name;
-      EXPECT_EQ(ImageOf(*held), image) << k.kind << " " << name;
-    }
-  }
-
-  // Data for one block is enough: that block is taken.
-  auto source = Holding(0, 80);
-  ASSERT_EQ(ExportItemFile(*source, File("full.syx")), 0);
-  const Bytes full = test::ReadBytes(File("full.syx"));
-  const std::vector<DumpMessage> parts = SplitDump(full);
-  ASSERT_GE(parts.size(), 3u);
-  test::WriteBytes(File("one-block.syx"), Slice(full, parts[1].offset, 11 + 56));
-  auto target = Holding(0, 81);
-  std::string messages;
-  EXPECT_EQ(Run(kImport, *target, File("one-block.syx"), messages), 0);
-  EXPECT_EQ(Slice(ImageOf(*target->GetItem(S2I_File::kAnyKind)), 0, 56),
-            Slice(ImageOf(*source->GetItem(S2I_File::kAnyKind)), 0, 56));
-}
-
-// The first item dump that names a known location gives the item; without one the bulk data
-// fills the held item; with neither the held item is left exactly as it was.
-TEST_F(ByExtensionItems, FirstItemDumpOfASyxFileOrElseItsBulkDataGivesTheItem) {
-  S2A_File document;
-  DemoBank::FillDocument(document, 4);
-  const Item& voice = *document.ExternalInstrumentBank().ItemAt(3);
-  const Item& performance = *document.InternalPerformanceBank().ItemAt(9);
-  SYX_File unknownOnly;
-  ASSERT_EQ(unknownOnly.AppendMessage(0x0E, 0x7E, 0x00, {}), 1);
-  ASSERT_EQ(unknownOnly.AppendMessage(0x0F, 0x7E, 0x00, {}), 1);
-  SYX_File dumps;
-  dumps.AppendBytes(unknownOnly.Bytes());
-  ASSERT_EQ(dumps.AppendItemDump(performance), 0);
-  ASSERT_EQ(dumps.AppendItemDump(voice), 0);
-  SYX_File framed;
-  ASSERT_EQ(framed.StoreToEditBuffer(voice), 0);
-  const Bytes framedBytes(framed.Bytes().begin(), framed.Bytes().end());
-  SYX_File voiceBulk;  // the block messages without header and footer
-  voiceBulk.AppendBytes(Slice(framedBytes, 11, framedBytes.size() - 22));
-
-  auto file = Holding(0, 110);
-  std::size_t dumpCount = 99;
-  EXPECT_EQ(ImportFirstItemDump(*file, dumps, dumpCount), 0);
-  EXPECT_EQ(dumpCount, 3u);
-  EXPECT_EQ(ImageOf(*file->GetItem(S2I_File::kAnyKind)), ImageOf(performance));
-
-  file = Holding(0, 111);
-  const Item* held = file->GetItem(S2I_File::kAnyKind);
-  EXPECT_EQ(ImportFirstItemDump(*file, voiceBulk, dumpCount), 0);
-  EXPECT_EQ(dumpCount, 0u);
-  EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held) << "filled in place";
-  EXPECT_EQ(ImageOf(*held), ImageOf(voice));
-
-  SYX_File empty;
-  const struct {
-    const char* what;
-    int heldKind;  // -1: none held
-    SYX_File* dump;
-  } failures[] = {{"voice data for percussion", 1, &voiceBulk},
-                  {"nothing", 0, &empty},
-                  {"only an unknown location", 0, &unknownOnly},
-                  {"no held item", -1, &voiceBulk}};
-  for (const auto& failure : failures) {
-    S2I_File target;
-    if (failure.heldKind >= 0)
-      DemoBank::FillItem(*target.GetItem(failure.heldKind), "Kept", 3, 120);
-    const Item* before = target.GetItem(S2I_File::kAnyKind);
-    const Bytes image = before != nullptr ? ImageOf(*before) : Bytes{};
-    dumpCount = 99;
-    EXPECT_EQ(ImportFirstItemDump(target, *failure.dump, dumpCount), -1) << failure.what;
-    EXPECT_EQ(dumpCount, 0u) << failure.what;
-    ASSERT_EQ(target.GetItem(S2I_File::kAnyKind), before) << failure.what;
-    if (before != nullptr) {
-      EXPECT_EQ(ImageOf(*before), image) << failure.what;
-    }
-  }
-}
-
-// One rule for the editor and the command line: the first item dump of the held item's kind,
-// wherever addressed; the report counts the dumps and the blocks missing.
-TEST_F(ByExtensionItems, SyxImportTakesTheFirstDumpOfTheHeldKind) {
-  S2A_File document;
-  DemoBank::FillDocument(document, 7);
-  const Item& voice = *document.InternalInstrumentBank().ItemAt(0);
-  const Item& kit = *document.InternalPercussionBank().ItemAt(1);
-  const Item& performance = *document.ExternalPerformanceBank().ItemAt(9);
-  SYX_File buffer, four, others, gappy, headless;
-  buffer.StoreToEditBuffer(*document.ExternalInstrumentBank().ItemAt(4));
-  for (const Item* item : {&voice, &kit, &performance})
-    four.AppendItemDump(*item);
-  four.AppendBytes(buffer.Bytes());
-  others.AppendItemDump(kit);
-  others.AppendItemDump(performance);
-  // The voice's dump without the message of its second block, with and without its frame.
-  SYX_File voiceDump;
-  voiceDump.StoreToMemory(voice);
-  const auto messages = MidiWire::SysExMessages(voiceDump.Bytes());
-  for (std::size_t i = 0; i < messages.size(); ++i) {
-    if (i != 2)
-      gappy.AppendBytes(messages[i]);
-    if (i != 2 && i > 0 && i + 1 < messages.size())
-      headless.AppendBytes(messages[i]);
-  }
-  gappy.AppendItemDump(kit);
-  Bytes gappyVoice = ImageOf(voice);
-  const ParamBlockTable blocks = InstrumentBlockTable();
-  std::fill_n(gappyVoice.begin() + blocks[0].size, blocks[1].size, 0);
-
-  const struct {
-    SYX_File* file;
-    int heldKind;
-    Bytes image;  // empty: the held item is kept
-    ItemImportReport report;
-  } cases[] = {
-      {&four, 0, ImageOf(voice), {4, 2, 0, 32}},       {&four, 1, ImageOf(kit), {4, 1, 0, 372}},
-      {&four, 2, ImageOf(performance), {4, 1, 0, 32}}, {&others, 0, {}, {2, 0, 0, 0}},
-      {&gappy, 0, gappyVoice, {2, 1, 1, 32}},          {&headless, 0, gappyVoice, {0, 0, 1, 32}},
-  };
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const auto& c = cases[i];
-    ASSERT_EQ(c.file->Save(File("import.syx")), 0);
-    auto held = Holding(c.heldKind, 140);
-    const Bytes before = ImageOf(*held->GetItem(S2I_File::kAnyKind));
-    ItemImportReport report{9, 9, 9, 9};
-    EXPECT_EQ(ImportItemFile(*held, File("import.syx"), &report), c.image.empty() ? -1 : 0) << i;
-    EXPECT_EQ(ImageOf(*held->GetItem(S2I_File::kAnyKind)), c.image.empty() ? before : c.image) << i;
-    EXPECT_EQ(
-        std::tie(report.itemDumps, report.dumpsOfKind, report.missingBlocks, report.totalBlocks),
-        std::tie(c.report.itemDumps, c.report.dumpsOfKind, c.report.missingBlocks,
-                 c.report.totalBlocks))
-        << i;
-  }
-}
-
-TEST_F(ByExtensionItems, S2iExportAndImportRoundTrip) {
-  const std::size_t sizes[] = {806, 3839, 1139};
-  for (int kind = 0; kind < 3; ++kind) {
-    auto source = Holding(kind, 90 + kind);
-    const Bytes image = ImageOf(*source->GetItem(S2I_File::kAnyKind));
-    const std::string path = File("One" + std::to_string(kind) + ".S2I");
-    std::string messages;
-    ASSERT_EQ(Run(&ExportItemFile, *source, path, messages), 0);
-    EXPECT_EQ(messages, "");
-    const Bytes bytes = test::ReadBytes(path);
-    ASSERT_EQ(bytes.size(), sizes[kind]);
-    Bytes header = HeaderBlockOf("INS");
-    header[16] = static_cast<std::uint8_t>(kind);
-    EXPECT_EQ(Slice(bytes, 0, 64), header);
-    EXPECT_EQ(Slice(bytes, 64, bytes.size() - 64), image);
-
-    // The file's item replaces the held one, of whatever kind that was.
-    S2I_File target;
-    target.GetItem((kind + 1) % 3);
-    EXPECT_EQ(Run(kImport, target, path, messages), 0);
-    EXPECT_EQ(messages, "");
-    ASSERT_NE(target.GetItem(S2I_File::kAnyKind), nullptr);
-    EXPECT_EQ(target.GetItem(S2I_File::kAnyKind)->Kind(), static_cast<ItemKind>(kind));
-    EXPECT_EQ(ImageOf(*target.GetItem(S2I_File::kAnyKind)), image);
-  }
-}
-
-TEST_F(ByExtensionItems, UnknownExtensionsFailAndKeepTheItem) {
-  auto good = Holding(2, 100);
-  ASSERT_EQ(ExportItemFile(*good, File("good.syx")), 0);
-  // A good dump under other names: the extension decides.
-  const char* names[] = {"x.s2a", "x.ins", "x.txt", "x.syx.bak", "x.s2v", "syx", "xsyx"};
-  for (const char* name : names)
-    std::filesystem::copy_file(File("good.syx"), File(name));
-  std::vector<Path> paths = {std::nullopt};
-  for (const char* name : names)
-    paths.push_back(File(name));
-
-  auto file = Holding(2, 101);
-  const Item* held = file->GetItem(S2I_File::kAnyKind);
-  const Bytes image = ImageOf(*held);
-  const std::vector<std::string> entries = dir_.Entries();
-  for (const Path& path : paths) {
-    std::string messages;
-    EXPECT_EQ(Run(kImport, *file, path, messages), -1) << path.value_or("(none)");
-    EXPECT_EQ(messages, "");
-    EXPECT_EQ(file->GetItem(S2I_File::kAnyKind), held);
-    EXPECT_EQ(ImageOf(*held), image);
-  }
-  const Path newPaths[] = {std::nullopt, File("new.s2a"), File("new.ins"), File("new.txt"),
-                           File("new.syx.bak")};
-  for (const Path& path : newPaths) {
-    std::string messages;
-    EXPECT_EQ(Run(&ExportItemFile, *file, path, messages), -1) << path.value_or("(none)");
-    EXPECT_EQ(messages, "");
-  }
-  EXPECT_EQ(dir_.Entries(), entries);
-}
-
-TEST_F(ByExtensionItems, ExportWithoutAHeldItemWritesNothing) {
-  S2I_File empty;
-  std::string messages;
-  EXPECT_EQ(Run(&ExportItemFile, empty, File("none.syx"), messages), -1);
-  EXPECT_EQ(messages, "");
-  EXPECT_EQ(Run(&ExportItemFile, empty, File("none.s2i"), messages), -1);
-  EXPECT_EQ(messages, "");
-  EXPECT_TRUE(dir_.Entries().empty());
-  EXPECT_EQ(empty.GetItem(S2I_File::kAnyKind), nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,6 @@
+#include "midi/ports/MidiDeviceSettings.h"
+
+MidiDeviceSettings& MidiDeviceSettings::Current() {
+  static MidiDeviceSettings settings;
+  return settings;
+}
