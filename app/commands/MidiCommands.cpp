@@ -1,6 +1,5 @@
 #include "app/commands/MidiCommands.h"
 
-#include <QApplication>
 #include <QEventLoop>
 #include <QStringList>
 #include <QTimer>
@@ -13,6 +12,7 @@
 #include "app/commands/ProgramMidi.h"
 #include "app/dialogs/TransferDialog.h"
 #include "app/dialogs/UserDialogs.h"
+#include "app/widgets/BusyCursor.h"
 #include "library/LibraryAddition.h"
 #include "midi/ports/MidiControl.h"
 #include "midi/ports/MidiErrorReport.h"
@@ -25,15 +25,6 @@ namespace {
 QString Text(const char* text) {
   return QString::fromUtf8(text);
 }
-
-// The wait cursor over every window while a transfer blocks them.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QStringList SendNotes(const MidiTransfer::SendReport& report) {
   QStringList notes;

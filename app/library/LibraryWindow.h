@@ -120,6 +120,13 @@ class LibraryWindow : public QMainWindow {
   std::optional<std::int64_t> oneChosenProgram();
   // The program as an item; none, after saying why, when it cannot be read.
   std::unique_ptr<Item> programItem(std::int64_t programId);
+  struct ChosenItem {
+    std::int64_t program = 0;
+    std::unique_ptr<Item> item;
+  };
+  // The first program chosen as an item; no item, after saying why, when none is chosen or it
+  // cannot be read.
+  ChosenItem oneChosenItem();
   static QString programPlace(std::int64_t programId);
   void markChosen(bool favourite, const std::vector<std::int64_t>& programs);
   // Whether the output port is there; when not, says so as every send does.

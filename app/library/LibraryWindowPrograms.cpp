@@ -1,7 +1,6 @@
 // The Library window's commands on the programs chosen in its table: marks and tags, the
 // synthesizer, files, and comparing.
 
-#include <QApplication>
 #include <QItemSelectionModel>
 #include <QTableView>
 #include <algorithm>
@@ -15,6 +14,7 @@
 #include "app/library/LibraryWriteWait.h"
 #include "app/library/ProgramTableModel.h"
 #include "app/library/ReceivedToLibrary.h"
+#include "app/widgets/BusyCursor.h"
 #include "files/ItemFiles.h"
 #include "files/S2I_File.h"
 #include "library/LibraryAddition.h"
@@ -27,15 +27,6 @@
 #include "settings/SettingsStore.h"
 
 namespace {
-
-// The wait cursor over every window while a send holds them.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QStringList TagsOf(const QString& typed) {
   return typed.split(u' ', Qt::SkipEmptyParts);
@@ -85,6 +76,13 @@ std::optional<std::int64_t> LibraryWindow::oneChosenProgram() {
     return std::nullopt;
   }
   return programs.front();
+}
+
+LibraryWindow::ChosenItem LibraryWindow::oneChosenItem() {
+  const std::optional<std::int64_t> program = oneChosenProgram();
+  if (!program)
+    return {};
+  return {*program, programItem(*program)};
 }
 
 void LibraryWindow::markChosen(bool favourite, const std::vector<std::int64_t>& programs) {
@@ -245,10 +243,7 @@ void LibraryWindow::receiveEditBuffer() {
 }
 
 void LibraryWindow::sendToBuffer() {
-  const std::optional<std::int64_t> program = oneChosenProgram();
-  if (!program)
-    return;
-  const std::unique_ptr<Item> item = programItem(*program);
+  const auto [program, item] = oneChosenItem();
   if (!item || !hasOutputPort())
     return;
   const BusyCursor busy;
@@ -257,10 +252,7 @@ void LibraryWindow::sendToBuffer() {
 }
 
 void LibraryWindow::sendToSlot() {
-  const std::optional<std::int64_t> program = oneChosenProgram();
-  if (!program)
-    return;
-  const std::unique_ptr<Item> item = programItem(*program);
+  const auto [program, item] = oneChosenItem();
   if (!item)
     return;
   // Every slot of the program's kind, its first place's slot chosen first.
@@ -269,7 +261,7 @@ void LibraryWindow::sendToSlot() {
   int current = 0;
   const ListedProgram* listed = nullptr;
   for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
-    if (model_->programId(index.row()) == *program)
+    if (model_->programId(index.row()) == program)
       listed = model_->listed(index.row());
   }
   for (const BankLayout& layout : kBankLayouts) {
@@ -304,10 +296,7 @@ void LibraryWindow::sendToSlot() {
 }
 
 void LibraryWindow::exportProgram() {
-  const std::optional<std::int64_t> program = oneChosenProgram();
-  if (!program)
-    return;
-  const std::unique_ptr<Item> item = programItem(*program);
+  const auto [program, item] = oneChosenItem();
   if (!item)
     return;
   const QString name = QString::fromStdString(item->PrintableName()).trimmed();
