@@ -14,23 +14,20 @@
 namespace BankTransfer {
 namespace {
 
-// For a transfer's length: the ports watch `cancel`, and port errors are kept (the first one's
-// text) instead of reaching the handler in force, which comes back at the end.
+// For a transfer's length: the ports watch `cancel`, and the port errors of the transfer's
+// thread are kept (the first one's text) instead of reaching the handler in force, which may
+// belong to another thread (the window's, while the transfer runs on a worker).
 class TransferScope {
  public:
   TransferScope(MidiControl& control, const std::atomic<bool>& cancel)
-      : control_(control),
-        previousHandler_(SetMidiErrorHandler([this](const std::string& text, const std::string&) {
+      : control_(control), keptErrors_([this](const std::string& text, const std::string&) {
           if (firstError_.empty()) {
             firstError_ = text;
           }
-        })) {
+        }) {
     control_.SetCancelFlag(&cancel);
   }
-  ~TransferScope() {
-    control_.SetCancelFlag(nullptr);
-    SetMidiErrorHandler(std::move(previousHandler_));
-  }
+  ~TransferScope() { control_.SetCancelFlag(nullptr); }
   TransferScope(const TransferScope&) = delete;
   TransferScope& operator=(const TransferScope&) = delete;
 
@@ -39,7 +36,7 @@ class TransferScope {
  private:
   MidiControl& control_;
   std::string firstError_;
-  MidiErrorHandler previousHandler_;
+  ThreadMidiErrorHandler keptErrors_;
 };
 
 bool Stopped(const std::atomic<bool>& cancel, const TransferScope& scope) {

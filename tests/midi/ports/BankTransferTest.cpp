@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -220,15 +221,30 @@ TEST_F(BankTransferTest, SentBanksLandByteIdenticalWithoutSelectingAProgram) {
   }
 }
 
+// The transfer runs on a thread of its own, as the window's does, while the window's thread
+// reports an error of its own: each error reaches its own thread's handler.
 TEST_F(BankTransferTest, APortErrorEndsTheTransferAfterItsItemAndStaysInTheSummary) {
   const std::vector<Slot> slots = BankTransfer::SlotsOf(document_, kAllBanks);
-  const auto closeOutputAtFourthItem = [this](const BankTransfer::Step& step) {
+  std::promise<void> atSecondItem;
+  std::promise<void> besideReported;
+  const auto closeOutputAtFourthItem = [&](const BankTransfer::Step& step) {
+    if (step.position == 1) {
+      atSecondItem.set_value();
+      besideReported.get_future().wait();
+    }
     if (step.position == 3) {
       Control().CurrentOutputDevice()->Close();
     }
   };
-  const BankTransfer::Summary summary =
-      BankTransfer::Send(Control(), slots, closeOutputAtFourthItem, cancel_);
+  BankTransfer::Summary summary;
+  std::thread transfer(
+      [&] { summary = BankTransfer::Send(Control(), slots, closeOutputAtFourthItem, cancel_); });
+  atSecondItem.get_future().wait();
+  ReportMidiError("beside", "caption");
+  besideReported.set_value();
+  transfer.join();
+  EXPECT_EQ(errors_, std::vector<std::string>{"beside"});
+  errors_.clear();
   EXPECT_EQ(summary.portError, MidiErrors::kOpenOutputFirst);
   EXPECT_EQ(summary.transferred, 3);
   EXPECT_EQ(ItemsOf(summary.missing), ItemsOf(std::span(slots).subspan(3)));
