@@ -277,10 +277,14 @@ void LibraryWindow::buildProgramMenu(QMenu* menu) {
   }
 }
 
-void LibraryWindow::showCategory(int index) {
+std::optional<std::string> LibraryWindow::chosenCategory() const {
+  return categories_->currentIndex() > 0 ? std::optional(categories_->currentText().toStdString())
+                                         : std::nullopt;
+}
+
+void LibraryWindow::showCategory() {
   ProgramFilter filter = model_->filter();
-  filter.category =
-      index > 0 ? std::optional(categories_->itemText(index).toStdString()) : std::nullopt;
+  filter.category = chosenCategory();
   model_->setFilter(filter);
 }
 
@@ -414,10 +418,8 @@ void LibraryWindow::showCollection() {
     filter.collection = collection;
     filter.sort = ProgramFilter::Sort::Position;
   }
+  filter.category = chosenCategory();
   model_->setFilter(filter);
-  filter.category = categories_->currentIndex() > 0
-                        ? std::optional(categories_->currentText().toStdString())
-                        : std::nullopt;
   // A collection starts in its own order; no header is the sorted one.
   const QSignalBlocker blocker(table_->horizontalHeader());
   table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);

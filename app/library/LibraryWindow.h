@@ -137,7 +137,9 @@ class LibraryWindow : public QMainWindow {
   void buildAudition();
   // While Audition is on: the program of the row, unless it was the last one auditioned.
   void auditionProgramAt(int row);
-  void showCategory(int index);
+  // The category chosen in the list; none for All Categories.
+  std::optional<std::string> chosenCategory() const;
+  void showCategory();
   void addCollections(QTreeWidgetItem* parent, std::int64_t parentId);
   void showCollection();
   void showSearch(const QString& text);

@@ -8,6 +8,7 @@
 
 #include "app/commands/CommandTexts.h"
 #include "app/commands/CompareCommand.h"
+#include "app/commands/ItemCommands.h"
 #include "app/commands/ProgramMidi.h"
 #include "app/dialogs/UserDialogs.h"
 #include "app/library/LibraryWindow.h"
@@ -299,11 +300,12 @@ void LibraryWindow::exportProgram() {
   const auto [program, item] = oneChosenItem();
   if (!item)
     return;
-  const QString name = QString::fromStdString(item->PrintableName()).trimmed();
+  // The bank window's file name for the program, so that no character of the name makes a folder.
+  const QString named = ItemCommands::exportFileNameFor(item->Name());
   const auto path = userDialogs().saveFileName(
       this,
       {tr("Export..."), ExportDialogFilters(), RememberedFolder(Settings::kLastImportDirectory),
-       (name.isEmpty() ? tr("program") : name) + QStringLiteral(".s2i")});
+       named == QStringLiteral(".s2i") ? tr("program") + named : named});
   if (!path) {
     setStatus(tr("Canceled Export"));
     return;

@@ -42,6 +42,10 @@ TEST_F(LibraryWindowTest, ListsSearchesAndSortsThePrograms) {
         0);
     ASSERT_EQ(store->AddTags(std::vector<std::int64_t>{ids[4]}, std::vector<std::string>{"warm"}),
               0);
+    std::int64_t bank = 0;
+    ASSERT_EQ(store->StoreCollection(0, CollectionRow::Kind::BankFile, "/banks/a.s2a", bank), 0);
+    const CollectionEntry entries[] = {{ids[0], "", -1}, {ids[3], "", -1}};
+    ASSERT_EQ(store->ReplaceEntries(bank, entries), 0);
   }
   LibraryWindow& library = ShowLibrary();
   EXPECT_TRUE(library.isVisible());
@@ -142,6 +146,13 @@ TEST_F(LibraryWindowTest, ListsSearchesAndSortsThePrograms) {
       table->sortByColumn(c.sortColumn, c.order);
     EXPECT_EQ(Column(library, c.shownColumn), c.shown) << c.typed << " " << c.sortColumn;
   }
+  // Another collection keeps the category chosen ("--": none of its programs).
+  search->clear();
+  Child<QTreeWidget>(library, "TreeView1")
+      ->setCurrentItem(Child<QTreeWidget>(library, "TreeView1")->topLevelItem(1));
+  EXPECT_EQ(Column(library, Column::NameColumn), QStringList());
+  categories->setCurrentIndex(2);
+  EXPECT_EQ(Column(library, Column::NameColumn), QStringList({"Grand Pno", "Std Kit"}));
 }
 
 TEST_F(LibraryWindowTest, ReadsALongListAPageAtATime) {
