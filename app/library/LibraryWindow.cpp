@@ -340,6 +340,9 @@ void LibraryWindow::checkForOtherChanges() {
       version == dataVersion_)
     return;
   dataVersion_ = version;
+  // The history's changes put back collections as this window last saw them: undone now, they
+  // would take back what the other program changed too.
+  undoStack_->clear();
   showChangesKeepingView();
 }
 

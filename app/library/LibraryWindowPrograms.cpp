@@ -3,6 +3,7 @@
 
 #include <QItemSelectionModel>
 #include <QTableView>
+#include <QUndoStack>
 #include <algorithm>
 #include <set>
 
@@ -234,6 +235,8 @@ void LibraryWindow::receiveEditBuffer() {
     userDialogs().showError(this, title, outcome.text);
     return;
   }
+  // As after every addition: the history would put back collections without the program.
+  undoStack_->clear();
   reloadTree();
   if (chosen != 0)
     selectCollection(chosen);

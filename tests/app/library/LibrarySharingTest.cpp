@@ -122,6 +122,16 @@ TEST_F(LibrarySharingTest, AChangeWaitsForAnotherProgramWithoutBlocking) {
   CollectionRow row;
   ASSERT_EQ(other->FindCollection("1", row), 0);
   EXPECT_EQ(row.name, "Renamed");
+
+  // Once another program has changed the library, the rename can no longer be undone: its undo
+  // would put back the collections as they were before the other program's change.
+  QAction* undo = ActionOf(library, "Undo1");
+  ASSERT_TRUE(undo->isEnabled());
+  std::int64_t elsewhere = 0;
+  ASSERT_EQ(other->BeginChange(), 0);
+  ASSERT_EQ(other->StoreCollection(0, CollectionRow::Kind::Folder, "/elsewhere", elsewhere), 0);
+  ASSERT_EQ(other->CommitChange(), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !undo->isEnabled(); }, kPatienceMs));
 }
 
 }  // namespace
