@@ -100,10 +100,6 @@ int OpenDocument(const char* verb, const std::string& path, S2A_File& document) 
   return kExitSuccess;
 }
 
-void ReportMissingItems(const char* verb, const std::string& path, int missingItems) {
-  ReportLoadWarning(verb, path, BankLoadReport{missingItems});
-}
-
 void ReportLoadWarning(const char* verb, const std::string& path, const BankLoadReport& report) {
   const std::string warning = report.Warning();
   if (!warning.empty())

@@ -55,10 +55,9 @@ void ReportSevenBitBytes(const char* verb, const std::string& where, const Item&
 // ends before its last item record, or a dump file with dumps placed nowhere or messages
 // skipped, opens with one line on standard error that says so.
 int OpenDocument(const char* verb, const std::string& path, S2A_File& document);
-// "corvale-cli: <verb>: <path>: ends early: 376 items missing", when any were
-// missing.
-void ReportMissingItems(const char* verb, const std::string& path, int missingItems);
-// The same line for anything a load left out ("... 2 dumps to an edit buffer placed nowhere").
+// "corvale-cli: <verb>: <path>: ends early: 376 items missing", or the same line for anything
+// else a load left out ("... 2 dumps to an edit buffer placed nowhere"); nothing when it left
+// out nothing.
 void ReportLoadWarning(const char* verb, const std::string& path, const BankLoadReport& report);
 int SaveDocument(const char* verb, S2A_File& document, const std::string& path);
 

@@ -4,23 +4,19 @@
 
 #include "midi/ports/MidiErrorReport.h"
 #include "midi/ports/MidiTransfer.h"
+#include "midi/sysex/BulkDump.h"
 #include "model/BankLayouts.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
 
 namespace {
 
+// The bank the item is a slot of; none for a free-standing item.
 const BankLayout* LayoutOf(const Item& item) {
-  if (item.Owner() == nullptr) {
-    return nullptr;
-  }
-  for (const BankLayout& layout : kBankLayouts) {
-    if (layout.kind == item.Kind() && layout.msb == item.BankSelectMsb() &&
-        layout.lsb == item.BankSelectLsb()) {
-      return &layout;
-    }
-  }
-  return nullptr;
+  const std::optional<BulkDump::Location> location = BulkDump::MemoryLocation(item);
+  const std::optional<BulkDump::LocationMeaning> meaning =
+      location ? BulkDump::DescribeLocation(*location) : std::nullopt;
+  return meaning ? meaning->bank : nullptr;
 }
 
 AuditionSender::Send SendToBufferThrough(MidiControl& control) {
