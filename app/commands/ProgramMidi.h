@@ -38,8 +38,9 @@ class ProgramMidi {
   // again once it is back; otherwise nothing.
   static QString reconnectHint(const std::string& portError);
 
-  // For its life, the live handle belongs to a transfer's thread: control() gives none, so
-  // nothing on the program's own thread reaches the ports. Only while control() gives one.
+  // For its life, the ports belong to whoever holds the loan (a transfer's thread, the
+  // Preferences dialog): control() and auditionSender() give none, so nothing else of the
+  // program reaches them. Only while control() gives one.
   class Loan {
    public:
     Loan();

@@ -9,6 +9,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "app/commands/Audition.h"
 #include "app/commands/CommandTexts.h"
@@ -27,7 +28,6 @@
 #include "app/list/FindField.h"
 #include "app/list/ItemListView.h"
 #include "app/window/WindowTitle.h"
-#include "midi/ports/AuditionSender.h"
 #include "model/BankLayouts.h"
 #include "model/Item.h"
 #include "model/S2A_File.h"
@@ -337,9 +337,11 @@ void EditorWindow::showStep(const QString& text) {
 // The program's other windows
 
 void EditorWindow::showPreferences() {
-  // The dialog lists the ports afresh, which an audition under way still uses.
-  if (AuditionSender* sender = ProgramMidi::auditionSender())
-    sender->WaitUntilIdle();
+  // The dialog lists the ports afresh and puts its choices in force: for as long as it is open
+  // no audition uses them (one under way ends first), whatever starts one meanwhile.
+  std::optional<ProgramMidi::Loan> toTheDialog;
+  if (ProgramMidi::control())
+    toTheDialog.emplace();
   if (SecondaryWindows* windows = SecondaryWindows::current())
     windows->preferencesDialog().showModalOver(&firstWindow());
 }

@@ -63,6 +63,14 @@ TEST_F(AuditionTest, KeysAndTheLibrarySendTheProgramSelectedLast) {
   const Item& current = *form_->currentItem();
   EXPECT_EQ(form_->statusText().toStdString(),
             "Auditioning " + SlotPlace(current) + " " + current.Name());
+  {
+    // While the ports are lent (a bank transfer, the Preferences dialog) nothing is auditioned.
+    const ProgramMidi::Loan loan;
+    QTest::keyClick(form_->itemList(), Qt::Key_Down);
+  }
+  EXPECT_EQ(EditBuffer(ItemKind::Instrument), Bytes(&current));
+  QTest::keyClick(form_->itemList(), Qt::Key_Down);
+  EXPECT_EQ(EditBuffer(ItemKind::Instrument), Bytes(form_->currentItem()));
 
   const std::unique_ptr<Item> stored = CreateItem(ItemKind::Performance);
   DemoBank::FillItem(*stored, "Stored", 3, 5);
